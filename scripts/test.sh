@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Sets up, builds, checks the formatting and runs the whole test suite.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+scripts/build.sh
+scripts/check-format.sh
+cd build
+QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$(nproc)"

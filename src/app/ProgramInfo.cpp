@@ -1,0 +1,41 @@
+#include "ProgramInfo.h"
+
+#include "prefs/Preferences.h"
+
+#include <QFileInfo>
+
+QString withTrailingSlash(const QString& directory)
+{
+    if (directory.isEmpty() || directory.endsWith(QLatin1Char('/')))
+        return directory;
+    return directory + QLatin1Char('/');
+}
+
+QString programDirectoryOf(const QString& executablePath)
+{
+    return withTrailingSlash(QFileInfo(executablePath).absolutePath());
+}
+
+QString ProgramInfo::preferencesPath() const
+{
+    return prefs::preferencesPath(programDirectory);
+}
+
+ProgramInfo InitProgramInfo(const QString& programDirectory, const QString& version)
+{
+    ProgramInfo info;
+    info.productName = QStringLiteral("Vantomel");
+    info.webPage = QStringLiteral("https://vantomel.org/");
+    info.companyName = QStringLiteral("The Vantomel developers");
+    info.supportEmail = QStringLiteral("support@vantomel.org");
+    info.salesEmail = QStringLiteral("sales@vantomel.org");
+    // We have no other products of our own; the About box points at the projects we build on.
+    info.siblings = {{
+        {QStringLiteral("FFmpeg"), QStringLiteral("https://ffmpeg.org/")},
+        {QStringLiteral("MediaInfo"), QStringLiteral("https://mediaarea.net/MediaInfo")},
+        {QStringLiteral("Qt"), QStringLiteral("https://www.qt.io/")},
+    }};
+    info.programDirectory = programDirectory;
+    info.version = version;
+    return info;
+}

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+// The desktop, reached only through these interfaces so that tests can answer in its place.
+
+class Messages
+{
+public:
+    virtual ~Messages() = default;
+    // A notice or refusal: information icon, OK.
+    virtual void info(QWidget* owner, const QString& caption, const QString& text) = 0;
+    // A question: question icon, Yes and No; only Yes returns true.
+    virtual bool ask(QWidget* owner, const QString& caption, const QString& text) = 0;
+    // An error that ended a command: error icon, titled with the application title.
+    virtual void error(QWidget* owner, const QString& text) = 0;
+    // A window without icon or owner, titled as given.
+    virtual void plain(const QString& title, const QString& text) = 0;
+};
+
+class Shell
+{
+public:
+    virtual ~Shell() = default;
+    // Opens a file, folder, web page or "mailto:" address with the desktop's program for it.
+    // The result is not examined.
+    virtual void open(QWidget* owner, const QString& pathOrUrl) = 0;
+};
+
+// Filters are given in the "description|pattern|description|pattern" form.
+class Dialogs
+{
+public:
+    virtual ~Dialogs() = default;
+    // The chosen files in the order the dialog returns them; empty when cancelled.
+    virtual QStringList openFiles(QWidget* owner, const QString& filter) = 0;
+    // The chosen full file name; empty when cancelled.
+    virtual QString saveFile(QWidget* owner, const QString& filter,
+                             const QString& defaultSuffix) = 0;
+    // The chosen folder; empty when cancelled.
+    virtual QString browseForFolder(QWidget* owner, const QString& title) = 0;
+};
+
+class Power
+{
+public:
+    virtual ~Power() = default;
+    // Asks the system to turn the computer off; false when it refused.
+    virtual bool powerOff() = 0;
+};
+
+// The seams the windows receive at construction.
+struct Seams
+{
+    Messages& messages;
+    Shell& shell;
+    Dialogs& dialogs;
+    Power& power;
+};

@@ -1,0 +1,223 @@
+#include "prefs/IniFile.h"
+#include "prefs/IntegerText.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <csignal>
+#include <sys/resource.h>
+#include <unistd.h>
+
+class TestIniFile : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+    QString fileWith(const QByteArray& content, const QString& name = QStringLiteral("t.ini"))
+    {
+        const QString path = m_dir.filePath(name);
+        QFile file(path);
+        file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        file.write(content);
+        return path;
+    }
+    static QByteArray contentOf(const QString& path)
+    {
+        QFile file(path);
+        file.open(QIODevice::ReadOnly);
+        return file.readAll();
+    }
+
+private slots:
+    void integerForms_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("valid");
+        QTest::addColumn<int>("value");
+        QTest::newRow("decimal") << "42" << true << 42;
+        QTest::newRow("negative") << "-5" << true << -5;
+        QTest::newRow("plus") << "+7" << true << 7;
+        QTest::newRow("leading blanks") << "   12" << true << 12;
+        QTest::newRow("dollar hex") << "$1F" << true << 31;
+        QTest::newRow("0x hex") << "0x1" << true << 1;
+        QTest::newRow("0X hex") << "0X1a" << true << 26;
+        QTest::newRow("x hex") << "x10" << true << 16;
+        QTest::newRow("negative hex") << "-$10" << true << -16;
+        QTest::newRow("hex wraps") << "$FFFFFFFF" << true << -1;
+        QTest::newRow("max") << "2147483647" << true << 2147483647;
+        QTest::newRow("min") << "-2147483648" << true << int(-2147483648LL);
+        QTest::newRow("too big") << "2147483648" << false << 0;
+        QTest::newRow("hex too big") << "$100000000" << false << 0;
+        QTest::newRow("yes") << "yes" << false << 0;
+        QTest::newRow("empty") << "" << false << 0;
+        QTest::newRow("blanks only") << "  " << false << 0;
+        QTest::newRow("sign only") << "-" << false << 0;
+        QTest::newRow("prefix only") << "$" << false << 0;
+        QTest::newRow("trailing blank") << "12 " << false << 0;
+        QTest::newRow("trailing text") << "12abc" << false << 0;
+        QTest::newRow("hex digits in decimal") << "1F" << false << 0;
+        QTest::newRow("fraction") << "1.5" << false << 0;
+        QTest::newRow("arabic digits") << QString::fromUtf8("\xd9\xa3") << false << 0;
+    }
+    void integerForms()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, valid);
+        QFETCH(int, value);
+        const auto parsed = parseIntegerText(text);
+        QCOMPARE(parsed.has_value(), valid);
+        if (valid)
+            QCOMPARE(*parsed, value);
+    }
+
+    void namesMatchWithoutCaseAndValuesAreCleaned()
+    {
+        const QString path = fileWith("[main]\r\n"
+                                      "  output FILE  =   \"/tmp/a b.avi\"  \r\n"
+                                      "Single='quoted'\r\n"
+                                      "Unbalanced=\"half\r\n"
+                                      "Inner=a \"b\" c\r\n"
+                                      "Empty=\r\n"
+                                      "Output File=second wins not\r\n");
+        const IniFile ini(path);
+        QCOMPARE(ini.readString("Main", "Output File", "d"), QString("/tmp/a b.avi"));
+        QCOMPARE(ini.readString("MAIN", "single", "d"), QString("quoted"));
+        QCOMPARE(ini.readString("Main", "Unbalanced", "d"), QString("\"half"));
+        QCOMPARE(ini.readString("Main", "Inner", "d"), QString("a \"b\" c"));
+        // An empty value is a value; only an absent key takes the default.
+        QCOMPARE(ini.readString("Main", "Empty", "d"), QString());
+        QVERIFY(ini.valueExists("Main", "Empty"));
+        QCOMPARE(ini.readString("Main", "Absent", "d"), QString("d"));
+        QVERIFY(!ini.valueExists("Main", "Absent"));
+        QCOMPARE(ini.readString("Other", "Output File", "d"), QString("d"));
+    }
+
+    void keysBelongToTheirSection()
+    {
+        const QString path =
+            fileWith("Stray=1\n[A]\nKey=a\n; Key=comment\n[B]\nKey=b\n[a]\nKey=dup\n");
+        const IniFile ini(path);
+        QCOMPARE(ini.readString("A", "Key", ""), QString("a"));
+        QCOMPARE(ini.readString("B", "Key", ""), QString("b"));
+        QCOMPARE(ini.readString("A", "Stray", "none"), QString("none"));
+    }
+
+    void longValuesAreCutAt2047()
+    {
+        const QByteArray longValue(5000, 'v');
+        const QString path = fileWith("[S]\nK=" + longValue + "\n");
+        QCOMPARE(IniFile(path).readString("S", "K", "").size(), 2047);
+    }
+
+    void integersAndBooleansFallBack()
+    {
+        const QString path = fileWith("[S]\nHex=$1F\nYes=yes\nEmpty=\nTwo=2\nZero=0\nOx=0x1\n");
+        const IniFile ini(path);
+        QCOMPARE(ini.readInteger("S", "Hex", 0), 31);
+        QCOMPARE(ini.readInteger("S", "Yes", 9), 9);
+        QCOMPARE(ini.readInteger("S", "Empty", 9), 9);
+        QCOMPARE(ini.readBool("S", "Yes", false), false);
+        QCOMPARE(ini.readBool("S", "Yes", true), true);
+        QCOMPARE(ini.readBool("S", "Two", false), true);
+        QCOMPARE(ini.readBool("S", "Zero", true), false);
+        QCOMPARE(ini.readBool("S", "Ox", false), true);
+    }
+
+    void badFilesGiveDefaults()
+    {
+        const IniFile missing(m_dir.filePath("missing.ini"));
+        QCOMPARE(missing.readString("S", "K", "d"), QString("d"));
+        const IniFile empty(fileWith("", "empty.ini"));
+        QCOMPARE(empty.readInteger("S", "K", 3), 3);
+        QByteArray binary;
+        for (int i = 0; i < 4096; ++i)
+            binary.append(char(i * 7 % 256));
+        const IniFile noise(fileWith(binary, "binary.ini"));
+        QCOMPARE(noise.readString("S", "K", "d"), QString("d"));
+        const IniFile directory(m_dir.path());
+        QCOMPARE(directory.readString("S", "K", "d"), QString("d"));
+    }
+
+    void writesKeepEverythingElse()
+    {
+        const QString path = fileWith("; my comment\r\n[Main]\r\nZeta=1\r\nOutput file=old\r\n"
+                                      "\r\n[Other]\r\nKeep=me\r\n");
+        IniFile ini(path);
+        ini.writeString("MAIN", "Output File", "/new/ä.avi");
+        ini.writeString("Main", "Added", "x");
+        ini.writeInteger("New Section", "Count", -3);
+        QCOMPARE(contentOf(path), QByteArray("; my comment\r\n[Main]\r\nZeta=1\r\n"
+                                             "Output file=/new/\xc3\xa4.avi\r\nAdded=x\r\n"
+                                             "\r\n[Other]\r\nKeep=me\r\n"
+                                             "\r\n[New Section]\r\nCount=-3\r\n"));
+        QCOMPARE(ini.readString("Main", "output file", ""), QString::fromUtf8("/new/ä.avi"));
+    }
+
+    void writeCreatesTheFile()
+    {
+        const QString path = m_dir.filePath("fresh.ini");
+        IniFile ini(path);
+        ini.writeBool("Main", "Ask", true);
+        ini.writeBool("Main", "Rename", false);
+        QCOMPARE(contentOf(path), QByteArray("[Main]\nAsk=1\nRename=0\n"));
+    }
+
+    // A file-size limit refuses the write even to root, which CI runs as.
+    void refusedWriteLeavesTheOldFileWhole()
+    {
+        const QByteArray old("[Main]\nOutput File=keep\n");
+        const QString path = fileWith(old, "limited.ini");
+        struct rlimit saved;
+        getrlimit(RLIMIT_FSIZE, &saved);
+        signal(SIGXFSZ, SIG_IGN);
+        struct rlimit tight = saved;
+        tight.rlim_cur = 64;
+        setrlimit(RLIMIT_FSIZE, &tight);
+        QString message;
+        try {
+            IniFile(path).writeString("Main", "Output File", QString(200, 'x'));
+        } catch (const IniWriteError& e) {
+            message = e.message();
+        }
+        setrlimit(RLIMIT_FSIZE, &saved);
+        QCOMPARE(message, "Unable to write to " + path);
+        QCOMPARE(contentOf(path), old);
+        QCOMPARE(QDir(m_dir.path()).entryList({"limited.ini*"}, QDir::Files | QDir::Hidden),
+                 QStringList{"limited.ini"});
+    }
+
+    void refusedWriteInReadOnlyDirectory()
+    {
+        if (geteuid() == 0)
+            QSKIP("root writes into read-only directories; the size-limit case covers root");
+        QTemporaryDir dir;
+        const QString path = dir.filePath("Preferences.ini");
+        {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("[Main]\nOutput File=keep\n");
+        }
+        QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        QString message;
+        try {
+            IniFile(path).writeString("Main", "Output File", "lost");
+        } catch (const IniWriteError& e) {
+            message = e.message();
+        }
+        QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                              QFileDevice::ExeOwner);
+        QCOMPARE(message, "Unable to write to " + path);
+        QCOMPARE(contentOf(path), QByteArray("[Main]\nOutput File=keep\n"));
+    }
+
+    void writeIntoMissingDirectoryIsRefused()
+    {
+        const QString path = fileWith("not a directory", "plain") + "/Preferences.ini";
+        QVERIFY_THROWS_EXCEPTION(IniWriteError, IniFile(path).writeString("Main", "K", "v"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestIniFile)
+#include "test_inifile.moc"

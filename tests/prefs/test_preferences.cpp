@@ -1,0 +1,92 @@
+#include "prefs/IniFile.h"
+#include "prefs/Preferences.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestPreferences : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString m_path;
+
+    void writeFile(const QByteArray& content)
+    {
+        QFile file(m_path);
+        file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        file.write(content);
+    }
+
+private slots:
+    void init()
+    {
+        m_path = m_dir.filePath("Preferences.ini");
+        QFile::remove(m_path);
+    }
+
+    void noFileGivesTheDocumentedDefaults()
+    {
+        const auto main = prefs::readMainSettings(m_path, "/opt/vantomel/");
+        QCOMPARE(main.outputFile, QString());
+        QCOMPARE(main.tempDir, QString("/opt/vantomel/temp/"));
+        QVERIFY(main.autoOpenDir);
+        QVERIFY(!main.autoExit);
+        QVERIFY(!main.autoTurnOff);
+        QVERIFY(main.ask);
+        QVERIFY(!main.overwrite);
+        QVERIFY(!main.rename);
+        QCOMPARE(prefs::readVersion(m_path), QString("1.5"));
+        QCOMPARE(prefs::readProfileIndex(m_path), 0);
+        // The factory section differs in one fallback: the output folder is not opened.
+        QVERIFY(!prefs::readDefaultSettings(m_path).autoOpenDir);
+        QVERIFY(prefs::readDefaultSettings(m_path).ask);
+    }
+
+    void booleansReadAsIntegers()
+    {
+        writeFile("[MAIN]\nauto exit=yes\nAuto Turn Off=2\nOverwrite=0x1\nAsk=\nRename=1\n"
+                  "[Default]\nAuto Open Dir=1\nOutput File=/d/out.avi\n");
+        const auto main = prefs::readMainSettings(m_path, "/p/");
+        QVERIFY(!main.autoExit);
+        QVERIFY(main.autoTurnOff);
+        QVERIFY(main.overwrite);
+        QVERIFY(main.ask);
+        QVERIFY(main.rename);
+        const auto factory = prefs::readDefaultSettings(m_path);
+        QVERIFY(factory.autoOpenDir);
+        QCOMPARE(factory.outputFile, QString("/d/out.avi"));
+    }
+
+    void savingWritesTheEightKeysAsOneOrZero()
+    {
+        writeFile("[Main]\nVersion=2.0 beta\nProfile=3\n");
+        prefs::GeneralSettings s;
+        s.outputFile = "/out/film.mp4";
+        s.tempDir = "/tmp/v/";
+        s.autoOpenDir = false;
+        s.autoExit = true;
+        s.ask = false;
+        s.rename = true;
+        prefs::writeMainSettings(m_path, s);
+        QFile file(m_path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("[Main]\nVersion=2.0 beta\nProfile=3\n"
+                                            "Output File=/out/film.mp4\nTemp Dir=/tmp/v/\n"
+                                            "Auto Open Dir=0\nAuto Exit=1\nAuto Turn Off=0\n"
+                                            "Ask=0\nOverwrite=0\nRename=1\n"));
+        QCOMPARE(prefs::readMainSettings(m_path, "/p/"), s);
+    }
+
+    void mainWindowChoiceRoundTrips()
+    {
+        prefs::writeMainWindowChoice(m_path, -1, "/x/y.avi");
+        QCOMPARE(prefs::readProfileIndex(m_path), -1);
+        QCOMPARE(prefs::readOutputFile(m_path), QString("/x/y.avi"));
+        QCOMPARE(IniFile(m_path).readString("Main", "Profile", ""), QString("-1"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPreferences)
+#include "test_preferences.moc"

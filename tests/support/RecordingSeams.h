@@ -1,0 +1,109 @@
+#pragma once
+
+#include "platform/Seams.h"
+
+#include <QQueue>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+#include <functional>
+
+// Test doubles for the desktop seams: they record every call and answer from a script.
+
+struct RecordedMessage
+{
+    QString kind; // "info", "ask", "error" or "plain"
+    QString caption;
+    QString text;
+};
+
+class RecordingMessages : public Messages
+{
+public:
+    QVector<RecordedMessage> shown;
+    QQueue<bool> answers; // for ask(); an empty script answers No
+    // Runs inside each message, as a user would act while the box is up.
+    std::function<void()> whileShown;
+
+    void info(QWidget*, const QString& caption, const QString& text) override
+    {
+        record(QStringLiteral("info"), caption, text);
+    }
+    bool ask(QWidget*, const QString& caption, const QString& text) override
+    {
+        record(QStringLiteral("ask"), caption, text);
+        return answers.isEmpty() ? false : answers.dequeue();
+    }
+    void error(QWidget*, const QString& text) override
+    {
+        record(QStringLiteral("error"), QString(), text);
+    }
+    void plain(const QString& title, const QString& text) override
+    {
+        record(QStringLiteral("plain"), title, text);
+    }
+
+private:
+    void record(const QString& kind, const QString& caption, const QString& text)
+    {
+        shown.append({kind, caption, text});
+        if (whileShown)
+            whileShown();
+    }
+};
+
+class RecordingShell : public Shell
+{
+public:
+    QStringList opened;
+    void open(QWidget*, const QString& pathOrUrl) override { opened << pathOrUrl; }
+};
+
+class RecordingDialogs : public Dialogs
+{
+public:
+    QQueue<QStringList> openAnswers;
+    QQueue<QString> saveAnswers;
+    QQueue<QString> folderAnswers;
+    QStringList filtersSeen;
+    QStringList titlesSeen;
+
+    QStringList openFiles(QWidget*, const QString& filter) override
+    {
+        filtersSeen << filter;
+        return openAnswers.isEmpty() ? QStringList() : openAnswers.dequeue();
+    }
+    QString saveFile(QWidget*, const QString& filter, const QString&) override
+    {
+        filtersSeen << filter;
+        return saveAnswers.isEmpty() ? QString() : saveAnswers.dequeue();
+    }
+    QString browseForFolder(QWidget*, const QString& title) override
+    {
+        titlesSeen << title;
+        return folderAnswers.isEmpty() ? QString() : folderAnswers.dequeue();
+    }
+};
+
+class RecordingPower : public Power
+{
+public:
+    int powerOffCalls = 0;
+    bool answer = true;
+    bool powerOff() override
+    {
+        ++powerOffCalls;
+        return answer;
+    }
+};
+
+// All four doubles, ready to hand to the windows.
+struct RecordingSeams
+{
+    RecordingMessages messages;
+    RecordingShell shell;
+    RecordingDialogs dialogs;
+    RecordingPower power;
+
+    Seams seams() { return Seams{messages, shell, dialogs, power}; }
+};
