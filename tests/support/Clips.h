@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QDir>
+#include <QString>
+
+// The clips made once per build by tests/fixtures/make-clips.sh (tests that use them are
+// registered with NEEDS_CLIPS): clip.<kind> for every input kind, noaudio.avi, novideo.mp4,
+// mono.avi, text.avi, empty.avi, truncated.mp4.
+inline QString clipsDirectory()
+{
+    return QString::fromLocal8Bit(qgetenv("VANTOMEL_CLIPS"));
+}
+
+inline QString clipPath(const QString& name)
+{
+    return QDir(clipsDirectory()).filePath(name);
+}
+
+// The program directory of the build: the program, asapi.dll, Profiles/.
+inline QString programDirectory()
+{
+    return QString::fromLocal8Bit(qgetenv("VANTOMEL_PROGRAM_DIR")) + QLatin1Char('/');
+}
