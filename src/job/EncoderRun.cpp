@@ -1,0 +1,100 @@
+#include "EncoderRun.h"
+
+#include <QEventLoop>
+
+EncoderRun::EncoderRun(QObject* parent) : QObject(parent)
+{
+    m_process.setProcessChannelMode(QProcess::MergedChannels);
+    connect(&m_process, &QProcess::readyRead, this, &EncoderRun::readChunks);
+}
+
+EncoderRun::~EncoderRun()
+{
+    if (isRunning()) {
+        m_process.kill();
+        m_process.waitForFinished(3000);
+    }
+}
+
+EncoderOutcome EncoderRun::run(const QString& program, const QStringList& arguments,
+                               const ChunkHandler& onChunk)
+{
+    m_onChunk = onChunk;
+    m_terminated = false;
+    m_partialLine.clear();
+    m_lastMessage.clear();
+
+    m_process.start(program, arguments, QIODevice::ReadOnly);
+    if (!m_process.waitForStarted(-1)) {
+        EncoderOutcome outcome;
+        outcome.lastMessage = m_process.errorString();
+        return outcome;
+    }
+
+    QEventLoop loop;
+    const auto finished = connect(&m_process, &QProcess::finished, &loop, &QEventLoop::quit);
+    if (isRunning())
+        loop.exec();
+    disconnect(finished);
+    readChunks(); // whatever arrived together with the exit
+    if (!m_partialLine.trimmed().isEmpty())
+        rememberMessages("\n");
+    m_onChunk = nullptr;
+
+    EncoderOutcome outcome;
+    outcome.lastMessage = m_lastMessage;
+    outcome.exitCode = m_process.exitCode();
+    if (m_terminated)
+        outcome.kind = EncoderOutcome::Kind::Terminated;
+    else if (m_process.exitStatus() == QProcess::CrashExit)
+        outcome.kind = EncoderOutcome::Kind::Crashed;
+    else
+        outcome.kind = EncoderOutcome::Kind::Exited;
+    return outcome;
+}
+
+void EncoderRun::terminate()
+{
+    if (!isRunning())
+        return;
+    m_terminated = true;
+    m_process.kill();
+}
+
+void EncoderRun::readChunks()
+{
+    // The chunk handler handles pending events, which may bring more output: the outer loop
+    // takes it in order.
+    if (m_reading)
+        return;
+    m_reading = true;
+    while (m_process.bytesAvailable() > 0) {
+        QByteArray chunk = m_process.read(kChunkSize);
+        // The chunk's text ends at its first zero byte.
+        if (const qsizetype zero = chunk.indexOf('\0'); zero >= 0)
+            chunk.truncate(zero);
+        rememberMessages(chunk);
+        if (m_onChunk)
+            m_onChunk(QString::fromLocal8Bit(chunk));
+    }
+    m_reading = false;
+}
+
+void EncoderRun::rememberMessages(const QByteArray& chunk)
+{
+    // Status lines end in "\r", messages in "\n".
+    m_partialLine += chunk;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < m_partialLine.size(); ++i) {
+        const char c = m_partialLine[i];
+        if (c != '\n' && c != '\r')
+            continue;
+        const QString line = QString::fromLocal8Bit(m_partialLine.mid(start, i - start)).trimmed();
+        if (!line.isEmpty() && !line.startsWith(QLatin1String("Pos:")))
+            m_lastMessage = line;
+        start = i + 1;
+    }
+    m_partialLine.remove(0, start);
+    if (m_partialLine.size() > 64 * 1024) // a line without end; keep its tail only
+        m_partialLine = m_partialLine.right(4096);
+}

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+// What a join job shows and reads in the main window. The stages talk only to these, so that
+// they can be tested without widgets.
+class JobView
+{
+public:
+    virtual ~JobView() = default;
+
+    virtual QWidget* owner() = 0; // of the job's message boxes
+
+    virtual void setProcessTitle(const QString& title) = 0;
+    virtual void setConvertingFile(const QString& name) = 0;
+    virtual void setConvertingFileVisible(bool visible) = 0;
+    virtual void setElapsedText(const QString& text) = 0;
+    virtual void setRemainingText(const QString& text) = 0;
+    // A bar holds 0..100; its percentage label shows what the bar holds.
+    virtual int currentBar() const = 0;
+    virtual void setCurrentBar(int position) = 0;
+    virtual int totalBar() const = 0;
+    virtual void setTotalBar(int position) = 0;
+    // true: the progress panel in place of the settings panel.
+    virtual void showProgressPanel(bool show) = 0;
+    // Locked: the editing buttons, Start, General Settings and the task list disabled, Stop
+    // enabled.
+    virtual void setLocked(bool locked) = 0;
+    virtual void focusTaskList() = 0;
+    virtual void focusOutputFile() = 0;
+
+    virtual QString outputFileText() const = 0;
+    virtual void setOutputFileText(const QString& text) = 0;
+
+    // Handles every pending event: Stop, the timer, repainting.
+    virtual void pumpEvents() = 0;
+    // Closes the main window, which stores the preferences and ends the program.
+    virtual void closeWindow() = 0;
+};
+
+// The task list's rows as the job reads and marks them.
+class TaskRows
+{
+public:
+    virtual ~TaskRows() = default;
+    virtual int count() const = 0;
+    virtual QString inputPath(int row) const = 0;
+    // The Length cell in seconds; -1 when it does not parse.
+    virtual double duration(int row) const = 0;
+    virtual void setStatus(int row, const QString& status) = 0;
+};
+
+// What the job takes from the Output Settings and General Settings dialogs when it needs it.
+class JobSettings
+{
+public:
+    virtual ~JobSettings() = default;
+    // "." + the output type of the profile last loaded.
+    virtual QString outputExtension() const = 0;
+    virtual QString pictureSizeText() const = 0;
+    virtual QString encoderOptions() const = 0;
+    // The audio bitrate cannot be limited for "MP2" because it is not an integer.
+    virtual bool audioBitrateInvalid() const = 0;
+
+    virtual QString tempDir() const = 0;
+    virtual bool askBeforeOverwrite() const = 0;
+    virtual bool renameExisting() const = 0;
+    virtual bool turnOffWhenDone() const = 0;
+    virtual bool exitWhenDone() const = 0;
+    virtual bool openDirWhenDone() const = 0;
+};

@@ -1,0 +1,54 @@
+#include "ProgressTracker.h"
+
+#include <cfenv>
+#include <cmath>
+
+int barPosition(double percent)
+{
+    if (std::isnan(percent) || percent <= 0)
+        return 0;
+    if (percent >= 100)
+        return 100;
+    // nearbyint rounds half to even in the default rounding mode.
+    return static_cast<int>(std::nearbyint(percent));
+}
+
+void ProgressTracker::beginRun(const RunDurations& durations)
+{
+    m_durations = durations;
+    m_position = 0;
+    m_chunkIndex = 0;
+}
+
+std::optional<BarUpdate> ProgressTracker::onChunk(const QString& chunk,
+                                                  const std::function<void()>& pumpEvents)
+{
+    const int index = m_chunkIndex++;
+    if (index < 20)
+        return std::nullopt;
+
+    static const QString marker = QStringLiteral("Pos:");
+    const qsizetype at = chunk.indexOf(marker);
+    if (at >= 0) {
+        const QString rest = chunk.mid(at + marker.size());
+        const qsizetype s = rest.indexOf(QLatin1Char('s'));
+        m_positionText = s >= 0 ? rest.left(s) : QString();
+    }
+    if (m_rules.pumpBeforeUpdate && pumpEvents)
+        pumpEvents();
+
+    bool ok = false;
+    const double number = m_positionText.trimmed().toDouble(&ok);
+    if (ok && std::isfinite(number) && (!m_rules.forwardOnly || number > m_position))
+        m_position = number;
+
+    BarUpdate update;
+    if (m_durations.reference != 0)
+        update.current = barPosition(m_position / m_durations.reference * 100);
+    if (m_durations.total != 0) {
+        // The offset is even, so adding it before rounding half to even changes nothing.
+        const double covered = m_durations.completed + m_position;
+        update.total = barPosition(covered / m_durations.total * 100 / 2 + m_rules.totalBarOffset);
+    }
+    return update;
+}

@@ -1,0 +1,99 @@
+#pragma once
+
+#include "job/JobView.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+#include <QVector>
+#include <functional>
+
+// The main window as the job sees it, recording what the job shows.
+class FakeJobWindow : public JobView, public TaskRows, public JobSettings
+{
+public:
+    struct Row
+    {
+        QString path;
+        double duration = 1;
+        QString status = QStringLiteral("OK");
+    };
+
+    // Rows
+    QVector<Row> rows;
+    // Window
+    QString outputFile;
+    QString title, convertingFile, elapsed, remaining;
+    bool convertingFileVisible = true;
+    int current = 0, total = 0;
+    QVector<int> totalBarHistory;
+    bool progressPanelShown = false;
+    bool locked = false;
+    int lockChanges = 0;
+    QString focused;
+    int closeRequests = 0;
+    int pumps = 0;
+    std::function<void(int pump)> onPump;
+    // Settings
+    QString extension = QStringLiteral(".avi");
+    QString pictureSize = QStringLiteral("320:240");
+    QString options = QStringLiteral(" -ovc lavc -oac mp3lame");
+    bool bitrateInvalid = false;
+    QString temp;
+    bool ask = true, rename = false, turnOff = false, exitDone = false, openDir = true;
+
+    QWidget* owner() override { return nullptr; }
+    void setProcessTitle(const QString& t) override { title = t; }
+    void setConvertingFile(const QString& name) override { convertingFile = name; }
+    void setConvertingFileVisible(bool v) override { convertingFileVisible = v; }
+    void setElapsedText(const QString& t) override { elapsed = t; }
+    void setRemainingText(const QString& t) override { remaining = t; }
+    int currentBar() const override { return current; }
+    void setCurrentBar(int p) override { current = p; }
+    int totalBar() const override { return total; }
+    void setTotalBar(int p) override
+    {
+        total = p;
+        totalBarHistory << p;
+    }
+    void showProgressPanel(bool show) override { progressPanelShown = show; }
+    void setLocked(bool l) override
+    {
+        locked = l;
+        ++lockChanges;
+    }
+    void focusTaskList() override { focused = QStringLiteral("ltvTask"); }
+    void focusOutputFile() override { focused = QStringLiteral("edtOutputFile"); }
+    QString outputFileText() const override { return outputFile; }
+    void setOutputFileText(const QString& t) override { outputFile = t; }
+    void pumpEvents() override
+    {
+        ++pumps;
+        if (onPump)
+            onPump(pumps);
+        QCoreApplication::processEvents();
+    }
+    void closeWindow() override { ++closeRequests; }
+
+    int count() const override { return int(rows.size()); }
+    QString inputPath(int row) const override { return rows[row].path; }
+    double duration(int row) const override { return rows[row].duration; }
+    void setStatus(int row, const QString& status) override { rows[row].status = status; }
+    QStringList statuses() const
+    {
+        QStringList all;
+        for (const Row& row : rows)
+            all << row.status;
+        return all;
+    }
+
+    QString outputExtension() const override { return extension; }
+    QString pictureSizeText() const override { return pictureSize; }
+    QString encoderOptions() const override { return options; }
+    bool audioBitrateInvalid() const override { return bitrateInvalid; }
+    QString tempDir() const override { return temp; }
+    bool askBeforeOverwrite() const override { return ask; }
+    bool renameExisting() const override { return rename; }
+    bool turnOffWhenDone() const override { return turnOff; }
+    bool exitWhenDone() const override { return exitDone; }
+    bool openDirWhenDone() const override { return openDir; }
+};

@@ -1,0 +1,130 @@
+// A stand-in for the encoder in tests: records its arguments and plays a script.
+//
+// FAKE_ENCODER_LOG    file that gets one line per run: the arguments joined by '\x1f'.
+// FAKE_ENCODER_SCRIPT file of commands, one per line; "@N " before a command limits it to the
+//                     run with index N (0-based, counted in the log). Commands:
+//   chunk TEXT      write TEXT (\n, \r and \\ escapes) as one read of the program, then wait
+//                   until the program has taken it
+//   banner N        N chunks without "Pos:"
+//   pos FROM TO STEP  status lines as the real encoder writes them, one chunk each
+//   output          write a small file at the path after -o
+//   wait            sleep until killed
+//   exit CODE       exit now with CODE
+// Without a script: write the output and exit 0.
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/ioctl.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+std::string unescape(const std::string& text)
+{
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\' && i + 1 < text.size()) {
+            const char c = text[++i];
+            out += c == 'n' ? '\n' : c == 'r' ? '\r' : c;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+// One write, then wait until the reader has drained the pipe and had time to handle it, so that
+// every write is one chunk on the other side.
+void chunk(const std::string& text)
+{
+    if (write(STDOUT_FILENO, text.data(), text.size()) < 0)
+        std::exit(3);
+    for (int waited = 0; waited < 2000; ++waited) {
+        int pending = 0;
+        if (ioctl(STDOUT_FILENO, FIONREAD, &pending) != 0 || pending == 0)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(15));
+}
+
+int runIndex(const char* log)
+{
+    std::ifstream in(log);
+    int lines = 0;
+    for (std::string line; std::getline(in, line);)
+        ++lines;
+    return lines;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    std::vector<std::string> args(argv + 1, argv + argc);
+    std::string output;
+    for (size_t i = 0; i + 1 < args.size(); ++i)
+        if (args[i] == "-o")
+            output = args[i + 1];
+
+    int run = 0;
+    if (const char* log = std::getenv("FAKE_ENCODER_LOG")) {
+        run = runIndex(log);
+        std::ofstream out(log, std::ios::app);
+        for (size_t i = 0; i < args.size(); ++i)
+            out << (i ? "\x1f" : "") << args[i];
+        out << '\n';
+    }
+
+    const char* scriptPath = std::getenv("FAKE_ENCODER_SCRIPT");
+    std::ifstream script(scriptPath ? scriptPath : "");
+    if (!scriptPath || !script) {
+        std::ofstream(output) << "fake output";
+        return 0;
+    }
+    for (std::string line; std::getline(script, line);) {
+        if (line.rfind('@', 0) == 0) {
+            const size_t blank = line.find(' ');
+            if (std::stoi(line.substr(1, blank - 1)) != run)
+                continue;
+            line = line.substr(blank + 1);
+        }
+        std::istringstream words(line);
+        std::string command;
+        words >> command;
+        if (command == "chunk") {
+            chunk(unescape(line.substr(line.find(' ') + 1)));
+        } else if (command == "banner") {
+            int count = 0;
+            words >> count;
+            for (int i = 0; i < count; ++i)
+                chunk("banner line " + std::to_string(i) + "\n");
+        } else if (command == "pos") {
+            double from = 0, to = 0, step = 1;
+            words >> from >> to >> step;
+            for (double p = from; p <= to + 1e-9; p += step) {
+                char status[160];
+                std::snprintf(
+                    status, sizeof status,
+                    "Pos:%6.1fs %6df (%2d%%) %5.2ffps Trem:%4dmin %3dmb  A-V:%5.3f [%d:%d]\r", p,
+                    int(p * 30), 0, 30.0, 0, 0, 0.0, 1200, 128);
+                chunk(status);
+            }
+        } else if (command == "output") {
+            std::ofstream(output) << "fake output";
+        } else if (command == "wait") {
+            for (;;)
+                std::this_thread::sleep_for(std::chrono::seconds(1));
+        } else if (command == "exit") {
+            int code = 0;
+            words >> code;
+            return code;
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,64 @@
+#include "job/EncoderCommand.h"
+
+#include <QTest>
+
+class TestEncoderCommand : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void conversionCommandText()
+    {
+        const EncoderCommand c = conversionCommand("/in/clip.mov", "/tmp/v/0.avi", "640:480");
+        QCOMPARE(
+            c.text,
+            QString(
+                R"( "/in/clip.mov" -o "/tmp/v/0.avi" -oac mp3lame -ovc lavc -ofps 30 -vf scale=640:480)"));
+        QCOMPARE(c.arguments, (QStringList{"/in/clip.mov", "-o", "/tmp/v/0.avi", "-oac", "mp3lame",
+                                           "-ovc", "lavc", "-ofps", "30", "-vf", "scale=640:480"}));
+    }
+
+    void joinCommandText()
+    {
+        const QString options = " -ovc lavc -lavcopts vcodec=mpeg4:vbitrate=1200 -oac mp3lame";
+        const EncoderCommand c = joinCommand(
+            {intermediatePath("/T/", 0), intermediatePath("/T/", 1), intermediatePath("/T/", 2)},
+            "/out/film.avi", options);
+        QCOMPARE(
+            c.text,
+            QString(
+                R"( "/T/0.avi" "/T/1.avi" "/T/2.avi" -o "/out/film.avi"  -ovc lavc -lavcopts vcodec=mpeg4:vbitrate=1200 -oac mp3lame)"));
+        QCOMPARE(c.arguments, (QStringList{"/T/0.avi", "/T/1.avi", "/T/2.avi", "-o",
+                                           "/out/film.avi", "-ovc", "lavc", "-lavcopts",
+                                           "vcodec=mpeg4:vbitrate=1200", "-oac", "mp3lame"}));
+    }
+
+    void pathsStayWholeArguments_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::newRow("blanks") << "/home/me/my film.avi";
+        QTest::newRow("double quotes") << "/v/say \"hi\".avi";
+        QTest::newRow("single quote") << "/v/it's.avi";
+        QTest::newRow("shell characters") << "/v/$HOME;rm -rf x|y&.avi";
+        QTest::newRow("leading dash") << "-o.avi";
+        QTest::newRow("non-ASCII") << "/v/Jörg – 東京.avi";
+    }
+    void pathsStayWholeArguments()
+    {
+        QFETCH(QString, path);
+        const EncoderCommand conversion = conversionCommand(path, path + ".tmp.avi", "320:240");
+        QCOMPARE(conversion.arguments.at(0), path);
+        QCOMPARE(conversion.arguments.at(2), path + ".tmp.avi");
+        const EncoderCommand join = joinCommand({path, "/t/1.avi"}, path, " -ovc lavc");
+        QCOMPARE(join.arguments.mid(0, 4), (QStringList{path, "/t/1.avi", "-o", path}));
+    }
+
+    void pictureSizeStaysOneWord()
+    {
+        QCOMPARE(conversionCommand("a", "b", "640 :480").arguments.last(),
+                 QString("scale=640 :480"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestEncoderCommand)
+#include "test_encoder_command.moc"

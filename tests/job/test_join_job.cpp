@@ -1,0 +1,398 @@
+#include "FakeJobWindow.h"
+#include "job/JoinJob.h"
+#include "support/RecordingSeams.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+// The whole job against a fake encoder process that plays a script and records its arguments.
+class TestJoinJob : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_log, m_script;
+    std::unique_ptr<FakeJobWindow> m_window;
+    std::unique_ptr<RecordingSeams> m_doubles;
+    std::unique_ptr<JoinJob> m_job;
+
+    QString path(const QString& name) const { return m_dir->filePath(name); }
+    QString tempDir() const { return m_dir->path() + "/tmp/"; }
+
+    void writeScript(const QByteArray& script)
+    {
+        QFile file(m_script);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(script);
+    }
+    static void touch(const QString& file, const QByteArray& content = "old")
+    {
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(content);
+    }
+    QVector<QStringList> runs() const
+    {
+        QVector<QStringList> all;
+        QFile file(m_log);
+        if (!file.open(QIODevice::ReadOnly))
+            return all;
+        for (const QByteArray& line : file.readAll().split('\n'))
+            if (!line.isEmpty())
+                all << QString::fromUtf8(line).split(QChar(0x1f));
+        return all;
+    }
+    QStringList captions() const
+    {
+        QStringList all;
+        for (const auto& m : m_doubles->messages.shown)
+            all << m.caption;
+        return all;
+    }
+    QStringList tempFiles() const
+    {
+        return QDir(tempDir()).entryList(QDir::Files | QDir::NoDotAndDotDot);
+    }
+
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_log = path("runs.log");
+        m_script = path("script.txt");
+        qputenv("FAKE_ENCODER_LOG", m_log.toLocal8Bit());
+        qputenv("FAKE_ENCODER_SCRIPT", m_script.toLocal8Bit());
+        writeScript("output\n");
+        m_window = std::make_unique<FakeJobWindow>();
+        m_window->rows = {{path("a.mov"), 2}, {path("b c.avi"), 3}, {path("-x.mp4"), 5}};
+        m_window->outputFile = path("film.avi");
+        m_window->temp = tempDir();
+        m_doubles = std::make_unique<RecordingSeams>();
+        m_job = std::make_unique<JoinJob>(*m_window, *m_window, *m_window, m_doubles->seams(),
+                                          FAKE_PROGRAM_DIR, "Vantomel");
+    }
+    void cleanup()
+    {
+        m_job.reset();
+        m_window.reset();
+        m_doubles.reset();
+        m_dir.reset();
+    }
+
+    void startRefusals_data()
+    {
+        QTest::addColumn<int>("rowCount");
+        QTest::addColumn<QString>("output");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("focus");
+        QTest::newRow("one video") << 1 << "film.avi"
+                                   << "Add More Videos"
+                                   << "Please add at least 2 videos to the task for joining."
+                                   << "";
+        QTest::newRow("no directory part")
+            << 3 << "#film.avi"
+            << "Output path does not exist"
+            << "The output path does not exist. Please specify another one."
+            << "edtOutputFile";
+        QTest::newRow("missing directory")
+            << 3 << "nowhere/film.avi"
+            << "Output path does not exist"
+            << "The output path does not exist. Please specify another one."
+            << "edtOutputFile";
+        QTest::newRow("no file name") << 3 << ""
+                                      << "Icorrect Filename"
+                                      << "Please specify the output file."
+                                      << "edtOutputFile";
+    }
+    void startRefusals()
+    {
+        QFETCH(int, rowCount);
+        QFETCH(QString, output);
+        QFETCH(QString, caption);
+        QFETCH(QString, text);
+        QFETCH(QString, focus);
+        m_window->rows.resize(rowCount);
+        m_window->outputFile =
+            output.startsWith('#') ? output.mid(1) : m_dir->path() + "/" + output;
+        m_job->tbtnStartClick();
+        QCOMPARE(m_doubles->messages.shown.size(), 1);
+        QCOMPARE(m_doubles->messages.shown[0].caption, caption);
+        QCOMPARE(m_doubles->messages.shown[0].text, text);
+        QCOMPARE(m_window->focused, focus);
+        QCOMPARE(m_window->lockChanges, 0);
+        QVERIFY(runs().isEmpty());
+    }
+
+    void outputExtensionIsAppendedUnlessItMatches()
+    {
+        m_window->extension = ".wmv";
+        m_window->outputFile = path("movie.avi");
+        m_window->bitrateInvalid = true; // stop right after the extension step
+        m_job->tbtnStartClick();
+        QCOMPARE(m_window->outputFile, path("movie.avi.wmv"));
+        m_window->outputFile = path("movie.WMV");
+        m_job->tbtnStartClick();
+        QCOMPARE(m_window->outputFile, path("movie.WMV"));
+        QCOMPARE(captions(), (QStringList{"Invalid Audio Bitrate", "Invalid Audio Bitrate"}));
+        QCOMPARE(m_doubles->messages.shown[0].text, QString("The Audio bitrate is invalid."));
+        QCOMPARE(m_window->lockChanges, 0);
+    }
+
+    void unusableTempFolderRefusesBeforeLocking()
+    {
+        touch(path("file"));
+        m_window->temp = path("file") + "/sub";
+        // The program directory's temp/ is the fallback; make it unusable too.
+        QTemporaryDir programDir;
+        touch(programDir.filePath("temp"));
+        JoinJob job(*m_window, *m_window, *m_window, m_doubles->seams(), programDir.path() + "/",
+                    "Vantomel");
+        job.tbtnStartClick();
+        QCOMPARE(captions(), QStringList{"Temp Folder"});
+        QCOMPARE(m_doubles->messages.shown[0].text,
+                 QString("The temporary folder cannot be created. Please specify another one in "
+                         "the settings."));
+        QCOMPARE(m_window->lockChanges, 0);
+    }
+
+    void emptyTempSettingFallsBackToTheProgramDirectory()
+    {
+        QTemporaryDir programDir;
+        QFile::copy(QString(FAKE_PROGRAM_DIR) + "asapi.dll", programDir.filePath("asapi.dll"));
+        m_window->temp.clear();
+        JoinJob job(*m_window, *m_window, *m_window, m_doubles->seams(), programDir.path() + "/",
+                    "Vantomel");
+        job.tbtnStartClick();
+        QCOMPARE(runs().first().at(2), programDir.path() + "/temp/0.avi");
+        QCOMPARE(captions(), QStringList{"Complete"});
+    }
+
+    void overwriteQuestionNoKeepsEverything()
+    {
+        touch(m_window->outputFile);
+        m_doubles->messages.answers.enqueue(false);
+        m_job->tbtnStartClick();
+        QCOMPARE(captions(), QStringList{"File Exists"});
+        QCOMPARE(m_doubles->messages.shown[0].text,
+                 QString("The output file is existent. Do you want to continue and overwrite it? "
+                         "\n\rClick \"No\" to specify another output filename."));
+        QCOMPARE(m_window->focused, QString("edtOutputFile"));
+        QVERIFY(runs().isEmpty());
+    }
+
+    void wholeJobRunsTheEncoderWithExactArguments()
+    {
+        m_job->tbtnStartClick();
+        const auto all = runs();
+        QCOMPARE(all.size(), 4);
+        QCOMPARE(all[0], (QStringList{path("a.mov"), "-o", tempDir() + "0.avi", "-oac", "mp3lame",
+                                      "-ovc", "lavc", "-ofps", "30", "-vf", "scale=320:240"}));
+        QCOMPARE(all[2].first(), path("-x.mp4"));
+        QCOMPARE(all[3], (QStringList{tempDir() + "0.avi", tempDir() + "1.avi", tempDir() + "2.avi",
+                                      "-o", path("film.avi"), "-ovc", "lavc", "-oac", "mp3lame"}));
+        QCOMPARE(m_window->statuses(), (QStringList{"Complete", "Complete", "Complete"}));
+        QVERIFY(tempFiles().isEmpty());
+        QCOMPARE(captions(), QStringList{"Complete"});
+        QCOMPARE(m_doubles->messages.shown[0].text,
+                 QString("The joining is completed successfully."));
+        QCOMPARE(m_doubles->shell.opened, QStringList{m_dir->path()});
+        QCOMPARE(m_job->runState(), qint32(RunState::Idle));
+        QVERIFY(!m_window->locked);
+        QCOMPARE(m_window->lockChanges, 2);
+        QVERIFY(!m_window->progressPanelShown);
+        QCOMPARE(m_window->title, QString("Final Step: Joining all files..."));
+        QVERIFY(!m_window->convertingFileVisible);
+        QCOMPARE(m_window->current, 100);
+        QCOMPARE(m_window->total, 100);
+        QVERIFY(!m_job->clock().isRunning());
+    }
+
+    void progressReportsMoveTheBars()
+    {
+        writeScript("banner 20\npos 1 2 1\noutput\n");
+        m_window->openDir = false;
+        m_job->tbtnStartClick();
+        // Conversion of the first item (2 s of 10): 1 s -> 5, 2 s -> 10; the join starts at 50.
+        QCOMPARE(m_window->totalBarHistory.mid(1, 2), (QVector<int>{5, 10}));
+        QVERIFY(m_window->totalBarHistory.contains(55));
+        QCOMPARE(m_window->totalBarHistory.last(), 100);
+    }
+
+    void completionActions()
+    {
+        m_window->turnOff = true;
+        m_window->exitDone = true;
+        m_window->ask = false;
+        m_job->tbtnStartClick();
+        QCOMPARE(m_doubles->power.powerOffCalls, 1);
+        QCOMPARE(m_window->closeRequests, 1);
+        QVERIFY(m_doubles->messages.shown.isEmpty());
+
+        m_window->turnOff = false;
+        m_job->tbtnStartClick();
+        QCOMPARE(m_doubles->power.powerOffCalls, 1);
+        QCOMPARE(m_window->closeRequests, 2);
+        QVERIFY(m_doubles->messages.shown.isEmpty());
+        QVERIFY(m_doubles->shell.opened.isEmpty());
+    }
+
+    void renameTakesTheFirstFreeName()
+    {
+        touch(path("film.avi"));
+        touch(path("film_1.avi"));
+        m_window->rename = true;
+        m_window->ask = false;
+        m_job->tbtnStartClick();
+        QCOMPARE(runs().last().at(4), path("film_2.avi"));
+        QCOMPARE(QFile(path("film.avi")).size(), 3);
+        QCOMPARE(QFile(path("film_1.avi")).size(), 3);
+        QVERIFY(QFile::exists(path("film_2.avi")));
+    }
+
+    void failedConversionIsReportedAndCleanedUp()
+    {
+        writeScript("@0 output\n@1 chunk [mpeg4 @ 0x1] broken frame\\n\n@1 chunk Cannot open "
+                    "file/device.\\n\n@1 exit 1\n");
+        m_job->tbtnStartClick();
+        QCOMPARE(runs().size(), 2);
+        QCOMPARE(captions(), QStringList{"Error"});
+        QCOMPARE(m_doubles->messages.shown[0].text,
+                 QString("The conversion of 'b c.avi' failed.\nCannot open file/device."));
+        QCOMPARE(m_window->statuses(), (QStringList{"Waiting for joining", "Stop", "OK"}));
+        QVERIFY(tempFiles().isEmpty());
+        QCOMPARE(m_job->runState(), qint32(RunState::Idle));
+        QVERIFY(!m_window->locked);
+        QVERIFY(!m_window->progressPanelShown);
+        QVERIFY(!m_job->clock().isRunning());
+    }
+
+    void conversionWithoutOutputIsAFailure()
+    {
+        writeScript("exit 0\n");
+        m_job->tbtnStartClick();
+        QCOMPARE(runs().size(), 1);
+        QCOMPARE(m_doubles->messages.shown[0].text, QString("The conversion of 'a.mov' failed."));
+    }
+
+    void failedJoinDeletesTheBrokenOutput()
+    {
+        writeScript("output\n@3 chunk Error while encoding\\n\n@3 exit 1\n");
+        m_job->tbtnStartClick();
+        QCOMPARE(runs().size(), 4);
+        QCOMPARE(m_doubles->messages.shown[0].caption, QString("Error"));
+        QCOMPARE(m_doubles->messages.shown[0].text,
+                 QString("The joining failed.\nError while encoding"));
+        QVERIFY(!QFile::exists(path("film.avi")));
+        QVERIFY(tempFiles().isEmpty());
+        QCOMPARE(m_window->statuses(), (QStringList{"Stop", "Stop", "Stop"}));
+        QCOMPARE(m_job->runState(), qint32(RunState::Idle));
+    }
+
+    void missingEncoderEndsTheJobCleanly()
+    {
+        QTemporaryDir emptyProgramDir;
+        JoinJob job(*m_window, *m_window, *m_window, m_doubles->seams(),
+                    emptyProgramDir.path() + "/", "Vantomel");
+        job.tbtnStartClick();
+        QCOMPARE(m_doubles->messages.shown.size(), 1);
+        QCOMPARE(m_doubles->messages.shown[0].kind, QString("plain"));
+        QCOMPARE(m_doubles->messages.shown[0].caption, QString("Vantomel"));
+        QCOMPARE(m_doubles->messages.shown[0].text, QString("Error. Please re-install Vantomel"));
+        QCOMPARE(job.runState(), qint32(RunState::Idle));
+        QVERIFY(!m_window->locked);
+        QVERIFY(!m_window->progressPanelShown);
+        QVERIFY(!job.clock().isRunning());
+        QCOMPARE(m_window->statuses(), (QStringList{"Stop", "OK", "OK"}));
+    }
+
+    void stopDuringConversion()
+    {
+        QDir().mkpath(tempDir());
+        touch(tempDir() + "2.avi"); // left by an earlier job: removed too
+        writeScript("@0 output\n@1 wait\n");
+        QTimer::singleShot(500, m_job.get(), &JoinJob::tbtnStopClick);
+        m_job->tbtnStartClick();
+        QCOMPARE(runs().size(), 2);
+        QCOMPARE(captions(), QStringList{"Cancel"});
+        QCOMPARE(m_doubles->messages.shown[0].text, QString("The Coversion is canceled."));
+        QCOMPARE(m_window->statuses(), (QStringList{"Waiting for joining", "Stop", "OK"}));
+        QVERIFY(tempFiles().isEmpty());
+        QCOMPARE(m_job->runState(), qint32(RunState::Stopped));
+        QVERIFY(!m_window->locked);
+        QVERIFY(!m_window->progressPanelShown);
+        // Stop does nothing once the job is over.
+        m_job->tbtnStopClick();
+        QCOMPARE(m_job->runState(), qint32(RunState::Stopped));
+    }
+
+    void stopBetweenRunsPreventsTheNextRun()
+    {
+        m_window->onPump = [this](int pump) {
+            if (pump == 2) // the top of the second item
+                m_job->tbtnStopClick();
+        };
+        m_job->tbtnStartClick();
+        QCOMPARE(runs().size(), 1);
+        QCOMPARE(m_window->statuses(), (QStringList{"Waiting for joining", "Stop", "OK"}));
+        QCOMPARE(captions(), QStringList{"Cancel"});
+    }
+
+    void stopDuringJoin()
+    {
+        touch(path("film.avi"), "keep me");
+        m_window->ask = false;
+        writeScript("@0 output\n@1 output\n@2 output\n@3 wait\n");
+        m_window->onPump = [this](int) {
+            if (runs().size() == 4)
+                m_job->tbtnStopClick();
+        };
+        QTimer::singleShot(1500, m_job.get(), &JoinJob::tbtnStopClick);
+        m_job->tbtnStartClick();
+        QCOMPARE(captions(), QStringList{"Cancel"});
+        QCOMPARE(m_doubles->messages.shown[0].text, QString("The Joining is canceled."));
+        QCOMPARE(m_window->statuses(), (QStringList{"Stop", "Stop", "Stop"}));
+        QVERIFY(tempFiles().isEmpty());
+        QCOMPARE(m_job->runState(), qint32(RunState::Idle));
+        QVERIFY(!m_window->locked);
+    }
+
+    void stopWhileTheJoinListIsBuiltKeepsTheOldOutput()
+    {
+        touch(path("film.avi"), "keep me");
+        m_window->ask = false;
+        m_window->onPump = [this](int pump) {
+            if (pump == 5) // the join stage's first row
+                m_job->tbtnStopClick();
+        };
+        m_job->tbtnStartClick();
+        QCOMPARE(runs().size(), 3);
+        QCOMPARE(captions(), QStringList{"Cancel"});
+        QCOMPARE(QFile(path("film.avi")).size(), 7);
+    }
+
+    void clockShowsElapsedAndRemaining()
+    {
+        JobClock& clock = m_job->clock();
+        clock.start();
+        QCOMPARE(m_window->elapsed, QString());
+        m_window->total = 0;
+        clock.timerTimeTimer();
+        QCOMPARE(m_window->remaining, QString("00:00:00"));
+        m_window->total = 25;
+        for (int i = 1; i < 30; ++i)
+            clock.timerTimeTimer();
+        QCOMPARE(m_window->elapsed, QString("00:00:30"));
+        QCOMPARE(m_window->remaining, QString("00:01:30"));
+        m_window->total = 0; // the estimate is kept while the bar is at 0
+        clock.timerTimeTimer();
+        QCOMPARE(m_window->remaining, QString("00:01:30"));
+        clock.stop();
+    }
+};
+
+QTEST_GUILESS_MAIN(TestJoinJob)
+#include "test_join_job.moc"
