@@ -1,0 +1,82 @@
+#include "prefs/SettingsEditing.h"
+
+#include <QTest>
+
+Q_DECLARE_METATYPE(prefs::GeneralSettings)
+
+class TestSettingsEditing : public QObject
+{
+    Q_OBJECT
+
+    static prefs::GeneralSettings withChoice(bool ask, bool overwrite, bool rename)
+    {
+        prefs::GeneralSettings settings;
+        settings.ask = ask;
+        settings.overwrite = overwrite;
+        settings.rename = rename;
+        return settings;
+    }
+
+private slots:
+    void lastSelectedOverwriteChoiceWins_data()
+    {
+        QTest::addColumn<prefs::GeneralSettings>("stored");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("ask") << withChoice(true, false, false) << "ask";
+        QTest::newRow("ask and overwrite") << withChoice(true, true, false) << "overwrite";
+        QTest::newRow("ask and rename") << withChoice(true, false, true) << "rename";
+        QTest::newRow("all three") << withChoice(true, true, true) << "rename";
+        QTest::newRow("none") << withChoice(false, false, false) << "";
+    }
+    void lastSelectedOverwriteChoiceWins()
+    {
+        QFETCH(prefs::GeneralSettings, stored);
+        QFETCH(QString, shown);
+        const auto resolved = prefs::withOverwriteChoiceResolved(stored);
+        QCOMPARE(resolved.ask, shown == "ask");
+        QCOMPARE(resolved.overwrite, shown == "overwrite");
+        QCOMPARE(resolved.rename, shown == "rename");
+    }
+
+    void factoryDefaultsKeepTheTemporaryFolder()
+    {
+        prefs::GeneralSettings current;
+        current.outputFile = "/v/mine.avi";
+        current.tempDir = "/scratch/";
+        current.autoExit = true;
+        prefs::GeneralSettings factory = withChoice(true, true, false);
+        factory.outputFile = "/v/factory.avi";
+        factory.autoOpenDir = false;
+
+        const auto loaded = prefs::withFactoryDefaults(current, factory);
+        QCOMPARE(loaded.tempDir, QString("/scratch/"));
+        QCOMPARE(loaded.outputFile, QString("/v/factory.avi"));
+        QVERIFY(!loaded.autoOpenDir);
+        QVERIFY(!loaded.autoExit);
+        QVERIFY(!loaded.ask);
+        QVERIFY(loaded.overwrite);
+    }
+
+    void chosenFolderEndsInOneSlash_data()
+    {
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("folder") << "/home/u/tmp"
+                                << "/home/u/tmp/";
+        QTest::newRow("folder with slash") << "/home/u/tmp/"
+                                           << "/home/u/tmp/";
+        QTest::newRow("doubled slash") << "/home/u/tmp//"
+                                       << "/home/u/tmp/";
+        QTest::newRow("root") << "/"
+                              << "/";
+    }
+    void chosenFolderEndsInOneSlash()
+    {
+        QFETCH(QString, chosen);
+        QFETCH(QString, text);
+        QCOMPARE(prefs::tempFolderText(chosen), text);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSettingsEditing)
+#include "test_settings_editing.moc"
