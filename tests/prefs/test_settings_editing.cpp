@@ -38,25 +38,6 @@ private slots:
         QCOMPARE(resolved.rename, shown == "rename");
     }
 
-    void factoryDefaultsKeepTheTemporaryFolder()
-    {
-        prefs::GeneralSettings current;
-        current.outputFile = "/v/mine.avi";
-        current.tempDir = "/scratch/";
-        current.autoExit = true;
-        prefs::GeneralSettings factory = withChoice(true, true, false);
-        factory.outputFile = "/v/factory.avi";
-        factory.autoOpenDir = false;
-
-        const auto loaded = prefs::withFactoryDefaults(current, factory);
-        QCOMPARE(loaded.tempDir, QString("/scratch/"));
-        QCOMPARE(loaded.outputFile, QString("/v/factory.avi"));
-        QVERIFY(!loaded.autoOpenDir);
-        QVERIFY(!loaded.autoExit);
-        QVERIFY(!loaded.ask);
-        QVERIFY(loaded.overwrite);
-    }
-
     void chosenFolderEndsInOneSlash_data()
     {
         QTest::addColumn<QString>("chosen");

@@ -107,7 +107,6 @@ private slots:
         QTest::newRow("ask and overwrite")
             << QByteArray("Ask=1\nOverwrite=1\nRename=0\n") << "rdbOverWrite";
         QTest::newRow("all three false") << QByteArray("Ask=0\nOverwrite=0\nRename=0\n") << "";
-        QTest::newRow("rename") << QByteArray("Ask=0\nRename=1\n") << "rdbRename";
     }
     void storedOverwriteChoiceShowsAtMostOneSelection()
     {
@@ -116,7 +115,6 @@ private slots:
         writePreferences("[Main]\n" + stored);
         createForm();
         QCOMPARE(selectedOverwriteChoice(), selected);
-        QVERIFY(!m_form->currentSettings().ask || selected == "rdbAsk");
 
         // The user can still pick one, and then only one.
         m_form->show();
