@@ -2,9 +2,139 @@
 
 #include "ui_TAboutForm.h"
 
-TAboutForm::TAboutForm(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TAboutForm>())
+#include <QPainter>
+#include <QShowEvent>
+
+namespace {
+
+// Three clips running into one: what the program does, drawn for the left of the upper band.
+QPixmap joinedClipsPicture(const QSize& size)
+{
+    QPixmap picture(size);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QColor clipColours[] = {QColor(0x2f, 0x6f, 0xb5), QColor(0x3f, 0x9a, 0x5a),
+                                  QColor(0xd0, 0x7a, 0x25)};
+    const int clipHeight = 18;
+    const int joinX = size.width() * 3 / 5;
+    for (int i = 0; i < 3; ++i) {
+        const int y = 40 + i * (clipHeight + 14);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(clipColours[i]);
+        painter.drawRoundedRect(QRectF(14, y, joinX - 24, clipHeight), 3, 3);
+        painter.setPen(QPen(clipColours[i], 3));
+        painter.drawLine(QPointF(joinX - 10, y + clipHeight / 2.0),
+                         QPointF(joinX + 6, size.height() / 2.0));
+    }
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(0x22, 0x33, 0x55));
+    painter.drawRoundedRect(QRectF(joinX + 4, size.height() / 2.0 - 14, 30, 28), 4, 4);
+    return picture;
+}
+
+} // namespace
+
+TAboutForm::TAboutForm(Shell& shell, const ProgramInfo& info, QWidget* mainWindow, QWidget* parent)
+    : QDialog(parent), m_shell(shell), m_info(info), m_mainWindow(mainWindow),
+      ui(std::make_unique<Ui::TAboutForm>())
 {
     ui->setupUi(this);
+    ui->imgLogo->setPixmap(joinedClipsPicture(ui->imgLogo->minimumSize()));
+
+    connect(ui->btnOK, &QPushButton::clicked, this, &TAboutForm::btnOKClick);
+    connect(ui->labWebsite, &LinkLabel::clicked, this, &TAboutForm::labWebsiteClick);
+    connect(ui->labMore, &LinkLabel::clicked, this, &TAboutForm::labMoreClick);
+    connect(ui->btnTech, &QPushButton::clicked, this, &TAboutForm::btnTechClick);
+    connect(ui->btnSales, &QPushButton::clicked, this, &TAboutForm::btnSalesClick);
+    connect(ui->Label8, &LinkLabel::clicked, this, &TAboutForm::Label8Click);
+    connect(ui->Label9, &LinkLabel::clicked, this, &TAboutForm::Label9Click);
+    connect(ui->Label10, &LinkLabel::clicked, this, &TAboutForm::Label10Click);
+    FormCreate();
 }
 
 TAboutForm::~TAboutForm() = default;
+
+void TAboutForm::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (!event->spontaneous())
+        FormShow();
+}
+
+void TAboutForm::hideEvent(QHideEvent* event)
+{
+    QDialog::hideEvent(event);
+    if (!event->spontaneous())
+        FormClose();
+}
+
+void TAboutForm::FormCreate()
+{
+    ui->labProgramName->setText(m_info.productName);
+    ui->labVersion->setText(QStringLiteral("Version ") + m_info.version);
+    ui->labCopyright->setText(QStringLiteral("Copyright (C) ") + m_info.companyName);
+    ui->labWebsite->setText(m_info.webPage);
+    ui->Label8->setText(m_info.siblings[0].name);
+    ui->Label9->setText(m_info.siblings[1].name);
+    ui->Label10->setText(m_info.siblings[2].name);
+}
+
+void TAboutForm::FormShow()
+{
+    if (m_mainWindow) {
+        m_mainWindow->setEnabled(false);
+        move(m_mainWindow->frameGeometry().center() - rect().center());
+    }
+}
+
+void TAboutForm::FormClose()
+{
+    if (m_mainWindow)
+        m_mainWindow->setEnabled(true);
+}
+
+void TAboutForm::btnOKClick()
+{
+    close();
+}
+
+void TAboutForm::labWebsiteClick()
+{
+    m_shell.open(this, ui->labWebsite->text());
+}
+
+void TAboutForm::labMoreClick()
+{
+    m_shell.open(this, m_info.webPage);
+}
+
+void TAboutForm::btnTechClick()
+{
+    m_shell.open(this, QStringLiteral("mailto:") + m_info.supportEmail);
+}
+
+void TAboutForm::btnSalesClick()
+{
+    m_shell.open(this, QStringLiteral("mailto:") + m_info.salesEmail);
+}
+
+void TAboutForm::Label8Click()
+{
+    openSiblingPage(0);
+}
+
+void TAboutForm::Label9Click()
+{
+    openSiblingPage(1);
+}
+
+void TAboutForm::Label10Click()
+{
+    openSiblingPage(2);
+}
+
+void TAboutForm::openSiblingPage(std::size_t sibling)
+{
+    m_shell.open(this, m_info.siblings[sibling].page);
+}

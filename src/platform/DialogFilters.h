@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// File dialog filters in the "description|pattern|description|pattern" form that the Dialogs seam
+// takes; each extension ".avi" gives the pair "AVI Files (*.avi)|*.avi".
+
+inline const QString kAllFilesFilter = QStringLiteral("All Files (*.*)|*.*");
+
+// One pair per extension, in list order, each followed by "|".
+QString filterPairs(const QStringList& extensions);
+
+// What the output file may be: ".avi", ".mpg", ".mp4", ".wmv", ".mov", ".vob", ".asf", ".flv".
+QStringList outputTypeList();
+
+// The save dialog's filter for the output file: the output types, then every file.
+QString outputFileFilter();
+inline const QString kOutputFileDefaultSuffix = QStringLiteral("avi");

@@ -1,0 +1,29 @@
+#include "platform/DialogFilters.h"
+#include "platform/FileFilter.h"
+
+#include <QTest>
+
+class TestDialogFilters : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void outputFilterListsEveryOutputTypeThenAllFiles()
+    {
+        QCOMPARE(outputFileFilter(),
+                 QString("AVI Files (*.avi)|*.avi|MPG Files (*.mpg)|*.mpg|MP4 Files (*.mp4)|*.mp4|"
+                         "WMV Files (*.wmv)|*.wmv|MOV Files (*.mov)|*.mov|VOB Files (*.vob)|*.vob|"
+                         "ASF Files (*.asf)|*.asf|FLV Files (*.flv)|*.flv|All Files (*.*)|*.*"));
+        QCOMPARE(qtNameFilters(outputFileFilter()).size(), 9);
+    }
+
+    void pairsFollowTheListOrder()
+    {
+        QCOMPARE(filterPairs({".mpeg", ".avi"}),
+                 QString("MPEG Files (*.mpeg)|*.mpeg|AVI Files (*.avi)|*.avi|"));
+        QCOMPARE(filterPairs({}), QString());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDialogFilters)
+#include "test_dialog_filters.moc"
