@@ -8,7 +8,7 @@
 Startup::Startup(Seams seams, const QString& executablePath)
     : m_mainForm(std::make_unique<TMainForm>(seams, executablePath)),
       m_aboutForm(std::make_unique<TAboutForm>()),
-      m_opSettingForm(std::make_unique<TopSettingForm>()),
+      m_opSettingForm(std::make_unique<TopSettingForm>(seams, m_mainForm.get())),
       m_settingForm(std::make_unique<TSettingForm>())
 {
     m_mainForm->attachDialogs(m_aboutForm.get(), m_opSettingForm.get(), m_settingForm.get());

@@ -32,9 +32,9 @@ ProfileContents readProfile(const QString& path)
     return contents;
 }
 
-QString settingDescription(const QString& path, OutputSetting setting)
+QString sectionDescription(const QString& path, const QString& section)
 {
-    return IniFile(path).readString(sectionName(setting), QStringLiteral("Description"), QString());
+    return IniFile(path).readString(section, QStringLiteral("Description"), QString());
 }
 
 QString settingValue(const QString& path, OutputSetting setting, int index,

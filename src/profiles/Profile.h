@@ -35,8 +35,8 @@ inline constexpr int kMaxProfileItems = 256;
 // file, section or key gives the defaults ("avi", no choices, nothing selected).
 ProfileContents readProfile(const QString& path);
 
-// The "Description" of a setting's section; empty when the file, section or key is missing.
-QString settingDescription(const QString& path, OutputSetting setting);
+// The "Description" of a section; empty when the file, section or key is missing.
+QString sectionDescription(const QString& path, const QString& section);
 
 // The encoder value that choice `index` of a setting stands for: key "value" + index, so -1
 // (nothing selected) looks up "value-1", which a profile normally lacks.

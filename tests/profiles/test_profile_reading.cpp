@@ -32,9 +32,8 @@ private slots:
         QCOMPARE(profile.outputExtension(), QString(".mp4"));
         QCOMPARE(profile[OutputSetting::VideoCodec].captions, QStringList({"H.264", "MPEG-4"}));
         QCOMPARE(profile[OutputSetting::VideoCodec].index, 1);
-        QCOMPARE(settingDescription(path, OutputSetting::VideoCodec),
-                 QString("Codec of the picture"));
-        QCOMPARE(settingDescription(path, OutputSetting::Aspect), QString());
+        QCOMPARE(sectionDescription(path, "video CODEC"), QString("Codec of the picture"));
+        QCOMPARE(sectionDescription(path, "Aspect"), QString());
     }
 
     void badCountsAndIndexesFallBack_data()
