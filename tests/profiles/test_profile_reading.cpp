@@ -99,6 +99,13 @@ private slots:
         QCOMPARE(profilePath(programDir, "Web.Low"), profiles + "Web.Low.bpf");
     }
 
+    void profilesThatIsNoFolderListsNothing()
+    {
+        QTemporaryDir program;
+        QFile(program.filePath("Profiles")).open(QIODevice::WriteOnly);
+        QCOMPARE(listProfileNames(program.path() + "/"), QStringList());
+    }
+
     void unreadableFolderListsNothing()
     {
         if (QFileInfo(QDir::rootPath()).isWritable())
