@@ -24,7 +24,7 @@ Startup::Startup(Seams seams, const QString& executablePath)
     : m_mainForm(std::make_unique<TMainForm>(seams, executablePath)),
       m_aboutForm(
           std::make_unique<TAboutForm>(seams.shell, m_mainForm->programInfo(), m_mainForm.get())),
-      m_opSettingForm(std::make_unique<TopSettingForm>()),
+      m_opSettingForm(std::make_unique<TopSettingForm>(seams, m_mainForm.get())),
       m_settingForm(std::make_unique<TSettingForm>(seams, m_mainForm->programInfo(),
                                                    m_mainForm.get(), outputFileBoxOf(*m_mainForm)))
 {

@@ -1,11 +1,278 @@
 #include "TopSettingForm.h"
 
+#include "profiles/Profile.h"
 #include "ui_TopSettingForm.h"
 
-TopSettingForm::TopSettingForm(QWidget* parent)
-    : QDialog(parent), ui(std::make_unique<Ui::TopSettingForm>())
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QLineEdit>
+
+namespace {
+
+const char* const kHintProperty = "hint";
+
+} // namespace
+
+TopSettingForm::TopSettingForm(Seams seams, QWidget* mainWindow, QWidget* parent)
+    : QDialog(parent), m_seams(seams), m_mainWindow(mainWindow),
+      ui(std::make_unique<Ui::TopSettingForm>())
 {
     ui->setupUi(this);
+    FormCreate();
+
+    for (OutputSetting setting : kOutputSettings) {
+        QComboBox* settingBox = box(setting);
+        settingBox->installEventFilter(this);
+        if (settingBox->isEditable()) {
+            // Typed text must stay as typed: no completion, no items added on Enter.
+            settingBox->setCompleter(nullptr);
+            settingBox->lineEdit()->installEventFilter(this);
+            connect(settingBox->lineEdit(), &QLineEdit::textEdited, this,
+                    [this, settingBox] { cmbVcodecChange(settingBox); });
+        }
+        // activated comes from the user only, so filling and restoring run no reaction.
+        if (setting == OutputSetting::AudioCodec)
+            connect(settingBox, &QComboBox::activated, this, &TopSettingForm::cmbAcodecChange);
+        else if (setting == OutputSetting::Mp3Encode)
+            connect(settingBox, &QComboBox::activated, this, &TopSettingForm::cmbEncodeToChange);
+        else
+            connect(settingBox, &QComboBox::activated, this,
+                    [this, settingBox] { cmbVcodecChange(settingBox); });
+    }
+    connect(ui->btnOK, &QPushButton::clicked, this, &TopSettingForm::btnOKClick);
+    connect(ui->btnCancel, &QPushButton::clicked, this, &TopSettingForm::btnCancelClick);
 }
 
 TopSettingForm::~TopSettingForm() = default;
+
+void TopSettingForm::FormCreate()
+{
+    setFixedSize(413, 473);
+    // The two pairs and the two panels share their places; only one of each shows at a time.
+    ui->labBitrate->move(ui->labBitrate->x(), ui->labQuality->y());
+    ui->cmbBitrate->move(ui->cmbBitrate->x(), ui->cmbQuality->y());
+    ui->panLavc->resize(377, ui->panLavc->height());
+    ui->panMP3->setGeometry(ui->panLavc->x(), ui->panMP3->y(), 377, ui->panMP3->height());
+    showPanelForAudioCodec();
+
+    QPalette memoPalette = ui->memDescription->palette();
+    memoPalette.setColor(QPalette::Base, palette().color(QPalette::Window));
+    ui->memDescription->setPalette(memoPalette);
+}
+
+QComboBox* TopSettingForm::box(OutputSetting setting) const
+{
+    switch (setting) {
+    case OutputSetting::VideoCodec:
+        return ui->cmbVcodec;
+    case OutputSetting::VideoSize:
+        return ui->cmbVideoSize;
+    case OutputSetting::VideoBitrate:
+        return ui->cmbVbitrate;
+    case OutputSetting::Aspect:
+        return ui->cmbAspect;
+    case OutputSetting::AudioCodec:
+        return ui->cmbAcodec;
+    case OutputSetting::Mp3Encode:
+        return ui->cmbEncodeTo;
+    case OutputSetting::VbrQuality:
+        return ui->cmbQuality;
+    case OutputSetting::AbrCbrBitrate:
+        return ui->cmbBitrate;
+    case OutputSetting::AudioBitrate:
+        return ui->cmbAbitrate;
+    case OutputSetting::SampleRate:
+        return ui->cmbSrate;
+    case OutputSetting::Channels:
+        return ui->cmbChannels;
+    }
+    return nullptr;
+}
+
+void TopSettingForm::LoadProfile(const QString& path)
+{
+    if (!QFileInfo(path).isFile())
+        return;
+    m_currentProfilePath = path;
+    const ProfileContents profile = readProfile(path);
+    m_outputExtension = profile.outputExtension();
+    for (OutputSetting setting : kOutputSettings) {
+        QComboBox* settingBox = box(setting);
+        const ProfileChoiceList& choices = profile[setting];
+        settingBox->clear();
+        settingBox->addItems(choices.captions);
+        settingBox->setCurrentIndex(choices.index);
+        if (settingBox->isEditable())
+            settingBox->setEditText(settingBox->itemText(choices.index));
+        if (setting == OutputSetting::AudioCodec)
+            cmbAcodecChange();
+        else if (setting == OutputSetting::Mp3Encode)
+            cmbEncodeToChange();
+    }
+}
+
+OutputSelection TopSettingForm::outputSelection() const
+{
+    OutputSelection selection;
+    for (OutputSetting setting : kOutputSettings)
+        selection[setting] = {box(setting)->currentIndex(), box(setting)->currentText()};
+    selection.selectSize = ui->rdbSelectSize->isChecked();
+    selection.width = ui->edtWidth->text();
+    selection.height = ui->edtHeight->text();
+    return selection;
+}
+
+void TopSettingForm::cmbVcodecEnter(QComboBox* settingBox)
+{
+    // The section is found by the box's hint, so every hint is its section's name.
+    const QString section = settingBox->property(kHintProperty).toString();
+    ui->memDescription->setPlainText(sectionDescription(m_currentProfilePath, section) +
+                                     QLatin1Char('\n') + QStringLiteral("Current Value: ") +
+                                     settingBox->currentText());
+}
+
+void TopSettingForm::cmbVcodecChange(QComboBox* settingBox)
+{
+    cmbVcodecEnter(settingBox);
+}
+
+void TopSettingForm::cmbAcodecChange()
+{
+    showPanelForAudioCodec();
+    cmbVcodecChange(ui->cmbAcodec);
+}
+
+void TopSettingForm::cmbEncodeToChange()
+{
+    showPairForEncodeMode();
+    cmbVcodecChange(ui->cmbEncodeTo);
+}
+
+void TopSettingForm::showPanelForAudioCodec()
+{
+    const bool mp3 = ui->cmbAcodec->currentText() == QLatin1String("MP3");
+    ui->panMP3->setVisible(mp3);
+    ui->panLavc->setVisible(!mp3);
+}
+
+void TopSettingForm::showPairForEncodeMode()
+{
+    // Choice 0 is the variable-bitrate mode by convention of the profiles.
+    const bool variable = ui->cmbEncodeTo->currentIndex() == 0;
+    ui->labQuality->setVisible(variable);
+    ui->cmbQuality->setVisible(variable);
+    ui->labBitrate->setVisible(!variable);
+    ui->cmbBitrate->setVisible(!variable);
+}
+
+void TopSettingForm::btnOKClick()
+{
+    const auto refusal = checkOutputSelection(outputSelection());
+    if (!refusal) {
+        accept();
+        return;
+    }
+    m_seams.messages.info(this, refusal->caption, refusal->text);
+    if (refusal->limitAudioBitrate)
+        ui->cmbAbitrate->setEditText(QString::number(kMaxMp2Bitrate));
+    focusRefusedControl(refusal->field);
+}
+
+void TopSettingForm::focusRefusedControl(SelectionRefusal::Field field)
+{
+    using Field = SelectionRefusal::Field;
+    switch (field) {
+    case Field::VideoBitrate:
+        ui->cmbVbitrate->setFocus();
+        break;
+    case Field::Width:
+        ui->edtWidth->setFocus();
+        break;
+    case Field::Height:
+        ui->edtHeight->setFocus();
+        break;
+    case Field::SampleRate:
+        ui->cmbSrate->setFocus();
+        break;
+    case Field::AudioBitrate:
+        // With "MP3" the audio bitrate box is hidden; the codec box is where to change that.
+        if (ui->panLavc->isHidden())
+            ui->cmbAcodec->setFocus();
+        else
+            ui->cmbAbitrate->setFocus();
+        break;
+    }
+}
+
+void TopSettingForm::btnCancelClick()
+{
+    QDialog::reject();
+    const OutputSelection& remembered = m_remembered.selection;
+    for (OutputSetting setting : kOutputSettings) {
+        QComboBox* settingBox = box(setting);
+        settingBox->setCurrentIndex(remembered[setting].index);
+        if (settingBox->isEditable())
+            settingBox->setEditText(remembered[setting].text);
+    }
+    if (remembered.selectSize)
+        ui->rdbSelectSize->setChecked(true);
+    else if (m_remembered.manualSize)
+        ui->rdbManualSize->setChecked(true);
+    ui->edtWidth->setText(remembered.width);
+    ui->edtHeight->setText(remembered.height);
+    // The panels follow the restored choices, so what shows is what the options are made of.
+    showPanelForAudioCodec();
+    showPairForEncodeMode();
+}
+
+void TopSettingForm::reject()
+{
+    btnCancelClick();
+}
+
+void TopSettingForm::FormShow()
+{
+    if (m_mainWindow) {
+        move(m_mainWindow->frameGeometry().center() - rect().center());
+        m_mainWindow->setEnabled(false);
+    }
+    m_remembered = {outputSelection(), ui->rdbManualSize->isChecked()};
+}
+
+void TopSettingForm::FormClose()
+{
+    if (m_mainWindow)
+        m_mainWindow->setEnabled(true);
+}
+
+void TopSettingForm::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (!event->spontaneous())
+        FormShow();
+}
+
+void TopSettingForm::hideEvent(QHideEvent* event)
+{
+    QDialog::hideEvent(event);
+    if (!event->spontaneous())
+        FormClose();
+}
+
+void TopSettingForm::closeEvent(QCloseEvent* event)
+{
+    // The close box keeps the edited values: neither OK's checks nor Cancel's restoring.
+    event->accept();
+}
+
+bool TopSettingForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::FocusIn) {
+        for (OutputSetting setting : kOutputSettings) {
+            QComboBox* settingBox = box(setting);
+            if (watched == settingBox || watched == settingBox->lineEdit())
+                cmbVcodecEnter(settingBox);
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}

@@ -1,0 +1,102 @@
+#include "EncoderOptions.h"
+
+#include "Profile.h"
+#include "SelectionChecks.h"
+#include "prefs/IntegerText.h"
+
+namespace {
+
+QString valueOf(const QString& profilePath, const OutputSelection& selection, OutputSetting setting,
+                const QString& defaultValue)
+{
+    return settingValue(profilePath, setting, selection[setting].index, defaultValue);
+}
+
+QString videoOptions(const QString& profilePath, const OutputSelection& selection)
+{
+    const QString codec =
+        valueOf(profilePath, selection, OutputSetting::VideoCodec, QStringLiteral("mpeg4"));
+    // Only the first choice means "automatic"; nothing selected is an ordinary lookup.
+    const QString aspect =
+        selection[OutputSetting::Aspect].index == 0
+            ? QStringLiteral("autoaspect")
+            : QStringLiteral("aspect=") +
+                  valueOf(profilePath, selection, OutputSetting::Aspect, QStringLiteral("16:9"));
+    return QStringLiteral("vcodec=") + codec + QStringLiteral(":vbitrate=") +
+           selection[OutputSetting::VideoBitrate].text + QStringLiteral(":mbd=2:") + aspect;
+}
+
+QString limitedAudioBitrate(const OutputSelection& selection)
+{
+    const QString& text = selection[OutputSetting::AudioBitrate].text;
+    if (selection[OutputSetting::AudioCodec].text != QLatin1String("MP2"))
+        return text;
+    const auto value = parseIntegerText(text);
+    return value && *value > kMaxMp2Bitrate ? QString::number(kMaxMp2Bitrate) : text;
+}
+
+struct AudioPart
+{
+    QString encoder;
+    QString optionSwitch;
+    QString options;
+};
+
+AudioPart audioPart(const QString& profilePath, const OutputSelection& selection)
+{
+    const QString& codecText = selection[OutputSetting::AudioCodec].text;
+    if (codecText == QLatin1String("MP3")) {
+        const QString mode =
+            valueOf(profilePath, selection, OutputSetting::Mp3Encode, QStringLiteral("vbr"));
+        const QString options =
+            mode == QLatin1String("vbr")
+                ? QStringLiteral("vbr=2:q=") + valueOf(profilePath, selection,
+                                                       OutputSetting::VbrQuality,
+                                                       QStringLiteral("6"))
+                : mode + QStringLiteral(":br=") +
+                      valueOf(profilePath, selection, OutputSetting::AbrCbrBitrate,
+                              QStringLiteral("224"));
+        return {QStringLiteral("mp3lame"), QStringLiteral("-lameopts"), options};
+    }
+    if (codecText == QLatin1String("PCM"))
+        return {QStringLiteral("pcm"), QString(), QString()};
+    const QString codec =
+        valueOf(profilePath, selection, OutputSetting::AudioCodec, QStringLiteral("ac3"));
+    return {QStringLiteral("lavc"), QStringLiteral("-lavcopts"),
+            QStringLiteral("acodec=") + codec + QStringLiteral(":abitrate=") +
+                limitedAudioBitrate(selection)};
+}
+
+} // namespace
+
+QString pictureSizeText(const QString& profilePath, const OutputSelection& selection)
+{
+    if (selection.selectSize)
+        return valueOf(profilePath, selection, OutputSetting::VideoSize, QStringLiteral("640:480"));
+    return selection.width + QLatin1Char(':') + selection.height;
+}
+
+QString GetEncoderOptions(const QString& profilePath, const OutputSelection& selection)
+{
+    const QString video = videoOptions(profilePath, selection);
+    const AudioPart audio = audioPart(profilePath, selection);
+    const QString channels =
+        valueOf(profilePath, selection, OutputSetting::Channels, QStringLiteral("2"));
+    // Every blank is written even when the piece after it is empty.
+    return QStringList{QString(),
+                       QStringLiteral("-ovc"),
+                       QStringLiteral("lavc"),
+                       QStringLiteral("-lavcopts"),
+                       video,
+                       QStringLiteral("-oac"),
+                       audio.encoder,
+                       audio.optionSwitch,
+                       audio.options,
+                       QStringLiteral("-channels"),
+                       channels,
+                       QStringLiteral("-vf"),
+                       QStringLiteral("scale=") + pictureSizeText(profilePath, selection),
+                       QStringLiteral("-srate"),
+                       selection[OutputSetting::SampleRate].text}
+        .join(QLatin1Char(' '));
+}

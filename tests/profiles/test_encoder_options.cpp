@@ -1,0 +1,195 @@
+#include "profiles/EncoderOptions.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+Q_DECLARE_METATYPE(OutputSelection)
+
+namespace {
+
+// The profile of the worked examples; only the values matter to the composition.
+const char* const kProfile = R"([Video Codec]
+value0=mpeg4
+[Video Size]
+value0=320:240
+[Aspect]
+value1=4:3
+[Audio Codec]
+value0=libmp3lame
+value1=mp2
+value2=pcm
+[MP3 Encode]
+value0=vbr
+value1=abr
+value2=VBR
+[VBR Quality]
+value0=4
+[ABR CBR Bitrate]
+value0=160
+[Channels]
+value0=2
+)";
+
+void choose(OutputSelection& selection, OutputSetting setting, int index, const QString& text)
+{
+    selection[setting] = {index, text};
+}
+
+// Video codec mpeg4 at 800, automatic aspect, MP3 vbr quality 4, 2 channels, 320:240, 44100.
+OutputSelection firstExample()
+{
+    OutputSelection s;
+    choose(s, OutputSetting::VideoCodec, 0, "MPEG-4");
+    choose(s, OutputSetting::VideoBitrate, 0, "800");
+    choose(s, OutputSetting::Aspect, 0, "Automatic");
+    choose(s, OutputSetting::AudioCodec, 0, "MP3");
+    choose(s, OutputSetting::Mp3Encode, 0, "VBR");
+    choose(s, OutputSetting::VbrQuality, 0, "4");
+    choose(s, OutputSetting::AbrCbrBitrate, 0, "160");
+    choose(s, OutputSetting::AudioBitrate, 0, "192");
+    choose(s, OutputSetting::Channels, 0, "Stereo");
+    choose(s, OutputSetting::SampleRate, 0, "44100");
+    choose(s, OutputSetting::VideoSize, 0, "320x240");
+    return s;
+}
+
+OutputSelection withMp2(int audioBitrateIndex, const QString& audioBitrate)
+{
+    OutputSelection s = firstExample();
+    choose(s, OutputSetting::AudioCodec, 1, "MP2");
+    choose(s, OutputSetting::AudioBitrate, audioBitrateIndex, audioBitrate);
+    return s;
+}
+
+const QString kVideo = " -ovc lavc -lavcopts vcodec=mpeg4:vbitrate=800:mbd=2:autoaspect";
+const QString kTail = " -channels 2 -vf scale=320:240 -srate 44100";
+
+} // namespace
+
+class TestEncoderOptions : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString m_profile;
+
+private slots:
+    void initTestCase()
+    {
+        m_profile = m_dir.filePath("Example.bpf");
+        QFile file(m_profile);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(kProfile);
+    }
+
+    void composesTheWholeOptionText_data()
+    {
+        QTest::addColumn<OutputSelection>("selection");
+        QTest::addColumn<QString>("expected");
+
+        QTest::newRow("mp3 vbr, list size")
+            << firstExample() << kVideo + " -oac mp3lame -lameopts vbr=2:q=4" + kTail;
+        {
+            OutputSelection s = withMp2(0, "192");
+            choose(s, OutputSetting::Aspect, 1, "4:3");
+            s.selectSize = false;
+            s.width = "720";
+            s.height = "576";
+            QTest::newRow("mp2 limited, 4:3, manual size")
+                << s
+                << " -ovc lavc -lavcopts vcodec=mpeg4:vbitrate=800:mbd=2:aspect=4:3 -oac lavc "
+                   "-lavcopts acodec=mp2:abitrate=128 -channels 2 -vf scale=720:576 -srate 44100";
+        }
+        {
+            OutputSelection s = firstExample();
+            choose(s, OutputSetting::AudioCodec, 2, "PCM");
+            QTest::newRow("pcm writes every blank") << s << kVideo + " -oac pcm  " + kTail;
+        }
+        {
+            OutputSelection s = firstExample();
+            choose(s, OutputSetting::Mp3Encode, 1, "ABR");
+            QTest::newRow("mp3 abr") << s << kVideo + " -oac mp3lame -lameopts abr:br=160" + kTail;
+        }
+        {
+            OutputSelection s = firstExample();
+            choose(s, OutputSetting::Mp3Encode, 2, "VBR upper case");
+            QTest::newRow("mode VBR is not vbr")
+                << s << kVideo + " -oac mp3lame -lameopts VBR:br=160" + kTail;
+        }
+        {
+            OutputSelection s = firstExample();
+            choose(s, OutputSetting::Aspect, -1, "");
+            QTest::newRow("no aspect selected is not automatic")
+                << s
+                << " -ovc lavc -lavcopts vcodec=mpeg4:vbitrate=800:mbd=2:aspect=16:9 -oac "
+                   "mp3lame -lameopts vbr=2:q=4" +
+                       kTail;
+        }
+        const QString mp2Head = kVideo + " -oac lavc -lavcopts acodec=mp2:abitrate=";
+        QTest::newRow("mp2 128 stays") << withMp2(0, "128") << mp2Head + "128" + kTail;
+        QTest::newRow("mp2 129 limited") << withMp2(0, "129") << mp2Head + "128" + kTail;
+        QTest::newRow("mp2 96 stays") << withMp2(0, "96") << mp2Head + "96" + kTail;
+        QTest::newRow("mp2 hex over the limit") << withMp2(0, "$100") << mp2Head + "128" + kTail;
+        QTest::newRow("mp2 text kept as typed") << withMp2(0, " 96") << mp2Head + " 96" + kTail;
+        QTest::newRow("mp2 non-integer not limited")
+            << withMp2(0, "lots") << mp2Head + "lots" + kTail;
+        {
+            OutputSelection s = withMp2(0, "192");
+            s[OutputSetting::AudioCodec].text = "mp2";
+            QTest::newRow("lower-case mp2 not limited") << s << mp2Head + "192" + kTail;
+        }
+        {
+            OutputSelection s = firstExample();
+            s.selectSize = false;
+            QTest::newRow("empty manual size")
+                << s
+                << kVideo + " -oac mp3lame -lameopts vbr=2:q=4 -channels 2 -vf scale=: -srate "
+                            "44100";
+        }
+        {
+            OutputSelection s = firstExample();
+            choose(s, OutputSetting::VideoSize, 7, "no value7");
+            QTest::newRow("size without value")
+                << s
+                << kVideo + " -oac mp3lame -lameopts vbr=2:q=4 -channels 2 -vf scale=640:480 "
+                            "-srate 44100";
+        }
+    }
+    void composesTheWholeOptionText()
+    {
+        QFETCH(OutputSelection, selection);
+        QFETCH(QString, expected);
+        QCOMPARE(GetEncoderOptions(m_profile, selection), expected);
+    }
+
+    void withoutProfileEveryValueTakesItsDefault()
+    {
+        QCOMPARE(GetEncoderOptions(m_dir.filePath("missing.bpf"), OutputSelection()),
+                 QString(" -ovc lavc -lavcopts vcodec=mpeg4:vbitrate=:mbd=2:aspect=16:9 -oac lavc "
+                         "-lavcopts acodec=ac3:abitrate= -channels 2 -vf scale=640:480 -srate "));
+    }
+
+    void mp3DefaultsWithoutValues()
+    {
+        OutputSelection s;
+        s[OutputSetting::AudioCodec].text = "MP3";
+        QVERIFY(GetEncoderOptions(m_dir.filePath("missing.bpf"), s)
+                    .contains(" -oac mp3lame -lameopts vbr=2:q=6 "));
+    }
+
+    void pictureSizeComesFromTheListOrTheFields()
+    {
+        OutputSelection s = firstExample();
+        QCOMPARE(pictureSizeText(m_profile, s), QString("320:240"));
+        s[OutputSetting::VideoSize].index = -1;
+        QCOMPARE(pictureSizeText(m_profile, s), QString("640:480"));
+        s.selectSize = false;
+        s.width = " 720";
+        s.height = "576x";
+        QCOMPARE(pictureSizeText(m_profile, s), QString(" 720:576x"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestEncoderOptions)
+#include "test_encoder_options.moc"

@@ -1,0 +1,172 @@
+#include "prefs/IntegerText.h"
+#include "profiles/Profile.h"
+#include "profiles/ProfileList.h"
+#include "profiles/SelectionChecks.h"
+
+#include <QMap>
+#include <QRegularExpression>
+#include <QSet>
+#include <QTest>
+
+namespace {
+
+using Names = QSet<QString>;
+
+// What each container takes from the encoder: video codecs, audio codecs (as the option text
+// names them; "libmp3lame" and "pcm" for the MP3 and PCM captions) and, where the container
+// limits them, sample rates.
+struct Container
+{
+    Names video;
+    Names audio;
+    Names sampleRates; // empty: whatever the audio codec takes
+};
+
+const QMap<QString, Container>& containers()
+{
+    static const QMap<QString, Container> table = {
+        {"avi",
+         {{"mpeg4", "msmpeg4v2", "msmpeg4", "mpeg1video", "mpeg2video", "libx264"},
+          {"libmp3lame", "mp2", "ac3", "pcm"},
+          {}}},
+        {"mp4", {{"libx264", "mpeg4"}, {"aac", "libmp3lame", "ac3"}, {}}},
+        {"mov", {{"libx264", "mpeg4"}, {"aac", "libmp3lame", "pcm"}, {}}},
+        {"wmv", {{"wmv1", "wmv2", "msmpeg4", "msmpeg4v2"}, {"wmav2", "libmp3lame"}, {}}},
+        {"asf", {{"wmv1", "wmv2", "msmpeg4", "msmpeg4v2"}, {"wmav2", "libmp3lame"}, {}}},
+        {"mpg", {{"mpeg1video", "mpeg2video"}, {"mp2", "libmp3lame", "ac3"}, {}}},
+        {"vob", {{"mpeg2video"}, {"ac3", "mp2", "libmp3lame"}, {"48000"}}},
+        {"flv", {{"flv"}, {"libmp3lame"}, {"44100", "22050", "11025"}}},
+    };
+    return table;
+}
+
+// Sample rates each audio codec encodes. MP3 and MP2 keep to the MPEG-1 rates, where every
+// offered bitrate up to 320 kbit/s is allowed.
+Names sampleRatesOf(const QString& audioCodec)
+{
+    static const QMap<QString, Names> rates = {
+        {"libmp3lame", {"32000", "44100", "48000"}},
+        {"mp2", {"32000", "44100", "48000"}},
+        {"ac3", {"32000", "44100", "48000"}},
+        {"aac", {"8000", "11025", "16000", "22050", "24000", "32000", "44100", "48000"}},
+        {"wmav2", {"8000", "11025", "16000", "22050", "32000", "44100", "48000"}},
+        {"pcm", {"8000", "11025", "16000", "22050", "32000", "44100", "48000"}},
+    };
+    return rates.value(audioCodec);
+}
+
+QString audioCodecOf(const QString& path, const QString& caption, int index)
+{
+    if (caption == "MP3")
+        return "libmp3lame";
+    if (caption == "PCM")
+        return "pcm";
+    return settingValue(path, OutputSetting::AudioCodec, index, QString());
+}
+
+QStringList valuesOf(const QString& path, OutputSetting setting, int count)
+{
+    QStringList values;
+    for (int n = 0; n < count; ++n)
+        values << settingValue(path, setting, n, QString());
+    return values;
+}
+
+QList<int> integersOf(const QStringList& captions)
+{
+    QList<int> numbers;
+    for (const QString& caption : captions)
+        numbers << parseIntegerText(caption).value_or(-1);
+    return numbers;
+}
+
+} // namespace
+
+class TestShippedProfiles : public QObject
+{
+    Q_OBJECT
+
+    const QString m_programDir = QStringLiteral(SHIPPED_PROGRAM_DIR);
+
+private slots:
+    void everyOutputTypeHasAProfile()
+    {
+        QSet<QString> types;
+        for (const QString& name : listProfileNames(m_programDir))
+            types << readProfile(profilePath(m_programDir, name)).outputType;
+        for (const QString& type : containers().keys())
+            QVERIFY2(types.contains(type), qPrintable(type));
+    }
+
+    void profileIsCompleteAndFitsItsType_data()
+    {
+        QTest::addColumn<QString>("path");
+        for (const QString& name : listProfileNames(m_programDir))
+            QTest::newRow(qPrintable(name)) << profilePath(m_programDir, name);
+    }
+    void profileIsCompleteAndFitsItsType()
+    {
+        QFETCH(QString, path);
+        const ProfileContents profile = readProfile(path);
+        QVERIFY(containers().contains(profile.outputType));
+        const Container& container = containers()[profile.outputType];
+
+        OutputSelection preselected;
+        for (OutputSetting setting : kOutputSettings) {
+            const ProfileChoiceList& list = profile[setting];
+            QVERIFY2(!list.captions.isEmpty() && list.index >= 0, qPrintable(sectionName(setting)));
+            QVERIFY(!sectionDescription(path, sectionName(setting)).isEmpty());
+            preselected[setting] = {list.index, list.captions[list.index]};
+        }
+        // Confirming the dialog without a change must pass OK.
+        QVERIFY(!checkOutputSelection(preselected));
+
+        const int videoCodecs = profile[OutputSetting::VideoCodec].captions.size();
+        for (const QString& codec : valuesOf(path, OutputSetting::VideoCodec, videoCodecs))
+            QVERIFY2(container.video.contains(codec), qPrintable(codec));
+
+        static const QRegularExpression sizeText("^(\\d+):(\\d+)$");
+        const int sizes = profile[OutputSetting::VideoSize].captions.size();
+        for (const QString& size : valuesOf(path, OutputSetting::VideoSize, sizes)) {
+            const auto match = sizeText.match(size);
+            QVERIFY2(match.hasMatch(), qPrintable(size));
+            const int width = match.captured(1).toInt(), height = match.captured(2).toInt();
+            QVERIFY2(width % 2 == 0 && height % 2 == 0, qPrintable(size));
+            QVERIFY(width >= 320 && width <= 1920 && height >= 240 && height <= 1080);
+        }
+
+        for (int bitrate : integersOf(profile[OutputSetting::VideoBitrate].captions))
+            QVERIFY(bitrate >= 500 && bitrate <= 8000);
+        for (int bitrate : integersOf(profile[OutputSetting::AudioBitrate].captions))
+            QVERIFY(bitrate >= 32 && bitrate <= 320);
+
+        QCOMPARE(profile[OutputSetting::Aspect].captions.value(0), QString("Automatic"));
+        const QStringList aspects = valuesOf(path, OutputSetting::Aspect, 3).mid(1);
+        QCOMPARE(aspects, QStringList({"4:3", "16:9"}));
+        QCOMPARE(valuesOf(path, OutputSetting::Channels, 3), QStringList({"1", "2", ""}));
+
+        const QStringList modes = valuesOf(path, OutputSetting::Mp3Encode, 3);
+        QCOMPARE(modes, QStringList({"vbr", "abr", "cbr"}));
+        const int qualities = profile[OutputSetting::VbrQuality].captions.size();
+        for (int quality : integersOf(valuesOf(path, OutputSetting::VbrQuality, qualities)))
+            QVERIFY(quality >= 0 && quality <= 9);
+        const int mp3Bitrates = profile[OutputSetting::AbrCbrBitrate].captions.size();
+        for (int bitrate : integersOf(valuesOf(path, OutputSetting::AbrCbrBitrate, mp3Bitrates)))
+            QVERIFY(bitrate >= 32 && bitrate <= 320);
+
+        const QStringList audioCaptions = profile[OutputSetting::AudioCodec].captions;
+        const QStringList sampleRates = profile[OutputSetting::SampleRate].captions;
+        for (int n = 0; n < audioCaptions.size(); ++n) {
+            const QString codec = audioCodecOf(path, audioCaptions[n], n);
+            QVERIFY2(container.audio.contains(codec), qPrintable(codec));
+            for (const QString& rate : sampleRates) {
+                QVERIFY2(sampleRatesOf(codec).contains(rate), qPrintable(codec + " " + rate));
+                QVERIFY2(container.sampleRates.isEmpty() || container.sampleRates.contains(rate),
+                         qPrintable(rate));
+            }
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestShippedProfiles)
+#include "test_shipped_profiles.moc"

@@ -1,0 +1,449 @@
+#include "profiles/EncoderOptions.h"
+#include "support/RecordingSeams.h"
+#include "ui/TopSettingForm.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const char* const kProfile = R"([Main]
+Type=mp4
+[Video Codec]
+Items=2
+Caption0=MPEG-4
+Caption1=H.264
+Index=0
+value0=mpeg4
+value1=libx264
+Description=The codec of the picture.
+[Video Size]
+Items=2
+Caption0=320x240
+Caption1=640x480
+Index=1
+value0=320:240
+value1=640:480
+[Video Bitrate]
+Items=2
+Caption0=800
+Caption1=1200
+Index=0
+Description=Kilobits of picture per second.
+[Aspect]
+Items=3
+Caption0=Automatic
+Caption1=4:3
+Caption2=16:9
+Index=0
+value1=4:3
+value2=16:9
+[Audio Codec]
+Items=3
+Caption0=MP3
+Caption1=MP2
+Caption2=PCM
+Index=0
+value1=mp2
+Description=The codec of the sound.
+[MP3 Encode]
+Items=2
+Caption0=VBR
+Caption1=ABR
+Index=1
+value0=vbr
+value1=abr
+Description=How the MP3 bitrate is chosen.
+[VBR Quality]
+Items=1
+Caption0=Best
+Index=0
+value0=0
+[ABR CBR Bitrate]
+Items=2
+Caption0=128
+Caption1=192
+Index=1
+value0=128
+value1=192
+[Audio Bitrate]
+Items=2
+Caption0=128
+Caption1=192
+Index=1
+[Sample Rate]
+Items=2
+Caption0=44100
+Caption1=48000
+Index=9
+[Channels]
+Items=2
+Caption0=1
+Caption1=2
+Index=1
+value0=1
+value1=2
+)";
+
+} // namespace
+
+class TestTopSettingForm : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString m_profile;
+    RecordingSeams m_doubles;
+    QWidget m_mainWindow;
+    std::unique_ptr<TopSettingForm> m_form;
+
+    template <typename T> T* control(const char* name) const
+    {
+        T* widget = m_form->findChild<T*>(name);
+        Q_ASSERT(widget);
+        return widget;
+    }
+    QComboBox* combo(const char* name) const { return control<QComboBox>(name); }
+    QString description() const { return control<QPlainTextEdit>("memDescription")->toPlainText(); }
+    bool shows(const char* name) const { return control<QWidget>(name)->isVisibleTo(m_form.get()); }
+    bool hasFocus(const char* name) const
+    {
+        const QWidget* target = control<QWidget>(name);
+        const QWidget* focus = QApplication::focusWidget();
+        return focus && (focus == target || target->isAncestorOf(focus));
+    }
+    void showDialog()
+    {
+        m_form->show();
+        QApplication::setActiveWindow(m_form.get());
+        QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+    }
+    void type(const char* name, const QString& text)
+    {
+        QLineEdit* edit = qobject_cast<QLineEdit*>(control<QWidget>(name));
+        if (!edit)
+            edit = combo(name)->lineEdit();
+        edit->selectAll();
+        QTest::keyClick(edit, Qt::Key_Backspace);
+        QTest::keyClicks(edit, text);
+    }
+    void clickOk() { QTest::mouseClick(control<QPushButton>("btnOK"), Qt::LeftButton); }
+
+private slots:
+    void initTestCase()
+    {
+        m_profile = m_dir.filePath("Phone.bpf");
+        QFile file(m_profile);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(kProfile);
+        m_mainWindow.show();
+    }
+
+    void init()
+    {
+        m_doubles.messages.shown.clear();
+        m_form = std::make_unique<TopSettingForm>(m_doubles.seams(), &m_mainWindow);
+    }
+    void cleanup() { m_form.reset(); }
+
+    void createdEmptyWithTheLavcPanelAndTheQualityPair()
+    {
+        QCOMPARE(m_form->windowTitle(), QString("Output Settings"));
+        QCOMPARE(m_form->size(), QSize(413, 473));
+        QVERIFY(m_form->outputExtension().isEmpty());
+        QVERIFY(control<QRadioButton>("rdbSelectSize")->isChecked());
+        QVERIFY(shows("panLavc") && !shows("panMP3"));
+        // Inside the hidden MP3 panel: only their own visibility counts.
+        QVERIFY(!control<QWidget>("cmbQuality")->isHidden());
+        QVERIFY(control<QWidget>("cmbBitrate")->isHidden());
+        QVERIFY(control<QWidget>("labBitrate")->isHidden());
+        QCOMPARE(control<QWidget>("cmbBitrate")->y(), control<QWidget>("cmbQuality")->y());
+        QCOMPARE(control<QWidget>("panMP3")->geometry().left(),
+                 control<QWidget>("panLavc")->geometry().left());
+        QCOMPARE(control<QWidget>("panMP3")->width(), 377);
+    }
+
+    void hintsAreTheSectionNamesAndNeverTooltips()
+    {
+        for (OutputSetting setting : kOutputSettings) {
+            int found = 0;
+            for (QComboBox* box : m_form->findChildren<QComboBox*>()) {
+                if (box->property("hint").toString() == sectionName(setting)) {
+                    ++found;
+                    QVERIFY(box->toolTip().isEmpty());
+                }
+            }
+            QCOMPARE(found, 1);
+        }
+    }
+
+    void loadFillsTheBoxesAndRunsTheTwoReactions()
+    {
+        m_form->LoadProfile(m_profile);
+        QCOMPARE(m_form->currentProfilePath(), m_profile);
+        QCOMPARE(m_form->outputExtension(), QString(".mp4"));
+        QCOMPARE(combo("cmbVcodec")->currentText(), QString("MPEG-4"));
+        QCOMPARE(combo("cmbVbitrate")->currentText(), QString("800"));
+        QCOMPARE(combo("cmbSrate")->count(), 2);
+        QCOMPARE(combo("cmbSrate")->currentIndex(), -1); // index beyond the choices
+        QCOMPARE(combo("cmbSrate")->currentText(), QString());
+        QVERIFY(shows("panMP3") && !shows("panLavc"));
+        QVERIFY(shows("cmbBitrate") && shows("labBitrate") && !shows("cmbQuality"));
+        QCOMPARE(description(), QString("How the MP3 bitrate is chosen.\nCurrent Value: ABR"));
+        QVERIFY(m_doubles.messages.shown.isEmpty());
+    }
+
+    void aMissingProfileChangesNothing()
+    {
+        m_form->LoadProfile(m_profile);
+        const OutputSelection before = m_form->outputSelection();
+        m_form->LoadProfile(m_dir.filePath("Deleted.bpf"));
+        QCOMPARE(m_form->currentProfilePath(), m_profile);
+        QCOMPARE(m_form->outputExtension(), QString(".mp4"));
+        QCOMPARE(GetEncoderOptions(m_profile, m_form->outputSelection()),
+                 GetEncoderOptions(m_profile, before));
+    }
+
+    void selectionFeedsTheOptionText()
+    {
+        m_form->LoadProfile(m_profile);
+        type("cmbSrate", "48000");
+        QCOMPARE(GetEncoderOptions(m_form->currentProfilePath(), m_form->outputSelection()),
+                 QString(" -ovc lavc -lavcopts vcodec=mpeg4:vbitrate=800:mbd=2:autoaspect -oac "
+                         "mp3lame -lameopts abr:br=192 -channels 2 -vf scale=640:480 -srate "
+                         "48000"));
+        QCOMPARE(pictureSizeText(m_profile, m_form->outputSelection()), QString("640:480"));
+    }
+
+    void descriptionFollowsFocusChoiceAndTyping()
+    {
+        m_form->LoadProfile(m_profile);
+        showDialog();
+        combo("cmbVcodec")->setFocus();
+        QCOMPARE(description(), QString("The codec of the picture.\nCurrent Value: MPEG-4"));
+        QTest::keyClick(combo("cmbVcodec"), Qt::Key_Down);
+        QCOMPARE(description(), QString("The codec of the picture.\nCurrent Value: H.264"));
+
+        combo("cmbVbitrate")->setFocus();
+        combo("cmbVbitrate")->lineEdit()->selectAll();
+        QTest::keyClick(combo("cmbVbitrate")->lineEdit(), Qt::Key_Backspace);
+        QTest::keyClicks(combo("cmbVbitrate")->lineEdit(), "15");
+        QCOMPARE(description(), QString("Kilobits of picture per second.\nCurrent Value: 15"));
+
+        combo("cmbChannels")->setFocus(); // no description in its section
+        QCOMPARE(description(), QString("\nCurrent Value: 2"));
+    }
+
+    void audioCodecAndEncodeModeReactions()
+    {
+        m_form->LoadProfile(m_profile);
+        showDialog();
+        QTest::keyClick(combo("cmbAcodec"), Qt::Key_Down);
+        QCOMPARE(combo("cmbAcodec")->currentText(), QString("MP2"));
+        QVERIFY(shows("panLavc") && !shows("panMP3"));
+        QCOMPARE(description(), QString("The codec of the sound.\nCurrent Value: MP2"));
+        QTest::keyClick(combo("cmbAcodec"), Qt::Key_Down); // PCM shows the audio bitrate too
+        QVERIFY(shows("panLavc") && !shows("panMP3"));
+        QTest::keyClick(combo("cmbAcodec"), Qt::Key_Home);
+        QVERIFY(shows("panMP3") && !shows("panLavc"));
+
+        QTest::keyClick(combo("cmbEncodeTo"), Qt::Key_Up);
+        QVERIFY(shows("cmbQuality") && shows("labQuality") && !shows("cmbBitrate"));
+        QCOMPARE(description(), QString("How the MP3 bitrate is chosen.\nCurrent Value: VBR"));
+    }
+
+    void mainWindowIsDisabledWhileShown_data()
+    {
+        QTest::addColumn<QString>("way");
+        QTest::newRow("OK") << "ok";
+        QTest::newRow("Cancel") << "cancel";
+        QTest::newRow("close box") << "close";
+        QTest::newRow("Escape") << "escape";
+    }
+    void mainWindowIsDisabledWhileShown()
+    {
+        QFETCH(QString, way);
+        m_form->LoadProfile(m_profile);
+        type("cmbSrate", "44100");
+        showDialog();
+        QVERIFY(!m_mainWindow.isEnabled());
+        if (way == "ok")
+            clickOk();
+        else if (way == "cancel")
+            QTest::mouseClick(control<QPushButton>("btnCancel"), Qt::LeftButton);
+        else if (way == "close")
+            m_form->close();
+        else
+            QTest::keyClick(m_form.get(), Qt::Key_Escape);
+        QVERIFY(!m_form->isVisible());
+        QVERIFY(m_mainWindow.isEnabled());
+        QVERIFY(m_doubles.messages.shown.isEmpty());
+    }
+
+    void okChecksInOrder_data()
+    {
+        QTest::addColumn<QString>("videoBitrate");
+        QTest::addColumn<bool>("manual");
+        QTest::addColumn<QString>("width");
+        QTest::addColumn<QString>("height");
+        QTest::addColumn<QString>("sampleRate");
+        QTest::addColumn<QString>("audioBitrate");
+        QTest::addColumn<int>("audioCodec");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("focus");
+
+        QTest::newRow("video bitrate with trailing blank") << "800 " << true << ""
+                                                           << ""
+                                                           << ""
+                                                           << "" << 1 << "Invalid Video Bitrate"
+                                                           << "The video bitrate is invalid."
+                                                           << "cmbVbitrate";
+        QTest::newRow("width") << " 800" << true << ""
+                               << ""
+                               << ""
+                               << "" << 1 << "Invalid Width"
+                               << "The output width is invalid."
+                               << "edtWidth";
+        QTest::newRow("height") << "800" << true << "720"
+                                << "5 76"
+                                << ""
+                                << "" << 1 << "Invalid Height"
+                                << "The output height is invalid."
+                                << "edtHeight";
+        QTest::newRow("sample rate, list size ignores the fields")
+            << "800" << false << ""
+            << ""
+            << "44.1"
+            << "" << 1 << "Invalid Sample Rate"
+            << "The sample rate is invalid."
+            << "cmbSrate";
+        QTest::newRow("audio bitrate") << "800" << false << ""
+                                       << ""
+                                       << "44100"
+                                       << "12k" << 1 << "Invalid Audio Bitrate"
+                                       << "The Audio bitrate is invalid."
+                                       << "cmbAbitrate";
+        QTest::newRow("audio bitrate under MP3 focuses the codec")
+            << "800" << false << ""
+            << ""
+            << "44100"
+            << "12k" << 0 << "Invalid Audio Bitrate"
+            << "The Audio bitrate is invalid."
+            << "cmbAcodec";
+    }
+    void okChecksInOrder()
+    {
+        QFETCH(bool, manual);
+        QFETCH(int, audioCodec);
+        QFETCH(QString, caption);
+        m_form->LoadProfile(m_profile);
+        showDialog();
+        QFETCH(QString, videoBitrate);
+        type("cmbVbitrate", videoBitrate);
+        QTest::mouseClick(control<QRadioButton>(manual ? "rdbManualSize" : "rdbSelectSize"),
+                          Qt::LeftButton);
+        QFETCH(QString, width);
+        QFETCH(QString, height);
+        QFETCH(QString, sampleRate);
+        QFETCH(QString, audioBitrate);
+        type("edtWidth", width);
+        type("edtHeight", height);
+        type("cmbSrate", sampleRate);
+        type("cmbAbitrate", audioBitrate);
+        combo("cmbAcodec")->setFocus();
+        while (combo("cmbAcodec")->currentIndex() != audioCodec)
+            QTest::keyClick(combo("cmbAcodec"), Qt::Key_Down);
+
+        clickOk();
+        QCOMPARE(m_doubles.messages.shown.size(), 1);
+        QCOMPARE(m_doubles.messages.shown[0].kind, QString("info"));
+        QCOMPARE(m_doubles.messages.shown[0].caption, caption);
+        QTEST(m_doubles.messages.shown[0].text, "text");
+        QFETCH(QString, focus);
+        QVERIFY2(hasFocus(focus.toUtf8()), qPrintable(focus));
+        QVERIFY(m_form->isVisible());
+        QVERIFY(!m_mainWindow.isEnabled());
+        QCOMPARE(combo("cmbVbitrate")->currentText(), videoBitrate); // the text stays as typed
+    }
+
+    void mp2OverTheLimitIsCutThenAccepted()
+    {
+        m_form->LoadProfile(m_profile);
+        type("cmbSrate", "44100");
+        showDialog();
+        QTest::keyClick(combo("cmbAcodec"), Qt::Key_Down); // MP2
+        type("cmbAbitrate", "200");
+        clickOk();
+        QCOMPARE(m_doubles.messages.shown.size(), 1);
+        QCOMPARE(m_doubles.messages.shown[0].caption, QString("Invalid Audio Bitrate"));
+        QCOMPARE(m_doubles.messages.shown[0].text,
+                 QString("The maximum value of audio bitrate for MP2 codec is 128"));
+        QCOMPARE(combo("cmbAbitrate")->currentText(), QString("128"));
+        QVERIFY(hasFocus("cmbAbitrate"));
+        QVERIFY(m_form->isVisible());
+        clickOk();
+        QCOMPARE(m_doubles.messages.shown.size(), 1);
+        QVERIFY(!m_form->isVisible());
+        QVERIFY(m_mainWindow.isEnabled());
+    }
+
+    void cancelPutsEveryRememberedValueBack()
+    {
+        m_form->LoadProfile(m_profile);
+        control<QLineEdit>("edtWidth")->setText("320");
+        showDialog();
+        const OutputSelection shown = m_form->outputSelection();
+
+        QTest::keyClick(combo("cmbVcodec"), Qt::Key_Down);
+        type("cmbVbitrate", "5000");
+        QTest::mouseClick(control<QRadioButton>("rdbManualSize"), Qt::LeftButton);
+        type("edtWidth", "1000");
+        type("edtHeight", "700");
+        QTest::keyClick(combo("cmbAcodec"), Qt::Key_End); // PCM
+        type("cmbAbitrate", "64");
+        combo("cmbBitrate")->setFocus();
+        QTest::keyClick(combo("cmbBitrate"), Qt::Key_Up);
+        type("cmbBitrate", "999");
+        QTest::mouseClick(control<QPushButton>("btnCancel"), Qt::LeftButton);
+
+        QVERIFY(!m_form->isVisible());
+        const OutputSelection restored = m_form->outputSelection();
+        for (OutputSetting setting : kOutputSettings) {
+            QCOMPARE(restored[setting].index, shown[setting].index);
+            QCOMPARE(restored[setting].text, shown[setting].text);
+        }
+        QVERIFY(control<QRadioButton>("rdbSelectSize")->isChecked());
+        QVERIFY(!control<QRadioButton>("rdbManualSize")->isChecked());
+        QCOMPARE(restored.width, QString("320"));
+        QCOMPARE(restored.height, QString());
+        QVERIFY(shows("panMP3") && !shows("panLavc"));
+    }
+
+    void closeBoxKeepsUncheckedValues()
+    {
+        m_form->LoadProfile(m_profile);
+        showDialog();
+        QTest::keyClick(combo("cmbAcodec"), Qt::Key_Down); // MP2
+        type("cmbAbitrate", "many");
+        m_form->close();
+        QVERIFY(!m_form->isVisible());
+        QVERIFY(m_doubles.messages.shown.isEmpty());
+        const OutputSelection kept = m_form->outputSelection();
+        QCOMPARE(kept[OutputSetting::AudioBitrate].text, QString("many"));
+        const auto refusal = checkSelectionForStart(kept);
+        QVERIFY(refusal);
+        QCOMPARE(refusal->caption, QString("Invalid Audio Bitrate"));
+    }
+};
+
+QTEST_MAIN(TestTopSettingForm)
+#include "test_top_setting_form.moc"
