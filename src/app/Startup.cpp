@@ -5,8 +5,8 @@
 #include "ui/TSettingForm.h"
 #include "ui/TopSettingForm.h"
 
-Startup::Startup(Seams seams, const QString& executablePath)
-    : m_mainForm(std::make_unique<TMainForm>(seams, executablePath)),
+Startup::Startup(Seams seams, const QString& executablePath, const QStringList& arguments)
+    : m_mainForm(std::make_unique<TMainForm>(seams, executablePath, arguments)),
       m_aboutForm(std::make_unique<TAboutForm>()),
       m_opSettingForm(std::make_unique<TopSettingForm>()),
       m_settingForm(std::make_unique<TSettingForm>())
