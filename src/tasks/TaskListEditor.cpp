@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QItemSelectionModel>
@@ -16,6 +17,8 @@ const QString kAlreadyListedCaption = QStringLiteral("Already Listed");
 const QString kAlreadyListedText = QStringLiteral(
     "This file has been added to the Task List already. Are you sure to add it again?");
 const QString kAddDirectoryTitle = QStringLiteral("Add a directory to the Task List");
+// Milliseconds between two rounds of event handling while a folder is added.
+constexpr qint64 kEventInterval = 40;
 
 // The file name without its directory and without everything from its last dot on.
 QString nameWithoutExtension(const QString& path)
@@ -123,9 +126,15 @@ void TaskListEditor::AddDirectory(const QString& folder)
     const QStringList names =
         QDir(folder).entryList(patterns, QDir::Files, QDir::Name | QDir::IgnoreCase);
     const QString directory = withTrailingSlash(folder);
+    QElapsedTimer sinceEvents;
     for (const QString& name : names) {
-        // A folder of many files takes a while; the window stays live meanwhile.
-        QCoreApplication::processEvents();
+        // A folder of many files takes a while; the window stays live meanwhile. Repainting the
+        // list after every probe would cost several times the probe itself, so pending events
+        // are handled before a file once a frame's time has passed.
+        if (!sinceEvents.isValid() || sinceEvents.hasExpired(kEventInterval)) {
+            QCoreApplication::processEvents();
+            sinceEvents.start();
+        }
         AddFile(directory + name);
     }
 }

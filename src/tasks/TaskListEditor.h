@@ -41,7 +41,8 @@ public:
     // listed already.
     void AddFile(const QString& path);
     // Adds the supported files lying directly in the folder, sorted by name regardless of
-    // letter case, leaving out hidden files; pending events are handled before each file.
+    // letter case, leaving out hidden files; pending events are handled between files, at
+    // most every 40 ms.
     void AddDirectory(const QString& folder);
 
     // Deletes the selected rows.

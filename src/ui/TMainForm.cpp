@@ -17,6 +17,11 @@
 namespace {
 
 constexpr QSize kToolButtonSize(56, 54);
+// On the header alone: a style sheet on the whole list would slow down painting its rows.
+const QString kHeaderStyle = QStringLiteral(
+    "QHeaderView::section { background-color: rgb(243, 243, 243); border: none;"
+    " border-right: 1px solid rgb(213, 213, 213); border-bottom: 1px solid rgb(213, 213, 213);"
+    " padding: 3px 4px; }");
 
 } // namespace
 
@@ -75,6 +80,7 @@ void TMainForm::setUpToolBar()
 void TMainForm::setUpTaskList()
 {
     ui->ltvTask->setModel(&m_taskList);
+    ui->ltvTask->header()->setStyleSheet(kHeaderStyle);
     ui->ltvTask->installEventFilter(this);
     m_taskListEditor =
         std::make_unique<TaskListEditor>(m_taskList, *ui->ltvTask->selectionModel(), m_seams, this);
