@@ -33,7 +33,14 @@ TMainForm::TMainForm(Seams seams, const QString& executablePath, const QStringLi
     FormCreate(executablePath, arguments);
 }
 
-TMainForm::~TMainForm() = default;
+TMainForm::~TMainForm()
+{
+    // The controls outlive this class's members; they must not call back into it meanwhile.
+    for (QWidget* watched :
+         std::initializer_list<QWidget*>{ui->ltvTask, ui->ltvTask->viewport(), ui->labCompany})
+        watched->removeEventFilter(this);
+    ui->ltvTask->setModel(nullptr);
+}
 
 void TMainForm::FormCreate(const QString& executablePath, const QStringList& arguments)
 {
@@ -87,7 +94,8 @@ void TMainForm::setUpTaskList()
     connect(m_taskListEditor.get(), &TaskListEditor::addingFile, ui->panltvTask, &QWidget::hide);
     connect(m_taskListEditor.get(), &TaskListEditor::taskButtonsEnabled, this,
             &TMainForm::setTaskButtonsEnabled);
-    connect(ui->ltvTask, &QAbstractItemView::doubleClicked, this, &TMainForm::ltvTaskDblClick);
+    // Anywhere in the list, not only on a row: the selection decides what opens.
+    ui->ltvTask->viewport()->installEventFilter(this);
 
     ppmTask = new QMenu(this);
     ppmTask->setObjectName(QStringLiteral("ppmTask"));
@@ -153,6 +161,9 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event)
             return ltvTaskKeyDown(static_cast<QKeyEvent*>(event)->key());
         if (event->type() == QEvent::Resize)
             ltvTaskResize(static_cast<QResizeEvent*>(event)->size().width());
+    } else if (watched == ui->ltvTask->viewport()) {
+        if (event->type() == QEvent::MouseButtonDblClick)
+            ltvTaskDblClick();
     } else if (watched == ui->labCompany && event->type() == QEvent::MouseButtonRelease) {
         labCompanyClick();
     }
