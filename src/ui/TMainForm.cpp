@@ -16,6 +16,7 @@
 
 namespace {
 
+constexpr int kToolBarHeight = 75;
 constexpr QSize kToolButtonSize(56, 54);
 // On the header alone: a style sheet on the whole list would slow down painting its rows.
 const QString kHeaderStyle = QStringLiteral(
@@ -71,8 +72,9 @@ void TMainForm::FormCreate(const QString& executablePath, const QStringList& arg
 
 void TMainForm::setUpToolBar()
 {
+    ui->tbrMain->setFixedHeight(kToolBarHeight);
     for (QAction* action : ui->tbrMain->actions()) {
-        if (QWidget* button = ui->tbrMain->widgetForAction(action))
+        if (auto* button = qobject_cast<QToolButton*>(ui->tbrMain->widgetForAction(action)))
             button->setFixedSize(kToolButtonSize);
     }
     connect(ui->tbtnAddFile, &QAction::triggered, this,
