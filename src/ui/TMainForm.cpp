@@ -90,6 +90,7 @@ void TMainForm::setUpTaskList()
 {
     ui->ltvTask->setModel(&m_taskList);
     ui->ltvTask->header()->setStyleSheet(kHeaderStyle);
+    ui->ltvTask->header()->setSectionsMovable(false);
     ui->ltvTask->installEventFilter(this);
     m_taskListEditor =
         std::make_unique<TaskListEditor>(m_taskList, *ui->ltvTask->selectionModel(), m_seams, this);

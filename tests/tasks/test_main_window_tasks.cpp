@@ -115,8 +115,11 @@ private slots:
     void toolbarHoldsTheThirteenButtonsInOrder()
     {
         const auto* toolbar = m_form->findChild<QToolBar*>();
+        QCOMPARE(toolbar->height(), 75);
         QStringList entries;
         for (QAction* entry : toolbar->actions()) {
+            if (!entry->isSeparator())
+                QCOMPARE(toolbar->widgetForAction(entry)->size(), QSize(56, 54));
             entries << (entry->isSeparator() ? QString("|")
                                              : entry->objectName() + "=" + entry->toolTip() +
                                                    (entry->isEnabled() ? "" : " (off)"));
