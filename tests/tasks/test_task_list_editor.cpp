@@ -96,14 +96,6 @@ private slots:
         QVERIFY(m_doubles->messages.shown.isEmpty());
     }
 
-    void everyAddAnnouncesItselfEvenWhenRefused()
-    {
-        const QString a = clip("a.avi");
-        QSignalSpy adding(m_editor, &TaskListEditor::addingFile);
-        m_editor->addDropped({a, a});
-        QCOMPARE(adding.count(), 2);
-    }
-
     void dialogFilesAreAddedSecondToLastThenFirst()
     {
         const QString a = clip("a.avi");
@@ -186,46 +178,6 @@ private slots:
     {
         m_editor->addCommandLine({m_dir->filePath("absent.tmp"), clip("ignored.avi")});
         QCOMPARE(m_model->rowCount(), 0);
-    }
-
-    void aFileNamedTwiceOnTheCommandLineIsQuestioned()
-    {
-        const QString a = clip("a.avi");
-        m_editor->addCommandLine({a, a});
-        QCOMPARE(paths(), QStringList({a}));
-        QCOMPARE(asked(), QStringList({"ask: Already Listed"}));
-    }
-
-    void removalsSwitchTheButtonsOffOnlyWhenTheListIsEmpty()
-    {
-        m_editor->addDropped({clip("a.avi"), clip("b.avi")});
-        QSignalSpy buttons(m_editor, &TaskListEditor::taskButtonsEnabled);
-        m_editor->Remove(); // nothing selected
-        QCOMPARE(m_model->rowCount(), 2);
-        m_selection->select(m_model->index(0, 0),
-                            QItemSelectionModel::Select | QItemSelectionModel::Rows);
-        m_editor->Remove();
-        QCOMPARE(m_model->rowCount(), 1);
-        QCOMPARE(buttons.count(), 0);
-        m_editor->Clear();
-        QCOMPARE(m_model->rowCount(), 0);
-        QCOMPARE(buttons.count(), 1);
-        QCOMPARE(buttons[0][0].toBool(), false);
-    }
-
-    void openingShowsTheTopmostSelectedFile()
-    {
-        const QString a = clip("a.avi");
-        const QString b = clip("b.avi");
-        const QString c = clip("c.avi");
-        m_editor->addDropped({a, b, c});
-        m_editor->OpenSelected();
-        QVERIFY(m_doubles->shell.opened.isEmpty());
-        for (int row : {2, 1})
-            m_selection->select(m_model->index(row, 0),
-                                QItemSelectionModel::Select | QItemSelectionModel::Rows);
-        m_editor->OpenSelected();
-        QCOMPARE(m_doubles->shell.opened, QStringList({b}));
     }
 };
 
