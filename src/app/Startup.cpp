@@ -20,8 +20,8 @@ OutputFileBox outputFileBoxOf(QWidget& mainWindow)
 
 } // namespace
 
-Startup::Startup(Seams seams, const QString& executablePath)
-    : m_mainForm(std::make_unique<TMainForm>(seams, executablePath)),
+Startup::Startup(Seams seams, const QString& executablePath, const QStringList& arguments)
+    : m_mainForm(std::make_unique<TMainForm>(seams, executablePath, arguments)),
       m_aboutForm(
           std::make_unique<TAboutForm>(seams.shell, m_mainForm->programInfo(), m_mainForm.get())),
       m_opSettingForm(std::make_unique<TopSettingForm>(seams, m_mainForm.get())),

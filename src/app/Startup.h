@@ -2,6 +2,7 @@
 
 #include "platform/Seams.h"
 
+#include <QStringList>
 #include <memory>
 
 class TMainForm;
@@ -16,7 +17,8 @@ class TSettingForm;
 class Startup
 {
 public:
-    Startup(Seams seams, const QString& executablePath);
+    // arguments: the command line without the program name.
+    Startup(Seams seams, const QString& executablePath, const QStringList& arguments = {});
     ~Startup();
 
     TMainForm& mainForm() const { return *m_mainForm; }

@@ -11,8 +11,8 @@ int main(int argc, char* argv[])
     QtShell shell;
     QtDialogs dialogs;
     LogindPower power;
-    Startup windows(Seams{messages, shell, dialogs, power},
-                    QCoreApplication::applicationFilePath());
+    Startup windows(Seams{messages, shell, dialogs, power}, QCoreApplication::applicationFilePath(),
+                    QCoreApplication::arguments().mid(1));
     windows.mainForm().show();
     return app.exec();
 }

@@ -1,7 +1,7 @@
 #include "JobClock.h"
 
 #include "JobView.h"
-#include "tasks/Duration.h"
+#include "tasks/Durations.h"
 
 #include <cmath>
 

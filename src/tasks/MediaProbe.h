@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+#include <stdexcept>
+
+// A probe whose playing time is not a number: the file is no media file the library can read.
+// Ends the whole add operation it happened in.
+class ProbeError : public std::runtime_error
+{
+public:
+    explicit ProbeError(const QString& playTime);
+    // "'<text read>' is not a valid floating point value"
+    QString message() const { return m_message; }
+
+private:
+    QString m_message;
+};
+
+// Reads a file's playing time and first video stream's picture size through libmediainfo and
+// keeps them as the last probe result until the next successful probe.
+class MediaProbe
+{
+public:
+    MediaProbe();
+
+    // Throws ProbeError when the playing time is not a number; the last result is then kept.
+    void ProbeFile(const QString& path);
+
+    // FormatDuration of the playing time: "00:01:30".
+    const QString& durationText() const { return m_durationText; }
+    // Width "x" height exactly as the library gives them: "640x480", "x" without video.
+    const QString& frameSizeText() const { return m_frameSizeText; }
+
+private:
+    QString m_durationText;
+    QString m_frameSizeText;
+};

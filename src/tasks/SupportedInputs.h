@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The input kinds the task list takes from the command line, drops and folders.
+
+// ".avi", ".mpg", ".mpeg", ".mp4", ".wmv", ".mov", ".vob", ".asf", in this order.
+const QStringList& supportedExtensions();
+
+// "*.avi;*.mpg;...;*.asf;": every extension as a pattern, each followed by ";".
+QString supportedFileMask(const QStringList& extensions);
+
+// The extension of the path's file name from its last ".", dot included; empty without a dot.
+QString fileExtension(const QString& path);
+
+// True when the path's extension (from the last "." of its file name; none without a dot),
+// lower-cased, equals one of the entries, which are expected in lower case.
+bool HasListedExt(const QString& path, const QStringList& extensions);
+
+// "AVI Files (*.avi)|*.avi|MPG Files (*.mpg)|*.mpg|": one filter pair per extension, each
+// followed by "|". Also the source of the output file dialog's filter.
+QString extensionFilterPairs(const QStringList& extensions);
+
+// The add-files dialog's filter: all supported files first (the one selected on opening),
+// then one entry per extension, then all files.
+QString inputFileFilter();

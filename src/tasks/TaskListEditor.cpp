@@ -1,0 +1,231 @@
+#include "TaskListEditor.h"
+
+#include "SupportedInputs.h"
+#include "TaskListModel.h"
+#include "app/ProgramInfo.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QItemSelectionModel>
+
+namespace {
+
+const QString kAlreadyListedCaption = QStringLiteral("Already Listed");
+const QString kAlreadyListedText = QStringLiteral(
+    "This file has been added to the Task List already. Are you sure to add it again?");
+const QString kAddDirectoryTitle = QStringLiteral("Add a directory to the Task List");
+// Milliseconds between two rounds of event handling while a folder is added.
+constexpr qint64 kEventInterval = 40;
+
+// The file name without its directory and without everything from its last dot on.
+QString nameWithoutExtension(const QString& path)
+{
+    const QString name = QFileInfo(path).fileName();
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot < 0 ? name : name.left(dot);
+}
+
+QStringList listFileLines(const QString& listFile)
+{
+    QFile file(listFile);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return {};
+    return QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+}
+
+} // namespace
+
+TaskListEditor::TaskListEditor(TaskListModel& model, QItemSelectionModel& selection, Seams seams,
+                               QWidget* owner, QObject* parent)
+    : QObject(parent), m_model(model), m_selection(selection), m_seams(seams), m_owner(owner)
+{
+}
+
+void TaskListEditor::addFilesFromDialog()
+{
+    const QStringList names = m_seams.dialogs.openFiles(m_owner, inputFileFilter());
+    runAddOperation([&] {
+        // The dialog hands back the name clicked first as the first name; it goes last.
+        for (qsizetype i = 1; i < names.size(); ++i)
+            AddFile(names[i]);
+        if (!names.isEmpty())
+            AddFile(names.first());
+    });
+}
+
+void TaskListEditor::addDirectoryFromDialog()
+{
+    const QString folder = m_seams.dialogs.browseForFolder(m_owner, kAddDirectoryTitle);
+    runAddOperation([&] {
+        if (!folder.isEmpty())
+            AddDirectory(folder);
+    });
+}
+
+void TaskListEditor::addDropped(const QStringList& paths)
+{
+    runAddOperation([&] {
+        for (const QString& path : paths) {
+            if (QFileInfo(path).isDir())
+                AddDirectory(path);
+            else if (HasListedExt(path, supportedExtensions()))
+                AddFile(path);
+        }
+    });
+}
+
+void TaskListEditor::addCommandLine(const QStringList& arguments)
+{
+    if (arguments.isEmpty())
+        return;
+    const QStringList paths = fileExtension(arguments.first()).toLower() == QLatin1String(".tmp")
+                                  ? listFileLines(arguments.first())
+                                  : arguments;
+    runAddOperation([&] {
+        for (QString path : paths) {
+            if (path.endsWith(QLatin1Char('\r')))
+                path.chop(1);
+            const QFileInfo info(path);
+            if (info.isFile()) {
+                if (HasListedExt(path, supportedExtensions()))
+                    AddFile(path);
+            } else if (info.isDir()) {
+                AddDirectory(path);
+            }
+        }
+    });
+}
+
+void TaskListEditor::AddFile(const QString& path)
+{
+    emit addingFile();
+    if (m_model.findPath(path) >= 0 &&
+        !m_seams.messages.ask(m_owner, kAlreadyListedCaption, kAlreadyListedText))
+        return;
+
+    // Probed before the row is appended, so that a failed probe leaves no row without cells.
+    m_probe.ProbeFile(path);
+    ltvItemData item;
+    item.path = path;
+    item.cells[ItemSelector::kLength] = m_probe.durationText();
+    item.cells[ItemSelector::kFrameSize] = m_probe.frameSizeText();
+    item.cells[ItemSelector::kStatus] = TaskStatus::kOk;
+    item.cells[ItemSelector::kName] = nameWithoutExtension(path);
+    m_model.appendItem(item);
+}
+
+void TaskListEditor::AddDirectory(const QString& folder)
+{
+    const QStringList patterns =
+        supportedFileMask(supportedExtensions()).split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    // Without QDir::Hidden, QDir::System and QDir::CaseSensitive: no hidden files, no pipes or
+    // devices, and the patterns match regardless of letter case.
+    const QStringList names =
+        QDir(folder).entryList(patterns, QDir::Files, QDir::Name | QDir::IgnoreCase);
+    const QString directory = withTrailingSlash(folder);
+    QElapsedTimer sinceEvents;
+    for (const QString& name : names) {
+        // A folder of many files takes a while; the window stays live meanwhile. Repainting the
+        // list after every probe would cost several times the probe itself, so pending events
+        // are handled before a file once a frame's time has passed.
+        if (!sinceEvents.isValid() || sinceEvents.hasExpired(kEventInterval)) {
+            QCoreApplication::processEvents();
+            sinceEvents.start();
+        }
+        AddFile(directory + name);
+    }
+}
+
+void TaskListEditor::Remove()
+{
+    const QVector<bool> selected = selectedRows();
+    for (int row = static_cast<int>(selected.size()) - 1; row >= 0; --row) {
+        if (selected[row])
+            m_model.removeItem(row);
+    }
+    if (m_model.rowCount() == 0)
+        emit taskButtonsEnabled(false);
+}
+
+void TaskListEditor::Clear()
+{
+    m_model.clear();
+    emit taskButtonsEnabled(false);
+}
+
+void TaskListEditor::MoveUp()
+{
+    QVector<bool> selected = selectedRows();
+    if (!selected.contains(true))
+        return;
+    for (int row = 1; row < selected.size(); ++row) {
+        if (selected[row]) {
+            m_model.exchangeItems(row - 1, row);
+            selected[row - 1] = true;
+            selected[row] = false;
+        }
+    }
+    selectRows(selected);
+}
+
+void TaskListEditor::MoveDown()
+{
+    QVector<bool> selected = selectedRows();
+    if (!selected.contains(true))
+        return;
+    for (int row = static_cast<int>(selected.size()) - 2; row >= 0; --row) {
+        if (selected[row]) {
+            m_model.exchangeItems(row, row + 1);
+            selected[row + 1] = true;
+            selected[row] = false;
+        }
+    }
+    selectRows(selected);
+}
+
+void TaskListEditor::OpenSelected()
+{
+    const int row = static_cast<int>(selectedRows().indexOf(true));
+    if (row < 0)
+        return;
+    ltvItemData item;
+    m_model.ReadItemData(row, ItemSelector::kPath, item);
+    m_seams.shell.open(m_owner, item.path);
+}
+
+bool TaskListEditor::hasSelection() const
+{
+    return m_selection.hasSelection();
+}
+
+void TaskListEditor::runAddOperation(const std::function<void()>& add)
+{
+    try {
+        add();
+    } catch (const ProbeError& error) {
+        m_seams.messages.error(m_owner, error.message());
+    }
+    if (m_model.rowCount() > 0)
+        emit taskButtonsEnabled(true);
+}
+
+QVector<bool> TaskListEditor::selectedRows() const
+{
+    QVector<bool> selected(m_model.rowCount());
+    for (int row = 0; row < selected.size(); ++row)
+        selected[row] = m_selection.rowIntersectsSelection(row, QModelIndex());
+    return selected;
+}
+
+void TaskListEditor::selectRows(const QVector<bool>& selected)
+{
+    QItemSelection selection;
+    for (int row = 0; row < selected.size(); ++row) {
+        if (selected[row])
+            selection.select(m_model.index(row, 0), m_model.index(row, 0));
+    }
+    m_selection.select(selection, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}

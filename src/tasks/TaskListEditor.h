@@ -1,0 +1,76 @@
+#pragma once
+
+#include "MediaProbe.h"
+#include "platform/Seams.h"
+
+#include <QObject>
+#include <QStringList>
+#include <functional>
+
+class QItemSelectionModel;
+class TaskListModel;
+
+// Adding to and editing the task list, for the main window's commands. Talks to the desktop
+// only through the seams; the selection is the list view's.
+//
+// An add operation (a dialog selection, a folder, a drop, the command line) ends at the first
+// file whose probe fails: the error is shown and the remaining files are not added. After every
+// add operation the task buttons are enabled when the list has rows.
+class TaskListEditor : public QObject
+{
+    Q_OBJECT
+
+public:
+    TaskListEditor(TaskListModel& model, QItemSelectionModel& selection, Seams seams,
+                   QWidget* owner, QObject* parent = nullptr);
+
+    // Add Files: asks for files; adds the 2nd to the last name, then the 1st.
+    void addFilesFromDialog();
+    // Add Directory: asks for a folder and adds its supported files.
+    void addDirectoryFromDialog();
+    // Folders dropped on the window are added with their supported files, supported files
+    // alone; anything else is skipped.
+    void addDropped(const QStringList& paths);
+    // Paths of files or folders, or a first argument "*.tmp" naming a file with one path per
+    // line (the other arguments are then ignored). Unsupported or missing paths are skipped.
+    void addCommandLine(const QStringList& arguments);
+
+    // The steps the add operations are made of. Both throw ProbeError; call them only inside an
+    // add operation, which catches it.
+    // Appends one file at the bottom, after the "Already Listed" question when its path is
+    // listed already.
+    void AddFile(const QString& path);
+    // Adds the supported files lying directly in the folder, sorted by name regardless of
+    // letter case, leaving out hidden files; pending events are handled between files, at
+    // most every 40 ms.
+    void AddDirectory(const QString& folder);
+
+    // Deletes the selected rows.
+    void Remove();
+    void Clear();
+    // Moves the selected rows up (down) by one as blocks; a selected top (bottom) row stays.
+    void MoveUp();
+    void MoveDown();
+    // Opens the topmost selected row's file with the desktop's program for it.
+    void OpenSelected();
+
+    bool hasSelection() const;
+
+signals:
+    // AddFile was called: the getting-started panel has done its job.
+    void addingFile();
+    // The move, remove, clear and start buttons follow the list: on after an add that left
+    // rows, off after a removal that left none.
+    void taskButtonsEnabled(bool enabled);
+
+private:
+    void runAddOperation(const std::function<void()>& add);
+    QVector<bool> selectedRows() const;
+    void selectRows(const QVector<bool>& selected);
+
+    TaskListModel& m_model;
+    QItemSelectionModel& m_selection;
+    Seams m_seams;
+    QWidget* m_owner;
+    MediaProbe m_probe;
+};

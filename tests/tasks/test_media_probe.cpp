@@ -1,0 +1,204 @@
+#include "support/Clips.h"
+#include "support/RecordingSeams.h"
+#include "tasks/MediaProbe.h"
+#include "tasks/TaskListEditor.h"
+#include "tasks/TaskListModel.h"
+
+#include <QFile>
+#include <QItemSelectionModel>
+#include <QTemporaryDir>
+#include <QTest>
+#include <sys/stat.h>
+#include <unistd.h>
+
+// Probing through the real libmediainfo, as files are added to the list.
+class TestMediaProbe : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    TaskListModel* m_model = nullptr;
+    QItemSelectionModel* m_selection = nullptr;
+    RecordingSeams* m_doubles = nullptr;
+    TaskListEditor* m_editor = nullptr;
+
+    QString copyOfClip(const QString& clip, const QString& name)
+    {
+        const QString path = m_dir.filePath(name);
+        QFile::remove(path);
+        if (!QFile::copy(clipPath(clip), path))
+            qFatal("cannot copy %s", qPrintable(clip));
+        return path;
+    }
+    ltvItemData row(int index) const
+    {
+        ltvItemData data;
+        m_model->ReadItemData(index, -2, data);
+        return data;
+    }
+
+private slots:
+    void init()
+    {
+        m_model = new TaskListModel;
+        m_selection = new QItemSelectionModel(m_model);
+        m_doubles = new RecordingSeams;
+        m_editor = new TaskListEditor(*m_model, *m_selection, m_doubles->seams(), nullptr);
+    }
+    void cleanup()
+    {
+        delete m_editor;
+        delete m_doubles;
+        delete m_selection;
+        delete m_model;
+    }
+
+    void everyClipKindShowsItsLengthAndSize_data()
+    {
+        QTest::addColumn<QString>("clip");
+        QTest::addColumn<QString>("length");
+        QTest::addColumn<QString>("size");
+        QTest::newRow("avi") << "clip.avi"
+                             << "00:00:02"
+                             << "320x240";
+        QTest::newRow("mpg") << "clip.mpg"
+                             << "00:00:02"
+                             << "352x288";
+        QTest::newRow("mpeg") << "clip.mpeg"
+                              << "00:00:02"
+                              << "320x240";
+        QTest::newRow("mp4") << "clip.mp4"
+                             << "00:00:02"
+                             << "320x180";
+        QTest::newRow("wmv") << "clip.wmv"
+                             << "00:00:02"
+                             << "320x240";
+        QTest::newRow("mov") << "clip.mov"
+                             << "00:00:02"
+                             << "240x160";
+        QTest::newRow("vob") << "clip.vob"
+                             << "00:00:02"
+                             << "720x480";
+        QTest::newRow("asf") << "clip.asf"
+                             << "00:00:02"
+                             << "320x240";
+        QTest::newRow("no audio") << "noaudio.avi"
+                                  << "00:00:01"
+                                  << "320x240";
+        QTest::newRow("mono") << "mono.avi"
+                              << "00:00:01"
+                              << "320x240";
+        QTest::newRow("no video") << "novideo.mp4"
+                                  << "00:00:01"
+                                  << "x";
+    }
+    void everyClipKindShowsItsLengthAndSize()
+    {
+        QFETCH(QString, clip);
+        QFETCH(QString, length);
+        QFETCH(QString, size);
+        m_editor->addDropped({clipPath(clip)});
+        QCOMPARE(m_doubles->messages.shown.size(), 0);
+        QCOMPARE(m_model->rowCount(), 1);
+        const ltvItemData added = row(0);
+        QCOMPARE(added.path, clipPath(clip));
+        QCOMPARE(added.cells[0], length);
+        QCOMPARE(added.cells[1], size);
+        QCOMPARE(added.cells[2], QString("OK"));
+        QCOMPARE(added.cells[3], clip.section('.', 0, 0));
+        for (int cell = 4; cell < 10; ++cell)
+            QVERIFY(added.cells[cell].isEmpty());
+        QVERIFY(added.time0 > 0);
+    }
+
+    void oddPathsAreProbedWhole_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("blanks") << "two  blanks .avi";
+        QTest::newRow("quotes") << "it's \"quoted\".avi";
+        QTest::newRow("non-ASCII") << QString::fromUtf8("Überlänge ñ 日本.avi");
+        QTest::newRow("leading dash") << "-i clip.avi";
+        QTest::newRow("shell characters") << "a;b|c&$(d)`e`.avi";
+    }
+    void oddPathsAreProbedWhole()
+    {
+        QFETCH(QString, name);
+        const QString path = copyOfClip("clip.avi", name);
+        m_editor->addDropped({path});
+        QCOMPARE(m_doubles->messages.shown.size(), 0);
+        QCOMPARE(m_model->rowCount(), 1);
+        QCOMPARE(row(0).path, path);
+        QCOMPARE(row(0).cells[0], QString("00:00:02"));
+        QCOMPARE(row(0).cells[1], QString("320x240"));
+        QCOMPARE(row(0).cells[3], name.left(name.lastIndexOf('.')));
+    }
+
+    void unreadableInputFailsAndKeepsTheList_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("zero bytes") << "empty.avi";
+        QTest::newRow("text renamed .avi") << "text.avi";
+        QTest::newRow("truncated") << "truncated.mp4";
+        QTest::newRow("missing") << "missing";
+        QTest::newRow("pipe") << "pipe";
+        QTest::newRow("no permission") << "no permission";
+    }
+    void unreadableInputFailsAndKeepsTheList()
+    {
+        QFETCH(QString, kind);
+        QString path;
+        if (kind == "missing") {
+            path = m_dir.filePath("gone.avi");
+        } else if (kind == "pipe") {
+            // Would block a reader that opened it.
+            path = m_dir.filePath("pipe.avi");
+            QFile::remove(path);
+            QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        } else if (kind == "no permission") {
+            if (geteuid() == 0)
+                QSKIP("root reads files without permission");
+            path = copyOfClip("clip.avi", "locked.avi");
+            QFile::setPermissions(path, QFileDevice::Permissions());
+        } else {
+            path = clipPath(kind);
+        }
+
+        m_editor->addDropped({clipPath("clip.avi")});
+        m_editor->addDropped({path});
+        QCOMPARE(m_model->rowCount(), 1);
+        QCOMPARE(row(0).path, clipPath("clip.avi"));
+        QCOMPARE(m_doubles->messages.shown.size(), 1);
+        QCOMPARE(m_doubles->messages.shown[0].kind, QString("error"));
+        QCOMPARE(m_doubles->messages.shown[0].text,
+                 QString("'' is not a valid floating point value"));
+    }
+
+    void aFailedProbeEndsTheWholeAddOperation()
+    {
+        m_editor->addDropped({clipPath("clip.avi"), clipPath("text.avi"), clipPath("clip.mp4")});
+        QCOMPARE(m_model->rowCount(), 1);
+        QCOMPARE(row(0).path, clipPath("clip.avi"));
+        QCOMPARE(m_doubles->messages.shown.size(), 1);
+
+        QDir(m_dir.path()).mkdir("folder");
+        for (const char* name : {"a.avi", "c.avi"})
+            copyOfClip("clip.avi", "folder/" + QString(name));
+        QFile::copy(clipPath("text.avi"), m_dir.filePath("folder/b.avi"));
+        m_editor->addDropped({m_dir.filePath("folder")});
+        QCOMPARE(m_model->rowCount(), 2);
+        QCOMPARE(row(1).path, m_dir.filePath("folder/a.avi"));
+        QCOMPARE(m_doubles->messages.shown.size(), 2);
+    }
+
+    void aFailedProbeKeepsTheLastResult()
+    {
+        MediaProbe probe;
+        probe.ProbeFile(clipPath("clip.vob"));
+        QVERIFY_THROWS_EXCEPTION(ProbeError, probe.ProbeFile(clipPath("text.avi")));
+        QCOMPARE(probe.durationText(), QString("00:00:02"));
+        QCOMPARE(probe.frameSizeText(), QString("720x480"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestMediaProbe)
+#include "test_media_probe.moc"

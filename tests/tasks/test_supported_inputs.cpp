@@ -1,0 +1,53 @@
+#include "tasks/SupportedInputs.h"
+
+#include <QTest>
+
+class TestSupportedInputs : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void maskListsEveryExtensionWithATrailingSemicolon()
+    {
+        QCOMPARE(supportedFileMask(supportedExtensions()),
+                 QString("*.avi;*.mpg;*.mpeg;*.mp4;*.wmv;*.mov;*.vob;*.asf;"));
+    }
+
+    void inputDialogFilterOffersSupportedFilesFirstAndAllFilesLast()
+    {
+        QCOMPARE(
+            inputFileFilter(),
+            QString("All Support Files(*.avi;*.mpg;*.mpeg;*.mp4;*.wmv;*.mov;*.vob;*.asf;)|"
+                    "*.avi;*.mpg;*.mpeg;*.mp4;*.wmv;*.mov;*.vob;*.asf;|AVI Files (*.avi)|*.avi|"
+                    "MPG Files (*.mpg)|*.mpg|MPEG Files (*.mpeg)|*.mpeg|MP4 Files (*.mp4)|*.mp4|"
+                    "WMV Files (*.wmv)|*.wmv|MOV Files (*.mov)|*.mov|VOB Files (*.vob)|*.vob|"
+                    "ASF Files (*.asf)|*.asf|All Files (*.*)|*.*"));
+    }
+
+    void hasListedExt_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<bool>("supported");
+        QTest::newRow("avi") << "/v/a.avi" << true;
+        QTest::newRow("upper case") << "/v/MOVIE.AVI" << true;
+        QTest::newRow("mpeg") << "/v/a.mpeg" << true;
+        QTest::newRow("flv is an output type only") << "/v/a.flv" << false;
+        QTest::newRow("text") << "/v/b.txt" << false;
+        QTest::newRow("last dot counts") << "/v/a.avi.txt" << false;
+        QTest::newRow("several dots") << "/v/a.b.c.wmv" << true;
+        QTest::newRow("no dot") << "/v/avi" << false;
+        QTest::newRow("dot in the folder only") << "/v.avi/readme" << false;
+        QTest::newRow("trailing dot") << "/v/a." << false;
+        QTest::newRow("hidden name is its extension") << "/v/.avi" << true;
+        QTest::newRow("empty") << "" << false;
+    }
+    void hasListedExt()
+    {
+        QFETCH(QString, path);
+        QFETCH(bool, supported);
+        QCOMPARE(HasListedExt(path, supportedExtensions()), supported);
+    }
+};
+
+QTEST_APPLESS_MAIN(TestSupportedInputs)
+#include "test_supported_inputs.moc"

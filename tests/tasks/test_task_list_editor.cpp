@@ -1,0 +1,185 @@
+#include "support/Clips.h"
+#include "support/RecordingSeams.h"
+#include "tasks/SupportedInputs.h"
+#include "tasks/TaskListEditor.h"
+#include "tasks/TaskListModel.h"
+
+#include <QDir>
+#include <QFile>
+#include <QItemSelectionModel>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+// Adding files: duplicates, dialogs, folders and the command line.
+class TestTaskListEditor : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir* m_dir = nullptr;
+    TaskListModel* m_model = nullptr;
+    QItemSelectionModel* m_selection = nullptr;
+    RecordingSeams* m_doubles = nullptr;
+    TaskListEditor* m_editor = nullptr;
+
+    // A real clip under the given name, below the test's folder.
+    QString clip(const QString& name)
+    {
+        const QString path = m_dir->filePath(name);
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        if (!QFile::copy(clipPath("clip.avi"), path))
+            qFatal("cannot copy to %s", qPrintable(path));
+        return path;
+    }
+    QString textFile(const QString& name, const QByteArray& content)
+    {
+        const QString path = m_dir->filePath(name);
+        QFile file(path);
+        file.open(QIODevice::WriteOnly);
+        file.write(content);
+        return path;
+    }
+    QStringList paths() const
+    {
+        QStringList listed;
+        for (int row = 0; row < m_model->rowCount(); ++row) {
+            ltvItemData data;
+            m_model->ReadItemData(row, -1, data);
+            listed << data.path;
+        }
+        return listed;
+    }
+    QStringList asked() const
+    {
+        QStringList texts;
+        for (const RecordedMessage& message : m_doubles->messages.shown)
+            texts << message.kind + ": " + message.caption;
+        return texts;
+    }
+
+private slots:
+    void init()
+    {
+        m_dir = new QTemporaryDir;
+        m_model = new TaskListModel;
+        m_selection = new QItemSelectionModel(m_model);
+        m_doubles = new RecordingSeams;
+        m_editor = new TaskListEditor(*m_model, *m_selection, m_doubles->seams(), nullptr);
+    }
+    void cleanup()
+    {
+        delete m_editor;
+        delete m_doubles;
+        delete m_selection;
+        delete m_model;
+        delete m_dir;
+    }
+
+    void aListedPathIsAddedAgainOnlyAfterYes()
+    {
+        const QString a = clip("a.avi");
+        m_doubles->messages.answers << true << false;
+        m_editor->addDropped({a, a, a});
+        QCOMPARE(paths(), QStringList({a, a}));
+        QCOMPARE(asked(), QStringList({"ask: Already Listed", "ask: Already Listed"}));
+        QCOMPARE(m_doubles->messages.shown[0].text,
+                 QString("This file has been added to the Task List already. Are you sure to "
+                         "add it again?"));
+    }
+
+    void pathsDifferingInLetterCaseAreNotDuplicates()
+    {
+        const QString lower = clip("a.avi");
+        const QString upper = clip("A.avi");
+        m_editor->addDropped({lower, upper});
+        QCOMPARE(paths(), QStringList({lower, upper}));
+        QVERIFY(m_doubles->messages.shown.isEmpty());
+    }
+
+    void dialogFilesAreAddedSecondToLastThenFirst()
+    {
+        const QString a = clip("a.avi");
+        const QString b = clip("b.avi");
+        const QString c = clip("c.avi");
+        const QString flv = clip("d.flv"); // the "All Files" filter lets anything through
+        m_doubles->dialogs.openAnswers.enqueue({a, b, c, flv});
+        m_editor->addFilesFromDialog();
+        QCOMPARE(paths(), QStringList({b, c, flv, a}));
+        QCOMPARE(m_doubles->dialogs.filtersSeen, QStringList({inputFileFilter()}));
+    }
+
+    void aCancelledDialogAddsNothingAndLeavesTheButtons()
+    {
+        QSignalSpy buttons(m_editor, &TaskListEditor::taskButtonsEnabled);
+        m_editor->addFilesFromDialog();
+        m_editor->addDirectoryFromDialog();
+        QCOMPARE(m_model->rowCount(), 0);
+        QCOMPARE(buttons.count(), 0);
+        QCOMPARE(m_doubles->dialogs.titlesSeen, QStringList({"Add a directory to the Task List"}));
+    }
+
+    void aFolderAddsItsVisibleSupportedFilesSortedRegardlessOfCase()
+    {
+        const QString a = clip("folder/a.WMV");
+        const QString b = clip("folder/B.avi");
+        const QString c = clip("folder/c.Mpeg");
+        textFile("folder/b.txt", "text");
+        clip("folder/.c.avi");
+        clip("folder/d/e.avi");
+        QDir().mkpath(m_dir->filePath("folder/f.avi")); // a folder named like a video
+        m_doubles->dialogs.folderAnswers.enqueue(m_dir->filePath("folder"));
+        QSignalSpy buttons(m_editor, &TaskListEditor::taskButtonsEnabled);
+        m_editor->addDirectoryFromDialog();
+        QCOMPARE(paths(), QStringList({a, b, c}));
+        QCOMPARE(buttons.count(), 1);
+        QCOMPARE(buttons[0][0].toBool(), true);
+    }
+
+    void aFolderWithATrailingSlashGetsNoSecondOne()
+    {
+        const QString a = clip("folder/a.avi");
+        m_editor->addDropped({m_dir->filePath("folder") + "/"});
+        QCOMPARE(paths(), QStringList({a}));
+    }
+
+    void anEmptyFolderAddsNothing()
+    {
+        QDir().mkpath(m_dir->filePath("empty"));
+        m_editor->addDropped({m_dir->filePath("empty")});
+        QCOMPARE(m_model->rowCount(), 0);
+    }
+
+    void commandLineAddsSupportedFilesAndFolders()
+    {
+        const QString a = clip("a.wmv");
+        const QString b = textFile("b.txt", "text");
+        const QString inD = clip("D/x.avi");
+        const QString flv = clip("c.flv");
+        const QString upper = clip("MOVIE.AVI");
+        m_editor->addCommandLine(
+            {a, b, m_dir->filePath("D"), flv, m_dir->filePath("missing.avi"), upper});
+        QCOMPARE(paths(), QStringList({a, inD, upper}));
+        QVERIFY(m_doubles->messages.shown.isEmpty());
+    }
+
+    void commandLineListFileNamesThePaths()
+    {
+        const QString one = clip("one.avi");
+        const QString two = clip("two.avi");
+        const QString three = clip("three.avi");
+        const QString list =
+            textFile("list.TMP", (two + "\r\n\r\n" + one + "\n" + three + "\n").toUtf8());
+        m_editor->addCommandLine({list, clip("ignored.avi")});
+        QCOMPARE(paths(), QStringList({two, one, three}));
+        QVERIFY(QFile::exists(list));
+    }
+
+    void anUnreadableListFileAddsNothing()
+    {
+        m_editor->addCommandLine({m_dir->filePath("absent.tmp"), clip("ignored.avi")});
+        QCOMPARE(m_model->rowCount(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTaskListEditor)
+#include "test_task_list_editor.moc"
