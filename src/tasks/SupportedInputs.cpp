@@ -1,5 +1,7 @@
 #include "SupportedInputs.h"
 
+#include "platform/DialogFilters.h"
+
 #include <QFileInfo>
 
 const QStringList& supportedExtensions()
@@ -33,20 +35,9 @@ bool HasListedExt(const QString& path, const QStringList& extensions)
     return !extension.isEmpty() && extensions.contains(extension);
 }
 
-QString extensionFilterPairs(const QStringList& extensions)
-{
-    QString pairs;
-    for (const QString& extension : extensions) {
-        pairs += extension.mid(1).toUpper() + QStringLiteral(" Files (*") + extension +
-                 QStringLiteral(")|*") + extension + QLatin1Char('|');
-    }
-    return pairs;
-}
-
 QString inputFileFilter()
 {
     const QString mask = supportedFileMask(supportedExtensions());
     return QStringLiteral("All Support Files(") + mask + QStringLiteral(")|") + mask +
-           QLatin1Char('|') + extensionFilterPairs(supportedExtensions()) +
-           QStringLiteral("All Files (*.*)|*.*");
+           QLatin1Char('|') + filterPairs(supportedExtensions()) + kAllFilesFilter;
 }

@@ -18,10 +18,6 @@ QString fileExtension(const QString& path);
 // lower-cased, equals one of the entries, which are expected in lower case.
 bool HasListedExt(const QString& path, const QStringList& extensions);
 
-// "AVI Files (*.avi)|*.avi|MPG Files (*.mpg)|*.mpg|": one filter pair per extension, each
-// followed by "|". Also the source of the output file dialog's filter.
-QString extensionFilterPairs(const QStringList& extensions);
-
 // The add-files dialog's filter: all supported files first (the one selected on opening),
 // then one entry per extension, then all files.
 QString inputFileFilter();

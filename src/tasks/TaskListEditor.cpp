@@ -203,11 +203,13 @@ bool TaskListEditor::hasSelection() const
 
 void TaskListEditor::runAddOperation(const std::function<void()>& add)
 {
+    m_adding = true;
     try {
         add();
     } catch (const ProbeError& error) {
         m_seams.messages.error(m_owner, error.message());
     }
+    m_adding = false;
     if (m_model.rowCount() > 0)
         emit taskButtonsEnabled(true);
 }

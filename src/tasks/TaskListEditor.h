@@ -55,6 +55,8 @@ public:
     void OpenSelected();
 
     bool hasSelection() const;
+    // An add operation is under way; it handles events between files, so commands can arrive.
+    bool isAdding() const { return m_adding; }
 
 signals:
     // AddFile was called: the getting-started panel has done its job.
@@ -73,4 +75,5 @@ private:
     Seams m_seams;
     QWidget* m_owner;
     MediaProbe m_probe;
+    bool m_adding = false;
 };

@@ -1,21 +1,39 @@
 #include "TMainForm.h"
 
+#include "DialogJobSettings.h"
+#include "MainWindowJobView.h"
+#include "Pictures.h"
+#include "TAboutForm.h"
+#include "TSettingForm.h"
+#include "TopSettingForm.h"
+#include "job/JoinJob.h"
+#include "job/TaskListRows.h"
+#include "platform/DialogFilters.h"
+#include "prefs/IniFile.h"
 #include "prefs/Preferences.h"
+#include "profiles/ProfileList.h"
 #include "tasks/TaskListEditor.h"
 #include "ui_TMainForm.h"
 
 #include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
 #include <QResizeEvent>
+#include <QScreen>
+#include <QSignalBlocker>
 #include <QToolButton>
 
 namespace {
 
+constexpr QSize kWindowSize(798, 542);
+constexpr int kBottomPanelWidth = 607;
 constexpr int kToolBarHeight = 75;
 constexpr QSize kToolButtonSize(56, 54);
 // On the header alone: a style sheet on the whole list would slow down painting its rows.
@@ -37,8 +55,8 @@ TMainForm::TMainForm(Seams seams, const QString& executablePath, const QStringLi
 TMainForm::~TMainForm()
 {
     // The controls outlive this class's members; they must not call back into it meanwhile.
-    for (QWidget* watched :
-         std::initializer_list<QWidget*>{ui->ltvTask, ui->ltvTask->viewport(), ui->labCompany})
+    for (QWidget* watched : std::initializer_list<QWidget*>{ui->ltvTask, ui->ltvTask->viewport(),
+                                                            ui->labCompany, ui->Image1})
         watched->removeEventFilter(this);
     ui->ltvTask->setModel(nullptr);
 }
@@ -57,8 +75,15 @@ void TMainForm::FormCreate(const QString& executablePath, const QStringList& arg
 
     setUpToolBar();
     setUpTaskList();
+    setUpBottomStrip();
+    setUpPictures();
+    fillProfileBox();
     m_taskListEditor->addCommandLine(arguments);
     setAcceptDrops(true);
+
+    resize(kWindowSize);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
 
     // The window's first layout is a resize of the list like any other; the starting widths
     // then replace what it made of them, and the reference is the list's real width.
@@ -84,6 +109,62 @@ void TMainForm::setUpToolBar()
     connect(ui->tbtnDown, &QAction::triggered, this, [this] { m_taskListEditor->MoveDown(); });
     connect(ui->tbtnRemove, &QAction::triggered, this, [this] { m_taskListEditor->Remove(); });
     connect(ui->tbtnClear, &QAction::triggered, this, [this] { m_taskListEditor->Clear(); });
+    connect(ui->tbtnStart, &QAction::triggered, this, &TMainForm::tbtnStartClick);
+    connect(ui->tbtnStop, &QAction::triggered, this, &TMainForm::tbtnStopClick);
+    connect(ui->tbtnSetting, &QAction::triggered, this, [this] { m_settingForm->show(); });
+    connect(ui->tbtnAbout, &QAction::triggered, this, [this] { m_aboutForm->show(); });
+    connect(ui->tbtnHelp, &QAction::triggered, this, &TMainForm::tbtnHelpClick);
+}
+
+void TMainForm::setUpBottomStrip()
+{
+    ui->panBottomCenter->setFixedWidth(kBottomPanelWidth);
+    ui->panBottomLeft->setFixedWidth(kBottomPanelWidth);
+    ui->panBottomLeft->hide();
+    connect(ui->bbtnSetting, &QPushButton::clicked, this, [this] { m_opSettingForm->show(); });
+    connect(ui->bbtnBrowser, &QPushButton::clicked, this, &TMainForm::bbtnBrowserClick);
+    connect(ui->bbtnOpen, &QPushButton::clicked, this, &TMainForm::bbtnOpenClick);
+    connect(ui->cmbProfile, &QComboBox::currentIndexChanged, this, &TMainForm::cmbProfileChange);
+    ui->Image1->installEventFilter(this);
+}
+
+void TMainForm::setUpPictures()
+{
+    const std::pair<QAction*, std::pair<const char*, const char*>> pictures[] = {
+        {ui->tbtnAddFile, {"list-add", "add-files"}},
+        {ui->tbtnAddDir, {"folder-new", "add-directory"}},
+        {ui->tbtnUp, {"go-up", "move-up"}},
+        {ui->tbtnDown, {"go-down", "move-down"}},
+        {ui->tbtnRemove, {"list-remove", "remove"}},
+        {ui->tbtnClear, {"edit-clear", "clear"}},
+        {ui->tbtnStart, {"media-playback-start", "start"}},
+        {ui->tbtnStop, {"media-playback-stop", "stop"}},
+        {ui->tbtnSetting, {"preferences-system", "settings"}},
+        {ui->tbtnAbout, {"help-about", "about"}},
+        {ui->tbtnHelp, {"help-contents", "help"}},
+    };
+    for (const auto& [button, names] : pictures)
+        button->setIcon(
+            toolbarIcon(QString::fromLatin1(names.first), QString::fromLatin1(names.second)));
+    ui->Image1->setPixmap(ownPicture(QStringLiteral("logo")).pixmap(QSize(178, 77)));
+
+    auto* picture = new QLabel(ui->panltvTask);
+    picture->setObjectName(QStringLiteral("imgGettingStarted"));
+    picture->setPixmap(ownPicture(QStringLiteral("getting-started")).pixmap(QSize(150, 150)));
+    picture->setGeometry(ui->panltvTask->width() - 150 - 40, 30, 150, 150);
+    QPalette background = ui->panltvTask->palette();
+    QLinearGradient gradient(0, 0, 0, 400);
+    gradient.setColorAt(0, QColor(250, 251, 253));
+    gradient.setColorAt(1, QColor(226, 234, 244));
+    background.setBrush(QPalette::Window, gradient);
+    ui->panltvTask->setPalette(background);
+}
+
+void TMainForm::fillProfileBox()
+{
+    const QSignalBlocker quiet(ui->cmbProfile);
+    ui->cmbProfile->addItems(listProfileNames(m_info.programDirectory));
+    ui->cmbProfile->setCurrentIndex(-1);
 }
 
 void TMainForm::setUpTaskList()
@@ -125,6 +206,130 @@ void TMainForm::attachDialogs(TAboutForm* about, TopSettingForm* outputSettings,
     m_aboutForm = about;
     m_opSettingForm = outputSettings;
     m_settingForm = settings;
+
+    m_jobRows = std::make_unique<TaskListRows>(m_taskList);
+    m_jobView = std::make_unique<MainWindowJobView>(*this, *ui, [this] {
+        m_jobClosesWindow = true;
+        close();
+    });
+    m_jobSettings = std::make_unique<DialogJobSettings>(*m_opSettingForm, *m_settingForm,
+                                                        [this] { return selectedProfilePath(); });
+    m_job = std::make_unique<JoinJob>(*m_jobView, *m_jobRows, *m_jobSettings, m_seams,
+                                      m_info.programDirectory, m_info.productName);
+    connect(m_job.get(), &JoinJob::finished, this, &TMainForm::jobFinished);
+}
+
+void TMainForm::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (!m_shownOnce) {
+        m_shownOnce = true;
+        FormShow();
+    }
+}
+
+void TMainForm::FormShow()
+{
+    LoadMainPreferences();
+}
+
+void TMainForm::LoadMainPreferences()
+{
+    const QString iniPath = m_info.preferencesPath();
+    if (ui->cmbProfile->count() > 0) {
+        {
+            const QSignalBlocker quiet(ui->cmbProfile);
+            const int index = prefs::readProfileIndex(iniPath);
+            const bool listed = index >= 0 && index < ui->cmbProfile->count();
+            ui->cmbProfile->setCurrentIndex(listed ? index : -1);
+        }
+        cmbProfileChange();
+    }
+    ui->edtOutputFile->setText(prefs::readOutputFile(iniPath));
+}
+
+void TMainForm::SaveMainPreferences()
+{
+    try {
+        prefs::writeMainWindowChoice(m_info.preferencesPath(), ui->cmbProfile->currentIndex(),
+                                     ui->edtOutputFile->text());
+    } catch (const IniWriteError& error) {
+        m_seams.messages.error(this, error.message());
+    }
+}
+
+void TMainForm::closeEvent(QCloseEvent* event)
+{
+    SaveMainPreferences();
+    // The job runs on to its end, with its messages; the program ends after it.
+    if (m_job && m_job->isBusy() && !m_jobClosesWindow) {
+        m_closeWhenJobEnds = true;
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+void TMainForm::jobFinished()
+{
+    if (m_closeWhenJobEnds && !m_jobClosesWindow) {
+        m_jobClosesWindow = true;
+        close();
+    }
+}
+
+QString TMainForm::selectedProfilePath() const
+{
+    return profilePath(m_info.programDirectory, ui->cmbProfile->currentText());
+}
+
+void TMainForm::cmbProfileChange()
+{
+    const QString path = selectedProfilePath();
+    if (QFileInfo(path).isFile())
+        m_opSettingForm->LoadProfile(path);
+}
+
+void TMainForm::bbtnBrowserClick()
+{
+    const QString chosen =
+        m_seams.dialogs.saveFile(this, outputFileFilter(), kOutputFileDefaultSuffix);
+    if (!chosen.isEmpty())
+        ui->edtOutputFile->setText(chosen);
+}
+
+void TMainForm::bbtnOpenClick()
+{
+    const QString text = ui->edtOutputFile->text();
+    if (text.isEmpty())
+        return;
+    if (QFileInfo(text).isFile()) {
+        m_seams.shell.open(this, text);
+        return;
+    }
+    const qsizetype slash = text.lastIndexOf(QLatin1Char('/'));
+    const QString directory = slash >= 0 ? text.left(slash + 1) : QString();
+    if (!directory.isEmpty() && QFileInfo(directory).isDir())
+        m_seams.shell.open(this, directory);
+}
+
+void TMainForm::tbtnHelpClick()
+{
+    m_seams.shell.open(this, m_info.helpFilePath());
+}
+
+void TMainForm::tbtnStartClick()
+{
+    // A folder being added handles events between its files; its rows are not complete yet.
+    if (!m_job || m_taskListEditor->isAdding())
+        return;
+    m_job->tbtnStartClick();
+}
+
+void TMainForm::tbtnStopClick()
+{
+    if (m_job)
+        m_job->tbtnStopClick();
 }
 
 void TMainForm::setTaskListEnabled(bool enabled)
@@ -167,7 +372,8 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event)
     } else if (watched == ui->ltvTask->viewport()) {
         if (event->type() == QEvent::MouseButtonDblClick)
             ltvTaskDblClick();
-    } else if (watched == ui->labCompany && event->type() == QEvent::MouseButtonRelease) {
+    } else if ((watched == ui->labCompany || watched == ui->Image1) &&
+               event->type() == QEvent::MouseButtonRelease) {
         labCompanyClick();
     }
     return QMainWindow::eventFilter(watched, event);

@@ -13,7 +13,11 @@ namespace Ui {
 class TMainForm;
 }
 class QMenu;
+class DialogJobSettings;
+class JoinJob;
+class MainWindowJobView;
 class TaskListEditor;
+class TaskListRows;
 class TAboutForm;
 class TopSettingForm;
 class TSettingForm;
@@ -40,15 +44,36 @@ public:
     void setTaskListEnabled(bool enabled);
     bool isTaskListEnabled() const;
 
+    // The join job behind Start and Stop; it exists once the dialogs are attached.
+    JoinJob* job() const { return m_job.get(); }
+
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void FormCreate(const QString& executablePath, const QStringList& arguments);
     void setUpToolBar();
     void setUpTaskList();
+    void setUpBottomStrip();
+    void setUpPictures();
+    void fillProfileBox();
+
+    void FormShow();
+    void LoadMainPreferences();
+    void SaveMainPreferences();
+    QString selectedProfilePath() const;
+
+    void cmbProfileChange();
+    void bbtnBrowserClick();
+    void bbtnOpenClick();
+    void tbtnHelpClick();
+    void tbtnStartClick();
+    void tbtnStopClick();
+    void jobFinished();
 
     void tbtnAddDirClick();
     void ltvTaskDblClick();
@@ -68,4 +93,13 @@ private:
     TAboutForm* m_aboutForm = nullptr;
     TopSettingForm* m_opSettingForm = nullptr;
     TSettingForm* m_settingForm = nullptr;
+
+    std::unique_ptr<TaskListRows> m_jobRows;
+    std::unique_ptr<MainWindowJobView> m_jobView;
+    std::unique_ptr<DialogJobSettings> m_jobSettings;
+    std::unique_ptr<JoinJob> m_job;
+    bool m_shownOnce = false;
+    // Closing during a job waits for its end; a job that ends the program closes at once.
+    bool m_closeWhenJobEnds = false;
+    bool m_jobClosesWindow = false;
 };

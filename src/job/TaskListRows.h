@@ -1,0 +1,20 @@
+#pragma once
+
+#include "JobView.h"
+
+class TaskListModel;
+
+// The task list as the job reads and marks it: each row's path and Length, and its Status.
+class TaskListRows : public TaskRows
+{
+public:
+    explicit TaskListRows(TaskListModel& model) : m_model(model) {}
+
+    int count() const override;
+    QString inputPath(int row) const override;
+    double duration(int row) const override;
+    void setStatus(int row, const QString& status) override;
+
+private:
+    TaskListModel& m_model;
+};

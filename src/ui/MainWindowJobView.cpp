@@ -1,0 +1,108 @@
+#include "MainWindowJobView.h"
+
+#include "ui_TMainForm.h"
+
+#include <QCoreApplication>
+
+MainWindowJobView::MainWindowJobView(QMainWindow& window, Ui::TMainForm& ui,
+                                     std::function<void()> closeWindow)
+    : m_window(window), ui(ui), m_closeWindow(std::move(closeWindow))
+{
+}
+
+QWidget* MainWindowJobView::owner()
+{
+    return &m_window;
+}
+
+void MainWindowJobView::setProcessTitle(const QString& title)
+{
+    ui.labProcessTitle->setText(title);
+}
+
+void MainWindowJobView::setConvertingFile(const QString& name)
+{
+    ui.labConvertingFile->setText(name);
+}
+
+void MainWindowJobView::setConvertingFileVisible(bool visible)
+{
+    ui.labConvertingFile->setVisible(visible);
+}
+
+void MainWindowJobView::setElapsedText(const QString& text)
+{
+    ui.labElapsed->setText(text);
+}
+
+void MainWindowJobView::setRemainingText(const QString& text)
+{
+    ui.labRemaining->setText(text);
+}
+
+int MainWindowJobView::currentBar() const
+{
+    return ui.pgbCurrent->value();
+}
+
+void MainWindowJobView::setCurrentBar(int position)
+{
+    ui.pgbCurrent->setValue(position);
+    ui.labCurProgress->setText(QString::number(ui.pgbCurrent->value()) + QLatin1Char('%'));
+}
+
+int MainWindowJobView::totalBar() const
+{
+    return ui.pgbTotal->value();
+}
+
+void MainWindowJobView::setTotalBar(int position)
+{
+    ui.pgbTotal->setValue(position);
+    ui.labTotalProgress->setText(QString::number(ui.pgbTotal->value()) + QLatin1Char('%'));
+}
+
+void MainWindowJobView::showProgressPanel(bool show)
+{
+    ui.panBottomCenter->setVisible(!show);
+    ui.panBottomLeft->setVisible(show);
+}
+
+void MainWindowJobView::setLocked(bool locked)
+{
+    for (QAction* button : {ui.tbtnAddFile, ui.tbtnAddDir, ui.tbtnUp, ui.tbtnDown, ui.tbtnRemove,
+                            ui.tbtnClear, ui.tbtnStart, ui.tbtnSetting})
+        button->setEnabled(!locked);
+    ui.tbtnStop->setEnabled(locked);
+    ui.ltvTask->setEnabled(!locked);
+}
+
+void MainWindowJobView::focusTaskList()
+{
+    ui.ltvTask->setFocus();
+}
+
+void MainWindowJobView::focusOutputFile()
+{
+    ui.edtOutputFile->setFocus();
+}
+
+QString MainWindowJobView::outputFileText() const
+{
+    return ui.edtOutputFile->text();
+}
+
+void MainWindowJobView::setOutputFileText(const QString& text)
+{
+    ui.edtOutputFile->setText(text);
+}
+
+void MainWindowJobView::pumpEvents()
+{
+    QCoreApplication::processEvents();
+}
+
+void MainWindowJobView::closeWindow()
+{
+    m_closeWindow();
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "job/JobView.h"
+
+#include <functional>
+
+namespace Ui {
+class TMainForm;
+}
+class QMainWindow;
+
+// The main window's progress panel, toolbar lock and output file box as the job sees them.
+class MainWindowJobView : public JobView
+{
+public:
+    // closeWindow runs when a completed job asks the program to end.
+    MainWindowJobView(QMainWindow& window, Ui::TMainForm& ui, std::function<void()> closeWindow);
+
+    QWidget* owner() override;
+    void setProcessTitle(const QString& title) override;
+    void setConvertingFile(const QString& name) override;
+    void setConvertingFileVisible(bool visible) override;
+    void setElapsedText(const QString& text) override;
+    void setRemainingText(const QString& text) override;
+    int currentBar() const override;
+    void setCurrentBar(int position) override;
+    int totalBar() const override;
+    void setTotalBar(int position) override;
+    void showProgressPanel(bool show) override;
+    void setLocked(bool locked) override;
+    void focusTaskList() override;
+    void focusOutputFile() override;
+    QString outputFileText() const override;
+    void setOutputFileText(const QString& text) override;
+    void pumpEvents() override;
+    void closeWindow() override;
+
+private:
+    QMainWindow& m_window;
+    Ui::TMainForm& ui;
+    std::function<void()> m_closeWindow;
+};
