@@ -36,7 +36,7 @@ struct SampleBuffer
 } // namespace
 
 AudioTimeline::AudioTimeline(const AudioTarget& target, Emit emit)
-    : m_target(target), m_emit(std::move(emit))
+    : m_target(target), m_emit(std::move(emit)), m_appended(target.leadIn), m_emitted(target.leadIn)
 {
     m_fifo.reset(
         av_audio_fifo_alloc(m_target.format, m_target.layout.nb_channels, m_target.frameSize * 4));
@@ -51,10 +51,10 @@ std::int64_t AudioTimeline::samplesFor(std::int64_t videoFrames) const
                       m_target.videoRate.num);
 }
 
-void AudioTimeline::beginInput(bool hasAudio)
+void AudioTimeline::beginInput(bool hasAudio, std::int64_t videoFrames)
 {
     m_inputHasAudio = hasAudio;
-    m_inputStart = m_appended;
+    m_inputStart = samplesFor(videoFrames);
     m_placed = false;
     m_skip = 0;
     m_resampler.reset();

@@ -15,6 +15,7 @@ struct AudioTarget
     AVSampleFormat format = AV_SAMPLE_FMT_S16;
     int frameSize = 1152;
     Ratio videoRate;
+    int leadIn = 0; // samples the encoder puts before the sound, counted as part of it
 };
 
 // The output's sound track: every input's audio resampled and placed against that input's
@@ -27,7 +28,8 @@ public:
 
     AudioTimeline(const AudioTarget& target, Emit emit);
 
-    void beginInput(bool hasAudio);
+    // videoFrames: the output's video frames before this input
+    void beginInput(bool hasAudio, std::int64_t videoFrames);
     // start in seconds from the input's origin
     void push(const AVFrame* decoded, double start);
     // The video has reached this many frames in all; an input without sound gets silence.

@@ -126,7 +126,7 @@ void JoinedSource::readInput(const InputFacts& input)
                            av_rescale_q(videoOrigin, videoStream->time_base,
                                         context->streams[audioIndex]->time_base));
 
-    m_audio.beginInput(audioIndex >= 0);
+    m_audio.beginInput(audioIndex >= 0, m_videoFrames);
     VideoNormaliser video(m_videoTarget, input.rotation, [this](FramePtr frame) {
         frame->pts = m_videoFrames++;
         send(FrameKind::Video, std::move(frame));

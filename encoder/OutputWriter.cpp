@@ -25,6 +25,11 @@ OutputWriter::OutputWriter(const OutputPlan& plan) : m_plan(plan), m_packet(av_p
         throw EncoderError{"The " + m_plan.muxer + " muxer is missing from this FFmpeg."};
     openVideoEncoder();
     openAudioEncoder();
+    // The audio encoder's start-up delay gives its first packets negative times. Containers
+    // without edit lists would move the whole file, and AVI would gain empty frames. There the
+    // delay is played as lead-in, and the sound starts that much later into its first input.
+    if (!(format->flags & AVFMT_TS_NEGATIVE))
+        m_audioLeadIn = m_audio->initial_padding;
 }
 
 OutputWriter::~OutputWriter()
@@ -125,6 +130,7 @@ AudioTarget OutputWriter::audioTarget() const
     target.format = m_audio->sample_fmt;
     target.frameSize = m_audio->frame_size > 0 ? m_audio->frame_size : 1024;
     target.videoRate = m_plan.frameRate;
+    target.leadIn = m_audioLeadIn;
     return target;
 }
 
@@ -143,18 +149,13 @@ void OutputWriter::create(const std::string& path)
     m_videoStream->avg_frame_rate = m_video->framerate;
     m_videoStream->sample_aspect_ratio = m_video->sample_aspect_ratio;
     m_audioStream->time_base = m_audio->time_base;
-    // The audio encoder's start-up delay gives its first packets negative times. Containers
-    // without edit lists would move the whole file, video included, and AVI would gain empty
-    // frames; there the delay is played as a few milliseconds of lead-in instead.
-    if (!(m_muxer->oformat->flags & AVFMT_TS_NEGATIVE))
-        m_audioShift = m_audio->initial_padding;
     check(avio_open(&m_muxer->pb, path.c_str(), AVIO_FLAG_WRITE), "Cannot create " + path);
     check(avformat_write_header(m_muxer, nullptr), "Cannot write " + path);
     m_headerWritten = true;
 }
 
 void OutputWriter::encode(AVCodecContext* encoder, AVStream* stream, const AVFrame* frame,
-                          std::int64_t& bytes, std::int64_t timestampShift)
+                          std::int64_t& bytes)
 {
     check(avcodec_send_frame(encoder, frame), "Cannot encode " + m_path);
     while (true) {
@@ -163,10 +164,6 @@ void OutputWriter::encode(AVCodecContext* encoder, AVStream* stream, const AVFra
             return;
         check(received, "Cannot encode " + m_path);
         bytes += m_packet->size;
-        if (m_packet->pts != AV_NOPTS_VALUE)
-            m_packet->pts += timestampShift;
-        if (m_packet->dts != AV_NOPTS_VALUE)
-            m_packet->dts += timestampShift;
         av_packet_rescale_ts(m_packet.get(), encoder->time_base, stream->time_base);
         m_packet->stream_index = stream->index;
         check(av_interleaved_write_frame(m_muxer, m_packet.get()), "Cannot write " + m_path);
@@ -175,20 +172,20 @@ void OutputWriter::encode(AVCodecContext* encoder, AVStream* stream, const AVFra
 
 void OutputWriter::writeVideo(AVFrame* frame)
 {
-    encode(m_video.get(), m_videoStream, frame, m_videoBytes, 0);
+    encode(m_video.get(), m_videoStream, frame, m_videoBytes);
     ++m_framesWritten;
 }
 
 void OutputWriter::writeAudio(AVFrame* frame)
 {
-    encode(m_audio.get(), m_audioStream, frame, m_audioBytes, m_audioShift);
+    encode(m_audio.get(), m_audioStream, frame, m_audioBytes);
     m_samplesWritten += frame->nb_samples;
 }
 
 void OutputWriter::finish()
 {
-    encode(m_video.get(), m_videoStream, nullptr, m_videoBytes, 0);
-    encode(m_audio.get(), m_audioStream, nullptr, m_audioBytes, m_audioShift);
+    encode(m_video.get(), m_videoStream, nullptr, m_videoBytes);
+    encode(m_audio.get(), m_audioStream, nullptr, m_audioBytes);
     check(av_write_trailer(m_muxer), "Cannot write " + m_path);
     m_headerWritten = false;
     check(avio_closep(&m_muxer->pb), "Cannot write " + m_path);
@@ -197,10 +194,10 @@ void OutputWriter::finish()
 void OutputWriter::discard()
 {
     close();
-    if (!m_path.empty()) {
-        std::error_code ignored;
+    // Only a file of our own making is removed, never a device or pipe named as the output.
+    std::error_code ignored;
+    if (!m_path.empty() && std::filesystem::is_regular_file(m_path, ignored))
         std::filesystem::remove(m_path, ignored);
-    }
 }
 
 void OutputWriter::close()
@@ -218,7 +215,8 @@ StatusFigures OutputWriter::figures() const
     StatusFigures figures;
     figures.frames = m_framesWritten;
     figures.position = m_framesWritten / m_plan.frameRate.value();
-    figures.audioPosition = static_cast<double>(m_samplesWritten) / m_plan.sampleRate;
+    figures.audioPosition =
+        static_cast<double>(m_audioLeadIn + m_samplesWritten) / m_plan.sampleRate;
     figures.audioMinusVideo = figures.audioPosition - figures.position;
     figures.fraction =
         m_plan.expectedDuration > 0 ? figures.position / m_plan.expectedDuration : 0.0;

@@ -39,7 +39,7 @@ private:
     void openVideoEncoder();
     void openAudioEncoder();
     void encode(AVCodecContext* encoder, AVStream* stream, const AVFrame* frame,
-                std::int64_t& bytes, std::int64_t timestampShift);
+                std::int64_t& bytes);
     void close();
 
     OutputPlan m_plan;
@@ -55,7 +55,7 @@ private:
     std::int64_t m_samplesWritten = 0;
     std::int64_t m_videoBytes = 0;
     std::int64_t m_audioBytes = 0;
-    std::int64_t m_audioShift = 0;
+    int m_audioLeadIn = 0; // samples
 };
 
 } // namespace asapi

@@ -24,6 +24,8 @@ void installStopHandlers()
         sigaction(signal, &action, nullptr);
     // A reader that went away must not kill the encoder half-way through a file.
     std::signal(SIGPIPE, SIG_IGN);
+    // A file size limit makes writes fail, which is reported and cleaned up like a full disk.
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 bool stopRequested()
