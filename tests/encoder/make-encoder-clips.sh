@@ -7,14 +7,17 @@ mkdir -p "$out"
 [ -f "$out/.complete" ] && exit 0
 
 ff() { ffmpeg -hide_banner -loglevel error -y "$@"; }
-# A beep of 0.2 s at the start, silence after it, for finding where each clip's sound landed.
-beep() { echo -f lavfi -i "sine=frequency=1000:sample_rate=$1:duration=0.2,apad=whole_dur=$2"; }
+# A beep of 0.2 s, 0.1 s into the sound, for finding where each clip's sound landed.
+beep() { echo -f lavfi -i "sine=frequency=1000:sample_rate=$1:duration=0.2,adelay=100:all=1,apad=whole_dur=$2"; }
 
-# A phone clip held upright: stored 320x240 with a 90-degree turn; the white half is on the left
-# as stored, on top as shown.
+# A phone clip held upright: stored 320x240, shown turned a quarter clockwise, so the white half
+# that is stored on the left is shown on top. This ffmpeg writes no rotation of its own, so the
+# display matrix of the video track header is set here.
 ff -f lavfi -i "color=black:size=320x240:rate=25:duration=1,drawbox=x=0:y=0:w=160:h=240:color=white:t=fill" \
    -f lavfi -i "sine=sample_rate=44100:duration=1" \
-   -c:v libx264 -preset ultrafast -pix_fmt yuv420p -c:a aac -metadata:s:v:0 rotate=90 "$out/rotated.mp4"
+   -c:v libx264 -preset ultrafast -pix_fmt yuv420p -c:a aac "$out/rotated.mp4"
+perl -0777 -pi -e 's/(tkhd.{40})\x00\x01\x00\x00\x00{12}\x00\x01\x00\x00/$1\x00\x00\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00\xff\xff\x00\x00\x00\x00\x00\x00/s' \
+  "$out/rotated.mp4"
 
 # Damaged: garbage written over parts of the middle.
 ff -f lavfi -i "testsrc=size=320x240:rate=25:duration=2" -f lavfi -i "sine=sample_rate=44100:duration=2" \
@@ -28,7 +31,7 @@ for f in damaged.avi damaged.mpg; do
   done
 done
 
-# Inputs that differ in size, rate, sample rate and channel count; each begins with a beep.
+# Inputs that differ in size, rate, sample rate and channel count; each beeps at 0.1 s.
 # long-sound: 1.2 s of picture at 25 fps, 2.0 s of mono sound at 22050 Hz (cut to the picture).
 ff -f lavfi -i "testsrc=size=160x120:rate=25:duration=1.2" $(beep 22050 2.0) \
    -ac 1 -c:v mpeg4 -q:v 4 -c:a libmp3lame "$out/long-sound.avi"
