@@ -24,24 +24,36 @@ int rotationFromDisplayMatrix(const int32_t* matrix)
     return quarter * 90;
 }
 
-InputFacts probeInput(const std::string& path)
+OpenedInput openInput(const std::string& path)
 {
     const EncoderError cannotOpen{"Failed to open " + path + ".\nCannot open file/device."};
     AVFormatContext* raw = nullptr;
     if (avformat_open_input(&raw, path.c_str(), nullptr, nullptr) < 0)
         throw cannotOpen;
-    InputContextPtr context(raw);
-    if (avformat_find_stream_info(context.get(), nullptr) < 0)
+    OpenedInput input{InputContextPtr(raw)};
+    AVFormatContext* context = input.context.get();
+    if (avformat_find_stream_info(context, nullptr) < 0)
         throw cannotOpen;
-    const int videoIndex =
-        av_find_best_stream(context.get(), AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
-    if (videoIndex < 0)
+    input.videoIndex = av_find_best_stream(context, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+    if (input.videoIndex < 0)
         throw cannotOpen;
-    const AVStream* video = context->streams[videoIndex];
+    const AVCodecParameters* video = context->streams[input.videoIndex]->codecpar;
+    if (video->width <= 0 || video->height <= 0 || !avcodec_find_decoder(video->codec_id))
+        throw cannotOpen;
+    input.audioIndex =
+        av_find_best_stream(context, AVMEDIA_TYPE_AUDIO, -1, input.videoIndex, nullptr, 0);
+    if (input.audioIndex >= 0 &&
+        !avcodec_find_decoder(context->streams[input.audioIndex]->codecpar->codec_id))
+        input.audioIndex = -1;
+    return input;
+}
+
+InputFacts probeInput(const std::string& path)
+{
+    const OpenedInput input = openInput(path);
+    AVFormatContext* context = input.context.get();
+    AVStream* video = context->streams[input.videoIndex];
     const AVCodecParameters* parameters = video->codecpar;
-    if (parameters->width <= 0 || parameters->height <= 0 ||
-        !avcodec_find_decoder(parameters->codec_id))
-        throw cannotOpen;
 
     InputFacts facts;
     facts.path = path;
@@ -50,8 +62,7 @@ InputFacts probeInput(const std::string& path)
     const bool turned = facts.rotation == 90 || facts.rotation == 270;
     facts.width = turned ? parameters->height : parameters->width;
     facts.height = turned ? parameters->width : parameters->height;
-    const AVRational sar =
-        av_guess_sample_aspect_ratio(context.get(), const_cast<AVStream*>(video), nullptr);
+    const AVRational sar = av_guess_sample_aspect_ratio(context, video, nullptr);
     if (sar.num > 0 && sar.den > 0)
         facts.pixelAspect = turned ? av_q2d(av_inv_q(sar)) : av_q2d(sar);
 
@@ -63,11 +74,9 @@ InputFacts probeInput(const std::string& path)
     av_reduce(&rate.num, &rate.den, rate.num, rate.den, 65535);
     facts.frameRate = Ratio{rate.num, rate.den};
 
-    const int audioIndex =
-        av_find_best_stream(context.get(), AVMEDIA_TYPE_AUDIO, -1, videoIndex, nullptr, 0);
-    if (audioIndex >= 0 && avcodec_find_decoder(context->streams[audioIndex]->codecpar->codec_id)) {
+    if (input.audioIndex >= 0) {
         facts.hasAudio = true;
-        facts.sampleRate = context->streams[audioIndex]->codecpar->sample_rate;
+        facts.sampleRate = context->streams[input.audioIndex]->codecpar->sample_rate;
     }
     if (context->duration > 0)
         facts.duration = context->duration / static_cast<double>(AV_TIME_BASE);

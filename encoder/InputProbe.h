@@ -1,6 +1,7 @@
 #pragma once
 
 #include "EncoderOptions.h"
+#include "FfmpegPointers.h"
 
 #include <string>
 
@@ -20,7 +21,18 @@ struct InputFacts
     double duration = 0.0; // seconds, 0 when unknown
 };
 
-// Throws EncoderError "Cannot open file/device." when the file cannot be read or has no video.
+// An input opened for reading: its best video stream, and the audio stream that goes with it
+// (-1 when there is none).
+struct OpenedInput
+{
+    InputContextPtr context;
+    int videoIndex = -1;
+    int audioIndex = -1;
+};
+
+// Both throw EncoderError "Cannot open file/device." when the file cannot be read or has no
+// video that can be decoded.
+OpenedInput openInput(const std::string& path);
 InputFacts probeInput(const std::string& path);
 
 // The clockwise turn a display matrix asks for, in quarter turns of 0 to 270 degrees.

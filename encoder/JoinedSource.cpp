@@ -26,7 +26,9 @@ CodecContextPtr openDecoder(const AVStream* stream)
     return context;
 }
 
-// The time of a decoded frame, carried on from the previous one when the stream has none.
+// The time of a decoded frame, carried on from the previous one when the stream has none. A jump
+// back, or far ahead, is a restarted or broken clock (VOB files put together, damage), not a
+// pause: the stream carries on where it was.
 class FrameClock
 {
 public:
@@ -36,8 +38,14 @@ public:
     {
         const std::int64_t timestamp = frame->best_effort_timestamp;
         if (timestamp != AV_NOPTS_VALUE) {
-            m_next = (timestamp - m_origin) * av_q2d(m_timeBase);
+            double stamped = (timestamp - m_origin) * av_q2d(m_timeBase) + m_shift;
+            if (m_started && (stamped < m_next - jumpBack || stamped > m_next + jumpAhead)) {
+                m_shift += m_next - stamped;
+                stamped = m_next;
+            }
+            m_next = stamped;
         }
+        m_started = true;
         const double start = m_next;
         m_next = start + duration(frame, fallbackDuration);
         return start;
@@ -49,9 +57,14 @@ public:
     }
 
 private:
+    static constexpr double jumpBack = 0.5; // seconds
+    static constexpr double jumpAhead = 10.0;
+
     AVRational m_timeBase;
     std::int64_t m_origin;
+    double m_shift = 0.0;
     double m_next = 0.0;
+    bool m_started = false;
 };
 
 } // namespace
@@ -81,19 +94,10 @@ void JoinedSource::run()
 
 void JoinedSource::readInput(const InputFacts& input)
 {
-    const EncoderError cannotOpen{"Failed to open " + input.path + ".\nCannot open file/device."};
-    AVFormatContext* raw = nullptr;
-    if (avformat_open_input(&raw, input.path.c_str(), nullptr, nullptr) < 0)
-        throw cannotOpen;
-    InputContextPtr context(raw);
-    if (avformat_find_stream_info(context.get(), nullptr) < 0)
-        throw cannotOpen;
-    const int videoIndex =
-        av_find_best_stream(context.get(), AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
-    if (videoIndex < 0)
-        throw cannotOpen;
-    int audioIndex =
-        av_find_best_stream(context.get(), AVMEDIA_TYPE_AUDIO, -1, videoIndex, nullptr, 0);
+    OpenedInput opened = openInput(input.path);
+    AVFormatContext* context = opened.context.get();
+    const int videoIndex = opened.videoIndex;
+    int audioIndex = opened.audioIndex;
     for (unsigned i = 0; i < context->nb_streams; ++i)
         if (static_cast<int>(i) != videoIndex && static_cast<int>(i) != audioIndex)
             context->streams[i]->discard = AVDISCARD_ALL;
@@ -101,7 +105,7 @@ void JoinedSource::readInput(const InputFacts& input)
     const AVStream* videoStream = context->streams[videoIndex];
     CodecContextPtr videoDecoder = openDecoder(videoStream);
     if (!videoDecoder)
-        throw cannotOpen;
+        throw EncoderError{"Failed to open " + input.path + ".\nCannot open file/device."};
     CodecContextPtr audioDecoder;
     if (audioIndex >= 0) {
         audioDecoder = openDecoder(context->streams[audioIndex]);
@@ -165,7 +169,7 @@ void JoinedSource::readInput(const InputFacts& input)
     PacketPtr packet(av_packet_alloc());
     int failuresInRow = 0;
     while (!stopRequested()) {
-        const int read = av_read_frame(context.get(), packet.get());
+        const int read = av_read_frame(context, packet.get());
         if (read == AVERROR_EOF || (read < 0 && avio_feof(context->pb)))
             break;
         if (read < 0) {

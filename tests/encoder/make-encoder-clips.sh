@@ -31,6 +31,12 @@ for f in damaged.avi damaged.mpg; do
   done
 done
 
+# Two VOB files put together byte for byte: the clock starts again half-way.
+ff -f lavfi -i "testsrc=size=320x240:rate=25:duration=1" -f lavfi -i "sine=sample_rate=48000:duration=1" \
+   -c:v mpeg2video -b:v 1000k -c:a mp2 -f vob "$out/part.vob"
+cat "$out/part.vob" "$out/part.vob" > "$out/restarted.vob"
+rm "$out/part.vob"
+
 # Inputs that differ in size, rate, sample rate and channel count; each beeps at 0.1 s.
 # long-sound: 1.2 s of picture at 25 fps, 2.0 s of mono sound at 22050 Hz (cut to the picture).
 ff -f lavfi -i "testsrc=size=160x120:rate=25:duration=1.2" $(beep 22050 2.0) \

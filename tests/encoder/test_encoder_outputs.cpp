@@ -309,6 +309,7 @@ private slots:
         QTest::addColumn<QString>("clip");
         QTest::newRow("AVI") << QStringLiteral("damaged.avi");
         QTest::newRow("MPEG") << QStringLiteral("damaged.mpg");
+        QTest::newRow("clock starting again") << QStringLiteral("restarted.vob");
     }
 
     void damagedInputsAreSkippedNotFatal()
