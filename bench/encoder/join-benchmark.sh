@@ -1,0 +1,114 @@
+#!/usr/bin/env bash
+# Times a whole join job as the program runs it (eight conversion runs, then one join run with an
+# MPEG-4 640x480 1200 kbit/s MP3 profile) three ways: with our encoder, with Debian's mencoder on
+# the same command lines, and with the ffmpeg tool doing the same normalise-and-join in one pass.
+# Prints each time, the ratios, and the video and audio lengths of every output.
+#
+# Usage: join-benchmark.sh <asapi.dll> [work directory]
+set -euo pipefail
+encoder="$(realpath "$1")"
+work="${2:-$(mktemp -d /tmp/vantomel-join-bench.XXXXXX)}"
+mkdir -p "$work/clips"
+cd "$work"
+
+if ! command -v mencoder > /dev/null; then
+  echo "Installing Debian's mencoder for the comparison ..."
+  sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends mencoder > /dev/null
+fi
+
+ff() { ffmpeg -hide_banner -loglevel error -y "$@"; }
+# Ten seconds of moving, slightly noisy picture and a tone, so the encoders have work to do.
+clip() { # name size rate samplerate codec options...
+  local name=$1 size=$2 rate=$3 srate=$4
+  shift 4
+  [ -f "clips/$name" ] && return
+  ff -f lavfi -i "testsrc2=size=$size:rate=$rate:duration=10,noise=alls=8:allf=t" \
+     -f lavfi -i "sine=frequency=330:sample_rate=$srate:duration=10" "$@" "clips/$name"
+}
+clip clip.avi 640x480 25 44100 -c:v mpeg4 -q:v 4 -c:a libmp3lame
+clip clip.mpg 352x288 25 44100 -c:v mpeg1video -b:v 1500k -c:a mp2 -f mpeg
+clip clip.mpeg 720x576 25 48000 -c:v mpeg2video -b:v 4000k -c:a mp2 -f mpeg
+clip clip.mp4 1280x720 30 48000 -c:v libx264 -preset veryfast -pix_fmt yuv420p -c:a aac
+clip clip.wmv 320x240 15 22050 -c:v wmv2 -b:v 600k -c:a wmav2
+clip clip.mov 960x540 24 32000 -c:v libx264 -preset veryfast -pix_fmt yuv420p -c:a aac
+clip clip.vob 720x480 30000/1001 48000 -c:v mpeg2video -b:v 5000k -c:a ac3 -f vob
+clip clip.asf 480x360 20 22050 -c:v msmpeg4 -b:v 800k -c:a wmav2 -f asf
+inputs=(clips/clip.avi clips/clip.mpg clips/clip.mpeg clips/clip.mp4 clips/clip.wmv clips/clip.mov
+        clips/clip.vob clips/clip.asf)
+
+size=640:480
+profile="-ovc lavc -lavcopts vcodec=mpeg4:vbitrate=1200:mbd=2:autoaspect -oac mp3lame -lameopts vbr=2:q=4 -channels 2 -vf scale=$size -srate 44100"
+
+now() { date +%s.%N; }
+calc() { awk "BEGIN { printf \"%.6f\", $* }"; }
+
+# The job as the program runs it, with the given encoder program.
+job() { # program directory
+  local program=$1 dir=$2
+  rm -rf "$dir"
+  mkdir -p "$dir"
+  local intermediates=() i=0
+  for input in "${inputs[@]}"; do
+    "$program" "$input" -o "$dir/$i.avi" -oac mp3lame -ovc lavc -ofps 30 -vf "scale=$size" \
+      > "$dir/convert-$i.log" 2>&1 || echo "  conversion $i failed (see $dir/convert-$i.log)"
+    intermediates+=("$dir/$i.avi")
+    i=$((i + 1))
+  done
+  # shellcheck disable=SC2086
+  "$program" "${intermediates[@]}" -o "$dir/joined.avi" $profile > "$dir/join.log" 2>&1 ||
+    echo "  join failed (see $dir/join.log)"
+}
+
+one_pass() {
+  local args=() filter="" i=0
+  for input in "${inputs[@]}"; do
+    args+=(-i "$input")
+    filter+="[$i:v]scale=${size/:/x},setsar=1,fps=30,format=yuv420p[v$i];"
+    filter+="[$i:a]aresample=44100,aformat=channel_layouts=stereo[a$i];"
+    i=$((i + 1))
+  done
+  for ((i = 0; i < ${#inputs[@]}; i++)); do filter+="[v$i][a$i]"; done
+  filter+="concat=n=${#inputs[@]}:v=1:a=1[v][a]"
+  mkdir -p ffmpeg
+  ff "${args[@]}" -filter_complex "$filter" -map "[v]" -map "[a]" \
+     -c:v mpeg4 -b:v 1200k -mbd 2 -c:a libmp3lame -q:a 4 ffmpeg/joined.avi
+}
+
+# Seconds of a stream: the sum of its packets' durations.
+length() { # file v|a
+  ffprobe -v error -select_streams "$2" -show_entries packet=duration_time -of csv=p=0 "$1" |
+    awk '{ s += $1 } END { printf "%.3f", s }'
+}
+
+total_input=0
+for input in "${inputs[@]}"; do
+  d=$(ffprobe -v error -select_streams v -show_entries format=duration -of csv=p=0 "$input")
+  total_input=$(calc "$total_input + $d")
+done
+
+echo "Eight 10-second clips, $(nproc) cores; profile: MPEG-4 640x480 1200 kbit/s, MP3 44100 Hz."
+start=$(now); job "$encoder" ours; ours=$(calc "$(now) - $start")
+start=$(now); job "$(command -v mencoder)" mencoder; theirs=$(calc "$(now) - $start")
+start=$(now); one_pass; single=$(calc "$(now) - $start")
+
+printf '\n%-28s %8s\n' "job" "seconds"
+printf '%-28s %8.2f\n' "asapi.dll (ours)" "$ours" "mencoder" "$theirs" "ffmpeg, one pass" "$single"
+printf '\nours / mencoder:         %.2f (target at most 1.0)\n' "$(calc "$ours / $theirs")"
+printf 'ours / ffmpeg one pass:  %.2f (target at most 1.5)\n' "$(calc "$ours / $single")"
+
+printf '\nsum of the inputs: %.3f s\n' "$total_input"
+printf '%-28s %10s %10s %10s\n' "output" "video s" "audio s" "A-V s"
+for output in ours/joined.avi mencoder/joined.avi ffmpeg/joined.avi; do
+  if [ -f "$output" ]; then
+    v=$(length "$output" v)
+    a=$(length "$output" a)
+    printf '%-28s %10s %10s %10.3f\n' "$output" "$v" "$a" "$(calc "$a - $v")"
+  else
+    printf '%-28s %10s\n' "$output" "missing"
+  fi
+done
+echo
+echo "Work directory: $work"

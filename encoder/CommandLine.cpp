@@ -1,0 +1,274 @@
+#include "EncoderOptions.h"
+
+#include <charconv>
+#include <cmath>
+#include <map>
+#include <set>
+
+namespace asapi {
+namespace {
+
+std::vector<std::string> split(const std::string& text, char separator)
+{
+    std::vector<std::string> pieces;
+    std::string::size_type start = 0;
+    while (true) {
+        const auto end = text.find(separator, start);
+        pieces.push_back(text.substr(start, end - start));
+        if (end == std::string::npos)
+            return pieces;
+        start = end + 1;
+    }
+}
+
+std::optional<long> parseInteger(const std::string& text)
+{
+    long value = 0;
+    const auto* end = text.data() + text.size();
+    const auto result = std::from_chars(text.data(), end, value);
+    if (text.empty() || result.ec != std::errc() || result.ptr != end)
+        return std::nullopt;
+    return value;
+}
+
+std::optional<double> parseNumber(const std::string& text)
+{
+    if (text.empty())
+        return std::nullopt;
+    try {
+        std::size_t used = 0;
+        const double value = std::stod(text, &used);
+        if (used != text.size() || !std::isfinite(value))
+            return std::nullopt;
+        return value;
+    } catch (...) {
+        return std::nullopt;
+    }
+}
+
+long integerSuboption(const std::string& key, const std::string& value, long low, long high)
+{
+    const auto number = parseInteger(value);
+    if (!number || *number < low || *number > high)
+        throw UsageError{"The value " + value + " of suboption " + key + " is out of range (" +
+                         std::to_string(low) + " to " + std::to_string(high) + ")."};
+    return *number;
+}
+
+bool flagSuboption(const std::string& key, const std::string& value)
+{
+    return value.empty() ? true : integerSuboption(key, value, 0, 1) != 0;
+}
+
+const std::set<std::string>& videoCodecs()
+{
+    static const std::set<std::string> codecs{"mpeg4", "msmpeg4v2",  "msmpeg4",    "wmv1",   "wmv2",
+                                              "flv",   "mpeg1video", "mpeg2video", "libx264"};
+    return codecs;
+}
+
+const std::set<std::string>& audioCodecs()
+{
+    static const std::set<std::string> codecs{"mp2", "ac3", "aac", "wmav2", "libmp3lame"};
+    return codecs;
+}
+
+// -lavcopts "vcodec=libx264:vbitrate=2000:aspect=16:9": the token after "aspect=16" is the
+// lower half of the ratio, not a key of its own.
+void applyLavcopts(EncoderOptions& options, const std::string& text)
+{
+    const auto tokens = split(text, ':');
+    for (std::size_t i = 0; i < tokens.size(); ++i) {
+        const auto& token = tokens[i];
+        if (token.empty())
+            continue;
+        const auto equals = token.find('=');
+        const std::string key = token.substr(0, equals);
+        std::string value = equals == std::string::npos ? "" : token.substr(equals + 1);
+
+        if (key == "vcodec") {
+            if (!videoCodecs().count(value))
+                throw UsageError{"Video codec " + value + " is not supported."};
+            options.videoCodec = value;
+        } else if (key == "acodec") {
+            if (!audioCodecs().count(value))
+                throw UsageError{"Audio codec " + value + " is not supported."};
+            options.audioCodec = value;
+        } else if (key == "vbitrate") {
+            const long rate = integerSuboption(key, value, 1, 100000000);
+            options.videoBitrate = rate <= 16000 ? rate * 1000 : rate;
+        } else if (key == "abitrate") {
+            const long rate = integerSuboption(key, value, 1, 10000000);
+            options.audioBitrate = rate < 1000 ? rate * 1000 : rate;
+        } else if (key == "mbd") {
+            options.macroblockDecision = static_cast<int>(integerSuboption(key, value, 0, 2));
+        } else if (key == "keyint") {
+            options.keyframeInterval = static_cast<int>(integerSuboption(key, value, 1, 10000));
+        } else if (key == "autoaspect") {
+            options.autoAspect = flagSuboption(key, value);
+        } else if (key == "aspect") {
+            if (value.find_first_of("/:") == std::string::npos && i + 1 < tokens.size() &&
+                parseNumber(tokens[i + 1]))
+                value += ":" + tokens[++i];
+            const auto ratio = parseRatio(value);
+            if (!ratio)
+                throw UsageError{"The aspect ratio " + value + " is not a number."};
+            options.aspect = ratio->value();
+        } else {
+            throw UsageError{"Unknown suboption " + key + " of -lavcopts."};
+        }
+    }
+}
+
+void applyLameopts(EncoderOptions& options, const std::string& text)
+{
+    for (const auto& token : split(text, ':')) {
+        if (token.empty())
+            continue;
+        const auto equals = token.find('=');
+        const std::string key = token.substr(0, equals);
+        const std::string value = equals == std::string::npos ? "" : token.substr(equals + 1);
+        if (key == "vbr") {
+            const long mode = integerSuboption(key, value, 0, 4);
+            options.mp3Mode = mode == 0   ? Mp3Mode::Constant
+                              : mode == 3 ? Mp3Mode::Average
+                                          : Mp3Mode::Variable;
+        } else if (key == "q") {
+            options.mp3Quality = static_cast<int>(integerSuboption(key, value, 0, 9));
+        } else if (key == "br") {
+            options.mp3Bitrate = static_cast<int>(integerSuboption(key, value, 8, 320));
+        } else if (key == "cbr" && value.empty()) {
+            options.mp3Mode = Mp3Mode::Constant;
+        } else if (key == "abr" && value.empty()) {
+            options.mp3Mode = Mp3Mode::Average;
+        } else {
+            throw UsageError{"Unknown suboption " + key + " of -lameopts."};
+        }
+    }
+}
+
+// -vf "scale=W:H"; scale is the one filter this encoder has.
+void applyVideoFilters(EncoderOptions& options, const std::string& text)
+{
+    for (const auto& filter : split(text, ',')) {
+        const auto equals = filter.find('=');
+        const std::string name = filter.substr(0, equals);
+        if (name != "scale")
+            throw UsageError{"Couldn't find video filter '" + name + "'."};
+        options.scaleWidth.reset();
+        options.scaleHeight.reset();
+        if (equals == std::string::npos)
+            continue;
+        const std::string size = filter.substr(equals + 1);
+        const auto numbers = split(size, ':');
+        const auto side = [&size](const std::string& text) {
+            const auto number = parseInteger(text);
+            if (!number || *number < -11 || *number > 8192)
+                throw UsageError{"The picture size " + size + " is not valid."};
+            return static_cast<int>(*number);
+        };
+        options.scaleWidth = side(numbers[0]);
+        if (numbers.size() > 1)
+            options.scaleHeight = side(numbers[1]);
+    }
+}
+
+} // namespace
+
+std::optional<Ratio> parseRatio(const std::string& text)
+{
+    const auto separator = text.find_first_of("/:");
+    if (separator != std::string::npos) {
+        const auto num = parseNumber(text.substr(0, separator));
+        const auto den = parseNumber(text.substr(separator + 1));
+        if (!num || !den || *num <= 0 || *den <= 0)
+            return std::nullopt;
+        if (*num == std::floor(*num) && *den == std::floor(*den) && *num < 1e6 && *den < 1e6)
+            return Ratio{static_cast<int>(*num), static_cast<int>(*den)};
+        const double value = *num / *den;
+        return Ratio{static_cast<int>(std::lround(value * 1000)), 1000};
+    }
+    const auto value = parseNumber(text);
+    if (!value || *value <= 0 || *value > 1e6)
+        return std::nullopt;
+    if (*value == std::floor(*value))
+        return Ratio{static_cast<int>(*value), 1};
+    // 29.97 and its kin are the NTSC rates.
+    for (const int base : {24, 30, 60})
+        if (std::abs(*value - base * 1000.0 / 1001) < 0.005)
+            return Ratio{base * 1000, 1001};
+    return Ratio{static_cast<int>(std::lround(*value * 1000)), 1000};
+}
+
+EncoderOptions parseCommandLine(const std::vector<std::string>& arguments)
+{
+    EncoderOptions options;
+    bool haveOutput = false;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (argument.empty())
+            continue;
+        if (argument[0] != '-') {
+            options.inputs.push_back(argument);
+            continue;
+        }
+        static const std::set<std::string> known{"-o",        "-ovc",  "-oac", "-lavcopts",
+                                                 "-lameopts", "-ofps", "-vf",  "-srate",
+                                                 "-channels", "-of"};
+        if (!known.count(argument))
+            throw UsageError{argument + " is not an MEncoder option"};
+        if (i + 1 >= arguments.size())
+            throw UsageError{"Option " + argument + " needs a parameter."};
+        const std::string& value = arguments[++i];
+
+        if (argument == "-o") {
+            if (value.empty())
+                throw UsageError{"Option -o needs a parameter."};
+            options.output = value;
+            haveOutput = true;
+        } else if (argument == "-ovc") {
+            if (value != "lavc")
+                throw UsageError{"Video encoder " + value + " is not supported; use -ovc lavc."};
+        } else if (argument == "-oac") {
+            if (value == "mp3lame")
+                options.audioEncoder = AudioEncoder::Mp3Lame;
+            else if (value == "pcm")
+                options.audioEncoder = AudioEncoder::Pcm;
+            else if (value == "lavc")
+                options.audioEncoder = AudioEncoder::Lavc;
+            else
+                throw UsageError{"Audio encoder " + value +
+                                 " is not supported; use -oac mp3lame, pcm or lavc."};
+        } else if (argument == "-lavcopts") {
+            applyLavcopts(options, value);
+        } else if (argument == "-lameopts") {
+            applyLameopts(options, value);
+        } else if (argument == "-ofps") {
+            const auto rate = parseRatio(value);
+            if (!rate || rate->value() > 1000)
+                throw UsageError{"The frame rate " + value + " is not valid."};
+            options.frameRate = rate;
+        } else if (argument == "-vf") {
+            applyVideoFilters(options, value);
+        } else if (argument == "-srate") {
+            const auto rate = parseInteger(value);
+            if (!rate || *rate < 8000 || *rate > 192000)
+                throw UsageError{"The sample rate " + value + " is not valid."};
+            options.sampleRate = static_cast<int>(*rate);
+        } else if (argument == "-channels") {
+            const auto count = parseInteger(value);
+            if (!count || *count < 1 || *count > 8)
+                throw UsageError{"The channel count " + value + " is not valid."};
+            options.channels = static_cast<int>(*count);
+        } else if (argument == "-of") {
+            options.outputFormat = value;
+        }
+    }
+    if (!haveOutput)
+        throw UsageError{"No output file specified, please see the -o option."};
+    if (options.inputs.empty())
+        throw UsageError{"No input file given."};
+    return options;
+}
+
+} // namespace asapi

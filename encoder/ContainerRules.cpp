@@ -1,0 +1,143 @@
+#include "ContainerRules.h"
+
+#include "EncoderOptions.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <map>
+#include <set>
+
+namespace asapi {
+namespace {
+
+struct ContainerRule
+{
+    Container container;
+    std::string name;
+    std::set<std::string> videoCodecs;
+    std::set<std::string> audioCodecs;
+};
+
+// What each container can hold, and what players expect to find in it.
+const std::vector<ContainerRule>& rules()
+{
+    static const std::vector<ContainerRule> table{
+        {Container::Avi,
+         "AVI",
+         {"mpeg4", "msmpeg4v2", "msmpeg4", "wmv1", "wmv2", "flv", "mpeg1video", "mpeg2video",
+          "libx264"},
+         {"libmp3lame", "mp2", "ac3", "aac", "wmav2", "pcm_s16le"}},
+        {Container::Mpeg, "MPEG", {"mpeg1video", "mpeg2video"}, {"mp2", "libmp3lame", "ac3"}},
+        {Container::Vob, "VOB", {"mpeg1video", "mpeg2video"}, {"mp2", "libmp3lame", "ac3"}},
+        {Container::Mp4,
+         "MP4",
+         {"mpeg4", "libx264", "mpeg1video", "mpeg2video"},
+         {"aac", "libmp3lame", "mp2", "ac3"}},
+        {Container::Mov,
+         "MOV",
+         {"mpeg4", "libx264", "mpeg1video", "mpeg2video"},
+         {"aac", "libmp3lame", "mp2", "ac3", "pcm_s16le"}},
+        {Container::Asf,
+         "ASF",
+         {"wmv1", "wmv2", "msmpeg4", "msmpeg4v2", "mpeg4"},
+         {"wmav2", "libmp3lame", "pcm_s16le"}},
+        {Container::Flv, "FLV", {"flv", "libx264"}, {"libmp3lame", "aac", "pcm_s16le"}},
+    };
+    return table;
+}
+
+const ContainerRule& ruleFor(Container container)
+{
+    return *std::find_if(rules().begin(), rules().end(),
+                         [container](const auto& rule) { return rule.container == container; });
+}
+
+std::string lowerCase(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+std::string audioName(const std::string& codec)
+{
+    if (codec == "libmp3lame")
+        return "MP3";
+    if (codec == "pcm_s16le")
+        return "PCM";
+    if (codec == "wmav2")
+        return "WMA";
+    return codec == "aac" ? "AAC" : codec == "ac3" ? "AC-3" : codec == "mp2" ? "MP2" : codec;
+}
+
+} // namespace
+
+Container containerFor(const std::string& outputPath, const std::string& outputFormat)
+{
+    static const std::map<std::string, Container> byName{
+        {"avi", Container::Avi}, {"mpg", Container::Mpeg}, {"mpeg", Container::Mpeg},
+        {"vob", Container::Vob}, {"mp4", Container::Mp4},  {"mov", Container::Mov},
+        {"wmv", Container::Asf}, {"asf", Container::Asf},  {"flv", Container::Flv}};
+    const std::string format = lowerCase(outputFormat);
+    if (!format.empty() && format != "lavf") {
+        const auto found = byName.find(format);
+        if (found == byName.end())
+            throw UsageError{"Output format " + outputFormat + " is not supported."};
+        return found->second;
+    }
+    std::string extension = lowerCase(std::filesystem::path(outputPath).extension().string());
+    if (!extension.empty())
+        extension.erase(0, 1);
+    const auto found = byName.find(extension);
+    return found == byName.end() ? Container::Avi : found->second;
+}
+
+std::string containerName(Container container)
+{
+    return ruleFor(container).name;
+}
+
+std::string muxerName(Container container, const std::string& videoCodec,
+                      const std::string& audioCodec)
+{
+    switch (container) {
+    case Container::Avi:
+        return "avi";
+    case Container::Mpeg:
+        return videoCodec == "mpeg2video" || audioCodec == "ac3" ? "vob" : "mpeg";
+    case Container::Vob:
+        return "vob";
+    case Container::Mp4:
+        return "mp4";
+    case Container::Mov:
+        return "mov";
+    case Container::Asf:
+        return "asf";
+    case Container::Flv:
+        return "flv";
+    }
+    return "avi";
+}
+
+void checkCodecs(Container container, const std::string& videoCodec, const std::string& audioCodec)
+{
+    const auto& rule = ruleFor(container);
+    if (!rule.videoCodecs.count(videoCodec))
+        throw UsageError{"The " + rule.name + " container cannot hold " + videoCodec + " video."};
+    if (!rule.audioCodecs.count(audioCodec))
+        throw UsageError{"The " + rule.name + " container cannot hold " + audioName(audioCodec) +
+                         " audio."};
+}
+
+std::vector<int> containerSampleRates(Container container, const std::string& audioCodec)
+{
+    // FLV stores the rate of MP3 and PCM in two bits.
+    if (container == Container::Flv && audioCodec == "libmp3lame")
+        return {44100, 22050, 11025};
+    if (container == Container::Flv && audioCodec == "pcm_s16le")
+        return {44100, 22050, 11025, 5512};
+    return {};
+}
+
+} // namespace asapi

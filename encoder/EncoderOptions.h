@@ -1,0 +1,77 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace asapi {
+
+// A rational number as MEncoder's options write them: 30, 30000/1001, 29.97, 16:9.
+struct Ratio
+{
+    int num = 0;
+    int den = 1;
+    double value() const { return den == 0 ? 0.0 : static_cast<double>(num) / den; }
+    bool operator==(const Ratio&) const = default;
+};
+
+enum class AudioEncoder
+{
+    Mp3Lame,
+    Pcm,
+    Lavc
+};
+
+enum class Mp3Mode
+{
+    Variable,
+    Average,
+    Constant
+};
+
+// What the command line asks for, before any input has been looked at.
+struct EncoderOptions
+{
+    std::vector<std::string> inputs;
+    std::string output;
+    std::string outputFormat; // -of, empty when not given
+
+    // -lavcopts, merged over all occurrences
+    std::string videoCodec = "mpeg4";
+    std::optional<long> videoBitrate; // bit/s; without it a constant quality is used
+    int macroblockDecision = 0;       // mbd
+    std::optional<int> keyframeInterval;
+    bool autoAspect = false;
+    std::optional<double> aspect; // display aspect ratio
+    std::string audioCodec = "mp2";
+    long audioBitrate = 224000; // bit/s
+
+    AudioEncoder audioEncoder = AudioEncoder::Mp3Lame;
+
+    // -lameopts; the default is variable bitrate at the best quality
+    Mp3Mode mp3Mode = Mp3Mode::Variable;
+    int mp3Quality = 0;
+    int mp3Bitrate = 128; // kbit/s
+
+    std::optional<Ratio> frameRate; // -ofps
+    // -vf scale=W:H, the numbers as given (MEncoder's 0, -1, -2, -3 included)
+    std::optional<int> scaleWidth;
+    std::optional<int> scaleHeight;
+    std::optional<int> sampleRate; // -srate
+    int channels = 2;
+};
+
+// A command line that cannot be run; the text is the one-sentence message for the user.
+struct UsageError
+{
+    std::string message;
+};
+
+// Options may stand before, between or after the inputs; all of them apply to the whole run.
+// Throws UsageError.
+EncoderOptions parseCommandLine(const std::vector<std::string>& arguments);
+
+// "30", "30000/1001", "29.97", "16:9" as a ratio; nothing when the text is no positive number.
+std::optional<Ratio> parseRatio(const std::string& text);
+
+} // namespace asapi

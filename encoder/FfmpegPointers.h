@@ -1,0 +1,79 @@
+#pragma once
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavfilter/avfilter.h>
+#include <libavformat/avformat.h>
+#include <libavutil/audio_fifo.h>
+#include <libswresample/swresample.h>
+}
+
+#include <memory>
+#include <string>
+
+namespace asapi {
+
+struct InputContextDeleter
+{
+    void operator()(AVFormatContext* context) const { avformat_close_input(&context); }
+};
+struct CodecContextDeleter
+{
+    void operator()(AVCodecContext* context) const { avcodec_free_context(&context); }
+};
+struct FrameDeleter
+{
+    void operator()(AVFrame* frame) const { av_frame_free(&frame); }
+};
+struct PacketDeleter
+{
+    void operator()(AVPacket* packet) const { av_packet_free(&packet); }
+};
+struct FilterGraphDeleter
+{
+    void operator()(AVFilterGraph* graph) const { avfilter_graph_free(&graph); }
+};
+struct ResamplerDeleter
+{
+    void operator()(SwrContext* context) const { swr_free(&context); }
+};
+struct AudioFifoDeleter
+{
+    void operator()(AVAudioFifo* fifo) const { av_audio_fifo_free(fifo); }
+};
+
+using InputContextPtr = std::unique_ptr<AVFormatContext, InputContextDeleter>;
+using CodecContextPtr = std::unique_ptr<AVCodecContext, CodecContextDeleter>;
+using FramePtr = std::unique_ptr<AVFrame, FrameDeleter>;
+using PacketPtr = std::unique_ptr<AVPacket, PacketDeleter>;
+using FilterGraphPtr = std::unique_ptr<AVFilterGraph, FilterGraphDeleter>;
+using ResamplerPtr = std::unique_ptr<SwrContext, ResamplerDeleter>;
+using AudioFifoPtr = std::unique_ptr<AVAudioFifo, AudioFifoDeleter>;
+
+// A failure while encoding; the text is the message for the user.
+struct EncoderError
+{
+    std::string message;
+};
+
+inline std::string errorText(int code)
+{
+    char text[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(code, text, sizeof text);
+    return text;
+}
+
+// Throws EncoderError with what and FFmpeg's words for the code when code is negative.
+inline int check(int code, const std::string& what)
+{
+    if (code < 0)
+        throw EncoderError{what + ": " + errorText(code) + "."};
+    return code;
+}
+
+inline FramePtr makeFrame()
+{
+    return FramePtr(av_frame_alloc());
+}
+
+} // namespace asapi

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "EncoderOptions.h"
+#include "FfmpegPointers.h"
+
+#include <string>
+
+namespace asapi {
+
+// What the encoder needs to know of an input before it writes anything.
+struct InputFacts
+{
+    std::string path;
+    int width = 0; // upright, after the rotation is applied
+    int height = 0;
+    int rotation = 0;         // clockwise degrees to turn the picture: 0, 90, 180, 270
+    double pixelAspect = 1.0; // of the upright picture
+    Ratio frameRate{25, 1};   // the average rate, or a sane guess
+    bool hasAudio = false;
+    int sampleRate = 0;
+    double duration = 0.0; // seconds, 0 when unknown
+};
+
+// An input opened for reading: its best video stream, and the audio stream that goes with it
+// (-1 when there is none).
+struct OpenedInput
+{
+    InputContextPtr context;
+    int videoIndex = -1;
+    int audioIndex = -1;
+};
+
+// Both throw EncoderError "Cannot open file/device." when the file cannot be read or has no
+// video that can be decoded.
+OpenedInput openInput(const std::string& path);
+InputFacts probeInput(const std::string& path);
+
+// The clockwise turn a display matrix asks for, in quarter turns of 0 to 270 degrees.
+int rotationFromDisplayMatrix(const int32_t* matrix);
+
+} // namespace asapi

@@ -1,0 +1,197 @@
+#include "JoinedSource.h"
+
+#include "StopSignal.h"
+
+#include <cstdio>
+#include <optional>
+
+namespace asapi {
+namespace {
+
+// After this many unreadable packets in a row the rest of the input is given up.
+constexpr int readFailureLimit = 1000;
+
+CodecContextPtr openDecoder(const AVStream* stream)
+{
+    const AVCodec* decoder = avcodec_find_decoder(stream->codecpar->codec_id);
+    if (!decoder)
+        return nullptr;
+    CodecContextPtr context(avcodec_alloc_context3(decoder));
+    if (!context || avcodec_parameters_to_context(context.get(), stream->codecpar) < 0)
+        return nullptr;
+    context->pkt_timebase = stream->time_base;
+    context->thread_count = 0;
+    if (avcodec_open2(context.get(), decoder, nullptr) < 0)
+        return nullptr;
+    return context;
+}
+
+// The time of a decoded frame, carried on from the previous one when the stream has none. A jump
+// back, or far ahead, is a restarted or broken clock (VOB files put together, damage), not a
+// pause: the stream carries on where it was.
+class FrameClock
+{
+public:
+    FrameClock(AVRational timeBase, std::int64_t origin) : m_timeBase(timeBase), m_origin(origin) {}
+
+    double start(const AVFrame* frame, double fallbackDuration)
+    {
+        const std::int64_t timestamp = frame->best_effort_timestamp;
+        if (timestamp != AV_NOPTS_VALUE) {
+            double stamped = (timestamp - m_origin) * av_q2d(m_timeBase) + m_shift;
+            if (m_started && (stamped < m_next - jumpBack || stamped > m_next + jumpAhead)) {
+                m_shift += m_next - stamped;
+                stamped = m_next;
+            }
+            m_next = stamped;
+        }
+        m_started = true;
+        const double start = m_next;
+        m_next = start + duration(frame, fallbackDuration);
+        return start;
+    }
+
+    double duration(const AVFrame* frame, double fallback) const
+    {
+        return frame->pkt_duration > 0 ? frame->pkt_duration * av_q2d(m_timeBase) : fallback;
+    }
+
+private:
+    static constexpr double jumpBack = 0.5; // seconds
+    static constexpr double jumpAhead = 10.0;
+
+    AVRational m_timeBase;
+    std::int64_t m_origin;
+    double m_shift = 0.0;
+    double m_next = 0.0;
+    bool m_started = false;
+};
+
+} // namespace
+
+JoinedSource::JoinedSource(const std::vector<InputFacts>& inputs, const VideoTarget& video,
+                           const AudioTarget& audio, FrameQueue& queue)
+    : m_inputs(inputs), m_videoTarget(video), m_queue(queue),
+      m_audio(audio, [this](FramePtr frame) { send(FrameKind::Audio, std::move(frame)); })
+{
+}
+
+void JoinedSource::send(FrameKind kind, FramePtr frame)
+{
+    if (!m_queue.push(QueuedFrame{kind, std::move(frame)}))
+        throw WriterGone{};
+}
+
+void JoinedSource::run()
+{
+    for (const auto& input : m_inputs) {
+        if (stopRequested())
+            break;
+        readInput(input);
+    }
+    m_audio.finish();
+}
+
+void JoinedSource::readInput(const InputFacts& input)
+{
+    OpenedInput opened = openInput(input.path);
+    AVFormatContext* context = opened.context.get();
+    const int videoIndex = opened.videoIndex;
+    int audioIndex = opened.audioIndex;
+    for (unsigned i = 0; i < context->nb_streams; ++i)
+        if (static_cast<int>(i) != videoIndex && static_cast<int>(i) != audioIndex)
+            context->streams[i]->discard = AVDISCARD_ALL;
+
+    const AVStream* videoStream = context->streams[videoIndex];
+    CodecContextPtr videoDecoder = openDecoder(videoStream);
+    if (!videoDecoder)
+        throw EncoderError{"Failed to open " + input.path + ".\nCannot open file/device."};
+    CodecContextPtr audioDecoder;
+    if (audioIndex >= 0) {
+        audioDecoder = openDecoder(context->streams[audioIndex]);
+        if (!audioDecoder) {
+            std::fprintf(stderr, "No usable audio in %s; using silence.\n", input.path.c_str());
+            audioIndex = -1;
+        }
+    }
+
+    // Sound and picture are measured from the picture's start.
+    std::int64_t videoOrigin = videoStream->start_time;
+    if (videoOrigin == AV_NOPTS_VALUE)
+        videoOrigin =
+            context->start_time == AV_NOPTS_VALUE
+                ? 0
+                : av_rescale_q(context->start_time, AV_TIME_BASE_Q, videoStream->time_base);
+    FrameClock videoClock(videoStream->time_base, videoOrigin);
+    const double frameDuration = 1.0 / input.frameRate.value();
+    std::optional<FrameClock> audioClock;
+    if (audioIndex >= 0)
+        audioClock.emplace(context->streams[audioIndex]->time_base,
+                           av_rescale_q(videoOrigin, videoStream->time_base,
+                                        context->streams[audioIndex]->time_base));
+
+    m_audio.beginInput(audioIndex >= 0, m_videoFrames);
+    VideoNormaliser video(m_videoTarget, input.rotation, [this](FramePtr frame) {
+        frame->pts = m_videoFrames++;
+        send(FrameKind::Video, std::move(frame));
+        m_audio.videoReached(m_videoFrames);
+    });
+
+    FramePtr frame = makeFrame();
+    const auto drain = [&](AVCodecContext* decoder, bool isVideo) {
+        while (true) {
+            const int received = avcodec_receive_frame(decoder, frame.get());
+            if (received == AVERROR(EAGAIN) || received == AVERROR_EOF)
+                return;
+            if (received < 0) {
+                std::fprintf(stderr, "Skipping a damaged frame in %s.\n", input.path.c_str());
+                return;
+            }
+            if (isVideo) {
+                const double start = videoClock.start(frame.get(), frameDuration);
+                video.push(frame.get(), start, videoClock.duration(frame.get(), frameDuration));
+            } else {
+                const double duration =
+                    frame->sample_rate > 0 ? frame->nb_samples / double(frame->sample_rate) : 0;
+                m_audio.push(frame.get(), audioClock->start(frame.get(), duration));
+            }
+            av_frame_unref(frame.get());
+        }
+    };
+    const auto decode = [&](AVCodecContext* decoder, const AVPacket* packet, bool isVideo) {
+        const int sent = avcodec_send_packet(decoder, packet);
+        if (sent < 0 && sent != AVERROR_EOF)
+            std::fprintf(stderr, "Skipping a damaged packet in %s: %s.\n", input.path.c_str(),
+                         errorText(sent).c_str());
+        drain(decoder, isVideo);
+    };
+
+    PacketPtr packet(av_packet_alloc());
+    int failuresInRow = 0;
+    while (!stopRequested()) {
+        const int read = av_read_frame(context, packet.get());
+        if (read == AVERROR_EOF || (read < 0 && avio_feof(context->pb)))
+            break;
+        if (read < 0) {
+            if (++failuresInRow >= readFailureLimit) {
+                std::fprintf(stderr, "Giving up the rest of %s: %s.\n", input.path.c_str(),
+                             errorText(read).c_str());
+                break;
+            }
+            continue;
+        }
+        failuresInRow = 0;
+        if (packet->stream_index == videoIndex)
+            decode(videoDecoder.get(), packet.get(), true);
+        else if (packet->stream_index == audioIndex)
+            decode(audioDecoder.get(), packet.get(), false);
+        av_packet_unref(packet.get());
+    }
+    decode(videoDecoder.get(), nullptr, true);
+    if (audioDecoder)
+        decode(audioDecoder.get(), nullptr, false);
+    video.finish();
+    m_audio.endInput(m_videoFrames);
+}
+
+} // namespace asapi

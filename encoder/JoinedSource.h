@@ -1,0 +1,41 @@
+#pragma once
+
+#include "AudioTimeline.h"
+#include "FrameQueue.h"
+#include "InputProbe.h"
+#include "VideoNormaliser.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace asapi {
+
+// Reads the inputs one after another and hands their pictures and sound, normalised to the
+// output's shape and on one continuous time line from 0, to the encoding thread.
+class JoinedSource
+{
+public:
+    JoinedSource(const std::vector<InputFacts>& inputs, const VideoTarget& video,
+                 const AudioTarget& audio, FrameQueue& queue);
+
+    // Runs to the end of the last input, or until a stop is asked for; the input being read
+    // then ends where it is, sound and picture together. Throws EncoderError.
+    void run();
+
+private:
+    void readInput(const InputFacts& input);
+    void send(FrameKind kind, FramePtr frame);
+
+    const std::vector<InputFacts>& m_inputs;
+    VideoTarget m_videoTarget;
+    FrameQueue& m_queue;
+    AudioTimeline m_audio;
+    std::int64_t m_videoFrames = 0;
+};
+
+// Thrown inside the reading thread when the encoding thread no longer takes frames.
+struct WriterGone
+{
+};
+
+} // namespace asapi

@@ -1,0 +1,205 @@
+#include "OutputPlan.h"
+
+#include "FfmpegPointers.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+namespace asapi {
+namespace {
+
+int roundUpToEven(int value)
+{
+    return std::max(2, value + (value & 1));
+}
+
+// One side under MEncoder's rules; other is the other side already resolved, or 0.
+int resolveSide(int requested, int stored, int display, double storedRatio, double displayRatio,
+                int other)
+{
+    const bool toSixteen = requested <= -8;
+    const int rule = toSixteen ? requested + 8 : requested;
+    double side = requested;
+    if (rule == 0)
+        side = display;
+    else if (rule == -1)
+        side = stored;
+    else if (rule == -2)
+        side = other > 0 ? other * displayRatio : display;
+    else if (rule == -3)
+        side = other > 0 ? other * storedRatio : stored;
+    else if (rule < 0)
+        side = stored;
+    int result = static_cast<int>(std::lround(side));
+    if (toSixteen)
+        result = std::max(16, static_cast<int>(std::lround(side / 16.0)) * 16);
+    return result;
+}
+
+Ratio nearestSupportedRate(const AVCodec* codec, Ratio wanted)
+{
+    if (!codec->supported_framerates)
+        return wanted;
+    const AVRational target{wanted.num, wanted.den};
+    const int nearest = av_find_nearest_q_idx(target, codec->supported_framerates);
+    const AVRational chosen = codec->supported_framerates[nearest];
+    if (av_cmp_q(chosen, target) != 0)
+        std::fprintf(stderr, "The %s encoder cannot write %.3f fps; using %.3f fps.\n", codec->name,
+                     av_q2d(target), av_q2d(chosen));
+    return Ratio{chosen.num, chosen.den};
+}
+
+std::vector<int> encoderSampleRates(const AVCodec* codec)
+{
+    std::vector<int> rates;
+    for (const int* rate = codec->supported_samplerates; rate && *rate; ++rate)
+        rates.push_back(*rate);
+    return rates;
+}
+
+int chooseSampleRate(const EncoderOptions& options, const std::vector<InputFacts>& inputs,
+                     const AVCodec* codec, Container container, const std::string& audioCodec)
+{
+    std::vector<int> allowed = encoderSampleRates(codec);
+    const auto containerRates = containerSampleRates(container, audioCodec);
+    if (!containerRates.empty()) {
+        if (allowed.empty())
+            allowed = containerRates;
+        else
+            std::erase_if(allowed, [&](int rate) {
+                return std::find(containerRates.begin(), containerRates.end(), rate) ==
+                       containerRates.end();
+            });
+    }
+    if (options.sampleRate) {
+        if (!allowed.empty() &&
+            std::find(allowed.begin(), allowed.end(), *options.sampleRate) == allowed.end())
+            throw UsageError{
+                (containerRates.empty() ? "The " + audioCodec + " encoder"
+                                        : "The " + containerName(container) + " container") +
+                " cannot take audio at " + std::to_string(*options.sampleRate) + " Hz."};
+        return *options.sampleRate;
+    }
+    int wanted = 44100;
+    for (const auto& input : inputs)
+        if (input.hasAudio && input.sampleRate > 0) {
+            wanted = input.sampleRate;
+            break;
+        }
+    if (allowed.empty())
+        return wanted;
+    return *std::min_element(allowed.begin(), allowed.end(), [wanted](int a, int b) {
+        return std::abs(a - wanted) < std::abs(b - wanted);
+    });
+}
+
+void checkChannels(const AVCodec* codec, int channels)
+{
+    if (!codec->ch_layouts)
+        return;
+    for (const AVChannelLayout* layout = codec->ch_layouts; layout->nb_channels; ++layout)
+        if (layout->nb_channels == channels)
+            return;
+    throw UsageError{"The " + std::string(codec->name) + " encoder cannot take " +
+                     std::to_string(channels) + " audio channels."};
+}
+
+} // namespace
+
+PictureSize scaledSize(std::optional<int> width, std::optional<int> height, const InputFacts& input)
+{
+    const int storedWidth = input.width;
+    const int storedHeight = input.height;
+    const int displayWidth =
+        static_cast<int>(std::lround(input.width * std::max(input.pixelAspect, 1.0)));
+    const int displayHeight =
+        static_cast<int>(std::lround(input.height / std::min(input.pixelAspect, 1.0)));
+    const double storedRatio = static_cast<double>(storedWidth) / storedHeight;
+    const double displayRatio = static_cast<double>(displayWidth) / displayHeight;
+
+    const int w = width.value_or(-1);
+    const int h = height.value_or(-1);
+    const auto fromOther = [](int side) {
+        const int rule = side <= -8 ? side + 8 : side;
+        return rule == -2 || rule == -3;
+    };
+    PictureSize size;
+    if (fromOther(w) && fromOther(h)) {
+        size = {storedWidth, storedHeight};
+    } else if (fromOther(w)) {
+        size.height = resolveSide(h, storedHeight, displayHeight, 0, 0, 0);
+        size.width =
+            resolveSide(w, storedWidth, displayWidth, storedRatio, displayRatio, size.height);
+    } else {
+        size.width = resolveSide(w, storedWidth, displayWidth, 0, 0, 0);
+        size.height = resolveSide(h, storedHeight, displayHeight, 1 / storedRatio, 1 / displayRatio,
+                                  size.width);
+    }
+    return {roundUpToEven(size.width), roundUpToEven(size.height)};
+}
+
+std::string audioCodecName(const EncoderOptions& options)
+{
+    switch (options.audioEncoder) {
+    case AudioEncoder::Mp3Lame:
+        return "libmp3lame";
+    case AudioEncoder::Pcm:
+        return "pcm_s16le";
+    case AudioEncoder::Lavc:
+        return options.audioCodec;
+    }
+    return "libmp3lame";
+}
+
+OutputPlan planOutput(const EncoderOptions& options, const std::vector<InputFacts>& inputs)
+{
+    const InputFacts& first = inputs.front();
+    OutputPlan plan;
+    plan.container = containerFor(options.output, options.outputFormat);
+    plan.videoCodec = options.videoCodec;
+    plan.audioCodec = audioCodecName(options);
+    checkCodecs(plan.container, plan.videoCodec, plan.audioCodec);
+    plan.muxer = muxerName(plan.container, plan.videoCodec, plan.audioCodec);
+
+    const AVCodec* videoEncoder = avcodec_find_encoder_by_name(plan.videoCodec.c_str());
+    const AVCodec* audioEncoder = avcodec_find_encoder_by_name(plan.audioCodec.c_str());
+    if (!videoEncoder)
+        throw UsageError{"The " + plan.videoCodec + " encoder is missing from this FFmpeg."};
+    if (!audioEncoder)
+        throw UsageError{"The " + plan.audioCodec + " encoder is missing from this FFmpeg."};
+
+    const PictureSize size = scaledSize(options.scaleWidth, options.scaleHeight, first);
+    plan.width = size.width;
+    plan.height = size.height;
+    plan.frameRate =
+        nearestSupportedRate(videoEncoder, options.frameRate.value_or(first.frameRate));
+    if (options.aspect)
+        plan.pixelAspect = *options.aspect * plan.height / plan.width;
+    else if (options.autoAspect)
+        plan.pixelAspect =
+            first.width * first.pixelAspect / first.height * plan.height / plan.width;
+    plan.videoBitrate = options.videoBitrate.value_or(0);
+    const bool mpegVideo = plan.videoCodec == "mpeg1video" || plan.videoCodec == "mpeg2video";
+    // Short groups keep MPEG files seekable in DVD players.
+    plan.keyframeInterval = options.keyframeInterval.value_or(mpegVideo ? 15 : 250);
+    plan.macroblockDecision = options.macroblockDecision;
+
+    plan.sampleRate =
+        chooseSampleRate(options, inputs, audioEncoder, plan.container, plan.audioCodec);
+    plan.channels = options.channels;
+    checkChannels(audioEncoder, plan.channels);
+    if (plan.audioCodec == "libmp3lame") {
+        plan.mp3Mode = options.mp3Mode;
+        plan.mp3Quality = options.mp3Quality;
+        plan.audioBitrate = options.mp3Mode == Mp3Mode::Variable ? 0 : options.mp3Bitrate * 1000L;
+    } else if (plan.audioCodec != "pcm_s16le") {
+        plan.audioBitrate = options.audioBitrate;
+    }
+    for (const auto& input : inputs)
+        plan.expectedDuration += input.duration;
+    return plan;
+}
+
+} // namespace asapi

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "ContainerRules.h"
+#include "EncoderOptions.h"
+#include "InputProbe.h"
+
+#include <optional>
+#include <string>
+
+namespace asapi {
+
+// Everything the output will be, decided from the options and the first input.
+struct OutputPlan
+{
+    Container container = Container::Avi;
+    std::string muxer;
+
+    std::string videoCodec;
+    int width = 0;
+    int height = 0;
+    Ratio frameRate;
+    double pixelAspect = 1.0;
+    long videoBitrate = 0; // 0: constant quality
+    int keyframeInterval = 250;
+    int macroblockDecision = 0;
+
+    std::string audioCodec; // FFmpeg encoder name
+    int sampleRate = 44100;
+    int channels = 2;
+    long audioBitrate = 0; // 0: the codec's own choice (PCM, MP3 at variable bitrate)
+    Mp3Mode mp3Mode = Mp3Mode::Variable;
+    int mp3Quality = 0;
+
+    double expectedDuration = 0.0; // sum of the inputs' lengths, for the status line
+};
+
+// MEncoder's scale rules: a positive number as it stands, 0 the display size, -1 the stored size,
+// -2 from the other side and the display aspect, -3 from the other side and the stored aspect,
+// -(n+8) like -n rounded to a multiple of 16. The result is rounded up to even numbers.
+struct PictureSize
+{
+    int width = 0;
+    int height = 0;
+    bool operator==(const PictureSize&) const = default;
+};
+PictureSize scaledSize(std::optional<int> width, std::optional<int> height,
+                       const InputFacts& input);
+
+// Throws UsageError when the container or the codecs cannot take what is asked.
+OutputPlan planOutput(const EncoderOptions& options, const std::vector<InputFacts>& inputs);
+
+// The FFmpeg encoder name the audio options select.
+std::string audioCodecName(const EncoderOptions& options);
+
+} // namespace asapi

@@ -1,0 +1,229 @@
+#include "OutputWriter.h"
+
+extern "C" {
+#include <libavutil/opt.h>
+}
+
+#include <cstdio>
+#include <filesystem>
+#include <thread>
+
+namespace asapi {
+namespace {
+
+AVRational toRational(Ratio ratio)
+{
+    return AVRational{ratio.num, ratio.den};
+}
+
+} // namespace
+
+OutputWriter::OutputWriter(const OutputPlan& plan) : m_plan(plan), m_packet(av_packet_alloc())
+{
+    const AVOutputFormat* format = av_guess_format(m_plan.muxer.c_str(), nullptr, nullptr);
+    if (!format)
+        throw EncoderError{"The " + m_plan.muxer + " muxer is missing from this FFmpeg."};
+    openVideoEncoder();
+    openAudioEncoder();
+    // The audio encoder's start-up delay gives its first packets negative times. Containers
+    // without edit lists would move the whole file, and AVI would gain empty frames. There the
+    // delay is played as lead-in, and the sound starts that much later into its first input.
+    if (!(format->flags & AVFMT_TS_NEGATIVE))
+        m_audioLeadIn = m_audio->initial_padding;
+}
+
+OutputWriter::~OutputWriter()
+{
+    close();
+}
+
+void OutputWriter::openVideoEncoder()
+{
+    const AVCodec* codec = avcodec_find_encoder_by_name(m_plan.videoCodec.c_str());
+    m_video.reset(avcodec_alloc_context3(codec));
+    AVCodecContext* c = m_video.get();
+    c->width = m_plan.width;
+    c->height = m_plan.height;
+    c->framerate = toRational(m_plan.frameRate);
+    c->time_base = av_inv_q(c->framerate);
+    c->pix_fmt = codec->pix_fmts ? codec->pix_fmts[0] : AV_PIX_FMT_YUV420P;
+    c->sample_aspect_ratio = av_d2q(m_plan.pixelAspect, 255);
+    c->gop_size = m_plan.keyframeInterval;
+    c->max_b_frames = 0;
+    const bool x264 = m_plan.videoCodec == "libx264";
+    if (m_plan.videoBitrate > 0) {
+        c->bit_rate = m_plan.videoBitrate;
+        if (m_plan.videoCodec == "mpeg2video" && m_plan.videoBitrate <= 8000000) {
+            // DVD players read VOB files with a 224 KiB buffer at up to 9.8 Mbit/s.
+            c->rc_max_rate = 9000000;
+            c->rc_buffer_size = 1835008;
+        }
+    } else if (x264) {
+        av_opt_set(c->priv_data, "crf", "18", 0);
+    } else {
+        // MPEG-4 quantiser 2: intermediates are encoded once more and must not lose much.
+        c->flags |= AV_CODEC_FLAG_QSCALE;
+        c->global_quality = FF_QP2LAMBDA * 2;
+    }
+    if (x264) {
+        av_opt_set(c->priv_data, "preset", "fast", 0);
+        c->thread_count = 0;
+    } else {
+        av_opt_set_int(c->priv_data, "mbd", m_plan.macroblockDecision, 0);
+        c->thread_count = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+        c->thread_type = FF_THREAD_SLICE;
+    }
+    const AVOutputFormat* format = av_guess_format(m_plan.muxer.c_str(), nullptr, nullptr);
+    if (format->flags & AVFMT_GLOBALHEADER)
+        c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    const int opened = avcodec_open2(c, codec, nullptr);
+    if (opened < 0)
+        throw EncoderError{"The " + m_plan.videoCodec + " encoder cannot write " +
+                           std::to_string(m_plan.width) + "x" + std::to_string(m_plan.height) +
+                           " video: " + errorText(opened) + "."};
+}
+
+void OutputWriter::openAudioEncoder()
+{
+    const AVCodec* codec = avcodec_find_encoder_by_name(m_plan.audioCodec.c_str());
+    m_audio.reset(avcodec_alloc_context3(codec));
+    AVCodecContext* c = m_audio.get();
+    c->sample_rate = m_plan.sampleRate;
+    av_channel_layout_default(&c->ch_layout, m_plan.channels);
+    c->sample_fmt = codec->sample_fmts ? codec->sample_fmts[0] : AV_SAMPLE_FMT_S16;
+    c->time_base = AVRational{1, m_plan.sampleRate};
+    if (m_plan.audioCodec == "libmp3lame") {
+        if (m_plan.mp3Mode == Mp3Mode::Variable) {
+            c->flags |= AV_CODEC_FLAG_QSCALE;
+            c->global_quality = FF_QP2LAMBDA * m_plan.mp3Quality;
+        } else {
+            c->bit_rate = m_plan.audioBitrate;
+            if (m_plan.mp3Mode == Mp3Mode::Average)
+                av_opt_set_int(c->priv_data, "abr", 1, 0);
+        }
+    } else if (m_plan.audioBitrate > 0) {
+        c->bit_rate = m_plan.audioBitrate;
+    }
+    const AVOutputFormat* format = av_guess_format(m_plan.muxer.c_str(), nullptr, nullptr);
+    if (format->flags & AVFMT_GLOBALHEADER)
+        c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    const int opened = avcodec_open2(c, codec, nullptr);
+    if (opened < 0)
+        throw EncoderError{"The " + m_plan.audioCodec + " encoder cannot write " +
+                           std::to_string(m_plan.channels) + " channels at " +
+                           std::to_string(m_plan.sampleRate) + " Hz and " +
+                           std::to_string(c->bit_rate / 1000) + " kbit/s: " + errorText(opened) +
+                           "."};
+}
+
+VideoTarget OutputWriter::videoTarget() const
+{
+    return VideoTarget{m_video->width, m_video->height, m_video->pix_fmt,
+                       m_video->sample_aspect_ratio, m_plan.frameRate};
+}
+
+AudioTarget OutputWriter::audioTarget() const
+{
+    AudioTarget target;
+    target.sampleRate = m_audio->sample_rate;
+    av_channel_layout_copy(&target.layout, &m_audio->ch_layout);
+    target.format = m_audio->sample_fmt;
+    target.frameSize = m_audio->frame_size > 0 ? m_audio->frame_size : 1024;
+    target.videoRate = m_plan.frameRate;
+    target.leadIn = m_audioLeadIn;
+    return target;
+}
+
+void OutputWriter::create(const std::string& path)
+{
+    m_path = path;
+    check(avformat_alloc_output_context2(&m_muxer, nullptr, m_plan.muxer.c_str(), path.c_str()),
+          "Cannot write " + path);
+    m_videoStream = avformat_new_stream(m_muxer, nullptr);
+    m_audioStream = avformat_new_stream(m_muxer, nullptr);
+    if (!m_videoStream || !m_audioStream)
+        throw EncoderError{"Out of memory."};
+    check(avcodec_parameters_from_context(m_videoStream->codecpar, m_video.get()), "Out of memory");
+    check(avcodec_parameters_from_context(m_audioStream->codecpar, m_audio.get()), "Out of memory");
+    m_videoStream->time_base = m_video->time_base;
+    m_videoStream->avg_frame_rate = m_video->framerate;
+    m_videoStream->sample_aspect_ratio = m_video->sample_aspect_ratio;
+    m_audioStream->time_base = m_audio->time_base;
+    check(avio_open(&m_muxer->pb, path.c_str(), AVIO_FLAG_WRITE), "Cannot create " + path);
+    check(avformat_write_header(m_muxer, nullptr), "Cannot write " + path);
+    m_headerWritten = true;
+}
+
+void OutputWriter::encode(AVCodecContext* encoder, AVStream* stream, const AVFrame* frame,
+                          std::int64_t& bytes)
+{
+    check(avcodec_send_frame(encoder, frame), "Cannot encode " + m_path);
+    while (true) {
+        const int received = avcodec_receive_packet(encoder, m_packet.get());
+        if (received == AVERROR(EAGAIN) || received == AVERROR_EOF)
+            return;
+        check(received, "Cannot encode " + m_path);
+        bytes += m_packet->size;
+        av_packet_rescale_ts(m_packet.get(), encoder->time_base, stream->time_base);
+        m_packet->stream_index = stream->index;
+        check(av_interleaved_write_frame(m_muxer, m_packet.get()), "Cannot write " + m_path);
+    }
+}
+
+void OutputWriter::writeVideo(AVFrame* frame)
+{
+    encode(m_video.get(), m_videoStream, frame, m_videoBytes);
+    ++m_framesWritten;
+}
+
+void OutputWriter::writeAudio(AVFrame* frame)
+{
+    encode(m_audio.get(), m_audioStream, frame, m_audioBytes);
+    m_samplesWritten += frame->nb_samples;
+}
+
+void OutputWriter::finish()
+{
+    encode(m_video.get(), m_videoStream, nullptr, m_videoBytes);
+    encode(m_audio.get(), m_audioStream, nullptr, m_audioBytes);
+    check(av_write_trailer(m_muxer), "Cannot write " + m_path);
+    m_headerWritten = false;
+    check(avio_closep(&m_muxer->pb), "Cannot write " + m_path);
+}
+
+void OutputWriter::discard()
+{
+    close();
+    // Only a file of our own making is removed, never a device or pipe named as the output.
+    std::error_code ignored;
+    if (!m_path.empty() && std::filesystem::is_regular_file(m_path, ignored))
+        std::filesystem::remove(m_path, ignored);
+}
+
+void OutputWriter::close()
+{
+    if (!m_muxer)
+        return;
+    if (m_muxer->pb)
+        avio_closep(&m_muxer->pb);
+    avformat_free_context(m_muxer);
+    m_muxer = nullptr;
+}
+
+StatusFigures OutputWriter::figures() const
+{
+    StatusFigures figures;
+    figures.frames = m_framesWritten;
+    figures.position = m_framesWritten / m_plan.frameRate.value();
+    figures.audioPosition =
+        static_cast<double>(m_audioLeadIn + m_samplesWritten) / m_plan.sampleRate;
+    figures.audioMinusVideo = figures.audioPosition - figures.position;
+    figures.fraction =
+        m_plan.expectedDuration > 0 ? figures.position / m_plan.expectedDuration : 0.0;
+    figures.fileBytes = m_muxer && m_muxer->pb ? avio_tell(m_muxer->pb) : 0;
+    figures.videoBytes = m_videoBytes;
+    figures.audioBytes = m_audioBytes;
+    return figures;
+}
+
+} // namespace asapi

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "AudioTimeline.h"
+#include "OutputPlan.h"
+#include "StatusReporter.h"
+#include "VideoNormaliser.h"
+
+#include <cstdint>
+#include <string>
+
+namespace asapi {
+
+// The encoders and the muxer of the output file.
+class OutputWriter
+{
+public:
+    // Opens the encoders; the file is not touched yet. Throws EncoderError.
+    explicit OutputWriter(const OutputPlan& plan);
+    ~OutputWriter();
+    OutputWriter(const OutputWriter&) = delete;
+    OutputWriter& operator=(const OutputWriter&) = delete;
+
+    VideoTarget videoTarget() const;
+    AudioTarget audioTarget() const;
+
+    // From here on the file exists. Throws EncoderError.
+    void create(const std::string& path);
+    void writeVideo(AVFrame* frame);
+    void writeAudio(AVFrame* frame);
+    // Drains the encoders and writes the index. Throws EncoderError.
+    void finish();
+    // Closes and deletes what was written.
+    void discard();
+
+    // The figures for the status line, the elapsed time left to the caller.
+    StatusFigures figures() const;
+
+private:
+    void openVideoEncoder();
+    void openAudioEncoder();
+    void encode(AVCodecContext* encoder, AVStream* stream, const AVFrame* frame,
+                std::int64_t& bytes);
+    void close();
+
+    OutputPlan m_plan;
+    std::string m_path;
+    CodecContextPtr m_video;
+    CodecContextPtr m_audio;
+    AVFormatContext* m_muxer = nullptr;
+    AVStream* m_videoStream = nullptr;
+    AVStream* m_audioStream = nullptr;
+    PacketPtr m_packet;
+    bool m_headerWritten = false;
+    int m_framesWritten = 0;
+    std::int64_t m_samplesWritten = 0;
+    std::int64_t m_videoBytes = 0;
+    std::int64_t m_audioBytes = 0;
+    int m_audioLeadIn = 0; // samples
+};
+
+} // namespace asapi

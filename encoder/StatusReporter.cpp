@@ -1,0 +1,74 @@
+#include "StatusReporter.h"
+
+#include <algorithm>
+
+namespace asapi {
+namespace {
+
+std::string printed(const char* format, auto... values)
+{
+    char line[512];
+    const int length = std::snprintf(line, sizeof line, format, values...);
+    return std::string(line, static_cast<std::size_t>(std::clamp(length, 0, 511)));
+}
+
+int kilobitsPerSecond(std::int64_t bytes, double seconds)
+{
+    return seconds > 1 ? static_cast<int>(bytes / seconds / 125) : 0;
+}
+
+} // namespace
+
+std::string formatStatusLine(const StatusFigures& f)
+{
+    const double p = std::clamp(f.fraction, 0.0, 1.0);
+    const double t = f.elapsed;
+    return printed("Pos:%6.1fs %6df (%2d%%) %5.2ffps Trem:%4dmin %3dmb  A-V:%5.3f [%d:%d]\r",
+                   f.position, f.frames, static_cast<int>(p * 100), t > 1 ? f.frames / t : 0.0,
+                   p > 0.001 ? static_cast<int>((t / p - t) / 60) : 0,
+                   p > 0.001 ? static_cast<int>(f.fileBytes / p / 1024 / 1024) : 0,
+                   f.audioMinusVideo, kilobitsPerSecond(f.videoBytes, f.position),
+                   kilobitsPerSecond(f.audioBytes, f.audioPosition));
+}
+
+std::string formatSummary(const StatusFigures& f)
+{
+    const auto rate = [](std::int64_t bytes, double seconds) {
+        return seconds > 0 ? bytes / seconds : 0.0;
+    };
+    const double videoRate = rate(f.videoBytes, f.position);
+    const double audioRate = rate(f.audioBytes, f.audioPosition);
+    return printed("\nVideo stream: %8.3f kbit/s  (%d B/s)  size: %lld bytes  %5.3f secs  %d "
+                   "frames\n",
+                   videoRate * 8 / 1000, static_cast<int>(videoRate),
+                   static_cast<long long>(f.videoBytes), f.position, f.frames) +
+           printed("\nAudio stream: %8.3f kbit/s  (%d B/s)  size: %lld bytes  %5.3f secs\n",
+                   audioRate * 8 / 1000, static_cast<int>(audioRate),
+                   static_cast<long long>(f.audioBytes), f.audioPosition);
+}
+
+StatusReporter::StatusReporter(std::FILE* out)
+    : m_out(out), m_start(std::chrono::steady_clock::now())
+{
+}
+
+double StatusReporter::elapsedSeconds() const
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - m_start).count();
+}
+
+void StatusReporter::report(const StatusFigures& figures)
+{
+    const std::string line = formatStatusLine(figures);
+    std::fwrite(line.data(), 1, line.size(), m_out);
+    std::fflush(m_out);
+}
+
+void StatusReporter::finish(const StatusFigures& figures)
+{
+    const std::string summary = formatSummary(figures);
+    std::fwrite(summary.data(), 1, summary.size(), m_out);
+    std::fflush(m_out);
+}
+
+} // namespace asapi

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "EncoderOptions.h"
+#include "FfmpegPointers.h"
+
+#include <cstdint>
+#include <functional>
+
+namespace asapi {
+
+struct VideoTarget
+{
+    int width = 0;
+    int height = 0;
+    AVPixelFormat pixelFormat = AV_PIX_FMT_YUV420P;
+    AVRational pixelAspect{1, 1};
+    Ratio frameRate;
+};
+
+// Turns one input's decoded pictures into the output's: upright, scaled, in the encoder's pixel
+// format, and at the output rate, pictures repeated or dropped. The input's video length in
+// output frames is what this emits, and the audio is cut to match it.
+class VideoNormaliser
+{
+public:
+    using Emit = std::function<void(FramePtr)>;
+
+    VideoNormaliser(const VideoTarget& target, int rotation, Emit emit);
+
+    // start and duration in seconds from the input's origin
+    void push(const AVFrame* decoded, double start, double duration);
+    // The last picture is shown to its end.
+    void finish();
+    std::int64_t framesEmitted() const { return m_emitted; }
+
+private:
+    void buildGraph(const AVFrame* decoded);
+    FramePtr convert(const AVFrame* decoded);
+    void emitUntil(double seconds);
+
+    VideoTarget m_target;
+    int m_rotation;
+    Emit m_emit;
+    FilterGraphPtr m_graph;
+    AVFilterContext* m_source = nullptr;
+    AVFilterContext* m_sink = nullptr;
+    int m_graphWidth = 0;
+    int m_graphHeight = 0;
+    int m_graphFormat = -1;
+    FramePtr m_pending;
+    double m_pendingEnd = 0.0;
+    std::int64_t m_emitted = 0;
+};
+
+} // namespace asapi

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "support/Clips.h"
+
+#include <QProcess>
+#include <QStringList>
+
+// One run of the real encoder program, asapi.dll in the program directory.
+struct EncoderRun
+{
+    int exitCode = -1;
+    bool crashed = false;
+    QByteArray output; // standard output: the status lines and the summary
+    QByteArray errors; // standard error: the messages
+};
+
+inline QString encoderProgram()
+{
+    return programDirectory() + QStringLiteral("asapi.dll");
+}
+
+// The program splits only the option text at blanks; paths stay whole arguments.
+inline QStringList optionWords(const QString& options)
+{
+    return options.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+}
+
+inline EncoderRun runEncoder(const QStringList& arguments)
+{
+    QProcess process;
+    process.start(encoderProgram(), arguments);
+    process.waitForFinished(120000);
+    EncoderRun run;
+    run.crashed = process.exitStatus() != QProcess::NormalExit;
+    run.exitCode = process.exitCode();
+    run.output = process.readAllStandardOutput();
+    run.errors = process.readAllStandardError();
+    return run;
+}
+
+// The program's conversion command line: input, intermediate, common shape.
+inline EncoderRun convertToIntermediate(const QString& input, const QString& intermediate,
+                                        const QString& size)
+{
+    return runEncoder(
+        QStringList{input, QStringLiteral("-o"), intermediate} +
+        optionWords(QStringLiteral("-oac mp3lame -ovc lavc -ofps 30 -vf scale=") + size));
+}

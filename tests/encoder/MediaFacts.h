@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+// What a written file holds, read back with libavformat and libavcodec.
+struct StreamFacts
+{
+    bool present = false;
+    QString codec;
+    int width = 0;
+    int height = 0;
+    double frameRate = 0.0;
+    int sampleRate = 0;
+    int channels = 0;
+    int packets = 0;
+    double duration = 0.0; // sum of the packets' durations, in seconds
+};
+
+struct MediaFacts
+{
+    bool opened = false;
+    QString format; // the demuxer's name, "avi", "mpeg", "mov,mp4,m4a,3gp,3g2,mj2", ...
+    StreamFacts video;
+    StreamFacts audio;
+    bool rotated = false; // a display matrix is still attached
+
+    double audioMinusVideo() const { return audio.duration - video.duration; }
+};
+
+MediaFacts readMediaFacts(const QString& path);
+
+// Seconds from the start of the picture at which the sound rises above 5 % of full scale after
+// at least minimumSilence seconds below 0.5 % of it.
+QList<double> soundOnsets(const QString& path, double minimumSilence);
+
+// The brightness (0 to 255) of the first picture at a point given as fractions of its size.
+int lumaAt(const QString& path, double x, double y);

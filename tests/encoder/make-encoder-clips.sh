@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Makes the encoder tests' own small clips once per build: rotated, damaged, mixed rates and
+# channel counts, sound shorter, longer and later than the picture, a beep at each clip's start.
+set -euo pipefail
+out="$1"
+mkdir -p "$out"
+[ -f "$out/.complete" ] && exit 0
+
+ff() { ffmpeg -hide_banner -loglevel error -y "$@"; }
+# A beep of 0.2 s, 0.1 s into the sound, for finding where each clip's sound landed.
+beep() { echo -f lavfi -i "sine=frequency=1000:sample_rate=$1:duration=0.2,adelay=100:all=1,apad=whole_dur=$2"; }
+
+# A phone clip held upright: stored 320x240, shown turned a quarter clockwise, so the white half
+# that is stored on the left is shown on top. This ffmpeg writes no rotation of its own, so the
+# display matrix of the video track header is set here.
+ff -f lavfi -i "color=black:size=320x240:rate=25:duration=1,drawbox=x=0:y=0:w=160:h=240:color=white:t=fill" \
+   -f lavfi -i "sine=sample_rate=44100:duration=1" \
+   -c:v libx264 -preset ultrafast -pix_fmt yuv420p -c:a aac "$out/rotated.mp4"
+perl -0777 -pi -e 's/(tkhd.{40})\x00\x01\x00\x00\x00{12}\x00\x01\x00\x00/$1\x00\x00\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00\xff\xff\x00\x00\x00\x00\x00\x00/s' \
+  "$out/rotated.mp4"
+
+# Damaged: garbage written over parts of the middle.
+ff -f lavfi -i "testsrc=size=320x240:rate=25:duration=2" -f lavfi -i "sine=sample_rate=44100:duration=2" \
+   -c:v mpeg4 -q:v 4 -c:a libmp3lame "$out/damaged.avi"
+ff -f lavfi -i "testsrc=size=352x288:rate=25:duration=2" -f lavfi -i "sine=sample_rate=44100:duration=2" \
+   -c:v mpeg1video -b:v 800k -c:a mp2 -f mpeg "$out/damaged.mpg"
+for f in damaged.avi damaged.mpg; do
+  size=$(stat -c %s "$out/$f")
+  for at in 3 5 7; do
+    head -c 3000 /dev/urandom | dd of="$out/$f" bs=1 seek=$((size * at / 10)) conv=notrunc status=none
+  done
+done
+
+# Two VOB files put together byte for byte: the clock starts again half-way.
+ff -f lavfi -i "testsrc=size=320x240:rate=25:duration=1" -f lavfi -i "sine=sample_rate=48000:duration=1" \
+   -c:v mpeg2video -b:v 1000k -c:a mp2 -f vob "$out/part.vob"
+cat "$out/part.vob" "$out/part.vob" > "$out/restarted.vob"
+rm "$out/part.vob"
+
+# Inputs that differ in size, rate, sample rate and channel count; each beeps at 0.1 s.
+# long-sound: 1.2 s of picture at 25 fps, 2.0 s of mono sound at 22050 Hz (cut to the picture).
+ff -f lavfi -i "testsrc=size=160x120:rate=25:duration=1.2" $(beep 22050 2.0) \
+   -ac 1 -c:v mpeg4 -q:v 4 -c:a libmp3lame "$out/long-sound.avi"
+# short-sound: 1.0 s of picture at 15 fps, 0.6 s of stereo sound at 48000 Hz (padded).
+ff -f lavfi -i "testsrc=size=400x300:rate=15:duration=1.0" $(beep 48000 0.6) \
+   -ac 2 -c:v libx264 -preset ultrafast -pix_fmt yuv420p -c:a aac "$out/short-sound.mp4"
+# late-sound: 1.0 s of picture at 24 fps, six-channel sound at 32000 Hz starting 0.3 s late.
+ff -f lavfi -i "testsrc=size=320x180:rate=24:duration=1.0" -itsoffset 0.3 $(beep 32000 0.7) \
+   -ac 6 -c:v libx264 -preset ultrafast -pix_fmt yuv420p -c:a aac "$out/late-sound.mov"
+# silent: 1.0 s of picture at 30000/1001 fps, no sound at all.
+ff -f lavfi -i "testsrc=size=320x240:rate=30000/1001:duration=1.0" -an -c:v wmv2 "$out/silent.wmv"
+
+# Long enough to be interrupted: 8 s at 30 fps.
+ff -f lavfi -i "testsrc=size=320x240:rate=30:duration=8" -f lavfi -i "sine=sample_rate=44100:duration=8" \
+   -c:v mpeg4 -q:v 5 -c:a libmp3lame "$out/long.avi"
+
+touch "$out/.complete"

@@ -1,0 +1,280 @@
+// MEncoder's command line as the encoder reads it, and the picture size it works out.
+#include "EncoderOptions.h"
+#include "OutputPlan.h"
+
+#include <QtTest>
+
+using namespace asapi;
+
+namespace {
+
+std::vector<std::string> words(const QString& text)
+{
+    std::vector<std::string> result;
+    for (const QString& word : text.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+        result.push_back(word.toStdString());
+    return result;
+}
+
+QString refusal(const QString& text)
+{
+    try {
+        parseCommandLine(words(text));
+    } catch (const UsageError& error) {
+        return QString::fromStdString(error.message);
+    }
+    return QString();
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(std::optional<long>)
+
+class EncoderCommandLineTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // The two command lines the program composes.
+    void conversionLine()
+    {
+        const EncoderOptions options =
+            parseCommandLine({"/in/clip one.mov", "-o", "/tmp/v/0.avi", "-oac", "mp3lame", "-ovc",
+                              "lavc", "-ofps", "30", "-vf", "scale=640:480"});
+        QCOMPARE(options.inputs, std::vector<std::string>{"/in/clip one.mov"});
+        QCOMPARE(options.output, std::string("/tmp/v/0.avi"));
+        QVERIFY(options.audioEncoder == AudioEncoder::Mp3Lame);
+        QCOMPARE(options.videoCodec, std::string("mpeg4"));
+        QVERIFY(!options.videoBitrate); // constant quality
+        QVERIFY(options.mp3Mode == Mp3Mode::Variable);
+        QCOMPARE(options.mp3Quality, 0);
+        QVERIFY(options.frameRate == (Ratio{30, 1}));
+        QCOMPARE(options.scaleWidth, std::optional<int>(640));
+        QCOMPARE(options.scaleHeight, std::optional<int>(480));
+        QVERIFY(!options.sampleRate);
+        QCOMPARE(options.channels, 2);
+    }
+
+    void joinLine()
+    {
+        const EncoderOptions options =
+            parseCommandLine({"/tmp/v/0.avi", "/tmp/v/1.avi", "-o", "/out/film.mp4", "-ovc", "lavc",
+                              "-lavcopts", "vcodec=libx264:vbitrate=2000:mbd=2:aspect=16:9", "-oac",
+                              "lavc", "-lavcopts", "acodec=aac:abitrate=160", "-channels", "2",
+                              "-vf", "scale=1280:720", "-srate", "48000"});
+        QCOMPARE(options.inputs.size(), std::size_t(2));
+        QCOMPARE(options.videoCodec, std::string("libx264"));
+        QCOMPARE(options.videoBitrate, std::optional<long>(2000000));
+        QCOMPARE(options.macroblockDecision, 2);
+        QVERIFY(options.aspect && std::abs(*options.aspect - 16.0 / 9) < 1e-9);
+        QVERIFY(options.audioEncoder == AudioEncoder::Lavc);
+        QCOMPARE(options.audioCodec, std::string("aac"));
+        QCOMPARE(options.audioBitrate, 160000L);
+        QCOMPARE(options.sampleRate, std::optional<int>(48000));
+    }
+
+    // Unlike MEncoder, options after or between the inputs apply to the whole run.
+    void optionsMayStandAnywhere()
+    {
+        const EncoderOptions options =
+            parseCommandLine(words("-srate 22050 a.avi -vf scale=320:240 b.avi -o out.avi c.avi "
+                                   "-channels 1"));
+        QCOMPARE(options.inputs, (std::vector<std::string>{"a.avi", "b.avi", "c.avi"}));
+        QCOMPARE(options.sampleRate, std::optional<int>(22050));
+        QCOMPARE(options.scaleWidth, std::optional<int>(320));
+        QCOMPARE(options.channels, 1);
+    }
+
+    void lavcopts_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<std::optional<long>>("videoBitrate");
+        QTest::addColumn<double>("aspect"); // 0: none
+        QTest::addColumn<bool>("autoAspect");
+        QTest::addColumn<long>("audioBitrate");
+        QTest::addColumn<QString>("videoCodec");
+
+        QTest::newRow("kbit/s up to 16000")
+            << "-lavcopts vbitrate=16000" << std::optional<long>(16000000) << 0.0 << false
+            << 224000L << "mpeg4";
+        QTest::newRow("bit/s above 16000")
+            << "-lavcopts vbitrate=16001" << std::optional<long>(16001) << 0.0 << false << 224000L
+            << "mpeg4";
+        QTest::newRow("audio kbit/s below 1000")
+            << "-lavcopts abitrate=999" << std::optional<long>() << 0.0 << false << 999000L
+            << "mpeg4";
+        QTest::newRow("audio bit/s from 1000") << "-lavcopts abitrate=1000" << std::optional<long>()
+                                               << 0.0 << false << 1000L << "mpeg4";
+        QTest::newRow("aspect with a colon")
+            << "-lavcopts aspect=4:3:vbitrate=800" << std::optional<long>(800000) << 4.0 / 3
+            << false << 224000L << "mpeg4";
+        QTest::newRow("aspect with a slash") << "-lavcopts aspect=16/9" << std::optional<long>()
+                                             << 16.0 / 9 << false << 224000L << "mpeg4";
+        QTest::newRow("aspect as a number") << "-lavcopts aspect=2.35" << std::optional<long>()
+                                            << 2.35 << false << 224000L << "mpeg4";
+        QTest::newRow("autoaspect") << "-lavcopts vcodec=wmv2:mbd=2:autoaspect"
+                                    << std::optional<long>() << 0.0 << true << 224000L << "wmv2";
+        QTest::newRow("repeated, merged, later key wins")
+            << "-lavcopts vcodec=wmv2:vbitrate=500 -lavcopts acodec=wmav2:abitrate=64 "
+               "-lavcopts vcodec=msmpeg4"
+            << std::optional<long>(500000) << 0.0 << false << 64000L << "msmpeg4";
+    }
+
+    void lavcopts()
+    {
+        QFETCH(QString, line);
+        QFETCH(std::optional<long>, videoBitrate);
+        QFETCH(double, aspect);
+        QFETCH(bool, autoAspect);
+        QFETCH(long, audioBitrate);
+        QFETCH(QString, videoCodec);
+        const EncoderOptions options = parseCommandLine(words("in.avi -o out.avi " + line));
+        QCOMPARE(options.videoBitrate, videoBitrate);
+        QCOMPARE(options.aspect.has_value(), aspect != 0.0);
+        if (options.aspect)
+            QVERIFY(std::abs(*options.aspect - aspect) < 1e-9);
+        QCOMPARE(options.autoAspect, autoAspect);
+        QCOMPARE(options.audioBitrate, audioBitrate);
+        QCOMPARE(QString::fromStdString(options.videoCodec), videoCodec);
+    }
+
+    void lameopts_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("mode"); // Mp3Mode
+        QTest::addColumn<int>("quality");
+        QTest::addColumn<int>("bitrate");
+        QTest::newRow("variable") << "vbr=2:q=4" << int(Mp3Mode::Variable) << 4 << 128;
+        QTest::newRow("vbr=0 is constant") << "vbr=0:br=192" << int(Mp3Mode::Constant) << 0 << 192;
+        QTest::newRow("vbr=3 is average") << "vbr=3:br=160" << int(Mp3Mode::Average) << 0 << 160;
+        QTest::newRow("abr") << "abr:br=160" << int(Mp3Mode::Average) << 0 << 160;
+        QTest::newRow("cbr") << "cbr:br=224" << int(Mp3Mode::Constant) << 0 << 224;
+    }
+
+    void lameopts()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, mode);
+        QFETCH(int, quality);
+        QFETCH(int, bitrate);
+        const EncoderOptions options =
+            parseCommandLine({"in.avi", "-o", "out.avi", "-lameopts", text.toStdString()});
+        QCOMPARE(int(options.mp3Mode), mode);
+        QCOMPARE(options.mp3Quality, quality);
+        QCOMPARE(options.mp3Bitrate, bitrate);
+    }
+
+    void frameRates_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("num");
+        QTest::addColumn<int>("den");
+        QTest::newRow("whole") << "30" << 30 << 1;
+        QTest::newRow("ratio") << "30000/1001" << 30000 << 1001;
+        QTest::newRow("NTSC as a decimal") << "29.97" << 30000 << 1001;
+        QTest::newRow("film NTSC") << "23.976" << 24000 << 1001;
+        QTest::newRow("other decimal") << "12.5" << 12500 << 1000;
+        QTest::newRow("not a number") << "fast" << 0 << 0;
+        QTest::newRow("zero") << "0" << 0 << 0;
+    }
+
+    void frameRates()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, num);
+        QFETCH(int, den);
+        const auto ratio = parseRatio(text.toStdString());
+        QCOMPARE(ratio.has_value(), num != 0);
+        if (ratio)
+            QVERIFY(*ratio == (Ratio{num, den}));
+    }
+
+    void refusals_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("unknown option") << "a.avi -o b.avi -foo"
+                                        << "-foo is not an MEncoder option";
+        QTest::newRow("other video encoder")
+            << "a.avi -o b.avi -ovc x264"
+            << "Video encoder x264 is not supported; use -ovc lavc.";
+        QTest::newRow("other audio encoder")
+            << "a.avi -o b.avi -oac faac"
+            << "Audio encoder faac is not supported; use -oac mp3lame, pcm or lavc.";
+        QTest::newRow("unknown audio codec") << "a.avi -o b.avi -lavcopts acodec=opus"
+                                             << "Audio codec opus is not supported.";
+        QTest::newRow("mbd out of range")
+            << "a.avi -o b.avi -lavcopts mbd=3"
+            << "The value 3 of suboption mbd is out of range (0 to 2).";
+        QTest::newRow("bad aspect") << "a.avi -o b.avi -lavcopts aspect=wide"
+                                    << "The aspect ratio wide is not a number.";
+        QTest::newRow("lame quality out of range")
+            << "a.avi -o b.avi -lameopts q=10"
+            << "The value 10 of suboption q is out of range (0 to 9).";
+        QTest::newRow("other filter") << "a.avi -o b.avi -vf crop=100:100"
+                                      << "Couldn't find video filter 'crop'.";
+        QTest::newRow("bad size") << "a.avi -o b.avi -vf scale=640:tall"
+                                  << "The picture size 640:tall is not valid.";
+        QTest::newRow("bad sample rate") << "a.avi -o b.avi -srate 44k"
+                                         << "The sample rate 44k is not valid.";
+        QTest::newRow("bad channels") << "a.avi -o b.avi -channels 0"
+                                      << "The channel count 0 is not valid.";
+        QTest::newRow("bad frame rate") << "a.avi -o b.avi -ofps -5"
+                                        << "The frame rate -5 is not valid.";
+        QTest::newRow("missing value") << "a.avi -o"
+                                       << "Option -o needs a parameter.";
+        QTest::newRow("no output") << "a.avi"
+                                   << "No output file specified, please see the -o option.";
+        QTest::newRow("no input") << "-o b.avi"
+                                  << "No input file given.";
+    }
+
+    void refusals()
+    {
+        QFETCH(QString, line);
+        QFETCH(QString, message);
+        QCOMPARE(refusal(line), message);
+    }
+
+    void scaleRules_data()
+    {
+        QTest::addColumn<int>("width"); // 99999: not given
+        QTest::addColumn<int>("height");
+        QTest::addColumn<double>("pixelAspect");
+        QTest::addColumn<int>("expectedWidth");
+        QTest::addColumn<int>("expectedHeight");
+        // The input is 720x576.
+        QTest::newRow("as given") << 640 << 480 << 1.0 << 640 << 480;
+        QTest::newRow("stretched, odd sides rounded up") << 321 << 239 << 1.0 << 322 << 240;
+        QTest::newRow("not given") << 99999 << 99999 << 1.0 << 720 << 576;
+        QTest::newRow("width only") << 480 << 99999 << 1.0 << 480 << 576;
+        QTest::newRow("-1 is the stored size") << -1 << -1 << 16.0 / 15 << 720 << 576;
+        QTest::newRow("0 is the display size") << 0 << 0 << 16.0 / 15 << 768 << 576;
+        QTest::newRow("-2 keeps the display aspect") << -2 << 288 << 16.0 / 15 << 384 << 288;
+        QTest::newRow("-3 keeps the stored aspect") << 360 << -3 << 16.0 / 15 << 360 << 288;
+        QTest::newRow("-10 rounds to 16") << -10 << 300 << 1.0 << 368 << 300;
+        QTest::newRow("both from the other side") << -2 << -3 << 1.0 << 720 << 576;
+    }
+
+    void scaleRules()
+    {
+        QFETCH(int, width);
+        QFETCH(int, height);
+        QFETCH(double, pixelAspect);
+        QFETCH(int, expectedWidth);
+        QFETCH(int, expectedHeight);
+        InputFacts input;
+        input.width = 720;
+        input.height = 576;
+        input.pixelAspect = pixelAspect;
+        const auto given = [](int side) {
+            return side == 99999 ? std::nullopt : std::optional<int>(side);
+        };
+        const PictureSize size = scaledSize(given(width), given(height), input);
+        QCOMPARE(size.width, expectedWidth);
+        QCOMPARE(size.height, expectedHeight);
+    }
+};
+
+QTEST_GUILESS_MAIN(EncoderCommandLineTest)
+#include "test_encoder_command_line.moc"

@@ -1,0 +1,218 @@
+// Which container an output gets and what it may hold.
+#include "ContainerRules.h"
+#include "EncoderOptions.h"
+#include "OutputPlan.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+}
+
+#include <QtTest>
+
+using namespace asapi;
+
+Q_DECLARE_METATYPE(asapi::Container)
+
+namespace {
+
+const std::vector<std::string> videoCodecs{"mpeg4", "msmpeg4v2",  "msmpeg4",    "wmv1",   "wmv2",
+                                           "flv",   "mpeg1video", "mpeg2video", "libx264"};
+const std::vector<std::string> audioCodecs{"libmp3lame", "mp2", "ac3", "aac", "wmav2", "pcm_s16le"};
+
+bool accepted(Container container, const std::string& video, const std::string& audio)
+{
+    try {
+        checkCodecs(container, video, audio);
+        return true;
+    } catch (const UsageError&) {
+        return false;
+    }
+}
+
+InputFacts inputAt(int sampleRate)
+{
+    InputFacts input;
+    input.width = 320;
+    input.height = 240;
+    input.hasAudio = true;
+    input.sampleRate = sampleRate;
+    input.duration = 2.0;
+    return input;
+}
+
+} // namespace
+
+class EncoderContainersTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void containerByExtensionOrFormat_data()
+    {
+        QTest::addColumn<QString>("output");
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<Container>("container");
+        QTest::newRow(".avi") << "/o/film.avi"
+                              << "" << Container::Avi;
+        QTest::newRow(".MPG in capitals") << "/o/film.MPG"
+                                          << "" << Container::Mpeg;
+        QTest::newRow(".mpeg") << "/o/film.mpeg"
+                               << "" << Container::Mpeg;
+        QTest::newRow(".vob") << "/o/film.vob"
+                              << "" << Container::Vob;
+        QTest::newRow(".mp4") << "/o/film.mp4"
+                              << "" << Container::Mp4;
+        QTest::newRow(".mov") << "/o/film.mov"
+                              << "" << Container::Mov;
+        QTest::newRow(".wmv") << "/o/film.wmv"
+                              << "" << Container::Asf;
+        QTest::newRow(".asf") << "/o/film.asf"
+                              << "" << Container::Asf;
+        QTest::newRow(".flv") << "/o/film.flv"
+                              << "" << Container::Flv;
+        QTest::newRow("anything else") << "/o/film.mkv"
+                                       << "" << Container::Avi;
+        QTest::newRow("no extension") << "/o.d/film"
+                                      << "" << Container::Avi;
+        QTest::newRow("-of wins") << "/o/film.avi"
+                                  << "mp4" << Container::Mp4;
+        QTest::newRow("-of lavf goes by extension") << "/o/film.flv"
+                                                    << "lavf" << Container::Flv;
+    }
+
+    void containerByExtensionOrFormat()
+    {
+        QFETCH(QString, output);
+        QFETCH(QString, format);
+        QFETCH(Container, container);
+        QCOMPARE(containerFor(output.toStdString(), format.toStdString()), container);
+    }
+
+    void mpegFilesNeedTheVobMuxerForMpeg2AndAc3()
+    {
+        QCOMPARE(muxerName(Container::Mpeg, "mpeg1video", "mp2"), std::string("mpeg"));
+        QCOMPARE(muxerName(Container::Mpeg, "mpeg2video", "mp2"), std::string("vob"));
+        QCOMPARE(muxerName(Container::Mpeg, "mpeg1video", "ac3"), std::string("vob"));
+        QCOMPARE(muxerName(Container::Vob, "mpeg2video", "ac3"), std::string("vob"));
+    }
+
+    // Whatever the rules let through, libavformat's muxer must be able to write.
+    void rulesNeverPromiseWhatTheMuxerCannotWrite()
+    {
+        for (const Container container :
+             {Container::Avi, Container::Mpeg, Container::Vob, Container::Mp4, Container::Mov,
+              Container::Asf, Container::Flv})
+            for (const auto& video : videoCodecs)
+                for (const auto& audio : audioCodecs) {
+                    if (!accepted(container, video, audio))
+                        continue;
+                    const AVOutputFormat* muxer = av_guess_format(
+                        muxerName(container, video, audio).c_str(), nullptr, nullptr);
+                    QVERIFY(muxer);
+                    for (const auto& codec : {video, audio}) {
+                        const AVCodec* encoder = avcodec_find_encoder_by_name(codec.c_str());
+                        QVERIFY(encoder);
+                        QVERIFY2(
+                            avformat_query_codec(muxer, encoder->id, FF_COMPLIANCE_NORMAL) != 0,
+                            qPrintable(
+                                QString::fromStdString(containerName(container) + " " + codec)));
+                    }
+                }
+    }
+
+    void refusalNamesTheCodec_data()
+    {
+        QTest::addColumn<Container>("container");
+        QTest::addColumn<QString>("video");
+        QTest::addColumn<QString>("audio");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("WMA in MP4") << Container::Mp4 << "libx264"
+                                    << "wmav2"
+                                    << "The MP4 container cannot hold WMA audio.";
+        QTest::newRow("PCM in MPG") << Container::Mpeg << "mpeg1video"
+                                    << "pcm_s16le"
+                                    << "The MPEG container cannot hold PCM audio.";
+        QTest::newRow("AAC in MPG") << Container::Mpeg << "mpeg1video"
+                                    << "aac"
+                                    << "The MPEG container cannot hold AAC audio.";
+        QTest::newRow("WMV in MP4") << Container::Mp4 << "wmv2"
+                                    << "aac"
+                                    << "The MP4 container cannot hold wmv2 video.";
+        QTest::newRow("MPEG-4 in FLV") << Container::Flv << "mpeg4"
+                                       << "libmp3lame"
+                                       << "The FLV container cannot hold mpeg4 video.";
+        QTest::newRow("H.264 in ASF") << Container::Asf << "libx264"
+                                      << "wmav2"
+                                      << "The ASF container cannot hold libx264 video.";
+    }
+
+    void refusalNamesTheCodec()
+    {
+        QFETCH(Container, container);
+        QFETCH(QString, video);
+        QFETCH(QString, audio);
+        QFETCH(QString, message);
+        try {
+            checkCodecs(container, video.toStdString(), audio.toStdString());
+            QFAIL("accepted");
+        } catch (const UsageError& error) {
+            QCOMPARE(QString::fromStdString(error.message), message);
+        }
+    }
+
+    // Without -srate the first input's rate is taken, or the nearest one the output allows;
+    // a rate asked for that the output cannot take is refused.
+    void sampleRates_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<int>("inputRate");
+        QTest::addColumn<int>("expected"); // 0: refused
+        QTest::newRow("first input's rate") << "-oac mp3lame" << 32000 << 32000;
+        QTest::newRow("asked for") << "-oac mp3lame -srate 48000" << 32000 << 48000;
+        QTest::newRow("nearest for AC-3") << "-oac lavc -lavcopts acodec=ac3" << 22050 << 32000;
+        QTest::newRow("nearest in FLV") << "-lavcopts vcodec=flv -oac mp3lame" << 48000 << 44100;
+        QTest::newRow("refused in FLV")
+            << "-lavcopts vcodec=flv -oac mp3lame -srate 32000" << 48000 << 0;
+    }
+
+    void sampleRates()
+    {
+        QFETCH(QString, line);
+        QFETCH(int, inputRate);
+        QFETCH(int, expected);
+        const QString output = line.contains(QLatin1String("flv")) ? "o.flv" : "o.avi";
+        std::vector<std::string> arguments{"i.avi", "-o", output.toStdString()};
+        for (const QString& word : line.split(QLatin1Char(' ')))
+            arguments.push_back(word.toStdString());
+        const EncoderOptions options = parseCommandLine(arguments);
+        try {
+            const OutputPlan plan = planOutput(options, {inputAt(inputRate)});
+            QCOMPARE(plan.sampleRate, expected);
+        } catch (const UsageError&) {
+            QCOMPARE(0, expected);
+        }
+    }
+
+    void aspectBecomesThePixelShape()
+    {
+        const OutputPlan given =
+            planOutput(parseCommandLine({"i.avi", "-o", "o.avi", "-lavcopts", "aspect=16:9", "-vf",
+                                         "scale=640:480"}),
+                       {inputAt(44100)});
+        QVERIFY(std::abs(given.pixelAspect - 4.0 / 3) < 1e-9);
+        InputFacts wide = inputAt(44100);
+        wide.pixelAspect = 4.0 / 3; // 320x240 shown as 16:9
+        const OutputPlan automatic =
+            planOutput(parseCommandLine({"i.avi", "-o", "o.avi", "-lavcopts", "autoaspect", "-vf",
+                                         "scale=640:360"}),
+                       {wide});
+        QVERIFY(std::abs(automatic.pixelAspect - 1.0) < 1e-9);
+        const OutputPlan square =
+            planOutput(parseCommandLine({"i.avi", "-o", "o.avi", "-vf", "scale=640:360"}), {wide});
+        QCOMPARE(square.pixelAspect, 1.0);
+    }
+};
+
+QTEST_GUILESS_MAIN(EncoderContainersTest)
+#include "test_encoder_containers.moc"

@@ -1,0 +1,372 @@
+// The real encoder on real clips: what the conversion and join command lines write.
+#include "EncoderRun.h"
+#include "MediaFacts.h"
+
+#include <QDir>
+#include <QFile>
+#include <QMap>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+QString encoderClipPath(const QString& name)
+{
+    return QDir(QStringLiteral(VANTOMEL_ENCODER_CLIPS)).filePath(name);
+}
+
+// Shared clips are named clip.<kind> and the like; the encoder's own live beside them.
+QString inputPath(const QString& name)
+{
+    const QString shared = clipPath(name);
+    return QFile::exists(shared) ? shared : encoderClipPath(name);
+}
+
+constexpr double lengthTolerance = 0.1;
+
+} // namespace
+
+class EncoderOutputsTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_work;
+    QMap<QString, QString> m_intermediates;
+
+    QString workPath(const QString& name) const { return m_work.filePath(name); }
+
+    // The intermediate the conversion stage makes of a clip, made once.
+    QString intermediate(const QString& clip)
+    {
+        if (!m_intermediates.contains(clip)) {
+            const QString path = workPath(clip + QStringLiteral(".avi"));
+            const EncoderRun run =
+                convertToIntermediate(inputPath(clip), path, QStringLiteral("320:240"));
+            if (run.exitCode != 0)
+                qWarning() << run.errors;
+            m_intermediates.insert(clip, path);
+        }
+        return m_intermediates.value(clip);
+    }
+
+    static EncoderRun join(const QStringList& inputs, const QString& output, const QString& options)
+    {
+        return runEncoder(inputs + QStringList{QStringLiteral("-o"), output} +
+                          optionWords(options));
+    }
+
+private slots:
+    void initTestCase() { QVERIFY(m_work.isValid()); }
+
+    void conversionWritesTheCommonShape_data()
+    {
+        QTest::addColumn<QString>("clip");
+        QTest::addColumn<double>("length"); // seconds of picture in the clip
+        for (const char* kind : {"avi", "mpg", "mpeg", "mp4", "wmv", "mov", "vob", "asf"})
+            QTest::newRow(kind) << QStringLiteral("clip.") + QLatin1String(kind) << 2.0;
+        QTest::newRow("mono") << QStringLiteral("mono.avi") << 1.0;
+        QTest::newRow("without audio") << QStringLiteral("noaudio.avi") << 1.0;
+        QTest::newRow("rotated") << QStringLiteral("rotated.mp4") << 1.0;
+        QTest::newRow("six channels, late sound") << QStringLiteral("late-sound.mov") << 1.0;
+    }
+
+    void conversionWritesTheCommonShape()
+    {
+        QFETCH(QString, clip);
+        QFETCH(double, length);
+        const QString output = intermediate(clip);
+        const MediaFacts facts = readMediaFacts(output);
+        QVERIFY2(facts.opened, qPrintable(output));
+        QCOMPARE(facts.format, QStringLiteral("avi"));
+        QCOMPARE(facts.video.codec, QStringLiteral("mpeg4"));
+        QCOMPARE(facts.audio.codec, QStringLiteral("mp3"));
+        QCOMPARE(facts.video.width, 320);
+        QCOMPARE(facts.video.height, 240);
+        QCOMPARE(facts.video.frameRate, 30.0);
+        QCOMPARE(facts.audio.channels, 2);
+        // The AVI files of the clip script start one frame late.
+        QVERIFY2(std::abs(facts.video.duration - length) <= lengthTolerance + 0.04,
+                 qPrintable(QString::number(facts.video.duration)));
+        QVERIFY2(std::abs(facts.audioMinusVideo()) < lengthTolerance,
+                 qPrintable(QString::number(facts.audioMinusVideo())));
+    }
+
+    void joinWritesEveryOutputType_data()
+    {
+        QTest::addColumn<QString>("extension");
+        QTest::addColumn<QString>("options");
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<QString>("videoCodec");
+        QTest::addColumn<QString>("audioCodec");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("height");
+        QTest::addColumn<int>("sampleRate");
+
+        const QString mov = QStringLiteral("mov,mp4,m4a,3gp,3g2,mj2");
+        QTest::newRow("AVI") << "avi"
+                             << " -ovc lavc -lavcopts vcodec=mpeg4:vbitrate=1200:mbd=2:autoaspect "
+                                "-oac mp3lame -lameopts vbr=2:q=4 -channels 2 -vf scale=320:240 "
+                                "-srate 44100"
+                             << "avi"
+                             << "mpeg4"
+                             << "mp3" << 320 << 240 << 44100;
+        QTest::newRow("MPG")
+            << "mpg"
+            << " -ovc lavc -lavcopts vcodec=mpeg1video:vbitrate=1150:mbd=2:aspect=4:3 "
+               "-oac lavc -lavcopts acodec=mp2:abitrate=128 -channels 2 "
+               "-vf scale=352:240 -srate 44100"
+            << "mpeg"
+            << "mpeg1video"
+            << "mp2" << 352 << 240 << 44100;
+        QTest::newRow("MP4")
+            << "mp4"
+            << " -ovc lavc -lavcopts vcodec=libx264:vbitrate=2000:mbd=2:aspect=16:9 "
+               "-oac lavc -lavcopts acodec=aac:abitrate=160 -channels 2 "
+               "-vf scale=320:180 -srate 48000"
+            << mov << "h264"
+            << "aac" << 320 << 180 << 48000;
+        QTest::newRow("MOV")
+            << "mov"
+            << " -ovc lavc -lavcopts vcodec=libx264:vbitrate=1500:mbd=2:autoaspect "
+               "-oac lavc -lavcopts acodec=aac:abitrate=128 -channels 2 "
+               "-vf scale=320:240 -srate 44100"
+            << mov << "h264"
+            << "aac" << 320 << 240 << 44100;
+        QTest::newRow("WMV") << "wmv"
+                             << " -ovc lavc -lavcopts vcodec=wmv2:vbitrate=1000:mbd=2:autoaspect "
+                                "-oac lavc -lavcopts acodec=wmav2:abitrate=128 -channels 2 "
+                                "-vf scale=320:240 -srate 44100"
+                             << "asf"
+                             << "wmv2"
+                             << "wmav2" << 320 << 240 << 44100;
+        QTest::newRow("ASF") << "asf"
+                             << " -ovc lavc -lavcopts vcodec=msmpeg4:vbitrate=800:mbd=2:autoaspect "
+                                "-oac lavc -lavcopts acodec=wmav2:abitrate=96 -channels 2 "
+                                "-vf scale=320:240 -srate 22050"
+                             << "asf"
+                             << "msmpeg4v3"
+                             << "wmav2" << 320 << 240 << 22050;
+        QTest::newRow("VOB")
+            << "vob"
+            << " -ovc lavc -lavcopts vcodec=mpeg2video:vbitrate=5000:mbd=2:aspect=4:3 "
+               "-oac lavc -lavcopts acodec=ac3:abitrate=192 -channels 2 "
+               "-vf scale=720:480 -srate 48000"
+            << "mpeg"
+            << "mpeg2video"
+            << "ac3" << 720 << 480 << 48000;
+        QTest::newRow("FLV") << "flv"
+                             << " -ovc lavc -lavcopts vcodec=flv:vbitrate=800:mbd=2:autoaspect "
+                                "-oac mp3lame -lameopts abr:br=128 -channels 2 "
+                                "-vf scale=320:240 -srate 44100"
+                             << "flv"
+                             << "flv1"
+                             << "mp3" << 320 << 240 << 44100;
+    }
+
+    void joinWritesEveryOutputType()
+    {
+        QFETCH(QString, extension);
+        QFETCH(QString, options);
+        QFETCH(QString, format);
+        QFETCH(QString, videoCodec);
+        QFETCH(QString, audioCodec);
+        QFETCH(int, width);
+        QFETCH(int, height);
+        QFETCH(int, sampleRate);
+
+        // 2 s at 15 fps and 22050 Hz, 1 s mono, 1 s without sound.
+        const QStringList inputs{intermediate(QStringLiteral("clip.wmv")),
+                                 intermediate(QStringLiteral("mono.avi")),
+                                 intermediate(QStringLiteral("noaudio.avi"))};
+        const QString output = workPath(QStringLiteral("joined.") + extension);
+        const EncoderRun run = join(inputs, output, options);
+        QVERIFY2(run.exitCode == 0, run.errors.constData());
+
+        const MediaFacts facts = readMediaFacts(output);
+        QVERIFY(facts.opened);
+        QCOMPARE(facts.format, format);
+        QCOMPARE(facts.video.codec, videoCodec);
+        QCOMPARE(facts.audio.codec, audioCodec);
+        QCOMPARE(facts.video.width, width);
+        QCOMPARE(facts.video.height, height);
+        QCOMPARE(qRound(facts.video.frameRate), 30);
+        QCOMPARE(facts.audio.sampleRate, sampleRate);
+        QCOMPARE(facts.audio.channels, 2);
+        QVERIFY2(std::abs(facts.video.duration - 4.0) < lengthTolerance,
+                 qPrintable(QString::number(facts.video.duration)));
+        QVERIFY2(std::abs(facts.audioMinusVideo()) < lengthTolerance,
+                 qPrintable(QString::number(facts.audioMinusVideo())));
+    }
+
+    // Every input kind and the odd ones, as the program runs a job: conversions, then one join.
+    void wholeJobOfEveryInputKind()
+    {
+        const QStringList clips{"clip.avi",      "clip.mpg",    "clip.mpeg",   "clip.mp4",
+                                "clip.wmv",      "clip.mov",    "clip.vob",    "clip.asf",
+                                "mono.avi",      "noaudio.avi", "rotated.mp4", "damaged.avi",
+                                "late-sound.mov"};
+        QStringList inputs;
+        double expected = 0.0;
+        for (const QString& clip : clips) {
+            inputs << intermediate(clip);
+            expected += readMediaFacts(inputs.last()).video.duration;
+        }
+        const QString output = workPath(QStringLiteral("every kind.avi"));
+        const EncoderRun run =
+            join(inputs, output,
+                 QStringLiteral(" -ovc lavc -lavcopts vcodec=mpeg4:vbitrate=1200:mbd=2:autoaspect "
+                                "-oac mp3lame -lameopts vbr=2:q=4 -channels 2 -vf scale=640:480 "
+                                "-srate 44100"));
+        QVERIFY2(run.exitCode == 0, run.errors.constData());
+        const MediaFacts facts = readMediaFacts(output);
+        QCOMPARE(facts.video.width, 640);
+        QVERIFY2(std::abs(facts.video.duration - expected) < lengthTolerance,
+                 qPrintable(QStringLiteral("%1 of %2").arg(facts.video.duration).arg(expected)));
+        QVERIFY2(std::abs(facts.audioMinusVideo()) < lengthTolerance,
+                 qPrintable(QString::number(facts.audioMinusVideo())));
+    }
+
+    // Each clip beeps 0.1 s into its sound; in the joined file every beep must sound as far
+    // from where the clip's picture begins as it does in the clip, however long or short the
+    // clips' sound was.
+    void soundStaysInStepAtEveryBoundary_data()
+    {
+        QTest::addColumn<bool>("throughConversion");
+        QTest::newRow("joined directly") << false;
+        QTest::newRow("converted, then joined") << true;
+    }
+
+    void soundStaysInStepAtEveryBoundary()
+    {
+        QFETCH(bool, throughConversion);
+        const QStringList clips{"long-sound.avi", "short-sound.mp4", "late-sound.mov", "silent.wmv",
+                                "short-sound.mp4"};
+        const QString options =
+            QStringLiteral(" -ovc lavc -oac mp3lame -ofps 30 -vf scale=320:240 -srate 44100");
+        QStringList inputs;
+        QList<double> expected;
+        double boundary = 0.0;
+        for (const auto& clip : clips) {
+            const QString input = throughConversion ? intermediate(clip) : inputPath(clip);
+            inputs << input;
+            // What this input alone becomes gives its length in output frames.
+            const QString alone = workPath(QStringLiteral("alone.avi"));
+            QCOMPARE(join({input}, alone, options).exitCode, 0);
+            const QList<double> beep = soundOnsets(input, 0.1);
+            if (!beep.isEmpty())
+                expected << boundary + beep.first();
+            boundary += readMediaFacts(alone).video.duration;
+        }
+        const QString output = workPath(QStringLiteral("in step.avi"));
+        const EncoderRun run = join(inputs, output, options);
+        QVERIFY2(run.exitCode == 0, run.errors.constData());
+        const MediaFacts facts = readMediaFacts(output);
+        QVERIFY(std::abs(facts.video.duration - boundary) < 0.001);
+        QVERIFY(std::abs(facts.audioMinusVideo()) < lengthTolerance);
+
+        QList<double> onsets = soundOnsets(output, 0.1);
+        QCOMPARE(onsets.size(), expected.size());
+        for (int i = 0; i < expected.size(); ++i)
+            QVERIFY2(std::abs(onsets[i] - expected[i]) < 0.02,
+                     qPrintable(QStringLiteral("beep %1 at %2, expected %3")
+                                    .arg(i + 1)
+                                    .arg(onsets[i])
+                                    .arg(expected[i])));
+    }
+
+    void rotatedClipComesOutUpright_data()
+    {
+        QTest::addColumn<QString>("options");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("height");
+        QTest::newRow("own size") << QString() << 240 << 320;
+        QTest::newRow("scaled") << QStringLiteral("-vf scale=320:240") << 320 << 240;
+    }
+
+    void rotatedClipComesOutUpright()
+    {
+        QFETCH(QString, options);
+        QFETCH(int, width);
+        QFETCH(int, height);
+        const QString output = workPath(QStringLiteral("upright.mp4"));
+        const EncoderRun run = join({encoderClipPath(QStringLiteral("rotated.mp4"))}, output,
+                                    QStringLiteral("-ovc lavc -lavcopts vcodec=libx264 -oac lavc "
+                                                   "-lavcopts acodec=aac ") +
+                                        options);
+        QVERIFY2(run.exitCode == 0, run.errors.constData());
+        const MediaFacts facts = readMediaFacts(output);
+        QCOMPARE(facts.video.width, width);
+        QCOMPARE(facts.video.height, height);
+        QVERIFY(!facts.rotated);
+        // Stored with its white half on the left, the clip is shown with it on top.
+        QVERIFY(lumaAt(output, 0.5, 0.1) > 200);
+        QVERIFY(lumaAt(output, 0.5, 0.9) < 60);
+    }
+
+    void damagedInputsAreSkippedNotFatal_data()
+    {
+        QTest::addColumn<QString>("clip");
+        QTest::newRow("AVI") << QStringLiteral("damaged.avi");
+        QTest::newRow("MPEG") << QStringLiteral("damaged.mpg");
+        QTest::newRow("clock starting again") << QStringLiteral("restarted.vob");
+    }
+
+    void damagedInputsAreSkippedNotFatal()
+    {
+        QFETCH(QString, clip);
+        const QString output = workPath(QStringLiteral("repaired.avi"));
+        const EncoderRun run =
+            convertToIntermediate(encoderClipPath(clip), output, QStringLiteral("320:240"));
+        QVERIFY2(run.exitCode == 0, run.errors.constData());
+        const MediaFacts facts = readMediaFacts(output);
+        QVERIFY2(std::abs(facts.video.duration - 2.0) < 0.2,
+                 qPrintable(QString::number(facts.video.duration)));
+        QVERIFY(std::abs(facts.audioMinusVideo()) < lengthTolerance);
+    }
+
+    // Without -ofps, -vf scale and -srate the first input sets the shape; -channels defaults
+    // to two.
+    void defaultsFollowTheFirstInput()
+    {
+        const QString output = workPath(QStringLiteral("defaults.avi"));
+        const EncoderRun run =
+            join({clipPath(QStringLiteral("clip.wmv")), clipPath(QStringLiteral("mono.avi"))},
+                 output, QStringLiteral("-ovc lavc -oac mp3lame"));
+        QVERIFY2(run.exitCode == 0, run.errors.constData());
+        const MediaFacts facts = readMediaFacts(output);
+        QCOMPARE(facts.video.width, 320);
+        QCOMPARE(facts.video.height, 240);
+        QCOMPARE(facts.video.frameRate, 15.0);
+        QCOMPARE(facts.audio.sampleRate, 22050);
+        QCOMPARE(facts.audio.channels, 2);
+        QVERIFY(std::abs(facts.video.duration - 3.0) < lengthTolerance);
+
+        const EncoderRun mono = join({clipPath(QStringLiteral("clip.avi"))}, output,
+                                     QStringLiteral("-ovc lavc -oac mp3lame -channels 1"));
+        QCOMPARE(mono.exitCode, 0);
+        QCOMPARE(readMediaFacts(output).audio.channels, 1);
+    }
+
+    void pathsWithBlanksQuotesAndNonAsciiLetters()
+    {
+        const QString folder = workPath(QStringLiteral("a \"quoted\" 'dir' with blanks ÄÖÜ ß"));
+        QVERIFY(QDir().mkpath(folder));
+        const QString input = QDir(folder).filePath(QStringLiteral("my \"clip\" é.avi"));
+        QVERIFY(QFile::copy(clipPath(QStringLiteral("clip.avi")), input));
+        const QString converted = QDir(folder).filePath(QStringLiteral("0 ñ.avi"));
+        QCOMPARE(convertToIntermediate(input, converted, QStringLiteral("320:240")).exitCode, 0);
+        const QString output = QDir(folder).filePath(QStringLiteral("film 'final' – ü.mp4"));
+        const EncoderRun run =
+            join({converted, converted}, output,
+                 QStringLiteral(" -ovc lavc -lavcopts vcodec=libx264:vbitrate=800 -oac lavc "
+                                "-lavcopts acodec=aac -vf scale=320:240"));
+        QVERIFY2(run.exitCode == 0, run.errors.constData());
+        const MediaFacts facts = readMediaFacts(output);
+        QCOMPARE(facts.video.codec, QStringLiteral("h264"));
+        QVERIFY(std::abs(facts.video.duration - 4.0) < 0.2);
+    }
+};
+
+QTEST_GUILESS_MAIN(EncoderOutputsTest)
+#include "test_encoder_outputs.moc"
