@@ -1,0 +1,251 @@
+#include "app/Startup.h"
+#include "job/JoinJob.h"
+#include "support/Clips.h"
+#include "support/RecordingSeams.h"
+#include "ui/TAboutForm.h"
+#include "ui/TMainForm.h"
+#include "ui/TSettingForm.h"
+#include "ui/TopSettingForm.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolBar>
+#include <QToolButton>
+
+// The main window's own side: layout, profile box, output file, preferences on show and close,
+// and the commands that open things.
+class TestMainForm : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_programDir;
+    RecordingSeams m_doubles;
+
+    QString programFile(const QString& name) const { return m_programDir->filePath(name); }
+    void writeFile(const QString& path, const QByteArray& content = "x")
+    {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(content);
+    }
+    void makeProfiles(const QStringList& names)
+    {
+        QDir().mkpath(programFile("Profiles"));
+        for (const QString& name : names)
+            writeFile(programFile("Profiles/" + name + ".bpf"),
+                      "[Main]\nType=" + name.toLatin1() + "\n");
+    }
+    std::unique_ptr<Startup> start(const QStringList& arguments = {})
+    {
+        auto windows =
+            std::make_unique<Startup>(m_doubles.seams(), programFile("vantomel"), arguments);
+        windows->mainForm().show();
+        return windows;
+    }
+    template <typename T> static T* child(QWidget& window, const char* name)
+    {
+        T* found = window.findChild<T*>(QString::fromLatin1(name));
+        if (!found)
+            qFatal("no control %s", name);
+        return found;
+    }
+    QByteArray preferences() const
+    {
+        QFile file(programFile("Preferences.ini"));
+        file.open(QIODevice::ReadOnly);
+        return file.readAll();
+    }
+
+private slots:
+    void init()
+    {
+        m_programDir = std::make_unique<QTemporaryDir>();
+        m_doubles = RecordingSeams();
+    }
+
+    void startsWithTheSettingsPanelAndEveryPicture()
+    {
+        makeProfiles({"b", "A", "c"});
+        auto windows = start();
+        TMainForm& main = windows->mainForm();
+        QCOMPARE(main.size(), QSize(798, 542));
+        QVERIFY(child<QWidget>(main, "panBottomCenter")->isVisible());
+        QVERIFY(!child<QWidget>(main, "panBottomLeft")->isVisible());
+        QCOMPARE(child<QWidget>(main, "panBottomCenter")->width(), 607);
+        QCOMPARE(child<QLabel>(main, "labProcessTitle")->text(), QString("Converting (Prepare):"));
+        QCOMPARE(child<QLabel>(main, "labConvertingFile")->text(), QString("No File"));
+        QCOMPARE(child<QLabel>(main, "labElapsed")->text(), QString("00:00:00"));
+        QCOMPARE(child<QLabel>(main, "labCurProgress")->text(), QString("0%"));
+        QCOMPARE(child<QProgressBar>(main, "pgbTotal")->maximum(), 100);
+        QVERIFY(!child<QLabel>(main, "Image1")->pixmap().isNull());
+        QCOMPARE(child<QPushButton>(main, "bbtnSetting")->text(), QString("&Setting"));
+        QCOMPARE(child<QPushButton>(main, "bbtnBrowser")->text(), QString("&Browser"));
+        QCOMPARE(child<QPushButton>(main, "bbtnOpen")->text(), QString("&Open"));
+        // No button is ever blank, on this platform without an icon theme too.
+        for (QAction* action : child<QToolBar>(main, "tbrMain")->actions()) {
+            if (action->isSeparator())
+                continue;
+            QVERIFY2(!action->icon().pixmap(48, 48, QIcon::Normal).isNull(),
+                     qPrintable(action->objectName()));
+            QVERIFY(!action->icon().pixmap(48, 48, QIcon::Disabled).isNull());
+        }
+        auto* profiles = child<QComboBox>(main, "cmbProfile");
+        QCOMPARE(profiles->count(), 3);
+        QCOMPARE(profiles->itemText(0), QString("A"));
+        QCOMPARE(profiles->itemText(2), QString("c"));
+        // Without preferences the first profile is chosen and loaded.
+        QCOMPARE(profiles->currentIndex(), 0);
+        QCOMPARE(windows->opSettingForm().currentProfilePath(), programFile("Profiles/A.bpf"));
+        QCOMPARE(windows->opSettingForm().outputExtension(), QString(".A"));
+        QVERIFY(m_doubles.messages.shown.isEmpty());
+    }
+
+    void storedProfileIndex_data()
+    {
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<int>("selected");
+        QTest::addColumn<QString>("loaded");
+        QTest::newRow("in range") << QByteArray("Profile=2") << 2 << "c";
+        QTest::newRow("out of range") << QByteArray("Profile=3") << -1 << "";
+        QTest::newRow("none") << QByteArray("Profile=-1") << -1 << "";
+        QTest::newRow("not a number") << QByteArray("Profile=two") << 0 << "a";
+    }
+    void storedProfileIndex()
+    {
+        QFETCH(QByteArray, stored);
+        QFETCH(int, selected);
+        QFETCH(QString, loaded);
+        makeProfiles({"a", "b", "c"});
+        writeFile(programFile("Preferences.ini"), "[Main]\n" + stored + "\nOutput File=/x/y.avi\n");
+        auto windows = start();
+        QCOMPARE(child<QComboBox>(windows->mainForm(), "cmbProfile")->currentIndex(), selected);
+        QCOMPARE(windows->opSettingForm().currentProfilePath(),
+                 loaded.isEmpty() ? QString() : programFile("Profiles/" + loaded + ".bpf"));
+        QCOMPARE(child<QLineEdit>(windows->mainForm(), "edtOutputFile")->text(),
+                 QString("/x/y.avi"));
+    }
+
+    void withoutProfilesTheBoxStaysEmpty()
+    {
+        auto windows = start();
+        QCOMPARE(child<QComboBox>(windows->mainForm(), "cmbProfile")->count(), 0);
+        QVERIFY(m_doubles.messages.shown.isEmpty());
+    }
+
+    void choosingAProfileLoadsIt()
+    {
+        makeProfiles({"a", "b"});
+        auto windows = start();
+        auto* profiles = child<QComboBox>(windows->mainForm(), "cmbProfile");
+        profiles->setCurrentIndex(1);
+        QCOMPARE(windows->opSettingForm().outputExtension(), QString(".b"));
+        // A profile deleted after start-up loads nothing; the last one stays.
+        QFile::remove(programFile("Profiles/a.bpf"));
+        profiles->setCurrentIndex(0);
+        QCOMPARE(windows->opSettingForm().outputExtension(), QString(".b"));
+    }
+
+    void closingStoresProfileAndOutputFile()
+    {
+        makeProfiles({"a", "b"});
+        writeFile(programFile("Preferences.ini"), "; mine\n[Main]\nVersion=1.5\n");
+        auto windows = start();
+        child<QComboBox>(windows->mainForm(), "cmbProfile")->setCurrentIndex(1);
+        child<QLineEdit>(windows->mainForm(), "edtOutputFile")->setText("/out/film.mp4");
+        windows->mainForm().close();
+        QCOMPARE(preferences(),
+                 QByteArray("; mine\n[Main]\nVersion=1.5\nProfile=1\nOutput File=/out/film.mp4\n"));
+
+        auto again = start();
+        child<QComboBox>(again->mainForm(), "cmbProfile")->setCurrentIndex(-1);
+        again->mainForm().close();
+        QVERIFY(preferences().contains("Profile=-1\n"));
+    }
+
+    void openShowsTheFileElseItsFolder()
+    {
+        auto windows = start();
+        auto* output = child<QLineEdit>(windows->mainForm(), "edtOutputFile");
+        auto* open = child<QPushButton>(windows->mainForm(), "bbtnOpen");
+        output->setText(programFile("missing.avi"));
+        open->click();
+        QCOMPARE(m_doubles.shell.opened, QStringList{m_programDir->path() + "/"});
+        writeFile(programFile("there.avi"));
+        output->setText(programFile("there.avi"));
+        open->click();
+        QCOMPARE(m_doubles.shell.opened.last(), programFile("there.avi"));
+        output->setText("/no/such/folder/x.avi");
+        open->click();
+        output->setText("x.avi");
+        open->click();
+        QCOMPARE(m_doubles.shell.opened.size(), 2);
+    }
+
+    void browserPutsTheChosenFileInTheBox()
+    {
+        auto windows = start();
+        m_doubles.dialogs.saveAnswers.enqueue("/videos/new.wmv");
+        child<QPushButton>(windows->mainForm(), "bbtnBrowser")->click();
+        QCOMPARE(child<QLineEdit>(windows->mainForm(), "edtOutputFile")->text(),
+                 QString("/videos/new.wmv"));
+        QCOMPARE(m_doubles.dialogs.filtersSeen.last(),
+                 QString("AVI Files (*.avi)|*.avi|MPG Files (*.mpg)|*.mpg|MP4 Files (*.mp4)|*.mp4|"
+                         "WMV Files (*.wmv)|*.wmv|MOV Files (*.mov)|*.mov|VOB Files (*.vob)|*.vob|"
+                         "ASF Files (*.asf)|*.asf|FLV Files (*.flv)|*.flv|All Files (*.*)|*.*"));
+        child<QPushButton>(windows->mainForm(), "bbtnBrowser")->click(); // cancelled
+        QCOMPARE(child<QLineEdit>(windows->mainForm(), "edtOutputFile")->text(),
+                 QString("/videos/new.wmv"));
+    }
+
+    void helpAndWebPageOpenThroughTheShell()
+    {
+        auto windows = start();
+        TMainForm& main = windows->mainForm();
+        child<QAction>(main, "tbtnHelp")->trigger();
+        QTest::mouseClick(child<QLabel>(main, "Image1"), Qt::LeftButton);
+        QCOMPARE(m_doubles.shell.opened,
+                 (QStringList{programFile("Pellisade.chm"), main.programInfo().webPage}));
+    }
+
+    void commandsShowTheOneExistingDialog()
+    {
+        makeProfiles({"a"});
+        auto windows = start();
+        TMainForm& main = windows->mainForm();
+        child<QAction>(main, "tbtnSetting")->trigger();
+        QVERIFY(windows->settingForm().isVisible());
+        QVERIFY(!main.isEnabled());
+        windows->settingForm().close();
+        QVERIFY(main.isEnabled());
+        child<QPushButton>(main, "bbtnSetting")->click();
+        QVERIFY(windows->opSettingForm().isVisible());
+        windows->opSettingForm().close();
+        child<QAction>(main, "tbtnAbout")->trigger();
+        QVERIFY(windows->aboutForm().isVisible());
+        windows->aboutForm().close();
+        QVERIFY(main.isEnabled());
+    }
+
+    void startRefusesWithOneVideo()
+    {
+        makeProfiles({"a"});
+        auto windows = start({clipPath("clip.avi")});
+        TMainForm& main = windows->mainForm();
+        QVERIFY(child<QAction>(main, "tbtnStart")->isEnabled());
+        child<QAction>(main, "tbtnStart")->trigger();
+        QCOMPARE(m_doubles.messages.shown.size(), 1);
+        QCOMPARE(m_doubles.messages.shown[0].caption, QString("Add More Videos"));
+        QCOMPARE(main.job()->runState(), 0);
+    }
+};
+
+QTEST_MAIN(TestMainForm)
+#include "test_main_form.moc"
