@@ -82,7 +82,7 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "Usage: bench_job <program directory> <clips directory> [rounds]\n");
         return 2;
     }
-    const int rounds = arguments.size() > 3 ? arguments[3].toInt() : 2;
+    const int rounds = arguments.size() > 3 ? arguments[3].toInt() : 5;
     const QDir clips(arguments[2]);
     QStringList inputs;
     for (const QString& clip : kClips)

@@ -115,6 +115,59 @@ private slots:
         QFile::remove(windows.outputFile());
     }
 
+    void awkwardPathsReachTheEncoderWhole()
+    {
+        const QString folder = m_outputs.filePath(QStringLiteral("it's a \"folder\" $HOME; -x"));
+        QVERIFY(QDir().mkpath(folder));
+        const QString first = folder + QStringLiteral("/-first 'clip' $1;.avi");
+        const QString second = folder + QStringLiteral("/\"second\" & `clip`.mp4");
+        QVERIFY(QFile::copy(clipPath("clip.avi"), first));
+        QVERIFY(QFile::copy(clipPath("clip.mp4"), second));
+        RecordingSeams doubles;
+        RealWindows windows(doubles.seams(), *m_program, {first, second});
+        QCOMPARE(windows.statuses().size(), 2);
+        QVERIFY(windows.selectProfile(QStringLiteral("AVI - MPEG-4 and MP3")));
+        const QString output = folder + QStringLiteral("/-joined \"it's\" $x; *.avi");
+        windows.setOutputFile(output);
+
+        windows.pressStart();
+
+        QCOMPARE(doubles.messages.shown.size(), 1);
+        QCOMPARE(doubles.messages.shown.first().text,
+                 QStringLiteral("The joining is completed successfully."));
+        QCOMPARE(windows.outputFile(), output);
+        const MediaFacts facts = readMediaFacts(output);
+        QVERIFY2(qAbs(facts.video.duration - 4.0) <= 0.2,
+                 qPrintable(QString::number(facts.video.duration)));
+        QCOMPARE(QDir(folder).entryList(QDir::Files).size(), 3);
+        QCOMPARE(m_program->leftInTempDir(), QStringList());
+    }
+
+    void anInputGoneSinceItWasAddedFailsTheJob()
+    {
+        const QString gone = m_outputs.filePath(QStringLiteral("gone.mp4"));
+        QVERIFY(QFile::copy(clipPath("clip.mp4"), gone));
+        RecordingSeams doubles;
+        RealWindows windows(doubles.seams(), *m_program,
+                            {clipPath("clip.avi"), gone, clipPath("clip.wmv")});
+        QVERIFY(windows.selectProfile(QStringLiteral("AVI - MPEG-4 and MP3")));
+        const QString output = m_outputs.filePath(QStringLiteral("never.avi"));
+        windows.setOutputFile(output);
+        QVERIFY(QFile::remove(gone));
+
+        windows.pressStart();
+
+        QCOMPARE(doubles.messages.shown.size(), 1);
+        QCOMPARE(doubles.messages.shown.first().caption, QStringLiteral("Error"));
+        QVERIFY2(doubles.messages.shown.first().text.startsWith(
+                     QStringLiteral("The conversion of 'gone.mp4' failed.")),
+                 qPrintable(doubles.messages.shown.first().text));
+        QCOMPARE(windows.statuses(), (QStringList{"Waiting for joining", "Stop", "OK"}));
+        QVERIFY(!QFileInfo::exists(output));
+        QCOMPARE(m_program->leftInTempDir(), QStringList());
+        QVERIFY(windows.isReadyForAJob());
+    }
+
     void closingDuringAJobStoresThePreferencesAndClosesAtItsEnd()
     {
         m_program->writePreferences();
