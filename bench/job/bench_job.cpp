@@ -17,6 +17,7 @@
 #include <QTextStream>
 #include <algorithm>
 #include <cstdio>
+#include <sys/resource.h>
 
 namespace {
 
@@ -64,6 +65,15 @@ void writeScript(const QString& scriptPath, const ProgramCopy& program, RealWind
     file.write(script.toLocal8Bit());
 }
 
+// Seconds of processor time used so far by this process, or by its ended children.
+double processorSeconds(int who)
+{
+    rusage usage{};
+    getrusage(who, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
 double median(QList<double> values)
 {
     std::sort(values.begin(), values.end());
@@ -105,7 +115,7 @@ int main(int argc, char* argv[])
     QTextStream out(stdout);
     out << "Eight 10-second clips, profile \"" << kProfile << "\", " << rounds
         << " rounds, script and program taking turns.\n\n";
-    QList<double> scriptTimes, programTimes;
+    QList<double> scriptTimes, programTimes, ownProcessor, encoderProcessor;
     for (int round = 1; round <= rounds; ++round) {
         QFile::remove(scriptOutput);
         QElapsedTimer clock;
@@ -116,9 +126,13 @@ int main(int argc, char* argv[])
         QFile::remove(programOutput);
         windows.setOutputFile(programOutput);
         doubles.messages.shown.clear();
+        const double ownBefore = processorSeconds(RUSAGE_SELF);
+        const double childrenBefore = processorSeconds(RUSAGE_CHILDREN);
         clock.restart();
         windows.pressStart();
         programTimes << clock.nsecsElapsed() / 1e9;
+        ownProcessor << processorSeconds(RUSAGE_SELF) - ownBefore;
+        encoderProcessor << processorSeconds(RUSAGE_CHILDREN) - childrenBefore;
 
         const bool completed =
             doubles.messages.shown.size() == 1 &&
@@ -126,7 +140,9 @@ int main(int argc, char* argv[])
         out << "round " << round << ": script " << QString::number(scriptTimes.last(), 'f', 2)
             << " s" << (scriptStatus == 0 && QFileInfo(scriptOutput).size() > 0 ? "" : " (FAILED)")
             << ", program " << QString::number(programTimes.last(), 'f', 2) << " s"
-            << (completed && QFileInfo(programOutput).size() > 0 ? "" : " (FAILED)") << '\n';
+            << (completed && QFileInfo(programOutput).size() > 0 ? "" : " (FAILED)")
+            << " (processor: program " << QString::number(ownProcessor.last(), 'f', 2)
+            << " s, its encoders " << QString::number(encoderProcessor.last(), 'f', 2) << " s)\n";
         out.flush();
     }
 
@@ -135,6 +151,8 @@ int main(int argc, char* argv[])
     out << "\nmedian, script:  " << QString::number(script, 'f', 2) << " s\n"
         << "median, program: " << QString::number(joined, 'f', 2) << " s\n"
         << "program / script: " << QString::number(joined / script, 'f', 4)
-        << " (target at most 1.03)\n";
+        << " (target at most 1.03)\n"
+        << "program's own processor time / encoders' processor time: "
+        << QString::number(median(ownProcessor) / median(encoderProcessor), 'f', 4) << '\n';
     return 0;
 }
