@@ -7,6 +7,7 @@
 # Usage: join-benchmark.sh <asapi.dll> [work directory]
 set -euo pipefail
 encoder="$(realpath "$1")"
+here="$(dirname "$(realpath "$0")")"
 work="${2:-$(mktemp -d /tmp/vantomel-join-bench.XXXXXX)}"
 mkdir -p "$work/clips"
 cd "$work"
@@ -20,22 +21,7 @@ if ! command -v mencoder > /dev/null; then
 fi
 
 ff() { ffmpeg -hide_banner -loglevel error -y "$@"; }
-# Ten seconds of moving, slightly noisy picture and a tone, so the encoders have work to do.
-clip() { # name size rate samplerate codec options...
-  local name=$1 size=$2 rate=$3 srate=$4
-  shift 4
-  [ -f "clips/$name" ] && return
-  ff -f lavfi -i "testsrc2=size=$size:rate=$rate:duration=10,noise=alls=8:allf=t" \
-     -f lavfi -i "sine=frequency=330:sample_rate=$srate:duration=10" "$@" "clips/$name"
-}
-clip clip.avi 640x480 25 44100 -c:v mpeg4 -q:v 4 -c:a libmp3lame
-clip clip.mpg 352x288 25 44100 -c:v mpeg1video -b:v 1500k -c:a mp2 -f mpeg
-clip clip.mpeg 720x576 25 48000 -c:v mpeg2video -b:v 4000k -c:a mp2 -f mpeg
-clip clip.mp4 1280x720 30 48000 -c:v libx264 -preset veryfast -pix_fmt yuv420p -c:a aac
-clip clip.wmv 320x240 15 22050 -c:v wmv2 -b:v 600k -c:a wmav2
-clip clip.mov 960x540 24 32000 -c:v libx264 -preset veryfast -pix_fmt yuv420p -c:a aac
-clip clip.vob 720x480 30000/1001 48000 -c:v mpeg2video -b:v 5000k -c:a ac3 -f vob
-clip clip.asf 480x360 20 22050 -c:v msmpeg4 -b:v 800k -c:a wmav2 -f asf
+"$here/make-bench-clips.sh" clips
 inputs=(clips/clip.avi clips/clip.mpg clips/clip.mpeg clips/clip.mp4 clips/clip.wmv clips/clip.mov
         clips/clip.vob clips/clip.asf)
 

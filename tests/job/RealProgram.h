@@ -1,0 +1,119 @@
+#pragma once
+
+#include "app/Startup.h"
+#include "tasks/TaskListModel.h"
+#include "ui/TMainForm.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QWidget>
+#include <memory>
+
+// A program directory of its own: copies of the built encoder and the shipped profiles, and a
+// Preferences.ini written here, so that nothing in the build's program directory is touched.
+// Intermediates go to its "work/" folder.
+class ProgramCopy
+{
+public:
+    explicit ProgramCopy(const QString& builtProgramDirectory)
+    {
+        const QDir built(builtProgramDirectory);
+        m_valid = m_dir.isValid() && QDir().mkpath(m_dir.filePath(QStringLiteral("Profiles"))) &&
+                  QFile::copy(built.filePath(QStringLiteral("asapi.dll")),
+                              m_dir.filePath(QStringLiteral("asapi.dll")));
+        const QDir shipped(built.filePath(QStringLiteral("Profiles")));
+        for (const QString& name : shipped.entryList({QStringLiteral("*.bpf")}, QDir::Files))
+            m_valid = m_valid && QFile::copy(shipped.filePath(name),
+                                             m_dir.filePath(QStringLiteral("Profiles/") + name));
+        writePreferences();
+    }
+
+    bool isValid() const { return m_valid; }
+    QString directory() const { return m_dir.path() + QLatin1Char('/'); }
+    QString executable() const { return directory() + QStringLiteral("vantomel"); }
+    QString preferencesPath() const { return directory() + QStringLiteral("Preferences.ini"); }
+    QString tempDir() const { return directory() + QStringLiteral("work/"); }
+    // The files the last job left in the temporary folder.
+    QStringList leftInTempDir() const { return QDir(tempDir()).entryList(QDir::Files); }
+
+    // Overwrites without asking; no completion action beyond the message.
+    void writePreferences(const QByteArray& extraMainKeys = {})
+    {
+        QFile file(preferencesPath());
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+            m_valid = false;
+            return;
+        }
+        file.write("[Main]\r\nVersion=1.5\r\nOutput File=\r\nTemp Dir=" + tempDir().toLocal8Bit() +
+                   "\r\nAuto Open Dir=0\r\nAuto Exit=0\r\nAuto Turn Off=0\r\nAsk=0\r\n"
+                   "Overwrite=1\r\nRename=0\r\nProfile=0\r\n" +
+                   extraMainKeys);
+    }
+
+private:
+    QTemporaryDir m_dir;
+    bool m_valid = false;
+};
+
+// The real windows of a program copy, driven as a user would: pick a profile, type the output
+// file, press Start and Stop.
+class RealWindows
+{
+public:
+    RealWindows(Seams seams, const ProgramCopy& program, const QStringList& inputs)
+        : m_startup(std::make_unique<Startup>(seams, program.executable(), inputs))
+    {
+        main().show();
+    }
+
+    TMainForm& main() const { return m_startup->mainForm(); }
+    Startup& startup() const { return *m_startup; }
+
+    template <typename T> T* control(const char* name) const
+    {
+        return main().findChild<T*>(QString::fromLatin1(name));
+    }
+
+    bool selectProfile(const QString& name) const
+    {
+        auto* box = control<QComboBox>("cmbProfile");
+        const int index = box->findText(name);
+        box->setCurrentIndex(index);
+        return index >= 0;
+    }
+    void setOutputFile(const QString& path) const
+    {
+        control<QLineEdit>("edtOutputFile")->setText(path);
+    }
+    QString outputFile() const { return control<QLineEdit>("edtOutputFile")->text(); }
+
+    // Returns when the job is over.
+    void pressStart() const { control<QAction>("tbtnStart")->trigger(); }
+    void pressStop() const { control<QAction>("tbtnStop")->trigger(); }
+
+    QStringList statuses() const
+    {
+        const TaskListModel& rows = main().taskList();
+        QStringList texts;
+        for (int row = 0; row < rows.rowCount(); ++row)
+            texts << rows.index(row, TaskListModel::Status).data().toString();
+        return texts;
+    }
+
+    // Start can be pressed again: the window unlocked, the settings panel in place.
+    bool isReadyForAJob() const
+    {
+        return control<QAction>("tbtnStart")->isEnabled() &&
+               !control<QAction>("tbtnStop")->isEnabled() &&
+               control<QWidget>("ltvTask")->isEnabled() &&
+               control<QWidget>("panBottomCenter")->isVisible() &&
+               !control<QWidget>("panBottomLeft")->isVisible();
+    }
+
+private:
+    std::unique_ptr<Startup> m_startup;
+};

@@ -1,0 +1,217 @@
+#include "RealProgram.h"
+#include "encoder/MediaFacts.h"
+#include "prefs/Preferences.h"
+#include "support/Clips.h"
+#include "support/RecordingSeams.h"
+
+#include <QTest>
+#include <QTimer>
+
+// Whole jobs with the real encoder, through the real windows, Start pressed like a user.
+class TestRealJob : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<ProgramCopy> m_program;
+    QTemporaryDir m_outputs;
+
+    static const RecordedMessage* findMessage(const RecordingMessages& messages,
+                                              const QString& text)
+    {
+        for (const RecordedMessage& message : messages.shown)
+            if (message.text == text)
+                return &message;
+        return nullptr;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        m_program = std::make_unique<ProgramCopy>(programDirectory());
+        QVERIFY(m_program->isValid());
+        QVERIFY(m_outputs.isValid());
+    }
+
+    void everyShippedProfileJoinsRealClips_data()
+    {
+        // The clips are made 2 s long; noaudio.avi and mono.avi 1 s.
+        QTest::addColumn<QStringList>("clips");
+        QTest::addColumn<double>("inputLength");
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<QString>("videoCodec");
+        QTest::addColumn<QString>("audioCodec");
+        QTest::addColumn<QSize>("pictureSize");
+
+        const QString mov = QStringLiteral("mov,mp4,m4a,3gp,3g2,mj2");
+        QTest::newRow("ASF - Windows Media") << QStringList{"clip.asf", "clip.mov"} << 4.0 << "asf"
+                                             << "msmpeg4v3"
+                                             << "wmav2" << QSize(640, 480);
+        QTest::newRow("AVI - MPEG-4 and MP3")
+            << QStringList{"clip.avi", "noaudio.avi"} << 3.0 << "avi"
+            << "mpeg4"
+            << "mp3" << QSize(640, 480);
+        QTest::newRow("FLV - Flash Video") << QStringList{"clip.mp4", "clip.wmv"} << 4.0 << "flv"
+                                           << "flv1"
+                                           << "mp3" << QSize(640, 480);
+        QTest::newRow("MOV - H.264 and AAC")
+            << QStringList{"clip.mpg", "noaudio.avi"} << 3.0 << mov << "h264"
+            << "aac" << QSize(1280, 720);
+        QTest::newRow("MP4 - H.264 and AAC")
+            << QStringList{"mono.avi", "clip.vob"} << 3.0 << mov << "h264"
+            << "aac" << QSize(1280, 720);
+        QTest::newRow("MPG - MPEG-1 and MP2")
+            << QStringList{"clip.mpeg", "clip.avi"} << 4.0 << "mpeg"
+            << "mpeg1video"
+            << "mp2" << QSize(640, 480);
+        QTest::newRow("VOB - DVD MPEG-2")
+            << QStringList{"clip.vob", "noaudio.avi", "clip.asf"} << 5.0 << "mpeg"
+            << "mpeg2video"
+            << "ac3" << QSize(720, 576);
+        QTest::newRow("WMV - Windows Media") << QStringList{"clip.wmv", "clip.mp4"} << 4.0 << "asf"
+                                             << "wmv2"
+                                             << "wmav2" << QSize(640, 480);
+    }
+
+    void everyShippedProfileJoinsRealClips()
+    {
+        QFETCH(QStringList, clips);
+        QFETCH(double, inputLength);
+        QFETCH(QString, format);
+        QFETCH(QString, videoCodec);
+        QFETCH(QString, audioCodec);
+        QFETCH(QSize, pictureSize);
+
+        QStringList inputs;
+        for (const QString& clip : clips)
+            inputs << clipPath(clip);
+        RecordingSeams doubles;
+        RealWindows windows(doubles.seams(), *m_program, inputs);
+        QCOMPARE(windows.statuses().size(), clips.size());
+        QVERIFY(windows.selectProfile(QString::fromLatin1(QTest::currentDataTag())));
+        // Without an extension: Start appends the profile's own.
+        const QString output = m_outputs.filePath(QStringLiteral("joined"));
+        windows.setOutputFile(output);
+
+        windows.pressStart();
+
+        QVERIFY2(
+            findMessage(doubles.messages, QStringLiteral("The joining is completed successfully.")),
+            qPrintable(doubles.messages.shown.value(0).text));
+        QCOMPARE(doubles.messages.shown.size(), 1);
+        QVERIFY(windows.outputFile().startsWith(output + QLatin1Char('.')));
+        const MediaFacts facts = readMediaFacts(windows.outputFile());
+        QVERIFY(facts.opened);
+        QCOMPARE(facts.format, format);
+        QCOMPARE(facts.video.codec, videoCodec);
+        QCOMPARE(facts.audio.codec, audioCodec);
+        QCOMPARE(QSize(facts.video.width, facts.video.height), pictureSize);
+        QVERIFY2(qAbs(facts.video.duration - inputLength) <= 0.2,
+                 qPrintable(QString::number(facts.video.duration)));
+        QVERIFY2(qAbs(facts.audio.duration - inputLength) <= 0.2,
+                 qPrintable(QString::number(facts.audio.duration)));
+        QCOMPARE(windows.statuses(), QStringList(clips.size(), QStringLiteral("Complete")));
+        QCOMPARE(m_program->leftInTempDir(), QStringList());
+        QVERIFY(windows.isReadyForAJob());
+        QFile::remove(windows.outputFile());
+    }
+
+    void awkwardPathsReachTheEncoderWhole()
+    {
+        const QString folder = m_outputs.filePath(QStringLiteral("it's a \"folder\" $HOME; -x"));
+        QVERIFY(QDir().mkpath(folder));
+        const QString first = folder + QStringLiteral("/-first 'clip' $1;.avi");
+        const QString second = folder + QStringLiteral("/\"second\" & `clip`.mp4");
+        QVERIFY(QFile::copy(clipPath("clip.avi"), first));
+        QVERIFY(QFile::copy(clipPath("clip.mp4"), second));
+        RecordingSeams doubles;
+        RealWindows windows(doubles.seams(), *m_program, {first, second});
+        QCOMPARE(windows.statuses().size(), 2);
+        QVERIFY(windows.selectProfile(QStringLiteral("AVI - MPEG-4 and MP3")));
+        const QString output = folder + QStringLiteral("/-joined \"it's\" $x; *.avi");
+        windows.setOutputFile(output);
+
+        windows.pressStart();
+
+        QCOMPARE(doubles.messages.shown.size(), 1);
+        QCOMPARE(doubles.messages.shown.first().text,
+                 QStringLiteral("The joining is completed successfully."));
+        QCOMPARE(windows.outputFile(), output);
+        const MediaFacts facts = readMediaFacts(output);
+        QVERIFY2(qAbs(facts.video.duration - 4.0) <= 0.2,
+                 qPrintable(QString::number(facts.video.duration)));
+        QCOMPARE(QDir(folder).entryList(QDir::Files).size(), 3);
+        QCOMPARE(m_program->leftInTempDir(), QStringList());
+    }
+
+    void anInputGoneSinceItWasAddedFailsTheJob()
+    {
+        const QString gone = m_outputs.filePath(QStringLiteral("gone.mp4"));
+        QVERIFY(QFile::copy(clipPath("clip.mp4"), gone));
+        RecordingSeams doubles;
+        RealWindows windows(doubles.seams(), *m_program,
+                            {clipPath("clip.avi"), gone, clipPath("clip.wmv")});
+        QVERIFY(windows.selectProfile(QStringLiteral("AVI - MPEG-4 and MP3")));
+        const QString output = m_outputs.filePath(QStringLiteral("never.avi"));
+        windows.setOutputFile(output);
+        QVERIFY(QFile::remove(gone));
+
+        windows.pressStart();
+
+        QCOMPARE(doubles.messages.shown.size(), 1);
+        QCOMPARE(doubles.messages.shown.first().caption, QStringLiteral("Error"));
+        QVERIFY2(doubles.messages.shown.first().text.startsWith(
+                     QStringLiteral("The conversion of 'gone.mp4' failed.")),
+                 qPrintable(doubles.messages.shown.first().text));
+        QCOMPARE(windows.statuses(), (QStringList{"Waiting for joining", "Stop", "OK"}));
+        QVERIFY(!QFileInfo::exists(output));
+        QCOMPARE(m_program->leftInTempDir(), QStringList());
+        QVERIFY(windows.isReadyForAJob());
+    }
+
+    void closingDuringAJobStoresThePreferencesAndClosesAtItsEnd()
+    {
+        m_program->writePreferences();
+        RecordingSeams doubles;
+        RealWindows windows(doubles.seams(), *m_program,
+                            {clipPath("clip.avi"), clipPath("clip.mp4"), clipPath("clip.wmv")});
+        QVERIFY(windows.selectProfile(QStringLiteral("AVI - MPEG-4 and MP3")));
+        const int profileIndex = windows.control<QComboBox>("cmbProfile")->currentIndex();
+        QVERIFY(profileIndex > 0); // not what the preferences hold
+        const QString output = m_outputs.filePath(QStringLiteral("closing.avi"));
+        windows.setOutputFile(output);
+
+        // Close while the second clip is converted.
+        bool stillShown = false;
+        int storedProfile = -1;
+        QString storedOutput;
+        QStringList statusesAtClose;
+        TaskListModel& rows = windows.main().taskList();
+        QObject::connect(&rows, &QAbstractItemModel::dataChanged, &windows.main(), [&] {
+            if (statusesAtClose.isEmpty() && windows.statuses().value(1) == "Converting")
+                QTimer::singleShot(0, &windows.main(), [&] {
+                    statusesAtClose = windows.statuses();
+                    windows.main().close();
+                    stillShown = windows.main().isVisible();
+                    storedProfile = prefs::readProfileIndex(m_program->preferencesPath());
+                    storedOutput = prefs::readOutputFile(m_program->preferencesPath());
+                });
+        });
+
+        windows.pressStart();
+
+        QCOMPARE(statusesAtClose.value(1), QStringLiteral("Converting"));
+        QVERIFY(stillShown);
+        QCOMPARE(storedProfile, profileIndex);
+        QCOMPARE(storedOutput, output);
+        // The job ran to its end, with its message, and then the window closed.
+        QCOMPARE(windows.statuses(), QStringList(3, QStringLiteral("Complete")));
+        QVERIFY(findMessage(doubles.messages,
+                            QStringLiteral("The joining is completed successfully.")));
+        QVERIFY(QFileInfo(output).size() > 0);
+        QCOMPARE(m_program->leftInTempDir(), QStringList());
+        QVERIFY(!windows.main().isVisible());
+    }
+};
+
+QTEST_MAIN(TestRealJob)
+#include "test_real_job.moc"
