@@ -150,7 +150,14 @@ void OutputWriter::create(const std::string& path)
     m_videoStream->sample_aspect_ratio = m_video->sample_aspect_ratio;
     m_audioStream->time_base = m_audio->time_base;
     check(avio_open(&m_muxer->pb, path.c_str(), AVIO_FLAG_WRITE), "Cannot create " + path);
-    check(avformat_write_header(m_muxer, nullptr), "Cannot write " + path);
+    AVDictionary* muxerOptions = nullptr;
+    // Program streams size their buffers from the bitrate, which a constant quality leaves
+    // open: take the DVD's rate, which any of our MPEG video fits.
+    if (m_plan.muxer == "mpeg" || m_plan.muxer == "vob")
+        av_dict_set(&muxerOptions, "muxrate", "10080000", 0);
+    const int written = avformat_write_header(m_muxer, &muxerOptions);
+    av_dict_free(&muxerOptions);
+    check(written, "Cannot write " + path);
     m_headerWritten = true;
 }
 
