@@ -50,16 +50,20 @@ job() { # program directory
   local program=$1 dir=$2
   rm -rf "$dir"
   mkdir -p "$dir"
-  local intermediates=() i=0
+  local intermediates=() i=0 start
+  start=$(now)
   for input in "${inputs[@]}"; do
     "$program" "$input" -o "$dir/$i.avi" -oac mp3lame -ovc lavc -ofps 30 -vf "scale=$size" \
       > "$dir/convert-$i.log" 2>&1 || echo "  conversion $i failed (see $dir/convert-$i.log)"
     intermediates+=("$dir/$i.avi")
     i=$((i + 1))
   done
+  calc "$(now) - $start" > "$dir/conversion.seconds"
+  start=$(now)
   # shellcheck disable=SC2086
   "$program" "${intermediates[@]}" -o "$dir/joined.avi" $profile > "$dir/join.log" 2>&1 ||
     echo "  join failed (see $dir/join.log)"
+  calc "$(now) - $start" > "$dir/join.seconds"
 }
 
 one_pass() {
@@ -103,8 +107,11 @@ start=$(now); job "$(command -v mencoder)" mencoder; theirs=$(calc "$(now) - $st
 start=$(now); one_pass; single=$(calc "$(now) - $start")
 
 echo "Load after the runs: $(cut -d' ' -f1-3 /proc/loadavg)"
-printf '\n%-28s %8s\n' "job" "seconds"
-printf '%-28s %8.2f\n' "asapi.dll (ours)" "$ours" "mencoder" "$theirs" "ffmpeg, one pass" "$single"
+printf '\n%-28s %8s %12s %8s\n' "job" "seconds" "conversions" "join"
+printf '%-28s %8.2f %12.2f %8.2f\n' "asapi.dll (ours)" "$ours" "$(cat ours/conversion.seconds)" \
+  "$(cat ours/join.seconds)" "mencoder" "$theirs" "$(cat mencoder/conversion.seconds)" \
+  "$(cat mencoder/join.seconds)"
+printf '%-28s %8.2f\n' "ffmpeg, one pass" "$single"
 printf '\nours / mencoder:         %.2f (target at most 1.0)\n' "$(calc "$ours / $theirs")"
 printf 'ours / ffmpeg one pass:  %.2f (target at most 1.5)\n' "$(calc "$ours / $single")"
 
