@@ -91,6 +91,10 @@ ExitStatus runEncoder(const EncoderOptions& options, std::FILE* status, std::FIL
         return ExitFailed;
     }
 
+    // Stopped before anything was written: there is no file to finish.
+    if (stopRequested())
+        return ExitStopped;
+
     StatusReporter reporter(status);
     try {
         writer->create(options.output);
