@@ -210,6 +210,8 @@ private slots:
         QTest::newRow("mbd out of range")
             << "a.avi -o b.avi -lavcopts mbd=3"
             << "The value 3 of suboption mbd is out of range (0 to 2).";
+        QTest::newRow("empty bitrate") << "a.avi -o b.avi -lavcopts acodec=ac3:abitrate="
+                                       << "Suboption abitrate needs a value.";
         QTest::newRow("bad aspect") << "a.avi -o b.avi -lavcopts aspect=wide"
                                     << "The aspect ratio wide is not a number.";
         QTest::newRow("lame quality out of range")
