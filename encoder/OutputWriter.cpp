@@ -20,15 +20,16 @@ AVRational toRational(Ratio ratio)
 
 OutputWriter::OutputWriter(const OutputPlan& plan) : m_plan(plan), m_packet(av_packet_alloc())
 {
-    const AVOutputFormat* format = av_guess_format(m_plan.muxer.c_str(), nullptr, nullptr);
-    if (!format)
+    m_format = av_guess_format(m_plan.muxer.c_str(), nullptr, nullptr);
+    if (!m_format)
         throw EncoderError{"The " + m_plan.muxer + " muxer is missing from this FFmpeg."};
     openVideoEncoder();
     openAudioEncoder();
     // The audio encoder's start-up delay gives its first packets negative times. Containers
     // without edit lists would move the whole file, and AVI would gain empty frames. There the
-    // delay is played as lead-in, and the sound starts that much later into its first input.
-    if (!(format->flags & AVFMT_TS_NEGATIVE))
+    // delay is played as lead-in in place of the first input's first few milliseconds of sound,
+    // so that sound and picture stay in step.
+    if (!(m_format->flags & AVFMT_TS_NEGATIVE))
         m_audioLeadIn = m_audio->initial_padding;
 }
 
@@ -73,8 +74,7 @@ void OutputWriter::openVideoEncoder()
         c->thread_count = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
         c->thread_type = FF_THREAD_SLICE;
     }
-    const AVOutputFormat* format = av_guess_format(m_plan.muxer.c_str(), nullptr, nullptr);
-    if (format->flags & AVFMT_GLOBALHEADER)
+    if (m_format->flags & AVFMT_GLOBALHEADER)
         c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     const int opened = avcodec_open2(c, codec, nullptr);
     if (opened < 0)
@@ -104,8 +104,7 @@ void OutputWriter::openAudioEncoder()
     } else if (m_plan.audioBitrate > 0) {
         c->bit_rate = m_plan.audioBitrate;
     }
-    const AVOutputFormat* format = av_guess_format(m_plan.muxer.c_str(), nullptr, nullptr);
-    if (format->flags & AVFMT_GLOBALHEADER)
+    if (m_format->flags & AVFMT_GLOBALHEADER)
         c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     const int opened = avcodec_open2(c, codec, nullptr);
     if (opened < 0)

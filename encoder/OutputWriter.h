@@ -43,6 +43,7 @@ private:
     void close();
 
     OutputPlan m_plan;
+    const AVOutputFormat* m_format = nullptr;
     std::string m_path;
     CodecContextPtr m_video;
     CodecContextPtr m_audio;
