@@ -3,6 +3,7 @@
 #include "StopSignal.h"
 
 #include <cstdio>
+#include <limits>
 #include <optional>
 
 namespace asapi {
@@ -27,19 +28,24 @@ CodecContextPtr openDecoder(const AVStream* stream)
 }
 
 // The time of a decoded frame, carried on from the previous one when the stream has none. A jump
-// back, or far ahead, is a restarted or broken clock (VOB files put together, damage), not a
-// pause: the stream carries on where it was.
+// back is a restarted or broken clock (VOB files put together, damage), and so is a jump far
+// ahead in formats whose clock may restart; the stream carries on where it was. Elsewhere a jump
+// ahead is a pause, as in a screen recording that only writes pictures that change.
 class FrameClock
 {
 public:
-    FrameClock(AVRational timeBase, std::int64_t origin) : m_timeBase(timeBase), m_origin(origin) {}
+    FrameClock(AVRational timeBase, std::int64_t origin, bool clockMayRestart)
+        : m_timeBase(timeBase), m_origin(origin),
+          m_jumpAhead(clockMayRestart ? 10.0 : std::numeric_limits<double>::infinity())
+    {
+    }
 
     double start(const AVFrame* frame, double fallbackDuration)
     {
         const std::int64_t timestamp = frame->best_effort_timestamp;
         if (timestamp != AV_NOPTS_VALUE) {
             double stamped = (timestamp - m_origin) * av_q2d(m_timeBase) + m_shift;
-            if (m_started && (stamped < m_next - jumpBack || stamped > m_next + jumpAhead)) {
+            if (m_started && (stamped < m_next - jumpBack || stamped > m_next + m_jumpAhead)) {
                 m_shift += m_next - stamped;
                 stamped = m_next;
             }
@@ -58,10 +64,10 @@ public:
 
 private:
     static constexpr double jumpBack = 0.5; // seconds
-    static constexpr double jumpAhead = 10.0;
 
     AVRational m_timeBase;
     std::int64_t m_origin;
+    double m_jumpAhead;
     double m_shift = 0.0;
     double m_next = 0.0;
     bool m_started = false;
@@ -122,13 +128,15 @@ void JoinedSource::readInput(const InputFacts& input)
             context->start_time == AV_NOPTS_VALUE
                 ? 0
                 : av_rescale_q(context->start_time, AV_TIME_BASE_Q, videoStream->time_base);
-    FrameClock videoClock(videoStream->time_base, videoOrigin);
+    const bool clockMayRestart = context->iformat->flags & AVFMT_TS_DISCONT;
+    FrameClock videoClock(videoStream->time_base, videoOrigin, clockMayRestart);
     const double frameDuration = 1.0 / input.frameRate.value();
     std::optional<FrameClock> audioClock;
     if (audioIndex >= 0)
         audioClock.emplace(context->streams[audioIndex]->time_base,
                            av_rescale_q(videoOrigin, videoStream->time_base,
-                                        context->streams[audioIndex]->time_base));
+                                        context->streams[audioIndex]->time_base),
+                           clockMayRestart);
 
     m_audio.beginInput(audioIndex >= 0, m_videoFrames);
     VideoNormaliser video(m_videoTarget, input.rotation, [this](FramePtr frame) {
