@@ -149,6 +149,7 @@ void OutputWriter::create(const std::string& path)
     m_videoStream->sample_aspect_ratio = m_video->sample_aspect_ratio;
     m_audioStream->time_base = m_audio->time_base;
     check(avio_open(&m_muxer->pb, path.c_str(), AVIO_FLAG_WRITE), "Cannot create " + path);
+    m_created = true;
     AVDictionary* muxerOptions = nullptr;
     // Program streams size their buffers from the bitrate, which a constant quality leaves
     // open: take the DVD's rate, which any of our MPEG video fits.
@@ -157,7 +158,6 @@ void OutputWriter::create(const std::string& path)
     const int written = avformat_write_header(m_muxer, &muxerOptions);
     av_dict_free(&muxerOptions);
     check(written, "Cannot write " + path);
-    m_headerWritten = true;
 }
 
 void OutputWriter::encode(AVCodecContext* encoder, AVStream* stream, const AVFrame* frame,
@@ -193,16 +193,16 @@ void OutputWriter::finish()
     encode(m_video.get(), m_videoStream, nullptr, m_videoBytes);
     encode(m_audio.get(), m_audioStream, nullptr, m_audioBytes);
     check(av_write_trailer(m_muxer), "Cannot write " + m_path);
-    m_headerWritten = false;
     check(avio_closep(&m_muxer->pb), "Cannot write " + m_path);
 }
 
 void OutputWriter::discard()
 {
     close();
-    // Only a file of our own making is removed, never a device or pipe named as the output.
+    // Only a file of our own making is removed: never one that could not be opened, nor a device
+    // or pipe named as the output.
     std::error_code ignored;
-    if (!m_path.empty() && std::filesystem::is_regular_file(m_path, ignored))
+    if (m_created && std::filesystem::is_regular_file(m_path, ignored))
         std::filesystem::remove(m_path, ignored);
 }
 

@@ -51,7 +51,7 @@ private:
     AVStream* m_videoStream = nullptr;
     AVStream* m_audioStream = nullptr;
     PacketPtr m_packet;
-    bool m_headerWritten = false;
+    bool m_created = false;
     int m_framesWritten = 0;
     std::int64_t m_samplesWritten = 0;
     std::int64_t m_videoBytes = 0;
