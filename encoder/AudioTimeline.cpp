@@ -142,6 +142,9 @@ void AudioTimeline::appendSilence(std::int64_t samples, std::int64_t limit)
 
 void AudioTimeline::push(const AVFrame* decoded, double start)
 {
+    if (decoded->ch_layout.nb_channels <= 0 || decoded->sample_rate <= 0 ||
+        decoded->nb_samples <= 0)
+        return; // nothing a damaged packet left usable
     configureResampler(decoded);
     const std::int64_t expected =
         m_inputStart + static_cast<std::int64_t>(std::llround(start * m_target.sampleRate));

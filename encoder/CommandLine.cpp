@@ -48,6 +48,8 @@ std::optional<double> parseNumber(const std::string& text)
 
 long integerSuboption(const std::string& key, const std::string& value, long low, long high)
 {
+    if (value.empty())
+        throw UsageError{"Suboption " + key + " needs a value."};
     const auto number = parseInteger(value);
     if (!number || *number < low || *number > high)
         throw UsageError{"The value " + value + " of suboption " + key + " is out of range (" +

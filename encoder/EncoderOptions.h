@@ -44,7 +44,7 @@ struct EncoderOptions
     bool autoAspect = false;
     std::optional<double> aspect; // display aspect ratio
     std::string audioCodec = "mp2";
-    long audioBitrate = 224000; // bit/s
+    std::optional<long> audioBitrate; // bit/s; MEncoder's 224 kbit/s where the codec takes it
 
     AudioEncoder audioEncoder = AudioEncoder::Mp3Lame;
 

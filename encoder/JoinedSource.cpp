@@ -3,6 +3,8 @@
 #include "StopSignal.h"
 
 #include <cstdio>
+#include <functional>
+#include <limits>
 #include <optional>
 
 namespace asapi {
@@ -27,19 +29,24 @@ CodecContextPtr openDecoder(const AVStream* stream)
 }
 
 // The time of a decoded frame, carried on from the previous one when the stream has none. A jump
-// back, or far ahead, is a restarted or broken clock (VOB files put together, damage), not a
-// pause: the stream carries on where it was.
+// back is a restarted or broken clock (VOB files put together, damage), and so is a jump far
+// ahead in formats whose clock may restart; the stream carries on where it was. Elsewhere a jump
+// ahead is a pause, as in a screen recording that only writes pictures that change.
 class FrameClock
 {
 public:
-    FrameClock(AVRational timeBase, std::int64_t origin) : m_timeBase(timeBase), m_origin(origin) {}
+    FrameClock(AVRational timeBase, std::int64_t origin, bool clockMayRestart)
+        : m_timeBase(timeBase), m_origin(origin),
+          m_jumpAhead(clockMayRestart ? 10.0 : std::numeric_limits<double>::infinity())
+    {
+    }
 
     double start(const AVFrame* frame, double fallbackDuration)
     {
         const std::int64_t timestamp = frame->best_effort_timestamp;
         if (timestamp != AV_NOPTS_VALUE) {
             double stamped = (timestamp - m_origin) * av_q2d(m_timeBase) + m_shift;
-            if (m_started && (stamped < m_next - jumpBack || stamped > m_next + jumpAhead)) {
+            if (m_started && (stamped < m_next - jumpBack || stamped > m_next + m_jumpAhead)) {
                 m_shift += m_next - stamped;
                 stamped = m_next;
             }
@@ -58,13 +65,69 @@ public:
 
 private:
     static constexpr double jumpBack = 0.5; // seconds
-    static constexpr double jumpAhead = 10.0;
 
     AVRational m_timeBase;
     std::int64_t m_origin;
+    double m_jumpAhead;
     double m_shift = 0.0;
     double m_next = 0.0;
     bool m_started = false;
+};
+
+// One stream's decoder: packets in, timed frames out to the handler; damaged packets and
+// frames are passed over with a warning.
+class StreamDecoder
+{
+public:
+    using Handler = std::function<void(const AVFrame*, double start, double duration)>;
+
+    StreamDecoder(CodecContextPtr decoder, FrameClock clock, double fallbackDuration,
+                  const std::string& path, Handler handler)
+        : m_decoder(std::move(decoder)), m_clock(clock), m_fallbackDuration(fallbackDuration),
+          m_path(path), m_handler(std::move(handler)), m_frame(makeFrame())
+    {
+    }
+
+    // nullptr drains the decoder at the end.
+    void decode(const AVPacket* packet)
+    {
+        int sent = avcodec_send_packet(m_decoder.get(), packet);
+        if (sent == AVERROR(EAGAIN)) {
+            drain();
+            sent = avcodec_send_packet(m_decoder.get(), packet);
+        }
+        if (sent < 0 && sent != AVERROR_EOF)
+            std::fprintf(stderr, "Skipping a damaged packet in %s: %s.\n", m_path.c_str(),
+                         errorText(sent).c_str());
+        drain();
+    }
+
+private:
+    void drain()
+    {
+        while (true) {
+            const int received = avcodec_receive_frame(m_decoder.get(), m_frame.get());
+            if (received == AVERROR(EAGAIN) || received == AVERROR_EOF)
+                return;
+            if (received < 0) {
+                std::fprintf(stderr, "Skipping a damaged frame in %s.\n", m_path.c_str());
+                return;
+            }
+            const double fallback = m_frame->sample_rate > 0
+                                        ? m_frame->nb_samples / double(m_frame->sample_rate)
+                                        : m_fallbackDuration;
+            const double start = m_clock.start(m_frame.get(), fallback);
+            m_handler(m_frame.get(), start, m_clock.duration(m_frame.get(), fallback));
+            av_frame_unref(m_frame.get());
+        }
+    }
+
+    CodecContextPtr m_decoder;
+    FrameClock m_clock;
+    double m_fallbackDuration;
+    const std::string& m_path;
+    Handler m_handler;
+    FramePtr m_frame;
 };
 
 } // namespace
@@ -103,16 +166,13 @@ void JoinedSource::readInput(const InputFacts& input)
             context->streams[i]->discard = AVDISCARD_ALL;
 
     const AVStream* videoStream = context->streams[videoIndex];
-    CodecContextPtr videoDecoder = openDecoder(videoStream);
-    if (!videoDecoder)
+    CodecContextPtr videoCodec = openDecoder(videoStream);
+    if (!videoCodec)
         throw EncoderError{"Failed to open " + input.path + ".\nCannot open file/device."};
-    CodecContextPtr audioDecoder;
-    if (audioIndex >= 0) {
-        audioDecoder = openDecoder(context->streams[audioIndex]);
-        if (!audioDecoder) {
-            std::fprintf(stderr, "No usable audio in %s; using silence.\n", input.path.c_str());
-            audioIndex = -1;
-        }
+    CodecContextPtr audioCodec;
+    if (audioIndex >= 0 && !(audioCodec = openDecoder(context->streams[audioIndex]))) {
+        std::fprintf(stderr, "No usable audio in %s; using silence.\n", input.path.c_str());
+        audioIndex = -1;
     }
 
     // Sound and picture are measured from the picture's start.
@@ -122,13 +182,7 @@ void JoinedSource::readInput(const InputFacts& input)
             context->start_time == AV_NOPTS_VALUE
                 ? 0
                 : av_rescale_q(context->start_time, AV_TIME_BASE_Q, videoStream->time_base);
-    FrameClock videoClock(videoStream->time_base, videoOrigin);
-    const double frameDuration = 1.0 / input.frameRate.value();
-    std::optional<FrameClock> audioClock;
-    if (audioIndex >= 0)
-        audioClock.emplace(context->streams[audioIndex]->time_base,
-                           av_rescale_q(videoOrigin, videoStream->time_base,
-                                        context->streams[audioIndex]->time_base));
+    const bool clockMayRestart = context->iformat->flags & AVFMT_TS_DISCONT;
 
     m_audio.beginInput(audioIndex >= 0, m_videoFrames);
     VideoNormaliser video(m_videoTarget, input.rotation, [this](FramePtr frame) {
@@ -136,35 +190,22 @@ void JoinedSource::readInput(const InputFacts& input)
         send(FrameKind::Video, std::move(frame));
         m_audio.videoReached(m_videoFrames);
     });
-
-    FramePtr frame = makeFrame();
-    const auto drain = [&](AVCodecContext* decoder, bool isVideo) {
-        while (true) {
-            const int received = avcodec_receive_frame(decoder, frame.get());
-            if (received == AVERROR(EAGAIN) || received == AVERROR_EOF)
-                return;
-            if (received < 0) {
-                std::fprintf(stderr, "Skipping a damaged frame in %s.\n", input.path.c_str());
-                return;
-            }
-            if (isVideo) {
-                const double start = videoClock.start(frame.get(), frameDuration);
-                video.push(frame.get(), start, videoClock.duration(frame.get(), frameDuration));
-            } else {
-                const double duration =
-                    frame->sample_rate > 0 ? frame->nb_samples / double(frame->sample_rate) : 0;
-                m_audio.push(frame.get(), audioClock->start(frame.get(), duration));
-            }
-            av_frame_unref(frame.get());
-        }
-    };
-    const auto decode = [&](AVCodecContext* decoder, const AVPacket* packet, bool isVideo) {
-        const int sent = avcodec_send_packet(decoder, packet);
-        if (sent < 0 && sent != AVERROR_EOF)
-            std::fprintf(stderr, "Skipping a damaged packet in %s: %s.\n", input.path.c_str(),
-                         errorText(sent).c_str());
-        drain(decoder, isVideo);
-    };
+    StreamDecoder videoDecoder(std::move(videoCodec),
+                               FrameClock(videoStream->time_base, videoOrigin, clockMayRestart),
+                               1.0 / input.frameRate.value(), input.path,
+                               [&video](const AVFrame* frame, double start, double duration) {
+                                   video.push(frame, start, duration);
+                               });
+    std::optional<StreamDecoder> audioDecoder;
+    if (audioIndex >= 0) {
+        const AVRational timeBase = context->streams[audioIndex]->time_base;
+        audioDecoder.emplace(
+            std::move(audioCodec),
+            FrameClock(timeBase, av_rescale_q(videoOrigin, videoStream->time_base, timeBase),
+                       clockMayRestart),
+            0.0, input.path,
+            [this](const AVFrame* frame, double start, double) { m_audio.push(frame, start); });
+    }
 
     PacketPtr packet(av_packet_alloc());
     int failuresInRow = 0;
@@ -182,14 +223,14 @@ void JoinedSource::readInput(const InputFacts& input)
         }
         failuresInRow = 0;
         if (packet->stream_index == videoIndex)
-            decode(videoDecoder.get(), packet.get(), true);
+            videoDecoder.decode(packet.get());
         else if (packet->stream_index == audioIndex)
-            decode(audioDecoder.get(), packet.get(), false);
+            audioDecoder->decode(packet.get());
         av_packet_unref(packet.get());
     }
-    decode(videoDecoder.get(), nullptr, true);
+    videoDecoder.decode(nullptr);
     if (audioDecoder)
-        decode(audioDecoder.get(), nullptr, false);
+        audioDecoder->decode(nullptr);
     video.finish();
     m_audio.endInput(m_videoFrames);
 }

@@ -38,13 +38,24 @@ int resolveSide(int requested, int stored, int display, double storedRatio, doub
     return result;
 }
 
+// MPEG-1 and MPEG-2 video know eight frame rates; their encoders refuse any other.
+const AVRational* supportedFrameRates(const AVCodec* codec)
+{
+    static const AVRational mpegRates[] = {{24000, 1001}, {24, 1}, {25, 1},
+                                           {30000, 1001}, {30, 1}, {50, 1},
+                                           {60000, 1001}, {60, 1}, {0, 0}};
+    if (codec->id == AV_CODEC_ID_MPEG1VIDEO || codec->id == AV_CODEC_ID_MPEG2VIDEO)
+        return mpegRates;
+    return codec->supported_framerates;
+}
+
 Ratio nearestSupportedRate(const AVCodec* codec, Ratio wanted)
 {
-    if (!codec->supported_framerates)
+    const AVRational* rates = supportedFrameRates(codec);
+    if (!rates)
         return wanted;
     const AVRational target{wanted.num, wanted.den};
-    const int nearest = av_find_nearest_q_idx(target, codec->supported_framerates);
-    const AVRational chosen = codec->supported_framerates[nearest];
+    const AVRational chosen = rates[av_find_nearest_q_idx(target, rates)];
     if (av_cmp_q(chosen, target) != 0)
         std::fprintf(stderr, "The %s encoder cannot write %.3f fps; using %.3f fps.\n", codec->name,
                      av_q2d(target), av_q2d(chosen));
@@ -195,7 +206,9 @@ OutputPlan planOutput(const EncoderOptions& options, const std::vector<InputFact
         plan.mp3Quality = options.mp3Quality;
         plan.audioBitrate = options.mp3Mode == Mp3Mode::Variable ? 0 : options.mp3Bitrate * 1000L;
     } else if (plan.audioCodec != "pcm_s16le") {
-        plan.audioBitrate = options.audioBitrate;
+        // MP2 below 32000 Hz (MPEG-2's half rates) goes up to 160 kbit/s only.
+        const long fallback = plan.audioCodec == "mp2" && plan.sampleRate < 32000 ? 160000 : 224000;
+        plan.audioBitrate = options.audioBitrate.value_or(fallback);
     }
     for (const auto& input : inputs)
         plan.expectedDuration += input.duration;

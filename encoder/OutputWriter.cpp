@@ -20,15 +20,16 @@ AVRational toRational(Ratio ratio)
 
 OutputWriter::OutputWriter(const OutputPlan& plan) : m_plan(plan), m_packet(av_packet_alloc())
 {
-    const AVOutputFormat* format = av_guess_format(m_plan.muxer.c_str(), nullptr, nullptr);
-    if (!format)
+    m_format = av_guess_format(m_plan.muxer.c_str(), nullptr, nullptr);
+    if (!m_format)
         throw EncoderError{"The " + m_plan.muxer + " muxer is missing from this FFmpeg."};
     openVideoEncoder();
     openAudioEncoder();
     // The audio encoder's start-up delay gives its first packets negative times. Containers
     // without edit lists would move the whole file, and AVI would gain empty frames. There the
-    // delay is played as lead-in, and the sound starts that much later into its first input.
-    if (!(format->flags & AVFMT_TS_NEGATIVE))
+    // delay is played as lead-in in place of the first input's first few milliseconds of sound,
+    // so that sound and picture stay in step.
+    if (!(m_format->flags & AVFMT_TS_NEGATIVE))
         m_audioLeadIn = m_audio->initial_padding;
 }
 
@@ -73,8 +74,7 @@ void OutputWriter::openVideoEncoder()
         c->thread_count = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
         c->thread_type = FF_THREAD_SLICE;
     }
-    const AVOutputFormat* format = av_guess_format(m_plan.muxer.c_str(), nullptr, nullptr);
-    if (format->flags & AVFMT_GLOBALHEADER)
+    if (m_format->flags & AVFMT_GLOBALHEADER)
         c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     const int opened = avcodec_open2(c, codec, nullptr);
     if (opened < 0)
@@ -104,8 +104,7 @@ void OutputWriter::openAudioEncoder()
     } else if (m_plan.audioBitrate > 0) {
         c->bit_rate = m_plan.audioBitrate;
     }
-    const AVOutputFormat* format = av_guess_format(m_plan.muxer.c_str(), nullptr, nullptr);
-    if (format->flags & AVFMT_GLOBALHEADER)
+    if (m_format->flags & AVFMT_GLOBALHEADER)
         c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     const int opened = avcodec_open2(c, codec, nullptr);
     if (opened < 0)
@@ -150,8 +149,15 @@ void OutputWriter::create(const std::string& path)
     m_videoStream->sample_aspect_ratio = m_video->sample_aspect_ratio;
     m_audioStream->time_base = m_audio->time_base;
     check(avio_open(&m_muxer->pb, path.c_str(), AVIO_FLAG_WRITE), "Cannot create " + path);
-    check(avformat_write_header(m_muxer, nullptr), "Cannot write " + path);
-    m_headerWritten = true;
+    m_created = true;
+    AVDictionary* muxerOptions = nullptr;
+    // Program streams size their buffers from the bitrate, which a constant quality leaves
+    // open: take the DVD's rate, which any of our MPEG video fits.
+    if (m_plan.muxer == "mpeg" || m_plan.muxer == "vob")
+        av_dict_set(&muxerOptions, "muxrate", "10080000", 0);
+    const int written = avformat_write_header(m_muxer, &muxerOptions);
+    av_dict_free(&muxerOptions);
+    check(written, "Cannot write " + path);
 }
 
 void OutputWriter::encode(AVCodecContext* encoder, AVStream* stream, const AVFrame* frame,
@@ -187,16 +193,16 @@ void OutputWriter::finish()
     encode(m_video.get(), m_videoStream, nullptr, m_videoBytes);
     encode(m_audio.get(), m_audioStream, nullptr, m_audioBytes);
     check(av_write_trailer(m_muxer), "Cannot write " + m_path);
-    m_headerWritten = false;
     check(avio_closep(&m_muxer->pb), "Cannot write " + m_path);
 }
 
 void OutputWriter::discard()
 {
     close();
-    // Only a file of our own making is removed, never a device or pipe named as the output.
+    // Only a file of our own making is removed: never one that could not be opened, nor a device
+    // or pipe named as the output.
     std::error_code ignored;
-    if (!m_path.empty() && std::filesystem::is_regular_file(m_path, ignored))
+    if (m_created && std::filesystem::is_regular_file(m_path, ignored))
         std::filesystem::remove(m_path, ignored);
 }
 

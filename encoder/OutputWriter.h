@@ -43,6 +43,7 @@ private:
     void close();
 
     OutputPlan m_plan;
+    const AVOutputFormat* m_format = nullptr;
     std::string m_path;
     CodecContextPtr m_video;
     CodecContextPtr m_audio;
@@ -50,7 +51,7 @@ private:
     AVStream* m_videoStream = nullptr;
     AVStream* m_audioStream = nullptr;
     PacketPtr m_packet;
-    bool m_headerWritten = false;
+    bool m_created = false;
     int m_framesWritten = 0;
     std::int64_t m_samplesWritten = 0;
     std::int64_t m_videoBytes = 0;

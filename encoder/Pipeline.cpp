@@ -89,7 +89,14 @@ ExitStatus runEncoder(const EncoderOptions& options, std::FILE* status, std::FIL
     } catch (const EncoderError& error) {
         std::fprintf(errors, "%s\n", error.message.c_str());
         return ExitFailed;
+    } catch (const std::exception& error) {
+        std::fprintf(errors, "%s\n", error.what());
+        return ExitFailed;
     }
+
+    // Stopped before anything was written: there is no file to finish.
+    if (stopRequested())
+        return ExitStopped;
 
     StatusReporter reporter(status);
     try {
@@ -109,6 +116,10 @@ ExitStatus runEncoder(const EncoderOptions& options, std::FILE* status, std::FIL
         writer->finish();
     } catch (const EncoderError& error) {
         std::fprintf(errors, "\n%s\n", error.message.c_str());
+        writer->discard();
+        return ExitFailed;
+    } catch (const std::exception& error) {
+        std::fprintf(errors, "\n%s\n", error.what());
         writer->discard();
         return ExitFailed;
     }

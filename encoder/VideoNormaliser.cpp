@@ -106,6 +106,8 @@ void VideoNormaliser::emitUntil(double seconds)
 
 void VideoNormaliser::push(const AVFrame* decoded, double start, double duration)
 {
+    if (decoded->width <= 0 || decoded->height <= 0)
+        return; // nothing a damaged packet left usable
     if (m_pending)
         emitUntil(start);
     m_pending = convert(decoded);

@@ -36,16 +36,20 @@ job() { # program directory
   local program=$1 dir=$2
   rm -rf "$dir"
   mkdir -p "$dir"
-  local intermediates=() i=0
+  local intermediates=() i=0 start
+  start=$(now)
   for input in "${inputs[@]}"; do
     "$program" "$input" -o "$dir/$i.avi" -oac mp3lame -ovc lavc -ofps 30 -vf "scale=$size" \
       > "$dir/convert-$i.log" 2>&1 || echo "  conversion $i failed (see $dir/convert-$i.log)"
     intermediates+=("$dir/$i.avi")
     i=$((i + 1))
   done
+  calc "$(now) - $start" > "$dir/conversion.seconds"
+  start=$(now)
   # shellcheck disable=SC2086
   "$program" "${intermediates[@]}" -o "$dir/joined.avi" $profile > "$dir/join.log" 2>&1 ||
     echo "  join failed (see $dir/join.log)"
+  calc "$(now) - $start" > "$dir/join.seconds"
 }
 
 one_pass() {
@@ -63,29 +67,61 @@ one_pass() {
      -c:v mpeg4 -b:v 1200k -mbd 2 -c:a libmp3lame -q:a 4 ffmpeg/joined.avi
 }
 
-# Seconds of a stream: the sum of its packets' durations.
+# Seconds of a stream: the length its header gives, else the sum of its packets' durations (a
+# duplicated frame in an MEncoder AVI is an empty packet without a duration).
 length() { # file v|a
-  ffprobe -v error -select_streams "$2" -show_entries packet=duration_time -of csv=p=0 "$1" |
-    awk '{ s += $1 } END { printf "%.3f", s }'
+  local header
+  header=$(ffprobe -v error -select_streams "$2" -show_entries stream=duration -of csv=p=0 "$1" |
+    head -n 1 | cut -d, -f1)
+  if [ -n "$header" ] && [ "$header" != "N/A" ]; then
+    printf '%.3f' "$header"
+  else
+    ffprobe -v error -select_streams "$2" -show_entries packet=duration_time -of csv=p=0 "$1" |
+      awk '{ s += $1 } END { printf "%.3f", s }'
+  fi
 }
 
-total_input=0
+total_container=0
+total_video=0
 for input in "${inputs[@]}"; do
-  d=$(ffprobe -v error -select_streams v -show_entries format=duration -of csv=p=0 "$input")
-  total_input=$(calc "$total_input + $d")
+  total_container=$(calc "$total_container + $(ffprobe -v error -show_entries format=duration -of csv=p=0 "$input")")
+  total_video=$(calc "$total_video + $(length "$input" v)")
 done
 
 echo "Eight 10-second clips, $(nproc) cores; profile: MPEG-4 640x480 1200 kbit/s, MP3 44100 Hz."
-start=$(now); job "$encoder" ours; ours=$(calc "$(now) - $start")
-start=$(now); job "$(command -v mencoder)" mencoder; theirs=$(calc "$(now) - $start")
-start=$(now); one_pass; single=$(calc "$(now) - $start")
+echo "Load before the runs: $(cut -d' ' -f1-3 /proc/loadavg)"
+# Wall-clock and processor seconds (user + system, all threads) of each way; on a shared machine
+# the processor seconds are the steadier figure.
+TIMEFORMAT='%R %U %S'
+measure() { # name command...
+  local name=$1
+  shift
+  { time "$@"; } 2> "$name.times"
+  read -r wall user system < <(tail -n 1 "$name.times")
+  printf '%s %s\n' "$wall" "$(calc "$user + $system")" > "$name.times"
+}
+measure ours job "$encoder" ours
+measure mencoder job "$(command -v mencoder)" mencoder
+measure single one_pass
+read -r ours ours_cpu < ours.times
+read -r theirs theirs_cpu < mencoder.times
+read -r single single_cpu < single.times
 
-printf '\n%-28s %8s\n' "job" "seconds"
-printf '%-28s %8.2f\n' "asapi.dll (ours)" "$ours" "mencoder" "$theirs" "ffmpeg, one pass" "$single"
+echo "Load after the runs: $(cut -d' ' -f1-3 /proc/loadavg)"
+printf '\n%-28s %8s %8s %12s %8s\n' "job" "seconds" "cpu s" "conversions" "join"
+printf '%-28s %8.2f %8.2f %12.2f %8.2f\n' "asapi.dll (ours)" "$ours" "$ours_cpu" \
+  "$(cat ours/conversion.seconds)" "$(cat ours/join.seconds)" "mencoder" "$theirs" "$theirs_cpu" \
+  "$(cat mencoder/conversion.seconds)" "$(cat mencoder/join.seconds)"
+printf '%-28s %8.2f %8.2f\n' "ffmpeg, one pass" "$single" "$single_cpu"
 printf '\nours / mencoder:         %.2f (target at most 1.0)\n' "$(calc "$ours / $theirs")"
 printf 'ours / ffmpeg one pass:  %.2f (target at most 1.5)\n' "$(calc "$ours / $single")"
+printf 'in processor seconds:    %.2f and %.2f\n' "$(calc "$ours_cpu / $theirs_cpu")" \
+  "$(calc "$ours_cpu / $single_cpu")"
 
-printf '\nsum of the inputs: %.3f s\n' "$total_input"
+printf '\ninputs: made as 8 x 10 s = 80 s of picture and sound; by their headers %.3f s of\n' \
+  "$total_video"
+printf 'picture, %.3f s as containers (ASF and WMV add preroll, MPEG and AVI an audio tail)\n' \
+  "$total_container"
 printf '%-28s %10s %10s %10s\n' "output" "video s" "audio s" "A-V s"
 for output in ours/joined.avi mencoder/joined.avi ffmpeg/joined.avi; do
   if [ -f "$output" ]; then

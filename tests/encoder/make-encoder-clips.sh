@@ -37,6 +37,11 @@ ff -f lavfi -i "testsrc=size=320x240:rate=25:duration=1" -f lavfi -i "sine=sampl
 cat "$out/part.vob" "$out/part.vob" > "$out/restarted.vob"
 rm "$out/part.vob"
 
+# A recording that only writes pictures that change: one picture shown for 12 s, sound throughout.
+ff -f lavfi -i "testsrc=size=160x120:rate=5:duration=1" -f lavfi -i "sine=sample_rate=44100:duration=13" \
+   -vf "setpts=PTS+12/TB*gte(N\,3)" -fps_mode passthrough \
+   -c:v libx264 -preset ultrafast -pix_fmt yuv420p -c:a aac "$out/paused.mp4"
+
 # Inputs that differ in size, rate, sample rate and channel count; each beeps at 0.1 s.
 # long-sound: 1.2 s of picture at 25 fps, 2.0 s of mono sound at 22050 Hz (cut to the picture).
 ff -f lavfi -i "testsrc=size=160x120:rate=25:duration=1.2" $(beep 22050 2.0) \

@@ -69,7 +69,7 @@ private slots:
         QVERIFY(options.aspect && std::abs(*options.aspect - 16.0 / 9) < 1e-9);
         QVERIFY(options.audioEncoder == AudioEncoder::Lavc);
         QCOMPARE(options.audioCodec, std::string("aac"));
-        QCOMPARE(options.audioBitrate, 160000L);
+        QCOMPARE(options.audioBitrate, std::optional<long>(160000));
         QCOMPARE(options.sampleRate, std::optional<int>(48000));
     }
 
@@ -91,33 +91,37 @@ private slots:
         QTest::addColumn<std::optional<long>>("videoBitrate");
         QTest::addColumn<double>("aspect"); // 0: none
         QTest::addColumn<bool>("autoAspect");
-        QTest::addColumn<long>("audioBitrate");
+        QTest::addColumn<std::optional<long>>("audioBitrate");
         QTest::addColumn<QString>("videoCodec");
 
         QTest::newRow("kbit/s up to 16000")
             << "-lavcopts vbitrate=16000" << std::optional<long>(16000000) << 0.0 << false
-            << 224000L << "mpeg4";
+            << std::optional<long>() << "mpeg4";
         QTest::newRow("bit/s above 16000")
-            << "-lavcopts vbitrate=16001" << std::optional<long>(16001) << 0.0 << false << 224000L
-            << "mpeg4";
+            << "-lavcopts vbitrate=16001" << std::optional<long>(16001) << 0.0 << false
+            << std::optional<long>() << "mpeg4";
         QTest::newRow("audio kbit/s below 1000")
-            << "-lavcopts abitrate=999" << std::optional<long>() << 0.0 << false << 999000L
-            << "mpeg4";
-        QTest::newRow("audio bit/s from 1000") << "-lavcopts abitrate=1000" << std::optional<long>()
-                                               << 0.0 << false << 1000L << "mpeg4";
+            << "-lavcopts abitrate=999" << std::optional<long>() << 0.0 << false
+            << std::optional<long>(999000) << "mpeg4";
+        QTest::newRow("audio bit/s from 1000")
+            << "-lavcopts abitrate=1000" << std::optional<long>() << 0.0 << false
+            << std::optional<long>(1000) << "mpeg4";
         QTest::newRow("aspect with a colon")
             << "-lavcopts aspect=4:3:vbitrate=800" << std::optional<long>(800000) << 4.0 / 3
-            << false << 224000L << "mpeg4";
-        QTest::newRow("aspect with a slash") << "-lavcopts aspect=16/9" << std::optional<long>()
-                                             << 16.0 / 9 << false << 224000L << "mpeg4";
+            << false << std::optional<long>() << "mpeg4";
+        QTest::newRow("aspect with a slash")
+            << "-lavcopts aspect=16/9" << std::optional<long>() << 16.0 / 9 << false
+            << std::optional<long>() << "mpeg4";
         QTest::newRow("aspect as a number") << "-lavcopts aspect=2.35" << std::optional<long>()
-                                            << 2.35 << false << 224000L << "mpeg4";
-        QTest::newRow("autoaspect") << "-lavcopts vcodec=wmv2:mbd=2:autoaspect"
-                                    << std::optional<long>() << 0.0 << true << 224000L << "wmv2";
+                                            << 2.35 << false << std::optional<long>() << "mpeg4";
+        QTest::newRow("autoaspect")
+            << "-lavcopts vcodec=wmv2:mbd=2:autoaspect" << std::optional<long>() << 0.0 << true
+            << std::optional<long>() << "wmv2";
         QTest::newRow("repeated, merged, later key wins")
             << "-lavcopts vcodec=wmv2:vbitrate=500 -lavcopts acodec=wmav2:abitrate=64 "
                "-lavcopts vcodec=msmpeg4"
-            << std::optional<long>(500000) << 0.0 << false << 64000L << "msmpeg4";
+            << std::optional<long>(500000) << 0.0 << false << std::optional<long>(64000)
+            << "msmpeg4";
     }
 
     void lavcopts()
@@ -126,7 +130,7 @@ private slots:
         QFETCH(std::optional<long>, videoBitrate);
         QFETCH(double, aspect);
         QFETCH(bool, autoAspect);
-        QFETCH(long, audioBitrate);
+        QFETCH(std::optional<long>, audioBitrate);
         QFETCH(QString, videoCodec);
         const EncoderOptions options = parseCommandLine(words("in.avi -o out.avi " + line));
         QCOMPARE(options.videoBitrate, videoBitrate);
@@ -206,6 +210,8 @@ private slots:
         QTest::newRow("mbd out of range")
             << "a.avi -o b.avi -lavcopts mbd=3"
             << "The value 3 of suboption mbd is out of range (0 to 2).";
+        QTest::newRow("empty bitrate") << "a.avi -o b.avi -lavcopts acodec=ac3:abitrate="
+                                       << "Suboption abitrate needs a value.";
         QTest::newRow("bad aspect") << "a.avi -o b.avi -lavcopts aspect=wide"
                                     << "The aspect ratio wide is not a number.";
         QTest::newRow("lame quality out of range")

@@ -194,6 +194,26 @@ private slots:
         }
     }
 
+    // MPEG-1 and MPEG-2 video have eight frame rates; another is moved to the nearest of them,
+    // an MP2 bitrate left open fits the sample rate.
+    void mpegOutputFitsWhatMpegAllows()
+    {
+        InputFacts input = inputAt(22050);
+        input.frameRate = Ratio{15, 1};
+        const OutputPlan plan = planOutput(parseCommandLine({"i.wmv", "-o", "o.mpg", "-lavcopts",
+                                                             "vcodec=mpeg1video", "-oac", "lavc"}),
+                                           {input});
+        QVERIFY(plan.frameRate == (Ratio{24000, 1001}));
+        QCOMPARE(plan.sampleRate, 22050);
+        QCOMPARE(plan.audioBitrate, 160000L);
+        const OutputPlan given =
+            planOutput(parseCommandLine({"i.wmv", "-o", "o.vob", "-lavcopts", "vcodec=mpeg2video",
+                                         "-oac", "lavc", "-ofps", "30", "-srate", "48000"}),
+                       {input});
+        QVERIFY(given.frameRate == (Ratio{30, 1}));
+        QCOMPARE(given.audioBitrate, 224000L);
+    }
+
     void aspectBecomesThePixelShape()
     {
         const OutputPlan given =
