@@ -27,18 +27,29 @@ QString readVersion(const QString& iniPath)
     return IniFile(iniPath).readString(kMainSection, kVersion, kDefaultVersion);
 }
 
+namespace {
+
+// The keys both sections share; they differ in the fallback of "Auto Open Dir".
+GeneralSettings readSharedKeys(const IniFile& ini, const QString& section, bool autoOpenDirDefault)
+{
+    GeneralSettings s;
+    s.outputFile = ini.readString(section, kOutputFile, QString());
+    s.autoOpenDir = ini.readBool(section, kAutoOpenDir, autoOpenDirDefault);
+    s.autoExit = ini.readBool(section, kAutoExit, false);
+    s.autoTurnOff = ini.readBool(section, kAutoTurnOff, false);
+    s.ask = ini.readBool(section, kAsk, true);
+    s.overwrite = ini.readBool(section, kOverwrite, false);
+    s.rename = ini.readBool(section, kRename, false);
+    return s;
+}
+
+} // namespace
+
 GeneralSettings readMainSettings(const QString& iniPath, const QString& programDirectory)
 {
     const IniFile ini(iniPath);
-    GeneralSettings s;
-    s.outputFile = ini.readString(kMainSection, kOutputFile, QString());
+    GeneralSettings s = readSharedKeys(ini, kMainSection, true);
     s.tempDir = ini.readString(kMainSection, kTempDir, programDirectory + QStringLiteral("temp/"));
-    s.autoOpenDir = ini.readBool(kMainSection, kAutoOpenDir, true);
-    s.autoExit = ini.readBool(kMainSection, kAutoExit, false);
-    s.autoTurnOff = ini.readBool(kMainSection, kAutoTurnOff, false);
-    s.ask = ini.readBool(kMainSection, kAsk, true);
-    s.overwrite = ini.readBool(kMainSection, kOverwrite, false);
-    s.rename = ini.readBool(kMainSection, kRename, false);
     return s;
 }
 
@@ -57,16 +68,7 @@ void writeMainSettings(const QString& iniPath, const GeneralSettings& settings)
 
 GeneralSettings readDefaultSettings(const QString& iniPath)
 {
-    const IniFile ini(iniPath);
-    GeneralSettings s;
-    s.outputFile = ini.readString(kDefaultSection, kOutputFile, QString());
-    s.autoOpenDir = ini.readBool(kDefaultSection, kAutoOpenDir, false);
-    s.autoExit = ini.readBool(kDefaultSection, kAutoExit, false);
-    s.autoTurnOff = ini.readBool(kDefaultSection, kAutoTurnOff, false);
-    s.ask = ini.readBool(kDefaultSection, kAsk, true);
-    s.overwrite = ini.readBool(kDefaultSection, kOverwrite, false);
-    s.rename = ini.readBool(kDefaultSection, kRename, false);
-    return s;
+    return readSharedKeys(IniFile(iniPath), kDefaultSection, false);
 }
 
 int readProfileIndex(const QString& iniPath)

@@ -32,7 +32,7 @@ QString preferencesPath(const QString& programDirectory);
 QString readVersion(const QString& iniPath);
 
 // Reads "Output File", "Temp Dir", "Auto Open Dir", "Auto Exit", "Auto Turn Off", "Ask",
-// "Overwrite", "Rename" of [Main], in that order.
+// "Overwrite" and "Rename" of [Main].
 GeneralSettings readMainSettings(const QString& iniPath, const QString& programDirectory);
 // Writes the same eight keys of [Main] in the same order, the booleans as 1 or 0.
 void writeMainSettings(const QString& iniPath, const GeneralSettings& settings);
