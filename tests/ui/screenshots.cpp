@@ -52,6 +52,12 @@ private slots:
                         {clipPath("clip.mp4"), clipPath("clip.avi"), clipPath("clip.wmv"),
                          clipPath("clip.mov")});
         save(windows.mainForm(), "main-window-with-rows");
+        // The bottom strip as a running job shows it.
+        windows.mainForm().findChild<QWidget*>("panBottomCenter")->hide();
+        windows.mainForm().findChild<QWidget*>("panBottomLeft")->show();
+        save(windows.mainForm(), "main-window-progress");
+        windows.mainForm().findChild<QWidget*>("panBottomLeft")->hide();
+        windows.mainForm().findChild<QWidget*>("panBottomCenter")->show();
         save(windows.opSettingForm(), "output-settings");
         windows.opSettingForm().hide();
         save(windows.settingForm(), "general-settings");
