@@ -1,3 +1,4 @@
+#include "EditorFixture.h"
 #include "support/Clips.h"
 #include "support/RecordingSeams.h"
 #include "tasks/MediaProbe.h"
@@ -17,10 +18,7 @@ class TestMediaProbe : public QObject
     Q_OBJECT
 
     QTemporaryDir m_dir;
-    TaskListModel* m_model = nullptr;
-    QItemSelectionModel* m_selection = nullptr;
-    RecordingSeams* m_doubles = nullptr;
-    TaskListEditor* m_editor = nullptr;
+    std::unique_ptr<EditorFixture> m_f;
 
     QString copyOfClip(const QString& clip, const QString& name)
     {
@@ -33,25 +31,13 @@ class TestMediaProbe : public QObject
     ltvItemData row(int index) const
     {
         ltvItemData data;
-        m_model->ReadItemData(index, -2, data);
+        m_f->model.ReadItemData(index, -2, data);
         return data;
     }
 
 private slots:
-    void init()
-    {
-        m_model = new TaskListModel;
-        m_selection = new QItemSelectionModel(m_model);
-        m_doubles = new RecordingSeams;
-        m_editor = new TaskListEditor(*m_model, *m_selection, m_doubles->seams(), nullptr);
-    }
-    void cleanup()
-    {
-        delete m_editor;
-        delete m_doubles;
-        delete m_selection;
-        delete m_model;
-    }
+    void init() { m_f = std::make_unique<EditorFixture>(); }
+    void cleanup() { m_f.reset(); }
 
     void everyClipKindShowsItsLengthAndSize_data()
     {
@@ -97,9 +83,9 @@ private slots:
         QFETCH(QString, clip);
         QFETCH(QString, length);
         QFETCH(QString, size);
-        m_editor->addDropped({clipPath(clip)});
-        QCOMPARE(m_doubles->messages.shown.size(), 0);
-        QCOMPARE(m_model->rowCount(), 1);
+        m_f->editor.addDropped({clipPath(clip)});
+        QCOMPARE(m_f->doubles.messages.shown.size(), 0);
+        QCOMPARE(m_f->model.rowCount(), 1);
         const ltvItemData added = row(0);
         QCOMPARE(added.path, clipPath(clip));
         QCOMPARE(added.cells[0], length);
@@ -124,9 +110,9 @@ private slots:
     {
         QFETCH(QString, name);
         const QString path = copyOfClip("clip.avi", name);
-        m_editor->addDropped({path});
-        QCOMPARE(m_doubles->messages.shown.size(), 0);
-        QCOMPARE(m_model->rowCount(), 1);
+        m_f->editor.addDropped({path});
+        QCOMPARE(m_f->doubles.messages.shown.size(), 0);
+        QCOMPARE(m_f->model.rowCount(), 1);
         QCOMPARE(row(0).path, path);
         QCOMPARE(row(0).cells[0], QString("00:00:02"));
         QCOMPARE(row(0).cells[1], QString("320x240"));
@@ -163,31 +149,31 @@ private slots:
             path = clipPath(kind);
         }
 
-        m_editor->addDropped({clipPath("clip.avi")});
-        m_editor->addDropped({path});
-        QCOMPARE(m_model->rowCount(), 1);
+        m_f->editor.addDropped({clipPath("clip.avi")});
+        m_f->editor.addDropped({path});
+        QCOMPARE(m_f->model.rowCount(), 1);
         QCOMPARE(row(0).path, clipPath("clip.avi"));
-        QCOMPARE(m_doubles->messages.shown.size(), 1);
-        QCOMPARE(m_doubles->messages.shown[0].kind, QString("error"));
-        QCOMPARE(m_doubles->messages.shown[0].text,
+        QCOMPARE(m_f->doubles.messages.shown.size(), 1);
+        QCOMPARE(m_f->doubles.messages.shown[0].kind, QString("error"));
+        QCOMPARE(m_f->doubles.messages.shown[0].text,
                  QString("'' is not a valid floating point value"));
     }
 
     void aFailedProbeEndsTheWholeAddOperation()
     {
-        m_editor->addDropped({clipPath("clip.avi"), clipPath("text.avi"), clipPath("clip.mp4")});
-        QCOMPARE(m_model->rowCount(), 1);
+        m_f->editor.addDropped({clipPath("clip.avi"), clipPath("text.avi"), clipPath("clip.mp4")});
+        QCOMPARE(m_f->model.rowCount(), 1);
         QCOMPARE(row(0).path, clipPath("clip.avi"));
-        QCOMPARE(m_doubles->messages.shown.size(), 1);
+        QCOMPARE(m_f->doubles.messages.shown.size(), 1);
 
         QDir(m_dir.path()).mkdir("folder");
         for (const char* name : {"a.avi", "c.avi"})
             copyOfClip("clip.avi", "folder/" + QString(name));
         QFile::copy(clipPath("text.avi"), m_dir.filePath("folder/b.avi"));
-        m_editor->addDropped({m_dir.filePath("folder")});
-        QCOMPARE(m_model->rowCount(), 2);
+        m_f->editor.addDropped({m_dir.filePath("folder")});
+        QCOMPARE(m_f->model.rowCount(), 2);
         QCOMPARE(row(1).path, m_dir.filePath("folder/a.avi"));
-        QCOMPARE(m_doubles->messages.shown.size(), 2);
+        QCOMPARE(m_f->doubles.messages.shown.size(), 2);
     }
 
     void aFailedProbeKeepsTheLastResult()

@@ -1,3 +1,4 @@
+#include "EditorFixture.h"
 #include "support/Clips.h"
 #include "support/RecordingSeams.h"
 #include "tasks/SupportedInputs.h"
@@ -17,10 +18,7 @@ class TestTaskListEditor : public QObject
     Q_OBJECT
 
     QTemporaryDir* m_dir = nullptr;
-    TaskListModel* m_model = nullptr;
-    QItemSelectionModel* m_selection = nullptr;
-    RecordingSeams* m_doubles = nullptr;
-    TaskListEditor* m_editor = nullptr;
+    std::unique_ptr<EditorFixture> m_f;
 
     // A real clip under the given name, below the test's folder.
     QString clip(const QString& name)
@@ -42,9 +40,9 @@ class TestTaskListEditor : public QObject
     QStringList paths() const
     {
         QStringList listed;
-        for (int row = 0; row < m_model->rowCount(); ++row) {
+        for (int row = 0; row < m_f->model.rowCount(); ++row) {
             ltvItemData data;
-            m_model->ReadItemData(row, -1, data);
+            m_f->model.ReadItemData(row, -1, data);
             listed << data.path;
         }
         return listed;
@@ -52,7 +50,7 @@ class TestTaskListEditor : public QObject
     QStringList asked() const
     {
         QStringList texts;
-        for (const RecordedMessage& message : m_doubles->messages.shown)
+        for (const RecordedMessage& message : m_f->doubles.messages.shown)
             texts << message.kind + ": " + message.caption;
         return texts;
     }
@@ -61,28 +59,22 @@ private slots:
     void init()
     {
         m_dir = new QTemporaryDir;
-        m_model = new TaskListModel;
-        m_selection = new QItemSelectionModel(m_model);
-        m_doubles = new RecordingSeams;
-        m_editor = new TaskListEditor(*m_model, *m_selection, m_doubles->seams(), nullptr);
+        m_f = std::make_unique<EditorFixture>();
     }
     void cleanup()
     {
-        delete m_editor;
-        delete m_doubles;
-        delete m_selection;
-        delete m_model;
+        m_f.reset();
         delete m_dir;
     }
 
     void aListedPathIsAddedAgainOnlyAfterYes()
     {
         const QString a = clip("a.avi");
-        m_doubles->messages.answers << true << false;
-        m_editor->addDropped({a, a, a});
+        m_f->doubles.messages.answers << true << false;
+        m_f->editor.addDropped({a, a, a});
         QCOMPARE(paths(), QStringList({a, a}));
         QCOMPARE(asked(), QStringList({"ask: Already Listed", "ask: Already Listed"}));
-        QCOMPARE(m_doubles->messages.shown[0].text,
+        QCOMPARE(m_f->doubles.messages.shown[0].text,
                  QString("This file has been added to the Task List already. Are you sure to "
                          "add it again?"));
     }
@@ -91,9 +83,9 @@ private slots:
     {
         const QString lower = clip("a.avi");
         const QString upper = clip("A.avi");
-        m_editor->addDropped({lower, upper});
+        m_f->editor.addDropped({lower, upper});
         QCOMPARE(paths(), QStringList({lower, upper}));
-        QVERIFY(m_doubles->messages.shown.isEmpty());
+        QVERIFY(m_f->doubles.messages.shown.isEmpty());
     }
 
     void dialogFilesAreAddedSecondToLastThenFirst()
@@ -102,20 +94,21 @@ private slots:
         const QString b = clip("b.avi");
         const QString c = clip("c.avi");
         const QString flv = clip("d.flv"); // the "All Files" filter lets anything through
-        m_doubles->dialogs.openAnswers.enqueue({a, b, c, flv});
-        m_editor->addFilesFromDialog();
+        m_f->doubles.dialogs.openAnswers.enqueue({a, b, c, flv});
+        m_f->editor.addFilesFromDialog();
         QCOMPARE(paths(), QStringList({b, c, flv, a}));
-        QCOMPARE(m_doubles->dialogs.filtersSeen, QStringList({inputFileFilter()}));
+        QCOMPARE(m_f->doubles.dialogs.filtersSeen, QStringList({inputFileFilter()}));
     }
 
     void aCancelledDialogAddsNothingAndLeavesTheButtons()
     {
-        QSignalSpy buttons(m_editor, &TaskListEditor::taskButtonsEnabled);
-        m_editor->addFilesFromDialog();
-        m_editor->addDirectoryFromDialog();
-        QCOMPARE(m_model->rowCount(), 0);
+        QSignalSpy buttons(&m_f->editor, &TaskListEditor::taskButtonsEnabled);
+        m_f->editor.addFilesFromDialog();
+        m_f->editor.addDirectoryFromDialog();
+        QCOMPARE(m_f->model.rowCount(), 0);
         QCOMPARE(buttons.count(), 0);
-        QCOMPARE(m_doubles->dialogs.titlesSeen, QStringList({"Add a directory to the Task List"}));
+        QCOMPARE(m_f->doubles.dialogs.titlesSeen,
+                 QStringList({"Add a directory to the Task List"}));
     }
 
     void aFolderAddsItsVisibleSupportedFilesSortedRegardlessOfCase()
@@ -127,9 +120,9 @@ private slots:
         clip("folder/.c.avi");
         clip("folder/d/e.avi");
         QDir().mkpath(m_dir->filePath("folder/f.avi")); // a folder named like a video
-        m_doubles->dialogs.folderAnswers.enqueue(m_dir->filePath("folder"));
-        QSignalSpy buttons(m_editor, &TaskListEditor::taskButtonsEnabled);
-        m_editor->addDirectoryFromDialog();
+        m_f->doubles.dialogs.folderAnswers.enqueue(m_dir->filePath("folder"));
+        QSignalSpy buttons(&m_f->editor, &TaskListEditor::taskButtonsEnabled);
+        m_f->editor.addDirectoryFromDialog();
         QCOMPARE(paths(), QStringList({a, b, c}));
         QCOMPARE(buttons.count(), 1);
         QCOMPARE(buttons[0][0].toBool(), true);
@@ -138,15 +131,15 @@ private slots:
     void aFolderWithATrailingSlashGetsNoSecondOne()
     {
         const QString a = clip("folder/a.avi");
-        m_editor->addDropped({m_dir->filePath("folder") + "/"});
+        m_f->editor.addDropped({m_dir->filePath("folder") + "/"});
         QCOMPARE(paths(), QStringList({a}));
     }
 
     void anEmptyFolderAddsNothing()
     {
         QDir().mkpath(m_dir->filePath("empty"));
-        m_editor->addDropped({m_dir->filePath("empty")});
-        QCOMPARE(m_model->rowCount(), 0);
+        m_f->editor.addDropped({m_dir->filePath("empty")});
+        QCOMPARE(m_f->model.rowCount(), 0);
     }
 
     void commandLineAddsSupportedFilesAndFolders()
@@ -156,10 +149,10 @@ private slots:
         const QString inD = clip("D/x.avi");
         const QString flv = clip("c.flv");
         const QString upper = clip("MOVIE.AVI");
-        m_editor->addCommandLine(
+        m_f->editor.addCommandLine(
             {a, b, m_dir->filePath("D"), flv, m_dir->filePath("missing.avi"), upper});
         QCOMPARE(paths(), QStringList({a, inD, upper}));
-        QVERIFY(m_doubles->messages.shown.isEmpty());
+        QVERIFY(m_f->doubles.messages.shown.isEmpty());
     }
 
     void commandLineListFileNamesThePaths()
@@ -169,15 +162,15 @@ private slots:
         const QString three = clip("three.avi");
         const QString list =
             textFile("list.TMP", (two + "\r\n\r\n" + one + "\n" + three + "\n").toUtf8());
-        m_editor->addCommandLine({list, clip("ignored.avi")});
+        m_f->editor.addCommandLine({list, clip("ignored.avi")});
         QCOMPARE(paths(), QStringList({two, one, three}));
         QVERIFY(QFile::exists(list));
     }
 
     void anUnreadableListFileAddsNothing()
     {
-        m_editor->addCommandLine({m_dir->filePath("absent.tmp"), clip("ignored.avi")});
-        QCOMPARE(m_model->rowCount(), 0);
+        m_f->editor.addCommandLine({m_dir->filePath("absent.tmp"), clip("ignored.avi")});
+        QCOMPARE(m_f->model.rowCount(), 0);
     }
 };
 
