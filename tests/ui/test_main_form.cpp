@@ -234,6 +234,20 @@ private slots:
         QVERIFY(main.isEnabled());
     }
 
+    void generalSettingsShareTheOutputFileBox()
+    {
+        auto windows = start();
+        TMainForm& main = windows->mainForm();
+        child<QLineEdit>(main, "edtOutputFile")->setText("/from/main.avi");
+        child<QAction>(main, "tbtnSetting")->trigger();
+        auto* dialogBox = child<QLineEdit>(windows->settingForm(), "edtOutputFile");
+        QCOMPARE(dialogBox->text(), QString("/from/main.avi"));
+        dialogBox->setText("/from/dialog.avi");
+        child<QPushButton>(windows->settingForm(), "btnOK")->click();
+        QCOMPARE(child<QLineEdit>(main, "edtOutputFile")->text(), QString("/from/dialog.avi"));
+        QVERIFY(preferences().contains("Output File=/from/dialog.avi"));
+    }
+
     void startRefusesWithOneVideo()
     {
         makeProfiles({"a"});
