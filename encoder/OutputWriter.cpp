@@ -11,6 +11,9 @@ extern "C" {
 namespace asapi {
 namespace {
 
+// Frames of sound waiting for their encoder: enough to ride out a slow picture or two.
+constexpr std::size_t audioQueueCapacity = 64;
+
 AVRational toRational(Ratio ratio)
 {
     return AVRational{ratio.num, ratio.den};
@@ -18,7 +21,8 @@ AVRational toRational(Ratio ratio)
 
 } // namespace
 
-OutputWriter::OutputWriter(const OutputPlan& plan) : m_plan(plan), m_packet(av_packet_alloc())
+OutputWriter::OutputWriter(const OutputPlan& plan)
+    : m_plan(plan), m_videoPacket(av_packet_alloc()), m_audioPacket(av_packet_alloc())
 {
     m_format = av_guess_format(m_plan.muxer.c_str(), nullptr, nullptr);
     if (!m_format)
@@ -158,40 +162,45 @@ void OutputWriter::create(const std::string& path)
     const int written = avformat_write_header(m_muxer, &muxerOptions);
     av_dict_free(&muxerOptions);
     check(written, "Cannot write " + path);
+    m_audioWorker = std::make_unique<FrameWorker>(audioQueueCapacity, [this](AVFrame* frame) {
+        encode(m_audio.get(), m_audioStream, frame, m_audioPacket.get(), m_audioBytes);
+    });
 }
 
 void OutputWriter::encode(AVCodecContext* encoder, AVStream* stream, const AVFrame* frame,
-                          std::int64_t& bytes)
+                          AVPacket* packet, std::atomic<std::int64_t>& bytes)
 {
     check(avcodec_send_frame(encoder, frame), "Cannot encode " + m_path);
     while (true) {
-        const int received = avcodec_receive_packet(encoder, m_packet.get());
+        const int received = avcodec_receive_packet(encoder, packet);
         if (received == AVERROR(EAGAIN) || received == AVERROR_EOF)
             return;
         check(received, "Cannot encode " + m_path);
-        bytes += m_packet->size;
-        av_packet_rescale_ts(m_packet.get(), encoder->time_base, stream->time_base);
-        m_packet->stream_index = stream->index;
-        check(av_interleaved_write_frame(m_muxer, m_packet.get()), "Cannot write " + m_path);
+        bytes += packet->size;
+        av_packet_rescale_ts(packet, encoder->time_base, stream->time_base);
+        packet->stream_index = stream->index;
+        std::lock_guard lock(m_muxerMutex);
+        check(av_interleaved_write_frame(m_muxer, packet), "Cannot write " + m_path);
     }
 }
 
 void OutputWriter::writeVideo(AVFrame* frame)
 {
-    encode(m_video.get(), m_videoStream, frame, m_videoBytes);
+    encode(m_video.get(), m_videoStream, frame, m_videoPacket.get(), m_videoBytes);
     ++m_framesWritten;
 }
 
-void OutputWriter::writeAudio(AVFrame* frame)
+void OutputWriter::writeAudio(FramePtr frame)
 {
-    encode(m_audio.get(), m_audioStream, frame, m_audioBytes);
     m_samplesWritten += frame->nb_samples;
+    m_audioWorker->push(std::move(frame));
 }
 
 void OutputWriter::finish()
 {
-    encode(m_video.get(), m_videoStream, nullptr, m_videoBytes);
-    encode(m_audio.get(), m_audioStream, nullptr, m_audioBytes);
+    encode(m_video.get(), m_videoStream, nullptr, m_videoPacket.get(), m_videoBytes);
+    m_audioWorker->finish();
+    encode(m_audio.get(), m_audioStream, nullptr, m_audioPacket.get(), m_audioBytes);
     check(av_write_trailer(m_muxer), "Cannot write " + m_path);
     check(avio_closep(&m_muxer->pb), "Cannot write " + m_path);
 }
@@ -208,6 +217,7 @@ void OutputWriter::discard()
 
 void OutputWriter::close()
 {
+    m_audioWorker.reset();
     if (!m_muxer)
         return;
     if (m_muxer->pb)
@@ -226,7 +236,10 @@ StatusFigures OutputWriter::figures() const
     figures.audioMinusVideo = figures.audioPosition - figures.position;
     figures.fraction =
         m_plan.expectedDuration > 0 ? figures.position / m_plan.expectedDuration : 0.0;
-    figures.fileBytes = m_muxer && m_muxer->pb ? avio_tell(m_muxer->pb) : 0;
+    {
+        std::lock_guard lock(m_muxerMutex);
+        figures.fileBytes = m_muxer && m_muxer->pb ? avio_tell(m_muxer->pb) : 0;
+    }
     figures.videoBytes = m_videoBytes;
     figures.audioBytes = m_audioBytes;
     return figures;

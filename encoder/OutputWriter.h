@@ -1,16 +1,21 @@
 #pragma once
 
 #include "AudioTimeline.h"
+#include "FrameWorker.h"
 #include "OutputPlan.h"
 #include "StatusReporter.h"
 #include "VideoNormaliser.h"
 
+#include <atomic>
 #include <cstdint>
+#include <memory>
+#include <mutex>
 #include <string>
 
 namespace asapi {
 
-// The encoders and the muxer of the output file.
+// The encoders and the muxer of the output file. The sound is encoded on a thread of its own, so
+// that it runs beside the picture's encoder.
 class OutputWriter
 {
 public:
@@ -25,8 +30,9 @@ public:
 
     // From here on the file exists. Throws EncoderError.
     void create(const std::string& path);
+    // Throws EncoderError, for audio also an error of the sound's thread.
     void writeVideo(AVFrame* frame);
-    void writeAudio(AVFrame* frame);
+    void writeAudio(FramePtr frame);
     // Drains the encoders and writes the index. Throws EncoderError.
     void finish();
     // Closes and deletes what was written.
@@ -38,8 +44,8 @@ public:
 private:
     void openVideoEncoder();
     void openAudioEncoder();
-    void encode(AVCodecContext* encoder, AVStream* stream, const AVFrame* frame,
-                std::int64_t& bytes);
+    void encode(AVCodecContext* encoder, AVStream* stream, const AVFrame* frame, AVPacket* packet,
+                std::atomic<std::int64_t>& bytes);
     void close();
 
     OutputPlan m_plan;
@@ -50,13 +56,18 @@ private:
     AVFormatContext* m_muxer = nullptr;
     AVStream* m_videoStream = nullptr;
     AVStream* m_audioStream = nullptr;
-    PacketPtr m_packet;
+    mutable std::mutex m_muxerMutex;
+    PacketPtr m_videoPacket;
+    PacketPtr m_audioPacket;
     bool m_created = false;
     int m_framesWritten = 0;
+    // Counted as handed to the sound's thread, so that the status line's A-V follows the input.
     std::int64_t m_samplesWritten = 0;
-    std::int64_t m_videoBytes = 0;
-    std::int64_t m_audioBytes = 0;
+    std::atomic<std::int64_t> m_videoBytes = 0;
+    std::atomic<std::int64_t> m_audioBytes = 0;
     int m_audioLeadIn = 0; // samples
+    // Last, so that it stops before the encoders and the muxer go.
+    std::unique_ptr<FrameWorker> m_audioWorker;
 };
 
 } // namespace asapi

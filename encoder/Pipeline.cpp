@@ -63,7 +63,7 @@ void encodeAll(FrameQueue& queue, OutputWriter& writer, StatusReporter& reporter
             figures.elapsed = reporter.elapsedSeconds();
             reporter.report(figures);
         } else {
-            writer.writeAudio(item->frame.get());
+            writer.writeAudio(std::move(item->frame));
         }
     }
 }
