@@ -2,13 +2,7 @@
 # Makes the encoder tests' own small clips once per build: rotated, damaged, mixed rates and
 # channel counts, sound shorter, longer and later than the picture, a beep at each clip's start.
 set -euo pipefail
-out="$1"
-mkdir -p "$out"
-# The stamp names this script's version: an edited script makes its clips again.
-stamp="$(sha1sum "$0" | cut -d' ' -f1)"
-[ "$(cat "$out/.complete" 2>/dev/null)" = "$stamp" ] && exit 0
-
-ff() { ffmpeg -hide_banner -loglevel error -y "$@"; }
+source "$(dirname "$0")/../fixtures/clip-script.sh"
 # A beep of 0.2 s, 0.1 s into the sound, for finding where each clip's sound landed.
 beep() { echo -f lavfi -i "sine=frequency=1000:sample_rate=$1:duration=0.2,adelay=100:all=1,apad=whole_dur=$2"; }
 
@@ -61,4 +55,4 @@ ff -f lavfi -i "testsrc=size=320x240:rate=30000/1001:duration=1.0" -an -c:v wmv2
 ff -f lavfi -i "testsrc=size=320x240:rate=30:duration=8" -f lavfi -i "sine=sample_rate=44100:duration=8" \
    -c:v mpeg4 -q:v 5 -c:a libmp3lame "$out/long.avi"
 
-echo "$stamp" > "$out/.complete"
+clips_complete
