@@ -15,7 +15,7 @@ foreach(name IN LISTS manual_files)
                     "${SOURCE_DIR}/${name}" "${PROGRAM_HELP_DIR}/${name}"
                     RESULT_VARIABLE differs)
     if(differs)
-      string(APPEND problems "${name} in ${PROGRAM_HELP_DIR} is out of date\n")
+      string(APPEND problems "${name} in ${PROGRAM_HELP_DIR} is out of date: build again\n")
     endif()
   endif()
 endforeach()
