@@ -64,7 +64,7 @@ foreach(page IN LISTS pages)
 endforeach()
 
 if(NOT problems STREQUAL "")
-  message(FATAL_ERROR "The manual has broken links:\n${problems}")
+  message(FATAL_ERROR "The manual is broken or incomplete:\n${problems}")
 endif()
 list(LENGTH pages page_count)
 message(STATUS "${page_count} pages, every link and picture found")
