@@ -20,6 +20,10 @@ for file in asapi.dll Preferences.ini Profiles; do
   [ -e "$prefix/lib/vantomel/$file" ] || fail "no $file in the program directory"
 done
 ls "$prefix/lib/vantomel/Profiles/"*.bpf >/dev/null || fail "no profiles"
+# The manual, wherever the build's program directory has one.
+if [ -e "$build/bin/help/index.html" ]; then
+  [ -f "$prefix/lib/vantomel/help/index.html" ] || fail "the manual is not installed"
+fi
 
 entry=org.vantomel.Vantomel
 desktop-file-validate "$prefix/share/applications/$entry.desktop" || fail "desktop entry refused"
