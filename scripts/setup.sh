@@ -8,6 +8,8 @@ packages=(
   libmediainfo-dev
   libavformat-dev libavcodec-dev libavfilter-dev libswscale-dev libswresample-dev libavutil-dev
   ffmpeg
+  dpkg-dev desktop-file-utils appstream dbus-daemon
+  xvfb xauth openbox xdotool wmctrl x11-utils
 )
 
 missing=()

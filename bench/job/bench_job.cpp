@@ -44,7 +44,8 @@ QString shellLine(const QString& program, const QStringList& arguments)
 void writeScript(const QString& scriptPath, const ProgramCopy& program, RealWindows& windows,
                  const QStringList& inputs, const QString& scriptDir, const QString& output)
 {
-    const QString profile = profilePath(program.directory(), kProfile);
+    const QString profile =
+        profilePath(program.directory() + QStringLiteral("Profiles/"), kProfile);
     const OutputSelection selection = windows.startup().opSettingForm().outputSelection();
     const QString encoder = program.directory() + QStringLiteral("asapi.dll");
     QString script = QStringLiteral("set -e\nmkdir -p ") + shellQuoted(scriptDir) + '\n';

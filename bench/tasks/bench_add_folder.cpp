@@ -70,7 +70,8 @@ double probeAloneSeconds(const QStringList& paths)
 double addFolderSeconds(const QString& folder)
 {
     RecordingSeams doubles;
-    TMainForm form(doubles.seams(), QDir::temp().filePath("vantomel"));
+    TMainForm form(doubles.seams(), InitProgramInfo(QStringLiteral("1.5")),
+                   portablePlaces(QDir::tempPath() + QLatin1Char('/')));
     form.show();
     if (!QTest::qWaitForWindowExposed(&form))
         qFatal("window not shown");

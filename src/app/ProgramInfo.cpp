@@ -1,7 +1,5 @@
 #include "ProgramInfo.h"
 
-#include "prefs/Preferences.h"
-
 #include <QFileInfo>
 
 QString withTrailingSlash(const QString& directory)
@@ -16,12 +14,7 @@ QString programDirectoryOf(const QString& executablePath)
     return withTrailingSlash(QFileInfo(executablePath).absolutePath());
 }
 
-QString ProgramInfo::preferencesPath() const
-{
-    return prefs::preferencesPath(programDirectory);
-}
-
-ProgramInfo InitProgramInfo(const QString& programDirectory, const QString& version)
+ProgramInfo InitProgramInfo(const QString& version)
 {
     ProgramInfo info;
     info.productName = QStringLiteral("Vantomel");
@@ -35,7 +28,6 @@ ProgramInfo InitProgramInfo(const QString& programDirectory, const QString& vers
         {QStringLiteral("MediaInfo"), QStringLiteral("https://mediaarea.net/MediaInfo")},
         {QStringLiteral("Qt"), QStringLiteral("https://www.qt.io/")},
     }};
-    info.programDirectory = programDirectory;
     info.version = version;
     return info;
 }

@@ -6,7 +6,7 @@
 // A directory text that ends in exactly one "/" ("" stays "", "/" stays "/").
 QString withTrailingSlash(const QString& directory);
 
-// The executable's directory with a trailing "/": every companion file is looked up there.
+// The executable's directory with a trailing "/": the program directory.
 QString programDirectoryOf(const QString& executablePath);
 
 struct SiblingProduct
@@ -15,7 +15,8 @@ struct SiblingProduct
     QString page;
 };
 
-// The program's identity and its companion files, fixed at start-up and read-only afterwards.
+// The program's identity, fixed at start-up and read-only afterwards. Where its files are is
+// ProgramPlaces.
 struct ProgramInfo
 {
     QString productName;
@@ -25,16 +26,11 @@ struct ProgramInfo
     QString salesEmail;
     std::array<SiblingProduct, 3> siblings;
 
-    QString programDirectory;
     QString version;
 
-    QString encoderPath() const { return programDirectory + QStringLiteral("asapi.dll"); }
-    QString helpFilePath() const { return programDirectory + QStringLiteral("Pellisade.chm"); }
-    QString profilesDirectory() const { return programDirectory + QStringLiteral("Profiles/"); }
-    QString preferencesPath() const;
     // The product name, a blank, "V" and the version exactly as stored: "Vantomel V1.5".
     QString caption() const { return productName + QStringLiteral(" V") + version; }
 };
 
-// The identity constants with the given program directory and version string.
-ProgramInfo InitProgramInfo(const QString& programDirectory, const QString& version);
+// The identity constants with the given version string.
+ProgramInfo InitProgramInfo(const QString& version);

@@ -1,34 +1,58 @@
 #include "Startup.h"
 
+#include "job/JoinJob.h"
+#include "job/TaskListRows.h"
+#include "platform/NotifyingMessages.h"
+#include "prefs/Preferences.h"
+#include "ui/DialogJobSettings.h"
+#include "ui/MainWindowJobView.h"
 #include "ui/TAboutForm.h"
 #include "ui/TMainForm.h"
 #include "ui/TSettingForm.h"
 #include "ui/TopSettingForm.h"
 
-#include <QLineEdit>
-
-namespace {
-
-// The main window's output file box, by its control name; none yet means nothing to follow.
-OutputFileBox outputFileBoxOf(QWidget& mainWindow)
+ProgramSetup ProgramSetup::decide(const QString& executablePath)
 {
-    QLineEdit* box = mainWindow.findChild<QLineEdit*>(QStringLiteral("edtOutputFile"));
-    if (!box)
-        return {};
-    return {[box] { return box->text(); }, [box](const QString& text) { box->setText(text); }};
+    const ProgramPlaces places =
+        decideProgramPlaces(programDirectoryOf(executablePath), UserFolders::fromEnvironment());
+    prepareProgramPlaces(places);
+    // The version belongs to the delivered program, not to a user's copy of its preferences.
+    return {places, InitProgramInfo(prefs::readVersion(places.deliveredPreferencesPath()))};
 }
 
-} // namespace
-
 Startup::Startup(Seams seams, const QString& executablePath, const QStringList& arguments)
-    : m_mainForm(std::make_unique<TMainForm>(seams, executablePath, arguments)),
-      m_aboutForm(
-          std::make_unique<TAboutForm>(seams.shell, m_mainForm->programInfo(), m_mainForm.get())),
-      m_opSettingForm(std::make_unique<TopSettingForm>(seams, m_mainForm.get())),
-      m_settingForm(std::make_unique<TSettingForm>(seams, m_mainForm->programInfo(),
-                                                   m_mainForm.get(), outputFileBoxOf(*m_mainForm)))
+    : Startup(seams, ProgramSetup::decide(executablePath), arguments)
 {
-    m_mainForm->attachDialogs(m_aboutForm.get(), m_opSettingForm.get(), m_settingForm.get());
+}
+
+Startup::Startup(Seams seams, const ProgramSetup& setup, const QStringList& arguments,
+                 const QString& workingDirectory)
+    : m_mainForm(std::make_unique<TMainForm>(seams, setup.info, setup.places, arguments,
+                                             workingDirectory)),
+      m_aboutForm(new TAboutForm(seams.shell, setup.info, m_mainForm.get())),
+      m_opSettingForm(new TopSettingForm(seams, m_mainForm.get())),
+      m_settingForm(
+          new TSettingForm(seams, setup.places, m_mainForm.get(), m_mainForm->outputFileBox()))
+{
+    TMainForm& main = *m_mainForm;
+    main.attachDialogs(m_aboutForm, m_opSettingForm, m_settingForm);
+
+    m_jobRows = std::make_unique<TaskListRows>(main.taskList());
+    m_jobView = std::make_unique<MainWindowJobView>(main, main.controls(), seams.taskbar,
+                                                    [&main] { main.closeForJob(); });
+    m_jobSettings = std::make_unique<DialogJobSettings>(
+        *m_opSettingForm, *m_settingForm, [&main] { return main.selectedProfilePath(); });
+    // How a job ended also reaches a user who is working in another window.
+    m_jobMessages =
+        std::make_unique<NotifyingMessages>(seams.messages, seams.notifications, [this] {
+            return m_jobView->isLocked() && !m_mainForm->isActiveWindow();
+        });
+    const Seams jobSeams{*m_jobMessages, seams.shell,   seams.dialogs,
+                         seams.power,    seams.taskbar, seams.notifications};
+    m_job = std::make_unique<JoinJob>(*m_jobView, *m_jobRows, *m_jobSettings, jobSeams,
+                                      setup.places.encoderPath(), setup.places.defaultTempDirectory,
+                                      setup.info.productName);
+    main.attachJob(m_job.get());
 }
 
 Startup::~Startup() = default;

@@ -1,23 +1,46 @@
 #pragma once
 
+#include "app/ProgramInfo.h"
+#include "app/ProgramPlaces.h"
 #include "platform/Seams.h"
 
 #include <QStringList>
 #include <memory>
 
+class DialogJobSettings;
+class JoinJob;
+class MainWindowJobView;
+class NotifyingMessages;
+class TaskListRows;
 class TMainForm;
 class TAboutForm;
 class TopSettingForm;
 class TSettingForm;
 
-// The windows that live from start-up to exit, created once in this order: the main window
-// (its creation fixes the program directory and identity), then the About box, the Output
-// Settings dialog and the General Settings dialog, hidden. Commands show these and never
-// create new ones.
+// Where the program puts its files and who it is: decided once, before any window exists.
+struct ProgramSetup
+{
+    ProgramPlaces places;
+    ProgramInfo info;
+
+    // From the executable's path: portable beside the program when its directory can be written,
+    // per user otherwise (the user's folders are made then). The version comes from the
+    // Preferences.ini delivered beside the program.
+    static ProgramSetup decide(const QString& executablePath);
+};
+
+// The program put together. The main window comes first (its creation takes the command line),
+// then the About box, the Output Settings dialog and the General Settings dialog, hidden and
+// owned by the main window, then the join job behind Start and Stop. Each part is handed what
+// it needs; commands show these windows and never create new ones.
 class Startup
 {
 public:
-    // arguments: the command line without the program name.
+    // arguments: the command line without the program name; relative paths in it are taken
+    // from workingDirectory (empty: the current one).
+    Startup(Seams seams, const ProgramSetup& setup, const QStringList& arguments = {},
+            const QString& workingDirectory = {});
+    // Decides the setup from the executable's path.
     Startup(Seams seams, const QString& executablePath, const QStringList& arguments = {});
     ~Startup();
 
@@ -25,10 +48,17 @@ public:
     TAboutForm& aboutForm() const { return *m_aboutForm; }
     TopSettingForm& opSettingForm() const { return *m_opSettingForm; }
     TSettingForm& settingForm() const { return *m_settingForm; }
+    JoinJob& job() const { return *m_job; }
 
 private:
+    // Destroyed in reverse order: the job before the windows it works in.
     std::unique_ptr<TMainForm> m_mainForm;
-    std::unique_ptr<TAboutForm> m_aboutForm;
-    std::unique_ptr<TopSettingForm> m_opSettingForm;
-    std::unique_ptr<TSettingForm> m_settingForm;
+    TAboutForm* m_aboutForm; // the dialogs belong to the main window
+    TopSettingForm* m_opSettingForm;
+    TSettingForm* m_settingForm;
+    std::unique_ptr<TaskListRows> m_jobRows;
+    std::unique_ptr<MainWindowJobView> m_jobView;
+    std::unique_ptr<DialogJobSettings> m_jobSettings;
+    std::unique_ptr<NotifyingMessages> m_jobMessages;
+    std::unique_ptr<JoinJob> m_job;
 };

@@ -1,18 +1,30 @@
 #include "Startup.h"
 #include "platform/QtSeams.h"
+#include "ui/Pictures.h"
 #include "ui/TMainForm.h"
 
 #include <QApplication>
+#include <QDir>
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    QtMessages messages;
+    // The desktop entry ties the windows to the menu entry, its icon and the task-bar entry.
+    const QString desktopEntry = QStringLiteral(VANTOMEL_DESKTOP_ENTRY);
+    QGuiApplication::setDesktopFileName(desktopEntry);
+    QApplication::setWindowIcon(
+        QIcon::fromTheme(desktopEntry, ownPicture(QStringLiteral("program"))));
+
+    const QString workingDirectory = QDir::currentPath();
+    const ProgramSetup setup = ProgramSetup::decide(QCoreApplication::applicationFilePath());
+    QtMessages messages(setup.info.productName);
     QtShell shell;
     QtDialogs dialogs;
     LogindPower power;
-    Startup windows(Seams{messages, shell, dialogs, power}, QCoreApplication::applicationFilePath(),
-                    QCoreApplication::arguments().mid(1));
-    windows.mainForm().show();
+    LauncherEntryTaskbar taskbar(desktopEntry + QStringLiteral(".desktop"));
+    FreedesktopNotifications notifications(setup.info.productName, desktopEntry);
+    Startup program(Seams{messages, shell, dialogs, power, taskbar, notifications}, setup,
+                    QCoreApplication::arguments().mid(1), workingDirectory);
+    program.mainForm().show();
     return app.exec();
 }

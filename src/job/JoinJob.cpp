@@ -10,12 +10,11 @@
 #include <QTemporaryFile>
 
 JoinJob::JoinJob(JobView& view, TaskRows& rows, JobSettings& settings, Seams seams,
-                 const QString& programDirectory, const QString& productName, QObject* parent)
+                 const QString& encoderPath, const QString& defaultTempDirectory,
+                 const QString& productName, QObject* parent)
     : QObject(parent), m_view(view), m_rows(rows), m_settings(settings), m_seams(seams),
-      m_programDirectory(programDirectory),
-      m_step(m_encoder, view, seams.messages, programDirectory + QStringLiteral("asapi.dll"),
-             productName),
-      m_clock(view)
+      m_defaultTempDirectory(defaultTempDirectory),
+      m_step(m_encoder, view, seams.messages, encoderPath, productName), m_clock(view)
 {
 }
 
@@ -107,8 +106,7 @@ QString JoinJob::prepareTempDirectory() const
     const QString chosen = withTrailingSlash(m_settings.tempDir());
     if (usableDirectory(chosen))
         return chosen;
-    const QString fallback = m_programDirectory + QStringLiteral("temp/");
-    return usableDirectory(fallback) ? fallback : QString();
+    return usableDirectory(m_defaultTempDirectory) ? m_defaultTempDirectory : QString();
 }
 
 void JoinJob::runStages(const QString& tempDirectory)

@@ -15,8 +15,10 @@ class JoinJob : public QObject
     Q_OBJECT
 
 public:
+    // defaultTempDirectory: used when the temporary folder of the settings cannot be.
     JoinJob(JobView& view, TaskRows& rows, JobSettings& settings, Seams seams,
-            const QString& programDirectory, const QString& productName, QObject* parent = nullptr);
+            const QString& encoderPath, const QString& defaultTempDirectory,
+            const QString& productName, QObject* parent = nullptr);
 
     void tbtnStartClick();
     void tbtnStopClick();
@@ -32,8 +34,8 @@ signals:
 
 private:
     bool checkOutputFile();
-    // The temporary folder ready for use, or empty when neither the setting nor the program
-    // directory's "temp/" can be created and written.
+    // The temporary folder ready for use, or empty when neither the setting nor the default
+    // temporary folder can be created and written.
     QString prepareTempDirectory() const;
     void runStages(const QString& tempDirectory);
 
@@ -41,7 +43,7 @@ private:
     TaskRows& m_rows;
     JobSettings& m_settings;
     Seams m_seams;
-    QString m_programDirectory;
+    QString m_defaultTempDirectory;
     EncoderRun m_encoder;
     EncoderStep m_step;
     JobClock m_clock;

@@ -1,5 +1,7 @@
 #include "DialogFilters.h"
 
+#include "Seams.h"
+
 QString filterPairs(const QStringList& extensions)
 {
     QString filter;
@@ -21,4 +23,9 @@ QStringList outputTypeList()
 QString outputFileFilter()
 {
     return filterPairs(outputTypeList()) + kAllFilesFilter;
+}
+
+QString chooseOutputFile(Dialogs& dialogs, QWidget* owner)
+{
+    return dialogs.saveFile(owner, outputFileFilter(), kOutputFileDefaultSuffix);
 }

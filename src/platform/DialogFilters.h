@@ -3,6 +3,9 @@
 #include <QString>
 #include <QStringList>
 
+class Dialogs;
+class QWidget;
+
 // File dialog filters in the "description|pattern|description|pattern" form that the Dialogs seam
 // takes; each extension ".avi" gives the pair "AVI Files (*.avi)|*.avi".
 
@@ -17,3 +20,7 @@ QStringList outputTypeList();
 // The save dialog's filter for the output file: the output types, then every file.
 QString outputFileFilter();
 inline const QString kOutputFileDefaultSuffix = QStringLiteral("avi");
+
+// The output file dialog, shared by the main window and the General Settings dialog: the chosen
+// full file name, or empty when cancelled. It does not ask about an existing file; Start does.
+QString chooseOutputFile(Dialogs& dialogs, QWidget* owner);

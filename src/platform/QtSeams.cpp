@@ -2,13 +2,13 @@
 
 #include "FileFilter.h"
 
-#include <QApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QUrl>
+#include <QVariantMap>
 
 void QtMessages::info(QWidget* owner, const QString& caption, const QString& text)
 {
@@ -23,7 +23,7 @@ bool QtMessages::ask(QWidget* owner, const QString& caption, const QString& text
 
 void QtMessages::error(QWidget* owner, const QString& text)
 {
-    QMessageBox::critical(owner, QApplication::applicationDisplayName(), text);
+    QMessageBox::critical(owner, m_applicationTitle, text);
 }
 
 void QtMessages::plain(const QString& title, const QString& text)
@@ -77,4 +77,51 @@ bool LogindPower::powerOff()
     call << true; // interactive: polkit may ask the user
     const QDBusMessage reply = QDBusConnection::systemBus().call(call);
     return reply.type() == QDBusMessage::ReplyMessage;
+}
+
+LauncherEntryTaskbar::LauncherEntryTaskbar(const QString& desktopFileName)
+    : m_appUri(QStringLiteral("application://") + desktopFileName)
+{
+}
+
+void LauncherEntryTaskbar::showProgress(int percent)
+{
+    update(qBound(0, percent, 100));
+}
+
+void LauncherEntryTaskbar::clearProgress()
+{
+    update(-1);
+}
+
+void LauncherEntryTaskbar::update(int percent)
+{
+    // The bars move with every chunk of encoder output; the bus hears only real changes.
+    if (percent == m_shown)
+        return;
+    m_shown = percent;
+    QDBusMessage signal = QDBusMessage::createSignal(
+        QStringLiteral("/com/canonical/unity/launcherentry/vantomel"),
+        QStringLiteral("com.canonical.Unity.LauncherEntry"), QStringLiteral("Update"));
+    const QVariantMap properties{{QStringLiteral("progress"), qMax(percent, 0) / 100.0},
+                                 {QStringLiteral("progress-visible"), percent >= 0}};
+    signal << m_appUri << properties;
+    QDBusConnection::sessionBus().send(signal);
+}
+
+FreedesktopNotifications::FreedesktopNotifications(QString applicationName, QString desktopEntry)
+    : m_applicationName(std::move(applicationName)), m_desktopEntry(std::move(desktopEntry))
+{
+}
+
+void FreedesktopNotifications::notify(const QString& summary, const QString& body)
+{
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.Notifications"),
+        QStringLiteral("/org/freedesktop/Notifications"),
+        QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
+    const QVariantMap hints{{QStringLiteral("desktop-entry"), m_desktopEntry}};
+    call << m_applicationName << 0u << m_desktopEntry << summary << body << QStringList() << hints
+         << -1;
+    QDBusConnection::sessionBus().send(call);
 }

@@ -7,10 +7,18 @@
 class QtMessages : public Messages
 {
 public:
+    // applicationTitle: the caption of error boxes.
+    explicit QtMessages(QString applicationTitle) : m_applicationTitle(std::move(applicationTitle))
+    {
+    }
+
     void info(QWidget* owner, const QString& caption, const QString& text) override;
     bool ask(QWidget* owner, const QString& caption, const QString& text) override;
     void error(QWidget* owner, const QString& text) override;
     void plain(const QString& title, const QString& text) override;
+
+private:
+    QString m_applicationTitle;
 };
 
 class QtShell : public Shell
@@ -32,4 +40,36 @@ class LogindPower : public Power
 {
 public:
     bool powerOff() override;
+};
+
+// The task-bar entry's progress through the com.canonical.Unity.LauncherEntry signal on the
+// session bus, which KDE Plasma, Ubuntu's dock and others follow. Without a session bus or a
+// listener nothing happens.
+class LauncherEntryTaskbar : public Taskbar
+{
+public:
+    // desktopFileName: the program's .desktop file, whose entry shows the progress.
+    explicit LauncherEntryTaskbar(const QString& desktopFileName);
+    void showProgress(int percent) override;
+    void clearProgress() override;
+
+private:
+    void update(int percent);
+
+    QString m_appUri;
+    int m_shown = -1; // the percentage last sent; -1 while none is shown
+};
+
+// Notifications through org.freedesktop.Notifications on the session bus; the reply is not
+// awaited, so a desktop without a notification service costs nothing.
+class FreedesktopNotifications : public Notifications
+{
+public:
+    // desktopEntry: the .desktop file's name without ".desktop", also the icon's name.
+    FreedesktopNotifications(QString applicationName, QString desktopEntry);
+    void notify(const QString& summary, const QString& body) override;
+
+private:
+    QString m_applicationName;
+    QString m_desktopEntry;
 };

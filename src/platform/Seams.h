@@ -52,6 +52,25 @@ public:
     virtual bool powerOff() = 0;
 };
 
+// The program's entry in the task bar or dock, where the desktop shows one.
+class Taskbar
+{
+public:
+    virtual ~Taskbar() = default;
+    // A running job's total progress, 0 to 100.
+    virtual void showProgress(int percent) = 0;
+    // No job runs: the entry shows no progress.
+    virtual void clearProgress() = 0;
+};
+
+// Desktop notifications: short notes shown whichever window is active.
+class Notifications
+{
+public:
+    virtual ~Notifications() = default;
+    virtual void notify(const QString& summary, const QString& body) = 0;
+};
+
 // The seams the windows receive at construction.
 struct Seams
 {
@@ -59,4 +78,6 @@ struct Seams
     Shell& shell;
     Dialogs& dialogs;
     Power& power;
+    Taskbar& taskbar;
+    Notifications& notifications;
 };

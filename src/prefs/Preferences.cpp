@@ -17,11 +17,6 @@ const QString kProfile = QStringLiteral("Profile");
 const QString kVersion = QStringLiteral("Version");
 } // namespace
 
-QString preferencesPath(const QString& programDirectory)
-{
-    return programDirectory + kFileName;
-}
-
 QString readVersion(const QString& iniPath)
 {
     return IniFile(iniPath).readString(kMainSection, kVersion, kDefaultVersion);
@@ -45,11 +40,11 @@ GeneralSettings readSharedKeys(const IniFile& ini, const QString& section, bool 
 
 } // namespace
 
-GeneralSettings readMainSettings(const QString& iniPath, const QString& programDirectory)
+GeneralSettings readMainSettings(const QString& iniPath, const QString& defaultTempDirectory)
 {
     const IniFile ini(iniPath);
     GeneralSettings s = readSharedKeys(ini, kMainSection, true);
-    s.tempDir = ini.readString(kMainSection, kTempDir, programDirectory + QStringLiteral("temp/"));
+    s.tempDir = ini.readString(kMainSection, kTempDir, defaultTempDirectory);
     return s;
 }
 

@@ -6,7 +6,6 @@
 // writes, and closes it. Writes throw IniWriteError when the system refuses.
 namespace prefs {
 
-inline const QString kFileName = QStringLiteral("Preferences.ini");
 inline const QString kMainSection = QStringLiteral("Main");
 inline const QString kDefaultSection = QStringLiteral("Default");
 inline const QString kDefaultVersion = QStringLiteral("1.5");
@@ -27,13 +26,11 @@ struct GeneralSettings
     bool operator==(const GeneralSettings&) const = default;
 };
 
-QString preferencesPath(const QString& programDirectory);
-
 QString readVersion(const QString& iniPath);
 
 // Reads "Output File", "Temp Dir", "Auto Open Dir", "Auto Exit", "Auto Turn Off", "Ask",
-// "Overwrite" and "Rename" of [Main].
-GeneralSettings readMainSettings(const QString& iniPath, const QString& programDirectory);
+// "Overwrite" and "Rename" of [Main]; "Temp Dir" falls back to defaultTempDirectory.
+GeneralSettings readMainSettings(const QString& iniPath, const QString& defaultTempDirectory);
 // Writes the same eight keys of [Main] in the same order, the booleans as 1 or 0.
 void writeMainSettings(const QString& iniPath, const GeneralSettings& settings);
 // Reads [Default]; its "Auto Open Dir" falls back to false, unlike [Main]. tempDir stays empty.

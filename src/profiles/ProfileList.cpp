@@ -3,6 +3,19 @@
 #include <QDir>
 #include <algorithm>
 
+namespace {
+
+const QString kProfileExtension = QStringLiteral(".bpf");
+
+// Without regard to letter case; names that differ only in case keep a fixed order.
+bool beforeInList(const QString& a, const QString& b)
+{
+    const int folded = a.compare(b, Qt::CaseInsensitive);
+    return folded != 0 ? folded < 0 : a < b;
+}
+
+} // namespace
+
 QStringList ListFilesWithExt(const QString& directory, const QString& extension)
 {
     // Without QDir::Hidden and QDir::System: no hidden files, sockets, devices or pipes.
@@ -13,28 +26,32 @@ QStringList ListFilesWithExt(const QString& directory, const QString& extension)
         if (dot >= 0 && name.mid(dot).compare(extension, Qt::CaseInsensitive) == 0)
             matching.append(name);
     }
-    std::sort(matching.begin(), matching.end(), [](const QString& a, const QString& b) {
-        const int folded = a.compare(b, Qt::CaseInsensitive);
-        return folded != 0 ? folded < 0 : a < b;
-    });
+    std::sort(matching.begin(), matching.end(), beforeInList);
     return matching;
 }
 
-QString profilesDirectory(const QString& programDirectory)
+QVector<ListedProfile> listProfiles(const QStringList& folders)
 {
-    return programDirectory + QStringLiteral("Profiles/");
+    QVector<ListedProfile> profiles;
+    for (const QString& folder : folders) {
+        for (const QString& fileName : ListFilesWithExt(folder, kProfileExtension)) {
+            // The file's own name, whatever the letter case of its extension.
+            const ListedProfile profile{fileName.left(fileName.lastIndexOf(QLatin1Char('.'))),
+                                        folder + fileName};
+            const auto same = std::find_if(profiles.begin(), profiles.end(),
+                                           [&](const auto& p) { return p.name == profile.name; });
+            if (same != profiles.end())
+                *same = profile;
+            else
+                profiles.append(profile);
+        }
+    }
+    std::sort(profiles.begin(), profiles.end(),
+              [](const auto& a, const auto& b) { return beforeInList(a.name, b.name); });
+    return profiles;
 }
 
-QStringList listProfileNames(const QString& programDirectory)
+QString profilePath(const QString& folder, const QString& profileName)
 {
-    QStringList names =
-        ListFilesWithExt(profilesDirectory(programDirectory), QStringLiteral(".bpf"));
-    for (QString& name : names)
-        name.truncate(name.lastIndexOf(QLatin1Char('.')));
-    return names;
-}
-
-QString profilePath(const QString& programDirectory, const QString& profileName)
-{
-    return profilesDirectory(programDirectory) + profileName + QStringLiteral(".bpf");
+    return folder + profileName + kProfileExtension;
 }

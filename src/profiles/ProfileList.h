@@ -2,17 +2,26 @@
 
 #include <QString>
 #include <QStringList>
+#include <QVector>
 
 // Names of the ordinary, visible files directly in `directory` whose extension (".bpf", with
 // the dot) matches `extension` in any letter case, sorted without regard to letter case.
 // A missing or unreadable directory gives an empty list.
 QStringList ListFilesWithExt(const QString& directory, const QString& extension);
 
-// The profiles folder of a program directory (which ends in a separator).
-QString profilesDirectory(const QString& programDirectory);
+// A profile as the profile box lists it: its name and the file it is read from.
+struct ListedProfile
+{
+    QString name;
+    QString path;
 
-// The profile names for the profile box: each file name cut before its last ".".
-QStringList listProfileNames(const QString& programDirectory);
+    bool operator==(const ListedProfile&) const = default;
+};
 
-// Where the profile of that name is looked for; the extension is written in lower case.
-QString profilePath(const QString& programDirectory, const QString& profileName);
+// The profiles of the folders (each ending in a separator): every ".bpf" file, in any letter
+// case, named without its extension and sorted by name regardless of letter case. A profile in
+// a later folder replaces one of the same name in an earlier folder.
+QVector<ListedProfile> listProfiles(const QStringList& folders);
+
+// Where a profile of that name would be in the folder; the extension is written in lower case.
+QString profilePath(const QString& folder, const QString& profileName);

@@ -28,6 +28,14 @@ QString nameWithoutExtension(const QString& path)
     return dot < 0 ? name : name.left(dot);
 }
 
+// A path as the program started with it: a relative one is taken from the folder the program
+// was started in, so that the row holds a whole path that opens from anywhere.
+QString startedWithPath(const QString& path, const QDir& workingDirectory)
+{
+    return QDir::isRelativePath(path) ? QDir::cleanPath(workingDirectory.absoluteFilePath(path))
+                                      : path;
+}
+
 QStringList listFileLines(const QString& listFile)
 {
     QFile file(listFile);
@@ -77,17 +85,22 @@ void TaskListEditor::addDropped(const QStringList& paths)
     });
 }
 
-void TaskListEditor::addCommandLine(const QStringList& arguments)
+void TaskListEditor::addCommandLine(const QStringList& arguments, const QDir& workingDirectory)
 {
     if (arguments.isEmpty())
         return;
-    const QStringList paths = fileExtension(arguments.first()).toLower() == QLatin1String(".tmp")
-                                  ? listFileLines(arguments.first())
-                                  : arguments;
+    const QStringList paths =
+        fileExtension(arguments.first()).toLower() == QLatin1String(".tmp")
+            ? listFileLines(startedWithPath(arguments.first(), workingDirectory))
+            : arguments;
     runAddOperation([&] {
         for (QString path : paths) {
             if (path.endsWith(QLatin1Char('\r')))
                 path.chop(1);
+            // An empty line names nothing, not the working directory.
+            if (path.isEmpty())
+                continue;
+            path = startedWithPath(path, workingDirectory);
             const QFileInfo info(path);
             if (info.isFile()) {
                 if (HasListedExt(path, supportedExtensions()))

@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <functional>
 
+class QDir;
 class QItemSelectionModel;
 class TaskListModel;
 
@@ -33,7 +34,8 @@ public:
     void addDropped(const QStringList& paths);
     // Paths of files or folders, or a first argument "*.tmp" naming a file with one path per
     // line (the other arguments are then ignored). Unsupported or missing paths are skipped.
-    void addCommandLine(const QStringList& arguments);
+    // Relative paths, also those of the list file, are taken from workingDirectory.
+    void addCommandLine(const QStringList& arguments, const QDir& workingDirectory);
 
     // The steps the add operations are made of. Both throw ProbeError; call them only inside an
     // add operation, which catches it.

@@ -4,9 +4,9 @@
 
 #include <QCoreApplication>
 
-MainWindowJobView::MainWindowJobView(QMainWindow& window, Ui::TMainForm& ui,
+MainWindowJobView::MainWindowJobView(QMainWindow& window, Ui::TMainForm& ui, Taskbar& taskbar,
                                      std::function<void()> closeWindow)
-    : m_window(window), ui(ui), m_closeWindow(std::move(closeWindow))
+    : m_window(window), ui(ui), m_taskbar(taskbar), m_closeWindow(std::move(closeWindow))
 {
 }
 
@@ -60,6 +60,8 @@ void MainWindowJobView::setTotalBar(int position)
 {
     ui.pgbTotal->setValue(position);
     ui.labTotalProgress->setText(QString::number(ui.pgbTotal->value()) + QLatin1Char('%'));
+    if (m_locked)
+        m_taskbar.showProgress(ui.pgbTotal->value());
 }
 
 void MainWindowJobView::showProgressPanel(bool show)
@@ -75,6 +77,9 @@ void MainWindowJobView::setLocked(bool locked)
         button->setEnabled(!locked);
     ui.tbtnStop->setEnabled(locked);
     ui.ltvTask->setEnabled(!locked);
+    m_locked = locked;
+    if (!locked)
+        m_taskbar.clearProgress();
 }
 
 void MainWindowJobView::focusTaskList()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "job/JobView.h"
+#include "platform/Seams.h"
 
 #include <functional>
 
@@ -9,12 +10,16 @@ class TMainForm;
 }
 class QMainWindow;
 
-// The main window's progress panel, toolbar lock and output file box as the job sees them.
+// The main window's progress panel, toolbar lock and output file box as the job sees them. While
+// the window is locked for a job, the total progress shows on the task-bar entry too.
 class MainWindowJobView : public JobView
 {
 public:
     // closeWindow runs when a completed job asks the program to end.
-    MainWindowJobView(QMainWindow& window, Ui::TMainForm& ui, std::function<void()> closeWindow);
+    MainWindowJobView(QMainWindow& window, Ui::TMainForm& ui, Taskbar& taskbar,
+                      std::function<void()> closeWindow);
+
+    bool isLocked() const { return m_locked; }
 
     QWidget* owner() override;
     void setProcessTitle(const QString& title) override;
@@ -38,5 +43,7 @@ public:
 private:
     QMainWindow& m_window;
     Ui::TMainForm& ui;
+    Taskbar& m_taskbar;
     std::function<void()> m_closeWindow;
+    bool m_locked = false;
 };

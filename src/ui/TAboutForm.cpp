@@ -3,7 +3,6 @@
 #include "ui_TAboutForm.h"
 
 #include <QPainter>
-#include <QShowEvent>
 
 namespace {
 
@@ -35,9 +34,8 @@ QPixmap joinedClipsPicture(const QSize& size)
 
 } // namespace
 
-TAboutForm::TAboutForm(Shell& shell, const ProgramInfo& info, QWidget* mainWindow, QWidget* parent)
-    : QDialog(parent), m_shell(shell), m_info(info), m_mainWindow(mainWindow),
-      ui(std::make_unique<Ui::TAboutForm>())
+TAboutForm::TAboutForm(Shell& shell, const ProgramInfo& info, QWidget* mainWindow)
+    : OwnedDialog(mainWindow), m_shell(shell), m_info(info), ui(std::make_unique<Ui::TAboutForm>())
 {
     ui->setupUi(this);
     ui->imgLogo->setPixmap(joinedClipsPicture(ui->imgLogo->minimumSize()));
@@ -55,20 +53,6 @@ TAboutForm::TAboutForm(Shell& shell, const ProgramInfo& info, QWidget* mainWindo
 
 TAboutForm::~TAboutForm() = default;
 
-void TAboutForm::showEvent(QShowEvent* event)
-{
-    QDialog::showEvent(event);
-    if (!event->spontaneous())
-        FormShow();
-}
-
-void TAboutForm::hideEvent(QHideEvent* event)
-{
-    QDialog::hideEvent(event);
-    if (!event->spontaneous())
-        FormClose();
-}
-
 void TAboutForm::FormCreate()
 {
     ui->labProgramName->setText(m_info.productName);
@@ -78,20 +62,6 @@ void TAboutForm::FormCreate()
     ui->Label8->setText(m_info.siblings[0].name);
     ui->Label9->setText(m_info.siblings[1].name);
     ui->Label10->setText(m_info.siblings[2].name);
-}
-
-void TAboutForm::FormShow()
-{
-    if (m_mainWindow) {
-        m_mainWindow->setEnabled(false);
-        move(m_mainWindow->frameGeometry().center() - rect().center());
-    }
-}
-
-void TAboutForm::FormClose()
-{
-    if (m_mainWindow)
-        m_mainWindow->setEnabled(true);
 }
 
 void TAboutForm::btnOKClick()

@@ -1,10 +1,9 @@
 #pragma once
 
+#include "OwnedDialog.h"
 #include "app/ProgramInfo.h"
 #include "platform/Seams.h"
 
-#include <QDialog>
-#include <QPointer>
 #include <memory>
 
 namespace Ui {
@@ -12,26 +11,17 @@ class TAboutForm;
 }
 
 // The About box: the program's name, version and copyright line, and links to the maker's web
-// page, its support and sales addresses and three other products. Created once at start-up,
-// hidden; it disables the main window while it is shown.
-class TAboutForm : public QDialog
+// page, its support and sales addresses and three other products. A dialog of the main window.
+class TAboutForm : public OwnedDialog
 {
     Q_OBJECT
 
 public:
-    // mainWindow is disabled while the box is shown; it is not the box's parent.
-    TAboutForm(Shell& shell, const ProgramInfo& info, QWidget* mainWindow,
-               QWidget* parent = nullptr);
+    TAboutForm(Shell& shell, const ProgramInfo& info, QWidget* mainWindow);
     ~TAboutForm() override;
-
-protected:
-    void showEvent(QShowEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
 
 private:
     void FormCreate();
-    void FormShow();
-    void FormClose();
     void btnOKClick();
     void labWebsiteClick();
     void labMoreClick();
@@ -44,6 +34,5 @@ private:
 
     Shell& m_shell;
     ProgramInfo m_info;
-    QPointer<QWidget> m_mainWindow;
     std::unique_ptr<Ui::TAboutForm> ui;
 };

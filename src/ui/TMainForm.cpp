@@ -1,13 +1,10 @@
 #include "TMainForm.h"
 
-#include "DialogJobSettings.h"
-#include "MainWindowJobView.h"
 #include "Pictures.h"
 #include "TAboutForm.h"
 #include "TSettingForm.h"
 #include "TopSettingForm.h"
 #include "job/JoinJob.h"
-#include "job/TaskListRows.h"
 #include "platform/DialogFilters.h"
 #include "prefs/IniFile.h"
 #include "prefs/Preferences.h"
@@ -44,12 +41,12 @@ const QString kHeaderStyle = QStringLiteral(
 
 } // namespace
 
-TMainForm::TMainForm(Seams seams, const QString& executablePath, const QStringList& arguments,
-                     QWidget* parent)
-    : QMainWindow(parent), m_seams(seams), ui(std::make_unique<Ui::TMainForm>())
+TMainForm::TMainForm(Seams seams, const ProgramInfo& info, const ProgramPlaces& places,
+                     const QStringList& arguments, const QString& workingDirectory)
+    : m_seams(seams), m_info(info), m_places(places), ui(std::make_unique<Ui::TMainForm>())
 {
     ui->setupUi(this);
-    FormCreate(executablePath, arguments);
+    FormCreate(arguments, workingDirectory);
 }
 
 TMainForm::~TMainForm()
@@ -61,13 +58,9 @@ TMainForm::~TMainForm()
     ui->ltvTask->setModel(nullptr);
 }
 
-void TMainForm::FormCreate(const QString& executablePath, const QStringList& arguments)
+void TMainForm::FormCreate(const QStringList& arguments, const QString& workingDirectory)
 {
-    const QString programDirectory = programDirectoryOf(executablePath);
-    const QString version = prefs::readVersion(prefs::preferencesPath(programDirectory));
-    m_info = InitProgramInfo(programDirectory, version);
-
-    QApplication::setApplicationDisplayName(m_info.productName);
+    // The caption exactly: no application display name, which Qt would append to every title.
     setWindowTitle(m_info.caption());
     ui->labProgramName->setText(m_info.productName);
     ui->labCompany->setText(m_info.companyName + QStringLiteral("  ") + m_info.webPage);
@@ -78,7 +71,8 @@ void TMainForm::FormCreate(const QString& executablePath, const QStringList& arg
     setUpBottomStrip();
     setUpPictures();
     fillProfileBox();
-    m_taskListEditor->addCommandLine(arguments);
+    m_taskListEditor->addCommandLine(arguments, workingDirectory.isEmpty() ? QDir::currentPath()
+                                                                           : workingDirectory);
     setAcceptDrops(true);
 
     resize(kWindowSize);
@@ -114,6 +108,7 @@ void TMainForm::setUpToolBar()
     connect(ui->tbtnSetting, &QAction::triggered, this, [this] { m_settingForm->show(); });
     connect(ui->tbtnAbout, &QAction::triggered, this, [this] { m_aboutForm->show(); });
     connect(ui->tbtnHelp, &QAction::triggered, this, &TMainForm::tbtnHelpClick);
+    ui->tbtnHelp->setShortcut(QKeySequence(Qt::Key_F1));
 }
 
 void TMainForm::setUpBottomStrip()
@@ -163,7 +158,8 @@ void TMainForm::setUpPictures()
 void TMainForm::fillProfileBox()
 {
     const QSignalBlocker quiet(ui->cmbProfile);
-    ui->cmbProfile->addItems(listProfileNames(m_info.programDirectory));
+    for (const ListedProfile& profile : listProfiles(m_places.profileDirectories))
+        ui->cmbProfile->addItem(profile.name, profile.path);
     ui->cmbProfile->setCurrentIndex(-1);
 }
 
@@ -206,17 +202,24 @@ void TMainForm::attachDialogs(TAboutForm* about, TopSettingForm* outputSettings,
     m_aboutForm = about;
     m_opSettingForm = outputSettings;
     m_settingForm = settings;
+}
 
-    m_jobRows = std::make_unique<TaskListRows>(m_taskList);
-    m_jobView = std::make_unique<MainWindowJobView>(*this, *ui, [this] {
-        m_jobClosesWindow = true;
-        close();
-    });
-    m_jobSettings = std::make_unique<DialogJobSettings>(*m_opSettingForm, *m_settingForm,
-                                                        [this] { return selectedProfilePath(); });
-    m_job = std::make_unique<JoinJob>(*m_jobView, *m_jobRows, *m_jobSettings, m_seams,
-                                      m_info.programDirectory, m_info.productName);
-    connect(m_job.get(), &JoinJob::finished, this, &TMainForm::jobFinished);
+void TMainForm::attachJob(JoinJob* job)
+{
+    m_job = job;
+    connect(m_job, &JoinJob::finished, this, &TMainForm::jobFinished);
+}
+
+OutputFileBox TMainForm::outputFileBox()
+{
+    QLineEdit* box = ui->edtOutputFile;
+    return {[box] { return box->text(); }, [box](const QString& text) { box->setText(text); }};
+}
+
+void TMainForm::closeForJob()
+{
+    m_jobClosesWindow = true;
+    close();
 }
 
 void TMainForm::showEvent(QShowEvent* event)
@@ -235,7 +238,7 @@ void TMainForm::FormShow()
 
 void TMainForm::LoadMainPreferences()
 {
-    const QString iniPath = m_info.preferencesPath();
+    const QString iniPath = m_places.preferencesPath;
     if (ui->cmbProfile->count() > 0) {
         {
             const QSignalBlocker quiet(ui->cmbProfile);
@@ -251,7 +254,7 @@ void TMainForm::LoadMainPreferences()
 void TMainForm::SaveMainPreferences()
 {
     try {
-        prefs::writeMainWindowChoice(m_info.preferencesPath(), ui->cmbProfile->currentIndex(),
+        prefs::writeMainWindowChoice(m_places.preferencesPath, ui->cmbProfile->currentIndex(),
                                      ui->edtOutputFile->text());
     } catch (const IniWriteError& error) {
         m_seams.messages.error(this, error.message());
@@ -280,7 +283,10 @@ void TMainForm::jobFinished()
 
 QString TMainForm::selectedProfilePath() const
 {
-    return profilePath(m_info.programDirectory, ui->cmbProfile->currentText());
+    const QString listed = ui->cmbProfile->currentData().toString();
+    if (!listed.isEmpty())
+        return listed;
+    return profilePath(m_places.profileDirectories.constFirst(), ui->cmbProfile->currentText());
 }
 
 void TMainForm::cmbProfileChange()
@@ -292,8 +298,7 @@ void TMainForm::cmbProfileChange()
 
 void TMainForm::bbtnBrowserClick()
 {
-    const QString chosen =
-        m_seams.dialogs.saveFile(this, outputFileFilter(), kOutputFileDefaultSuffix);
+    const QString chosen = chooseOutputFile(m_seams.dialogs, this);
     if (!chosen.isEmpty())
         ui->edtOutputFile->setText(chosen);
 }
@@ -315,13 +320,25 @@ void TMainForm::bbtnOpenClick()
 
 void TMainForm::tbtnHelpClick()
 {
-    m_seams.shell.open(this, m_info.helpFilePath());
+    m_seams.shell.open(this, m_places.helpFilePath());
 }
 
 void TMainForm::tbtnStartClick()
 {
+    // The press returns at once and the job runs from the event loop, so that whoever pressed
+    // (a screen reader, UI automation) is not held until the job is over.
+    if (m_startQueued)
+        return;
+    m_startQueued = true;
+    QMetaObject::invokeMethod(this, &TMainForm::startJob, Qt::QueuedConnection);
+}
+
+void TMainForm::startJob()
+{
+    m_startQueued = false;
     // A folder being added handles events between its files; its rows are not complete yet.
-    if (!m_job || m_taskListEditor->isAdding())
+    // A window closed meanwhile starts nothing.
+    if (!m_job || m_taskListEditor->isAdding() || !isVisible())
         return;
     m_job->tbtnStartClick();
 }

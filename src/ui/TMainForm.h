@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/ProgramInfo.h"
+#include "app/ProgramPlaces.h"
 #include "platform/Seams.h"
 #include "tasks/ColumnWidths.h"
 #include "tasks/TaskListModel.h"
@@ -13,30 +14,40 @@ namespace Ui {
 class TMainForm;
 }
 class QMenu;
-class DialogJobSettings;
 class JoinJob;
-class MainWindowJobView;
 class TaskListEditor;
-class TaskListRows;
 class TAboutForm;
 class TopSettingForm;
 class TSettingForm;
+struct OutputFileBox;
 
 class TMainForm : public QMainWindow
 {
     Q_OBJECT
 
 public:
-    // executablePath fixes the program directory, where every companion file is looked up;
-    // arguments are the command line without the program name: files and folders to add.
-    TMainForm(Seams seams, const QString& executablePath, const QStringList& arguments = {},
-              QWidget* parent = nullptr);
+    // arguments: the command line without the program name, files and folders to add; relative
+    // ones are taken from workingDirectory, the folder the program was started in.
+    TMainForm(Seams seams, const ProgramInfo& info, const ProgramPlaces& places,
+              const QStringList& arguments = {}, const QString& workingDirectory = {});
     ~TMainForm() override;
 
-    // The dialogs are created after the main window; start-up hands them over once they exist.
+    // The dialogs and the job are made after the main window; start-up hands them over.
     void attachDialogs(TAboutForm* about, TopSettingForm* outputSettings, TSettingForm* settings);
+    void attachJob(JoinJob* job);
 
     const ProgramInfo& programInfo() const { return m_info; }
+    const ProgramPlaces& places() const { return m_places; }
+
+    // The controls, for the job view that shows a running job in them.
+    Ui::TMainForm& controls() { return *ui; }
+    // The output file box as the General Settings dialog shares it.
+    OutputFileBox outputFileBox();
+    // The profile chosen in the profile box, or where a profile of the box's empty text would
+    // be when none is chosen.
+    QString selectedProfilePath() const;
+    // A completed job ends the program: the window closes at once, job or not.
+    void closeForJob();
 
     // The task rows: ReadItemData, WriteItemData (the status through selector 2), rowCount.
     TaskListModel& taskList() { return m_taskList; }
@@ -44,8 +55,8 @@ public:
     void setTaskListEnabled(bool enabled);
     bool isTaskListEnabled() const;
 
-    // The join job behind Start and Stop; it exists once the dialogs are attached.
-    JoinJob* job() const { return m_job.get(); }
+    // The join job behind Start and Stop, once attached.
+    JoinJob* job() const { return m_job; }
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -55,7 +66,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void FormCreate(const QString& executablePath, const QStringList& arguments);
+    void FormCreate(const QStringList& arguments, const QString& workingDirectory);
     void setUpToolBar();
     void setUpTaskList();
     void setUpBottomStrip();
@@ -65,13 +76,13 @@ private:
     void FormShow();
     void LoadMainPreferences();
     void SaveMainPreferences();
-    QString selectedProfilePath() const;
 
     void cmbProfileChange();
     void bbtnBrowserClick();
     void bbtnOpenClick();
     void tbtnHelpClick();
     void tbtnStartClick();
+    void startJob();
     void tbtnStopClick();
     void jobFinished();
 
@@ -85,6 +96,7 @@ private:
 
     Seams m_seams;
     ProgramInfo m_info;
+    ProgramPlaces m_places;
     TaskListModel m_taskList;
     ColumnWidths m_columnWidths;
     std::unique_ptr<Ui::TMainForm> ui;
@@ -93,12 +105,11 @@ private:
     TAboutForm* m_aboutForm = nullptr;
     TopSettingForm* m_opSettingForm = nullptr;
     TSettingForm* m_settingForm = nullptr;
+    JoinJob* m_job = nullptr;
 
-    std::unique_ptr<TaskListRows> m_jobRows;
-    std::unique_ptr<MainWindowJobView> m_jobView;
-    std::unique_ptr<DialogJobSettings> m_jobSettings;
-    std::unique_ptr<JoinJob> m_job;
     bool m_shownOnce = false;
+    // Start was pressed; the job begins once the press has returned.
+    bool m_startQueued = false;
     // Closing during a job waits for its end; a job that ends the program closes at once.
     bool m_closeWhenJobEnds = false;
     bool m_jobClosesWindow = false;

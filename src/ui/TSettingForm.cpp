@@ -1,17 +1,17 @@
 #include "TSettingForm.h"
 
+#include "app/ProgramPlaces.h"
 #include "platform/DialogFilters.h"
 #include "prefs/IniFile.h"
 #include "prefs/SettingsEditing.h"
 #include "ui_TSettingForm.h"
 
-#include <QCloseEvent>
 #include <QStyle>
 
-TSettingForm::TSettingForm(Seams seams, const ProgramInfo& info, QWidget* mainWindow,
-                           OutputFileBox mainOutputFile, QWidget* parent)
-    : QDialog(parent), m_seams(seams), m_preferencesPath(info.preferencesPath()),
-      m_programDirectory(info.programDirectory), m_mainWindow(mainWindow),
+TSettingForm::TSettingForm(Seams seams, const ProgramPlaces& places, QWidget* mainWindow,
+                           OutputFileBox mainOutputFile)
+    : OwnedDialog(mainWindow), m_seams(seams), m_preferencesPath(places.preferencesPath),
+      m_defaultTempDirectory(places.defaultTempDirectory),
       m_mainOutputFile(std::move(mainOutputFile)), ui(std::make_unique<Ui::TSettingForm>())
 {
     ui->setupUi(this);
@@ -47,27 +47,6 @@ void TSettingForm::reject()
     btnCancelClick();
 }
 
-void TSettingForm::showEvent(QShowEvent* event)
-{
-    QDialog::showEvent(event);
-    // A spontaneous show is the window system restoring the dialog, not a new showing.
-    if (!event->spontaneous())
-        FormShow();
-}
-
-void TSettingForm::hideEvent(QHideEvent* event)
-{
-    QDialog::hideEvent(event);
-    if (!event->spontaneous())
-        FormClose();
-}
-
-void TSettingForm::closeEvent(QCloseEvent* event)
-{
-    // The close box only hides the dialog; QDialog would treat it as Cancel.
-    event->accept();
-}
-
 void TSettingForm::FormCreate()
 {
     LoadSettings();
@@ -76,19 +55,9 @@ void TSettingForm::FormCreate()
 
 void TSettingForm::FormShow()
 {
-    if (m_mainWindow) {
-        m_mainWindow->setEnabled(false);
-        move(m_mainWindow->frameGeometry().center() - rect().center());
-    }
     if (m_mainOutputFile.text)
         ui->edtOutputFile->setText(m_mainOutputFile.text());
     m_snapshot = currentSettings();
-}
-
-void TSettingForm::FormClose()
-{
-    if (m_mainWindow)
-        m_mainWindow->setEnabled(true);
 }
 
 void TSettingForm::btnOKClick()
@@ -124,8 +93,7 @@ void TSettingForm::btnDefaultClick()
 
 void TSettingForm::SpeedButton1Click()
 {
-    const QString chosen =
-        m_seams.dialogs.saveFile(this, outputFileFilter(), kOutputFileDefaultSuffix);
+    const QString chosen = chooseOutputFile(m_seams.dialogs, this);
     if (!chosen.isEmpty())
         ui->edtOutputFile->setText(chosen);
 }
@@ -140,7 +108,7 @@ void TSettingForm::SpeedButton2Click()
 
 void TSettingForm::LoadSettings()
 {
-    showSettings(prefs::readMainSettings(m_preferencesPath, m_programDirectory));
+    showSettings(prefs::readMainSettings(m_preferencesPath, m_defaultTempDirectory));
 }
 
 void TSettingForm::SaveSettings()

@@ -1,17 +1,16 @@
 #pragma once
 
-#include "app/ProgramInfo.h"
+#include "OwnedDialog.h"
 #include "platform/Seams.h"
 #include "prefs/Preferences.h"
 
-#include <QDialog>
-#include <QPointer>
 #include <functional>
 #include <memory>
 
 namespace Ui {
 class TSettingForm;
 }
+struct ProgramPlaces;
 
 // How the dialog reaches the main window's output file box: it takes the text when shown and
 // puts its own back on OK.
@@ -21,18 +20,18 @@ struct OutputFileBox
     std::function<void(const QString&)> setText;
 };
 
-// The General Settings dialog. Created once at start-up, hidden, and never destroyed before exit;
-// its controls are the live preferences that the join job reads through currentSettings().
-// Only OK writes Preferences.ini; Cancel puts back what the controls held when it was shown;
-// the close box keeps the edits without saving them.
-class TSettingForm : public QDialog
+// The General Settings dialog, a dialog of the main window; its controls are the live preferences
+// that the join job reads through currentSettings(). Only OK writes the preferences file; Cancel
+// puts back what the controls held when it was shown; the close box keeps the edits without
+// saving them.
+class TSettingForm : public OwnedDialog
 {
     Q_OBJECT
 
 public:
-    // mainWindow is disabled while the dialog is shown; it is not the dialog's parent.
-    TSettingForm(Seams seams, const ProgramInfo& info, QWidget* mainWindow,
-                 OutputFileBox mainOutputFile, QWidget* parent = nullptr);
+    // places: the preferences file and the temporary folder that applies when none is stored.
+    TSettingForm(Seams seams, const ProgramPlaces& places, QWidget* mainWindow,
+                 OutputFileBox mainOutputFile);
     ~TSettingForm() override;
 
     // The eight values as the controls hold them now.
@@ -41,15 +40,9 @@ public:
     // Escape acts as Cancel.
     void reject() override;
 
-protected:
-    void showEvent(QShowEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-
 private:
     void FormCreate();
-    void FormShow();
-    void FormClose();
+    void FormShow() override;
     void btnOKClick();
     void btnCancelClick();
     void btnDefaultClick();
@@ -62,8 +55,7 @@ private:
 
     Seams m_seams;
     QString m_preferencesPath;
-    QString m_programDirectory;
-    QPointer<QWidget> m_mainWindow;
+    QString m_defaultTempDirectory;
     OutputFileBox m_mainOutputFile;
     prefs::GeneralSettings m_snapshot;
     std::unique_ptr<Ui::TSettingForm> ui;

@@ -3,7 +3,6 @@
 #include "profiles/Profile.h"
 #include "ui_TopSettingForm.h"
 
-#include <QCloseEvent>
 #include <QFileInfo>
 #include <QLineEdit>
 
@@ -13,9 +12,8 @@ const char* const kHintProperty = "hint";
 
 } // namespace
 
-TopSettingForm::TopSettingForm(Seams seams, QWidget* mainWindow, QWidget* parent)
-    : QDialog(parent), m_seams(seams), m_mainWindow(mainWindow),
-      ui(std::make_unique<Ui::TopSettingForm>())
+TopSettingForm::TopSettingForm(Seams seams, QWidget* mainWindow)
+    : OwnedDialog(mainWindow), m_seams(seams), ui(std::make_unique<Ui::TopSettingForm>())
 {
     ui->setupUi(this);
     FormCreate();
@@ -232,37 +230,7 @@ void TopSettingForm::reject()
 
 void TopSettingForm::FormShow()
 {
-    if (m_mainWindow) {
-        move(m_mainWindow->frameGeometry().center() - rect().center());
-        m_mainWindow->setEnabled(false);
-    }
     m_remembered = {outputSelection(), ui->rdbManualSize->isChecked()};
-}
-
-void TopSettingForm::FormClose()
-{
-    if (m_mainWindow)
-        m_mainWindow->setEnabled(true);
-}
-
-void TopSettingForm::showEvent(QShowEvent* event)
-{
-    QDialog::showEvent(event);
-    if (!event->spontaneous())
-        FormShow();
-}
-
-void TopSettingForm::hideEvent(QHideEvent* event)
-{
-    QDialog::hideEvent(event);
-    if (!event->spontaneous())
-        FormClose();
-}
-
-void TopSettingForm::closeEvent(QCloseEvent* event)
-{
-    // The close box keeps the edited values: neither OK's checks nor Cancel's restoring.
-    event->accept();
 }
 
 bool TopSettingForm::eventFilter(QObject* watched, QEvent* event)

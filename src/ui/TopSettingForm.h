@@ -1,12 +1,11 @@
 #pragma once
 
+#include "OwnedDialog.h"
 #include "platform/Seams.h"
 #include "profiles/OutputSelection.h"
 #include "profiles/OutputSetting.h"
 #include "profiles/SelectionChecks.h"
 
-#include <QDialog>
-#include <QPointer>
 #include <memory>
 
 namespace Ui {
@@ -16,14 +15,13 @@ class QComboBox;
 
 // The Output Settings dialog: shows the eleven settings of the loaded profile, lets the user
 // change them for the running program and holds them as the output selection. It never writes
-// a profile. Shown without a modal loop; the main window is disabled while it is up.
-class TopSettingForm : public QDialog
+// a profile. A dialog of the main window.
+class TopSettingForm : public OwnedDialog
 {
     Q_OBJECT
 
 public:
-    // mainWindow is disabled while the dialog is shown; it is not the dialog's parent.
-    TopSettingForm(Seams seams, QWidget* mainWindow, QWidget* parent = nullptr);
+    TopSettingForm(Seams seams, QWidget* mainWindow);
     ~TopSettingForm() override;
 
     // Fills the dialog from the profile at path; a path where no file exists changes nothing.
@@ -39,15 +37,11 @@ public:
     void reject() override; // Escape: as Cancel
 
 protected:
-    void showEvent(QShowEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void FormCreate();
-    void FormShow();
-    void FormClose();
+    void FormShow() override;
     void cmbVcodecEnter(QComboBox* box);
     void cmbVcodecChange(QComboBox* box);
     void cmbAcodecChange();
@@ -68,7 +62,6 @@ private:
     };
 
     Seams m_seams;
-    QPointer<QWidget> m_mainWindow;
     std::unique_ptr<Ui::TopSettingForm> ui;
     QString m_currentProfilePath;
     QString m_outputExtension;

@@ -6,10 +6,14 @@
 #include "ui/TopSettingForm.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWindow>
 
 class TestStartup : public QObject
 {
@@ -17,11 +21,21 @@ class TestStartup : public QObject
 
     QTemporaryDir m_programDir;
     QString executable() const { return m_programDir.filePath("vantomel"); }
+    static void write(const QString& path, const QByteArray& content)
+    {
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(content);
+    }
+    static QByteArray contentOf(const QString& path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
     void writePreferences(const QByteArray& content)
     {
-        QFile file(m_programDir.filePath("Preferences.ini"));
-        file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-        file.write(content);
+        write(m_programDir.filePath("Preferences.ini"), content);
     }
 
 private slots:
@@ -34,8 +48,8 @@ private slots:
         QCOMPARE(windows.mainForm().windowTitle(), QString("Vantomel V1.5"));
         QCOMPARE(windows.mainForm().findChild<QLabel*>("labProgramName")->text(),
                  QString("Vantomel"));
-        QCOMPARE(QApplication::applicationDisplayName(), QString("Vantomel"));
-        QCOMPARE(windows.mainForm().programInfo().programDirectory, m_programDir.path() + "/");
+        QCOMPARE(windows.mainForm().places().programDirectory, m_programDir.path() + "/");
+        QVERIFY(!windows.mainForm().places().perUser);
         QVERIFY(doubles.messages.shown.isEmpty());
     }
 
@@ -65,6 +79,70 @@ private slots:
         QCOMPARE(windows.aboutForm().windowTitle(), QString("About"));
         QCOMPARE(windows.opSettingForm().windowTitle(), QString("Output Settings"));
         QCOMPARE(windows.settingForm().windowTitle(), QString("Settings"));
+    }
+
+    // While a dialog is up it blocks the main window, which Qt keeps the window manager from
+    // closing (tests/desktop checks that on a real desktop); a job that ends the program still
+    // closes it, and the open dialog does not keep the program running.
+    void anOpenDialogHoldsTheMainWindowUntilTheProgramEnds_data()
+    {
+        QTest::addColumn<int>("dialog");
+        QTest::newRow("About") << 0;
+        QTest::newRow("Output Settings") << 1;
+        QTest::newRow("General Settings") << 2;
+    }
+    void anOpenDialogHoldsTheMainWindowUntilTheProgramEnds()
+    {
+        QFETCH(int, dialog);
+        RecordingSeams doubles;
+        Startup windows(doubles.seams(), executable());
+        TMainForm& main = windows.mainForm();
+        main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        QDialog* shown[] = {&windows.aboutForm(), &windows.opSettingForm(), &windows.settingForm()};
+        shown[dialog]->show();
+        QCOMPARE(shown[dialog]->parentWidget(), &main);
+        QCOMPARE(QApplication::activeModalWidget(), shown[dialog]);
+        QVERIFY(shown[dialog]->isEnabled());
+        QVERIFY(!main.isEnabled());
+
+        main.closeForJob();
+        QVERIFY(!main.isVisible());
+        // The program ends when no window without an owner is left on screen.
+        for (const QWindow* window : QGuiApplication::topLevelWindows())
+            QVERIFY(!window->isVisible() || window->transientParent());
+    }
+
+    void aProgramThatCannotWriteItsDirectoryKeepsPreferencesPerUser()
+    {
+        QTemporaryDir home;
+        write(m_programDir.filePath("Profiles/delivered.bpf"), "[Main]\nType=mp4\n");
+        write(home.filePath("config/vantomel/Profiles/mine.BPF"), "[Main]\nType=wmv\n");
+        writePreferences("[Main]\nVersion=1.6\nProfile=1\n");
+        const QByteArray delivered = contentOf(m_programDir.filePath("Preferences.ini"));
+        const ProgramPlaces places =
+            perUserPlaces(m_programDir.path() + "/",
+                          {home.filePath("config/vantomel/"), home.filePath("cache/vantomel/")});
+        prepareProgramPlaces(places);
+
+        RecordingSeams doubles;
+        {
+            Startup windows(doubles.seams(), ProgramSetup{places, InitProgramInfo("1.6")});
+            TMainForm& main = windows.mainForm();
+            main.show();
+            auto* profiles = main.findChild<QComboBox*>("cmbProfile");
+            QCOMPARE(profiles->count(), 2);
+            // The delivered copy chose the second profile: the user's own, read from its file.
+            QCOMPARE(profiles->currentText(), QString("mine"));
+            QCOMPARE(windows.opSettingForm().outputExtension(), QString(".wmv"));
+            QCOMPARE(windows.settingForm().currentSettings().tempDir,
+                     home.filePath("cache/vantomel/temp/"));
+            main.findChild<QLineEdit*>("edtOutputFile")->setText("/films/out.wmv");
+            main.close();
+        }
+        QVERIFY(doubles.messages.shown.isEmpty());
+        QVERIFY(contentOf(places.preferencesPath).contains("Output File=/films/out.wmv\n"));
+        QCOMPARE(contentOf(m_programDir.filePath("Preferences.ini")), delivered);
     }
 };
 

@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -91,8 +92,12 @@ public:
     }
     QString outputFile() const { return control<QLineEdit>("edtOutputFile")->text(); }
 
-    // Returns when the job is over.
-    void pressStart() const { control<QAction>("tbtnStart")->trigger(); }
+    // Returns when the job is over: the press only queues the job, delivering it runs it.
+    void pressStart() const
+    {
+        control<QAction>("tbtnStart")->trigger();
+        QCoreApplication::sendPostedEvents(&main(), QEvent::MetaCall);
+    }
     void pressStop() const { control<QAction>("tbtnStop")->trigger(); }
 
     QStringList statuses() const

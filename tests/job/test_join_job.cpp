@@ -72,7 +72,8 @@ private slots:
         m_window->temp = tempDir();
         m_doubles = std::make_unique<RecordingSeams>();
         m_job = std::make_unique<JoinJob>(*m_window, *m_window, *m_window, m_doubles->seams(),
-                                          FAKE_PROGRAM_DIR, "Vantomel");
+                                          FAKE_PROGRAM_DIR "asapi.dll", FAKE_PROGRAM_DIR "temp/",
+                                          "Vantomel");
     }
     void cleanup()
     {
@@ -146,11 +147,11 @@ private slots:
     {
         touch(path("file"));
         m_window->temp = path("file") + "/sub";
-        // The program directory's temp/ is the fallback; make it unusable too.
+        // The default temporary folder is the fallback; make it unusable too.
         QTemporaryDir programDir;
         touch(programDir.filePath("temp"));
-        JoinJob job(*m_window, *m_window, *m_window, m_doubles->seams(), programDir.path() + "/",
-                    "Vantomel");
+        JoinJob job(*m_window, *m_window, *m_window, m_doubles->seams(),
+                    FAKE_PROGRAM_DIR "asapi.dll", programDir.filePath("temp") + "/", "Vantomel");
         job.tbtnStartClick();
         QCOMPARE(captions(), QStringList{"Temp Folder"});
         QCOMPARE(m_doubles->messages.shown[0].text,
@@ -159,13 +160,12 @@ private slots:
         QCOMPARE(m_window->lockChanges, 0);
     }
 
-    void emptyTempSettingFallsBackToTheProgramDirectory()
+    void emptyTempSettingFallsBackToTheDefault()
     {
         QTemporaryDir programDir;
-        QFile::copy(QString(FAKE_PROGRAM_DIR) + "asapi.dll", programDir.filePath("asapi.dll"));
         m_window->temp.clear();
-        JoinJob job(*m_window, *m_window, *m_window, m_doubles->seams(), programDir.path() + "/",
-                    "Vantomel");
+        JoinJob job(*m_window, *m_window, *m_window, m_doubles->seams(),
+                    FAKE_PROGRAM_DIR "asapi.dll", programDir.path() + "/temp/", "Vantomel");
         job.tbtnStartClick();
         QCOMPARE(runs().first().at(2), programDir.path() + "/temp/0.avi");
         QCOMPARE(captions(), QStringList{"Complete"});
@@ -296,7 +296,8 @@ private slots:
     {
         QTemporaryDir emptyProgramDir;
         JoinJob job(*m_window, *m_window, *m_window, m_doubles->seams(),
-                    emptyProgramDir.path() + "/", "Vantomel");
+                    emptyProgramDir.filePath("asapi.dll"), emptyProgramDir.path() + "/temp/",
+                    "Vantomel");
         job.tbtnStartClick();
         QCOMPARE(m_doubles->messages.shown.size(), 1);
         QCOMPARE(m_doubles->messages.shown[0].kind, QString("plain"));

@@ -28,9 +28,9 @@ private slots:
 
     void noFileGivesTheDocumentedDefaults()
     {
-        const auto main = prefs::readMainSettings(m_path, "/opt/vantomel/");
+        const auto main = prefs::readMainSettings(m_path, "/home/u/.cache/vantomel/temp/");
         QCOMPARE(main.outputFile, QString());
-        QCOMPARE(main.tempDir, QString("/opt/vantomel/temp/"));
+        QCOMPARE(main.tempDir, QString("/home/u/.cache/vantomel/temp/"));
         QVERIFY(main.autoOpenDir);
         QVERIFY(!main.autoExit);
         QVERIFY(!main.autoTurnOff);

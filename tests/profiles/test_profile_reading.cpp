@@ -87,23 +87,40 @@ private slots:
     void listsVisibleBpfFilesByCaseFreeName()
     {
         QTemporaryDir program;
-        const QString programDir = program.path() + "/";
-        QCOMPARE(listProfileNames(programDir), QStringList()); // no Profiles folder
+        const QString profiles = program.path() + "/Profiles/";
+        QCOMPARE(listProfiles({profiles}), QVector<ListedProfile>()); // no Profiles folder
         QDir(program.path()).mkdir("Profiles");
-        const QString profiles = profilesDirectory(programDir);
         for (const char* name : {"B.bpf", "a.bpf", "c.BPF", "Web.Low.bpf", ".hidden.bpf",
                                  "notes.txt", "bpf", "d.bpf.bak"})
             QFile(profiles + name).open(QIODevice::WriteOnly);
         QDir(profiles).mkdir("folder.bpf");
-        QCOMPARE(listProfileNames(programDir), QStringList({"a", "B", "c", "Web.Low"}));
-        QCOMPARE(profilePath(programDir, "Web.Low"), profiles + "Web.Low.bpf");
+        // Each is read from the file listed, whatever the letter case of its extension.
+        QCOMPARE(listProfiles({profiles}),
+                 (QVector<ListedProfile>{{"a", profiles + "a.bpf"},
+                                         {"B", profiles + "B.bpf"},
+                                         {"c", profiles + "c.BPF"},
+                                         {"Web.Low", profiles + "Web.Low.bpf"}}));
+    }
+
+    void aUsersProfileJoinsTheListAndReplacesItsNamesake()
+    {
+        QTemporaryDir program;
+        QTemporaryDir user;
+        const QString delivered = program.path() + "/";
+        const QString own = user.path() + "/";
+        for (const QString& path :
+             {delivered + "a.bpf", delivered + "c.bpf", own + "b.bpf", own + "c.bpf"})
+            QFile(path).open(QIODevice::WriteOnly);
+        QCOMPARE(listProfiles({delivered, own}),
+                 (QVector<ListedProfile>{
+                     {"a", delivered + "a.bpf"}, {"b", own + "b.bpf"}, {"c", own + "c.bpf"}}));
     }
 
     void profilesThatIsNoFolderListsNothing()
     {
         QTemporaryDir program;
         QFile(program.filePath("Profiles")).open(QIODevice::WriteOnly);
-        QCOMPARE(listProfileNames(program.path() + "/"), QStringList());
+        QCOMPARE(listProfiles({program.filePath("Profiles") + "/"}), QVector<ListedProfile>());
     }
 
     void unreadableFolderListsNothing()
@@ -115,7 +132,7 @@ private slots:
         const QString profiles = program.filePath("Profiles");
         QFile(profiles + "/a.bpf").open(QIODevice::WriteOnly);
         QFile::setPermissions(profiles, QFileDevice::WriteOwner);
-        QCOMPARE(listProfileNames(program.path() + "/"), QStringList());
+        QCOMPARE(listProfiles({profiles + "/"}), QVector<ListedProfile>());
         QFile::setPermissions(profiles, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                             QFileDevice::ExeOwner);
     }

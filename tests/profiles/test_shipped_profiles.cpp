@@ -92,8 +92,8 @@ private slots:
     void everyOutputTypeHasAProfile()
     {
         QSet<QString> types;
-        for (const QString& name : listProfileNames(m_programDir))
-            types << readProfile(profilePath(m_programDir, name)).outputType;
+        for (const ListedProfile& profile : listProfiles({m_programDir + "Profiles/"}))
+            types << readProfile(profile.path).outputType;
         for (const QString& type : containers().keys())
             QVERIFY2(types.contains(type), qPrintable(type));
     }
@@ -101,8 +101,8 @@ private slots:
     void profileIsCompleteAndFitsItsType_data()
     {
         QTest::addColumn<QString>("path");
-        for (const QString& name : listProfileNames(m_programDir))
-            QTest::newRow(qPrintable(name)) << profilePath(m_programDir, name);
+        for (const ListedProfile& profile : listProfiles({m_programDir + "Profiles/"}))
+            QTest::newRow(qPrintable(profile.name)) << profile.path;
     }
     void profileIsCompleteAndFitsItsType()
     {

@@ -97,13 +97,34 @@ public:
     }
 };
 
-// All four doubles, ready to hand to the windows.
+class RecordingTaskbar : public Taskbar
+{
+public:
+    // Every percentage shown, and -1 for each clearing.
+    QVector<int> shown;
+    void showProgress(int percent) override { shown << percent; }
+    void clearProgress() override { shown << -1; }
+};
+
+class RecordingNotifications : public Notifications
+{
+public:
+    QVector<RecordedMessage> notes; // kind "note"
+    void notify(const QString& summary, const QString& body) override
+    {
+        notes.append({QStringLiteral("note"), summary, body});
+    }
+};
+
+// All the doubles, ready to hand to the windows.
 struct RecordingSeams
 {
     RecordingMessages messages;
     RecordingShell shell;
     RecordingDialogs dialogs;
     RecordingPower power;
+    RecordingTaskbar taskbar;
+    RecordingNotifications notifications;
 
-    Seams seams() { return Seams{messages, shell, dialogs, power}; }
+    Seams seams() { return Seams{messages, shell, dialogs, power, taskbar, notifications}; }
 };

@@ -31,10 +31,12 @@ class TestMainWindowTasks : public QObject
             qFatal("cannot copy to %s", qPrintable(path));
         return path;
     }
-    void makeForm(const QStringList& arguments = {})
+    void makeForm(const QStringList& arguments = {}, const QString& workingDirectory = {})
     {
         delete m_form;
-        m_form = new TMainForm(m_doubles->seams(), m_programDir.filePath("vantomel"), arguments);
+        m_form =
+            new TMainForm(m_doubles->seams(), InitProgramInfo("1.5"),
+                          portablePlaces(m_programDir.path() + "/"), arguments, workingDirectory);
     }
     QAction* action(const char* name) const { return m_form->findChild<QAction*>(name); }
     QTreeView* list() const { return m_form->findChild<QTreeView*>("ltvTask"); }
@@ -347,6 +349,15 @@ private slots:
         QCOMPARE(listed(), QStringList({"a.wmv", "inside.avi"}));
         QVERIFY(taskButtonsEnabled());
         QVERIFY(panel()->isHidden());
+    }
+
+    void aRelativePathOnTheCommandLineOpens()
+    {
+        const QString a = video("a.avi");
+        makeForm({"a.avi"}, m_videos->path());
+        select({0});
+        popup()->actions().at(0)->trigger();
+        QCOMPARE(m_doubles->shell.opened, QStringList{a});
     }
 
     void aFileNamedTwiceOnTheCommandLineAsksBeforeTheWindowShows()

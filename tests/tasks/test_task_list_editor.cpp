@@ -149,8 +149,8 @@ private slots:
         const QString inD = clip("D/x.avi");
         const QString flv = clip("c.flv");
         const QString upper = clip("MOVIE.AVI");
-        m_f->editor.addCommandLine(
-            {a, b, m_dir->filePath("D"), flv, m_dir->filePath("missing.avi"), upper});
+        // Relative paths are taken from the folder the program was started in.
+        m_f->editor.addCommandLine({"a.wmv", b, "./D", flv, "missing.avi", upper}, m_dir->path());
         QCOMPARE(paths(), QStringList({a, inD, upper}));
         QVERIFY(m_f->doubles.messages.shown.isEmpty());
     }
@@ -160,16 +160,18 @@ private slots:
         const QString one = clip("one.avi");
         const QString two = clip("two.avi");
         const QString three = clip("three.avi");
+        // The list and its lines may be relative too; an empty line is no folder to add.
         const QString list =
-            textFile("list.TMP", (two + "\r\n\r\n" + one + "\n" + three + "\n").toUtf8());
-        m_f->editor.addCommandLine({list, clip("ignored.avi")});
+            textFile("list.TMP", (two + "\r\n\r\nD/../one.avi\n" + three + "\n").toUtf8());
+        m_f->editor.addCommandLine({"list.TMP", clip("ignored.avi")}, m_dir->path());
         QCOMPARE(paths(), QStringList({two, one, three}));
         QVERIFY(QFile::exists(list));
     }
 
     void anUnreadableListFileAddsNothing()
     {
-        m_f->editor.addCommandLine({m_dir->filePath("absent.tmp"), clip("ignored.avi")});
+        m_f->editor.addCommandLine({m_dir->filePath("absent.tmp"), clip("ignored.avi")},
+                                   m_dir->path());
         QCOMPARE(m_f->model.rowCount(), 0);
     }
 };

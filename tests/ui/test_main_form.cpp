@@ -7,10 +7,12 @@
 #include "ui/TSettingForm.h"
 #include "ui/TopSettingForm.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -143,8 +145,11 @@ private slots:
     void choosingAProfileLoadsIt()
     {
         makeProfiles({"a", "b"});
+        writeFile(programFile("Profiles/C.BPF"), "[Main]\nType=mov\n");
         auto windows = start();
         auto* profiles = child<QComboBox>(windows->mainForm(), "cmbProfile");
+        profiles->setCurrentIndex(2);
+        QCOMPARE(windows->opSettingForm().outputExtension(), QString(".mov"));
         profiles->setCurrentIndex(1);
         QCOMPARE(windows->opSettingForm().outputExtension(), QString(".b"));
         // A profile deleted after start-up loads nothing; the last one stays.
@@ -209,10 +214,13 @@ private slots:
     {
         auto windows = start();
         TMainForm& main = windows->mainForm();
+        QVERIFY(QTest::qWaitForWindowActive(&main));
         child<QAction>(main, "tbtnHelp")->trigger();
+        QTest::keyClick(&main, Qt::Key_F1);
         QTest::mouseClick(child<QLabel>(main, "Image1"), Qt::LeftButton);
         QCOMPARE(m_doubles.shell.opened,
-                 (QStringList{programFile("Pellisade.chm"), main.programInfo().webPage}));
+                 (QStringList{programFile("help/index.html"), programFile("help/index.html"),
+                              main.programInfo().webPage}));
     }
 
     void commandsShowTheOneExistingDialog()
@@ -248,14 +256,70 @@ private slots:
         QVERIFY(preferences().contains("Output File=/from/dialog.avi"));
     }
 
-    void startRefusesWithOneVideo()
+    // While a job runs its total progress shows on the task-bar entry; how it ended reaches a
+    // user working in another window as a desktop notification too.
+    void aJobShowsOnTheTaskbarAndNotifiesAnInactiveWindow_data()
+    {
+        QTest::addColumn<bool>("windowActive");
+        QTest::newRow("main window active") << true;
+        QTest::newRow("another window active") << false;
+    }
+    void aJobShowsOnTheTaskbarAndNotifiesAnInactiveWindow()
+    {
+        QFETCH(bool, windowActive);
+        makeProfiles({"a"});
+        QVERIFY(QFile::copy(FAKE_PROGRAM_DIR "asapi.dll", programFile("asapi.dll")));
+        // Each encoder run writes the 20 lines the program passes over, its position at 0.5 s
+        // steps, then its output.
+        writeFile(programFile("encoder-script"), "banner 20\npos 0 1 0.5\noutput\n");
+        qputenv("FAKE_ENCODER_SCRIPT", programFile("encoder-script").toLocal8Bit());
+        auto windows = start({clipPath("clip.avi"), clipPath("clip.mp4")});
+        TMainForm& main = windows->mainForm();
+        child<QLineEdit>(main, "edtOutputFile")->setText(programFile("joined.a"));
+        QWidget elsewhere;
+        if (!windowActive) {
+            elsewhere.show();
+            elsewhere.activateWindow();
+        }
+        QVERIFY(
+            QTest::qWaitForWindowActive(windowActive ? static_cast<QWidget*>(&main) : &elsewhere));
+
+        child<QAction>(main, "tbtnStart")->trigger();
+        QTRY_COMPARE(m_doubles.messages.shown.size(), 1);
+        QCOMPARE(m_doubles.messages.shown[0].text,
+                 QString("The joining is completed successfully."));
+        QVERIFY(QFileInfo(programFile("joined.a")).size() > 0);
+        const QVector<RecordedMessage> notes = m_doubles.notifications.notes;
+        QCOMPARE(notes.size(), windowActive ? 0 : 1);
+        if (!windowActive) {
+            QCOMPARE(notes[0].caption, QString("Complete"));
+            QCOMPARE(notes[0].text, QString("The joining is completed successfully."));
+        }
+        const QVector<int> progress = m_doubles.taskbar.shown;
+        QVERIFY(progress.size() >= 3);
+        QCOMPARE(progress.first(), 0);
+        QVERIFY(std::any_of(progress.begin(), progress.end(),
+                            [](int percent) { return percent > 0 && percent < 100; }));
+        QCOMPARE(progress.at(progress.size() - 2), 100);
+        QCOMPARE(progress.last(), -1); // cleared once the job is over
+        qunsetenv("FAKE_ENCODER_SCRIPT");
+    }
+
+    // A screen reader or UI automation presses Start through the accessibility interface: the
+    // press returns at once, and the job runs from the event loop afterwards.
+    void startPressedThroughAccessibilityReturnsAtOnce()
     {
         makeProfiles({"a"});
         auto windows = start({clipPath("clip.avi")});
         TMainForm& main = windows->mainForm();
-        QVERIFY(child<QAction>(main, "tbtnStart")->isEnabled());
-        child<QAction>(main, "tbtnStart")->trigger();
-        QCOMPARE(m_doubles.messages.shown.size(), 1);
+        QAction* start = child<QAction>(main, "tbtnStart");
+        QVERIFY(start->isEnabled());
+        QAccessibleInterface* button = QAccessible::queryAccessibleInterface(
+            child<QToolBar>(main, "tbrMain")->widgetForAction(start));
+        QVERIFY(button && button->actionInterface());
+        button->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QVERIFY(m_doubles.messages.shown.isEmpty());
+        QTRY_COMPARE(m_doubles.messages.shown.size(), 1);
         QCOMPARE(m_doubles.messages.shown[0].caption, QString("Add More Videos"));
         QCOMPARE(main.job()->runState(), 0);
     }

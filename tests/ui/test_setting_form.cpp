@@ -1,3 +1,4 @@
+#include "app/ProgramPlaces.h"
 #include "platform/DialogFilters.h"
 #include "prefs/IniFile.h"
 #include "support/RecordingSeams.h"
@@ -45,7 +46,7 @@ class TestSettingForm : public QObject
     void createForm(const QString& directory)
     {
         m_form = std::make_unique<TSettingForm>(
-            m_doubles.seams(), InitProgramInfo(directory, "1.5"), &m_mainWindow,
+            m_doubles.seams(), portablePlaces(directory), &m_mainWindow,
             OutputFileBox{[this] { return m_mainOutputFile.text(); },
                           [this](const QString& text) { m_mainOutputFile.setText(text); }});
     }
