@@ -130,11 +130,11 @@ private slots:
         if (interrupted >= 0) {
             QCOMPARE(cancel.text, QStringLiteral("The Coversion is canceled."));
             QCOMPARE(windows.statuses(), conversionStoppedAt(interrupted, rows));
-            QCOMPARE(windows.main().job()->runState(), qint32(RunState::Stopped));
+            QCOMPARE(windows.main().job()->runState(), RunState::Stopped);
         } else {
             QCOMPARE(cancel.text, QStringLiteral("The Joining is canceled."));
             QCOMPARE(windows.statuses(), QStringList(rows, QStringLiteral("Stop")));
-            QCOMPARE(windows.main().job()->runState(), qint32(RunState::Idle));
+            QCOMPARE(windows.main().job()->runState(), RunState::Idle);
         }
         QCOMPARE(m_program->leftInTempDir(), QStringList());
         QVERIFY(!QFileInfo::exists(output));

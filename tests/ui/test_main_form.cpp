@@ -257,7 +257,7 @@ private slots:
         child<QAction>(main, "tbtnStart")->trigger();
         QCOMPARE(m_doubles.messages.shown.size(), 1);
         QCOMPARE(m_doubles.messages.shown[0].caption, QString("Add More Videos"));
-        QCOMPARE(main.job()->runState(), 0);
+        QCOMPARE(main.job()->runState(), RunState::Idle);
     }
 };
 
