@@ -1,6 +1,7 @@
 #include "InputProbe.h"
 
 #include "FfmpegPointers.h"
+#include "StopSignal.h"
 
 extern "C" {
 #include <libavutil/display.h>
@@ -24,22 +25,50 @@ int rotationFromDisplayMatrix(const int32_t* matrix)
     return quarter * 90;
 }
 
+namespace {
+
+// An input is read as the one file it is: a playlist or a reference inside it that names other
+// files or URLs is not followed.
+int refuseNestedOpen(AVFormatContext*, AVIOContext**, const char*, int, AVDictionary**)
+{
+    return AVERROR(EPERM);
+}
+
+} // namespace
+
 OpenedInput openInput(const std::string& path)
 {
-    const EncoderError cannotOpen{"Failed to open " + path + ".\nCannot open file/device."};
-    AVFormatContext* raw = nullptr;
-    if (avformat_open_input(&raw, path.c_str(), nullptr, nullptr) < 0)
-        throw cannotOpen;
-    OpenedInput input{InputContextPtr(raw)};
+    // A read that a stop cut short is no fault of the file.
+    const auto cannotOpen = [&path] {
+        if (stopRequested())
+            throw StopRequested{};
+        throw EncoderError{"Failed to open " + path + ".\nCannot open file/device."};
+    };
+    OpenedInput input;
+    input.file = std::make_unique<InputFile>(path);
+    AVFormatContext* raw = avformat_alloc_context();
+    if (!raw)
+        throw EncoderError{"Out of memory."};
+    raw->pb = input.file->context();
+    raw->interrupt_callback = AVIOInterruptCB{interruptWhenStopped, nullptr};
+    raw->io_open = refuseNestedOpen;
+    // The path names the file for the format's guess by extension only; it is not opened again.
+    const int opened = avformat_open_input(&raw, path.c_str(), nullptr, nullptr);
+    if (opened < 0)
+        cannotOpen();
+    input.context.reset(raw);
     AVFormatContext* context = input.context.get();
     if (avformat_find_stream_info(context, nullptr) < 0)
-        throw cannotOpen;
+        cannotOpen();
     input.videoIndex = av_find_best_stream(context, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+    if (input.videoIndex == AVERROR_STREAM_NOT_FOUND &&
+        av_find_best_stream(context, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0) >= 0)
+        throw EncoderError{path + " has no video."};
     if (input.videoIndex < 0)
-        throw cannotOpen;
+        cannotOpen();
     const AVCodecParameters* video = context->streams[input.videoIndex]->codecpar;
     if (video->width <= 0 || video->height <= 0 || !avcodec_find_decoder(video->codec_id))
-        throw cannotOpen;
+        cannotOpen();
     input.audioIndex =
         av_find_best_stream(context, AVMEDIA_TYPE_AUDIO, -1, input.videoIndex, nullptr, 0);
     if (input.audioIndex >= 0 &&

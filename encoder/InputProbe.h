@@ -2,6 +2,9 @@
 
 #include "EncoderOptions.h"
 #include "FfmpegPointers.h"
+#include "FileIo.h"
+
+#include <memory>
 
 #include <string>
 
@@ -25,13 +28,15 @@ struct InputFacts
 // (-1 when there is none).
 struct OpenedInput
 {
+    std::unique_ptr<InputFile> file; // outlives the context that reads it
     InputContextPtr context;
     int videoIndex = -1;
     int audioIndex = -1;
 };
 
 // Both throw EncoderError "Cannot open file/device." when the file cannot be read or has no
-// video that can be decoded.
+// video that can be decoded, "<path> has no video." when it holds sound only; StopRequested
+// when a stop cut the open short.
 OpenedInput openInput(const std::string& path);
 InputFacts probeInput(const std::string& path);
 

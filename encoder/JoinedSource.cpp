@@ -1,10 +1,10 @@
 #include "JoinedSource.h"
 
+#include "FrameClock.h"
 #include "StopSignal.h"
 
 #include <cstdio>
 #include <functional>
-#include <limits>
 #include <optional>
 
 namespace asapi {
@@ -28,67 +28,18 @@ CodecContextPtr openDecoder(const AVStream* stream)
     return context;
 }
 
-// The time of a decoded frame, carried on from the previous one when the stream has none. A jump
-// back is a restarted or broken clock (VOB files put together, damage), and so is a jump far
-// ahead in formats whose clock may restart; the stream carries on where it was. Elsewhere a jump
-// ahead is a pause, as in a screen recording that only writes pictures that change.
-class FrameClock
-{
-public:
-    FrameClock(AVRational timeBase, std::int64_t origin, bool clockMayRestart)
-        : m_timeBase(timeBase), m_origin(origin),
-          m_jumpAhead(clockMayRestart ? 10.0 : std::numeric_limits<double>::infinity())
-    {
-    }
-
-    double start(const AVFrame* frame, double fallbackDuration)
-    {
-        const std::int64_t timestamp = frame->best_effort_timestamp;
-        if (timestamp != AV_NOPTS_VALUE) {
-            double stamped = (timestamp - m_origin) * av_q2d(m_timeBase) + m_shift;
-            if (m_started && (stamped < m_next - jumpBack || stamped > m_next + m_jumpAhead)) {
-                m_shift += m_next - stamped;
-                stamped = m_next;
-            }
-            m_next = stamped;
-        }
-        m_started = true;
-        const double start = m_next;
-        m_next = start + duration(frame, fallbackDuration);
-        return start;
-    }
-
-    double duration(const AVFrame* frame, double fallback) const
-    {
-        return frame->pkt_duration > 0 ? frame->pkt_duration * av_q2d(m_timeBase) : fallback;
-    }
-
-private:
-    static constexpr double jumpBack = 0.5; // seconds
-
-    AVRational m_timeBase;
-    std::int64_t m_origin;
-    double m_jumpAhead;
-    double m_shift = 0.0;
-    double m_next = 0.0;
-    bool m_started = false;
-};
-
-// One stream's decoder: packets in, timed frames out to the handler; damaged packets and
+// One stream's decoder: packets in, timed frames out to the clock's handler; damaged packets and
 // frames are passed over with a warning.
 class StreamDecoder
 {
 public:
-    using Handler = std::function<void(const AVFrame*, double start, double duration)>;
-
     StreamDecoder(CodecContextPtr decoder, FrameClock clock, double fallbackDuration,
-                  const std::string& path, Handler handler)
-        : m_decoder(std::move(decoder)), m_clock(clock), m_fallbackDuration(fallbackDuration),
-          m_path(path), m_handler(std::move(handler)), m_frame(makeFrame())
+                  const std::string& path)
+        : m_decoder(std::move(decoder)), m_clock(std::move(clock)),
+          m_fallbackDuration(fallbackDuration), m_path(path), m_frame(makeFrame())
     {
     }
 
-    // nullptr drains the decoder at the end.
     void decode(const AVPacket* packet)
     {
         int sent = avcodec_send_packet(m_decoder.get(), packet);
@@ -100,6 +51,13 @@ public:
             std::fprintf(stderr, "Skipping a damaged packet in %s: %s.\n", m_path.c_str(),
                          errorText(sent).c_str());
         drain();
+    }
+
+    // Drains the decoder at the end.
+    void finish()
+    {
+        decode(nullptr);
+        m_clock.finish();
     }
 
 private:
@@ -116,8 +74,7 @@ private:
             const double fallback = m_frame->sample_rate > 0
                                         ? m_frame->nb_samples / double(m_frame->sample_rate)
                                         : m_fallbackDuration;
-            const double start = m_clock.start(m_frame.get(), fallback);
-            m_handler(m_frame.get(), start, m_clock.duration(m_frame.get(), fallback));
+            m_clock.push(m_frame.get(), fallback);
             av_frame_unref(m_frame.get());
         }
     }
@@ -126,7 +83,6 @@ private:
     FrameClock m_clock;
     double m_fallbackDuration;
     const std::string& m_path;
-    Handler m_handler;
     FramePtr m_frame;
 };
 
@@ -147,10 +103,14 @@ void JoinedSource::send(FrameKind kind, FramePtr frame)
 
 void JoinedSource::run()
 {
-    for (const auto& input : m_inputs) {
-        if (stopRequested())
-            break;
-        readInput(input);
+    try {
+        for (const auto& input : m_inputs) {
+            if (stopRequested())
+                break;
+            readInput(input);
+        }
+    } catch (const StopRequested&) {
+        // The open of the next input was cut short: the file ends with the one before.
     }
     m_audio.finish();
 }
@@ -185,26 +145,31 @@ void JoinedSource::readInput(const InputFacts& input)
     const bool clockMayRestart = context->iformat->flags & AVFMT_TS_DISCONT;
 
     m_audio.beginInput(audioIndex >= 0, m_videoFrames);
-    VideoNormaliser video(m_videoTarget, input.rotation, [this](FramePtr frame) {
+    // No picture is held longer than the input lasts: a longer gap can only come of damage.
+    const double longestGap = input.duration > 0 ? input.duration + 10.0 : 3600.0;
+    VideoNormaliser video(m_videoTarget, input.rotation, longestGap, [this](FramePtr frame) {
         frame->pts = m_videoFrames++;
         send(FrameKind::Video, std::move(frame));
         m_audio.videoReached(m_videoFrames);
     });
-    StreamDecoder videoDecoder(std::move(videoCodec),
-                               FrameClock(videoStream->time_base, videoOrigin, clockMayRestart),
-                               1.0 / input.frameRate.value(), input.path,
-                               [&video](const AVFrame* frame, double start, double duration) {
-                                   video.push(frame, start, duration);
-                               });
+    StreamDecoder videoDecoder(
+        std::move(videoCodec),
+        FrameClock(videoStream->time_base, videoOrigin, clockMayRestart, input.duration,
+                   [&video](const AVFrame* frame, double start, double duration) {
+                       video.push(frame, start, duration);
+                   }),
+        1.0 / input.frameRate.value(), input.path);
     std::optional<StreamDecoder> audioDecoder;
     if (audioIndex >= 0) {
         const AVRational timeBase = context->streams[audioIndex]->time_base;
         audioDecoder.emplace(
             std::move(audioCodec),
             FrameClock(timeBase, av_rescale_q(videoOrigin, videoStream->time_base, timeBase),
-                       clockMayRestart),
-            0.0, input.path,
-            [this](const AVFrame* frame, double start, double) { m_audio.push(frame, start); });
+                       clockMayRestart, input.duration,
+                       [this](const AVFrame* frame, double start, double) {
+                           m_audio.push(frame, start);
+                       }),
+            0.0, input.path);
     }
 
     PacketPtr packet(av_packet_alloc());
@@ -228,10 +193,13 @@ void JoinedSource::readInput(const InputFacts& input)
             audioDecoder->decode(packet.get());
         av_packet_unref(packet.get());
     }
-    videoDecoder.decode(nullptr);
+    videoDecoder.finish();
     if (audioDecoder)
-        audioDecoder->decode(nullptr);
+        audioDecoder->finish();
     video.finish();
+    // An input whose picture cannot be decoded must not vanish from a join that succeeds.
+    if (video.framesEmitted() == 0 && !stopRequested())
+        throw EncoderError{input.path + " has no picture that can be decoded."};
     m_audio.endInput(m_videoFrames);
 }
 

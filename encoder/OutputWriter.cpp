@@ -5,7 +5,6 @@ extern "C" {
 }
 
 #include <cstdio>
-#include <filesystem>
 #include <thread>
 
 namespace asapi {
@@ -154,8 +153,8 @@ void OutputWriter::create(const std::string& path)
     m_videoStream->avg_frame_rate = m_video->framerate;
     m_videoStream->sample_aspect_ratio = m_video->sample_aspect_ratio;
     m_audioStream->time_base = m_audio->time_base;
-    check(avio_open(&m_muxer->pb, path.c_str(), AVIO_FLAG_WRITE), "Cannot create " + path);
-    m_created = true;
+    m_file = std::make_unique<OutputFile>(path);
+    m_muxer->pb = m_file->context();
     AVDictionary* muxerOptions = nullptr;
     // Program streams size their buffers from the bitrate, which a constant quality leaves
     // open: take the DVD's rate, which any of our MPEG video fits.
@@ -204,28 +203,26 @@ void OutputWriter::finish()
     m_audioWorker->finish();
     encode(m_audio.get(), m_audioStream, nullptr, m_audioPacket.get(), m_audioBytes);
     check(av_write_trailer(m_muxer), "Cannot write " + m_path);
-    check(avio_closep(&m_muxer->pb), "Cannot write " + m_path);
+    std::lock_guard lock(m_muxerMutex);
+    m_file->commit();
 }
 
 void OutputWriter::discard()
 {
     close();
-    // Only a file of our own making is removed: never one that could not be opened, nor a device
-    // or pipe named as the output.
-    std::error_code ignored;
-    if (m_created && std::filesystem::is_regular_file(m_path, ignored))
-        std::filesystem::remove(m_path, ignored);
 }
 
 void OutputWriter::close()
 {
     m_audioWorker.reset();
-    if (!m_muxer)
-        return;
-    if (m_muxer->pb)
-        avio_closep(&m_muxer->pb);
-    avformat_free_context(m_muxer);
-    m_muxer = nullptr;
+    std::lock_guard lock(m_muxerMutex);
+    if (m_muxer) {
+        m_muxer->pb = nullptr; // the output file's own
+        avformat_free_context(m_muxer);
+        m_muxer = nullptr;
+    }
+    // What was not committed is dropped; the output path stays as it was.
+    m_file.reset();
 }
 
 StatusFigures OutputWriter::figures() const

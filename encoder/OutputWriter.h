@@ -2,6 +2,7 @@
 
 #include "AudioTimeline.h"
 #include "FrameWorker.h"
+#include "OutputFile.h"
 #include "OutputPlan.h"
 #include "StatusReporter.h"
 #include "VideoNormaliser.h"
@@ -28,16 +29,18 @@ public:
     VideoTarget videoTarget() const;
     AudioTarget audioTarget() const;
 
-    // From here on the file exists. Throws EncoderError.
+    // Starts the file, which stands at the path only once finish() succeeds. Throws EncoderError,
+    // StopRequested when a stop cut the open of a FIFO short.
     void create(const std::string& path);
     // Throws EncoderError, for audio also an error of the sound's thread.
     void writeVideo(AVFrame* frame);
     void writeAudio(FramePtr frame);
-    // Drains the encoders and writes the index. Throws EncoderError.
+    // Drains the encoders, writes the index and puts the file in place. Throws EncoderError.
     void finish();
-    // Closes and deletes what was written.
+    // Drops what was written; a file already at the output path stays as it was.
     void discard();
 
+    int framesWritten() const { return m_framesWritten; }
     // The figures for the status line, the elapsed time left to the caller.
     StatusFigures figures() const;
 
@@ -59,7 +62,7 @@ private:
     mutable std::mutex m_muxerMutex;
     PacketPtr m_videoPacket;
     PacketPtr m_audioPacket;
-    bool m_created = false;
+    std::unique_ptr<OutputFile> m_file;
     int m_framesWritten = 0;
     // Counted as handed to the sound's thread, so that the status line's A-V follows the input.
     std::int64_t m_samplesWritten = 0;

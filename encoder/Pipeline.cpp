@@ -33,6 +33,7 @@ public:
               } catch (const EncoderError& error) {
                   m_error = error;
               } catch (const WriterGone&) {
+              } catch (const StopRequested&) {
               } catch (const std::exception& error) {
                   m_error = EncoderError{error.what()};
               }
@@ -83,10 +84,14 @@ ExitStatus runEncoder(const EncoderOptions& options, std::FILE* status, std::FIL
         }
         plan = planOutput(options, inputs);
         writer.emplace(plan);
+    } catch (const StopRequested&) {
+        return ExitStopped;
     } catch (const UsageError& error) {
         std::fprintf(errors, "%s\n", error.message.c_str());
         return ExitFailed;
     } catch (const EncoderError& error) {
+        if (stopRequested())
+            return ExitStopped;
         std::fprintf(errors, "%s\n", error.message.c_str());
         return ExitFailed;
     } catch (const std::exception& error) {
@@ -113,14 +118,27 @@ ExitStatus runEncoder(const EncoderOptions& options, std::FILE* status, std::FIL
         reading.join();
         if (reading.error())
             throw *reading.error();
+        // Stopped before the first picture: there is nothing worth a file.
+        if (writer->framesWritten() == 0) {
+            if (!stopRequested())
+                throw EncoderError{"No picture was written to " + options.output + "."};
+            writer->discard();
+            return ExitStopped;
+        }
         writer->finish();
-    } catch (const EncoderError& error) {
-        std::fprintf(errors, "\n%s\n", error.message.c_str());
+    } catch (const StopRequested&) {
         writer->discard();
+        return ExitStopped;
+    } catch (const EncoderError& error) {
+        writer->discard();
+        // A write or read cut short by the stop is no failure of its own.
+        if (stopRequested())
+            return ExitStopped;
+        std::fprintf(errors, "\n%s\n", error.message.c_str());
         return ExitFailed;
     } catch (const std::exception& error) {
-        std::fprintf(errors, "\n%s\n", error.what());
         writer->discard();
+        std::fprintf(errors, "\n%s\n", error.what());
         return ExitFailed;
     }
     StatusFigures figures = writer->figures();

@@ -1,11 +1,14 @@
 #include "VideoNormaliser.h"
 
+#include "StopSignal.h"
+
 extern "C" {
 #include <libavfilter/buffersink.h>
 #include <libavfilter/buffersrc.h>
 #include <libavutil/pixdesc.h>
 }
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -33,8 +36,12 @@ struct InOutDeleter
 
 } // namespace
 
-VideoNormaliser::VideoNormaliser(const VideoTarget& target, int rotation, Emit emit)
-    : m_target(target), m_rotation(rotation), m_emit(std::move(emit))
+VideoNormaliser::VideoNormaliser(const VideoTarget& target, int rotation, double longestGap,
+                                 Emit emit)
+    : m_target(target), m_rotation(rotation),
+      m_longestGap(std::max<std::int64_t>(
+          1, std::llround(longestGap * target.frameRate.value()))),
+      m_emit(std::move(emit))
 {
 }
 
@@ -97,8 +104,12 @@ FramePtr VideoNormaliser::convert(const AVFrame* decoded)
 
 void VideoNormaliser::emitUntil(double seconds)
 {
-    const auto slot = static_cast<std::int64_t>(std::llround(seconds * m_target.frameRate.value()));
-    while (m_emitted < slot) {
+    auto slot = static_cast<std::int64_t>(std::llround(seconds * m_target.frameRate.value())) - m_cut;
+    if (slot - m_emitted > m_longestGap) {
+        m_cut += slot - m_emitted - m_longestGap;
+        slot = m_emitted + m_longestGap;
+    }
+    while (m_emitted < slot && !stopRequested()) {
         m_emit(FramePtr(av_frame_clone(m_pending.get())));
         ++m_emitted;
     }

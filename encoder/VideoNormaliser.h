@@ -25,7 +25,9 @@ class VideoNormaliser
 public:
     using Emit = std::function<void(FramePtr)>;
 
-    VideoNormaliser(const VideoTarget& target, int rotation, Emit emit);
+    // longestGap: the longest a picture is repeated to fill a gap, in seconds; what is longer
+    // is cut out of the time line.
+    VideoNormaliser(const VideoTarget& target, int rotation, double longestGap, Emit emit);
 
     // start and duration in seconds from the input's origin
     void push(const AVFrame* decoded, double start, double duration);
@@ -40,6 +42,7 @@ private:
 
     VideoTarget m_target;
     int m_rotation;
+    std::int64_t m_longestGap; // frames
     Emit m_emit;
     FilterGraphPtr m_graph;
     AVFilterContext* m_source = nullptr;
@@ -50,6 +53,7 @@ private:
     FramePtr m_pending;
     double m_pendingEnd = 0.0;
     std::int64_t m_emitted = 0;
+    std::int64_t m_cut = 0; // frames cut out of gaps that were too long
 };
 
 } // namespace asapi

@@ -1,13 +1,12 @@
 #include "ConversionStage.h"
 
 #include "EncoderStep.h"
-#include "JobClock.h"
+#include "FileStamp.h"
 #include "JobView.h"
 
-#include <QFile>
 #include <QFileInfo>
 
-StageEnd ConversionStage::run(const QString& pictureSize, const QString& tempDirectory)
+StageOutcome ConversionStage::run(const QString& pictureSize, const QString& jobFolder)
 {
     JobView& view = m_job.view;
     view.setProcessTitle(QStringLiteral("Prepare (Converting):"));
@@ -16,8 +15,6 @@ StageEnd ConversionStage::run(const QString& pictureSize, const QString& tempDir
     view.setCurrentBar(0);
     view.setTotalBar(0);
     view.showProgressPanel(true);
-    m_job.runState = RunState::Running;
-    m_job.clock.start();
 
     const int count = m_job.rows.count();
     double total = 0;
@@ -29,37 +26,23 @@ StageEnd ConversionStage::run(const QString& pictureSize, const QString& tempDir
     for (int i = 0; i < count; ++i) {
         view.pumpEvents();
         // A Stop that came while no encoder ran prevents the next run.
-        if (m_job.runState == RunState::Stopped)
-            return stopAt(i, tempDirectory);
+        if (m_job.stopRequested())
+            return {StageOutcome::Kind::Stopped, i, {}};
 
-        const QString input = m_job.rows.inputPath(i);
+        // Absolute, so that the encoder cannot take a name such as "-x.avi" for an option.
+        const QString input = QFileInfo(m_job.rows.inputPath(i)).absoluteFilePath();
         const double duration = m_job.rows.duration(i);
         m_job.rows.setStatus(i, QStringLiteral("Converting"));
         view.setConvertingFile(QFileInfo(input).fileName());
-        const QString intermediate = intermediatePath(tempDirectory, i);
-        // A leftover of an earlier job must not pass for this run's result.
-        QFile::remove(intermediate);
+        const QString intermediate = intermediatePath(jobFolder, i);
+        const FileStamp before = FileStamp::of(intermediate);
 
-        const EncoderOutcome outcome =
+        const EncoderOutcome run =
             m_job.step.run(conversionCommand(input, intermediate, pictureSize), tracker,
                            {duration, completed, total});
-        if (outcome.kind == EncoderOutcome::Kind::FailedToStart) {
-            m_job.rows.setStatus(i, QStringLiteral("Stop"));
-            m_job.deleteIntermediates(tempDirectory);
-            m_job.returnToSettings();
-            m_job.runState = RunState::Idle;
-            return StageEnd::Failed;
-        }
-        if (m_job.runState == RunState::Stopped)
-            return stopAt(i, tempDirectory);
-        if (!outcome.succeeded() || QFileInfo(intermediate).size() <= 0) {
-            m_job.rows.setStatus(i, QStringLiteral("Stop"));
-            m_job.reportFailure(
-                tempDirectory,
-                QStringLiteral("The conversion of '%1' failed.").arg(QFileInfo(input).fileName()),
-                outcome.lastMessage);
-            return StageEnd::Failed;
-        }
+        const StageOutcome outcome = judgeRun(run, m_job.stopRequested(), i, intermediate, before);
+        if (outcome.kind != StageOutcome::Kind::Completed)
+            return outcome;
 
         completed += duration;
         m_job.rows.setStatus(i, QStringLiteral("Waiting for joining"));
@@ -67,16 +50,5 @@ StageEnd ConversionStage::run(const QString& pictureSize, const QString& tempDir
             view.setCurrentBar(0);
         m_job.encoder.terminate();
     }
-    return StageEnd::Completed;
-}
-
-StageEnd ConversionStage::stopAt(int row, const QString& tempDirectory)
-{
-    m_job.clock.stop();
-    m_job.rows.setStatus(row, QStringLiteral("Stop"));
-    m_job.deleteIntermediates(tempDirectory);
-    m_job.seams.messages.info(m_job.view.owner(), QStringLiteral("Cancel"),
-                              QStringLiteral("The Coversion is canceled."));
-    m_job.returnToSettings();
-    return StageEnd::Stopped; // the run state stays "stopped" until the next Start
+    return {};
 }

@@ -1,18 +1,20 @@
 #pragma once
 
 #include "JobContext.h"
+#include "StageOutcome.h"
 
-// Converts every row, in list order, into temporary directory + index + ".avi": the job's
-// picture size, 30 frames per second, MP3 audio. The total bar runs from 0 to 50.
+#include <QString>
+
+// Converts every row, in list order, into job folder + index + ".avi": the job's picture size,
+// 30 frames per second, MP3 audio. The total bar runs from 0 to 50. Ends at the first run that
+// is stopped or fails.
 class ConversionStage
 {
 public:
     explicit ConversionStage(const JobContext& context) : m_job(context) {}
 
-    StageEnd run(const QString& pictureSize, const QString& tempDirectory);
+    StageOutcome run(const QString& pictureSize, const QString& jobFolder);
 
 private:
-    StageEnd stopAt(int row, const QString& tempDirectory);
-
     const JobContext& m_job;
 };

@@ -1,12 +1,9 @@
 #include "EncoderStep.h"
 
 #include "JobView.h"
-#include "platform/Seams.h"
 
-EncoderStep::EncoderStep(EncoderRun& encoder, JobView& view, Messages& messages,
-                         QString encoderPath, QString applicationTitle)
-    : m_encoder(encoder), m_view(view), m_messages(messages), m_encoderPath(std::move(encoderPath)),
-      m_applicationTitle(std::move(applicationTitle))
+EncoderStep::EncoderStep(EncoderRun& encoder, JobView& view, QString encoderPath)
+    : m_encoder(encoder), m_view(view), m_encoderPath(std::move(encoderPath))
 {
 }
 
@@ -27,9 +24,5 @@ EncoderOutcome EncoderStep::run(const EncoderCommand& command, ProgressTracker& 
         } catch (...) {
         }
     };
-    const EncoderOutcome outcome = m_encoder.run(m_encoderPath, command.arguments, onChunk);
-    if (outcome.kind == EncoderOutcome::Kind::FailedToStart)
-        m_messages.plain(m_applicationTitle,
-                         QStringLiteral("Error. Please re-install ") + m_applicationTitle);
-    return outcome;
+    return m_encoder.run(m_encoderPath, command.arguments, onChunk);
 }

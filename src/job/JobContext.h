@@ -1,51 +1,30 @@
 #pragma once
 
-#include "platform/Seams.h"
-
-#include <QString>
+#include <QtGlobal>
 
 class EncoderRun;
 class EncoderStep;
-class JobClock;
 class JobSettings;
 class JobView;
 class TaskRows;
 
-// The run state of the main window.
-enum RunState : qint32
+// Where a join job is. The job alone changes it; the stages read it to notice a Stop.
+enum class RunState : qint32
 {
     Idle = 0,
     Running = 1,
     Stopped = 2
 };
 
-// How a stage ended. Every end but Completed has been reported to the user already.
-enum class StageEnd
-{
-    Completed,
-    Stopped,
-    Failed
-};
-
-// What both stages work with, and the clean-ups they share.
+// What both stages work with.
 struct JobContext
 {
     JobView& view;
     TaskRows& rows;
-    JobSettings& settings;
-    Seams seams;
+    const JobSettings& settings;
     EncoderRun& encoder;
     EncoderStep& step;
-    JobClock& clock;
-    qint32& runState;
+    const RunState& runState;
 
-    // Deletes temporary directory + k + ".avi" for every row k, reached by the job or not.
-    void deleteIntermediates(const QString& tempDirectory) const;
-    void setAllStatuses(const QString& status) const;
-    // The job is over: clock stopped, settings panel back.
-    void returnToSettings() const;
-    // An encoder run that failed: clean up, mark, report, idle. The message names what failed
-    // and adds the encoder's own last words.
-    void reportFailure(const QString& tempDirectory, const QString& what,
-                       const QString& encoderMessage) const;
+    bool stopRequested() const { return runState == RunState::Stopped; }
 };

@@ -1,20 +1,20 @@
 #include "JoinJob.h"
 
 #include "ConversionStage.h"
+#include "FileStamp.h"
+#include "JobFolder.h"
 #include "JobView.h"
 #include "JoinStage.h"
-#include "app/ProgramInfo.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QTemporaryFile>
 
 JoinJob::JoinJob(JobView& view, TaskRows& rows, JobSettings& settings, Seams seams,
                  const QString& encoderPath, const QString& defaultTempDirectory,
                  const QString& productName, QObject* parent)
     : QObject(parent), m_view(view), m_rows(rows), m_settings(settings), m_seams(seams),
-      m_defaultTempDirectory(defaultTempDirectory),
-      m_step(m_encoder, view, seams.messages, encoderPath, productName), m_clock(view)
+      m_defaultTempDirectory(defaultTempDirectory), m_productName(productName),
+      m_step(m_encoder, view, encoderPath), m_clock(view)
 {
 }
 
@@ -23,24 +23,16 @@ void JoinJob::tbtnStartClick()
     if (m_busy)
         return;
     if (m_rows.count() < 2) {
-        m_seams.messages.info(
-            m_view.owner(), QStringLiteral("Add More Videos"),
-            QStringLiteral("Please add at least 2 videos to the task for joining."));
+        refuse(QStringLiteral("Add More Videos"),
+               QStringLiteral("Please add at least 2 videos to the task for joining."), false);
         return;
     }
     m_view.focusTaskList();
-    if (!checkOutputFile())
+    if (!checkOutputFile() || !checkOutputIsSafe())
         return;
     if (m_settings.audioBitrateInvalid()) {
-        m_seams.messages.info(m_view.owner(), QStringLiteral("Invalid Audio Bitrate"),
-                              QStringLiteral("The Audio bitrate is invalid."));
-        return;
-    }
-    const QString tempDirectory = prepareTempDirectory();
-    if (tempDirectory.isEmpty()) {
-        m_seams.messages.info(m_view.owner(), QStringLiteral("Temp Folder"),
-                              QStringLiteral("The temporary folder cannot be created. Please "
-                                             "specify another one in the settings."));
+        refuse(QStringLiteral("Invalid Audio Bitrate"),
+               QStringLiteral("The Audio bitrate is invalid."), false);
         return;
     }
     if (QFileInfo::exists(m_view.outputFileText()) && m_settings.askBeforeOverwrite() &&
@@ -51,13 +43,29 @@ void JoinJob::tbtnStartClick()
         m_view.focusOutputFile();
         return;
     }
+    // Only now, when nothing can refuse the job any more, is anything created.
+    JobFolder folder(m_settings.tempDir(), m_defaultTempDirectory);
+    if (!folder.isValid()) {
+        refuse(QStringLiteral("Temp Folder"),
+               QStringLiteral("The temporary folder cannot be created. Please specify another one "
+                              "in the settings."),
+               false);
+        return;
+    }
 
     m_busy = true;
     m_view.setLocked(true);
-    runStages(tempDirectory);
+    runStages(folder);
     m_view.setLocked(false);
     m_busy = false;
     emit finished();
+}
+
+void JoinJob::refuse(const QString& caption, const QString& text, bool focusOutputFile)
+{
+    m_seams.messages.info(m_view.owner(), caption, text);
+    if (focusOutputFile)
+        m_view.focusOutputFile();
 }
 
 bool JoinJob::checkOutputFile()
@@ -65,17 +73,14 @@ bool JoinJob::checkOutputFile()
     const QString text = m_view.outputFileText();
     const qsizetype slash = text.lastIndexOf(QLatin1Char('/'));
     if (slash < 0 || !QDir(text.left(slash + 1)).exists()) {
-        m_seams.messages.info(m_view.owner(), QStringLiteral("Output path does not exist"),
-                              QStringLiteral("The output path does not exist. Please specify "
-                                             "another one."));
-        m_view.focusOutputFile();
+        refuse(QStringLiteral("Output path does not exist"),
+               QStringLiteral("The output path does not exist. Please specify another one."), true);
         return false;
     }
     const QString fileName = text.mid(slash + 1);
     if (fileName.isEmpty()) {
-        m_seams.messages.info(m_view.owner(), QStringLiteral("Icorrect Filename"),
-                              QStringLiteral("Please specify the output file."));
-        m_view.focusOutputFile();
+        refuse(QStringLiteral("Icorrect Filename"),
+               QStringLiteral("Please specify the output file."), true);
         return false;
     }
     // The old extension stays: movie.avi becomes movie.avi.wmv.
@@ -87,38 +92,112 @@ bool JoinJob::checkOutputFile()
     return true;
 }
 
-namespace {
-
-bool usableDirectory(const QString& directory)
+bool JoinJob::checkOutputIsSafe()
 {
-    if (directory.isEmpty())
+    const QString output = m_view.outputFileText();
+    if (output.contains(QLatin1Char('\n')) || output.contains(QLatin1Char('\r'))) {
+        refuse(QStringLiteral("Icorrect Filename"),
+               QStringLiteral("The output file name holds a line break. Please specify another "
+                              "one."),
+               true);
         return false;
-    if (!QFileInfo(directory).isDir() && !QDir().mkdir(directory))
-        return false;
-    QTemporaryFile probe(directory + QStringLiteral("probe-XXXXXX"));
-    return probe.open();
+    }
+    // The join reads only intermediates, so the encoder cannot see that it would write over
+    // one of its own sources.
+    const FileStamp outputFile = FileStamp::of(output);
+    for (int row = 0; row < m_rows.count(); ++row) {
+        if (outputFile.isSameFileAs(FileStamp::of(m_rows.inputPath(row)))) {
+            refuse(QStringLiteral("Same File"),
+                   QStringLiteral("The output file is one of the videos to join. Please specify "
+                                  "another one."),
+                   true);
+            return false;
+        }
+    }
+    return true;
 }
 
-} // namespace
-
-QString JoinJob::prepareTempDirectory() const
+void JoinJob::runStages(JobFolder& folder)
 {
-    const QString chosen = withTrailingSlash(m_settings.tempDir());
-    if (usableDirectory(chosen))
-        return chosen;
-    return usableDirectory(m_defaultTempDirectory) ? m_defaultTempDirectory : QString();
+    m_runState = RunState::Running;
+    m_clock.start();
+    const JobContext context{m_view, m_rows, m_settings, m_encoder, m_step, m_runState};
+    const StageOutcome converted =
+        ConversionStage(context).run(m_settings.pictureSizeText(), folder.path());
+    if (converted.kind != StageOutcome::Kind::Completed) {
+        endJob(Stage::Conversion, converted, folder);
+        return;
+    }
+    endJob(Stage::Join, JoinStage(context).run(m_settings.encoderOptions(), folder.path()), folder);
 }
 
-void JoinJob::runStages(const QString& tempDirectory)
+void JoinJob::endJob(Stage stage, const StageOutcome& outcome, JobFolder& folder)
 {
-    const JobContext context{m_view,    m_rows, m_settings, m_seams,
-                             m_encoder, m_step, m_clock,    m_runState};
-    if (ConversionStage(context).run(m_settings.pictureSizeText(), tempDirectory) !=
-        StageEnd::Completed)
+    using Kind = StageOutcome::Kind;
+    if (outcome.kind == Kind::Completed) {
+        complete(folder);
         return;
-    if (m_runState == RunState::Stopped)
+    }
+    m_clock.stop();
+    for (int row = 0; row < m_rows.count(); ++row)
+        if (outcome.row == StageOutcome::kEveryRow || outcome.row == row)
+            m_rows.setStatus(row, QStringLiteral("Stop"));
+    folder.remove();
+
+    const bool conversion = stage == Stage::Conversion;
+    switch (outcome.kind) {
+    case Kind::Stopped:
+        m_seams.messages.info(m_view.owner(), QStringLiteral("Cancel"),
+                              conversion ? QStringLiteral("The Coversion is canceled.")
+                                         : QStringLiteral("The Joining is canceled."));
+        break;
+    case Kind::Failed: {
+        QString text = conversion ? QStringLiteral("The conversion of '%1' failed.")
+                                        .arg(QFileInfo(m_rows.inputPath(outcome.row)).fileName())
+                                  : QStringLiteral("The joining failed.");
+        if (!outcome.reason.isEmpty())
+            text += QLatin1Char('\n') + outcome.reason;
+        m_seams.messages.info(m_view.owner(), QStringLiteral("Error"), text);
+        break;
+    }
+    case Kind::FailedToStart:
+        m_seams.messages.plain(m_productName,
+                               QStringLiteral("Error. Please re-install ") + m_productName);
+        break;
+    case Kind::Completed:
+        break;
+    }
+    m_view.showProgressPanel(false);
+    // A Stop during the conversion leaves the run state at "stopped" until the next Start.
+    m_runState = outcome.kind == Kind::Stopped && conversion ? RunState::Stopped : RunState::Idle;
+}
+
+void JoinJob::complete(JobFolder& folder)
+{
+    m_view.setCurrentBar(100);
+    m_view.setTotalBar(100);
+    m_clock.stop();
+    for (int row = 0; row < m_rows.count(); ++row) {
+        m_view.pumpEvents();
+        m_rows.setStatus(row, QStringLiteral("Complete"));
+    }
+    folder.remove();
+
+    if (m_settings.turnOffWhenDone()) {
+        m_seams.power.powerOff();
+        m_view.closeWindow(); // the run state stays "running": the program ends
         return;
-    JoinStage(context).run(m_settings.encoderOptions(), tempDirectory);
+    }
+    if (m_settings.exitWhenDone()) {
+        m_view.closeWindow();
+        return;
+    }
+    m_seams.messages.info(m_view.owner(), QStringLiteral("Complete"),
+                          QStringLiteral("The joining is completed successfully."));
+    if (m_settings.openDirWhenDone())
+        m_seams.shell.open(m_view.owner(), QFileInfo(m_view.outputFileText()).path());
+    m_runState = RunState::Idle;
+    m_view.showProgressPanel(false);
 }
 
 void JoinJob::tbtnStopClick()

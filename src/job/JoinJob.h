@@ -4,12 +4,17 @@
 #include "EncoderStep.h"
 #include "JobClock.h"
 #include "JobContext.h"
+#include "StageOutcome.h"
+#include "platform/Seams.h"
 
 #include <QObject>
 
+class JobFolder;
+
 // What Start and Stop do: the checks of Start, the window lock, the conversion stage and then
 // the join stage. Start returns when the job is over; meanwhile events are handled inside it,
-// which is how Stop and the clock reach a running job.
+// which is how Stop and the clock reach a running job. The stages report how they ended; the
+// job alone turns that into what the user sees.
 class JoinJob : public QObject
 {
     Q_OBJECT
@@ -23,7 +28,7 @@ public:
     void tbtnStartClick();
     void tbtnStopClick();
 
-    qint32 runState() const { return m_runState; }
+    RunState runState() const { return m_runState; }
     // Start is running: the window is locked.
     bool isBusy() const { return m_busy; }
     JobClock& clock() { return m_clock; }
@@ -33,20 +38,31 @@ signals:
     void finished();
 
 private:
+    enum class Stage
+    {
+        Conversion,
+        Join
+    };
+
     bool checkOutputFile();
-    // The temporary folder ready for use, or empty when neither the setting nor the default
-    // temporary folder can be created and written.
-    QString prepareTempDirectory() const;
-    void runStages(const QString& tempDirectory);
+    // The output file as the join would write it: no line break (it could not be stored in
+    // the preferences) and none of the inputs.
+    bool checkOutputIsSafe();
+    void refuse(const QString& caption, const QString& text, bool focusOutputFile);
+    void runStages(JobFolder& folder);
+    // The one place where a job ends: statuses, message, job folder, clock, panels, run state.
+    void endJob(Stage stage, const StageOutcome& outcome, JobFolder& folder);
+    void complete(JobFolder& folder);
 
     JobView& m_view;
     TaskRows& m_rows;
     JobSettings& m_settings;
     Seams m_seams;
     QString m_defaultTempDirectory;
+    QString m_productName;
     EncoderRun m_encoder;
     EncoderStep m_step;
     JobClock m_clock;
-    qint32 m_runState = RunState::Idle;
+    RunState m_runState = RunState::Idle;
     bool m_busy = false;
 };

@@ -1,20 +1,20 @@
 #pragma once
 
 #include "JobContext.h"
+#include "StageOutcome.h"
 
-// Joins the intermediates in list order into the output file with the profile's options, then
-// removes them and carries out the completion action. The total bar runs from 50 to 100.
+#include <QString>
+
+// Joins the intermediates in list order into the output file with the profile's options. The
+// total bar runs from 50 to 100.
 class JoinStage
 {
 public:
     explicit JoinStage(const JobContext& context) : m_job(context) {}
 
-    StageEnd run(const QString& encoderOptions, const QString& tempDirectory);
+    StageOutcome run(const QString& encoderOptions, const QString& jobFolder);
 
 private:
-    StageEnd stop(const QString& tempDirectory);
-    void complete(const QString& tempDirectory);
-
     const JobContext& m_job;
 };
 

@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStringList>
+#include <algorithm>
 #include <optional>
 
 IniWriteError::IniWriteError(const QString& path)
@@ -136,6 +137,16 @@ std::optional<QString> lookUp(const QString& path, const QString& section, const
     return cleanValue(keyLine(text.lines[index])->rawValue);
 }
 
+// A value never holds a line break: the rest would become lines of their own, even a key that
+// wins over the real one (a Linux file name may hold one).
+QString firstLine(const QString& value)
+{
+    const auto lineBreak = std::find_if(value.begin(), value.end(), [](QChar c) {
+        return c == QLatin1Char('\n') || c == QLatin1Char('\r');
+    });
+    return value.left(lineBreak - value.begin());
+}
+
 } // namespace
 
 IniFile::IniFile(QString path) : m_path(std::move(path)) {}
@@ -172,7 +183,8 @@ void IniFile::writeString(const QString& section, const QString& key, const QStr
         throw IniWriteError(m_path);
 
     IniText text = loadText(m_path);
-    const QString newLine = key + QLatin1Char('=') + value;
+    const QString stored = firstLine(value);
+    const QString newLine = key + QLatin1Char('=') + stored;
     const SectionRange range = findSection(text.lines, section);
     if (range.begin < 0) {
         if (!text.lines.isEmpty() && !text.lines.back().trimmed().isEmpty())
@@ -181,7 +193,7 @@ void IniFile::writeString(const QString& section, const QString& key, const QStr
         text.lines.append(newLine);
     } else if (const qsizetype index = findKey(text.lines, range, key); index >= 0) {
         const QString existingKey = keyLine(text.lines[index])->key;
-        text.lines[index] = existingKey + QLatin1Char('=') + value;
+        text.lines[index] = existingKey + QLatin1Char('=') + stored;
     } else {
         qsizetype insertAt = range.end;
         while (insertAt > range.begin && text.lines[insertAt - 1].trimmed().isEmpty())

@@ -34,7 +34,8 @@ public:
     bool valueExists(const QString& section, const QString& key) const;
 
     // Replaces the file atomically, keeping every other line; creates the file, the section or
-    // the key when missing. Throws IniWriteError when the system refuses.
+    // the key when missing. A value is cut at its first line break. Throws IniWriteError when
+    // the system refuses.
     void writeString(const QString& section, const QString& key, const QString& value);
     void writeInteger(const QString& section, const QString& key, int value);
     void writeBool(const QString& section, const QString& key, bool value);

@@ -14,9 +14,21 @@
 #include <QWidget>
 #include <memory>
 
+inline QByteArray fileContents(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+// What a folder holds: files and folders, hidden ones too.
+inline QStringList folderEntries(const QString& path)
+{
+    return QDir(path).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+}
+
 // A program directory of its own: copies of the built encoder and the shipped profiles, and a
 // Preferences.ini written here, so that nothing in the build's program directory is touched.
-// Intermediates go to its "work/" folder.
+// Its temporary folder is "work/".
 class ProgramCopy
 {
 public:
@@ -38,8 +50,14 @@ public:
     QString executable() const { return directory() + QStringLiteral("vantomel"); }
     QString preferencesPath() const { return directory() + QStringLiteral("Preferences.ini"); }
     QString tempDir() const { return directory() + QStringLiteral("work/"); }
-    // The files the last job left in the temporary folder.
-    QStringList leftInTempDir() const { return QDir(tempDir()).entryList(QDir::Files); }
+    QStringList leftInTempDir() const { return folderEntries(tempDir()); }
+
+    // Another program in place of the encoder, such as the fake one.
+    bool useEncoder(const QString& encoder) const
+    {
+        const QString installed = m_dir.filePath(QStringLiteral("asapi.dll"));
+        return QFile::remove(installed) && QFile::copy(encoder, installed);
+    }
 
     // Overwrites without asking; no completion action beyond the message.
     void writePreferences(const QByteArray& extraMainKeys = {})
@@ -66,7 +84,11 @@ class RealWindows
 {
 public:
     RealWindows(Seams seams, const ProgramCopy& program, const QStringList& inputs)
-        : m_startup(std::make_unique<Startup>(seams, program.executable(), inputs))
+        : RealWindows(seams, program.executable(), inputs)
+    {
+    }
+    RealWindows(Seams seams, const QString& executable, const QStringList& inputs)
+        : m_startup(std::make_unique<Startup>(seams, executable, inputs))
     {
         main().show();
     }

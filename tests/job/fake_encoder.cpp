@@ -8,7 +8,10 @@
 //   banner N        N chunks without "Pos:"
 //   pos FROM TO STEP  status lines as the real encoder writes them, one chunk each
 //   output          write a small file at the path after -o
+//   empty           write an empty file there
 //   wait            sleep until killed
+//   pidfile PATH    write the process id to PATH
+//   abort           crash (SIGABRT)
 //   exit CODE       exit now with CODE
 // Without a script: write the output and exit 0.
 #include <chrono>
@@ -18,6 +21,7 @@
 #include <sstream>
 #include <string>
 #include <sys/ioctl.h>
+#include <sys/resource.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -117,9 +121,19 @@ int main(int argc, char* argv[])
             }
         } else if (command == "output") {
             std::ofstream(output) << "fake output";
+        } else if (command == "empty") {
+            std::ofstream{output};
         } else if (command == "wait") {
             for (;;)
                 std::this_thread::sleep_for(std::chrono::seconds(1));
+        } else if (command == "pidfile") {
+            std::string path;
+            words >> path;
+            std::ofstream(path) << getpid() << '\n';
+        } else if (command == "abort") {
+            const rlimit noCore = {0, 0};
+            setrlimit(RLIMIT_CORE, &noCore);
+            std::abort();
         } else if (command == "exit") {
             int code = 0;
             words >> code;

@@ -3,6 +3,7 @@
 #include "support/RecordingSeams.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -14,6 +15,7 @@ class TestJoinJob : public QObject
     Q_OBJECT
 
     std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<QTemporaryDir> m_fakeDir; // the fake encoder's script and log
     QString m_log, m_script;
     std::unique_ptr<FakeJobWindow> m_window;
     std::unique_ptr<RecordingSeams> m_doubles;
@@ -34,6 +36,27 @@ class TestJoinJob : public QObject
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(content);
     }
+    static QByteArray contents(const QString& file)
+    {
+        QFile f(file);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
+    // Every file and folder below the test's folder, with its size: what a refused or failed
+    // job must leave as it found it.
+    QStringList everything() const
+    {
+        QStringList all;
+        QDirIterator it(m_dir->path(), QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            it.next();
+            all << it.filePath() + ' ' + QString::number(it.fileInfo().size());
+        }
+        all.sort();
+        return all;
+    }
+    // The job's own folder inside the temporary folder, from the first run's intermediate.
+    QString jobFolder() const { return QFileInfo(runs().value(0).value(2)).path() + '/'; }
     QVector<QStringList> runs() const
     {
         QVector<QStringList> all;
@@ -52,17 +75,19 @@ class TestJoinJob : public QObject
             all << m.caption;
         return all;
     }
+    // Files and folders in the temporary folder.
     QStringList tempFiles() const
     {
-        return QDir(tempDir()).entryList(QDir::Files | QDir::NoDotAndDotDot);
+        return QDir(tempDir()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
     }
 
 private slots:
     void init()
     {
         m_dir = std::make_unique<QTemporaryDir>();
-        m_log = path("runs.log");
-        m_script = path("script.txt");
+        m_fakeDir = std::make_unique<QTemporaryDir>();
+        m_log = m_fakeDir->filePath("runs.log");
+        m_script = m_fakeDir->filePath("script.txt");
         qputenv("FAKE_ENCODER_LOG", m_log.toLocal8Bit());
         qputenv("FAKE_ENCODER_SCRIPT", m_script.toLocal8Bit());
         writeScript("output\n");
@@ -81,6 +106,7 @@ private slots:
         m_window.reset();
         m_doubles.reset();
         m_dir.reset();
+        m_fakeDir.reset();
     }
 
     void startRefusals_data()
@@ -104,6 +130,22 @@ private slots:
             << "Output path does not exist"
             << "The output path does not exist. Please specify another one."
             << "edtOutputFile";
+        // It could not be stored in the preferences without adding keys of its own.
+        QTest::newRow("line break in the name")
+            << 3 << "film\nAsk=0\n.avi"
+            << "Icorrect Filename"
+            << "The output file name holds a line break. Please specify another one."
+            << "edtOutputFile";
+        QTest::newRow("output is an input")
+            << 3 << "b c.avi"
+            << "Same File"
+            << "The output file is one of the videos to join. Please specify another one."
+            << "edtOutputFile";
+        QTest::newRow("output is a link to an input")
+            << 3 << "link.avi"
+            << "Same File"
+            << "The output file is one of the videos to join. Please specify another one."
+            << "edtOutputFile";
         QTest::newRow("no file name") << 3 << ""
                                       << "Icorrect Filename"
                                       << "Please specify the output file."
@@ -116,9 +158,13 @@ private slots:
         QFETCH(QString, caption);
         QFETCH(QString, text);
         QFETCH(QString, focus);
+        for (const auto& row : m_window->rows)
+            touch(row.path);
+        QVERIFY(QFile::link(path("b c.avi"), path("link.avi")));
         m_window->rows.resize(rowCount);
         m_window->outputFile =
             output.startsWith('#') ? output.mid(1) : m_dir->path() + "/" + output;
+        const QStringList before = everything();
         m_job->tbtnStartClick();
         QCOMPARE(m_doubles->messages.shown.size(), 1);
         QCOMPARE(m_doubles->messages.shown[0].caption, caption);
@@ -126,6 +172,7 @@ private slots:
         QCOMPARE(m_window->focused, focus);
         QCOMPARE(m_window->lockChanges, 0);
         QVERIFY(runs().isEmpty());
+        QCOMPARE(everything(), before);
     }
 
     void outputExtensionIsAppendedUnlessItMatches()
@@ -167,14 +214,18 @@ private slots:
         JoinJob job(*m_window, *m_window, *m_window, m_doubles->seams(),
                     FAKE_PROGRAM_DIR "asapi.dll", programDir.path() + "/temp/", "Vantomel");
         job.tbtnStartClick();
-        QCOMPARE(runs().first().at(2), programDir.path() + "/temp/0.avi");
+        const QFileInfo intermediate(runs().first().at(2));
+        QCOMPARE(intermediate.fileName(), QString("0.avi"));
+        QCOMPARE(QFileInfo(intermediate.path()).path(), programDir.path() + "/temp");
         QCOMPARE(captions(), QStringList{"Complete"});
+        QCOMPARE(QDir(programDir.path() + "/temp").isEmpty(), true);
     }
 
     void overwriteQuestionNoKeepsEverything()
     {
         touch(m_window->outputFile);
         m_doubles->messages.answers.enqueue(false);
+        const QStringList before = everything();
         m_job->tbtnStartClick();
         QCOMPARE(captions(), QStringList{"File Exists"});
         QCOMPARE(m_doubles->messages.shown[0].text,
@@ -182,6 +233,7 @@ private slots:
                          "\n\rClick \"No\" to specify another output filename."));
         QCOMPARE(m_window->focused, QString("edtOutputFile"));
         QVERIFY(runs().isEmpty());
+        QCOMPARE(everything(), before);
     }
 
     void wholeJobRunsTheEncoderWithExactArguments()
@@ -189,18 +241,21 @@ private slots:
         m_job->tbtnStartClick();
         const auto all = runs();
         QCOMPARE(all.size(), 4);
-        QCOMPARE(all[0], (QStringList{path("a.mov"), "-o", tempDir() + "0.avi", "-oac", "mp3lame",
+        // The job's own folder inside the temporary folder.
+        const QString folder = jobFolder();
+        QCOMPARE(QDir::cleanPath(folder + "..") + '/', tempDir());
+        QCOMPARE(all[0], (QStringList{path("a.mov"), "-o", folder + "0.avi", "-oac", "mp3lame",
                                       "-ovc", "lavc", "-ofps", "30", "-vf", "scale=320:240"}));
         QCOMPARE(all[2].first(), path("-x.mp4"));
-        QCOMPARE(all[3], (QStringList{tempDir() + "0.avi", tempDir() + "1.avi", tempDir() + "2.avi",
-                                      "-o", path("film.avi"), "-ovc", "lavc", "-oac", "mp3lame"}));
+        QCOMPARE(all[3], (QStringList{folder + "0.avi", folder + "1.avi", folder + "2.avi", "-o",
+                                      path("film.avi"), "-ovc", "lavc", "-oac", "mp3lame"}));
         QCOMPARE(m_window->statuses(), (QStringList{"Complete", "Complete", "Complete"}));
         QVERIFY(tempFiles().isEmpty());
         QCOMPARE(captions(), QStringList{"Complete"});
         QCOMPARE(m_doubles->messages.shown[0].text,
                  QString("The joining is completed successfully."));
         QCOMPARE(m_doubles->shell.opened, QStringList{m_dir->path()});
-        QCOMPARE(m_job->runState(), qint32(RunState::Idle));
+        QCOMPARE(m_job->runState(), RunState::Idle);
         QVERIFY(!m_window->locked);
         QCOMPARE(m_window->lockChanges, 2);
         QVERIFY(!m_window->progressPanelShown);
@@ -209,6 +264,24 @@ private slots:
         QCOMPARE(m_window->current, 100);
         QCOMPARE(m_window->total, 100);
         QVERIFY(!m_job->clock().isRunning());
+    }
+
+    void relativePathsReachTheEncoderAbsolute()
+    {
+        // Relative, a name beginning with "-" would be taken for an option.
+        const QString before = QDir::currentPath();
+        QDir::setCurrent(m_dir->path());
+        m_window->rows = {{"-a.mov", 1}, {"sub/../-b.avi", 1}};
+        m_window->outputFile = "./-film.avi";
+        m_window->ask = false;
+        m_job->tbtnStartClick();
+        QDir::setCurrent(before);
+        const auto all = runs();
+        QCOMPARE(all.size(), 3);
+        QCOMPARE(QDir::cleanPath(all[0].first()), path("-a.mov"));
+        QCOMPARE(QDir::cleanPath(all[1].first()), path("-b.avi"));
+        QCOMPARE(QDir::cleanPath(all[2].at(3)), path("-film.avi"));
+        QCOMPARE(captions(), QStringList{"Complete"});
     }
 
     void progressReportsMoveTheBars()
@@ -264,32 +337,68 @@ private slots:
                  QString("The conversion of 'b c.avi' failed.\nCannot open file/device."));
         QCOMPARE(m_window->statuses(), (QStringList{"Waiting for joining", "Stop", "OK"}));
         QVERIFY(tempFiles().isEmpty());
-        QCOMPARE(m_job->runState(), qint32(RunState::Idle));
+        QCOMPARE(m_job->runState(), RunState::Idle);
         QVERIFY(!m_window->locked);
         QVERIFY(!m_window->progressPanelShown);
         QVERIFY(!m_job->clock().isRunning());
     }
 
-    void conversionWithoutOutputIsAFailure()
+    void runsThatLeaveNoGoodFileAreFailures_data()
     {
-        writeScript("exit 0\n");
+        // The encoder's last line before a clean exit is its summary, never the reason.
+        QTest::addColumn<QByteArray>("script");
+        QTest::addColumn<int>("runCount");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("conversion writes nothing")
+            << QByteArray("chunk Video stream: 800 kbit/s\\n\nexit 0\n") << 1
+            << "The conversion of 'a.mov' failed.\nThe encoder wrote no file.";
+        QTest::newRow("conversion writes an empty file")
+            << QByteArray("empty\nchunk Video stream: 800 kbit/s\\n\nexit 0\n") << 1
+            << "The conversion of 'a.mov' failed.\nThe encoder wrote an empty file.";
+        QTest::newRow("conversion crashes after writing")
+            << QByteArray("@0 output\n@1 output\n@1 abort\n") << 2
+            << "The conversion of 'b c.avi' failed.\nThe encoder crashed.";
+        QTest::newRow("join exits 0 without replacing the old output")
+            << QByteArray("@0 output\n@1 output\n@2 output\nchunk Video stream: 1 kbit/s\\n\n") << 4
+            << "The joining failed.\nThe encoder wrote no file.";
+        QTest::newRow("join crashes") << QByteArray("@0 output\n@1 output\n@2 output\n@3 abort\n")
+                                      << 4 << "The joining failed.\nThe encoder crashed.";
+    }
+    void runsThatLeaveNoGoodFileAreFailures()
+    {
+        QFETCH(QByteArray, script);
+        QFETCH(int, runCount);
+        QFETCH(QString, text);
+        touch(path("film.avi"), "keep me");
+        m_window->ask = false;
+        writeScript(script);
         m_job->tbtnStartClick();
-        QCOMPARE(runs().size(), 1);
-        QCOMPARE(m_doubles->messages.shown[0].text, QString("The conversion of 'a.mov' failed."));
+        QCOMPARE(runs().size(), runCount);
+        QCOMPARE(captions(), QStringList{"Error"});
+        QCOMPARE(m_doubles->messages.shown[0].text, text);
+        QCOMPARE(contents(path("film.avi")), QByteArray("keep me"));
+        QVERIFY(tempFiles().isEmpty());
     }
 
-    void failedJoinDeletesTheBrokenOutput()
+    void failedJoinLeavesTheOldOutput()
     {
-        writeScript("output\n@3 chunk Error while encoding\\n\n@3 exit 1\n");
+        touch(path("film.avi"), "keep me");
+        m_window->ask = false;
+        // A failed run leaves nothing at its output path.
+        writeScript("@0 output\n@1 output\n@2 output\n@3 chunk Error while encoding\\n\n@3 exit "
+                    "1\n");
+        QDir().mkpath(tempDir());
+        const QStringList before = everything();
         m_job->tbtnStartClick();
         QCOMPARE(runs().size(), 4);
         QCOMPARE(m_doubles->messages.shown[0].caption, QString("Error"));
         QCOMPARE(m_doubles->messages.shown[0].text,
                  QString("The joining failed.\nError while encoding"));
-        QVERIFY(!QFile::exists(path("film.avi")));
+        QCOMPARE(contents(path("film.avi")), QByteArray("keep me"));
+        QCOMPARE(everything(), before);
         QVERIFY(tempFiles().isEmpty());
         QCOMPARE(m_window->statuses(), (QStringList{"Stop", "Stop", "Stop"}));
-        QCOMPARE(m_job->runState(), qint32(RunState::Idle));
+        QCOMPARE(m_job->runState(), RunState::Idle);
     }
 
     void missingEncoderEndsTheJobCleanly()
@@ -303,7 +412,7 @@ private slots:
         QCOMPARE(m_doubles->messages.shown[0].kind, QString("plain"));
         QCOMPARE(m_doubles->messages.shown[0].caption, QString("Vantomel"));
         QCOMPARE(m_doubles->messages.shown[0].text, QString("Error. Please re-install Vantomel"));
-        QCOMPARE(job.runState(), qint32(RunState::Idle));
+        QCOMPARE(job.runState(), RunState::Idle);
         QVERIFY(!m_window->locked);
         QVERIFY(!m_window->progressPanelShown);
         QVERIFY(!job.clock().isRunning());
@@ -313,7 +422,7 @@ private slots:
     void stopDuringConversion()
     {
         QDir().mkpath(tempDir());
-        touch(tempDir() + "2.avi"); // left by an earlier job: removed too
+        touch(tempDir() + "2.avi"); // not the job's: it stays
         writeScript("@0 output\n@1 wait\n");
         QTimer::singleShot(500, m_job.get(), &JoinJob::tbtnStopClick);
         m_job->tbtnStartClick();
@@ -321,13 +430,14 @@ private slots:
         QCOMPARE(captions(), QStringList{"Cancel"});
         QCOMPARE(m_doubles->messages.shown[0].text, QString("The Coversion is canceled."));
         QCOMPARE(m_window->statuses(), (QStringList{"Waiting for joining", "Stop", "OK"}));
-        QVERIFY(tempFiles().isEmpty());
-        QCOMPARE(m_job->runState(), qint32(RunState::Stopped));
+        QCOMPARE(tempFiles(), QStringList{"2.avi"});
+        QCOMPARE(contents(tempDir() + "2.avi"), QByteArray("old"));
+        QCOMPARE(m_job->runState(), RunState::Stopped);
         QVERIFY(!m_window->locked);
         QVERIFY(!m_window->progressPanelShown);
         // Stop does nothing once the job is over.
         m_job->tbtnStopClick();
-        QCOMPARE(m_job->runState(), qint32(RunState::Stopped));
+        QCOMPARE(m_job->runState(), RunState::Stopped);
     }
 
     void stopBetweenRunsPreventsTheNextRun()
@@ -357,7 +467,8 @@ private slots:
         QCOMPARE(m_doubles->messages.shown[0].text, QString("The Joining is canceled."));
         QCOMPARE(m_window->statuses(), (QStringList{"Stop", "Stop", "Stop"}));
         QVERIFY(tempFiles().isEmpty());
-        QCOMPARE(m_job->runState(), qint32(RunState::Idle));
+        QCOMPARE(contents(path("film.avi")), QByteArray("keep me"));
+        QCOMPARE(m_job->runState(), RunState::Idle);
         QVERIFY(!m_window->locked);
     }
 

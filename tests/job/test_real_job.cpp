@@ -3,9 +3,12 @@
 #include "prefs/Preferences.h"
 #include "support/Clips.h"
 #include "support/RecordingSeams.h"
+#include "ui/TopSettingForm.h"
 
+#include <QProcess>
 #include <QTest>
 #include <QTimer>
+#include <csignal>
 
 // Whole jobs with the real encoder, through the real windows, Start pressed like a user.
 class TestRealJob : public QObject
@@ -166,6 +169,151 @@ private slots:
         QVERIFY(!QFileInfo::exists(output));
         QCOMPARE(m_program->leftInTempDir(), QStringList());
         QVERIFY(windows.isReadyForAJob());
+    }
+
+    void inputsNamedLikeIntermediatesInTheTempFolderSurvive()
+    {
+        // The temporary folder is the inputs' folder; the first row's intermediate would be
+        // named like the second row.
+        const QString temp = m_program->tempDir();
+        QVERIFY(QDir().mkpath(temp));
+        QVERIFY(QFile::copy(clipPath("clip.avi"), temp + "0.avi"));
+        QVERIFY(QFile::copy(clipPath("noaudio.avi"), temp + "1.avi"));
+        RecordingSeams doubles;
+        RealWindows windows(doubles.seams(), *m_program, {temp + "1.avi", temp + "0.avi"});
+        QVERIFY(windows.selectProfile(QStringLiteral("AVI - MPEG-4 and MP3")));
+        const QString output = m_outputs.filePath(QStringLiteral("named.avi"));
+        windows.setOutputFile(output);
+
+        windows.pressStart();
+
+        QCOMPARE(doubles.messages.shown.size(), 1);
+        QCOMPARE(doubles.messages.shown.first().text,
+                 QStringLiteral("The joining is completed successfully."));
+        const double length = readMediaFacts(output).video.duration;
+        QVERIFY2(qAbs(length - 3.0) <= 0.2, qPrintable(QString::number(length)));
+        QVERIFY(fileContents(temp + "0.avi") == fileContents(clipPath("clip.avi")));
+        QVERIFY(fileContents(temp + "1.avi") == fileContents(clipPath("noaudio.avi")));
+        QCOMPARE(m_program->leftInTempDir(), (QStringList{"0.avi", "1.avi"}));
+        QFile::remove(temp + "0.avi");
+        QFile::remove(temp + "1.avi");
+        QFile::remove(output);
+    }
+
+    void anExistingOutputIsReplacedOnlyByACompleteJoin()
+    {
+        const QString input = m_outputs.filePath(QStringLiteral("input.avi"));
+        QVERIFY(QFile::copy(clipPath("clip.avi"), input));
+        const QString output = m_outputs.filePath(QStringLiteral("kept.avi"));
+        QVERIFY(QFile::copy(clipPath("clip.wmv"), output));
+        const QByteArray oldInput = fileContents(input);
+        const QByteArray oldOutput = fileContents(output);
+        const QStringList outputFolder = folderEntries(m_outputs.path());
+        RecordingSeams doubles;
+        RealWindows windows(doubles.seams(), *m_program, {input, clipPath("clip.mp4")});
+        QVERIFY(windows.selectProfile(QStringLiteral("AVI - MPEG-4 and MP3")));
+
+        // Refused: the output is one of the inputs.
+        windows.setOutputFile(input);
+        windows.pressStart();
+        QCOMPARE(doubles.messages.shown.size(), 1);
+        QCOMPARE(doubles.messages.shown.first().caption, QStringLiteral("Same File"));
+        QCOMPARE(windows.statuses(), QStringList(2, QStringLiteral("OK")));
+
+        // A join that the encoder refuses: a video bitrate of 0 typed into the editable box.
+        auto* bitrate =
+            windows.startup().opSettingForm().findChild<QComboBox*>(QStringLiteral("cmbVbitrate"));
+        QVERIFY(bitrate && bitrate->isEditable());
+        const QString profileBitrate = bitrate->currentText();
+        bitrate->setEditText(QStringLiteral("0"));
+        windows.setOutputFile(output);
+        windows.pressStart();
+        QCOMPARE(doubles.messages.shown.size(), 2);
+        QCOMPARE(doubles.messages.shown.last().caption, QStringLiteral("Error"));
+        QVERIFY2(
+            doubles.messages.shown.last().text.startsWith(QStringLiteral("The joining failed.\n")),
+            qPrintable(doubles.messages.shown.last().text));
+        QVERIFY(windows.isReadyForAJob());
+
+        QVERIFY(fileContents(input) == oldInput);
+        QVERIFY(fileContents(output) == oldOutput);
+        QCOMPARE(folderEntries(m_outputs.path()), outputFolder);
+        QCOMPARE(m_program->leftInTempDir(), QStringList());
+
+        // Completed: the new video replaces the old one.
+        bitrate->setEditText(profileBitrate);
+        windows.pressStart();
+        QCOMPARE(doubles.messages.shown.size(), 3);
+        QCOMPARE(doubles.messages.shown.last().text,
+                 QStringLiteral("The joining is completed successfully."));
+        const double length = readMediaFacts(output).video.duration;
+        QVERIFY2(qAbs(length - 4.0) <= 0.2, qPrintable(QString::number(length)));
+        QCOMPARE(folderEntries(m_outputs.path()), outputFolder);
+        QFile::remove(input);
+        QFile::remove(output);
+    }
+
+    void twoProgramsWithOneTempFolderJoinTheirOwnClips()
+    {
+        struct Job
+        {
+            QStringList clips;
+            double length;
+            QString output;
+            QProcess runner{};
+        };
+        Job jobs[2] = {{{"clip.avi", "clip.mp4"}, 4.0, m_outputs.filePath("first.avi")},
+                       {{"noaudio.avi", "mono.avi"}, 2.0, m_outputs.filePath("second.avi")}};
+        for (Job& job : jobs) {
+            QStringList arguments{m_program->directory(), "AVI - MPEG-4 and MP3", job.output};
+            for (const QString& clip : job.clips)
+                arguments << clipPath(clip);
+            job.runner.setProcessChannelMode(QProcess::MergedChannels);
+            job.runner.start(JOB_RUNNER, arguments);
+        }
+        for (Job& job : jobs) {
+            QVERIFY(job.runner.waitForFinished(120000));
+            QVERIFY2(job.runner.exitStatus() == QProcess::NormalExit && job.runner.exitCode() == 0,
+                     job.runner.readAll().constData());
+            const double length = readMediaFacts(job.output).video.duration;
+            QVERIFY2(qAbs(length - job.length) <= 0.2, qPrintable(QString::number(length)));
+            QFile::remove(job.output);
+        }
+        QCOMPARE(m_program->leftInTempDir(), QStringList());
+    }
+
+    void theEncoderEndsWhenTheProgramDies()
+    {
+        ProgramCopy program(programDirectory());
+        QVERIFY(program.isValid() && program.useEncoder(FAKE_ENCODER));
+        QTemporaryDir scratch;
+        const QString pidFile = scratch.filePath("encoder.pid");
+        QFile script(scratch.filePath("script.txt"));
+        QVERIFY(script.open(QIODevice::WriteOnly));
+        script.write("pidfile " + pidFile.toLocal8Bit() + "\nwait\n");
+        script.close();
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("FAKE_ENCODER_SCRIPT", script.fileName());
+        QProcess runner;
+        runner.setProcessEnvironment(environment);
+        runner.start(JOB_RUNNER,
+                     {program.directory(), "AVI - MPEG-4 and MP3", scratch.filePath("out.avi"),
+                      clipPath("clip.avi"), clipPath("clip.mp4")});
+        QTRY_VERIFY_WITH_TIMEOUT(fileContents(pidFile).endsWith('\n'), 30000);
+        const pid_t encoder = fileContents(pidFile).trimmed().toInt();
+        QVERIFY(encoder > 0);
+
+        runner.kill();
+        QVERIFY(runner.waitForFinished());
+        // Gone, or a zombie that nobody reaps: either way it no longer runs.
+        const auto ended = [encoder] {
+            const QByteArray stat = fileContents(QStringLiteral("/proc/%1/stat").arg(encoder));
+            return stat == "<missing>" || stat.mid(stat.lastIndexOf(')') + 2, 1) == "Z";
+        };
+        const bool encoderEnded = QTest::qWaitFor(ended, 5000);
+        if (!encoderEnded)
+            ::kill(encoder, SIGKILL);
+        QVERIFY(encoderEnded);
     }
 
     void closingDuringAJobStoresThePreferencesAndClosesAtItsEnd()

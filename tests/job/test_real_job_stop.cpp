@@ -87,8 +87,12 @@ private slots:
         const int rows = windows.statuses().size();
         QCOMPARE(rows, 3);
         QVERIFY(windows.selectProfile(QStringLiteral("AVI - MPEG-4 and MP3")));
+        // The user's old video at the output path: a Stop leaves it byte for byte.
         const QString output = m_outputs.filePath(QStringLiteral("stopped.avi"));
         QFile::remove(output);
+        QVERIFY(QFile::copy(clipPath("clip.wmv"), output));
+        const QByteArray oldOutput = fileContents(output);
+        const QStringList outputFolder = folderEntries(m_outputs.path());
         windows.setOutputFile(output);
 
         bool stopLandedInAJob = false;
@@ -130,14 +134,15 @@ private slots:
         if (interrupted >= 0) {
             QCOMPARE(cancel.text, QStringLiteral("The Coversion is canceled."));
             QCOMPARE(windows.statuses(), conversionStoppedAt(interrupted, rows));
-            QCOMPARE(windows.main().job()->runState(), qint32(RunState::Stopped));
+            QCOMPARE(windows.main().job()->runState(), RunState::Stopped);
         } else {
             QCOMPARE(cancel.text, QStringLiteral("The Joining is canceled."));
             QCOMPARE(windows.statuses(), QStringList(rows, QStringLiteral("Stop")));
-            QCOMPARE(windows.main().job()->runState(), qint32(RunState::Idle));
+            QCOMPARE(windows.main().job()->runState(), RunState::Idle);
         }
         QCOMPARE(m_program->leftInTempDir(), QStringList());
-        QVERIFY(!QFileInfo::exists(output));
+        QVERIFY(fileContents(output) == oldOutput);
+        QCOMPARE(folderEntries(m_outputs.path()), outputFolder);
         QVERIFY(windows.isReadyForAJob());
 
         doubles.messages.shown.clear();
@@ -146,7 +151,7 @@ private slots:
         QCOMPARE(doubles.messages.shown.first().text,
                  QStringLiteral("The joining is completed successfully."));
         QCOMPARE(windows.statuses(), QStringList(rows, QStringLiteral("Complete")));
-        QVERIFY(QFileInfo(output).size() > 0);
+        QVERIFY(QFileInfo(output).size() > 0 && fileContents(output) != oldOutput);
         QCOMPARE(m_program->leftInTempDir(), QStringList());
         QVERIFY(windows.isReadyForAJob());
     }

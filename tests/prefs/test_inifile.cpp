@@ -146,7 +146,8 @@ private slots:
                                       "\r\n[Other]\r\nKeep=me\r\n");
         IniFile ini(path);
         ini.writeString("MAIN", "Output File", "/new/ä.avi");
-        ini.writeString("Main", "Added", "x");
+        // A line break would start a line of its own, a key that wins over the real one.
+        ini.writeString("Main", "Added", "x\r\nAsk=0\nmore");
         ini.writeInteger("New Section", "Count", -3);
         QCOMPARE(contentOf(path), QByteArray("; my comment\r\n[Main]\r\nZeta=1\r\n"
                                              "Output file=/new/\xc3\xa4.avi\r\nAdded=x\r\n"

@@ -321,7 +321,7 @@ private slots:
         QVERIFY(m_doubles.messages.shown.isEmpty());
         QTRY_COMPARE(m_doubles.messages.shown.size(), 1);
         QCOMPARE(m_doubles.messages.shown[0].caption, QString("Add More Videos"));
-        QCOMPARE(main.job()->runState(), 0);
+        QCOMPARE(main.job()->runState(), RunState::Idle);
     }
 };
 

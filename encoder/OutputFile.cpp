@@ -1,0 +1,169 @@
+#include "OutputFile.h"
+
+#include "FfmpegPointers.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <random>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace asapi {
+namespace {
+
+// Room in a file name for the hidden name's dot and suffix.
+constexpr std::size_t hiddenNameRoom = NAME_MAX - 16;
+
+std::string folderOf(const std::string& path)
+{
+    const std::string folder = std::filesystem::path(path).parent_path().string();
+    return folder.empty() ? "." : folder;
+}
+
+// ".film.avi." beside film.avi, to be followed by a unique suffix.
+std::string hiddenPrefix(const std::string& path)
+{
+    const std::filesystem::path file(path);
+    std::string name = file.filename().string().substr(0, hiddenNameRoom);
+    return (file.parent_path() / ("." + name + ".")).string();
+}
+
+mode_t currentUmask()
+{
+    const mode_t mask = umask(0);
+    umask(mask);
+    return mask;
+}
+
+void syncFolder(const std::string& folder)
+{
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    fsync(fd);
+    ::close(fd);
+}
+
+} // namespace
+
+OutputFile::OutputFile(const std::string& path, bool unnamedFiles) : m_path(path), m_target(path)
+{
+    // A symbolic link keeps pointing where it did; the file it names is the one replaced.
+    struct stat facts = {};
+    if (lstat(path.c_str(), &facts) == 0 && S_ISLNK(facts.st_mode)) {
+        if (char* real = realpath(path.c_str(), nullptr)) {
+            m_target = real;
+            std::free(real);
+        }
+    }
+    if (stat(m_target.c_str(), &facts) == 0 && !S_ISREG(facts.st_mode)) {
+        if (S_ISDIR(facts.st_mode))
+            fail("Cannot create", systemErrorText(EISDIR));
+        const int fd = openInterruptibly(m_target, O_WRONLY);
+        if (fd < 0)
+            fail("Cannot create", systemErrorText(-fd));
+        m_fd.reset(fd);
+        m_direct = true;
+        m_context = writingContext(fd, lseek(fd, 0, SEEK_CUR) >= 0, true);
+        return;
+    }
+    createBeside(unnamedFiles);
+    m_context = writingContext(m_fd.get(), true, false);
+}
+
+OutputFile::~OutputFile()
+{
+    if (!m_done)
+        abandon();
+}
+
+void OutputFile::createBeside(bool unnamedFiles)
+{
+    const std::string folder = folderOf(m_target);
+    if (unnamedFiles) {
+        // Created like any new file: 0666 less the umask.
+        const int fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            m_fd.reset(fd);
+            return;
+        }
+        // File systems without unnamed files say so in one of these ways.
+        if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
+            fail("Cannot create", systemErrorText(errno));
+    }
+    std::string name = hiddenPrefix(m_target) + "XXXXXX";
+    const int fd = mkostemp(name.data(), O_CLOEXEC);
+    if (fd < 0)
+        fail("Cannot create", systemErrorText(errno));
+    m_fd.reset(fd);
+    m_hiddenPath = name;
+    fchmod(fd, 0666 & ~currentUmask());
+}
+
+void OutputFile::commit()
+{
+    if (m_done)
+        return;
+    avio_flush(m_context.get());
+    if (m_context->error < 0)
+        fail("Cannot write", errorText(m_context->error));
+    if (!m_direct) {
+        if (fsync(m_fd.get()) != 0)
+            fail("Cannot write", systemErrorText(errno));
+        if (m_hiddenPath.empty())
+            linkIntoPlace();
+        // rename() replaces an existing file in one step: readers see the old or the new one.
+        if (rename(m_hiddenPath.c_str(), m_target.c_str()) != 0)
+            fail("Cannot write", systemErrorText(errno));
+        m_hiddenPath.clear();
+        syncFolder(folderOf(m_target));
+    }
+    m_done = true;
+}
+
+// linkat() does not replace a name that exists: the unnamed file gets a hidden unique name
+// first, which rename() then moves over the output.
+void OutputFile::linkIntoPlace()
+{
+    const std::string prefix = hiddenPrefix(m_target);
+    const std::string self = "/proc/self/fd/" + std::to_string(m_fd.get());
+    std::random_device seed;
+    std::mt19937 random(seed());
+    std::uniform_int_distribution<int> letter(0, 35);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string name = prefix;
+        for (int i = 0; i < 6; ++i) {
+            const int value = letter(random);
+            name += static_cast<char>(value < 10 ? '0' + value : 'a' + value - 10);
+        }
+        // AT_EMPTY_PATH needs a privilege; the /proc link does the same without it.
+        int linked = linkat(m_fd.get(), "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH);
+        if (linked != 0 && errno != EEXIST)
+            linked = linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW);
+        if (linked == 0) {
+            m_hiddenPath = name;
+            return;
+        }
+        if (errno != EEXIST)
+            fail("Cannot write", systemErrorText(errno));
+    }
+    fail("Cannot write", systemErrorText(EEXIST));
+}
+
+void OutputFile::abandon()
+{
+    if (!m_hiddenPath.empty())
+        ::unlink(m_hiddenPath.c_str());
+    m_hiddenPath.clear();
+    m_done = true;
+}
+
+void OutputFile::fail(const std::string& what, const std::string& reason) const
+{
+    throw EncoderError{what + " " + m_path + ": " + reason + "."};
+}
+
+} // namespace asapi

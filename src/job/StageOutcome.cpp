@@ -1,0 +1,28 @@
+#include "StageOutcome.h"
+
+#include "EncoderRun.h"
+#include "FileStamp.h"
+
+StageOutcome judgeRun(const EncoderOutcome& run, bool stopRequested, int row,
+                      const QString& outputPath, const FileStamp& before)
+{
+    using Kind = StageOutcome::Kind;
+    const auto outcome = [row](Kind kind, const QString& reason = {}) {
+        return StageOutcome{kind, row, reason};
+    };
+    if (run.kind == EncoderOutcome::Kind::FailedToStart)
+        return outcome(Kind::FailedToStart, run.lastMessage);
+    if (stopRequested || run.kind == EncoderOutcome::Kind::Terminated)
+        return outcome(Kind::Stopped);
+    if (run.kind == EncoderOutcome::Kind::Crashed)
+        return outcome(Kind::Failed, QStringLiteral("The encoder crashed."));
+    if (run.exitCode != 0)
+        return outcome(Kind::Failed, run.lastMessage);
+    // An exit 0 proves nothing by itself: its last line is the encoder's summary.
+    const FileStamp after = FileStamp::of(outputPath);
+    if (!after.exists || after == before)
+        return outcome(Kind::Failed, QStringLiteral("The encoder wrote no file."));
+    if (after.size <= 0)
+        return outcome(Kind::Failed, QStringLiteral("The encoder wrote an empty file."));
+    return outcome(Kind::Completed);
+}
