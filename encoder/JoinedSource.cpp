@@ -13,7 +13,7 @@ namespace {
 // After this many unreadable packets in a row the rest of the input is given up.
 constexpr int readFailureLimit = 1000;
 
-CodecContextPtr openDecoder(const AVStream* stream)
+CodecContextPtr openDecoder(const AVStream* stream, int threads)
 {
     const AVCodec* decoder = avcodec_find_decoder(stream->codecpar->codec_id);
     if (!decoder)
@@ -22,7 +22,7 @@ CodecContextPtr openDecoder(const AVStream* stream)
     if (!context || avcodec_parameters_to_context(context.get(), stream->codecpar) < 0)
         return nullptr;
     context->pkt_timebase = stream->time_base;
-    context->thread_count = 0;
+    context->thread_count = threads;
     if (avcodec_open2(context.get(), decoder, nullptr) < 0)
         return nullptr;
     return context;
@@ -133,8 +133,8 @@ private:
 } // namespace
 
 JoinedSource::JoinedSource(const std::vector<InputFacts>& inputs, const VideoTarget& video,
-                           const AudioTarget& audio, FrameQueue& queue)
-    : m_inputs(inputs), m_videoTarget(video), m_queue(queue),
+                           const AudioTarget& audio, int decoderThreads, FrameQueue& queue)
+    : m_inputs(inputs), m_videoTarget(video), m_decoderThreads(decoderThreads), m_queue(queue),
       m_audio(audio, [this](FramePtr frame) { send(FrameKind::Audio, std::move(frame)); })
 {
 }
@@ -166,11 +166,12 @@ void JoinedSource::readInput(const InputFacts& input)
             context->streams[i]->discard = AVDISCARD_ALL;
 
     const AVStream* videoStream = context->streams[videoIndex];
-    CodecContextPtr videoCodec = openDecoder(videoStream);
+    CodecContextPtr videoCodec = openDecoder(videoStream, m_decoderThreads);
     if (!videoCodec)
         throw EncoderError{"Failed to open " + input.path + ".\nCannot open file/device."};
     CodecContextPtr audioCodec;
-    if (audioIndex >= 0 && !(audioCodec = openDecoder(context->streams[audioIndex]))) {
+    if (audioIndex >= 0 &&
+        !(audioCodec = openDecoder(context->streams[audioIndex], m_decoderThreads))) {
         std::fprintf(stderr, "No usable audio in %s; using silence.\n", input.path.c_str());
         audioIndex = -1;
     }
