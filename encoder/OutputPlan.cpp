@@ -12,7 +12,7 @@ namespace {
 
 // Without a bitrate the picture is kept at this quantiser: the intermediates of a join, which are
 // encoded once more.
-constexpr int defaultQuantiser = 2;
+constexpr int defaultQuantiser = 3;
 
 int roundUpToEven(int value)
 {
