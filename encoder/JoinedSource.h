@@ -15,7 +15,7 @@ namespace asapi {
 class JoinedSource
 {
 public:
-    // decoderThreads 0: FFmpeg's choice for each decoder
+    // decoderThreads 0: as many as pay for each input's codec
     JoinedSource(const std::vector<InputFacts>& inputs, const VideoTarget& video,
                  const AudioTarget& audio, int decoderThreads, FrameQueue& queue);
 
