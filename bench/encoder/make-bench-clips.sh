@@ -9,7 +9,7 @@ seconds="${2:-10}"
 common_size="${3:-}"
 mkdir -p "$out"
 
-ff() { ffmpeg -hide_banner -loglevel error -y "$@"; }
+ff() { ffmpeg -hide_banner -loglevel fatal -y "$@"; }
 # Moving, slightly noisy picture and a tone, so the encoders have work to do.
 clip() { # name size rate samplerate codec options...
   local name=$1 size=${common_size:-$2} rate=$3 srate=$4
