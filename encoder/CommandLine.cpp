@@ -8,6 +8,9 @@
 namespace asapi {
 namespace {
 
+// threads=N takes 1 to 16, as MPlayer's decoder option does.
+constexpr long maxThreads = 16;
+
 std::vector<std::string> split(const std::string& text, char separator)
 {
     std::vector<std::string> pieces;
@@ -102,6 +105,10 @@ void applyLavcopts(EncoderOptions& options, const std::string& text)
         } else if (key == "abitrate") {
             const long rate = integerSuboption(key, value, 1, 10000000);
             options.audioBitrate = rate < 1000 ? rate * 1000 : rate;
+        } else if (key == "vqscale") {
+            options.videoQuantiser = static_cast<int>(integerSuboption(key, value, 1, 31));
+        } else if (key == "threads") {
+            options.encoderThreads = static_cast<int>(integerSuboption(key, value, 1, maxThreads));
         } else if (key == "mbd") {
             options.macroblockDecision = static_cast<int>(integerSuboption(key, value, 0, 2));
         } else if (key == "keyint") {
@@ -119,6 +126,21 @@ void applyLavcopts(EncoderOptions& options, const std::string& text)
         } else {
             throw UsageError{"Unknown suboption " + key + " of -lavcopts."};
         }
+    }
+}
+
+// -lavdopts "threads=2": the one decoder option this encoder takes.
+void applyLavdopts(EncoderOptions& options, const std::string& text)
+{
+    for (const auto& token : split(text, ':')) {
+        if (token.empty())
+            continue;
+        const auto equals = token.find('=');
+        const std::string key = token.substr(0, equals);
+        const std::string value = equals == std::string::npos ? "" : token.substr(equals + 1);
+        if (key != "threads")
+            throw UsageError{"Unknown suboption " + key + " of -lavdopts."};
+        options.decoderThreads = static_cast<int>(integerSuboption(key, value, 1, maxThreads));
     }
 }
 
@@ -214,9 +236,9 @@ EncoderOptions parseCommandLine(const std::vector<std::string>& arguments)
             options.inputs.push_back(argument);
             continue;
         }
-        static const std::set<std::string> known{"-o",        "-ovc",  "-oac", "-lavcopts",
-                                                 "-lameopts", "-ofps", "-vf",  "-srate",
-                                                 "-channels", "-of"};
+        static const std::set<std::string> known{"-o",        "-ovc",      "-oac",  "-lavcopts",
+                                                 "-lavdopts", "-lameopts", "-ofps", "-vf",
+                                                 "-srate",    "-channels", "-of"};
         if (!known.count(argument))
             throw UsageError{argument + " is not an MEncoder option"};
         if (i + 1 >= arguments.size())
@@ -243,6 +265,8 @@ EncoderOptions parseCommandLine(const std::vector<std::string>& arguments)
                                  " is not supported; use -oac mp3lame, pcm or lavc."};
         } else if (argument == "-lavcopts") {
             applyLavcopts(options, value);
+        } else if (argument == "-lavdopts") {
+            applyLavdopts(options, value);
         } else if (argument == "-lameopts") {
             applyLameopts(options, value);
         } else if (argument == "-ofps") {

@@ -38,13 +38,18 @@ struct EncoderOptions
 
     // -lavcopts, merged over all occurrences
     std::string videoCodec = "mpeg4";
-    std::optional<long> videoBitrate; // bit/s; without it a constant quality is used
-    int macroblockDecision = 0;       // mbd
+    std::optional<long> videoBitrate;  // bit/s; without it a constant quality is used
+    std::optional<int> videoQuantiser; // vqscale: the constant quality, but for libx264
+    int macroblockDecision = 0;        // mbd
     std::optional<int> keyframeInterval;
     bool autoAspect = false;
     std::optional<double> aspect; // display aspect ratio
     std::string audioCodec = "mp2";
     std::optional<long> audioBitrate; // bit/s; MEncoder's 224 kbit/s where the codec takes it
+    // threads=N of -lavcopts and of -lavdopts: the threads of the encoder and of each decoder,
+    // so that several runs at once need not crowd each other; without them the encoder decides
+    std::optional<int> encoderThreads;
+    std::optional<int> decoderThreads;
 
     AudioEncoder audioEncoder = AudioEncoder::Mp3Lame;
 

@@ -63,20 +63,23 @@ void OutputWriter::openVideoEncoder()
             c->rc_buffer_size = 1835008;
         }
     } else if (x264) {
-        av_opt_set(c->priv_data, "crf", "18", 0);
+        av_opt_set_int(c->priv_data, "crf", 18, 0);
     } else {
-        // MPEG-4 quantiser 2: intermediates are encoded once more and must not lose much.
+        // Each picture carries the quantiser too (see writeVideo): the encoder takes it from there.
         c->flags |= AV_CODEC_FLAG_QSCALE;
-        c->global_quality = FF_QP2LAMBDA * 2;
+        c->global_quality = FF_QP2LAMBDA * m_plan.quantiser;
     }
     if (x264) {
         av_opt_set(c->priv_data, "preset", "fast", 0);
-        c->thread_count = 0;
+        c->thread_count = m_plan.encoderThreads;
     } else {
         av_opt_set_int(c->priv_data, "mbd", m_plan.macroblockDecision, 0);
         // One slice more than cores: the decoding and sound threads take turns on them too, and
         // smaller slices leave a core less often idle at the end of a picture.
-        c->thread_count = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()) + 1);
+        c->thread_count =
+            m_plan.encoderThreads > 0
+                ? m_plan.encoderThreads
+                : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()) + 1);
         c->thread_type = FF_THREAD_SLICE;
     }
     if (m_format->flags & AVFMT_GLOBALHEADER)
@@ -187,6 +190,11 @@ void OutputWriter::encode(AVCodecContext* encoder, AVStream* stream, const AVFra
 
 void OutputWriter::writeVideo(AVFrame* frame)
 {
+    // FFmpeg's quantiser encoders take the constant quality from each picture, not from the
+    // context: a picture without it is encoded at the lowest quantiser and without rate
+    // distortion weighing.
+    if (m_video->flags & AV_CODEC_FLAG_QSCALE)
+        frame->quality = m_video->global_quality;
     encode(m_video.get(), m_videoStream, frame, m_videoPacket.get(), m_videoBytes);
     ++m_framesWritten;
 }

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QMap>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -328,6 +329,27 @@ private slots:
         QVERIFY2(std::abs(facts.video.duration - length) < 0.2,
                  qPrintable(QString::number(facts.video.duration)));
         QVERIFY(std::abs(facts.audioMinusVideo()) < lengthTolerance);
+    }
+
+    // The quantiser reaches the picture's encoder: the coarsest one writes a much smaller picture.
+    void quantiserSetsThePictureQuality()
+    {
+        static const QRegularExpression videoSize(
+            QStringLiteral("Video stream:.*size: (\\d+) bytes"));
+        qint64 sizes[2] = {};
+        for (const int quantiser : {2, 31}) {
+            const EncoderRun run =
+                join({clipPath(QStringLiteral("clip.mp4"))},
+                     workPath(QStringLiteral("q%1.avi").arg(quantiser)),
+                     QStringLiteral("-ovc lavc -oac mp3lame -lavcopts vqscale=") +
+                         QString::number(quantiser));
+            QVERIFY2(run.exitCode == 0, run.errors.constData());
+            const auto match = videoSize.match(QString::fromUtf8(run.output));
+            QVERIFY2(match.hasMatch(), run.output.constData());
+            sizes[quantiser == 31] = match.captured(1).toLongLong();
+        }
+        QVERIFY2(sizes[1] < sizes[0] / 2,
+                 qPrintable(QStringLiteral("%1 %2").arg(sizes[0]).arg(sizes[1])));
     }
 
     // Without -ofps, -vf scale and -srate the first input sets the shape; -channels defaults
