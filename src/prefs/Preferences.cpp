@@ -13,6 +13,7 @@ const QString kAutoTurnOff = QStringLiteral("Auto Turn Off");
 const QString kAsk = QStringLiteral("Ask");
 const QString kOverwrite = QStringLiteral("Overwrite");
 const QString kRename = QStringLiteral("Rename");
+const QString kOnePass = QStringLiteral("One Pass");
 const QString kProfile = QStringLiteral("Profile");
 const QString kVersion = QStringLiteral("Version");
 } // namespace
@@ -35,6 +36,7 @@ GeneralSettings readSharedKeys(const IniFile& ini, const QString& section, bool 
     s.ask = ini.readBool(section, kAsk, true);
     s.overwrite = ini.readBool(section, kOverwrite, false);
     s.rename = ini.readBool(section, kRename, false);
+    s.onePass = ini.readBool(section, kOnePass, false);
     return s;
 }
 
@@ -59,6 +61,7 @@ void writeMainSettings(const QString& iniPath, const GeneralSettings& settings)
     ini.writeBool(kMainSection, kAsk, settings.ask);
     ini.writeBool(kMainSection, kOverwrite, settings.overwrite);
     ini.writeBool(kMainSection, kRename, settings.rename);
+    ini.writeBool(kMainSection, kOnePass, settings.onePass);
 }
 
 GeneralSettings readDefaultSettings(const QString& iniPath)
