@@ -63,7 +63,7 @@ void OutputWriter::openVideoEncoder()
             c->rc_buffer_size = 1835008;
         }
     } else if (x264) {
-        av_opt_set_int(c->priv_data, "crf", 18, 0);
+        av_opt_set(c->priv_data, "crf", "18", 0);
     } else {
         // Each picture carries the quantiser too (see writeVideo): the encoder takes it from there.
         c->flags |= AV_CODEC_FLAG_QSCALE;
