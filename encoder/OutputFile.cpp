@@ -103,13 +103,18 @@ void OutputFile::createBeside(bool unnamedFiles)
     fchmod(fd, 0666 & ~currentUmask());
 }
 
+void OutputFile::flush()
+{
+    avio_flush(m_context.get());
+    if (m_context->error < 0)
+        fail("Cannot write", errorText(m_context->error));
+}
+
 void OutputFile::commit()
 {
     if (m_done)
         return;
-    avio_flush(m_context.get());
-    if (m_context->error < 0)
-        fail("Cannot write", errorText(m_context->error));
+    flush();
     if (!m_direct) {
         if (fsync(m_fd.get()) != 0)
             fail("Cannot write", systemErrorText(errno));
