@@ -35,13 +35,14 @@ perl -0777 -pi -e 'my $at = index($_, "movi"); my $end = rindex($_, "idx1");
     my $n = unpack("V", substr($_, $at + 4, 4)); substr($_, $at + 8, $n) = "\0" x $n; $at += 8 + $n; }' \
   "$out/undecodable.avi"
 
-# One damaged time in a 4 s WMV: a frame 67,108 s ahead (one flipped bit), 2 s ahead, 1.5 s back.
+# Damaged times in a 4 s WMV: one frame 67,108 s ahead (one flipped bit), every frame from the
+# 40th on so far ahead, one frame 2 s ahead, one 1.5 s back.
 ff -f lavfi -i "testsrc=size=320x240:rate=25:duration=4" -f lavfi -i "sine=sample_rate=44100:duration=4" \
    -c:v wmv2 -b:v 500k -c:a wmav2 "$out/time-far-ahead.wmv"
-cp "$out/time-far-ahead.wmv" "$out/time-ahead.wmv"
-cp "$out/time-far-ahead.wmv" "$out/time-back.wmv"
+for f in time-far-ahead-on time-ahead time-back; do cp "$out/time-far-ahead.wmv" "$out/$f.wmv"; done
 shift_frame="$(dirname "$0")/shift-asf-frame.pl"
 perl "$shift_frame" "$out/time-far-ahead.wmv" 40 67108864
+perl "$shift_frame" "$out/time-far-ahead-on.wmv" 40-999 67108864
 perl "$shift_frame" "$out/time-ahead.wmv" 40 2000
 perl "$shift_frame" "$out/time-back.wmv" 60 -1500
 

@@ -1,11 +1,14 @@
 #!/usr/bin/env perl
-# shift-asf-frame.pl FILE FRAME MILLISECONDS
+# shift-asf-frame.pl FILE FRAME[-LAST] MILLISECONDS
 # Damages an ASF (WMV) file in place as one flipped bit in a timestamp would: the presentation
-# time of video frame FRAME (its media object number) moves by MILLISECONDS.
+# time of video frame FRAME (counted from 0 as stored), or of the frames FRAME to LAST, moves
+# by MILLISECONDS.
 use strict;
 use warnings;
 
-my ($path, $frame, $shift) = @ARGV;
+my ($path, $frames, $shift) = @ARGV;
+my ($first, $last) = split /-/, $frames;
+$last //= $first;
 open(my $fh, '+<:raw', $path) or die "$path: $!";
 my $d = do { local $/; <$fh> };
 
@@ -25,6 +28,7 @@ sub field {
 }
 
 my $found = 0;
+my ($videoObject, $lastObject) = (-1, -1);    # counted here: the stored number wraps at 256
 for (my $packet = $data + 50; $packet + $packetSize <= length $d; $packet += $packetSize) {
     my $at = $packet;
     my $errorCorrection = ord substr($d, $at++, 1);
@@ -47,8 +51,10 @@ for (my $packet = $data + 50; $packet + $packetSize <= length $d; $packet += $pa
         ($object, $at) = field($at, ($properties >> 4) & 3);
         (undef, $at) = field($at, ($properties >> 2) & 3);    # offset into the object
         ($replicated, $at) = field($at, $properties & 3);
+        $videoObject++ if $stream == 1 && $object != $lastObject;
+        $lastObject = $object if $stream == 1;
         # Replicated data: the object's size, then its presentation time in milliseconds.
-        if ($stream == 1 && $object == $frame && $replicated >= 8) {
+        if ($stream == 1 && $videoObject >= $first && $videoObject <= $last && $replicated >= 8) {
             my $time = unpack('V', substr($d, $at + 4, 4)) + $shift;
             substr($d, $at + 4, 4) = pack('V', $time & 0xffffffff);
             $found = 1;
@@ -62,7 +68,7 @@ for (my $packet = $data + 50; $packet + $packetSize <= length $d; $packet += $pa
         $at += $length;
     }
 }
-die "$path has no video frame $frame" unless $found;
+die "$path has no video frame $frames" unless $found;
 seek($fh, 0, 0);
 print $fh $d;
 close $fh;
