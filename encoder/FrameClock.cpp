@@ -45,8 +45,8 @@ void FrameClock::push(AVFrame* frame, double fallbackDuration)
     if (m_holding) {
         // The held frame is believed when this one is nearer to where it leads than to the line.
         const auto stamp = stamped(frame);
-        releaseHeld(stamp && std::abs(*stamp - (m_heldStamp + m_heldDuration)) <
-                                 std::abs(*stamp - m_next));
+        releaseHeld(stamp &&
+                    std::abs(*stamp - (m_heldStamp + m_heldDuration)) < std::abs(*stamp - m_next));
     }
     const auto stamp = stamped(frame);
     if (!stamp) {

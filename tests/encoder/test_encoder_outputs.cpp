@@ -332,8 +332,7 @@ private slots:
         QTest::newRow("clock starting again") << QStringLiteral("restarted.vob") << 2.0;
         QTest::newRow("picture held for 12 s") << QStringLiteral("paused.mp4") << 13.0;
         // One frame's time damaged: it goes on from the frame before.
-        QTest::newRow("one time beyond the length")
-            << QStringLiteral("time-far-ahead.wmv") << 4.0;
+        QTest::newRow("one time beyond the length") << QStringLiteral("time-far-ahead.wmv") << 4.0;
         QTest::newRow("times beyond the length from one frame on")
             << QStringLiteral("time-far-ahead-on.wmv") << 4.0;
         QTest::newRow("one time ahead, the next back") << QStringLiteral("time-ahead.wmv") << 4.0;
@@ -382,18 +381,18 @@ private slots:
     {
         const QDir folder(workPath(QStringLiteral("names")));
         QVERIFY(QDir().mkpath(folder.path()));
-        for (const auto& [clip, name] : {std::pair{"clip.asf", "file:2.asf"},
-                                         std::pair{"clip.wmv", "clip:1.asf"},
-                                         std::pair{"clip.avi", "-name.avi"}})
-            QVERIFY(QFile::copy(clipPath(QLatin1String(clip)), folder.filePath(QLatin1String(name))));
+        for (const auto& [clip, name] :
+             {std::pair{"clip.asf", "file:2.asf"}, std::pair{"clip.wmv", "clip:1.asf"},
+              std::pair{"clip.avi", "-name.avi"}})
+            QVERIFY(
+                QFile::copy(clipPath(QLatin1String(clip)), folder.filePath(QLatin1String(name))));
         QProcess process;
         process.setWorkingDirectory(folder.path());
-        process.start(encoderProgram(),
-                      {QStringLiteral("file:2.asf"), QStringLiteral("clip:1.asf"),
-                       QStringLiteral("-o"), QStringLiteral("file:joined.avi"),
-                       QStringLiteral("-ovc"), QStringLiteral("lavc"), QStringLiteral("-oac"),
-                       QStringLiteral("mp3lame"), QStringLiteral("--"),
-                       QStringLiteral("-name.avi")});
+        process.start(encoderProgram(), {QStringLiteral("file:2.asf"), QStringLiteral("clip:1.asf"),
+                                         QStringLiteral("-o"), QStringLiteral("file:joined.avi"),
+                                         QStringLiteral("-ovc"), QStringLiteral("lavc"),
+                                         QStringLiteral("-oac"), QStringLiteral("mp3lame"),
+                                         QStringLiteral("--"), QStringLiteral("-name.avi")});
         QVERIFY(process.waitForFinished(60000));
         QVERIFY2(process.exitCode() == 0, process.readAllStandardError().constData());
         QVERIFY(!folder.exists(QStringLiteral("joined.avi")));
