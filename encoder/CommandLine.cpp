@@ -199,7 +199,9 @@ void applyVideoFilters(EncoderOptions& options, const std::string& text)
 
 } // namespace
 
-std::optional<Ratio> parseRatio(const std::string& text)
+namespace {
+
+std::optional<Ratio> parseRatioText(const std::string& text)
 {
     const auto separator = text.find_first_of("/:");
     if (separator != std::string::npos) {
@@ -224,15 +226,32 @@ std::optional<Ratio> parseRatio(const std::string& text)
     return Ratio{static_cast<int>(std::lround(*value * 1000)), 1000};
 }
 
+} // namespace
+
+std::optional<Ratio> parseRatio(const std::string& text)
+{
+    // Kept in thousandths, a value below 0.0005 would be 0.
+    const auto ratio = parseRatioText(text);
+    if (!ratio || ratio->num <= 0)
+        return std::nullopt;
+    return ratio;
+}
+
 EncoderOptions parseCommandLine(const std::vector<std::string>& arguments)
 {
     EncoderOptions options;
     bool haveOutput = false;
+    bool optionsEnded = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         if (argument.empty())
             continue;
-        if (argument[0] != '-') {
+        // After "--" a name that begins with "-" is a file.
+        if (argument == "--" && !optionsEnded) {
+            optionsEnded = true;
+            continue;
+        }
+        if (argument[0] != '-' || optionsEnded) {
             options.inputs.push_back(argument);
             continue;
         }
@@ -271,7 +290,8 @@ EncoderOptions parseCommandLine(const std::vector<std::string>& arguments)
             applyLameopts(options, value);
         } else if (argument == "-ofps") {
             const auto rate = parseRatio(value);
-            if (!rate || rate->value() > 1000)
+            // Encoders count frames in time bases of at most 16 bits.
+            if (!rate || rate->value() > 1000 || rate->value() < 1.0 / 65535)
                 throw UsageError{"The frame rate " + value + " is not valid."};
             options.frameRate = rate;
         } else if (argument == "-vf") {

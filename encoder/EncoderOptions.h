@@ -73,10 +73,11 @@ struct UsageError
 };
 
 // Options may stand before, between or after the inputs; all of them apply to the whole run.
-// Throws UsageError.
+// Everything after "--" is an input. Throws UsageError.
 EncoderOptions parseCommandLine(const std::vector<std::string>& arguments);
 
-// "30", "30000/1001", "29.97", "16:9" as a ratio; nothing when the text is no positive number.
+// "30", "30000/1001", "29.97", "16:9" as a ratio; nothing when the text is no positive number
+// or one too small to be kept.
 std::optional<Ratio> parseRatio(const std::string& text);
 
 } // namespace asapi

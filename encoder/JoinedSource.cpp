@@ -181,14 +181,14 @@ void JoinedSource::readInput(const InputFacts& input)
     std::optional<StreamDecoder> audioDecoder;
     if (audioIndex >= 0) {
         const AVRational timeBase = context->streams[audioIndex]->time_base;
-        audioDecoder.emplace(
-            std::move(audioCodec),
-            FrameClock(timeBase, av_rescale_q(videoOrigin, videoStream->time_base, timeBase),
-                       clockMayRestart, input.duration,
-                       [this](const AVFrame* frame, double start, double) {
-                           m_audio.push(frame, start);
-                       }),
-            0.0, input.path);
+        audioDecoder.emplace(std::move(audioCodec),
+                             FrameClock(timeBase,
+                                        av_rescale_q(videoOrigin, videoStream->time_base, timeBase),
+                                        clockMayRestart, input.duration,
+                                        [this](const AVFrame* frame, double start, double) {
+                                            m_audio.push(frame, start);
+                                        }),
+                             0.0, input.path);
     }
 
     PacketPtr packet(av_packet_alloc());

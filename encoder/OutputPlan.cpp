@@ -55,10 +55,12 @@ const AVRational* supportedFrameRates(const AVCodec* codec)
 
 Ratio nearestSupportedRate(const AVCodec* codec, Ratio wanted)
 {
+    // Encoders take time bases of at most 16 bits (MPEG-4's limit); 999.999 becomes nearly it.
+    AVRational target{};
+    av_reduce(&target.num, &target.den, wanted.num, wanted.den, 65535);
     const AVRational* rates = supportedFrameRates(codec);
     if (!rates)
-        return wanted;
-    const AVRational target{wanted.num, wanted.den};
+        return Ratio{target.num, target.den};
     const AVRational chosen = rates[av_find_nearest_q_idx(target, rates)];
     if (av_cmp_q(chosen, target) != 0)
         std::fprintf(stderr, "The %s encoder cannot write %.3f fps; using %.3f fps.\n", codec->name,

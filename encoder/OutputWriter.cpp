@@ -1,9 +1,12 @@
 #include "OutputWriter.h"
 
+#include "VobAudioTimes.h"
+
 extern "C" {
 #include <libavutil/opt.h>
 }
 
+#include <cerrno>
 #include <cstdio>
 #include <thread>
 
@@ -212,6 +215,11 @@ void OutputWriter::finish()
     encode(m_audio.get(), m_audioStream, nullptr, m_audioPacket.get(), m_audioBytes);
     check(av_write_trailer(m_muxer), "Cannot write " + m_path);
     std::lock_guard lock(m_muxerMutex);
+    if (m_plan.muxer == "vob" && m_plan.audioCodec == "ac3" && m_file->mendableDescriptor() >= 0) {
+        m_file->flush();
+        if (!clearTimesOfCutAudioFrames(m_file->mendableDescriptor()))
+            throw EncoderError{"Cannot write " + m_path + ": " + systemErrorText(errno) + "."};
+    }
     m_file->commit();
 }
 

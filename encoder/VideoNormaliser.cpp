@@ -68,8 +68,7 @@ FramePtr turned(const AVFrame& picture, int rotation)
 VideoNormaliser::VideoNormaliser(const VideoTarget& target, int rotation, double longestGap,
                                  Emit emit)
     : m_target(target), m_rotation(rotation),
-      m_longestGap(std::max<std::int64_t>(
-          1, std::llround(longestGap * target.frameRate.value()))),
+      m_longestGap(std::max<std::int64_t>(1, std::llround(longestGap * target.frameRate.value()))),
       m_emit(std::move(emit))
 {
 }
@@ -127,7 +126,8 @@ FramePtr VideoNormaliser::convert(const AVFrame* decoded)
 
 void VideoNormaliser::emitUntil(double seconds)
 {
-    auto slot = static_cast<std::int64_t>(std::llround(seconds * m_target.frameRate.value())) - m_cut;
+    auto slot =
+        static_cast<std::int64_t>(std::llround(seconds * m_target.frameRate.value())) - m_cut;
     if (slot - m_emitted > m_longestGap) {
         m_cut += slot - m_emitted - m_longestGap;
         slot = m_emitted + m_longestGap;

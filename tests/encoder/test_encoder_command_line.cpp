@@ -86,6 +86,15 @@ private slots:
         QCOMPARE(options.channels, 1);
     }
 
+    // After "--" a name that begins with "-" is a file, and so is everything else.
+    void doubleDashEndsTheOptions()
+    {
+        const EncoderOptions options =
+            parseCommandLine(words("-o out.avi a.avi -- -name.avi -o --"));
+        QCOMPARE(options.inputs, (std::vector<std::string>{"a.avi", "-name.avi", "-o", "--"}));
+        QCOMPARE(options.output, std::string("out.avi"));
+    }
+
     void lavcopts_data()
     {
         QTest::addColumn<QString>("line");
@@ -204,6 +213,7 @@ private slots:
         QTest::newRow("other decimal") << "12.5" << 12500 << 1000;
         QTest::newRow("not a number") << "fast" << 0 << 0;
         QTest::newRow("zero") << "0" << 0 << 0;
+        QTest::newRow("too small to keep in thousandths") << "0.0001" << 0 << 0;
     }
 
     void frameRates()
@@ -262,6 +272,11 @@ private slots:
                                       << "The channel count 0 is not valid.";
         QTest::newRow("bad frame rate") << "a.avi -o b.avi -ofps -5"
                                         << "The frame rate -5 is not valid.";
+        QTest::newRow("frame rate that rounds to 0") << "a.avi -o b.avi -ofps 0.0001"
+                                                     << "The frame rate 0.0001 is not valid.";
+        QTest::newRow("frame rate below a 16-bit time base")
+            << "a.avi -o b.avi -ofps 1/100000"
+            << "The frame rate 1/100000 is not valid.";
         QTest::newRow("missing value") << "a.avi -o"
                                        << "Option -o needs a parameter.";
         QTest::newRow("no output") << "a.avi"
