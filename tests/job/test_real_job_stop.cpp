@@ -96,14 +96,12 @@ private slots:
         QTest::newRow("side by side, second conversion begins") << 2 << converting << 1 << -1 << -2;
         QTest::newRow("side by side, first row converted") << 2 << waiting << 0 << -1 << -2;
         QTest::newRow("side by side, last conversion begins") << 2 << converting << 2 << -1 << -2;
-        QTest::newRow("side by side, join begins") << 2 << joining << 2 << -1 << -1;
-        for (const int bar : {10, 25, 40, 60, 75})
+        for (const int bar : {25, 60})
             QTest::addRow("side by side, total bar at %d%%", bar)
                 << 2 << QString() << 0 << bar << (bar > 50 ? -1 : -2);
 
         QTest::newRow("one pass, join list being built") << 0 << joining << 0 << -1 << -1;
-        QTest::newRow("one pass, join begins") << 0 << joining << 2 << -1 << -1;
-        for (const int bar : {5, 20, 35, 50, 65, 78})
+        for (const int bar : {20, 50, 78})
             QTest::addRow("one pass, total bar at %d%%", bar) << 0 << QString() << 0 << bar << -1;
     }
 
