@@ -14,6 +14,7 @@
 #   --rounds N       interleaved rounds of every way, medians printed (default 3; long case 1)
 #   --no-mencoder    leave MEncoder out
 #   --parallel       also time the conversion stage with two conversions at once
+#   --report         no runs: the figures of the runs already in the work directory
 # Extra words for our encoder's runs, to try a setting without a rebuild:
 #   CONVERSION_OPTIONS="-lavcopts vqscale=3"  JOIN_OPTIONS="-lavdopts threads=1"
 set -euo pipefail
@@ -24,12 +25,14 @@ long=false
 rounds=""
 with_mencoder=true
 parallel=false
+report_only=false
 while [ $# -gt 0 ]; do
   case "$1" in
   --long) long=true ;;
   --rounds) rounds="$2"; shift ;;
   --no-mencoder) with_mencoder=false ;;
   --parallel) parallel=true ;;
+  --report) report_only=true ;;
   -*) echo "Unknown option $1" >&2; exit 2 ;;
   *) if [ -z "$encoder" ]; then encoder="$(realpath "$1")"; else work="$1"; fi ;;
   esac
@@ -99,8 +102,10 @@ two_stages() { # program directory [extra conversion words...]
   local intermediates=() i=0 start
   start=$(now)
   for input in "${inputs[@]}"; do
-    convert "$program" "$input" "$dir/$i.avi" "$@" > "$dir/convert-$i.log" 2>&1 ||
+    convert "$program" "$input" "$dir/$i.avi" "$@" > "$dir/convert-$i.log" 2>&1 || {
       echo "  conversion $i failed (see $dir/convert-$i.log)"
+      touch "$dir.failed"
+    }
     intermediates+=("$dir/$i.avi")
     i=$((i + 1))
   done
@@ -109,7 +114,10 @@ two_stages() { # program directory [extra conversion words...]
   [ "$program" = "$encoder" ] && extra=("${join_extra[@]}")
   start=$(now)
   "$program" "${intermediates[@]}" -o "$dir/joined.$ext" "${profile_words[@]}" "${extra[@]}" \
-    > "$dir/join.log" 2>&1 || echo "  join failed (see $dir/join.log)"
+    > "$dir/join.log" 2>&1 || {
+    echo "  join failed (see $dir/join.log)"
+    touch "$dir.failed"
+  }
   calc "$(now) - $start" > "$dir/join.seconds"
 }
 
@@ -120,7 +128,10 @@ ours_one_pass() { # directory
   rm -rf "$dir"
   mkdir -p "$dir"
   "$encoder" "${inputs[@]}" -o "$dir/joined.$ext" -ofps 30 "${profile_words[@]}" "${join_extra[@]}" \
-    > "$dir/join.log" 2>&1 || echo "  one pass failed (see $dir/join.log)"
+    > "$dir/join.log" 2>&1 || {
+    echo "  one pass failed (see $dir/join.log)"
+    touch "$dir.failed"
+  }
 }
 
 # The normalise-and-join as an ffmpeg filter graph over the original inputs, the first of them
@@ -145,34 +156,49 @@ ffmpeg_one_pass() { # directory
   mkdir -p "$dir"
   for input in "${inputs[@]}"; do args+=(-i "$input"); done
   ff "${args[@]}" -filter_complex "$(normalise_and_join 0 true)" -map "[v]" -map "[a]" \
-    "${ffmpeg_codecs[@]}" "$dir/joined.$ext"
+    "${ffmpeg_codecs[@]}" "$dir/joined.$ext" || touch "$dir.failed"
 }
 
 # PSNR of the luma of an output against the lossless path, from the mean squared error over all
-# frames. Where a picture's time falls half-way between two output frames, the tools round it to
-# different sides; so each output frame is held against the reference frame of its own number and
-# its two neighbours, and the closest of the three counts: the figure measures what the encoding
-# lost, not which of two equally right frames was chosen.
+# frames. The tools round a picture whose time falls half-way between two output frames to
+# different sides, and ffmpeg's concat leaves gaps where a clip's sound outlasts its picture; so
+# each output frame is held against the reference frames up to three before and after its own
+# number, and the closest counts: the figure measures what the encoding lost, not which of two
+# equally right frames was chosen. (The pictures move and are noisy: a wrong frame is never close.)
 psnr_y() { # output
-  local args=(-i "$1") stats="${1%.*}.psnr"
+  local args=(-i "$1") stats="${1%.*}.psnr" shift graph split_out="" split_ref="" pairs=""
+  local shifts=(-3 -2 -1 0 1 2 3)
   for input in "${inputs[@]}"; do args+=(-i "$input"); done
-  ffmpeg -hide_banner -nostats -loglevel fatal -y "${args[@]}" -filter_complex \
-    "[0:v]scale=${size/:/x},setsar=1,format=yuv420p,setpts=N/30/TB,split=3[o0][o1][o2];
-     $(normalise_and_join 1 false);[v]setpts=N/30/TB,split=3[r0][r1][r2];
-     [o1]trim=start_frame=1,setpts=N/30/TB[o1t];[r2]trim=start_frame=1,setpts=N/30/TB[r2t];
-     [o0][r0]psnr=shortest=1:stats_file=$stats.same[p0];
-     [o1t][r1]psnr=shortest=1:stats_file=$stats.earlier[p1];
-     [o2][r2t]psnr=shortest=1:stats_file=$stats.later[p2]" \
-    -map "[p0]" -f null - -map "[p1]" -f null - -map "[p2]" -f null -
-  # Frame n (from 1) of the output: "same" line n, "earlier" line n-1, "later" line n.
+  for shift in "${shifts[@]}"; do
+    split_out+="[o$shift]"
+    split_ref+="[r$shift]"
+    # Output frame n against reference frame n + shift: the earlier side drops frames first.
+    if [ "$shift" -lt 0 ]; then
+      pairs+="[o$shift]trim=start_frame=$((-shift)),setpts=N/30/TB[a$shift];[r$shift]null[b$shift];"
+    else
+      pairs+="[o$shift]null[a$shift];[r$shift]trim=start_frame=$shift,setpts=N/30/TB[b$shift];"
+    fi
+    pairs+="[a$shift][b$shift]psnr=shortest=1:stats_file=$stats.$shift[p$shift];"
+  done
+  graph="[0:v]scale=${size/:/x},setsar=1,format=yuv420p,setpts=N/30/TB,split=${#shifts[@]}$split_out;"
+  graph+="$(normalise_and_join 1 false);[v]setpts=N/30/TB,split=${#shifts[@]}$split_ref;${pairs%;}"
+  local maps=()
+  for shift in "${shifts[@]}"; do maps+=(-map "[p$shift]" -f null -); done
+  ffmpeg -hide_banner -nostats -loglevel fatal -y "${args[@]}" -filter_complex "$graph" "${maps[@]}"
+  local files=()
+  for shift in "${shifts[@]}"; do files+=("$stats.$shift"); done
   awk -F'[ :]' '
-    { for (i = 1; i < NF; i++) if ($i == "mse_y") mse = $(i + 1) }
-    FILENAME ~ /same$/ { best[FNR] = mse; frames = FNR; next }
-    FILENAME ~ /earlier$/ { n = FNR + 1 }
-    FILENAME ~ /later$/ { n = FNR }
-    n in best && mse < best[n] { best[n] = mse }
-    END { for (n = 1; n <= frames; n++) s += best[n]; printf "%.2f", 10 * log(255 * 255 / (s / frames)) / log(10) }
-  ' "$stats.same" "$stats.earlier" "$stats.later"
+    FNR == 1 { n = split(FILENAME, part, "."); shift = part[n] + 0 }
+    { for (i = 1; i < NF; i++) if ($i == "mse_y") mse = $(i + 1)
+      frame = FNR + (shift < 0 ? -shift : 0)
+      if (!(frame in best) || mse < best[frame]) best[frame] = mse
+      if (frame > frames) frames = frame }
+    END {
+      if (!frames) { printf "-"; exit }
+      for (n = 1; n <= frames; n++) if (n in best) { s += best[n]; counted++ }
+      printf "%.2f", 10 * log(255 * 255 / (s / counted)) / log(10)
+    }
+  ' "${files[@]}" 2> /dev/null
 }
 
 # Seconds of a stream: the length its header gives, else the sum of its packets' durations (a
@@ -205,10 +231,14 @@ cpu_median() { cut -d' ' -f2 "$1.times" | median; }
 ways=(ours)
 $with_mencoder && ways+=(mencoder)
 ways+=(ours-one-pass ffmpeg)
-for way in "${ways[@]}"; do rm -f "$way.times" "$way.conversion.all" "$way.join.all"; done
+if $report_only; then
+  rounds=0
+else
+  for way in "${ways[@]}"; do rm -f "$way.times" "$way.conversion.all" "$way.join.all" "$way.failed"; done
+fi
 
 echo "$description"
-echo "$(nproc) cores; rounds: $rounds; load before the runs: $(cut -d' ' -f1-3 /proc/loadavg)"
+$report_only || echo "$(nproc) cores; rounds: $rounds; load before the runs: $(cut -d' ' -f1-3 /proc/loadavg)"
 [ -n "${CONVERSION_OPTIONS:-}" ] && echo "Our conversions add: $CONVERSION_OPTIONS"
 [ -n "${JOIN_OPTIONS:-}" ] && echo "Our joins add: $JOIN_OPTIONS"
 for ((round = 1; round <= rounds; round++)); do
@@ -223,15 +253,19 @@ for ((round = 1; round <= rounds; round++)); do
   measure ours-one-pass ours_one_pass ours-one-pass
   measure ffmpeg ffmpeg_one_pass ffmpeg
 done
-echo "Load after the runs: $(cut -d' ' -f1-3 /proc/loadavg)"
+$report_only || echo "Load after the runs: $(cut -d' ' -f1-3 /proc/loadavg)"
 
+# A way that failed in any round has no time to hold the others against.
 mencoder_wall=0 mencoder_cpu=0
-if $with_mencoder; then
+if $with_mencoder && [ ! -f mencoder.failed ]; then
   mencoder_wall=$(wall_median mencoder)
   mencoder_cpu=$(cpu_median mencoder)
 fi
-ffmpeg_wall=$(wall_median ffmpeg)
-ffmpeg_cpu=$(cpu_median ffmpeg)
+ffmpeg_wall=0 ffmpeg_cpu=0
+if [ ! -f ffmpeg.failed ]; then
+  ffmpeg_wall=$(wall_median ffmpeg)
+  ffmpeg_cpu=$(cpu_median ffmpeg)
+fi
 ratio() { # value reference
   if [ "$2" = 0 ]; then printf '%7s' -; else printf '%7.2f' "$(calc "$1 / $2")"; fi
 }
@@ -256,11 +290,13 @@ for way in "${ways[@]}"; do
     join_s=$(printf '%.2f' "$(median < "$way.join.all")")
   fi
   output="$way/joined.$ext"
-  if [ -f "$output" ]; then
+  if [ -f "$way.failed" ]; then
+    v=failed a=- offset=- psnr=-
+  elif [ -s "$output" ]; then
     v=$(length "$output" v)
     a=$(length "$output" a)
     offset=$(printf '%.3f' "$(calc "$a - $v")")
-    psnr=$(psnr_y "$output")
+    psnr=$(psnr_y "$output") || psnr=-
   else
     v=missing a=- offset=- psnr=-
   fi
@@ -279,7 +315,7 @@ EOF
 
 # The conversion stage with two conversions at once, against one after another: without thread
 # options, and with each run held to one decoder and one encoder thread.
-if $parallel; then
+if $parallel && ! $report_only; then
   stage() { # directory at-once [extra words...]
     local dir=$1 at_once=$2 i=0
     shift 2
