@@ -145,10 +145,11 @@ private slots:
         const QString path = fileWith("; my comment\r\n[Main]\r\nZeta=1\r\nOutput file=old\r\n"
                                       "\r\n[Other]\r\nKeep=me\r\n");
         IniFile ini(path);
-        ini.writeString("MAIN", "Output File", "/new/ä.avi");
+        ini.setString("MAIN", "Output File", "/new/ä.avi");
         // A line break would start a line of its own, a key that wins over the real one.
-        ini.writeString("Main", "Added", "x\r\nAsk=0\nmore");
-        ini.writeInteger("New Section", "Count", -3);
+        ini.setString("Main", "Added", "x\r\nAsk=0\nmore");
+        ini.setInteger("New Section", "Count", -3);
+        ini.save();
         QCOMPARE(contentOf(path), QByteArray("; my comment\r\n[Main]\r\nZeta=1\r\n"
                                              "Output file=/new/\xc3\xa4.avi\r\nAdded=x\r\n"
                                              "\r\n[Other]\r\nKeep=me\r\n"
@@ -160,8 +161,9 @@ private slots:
     {
         const QString path = m_dir.filePath("fresh.ini");
         IniFile ini(path);
-        ini.writeBool("Main", "Ask", true);
-        ini.writeBool("Main", "Rename", false);
+        ini.setBool("Main", "Ask", true);
+        ini.setBool("Main", "Rename", false);
+        ini.save();
         QCOMPARE(contentOf(path), QByteArray("[Main]\nAsk=1\nRename=0\n"));
     }
 
@@ -178,7 +180,9 @@ private slots:
         setrlimit(RLIMIT_FSIZE, &tight);
         QString message;
         try {
-            IniFile(path).writeString("Main", "Output File", QString(200, 'x'));
+            IniFile ini(path);
+            ini.setString("Main", "Output File", QString(200, 'x'));
+            ini.save();
         } catch (const IniWriteError& e) {
             message = e.message();
         }
@@ -203,7 +207,9 @@ private slots:
         QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
         QString message;
         try {
-            IniFile(path).writeString("Main", "Output File", "lost");
+            IniFile ini(path);
+            ini.setString("Main", "Output File", "lost");
+            ini.save();
         } catch (const IniWriteError& e) {
             message = e.message();
         }
@@ -216,7 +222,9 @@ private slots:
     void writeIntoMissingDirectoryIsRefused()
     {
         const QString path = fileWith("not a directory", "plain") + "/Preferences.ini";
-        QVERIFY_THROWS_EXCEPTION(IniWriteError, IniFile(path).writeString("Main", "K", "v"));
+        IniFile ini(path);
+        ini.setString("Main", "K", "v");
+        QVERIFY_THROWS_EXCEPTION(IniWriteError, ini.save());
     }
 };
 

@@ -38,7 +38,7 @@ private slots:
         QVERIFY(!main.overwrite);
         QVERIFY(!main.rename);
         QCOMPARE(prefs::readVersion(m_path), QString("1.5"));
-        QCOMPARE(prefs::readProfileIndex(m_path), 0);
+        QCOMPARE(prefs::readMainWindowChoice(m_path).profileIndex, 0);
         // The factory section differs in one fallback: the output folder is not opened.
         QVERIFY(!prefs::readDefaultSettings(m_path).autoOpenDir);
         QVERIFY(prefs::readDefaultSettings(m_path).ask);
@@ -82,8 +82,9 @@ private slots:
     void mainWindowChoiceRoundTrips()
     {
         prefs::writeMainWindowChoice(m_path, -1, "/x/y.avi");
-        QCOMPARE(prefs::readProfileIndex(m_path), -1);
-        QCOMPARE(prefs::readOutputFile(m_path), QString("/x/y.avi"));
+        const prefs::MainWindowChoice stored = prefs::readMainWindowChoice(m_path);
+        QCOMPARE(stored.profileIndex, -1);
+        QCOMPARE(stored.outputFile, QString("/x/y.avi"));
         QCOMPARE(IniFile(m_path).readString("Main", "Profile", ""), QString("-1"));
     }
 };
