@@ -1,3 +1,4 @@
+#include "prefs/FileSizeLimit.h"
 #include "prefs/IniFile.h"
 #include "prefs/Preferences.h"
 
@@ -77,6 +78,28 @@ private slots:
                                             "Auto Open Dir=0\nAuto Exit=1\nAuto Turn Off=0\n"
                                             "Ask=0\nOverwrite=0\nRename=1\n"));
         QCOMPARE(prefs::readMainSettings(m_path, "/p/"), s);
+    }
+
+    // The keys of one save land together: a save the system refuses part-way through leaves
+    // every key as it was, not the first ones new and the rest old.
+    void refusedSaveLeavesEveryKeyAsItWas()
+    {
+        const QByteArray old("[Main]\nOutput File=/old/film.avi\nTemp Dir=/old/tmp/\n");
+        writeFile(old);
+        prefs::GeneralSettings s;
+        s.outputFile = "/new/film.avi"; // as long as the old values: these two alone would fit
+        s.tempDir = "/new/tmp/";
+        QString message;
+        try {
+            const FileSizeLimit limit(old.size() + 20);
+            prefs::writeMainSettings(m_path, s);
+        } catch (const IniWriteError& e) {
+            message = e.message();
+        }
+        QCOMPARE(message, "Unable to write to " + m_path);
+        QFile file(m_path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), old);
     }
 
     void mainWindowChoiceRoundTrips()
