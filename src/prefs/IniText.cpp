@@ -156,7 +156,7 @@ std::optional<IniText::Range> IniText::findSection(const QString& name) const
                  next == m_sections.end() ? qsizetype(m_lines.size()) : next->line};
 }
 
-QString IniText::keyName(const Line& line) const
+QString IniText::keyName(const Line& line)
 {
     return decoded(line.text.first(line.text.indexOf('='))).trimmed();
 }

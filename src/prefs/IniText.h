@@ -63,7 +63,7 @@ private:
     void appendParsedLine(QByteArrayView text);
     std::optional<Range> findSection(const QString& name) const;
     qsizetype findKey(const Range& range, const QString& key) const;
-    QString keyName(const Line& line) const;
+    static QString keyName(const Line& line);
     void insertLine(qsizetype index, const QString& text);
     void replaceLine(qsizetype index, const QString& text);
 
