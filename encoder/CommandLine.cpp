@@ -8,6 +8,9 @@
 namespace asapi {
 namespace {
 
+// threads=N takes 1 to 16, as MPlayer's decoder option does.
+constexpr long maxThreads = 16;
+
 std::vector<std::string> split(const std::string& text, char separator)
 {
     std::vector<std::string> pieces;
@@ -102,6 +105,10 @@ void applyLavcopts(EncoderOptions& options, const std::string& text)
         } else if (key == "abitrate") {
             const long rate = integerSuboption(key, value, 1, 10000000);
             options.audioBitrate = rate < 1000 ? rate * 1000 : rate;
+        } else if (key == "vqscale") {
+            options.videoQuantiser = static_cast<int>(integerSuboption(key, value, 1, 31));
+        } else if (key == "threads") {
+            options.encoderThreads = static_cast<int>(integerSuboption(key, value, 1, maxThreads));
         } else if (key == "mbd") {
             options.macroblockDecision = static_cast<int>(integerSuboption(key, value, 0, 2));
         } else if (key == "keyint") {
@@ -119,6 +126,21 @@ void applyLavcopts(EncoderOptions& options, const std::string& text)
         } else {
             throw UsageError{"Unknown suboption " + key + " of -lavcopts."};
         }
+    }
+}
+
+// -lavdopts "threads=2": the one decoder option this encoder takes.
+void applyLavdopts(EncoderOptions& options, const std::string& text)
+{
+    for (const auto& token : split(text, ':')) {
+        if (token.empty())
+            continue;
+        const auto equals = token.find('=');
+        const std::string key = token.substr(0, equals);
+        const std::string value = equals == std::string::npos ? "" : token.substr(equals + 1);
+        if (key != "threads")
+            throw UsageError{"Unknown suboption " + key + " of -lavdopts."};
+        options.decoderThreads = static_cast<int>(integerSuboption(key, value, 1, maxThreads));
     }
 }
 
@@ -177,7 +199,9 @@ void applyVideoFilters(EncoderOptions& options, const std::string& text)
 
 } // namespace
 
-std::optional<Ratio> parseRatio(const std::string& text)
+namespace {
+
+std::optional<Ratio> parseRatioText(const std::string& text)
 {
     const auto separator = text.find_first_of("/:");
     if (separator != std::string::npos) {
@@ -202,21 +226,38 @@ std::optional<Ratio> parseRatio(const std::string& text)
     return Ratio{static_cast<int>(std::lround(*value * 1000)), 1000};
 }
 
+} // namespace
+
+std::optional<Ratio> parseRatio(const std::string& text)
+{
+    // Kept in thousandths, a value below 0.0005 would be 0.
+    const auto ratio = parseRatioText(text);
+    if (!ratio || ratio->num <= 0)
+        return std::nullopt;
+    return ratio;
+}
+
 EncoderOptions parseCommandLine(const std::vector<std::string>& arguments)
 {
     EncoderOptions options;
     bool haveOutput = false;
+    bool optionsEnded = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         if (argument.empty())
             continue;
-        if (argument[0] != '-') {
+        // After "--" a name that begins with "-" is a file.
+        if (argument == "--" && !optionsEnded) {
+            optionsEnded = true;
+            continue;
+        }
+        if (argument[0] != '-' || optionsEnded) {
             options.inputs.push_back(argument);
             continue;
         }
-        static const std::set<std::string> known{"-o",        "-ovc",  "-oac", "-lavcopts",
-                                                 "-lameopts", "-ofps", "-vf",  "-srate",
-                                                 "-channels", "-of"};
+        static const std::set<std::string> known{"-o",        "-ovc",      "-oac",  "-lavcopts",
+                                                 "-lavdopts", "-lameopts", "-ofps", "-vf",
+                                                 "-srate",    "-channels", "-of"};
         if (!known.count(argument))
             throw UsageError{argument + " is not an MEncoder option"};
         if (i + 1 >= arguments.size())
@@ -243,11 +284,14 @@ EncoderOptions parseCommandLine(const std::vector<std::string>& arguments)
                                  " is not supported; use -oac mp3lame, pcm or lavc."};
         } else if (argument == "-lavcopts") {
             applyLavcopts(options, value);
+        } else if (argument == "-lavdopts") {
+            applyLavdopts(options, value);
         } else if (argument == "-lameopts") {
             applyLameopts(options, value);
         } else if (argument == "-ofps") {
             const auto rate = parseRatio(value);
-            if (!rate || rate->value() > 1000)
+            // Encoders count frames in time bases of at most 16 bits.
+            if (!rate || rate->value() > 1000 || rate->value() < 1.0 / 65535)
                 throw UsageError{"The frame rate " + value + " is not valid."};
             options.frameRate = rate;
         } else if (argument == "-vf") {

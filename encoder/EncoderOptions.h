@@ -38,13 +38,18 @@ struct EncoderOptions
 
     // -lavcopts, merged over all occurrences
     std::string videoCodec = "mpeg4";
-    std::optional<long> videoBitrate; // bit/s; without it a constant quality is used
-    int macroblockDecision = 0;       // mbd
+    std::optional<long> videoBitrate;  // bit/s; without it a constant quality is used
+    std::optional<int> videoQuantiser; // vqscale: the constant quality, but for libx264
+    int macroblockDecision = 0;        // mbd
     std::optional<int> keyframeInterval;
     bool autoAspect = false;
     std::optional<double> aspect; // display aspect ratio
     std::string audioCodec = "mp2";
     std::optional<long> audioBitrate; // bit/s; MEncoder's 224 kbit/s where the codec takes it
+    // threads=N of -lavcopts and of -lavdopts: the threads of the encoder and of each decoder,
+    // so that several runs at once need not crowd each other; without them the encoder decides
+    std::optional<int> encoderThreads;
+    std::optional<int> decoderThreads;
 
     AudioEncoder audioEncoder = AudioEncoder::Mp3Lame;
 
@@ -68,10 +73,11 @@ struct UsageError
 };
 
 // Options may stand before, between or after the inputs; all of them apply to the whole run.
-// Throws UsageError.
+// Everything after "--" is an input. Throws UsageError.
 EncoderOptions parseCommandLine(const std::vector<std::string>& arguments);
 
-// "30", "30000/1001", "29.97", "16:9" as a ratio; nothing when the text is no positive number.
+// "30", "30000/1001", "29.97", "16:9" as a ratio; nothing when the text is no positive number
+// or one too small to be kept.
 std::optional<Ratio> parseRatio(const std::string& text);
 
 } // namespace asapi

@@ -2,10 +2,10 @@
 
 extern "C" {
 #include <libavcodec/avcodec.h>
-#include <libavfilter/avfilter.h>
 #include <libavformat/avformat.h>
 #include <libavutil/audio_fifo.h>
 #include <libswresample/swresample.h>
+#include <libswscale/swscale.h>
 }
 
 #include <memory>
@@ -29,9 +29,9 @@ struct PacketDeleter
 {
     void operator()(AVPacket* packet) const { av_packet_free(&packet); }
 };
-struct FilterGraphDeleter
+struct ScalerDeleter
 {
-    void operator()(AVFilterGraph* graph) const { avfilter_graph_free(&graph); }
+    void operator()(SwsContext* context) const { sws_freeContext(context); }
 };
 struct ResamplerDeleter
 {
@@ -46,7 +46,7 @@ using InputContextPtr = std::unique_ptr<AVFormatContext, InputContextDeleter>;
 using CodecContextPtr = std::unique_ptr<AVCodecContext, CodecContextDeleter>;
 using FramePtr = std::unique_ptr<AVFrame, FrameDeleter>;
 using PacketPtr = std::unique_ptr<AVPacket, PacketDeleter>;
-using FilterGraphPtr = std::unique_ptr<AVFilterGraph, FilterGraphDeleter>;
+using ScalerPtr = std::unique_ptr<SwsContext, ScalerDeleter>;
 using ResamplerPtr = std::unique_ptr<SwrContext, ResamplerDeleter>;
 using AudioFifoPtr = std::unique_ptr<AVAudioFifo, AudioFifoDeleter>;
 

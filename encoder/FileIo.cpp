@@ -89,9 +89,9 @@ IoContextPtr makeContext(int fd, bool writing, bool seekable, bool interruptible
         throw EncoderError{"Out of memory."};
     }
     *channel = Channel{fd, interruptible};
-    AVIOContext* context =
-        avio_alloc_context(buffer, bufferSize, writing ? 1 : 0, channel, writing ? nullptr : readPacket,
-                           writing ? writePacket : nullptr, seekable ? seek : nullptr);
+    AVIOContext* context = avio_alloc_context(
+        buffer, bufferSize, writing ? 1 : 0, channel, writing ? nullptr : readPacket,
+        writing ? writePacket : nullptr, seekable ? seek : nullptr);
     if (!context) {
         av_free(buffer);
         av_free(channel);

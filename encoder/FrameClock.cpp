@@ -45,11 +45,16 @@ void FrameClock::push(AVFrame* frame, double fallbackDuration)
     if (m_holding) {
         // The held frame is believed when this one is nearer to where it leads than to the line.
         const auto stamp = stamped(frame);
-        releaseHeld(stamp && std::abs(*stamp - (m_heldStamp + m_heldDuration)) <
-                                 std::abs(*stamp - m_next));
+        releaseHeld(stamp &&
+                    std::abs(*stamp - (m_heldStamp + m_heldDuration)) < std::abs(*stamp - m_next));
     }
     const auto stamp = stamped(frame);
-    if (!stamp || *stamp > m_latest) {
+    if (!stamp) {
+        deliver(frame, m_next, frameDuration);
+    } else if (*stamp > m_latest) {
+        // The clock jumped beyond the input's end: the stream goes on where it was, and the
+        // frames after this one keep their spacing.
+        m_shift += m_next - *stamp;
         deliver(frame, m_next, frameDuration);
     } else if (!m_started) {
         deliver(frame, *stamp, frameDuration);

@@ -13,8 +13,9 @@ namespace asapi {
 // a moment, or ahead by more than a moment) is believed only when the next frame carries on
 // from it: then the clock started again (VOB files put together) and the stream goes on where
 // it was, or, in a format whose clock never starts again, a picture was held (a screen
-// recording that only writes pictures that change). A single frame off the line, or one beyond
-// the input's own length, is damage: it takes the place after the frame before.
+// recording that only writes pictures that change). A single frame off the line is damage: it
+// takes the place after the frame before. A time beyond the input's own length is a jump of the
+// clock: the stream goes on where it was.
 class FrameClock
 {
 public:

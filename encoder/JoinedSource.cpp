@@ -13,7 +13,25 @@ namespace {
 // After this many unreadable packets in a row the rest of the input is given up.
 constexpr int readFailureLimit = 1000;
 
-CodecContextPtr openDecoder(const AVStream* stream)
+// Frame threads pay for the costly decoders. The MPEG-1, MPEG-2, MPEG-4 Part 2 (our own
+// intermediates among them) and Windows Media decoders keep ahead of the encoder on one thread,
+// and more threads only add the work of handing pictures over.
+int decoderThreadsFor(AVCodecID codec)
+{
+    switch (codec) {
+    case AV_CODEC_ID_H264:
+    case AV_CODEC_ID_HEVC:
+    case AV_CODEC_ID_VP8:
+    case AV_CODEC_ID_VP9:
+    case AV_CODEC_ID_AV1:
+        return 0; // FFmpeg's choice
+    default:
+        return 1;
+    }
+}
+
+// threads 0: as many as pay for the stream's codec
+CodecContextPtr openDecoder(const AVStream* stream, int threads)
 {
     const AVCodec* decoder = avcodec_find_decoder(stream->codecpar->codec_id);
     if (!decoder)
@@ -22,7 +40,7 @@ CodecContextPtr openDecoder(const AVStream* stream)
     if (!context || avcodec_parameters_to_context(context.get(), stream->codecpar) < 0)
         return nullptr;
     context->pkt_timebase = stream->time_base;
-    context->thread_count = 0;
+    context->thread_count = threads > 0 ? threads : decoderThreadsFor(stream->codecpar->codec_id);
     if (avcodec_open2(context.get(), decoder, nullptr) < 0)
         return nullptr;
     return context;
@@ -89,8 +107,8 @@ private:
 } // namespace
 
 JoinedSource::JoinedSource(const std::vector<InputFacts>& inputs, const VideoTarget& video,
-                           const AudioTarget& audio, FrameQueue& queue)
-    : m_inputs(inputs), m_videoTarget(video), m_queue(queue),
+                           const AudioTarget& audio, int decoderThreads, FrameQueue& queue)
+    : m_inputs(inputs), m_videoTarget(video), m_decoderThreads(decoderThreads), m_queue(queue),
       m_audio(audio, [this](FramePtr frame) { send(FrameKind::Audio, std::move(frame)); })
 {
 }
@@ -126,11 +144,12 @@ void JoinedSource::readInput(const InputFacts& input)
             context->streams[i]->discard = AVDISCARD_ALL;
 
     const AVStream* videoStream = context->streams[videoIndex];
-    CodecContextPtr videoCodec = openDecoder(videoStream);
+    CodecContextPtr videoCodec = openDecoder(videoStream, m_decoderThreads);
     if (!videoCodec)
         throw EncoderError{"Failed to open " + input.path + ".\nCannot open file/device."};
     CodecContextPtr audioCodec;
-    if (audioIndex >= 0 && !(audioCodec = openDecoder(context->streams[audioIndex]))) {
+    if (audioIndex >= 0 &&
+        !(audioCodec = openDecoder(context->streams[audioIndex], m_decoderThreads))) {
         std::fprintf(stderr, "No usable audio in %s; using silence.\n", input.path.c_str());
         audioIndex = -1;
     }
@@ -162,14 +181,14 @@ void JoinedSource::readInput(const InputFacts& input)
     std::optional<StreamDecoder> audioDecoder;
     if (audioIndex >= 0) {
         const AVRational timeBase = context->streams[audioIndex]->time_base;
-        audioDecoder.emplace(
-            std::move(audioCodec),
-            FrameClock(timeBase, av_rescale_q(videoOrigin, videoStream->time_base, timeBase),
-                       clockMayRestart, input.duration,
-                       [this](const AVFrame* frame, double start, double) {
-                           m_audio.push(frame, start);
-                       }),
-            0.0, input.path);
+        audioDecoder.emplace(std::move(audioCodec),
+                             FrameClock(timeBase,
+                                        av_rescale_q(videoOrigin, videoStream->time_base, timeBase),
+                                        clockMayRestart, input.duration,
+                                        [this](const AVFrame* frame, double start, double) {
+                                            m_audio.push(frame, start);
+                                        }),
+                             0.0, input.path);
     }
 
     PacketPtr packet(av_packet_alloc());

@@ -15,8 +15,9 @@ namespace asapi {
 class JoinedSource
 {
 public:
+    // decoderThreads 0: as many as pay for each input's codec
     JoinedSource(const std::vector<InputFacts>& inputs, const VideoTarget& video,
-                 const AudioTarget& audio, FrameQueue& queue);
+                 const AudioTarget& audio, int decoderThreads, FrameQueue& queue);
 
     // Runs to the end of the last input, or until a stop is asked for; the input being read
     // then ends where it is, sound and picture together. Throws EncoderError.
@@ -28,6 +29,7 @@ private:
 
     const std::vector<InputFacts>& m_inputs;
     VideoTarget m_videoTarget;
+    int m_decoderThreads;
     FrameQueue& m_queue;
     AudioTimeline m_audio;
     std::int64_t m_videoFrames = 0;

@@ -31,6 +31,12 @@ std::string hiddenPrefix(const std::string& path)
     return (file.parent_path() / ("." + name + ".")).string();
 }
 
+// The name under which /proc shows an open file, unnamed or not.
+std::string procLink(int fd)
+{
+    return "/proc/self/fd/" + std::to_string(fd);
+}
+
 mode_t currentUmask()
 {
     const mode_t mask = umask(0);
@@ -86,12 +92,15 @@ void OutputFile::createBeside(bool unnamedFiles)
     if (unnamedFiles) {
         // Created like any new file: 0666 less the umask.
         const int fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
-        if (fd >= 0) {
+        // It is linked through /proc at the end: without /proc a name is needed from the start.
+        if (fd >= 0 && access(procLink(fd).c_str(), F_OK) == 0) {
             m_fd.reset(fd);
             return;
         }
+        if (fd >= 0)
+            ::close(fd);
         // File systems without unnamed files say so in one of these ways.
-        if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
+        else if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
             fail("Cannot create", systemErrorText(errno));
     }
     std::string name = hiddenPrefix(m_target) + "XXXXXX";
@@ -103,13 +112,18 @@ void OutputFile::createBeside(bool unnamedFiles)
     fchmod(fd, 0666 & ~currentUmask());
 }
 
+void OutputFile::flush()
+{
+    avio_flush(m_context.get());
+    if (m_context->error < 0)
+        fail("Cannot write", errorText(m_context->error));
+}
+
 void OutputFile::commit()
 {
     if (m_done)
         return;
-    avio_flush(m_context.get());
-    if (m_context->error < 0)
-        fail("Cannot write", errorText(m_context->error));
+    flush();
     if (!m_direct) {
         if (fsync(m_fd.get()) != 0)
             fail("Cannot write", systemErrorText(errno));
@@ -129,7 +143,7 @@ void OutputFile::commit()
 void OutputFile::linkIntoPlace()
 {
     const std::string prefix = hiddenPrefix(m_target);
-    const std::string self = "/proc/self/fd/" + std::to_string(m_fd.get());
+    const std::string self = procLink(m_fd.get());
     std::random_device seed;
     std::mt19937 random(seed());
     std::uniform_int_distribution<int> letter(0, 35);

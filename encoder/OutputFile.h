@@ -23,6 +23,11 @@ public:
     OutputFile& operator=(const OutputFile&) = delete;
 
     AVIOContext* context() const { return m_context.get(); }
+    // The file being written, to read back and mend in place before commit(); -1 for a device
+    // or FIFO, which cannot be read back.
+    int mendableDescriptor() const { return m_direct ? -1 : m_fd.get(); }
+    // Writes out what the context still holds. Throws EncoderError.
+    void flush();
 
     // Flushes what was written and puts it at the output path. Throws EncoderError.
     void commit();

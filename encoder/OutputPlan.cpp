@@ -10,6 +10,10 @@
 namespace asapi {
 namespace {
 
+// Without a bitrate the picture is kept at this quantiser: the intermediates of a join, which are
+// encoded once more.
+constexpr int defaultQuantiser = 3;
+
 int roundUpToEven(int value)
 {
     return std::max(2, value + (value & 1));
@@ -51,10 +55,12 @@ const AVRational* supportedFrameRates(const AVCodec* codec)
 
 Ratio nearestSupportedRate(const AVCodec* codec, Ratio wanted)
 {
+    // Encoders take time bases of at most 16 bits (MPEG-4's limit); 999.999 becomes nearly it.
+    AVRational target{};
+    av_reduce(&target.num, &target.den, wanted.num, wanted.den, 65535);
     const AVRational* rates = supportedFrameRates(codec);
     if (!rates)
-        return wanted;
-    const AVRational target{wanted.num, wanted.den};
+        return Ratio{target.num, target.den};
     const AVRational chosen = rates[av_find_nearest_q_idx(target, rates)];
     if (av_cmp_q(chosen, target) != 0)
         std::fprintf(stderr, "The %s encoder cannot write %.3f fps; using %.3f fps.\n", codec->name,
@@ -192,10 +198,13 @@ OutputPlan planOutput(const EncoderOptions& options, const std::vector<InputFact
         plan.pixelAspect =
             first.width * first.pixelAspect / first.height * plan.height / plan.width;
     plan.videoBitrate = options.videoBitrate.value_or(0);
+    plan.quantiser = options.videoQuantiser.value_or(defaultQuantiser);
     const bool mpegVideo = plan.videoCodec == "mpeg1video" || plan.videoCodec == "mpeg2video";
     // Short groups keep MPEG files seekable in DVD players.
     plan.keyframeInterval = options.keyframeInterval.value_or(mpegVideo ? 15 : 250);
     plan.macroblockDecision = options.macroblockDecision;
+    plan.encoderThreads = options.encoderThreads.value_or(0);
+    plan.decoderThreads = options.decoderThreads.value_or(0);
 
     plan.sampleRate =
         chooseSampleRate(options, inputs, audioEncoder, plan.container, plan.audioCodec);

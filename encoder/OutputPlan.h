@@ -21,8 +21,11 @@ struct OutputPlan
     Ratio frameRate;
     double pixelAspect = 1.0;
     long videoBitrate = 0; // 0: constant quality
+    int quantiser = 0;     // the constant quality, where there is no bitrate
     int keyframeInterval = 250;
     int macroblockDecision = 0;
+    int encoderThreads = 0; // 0: the encoder's own choice
+    int decoderThreads = 0;
 
     std::string audioCodec; // FFmpeg encoder name
     int sampleRate = 44100;

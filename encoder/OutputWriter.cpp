@@ -1,9 +1,12 @@
 #include "OutputWriter.h"
 
+#include "VobAudioTimes.h"
+
 extern "C" {
 #include <libavutil/opt.h>
 }
 
+#include <cerrno>
 #include <cstdio>
 #include <thread>
 
@@ -65,18 +68,21 @@ void OutputWriter::openVideoEncoder()
     } else if (x264) {
         av_opt_set(c->priv_data, "crf", "18", 0);
     } else {
-        // MPEG-4 quantiser 2: intermediates are encoded once more and must not lose much.
+        // Each picture carries the quantiser too (see writeVideo): the encoder takes it from there.
         c->flags |= AV_CODEC_FLAG_QSCALE;
-        c->global_quality = FF_QP2LAMBDA * 2;
+        c->global_quality = FF_QP2LAMBDA * m_plan.quantiser;
     }
     if (x264) {
         av_opt_set(c->priv_data, "preset", "fast", 0);
-        c->thread_count = 0;
+        c->thread_count = m_plan.encoderThreads;
     } else {
         av_opt_set_int(c->priv_data, "mbd", m_plan.macroblockDecision, 0);
         // One slice more than cores: the decoding and sound threads take turns on them too, and
         // smaller slices leave a core less often idle at the end of a picture.
-        c->thread_count = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()) + 1);
+        c->thread_count =
+            m_plan.encoderThreads > 0
+                ? m_plan.encoderThreads
+                : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()) + 1);
         c->thread_type = FF_THREAD_SLICE;
     }
     if (m_format->flags & AVFMT_GLOBALHEADER)
@@ -187,6 +193,11 @@ void OutputWriter::encode(AVCodecContext* encoder, AVStream* stream, const AVFra
 
 void OutputWriter::writeVideo(AVFrame* frame)
 {
+    // FFmpeg's quantiser encoders take the constant quality from each picture, not from the
+    // context: a picture without it is encoded at the lowest quantiser and without rate
+    // distortion weighing.
+    if (m_video->flags & AV_CODEC_FLAG_QSCALE)
+        frame->quality = m_video->global_quality;
     encode(m_video.get(), m_videoStream, frame, m_videoPacket.get(), m_videoBytes);
     ++m_framesWritten;
 }
@@ -204,6 +215,11 @@ void OutputWriter::finish()
     encode(m_audio.get(), m_audioStream, nullptr, m_audioPacket.get(), m_audioBytes);
     check(av_write_trailer(m_muxer), "Cannot write " + m_path);
     std::lock_guard lock(m_muxerMutex);
+    if (m_plan.muxer == "vob" && m_plan.audioCodec == "ac3" && m_file->mendableDescriptor() >= 0) {
+        m_file->flush();
+        if (!clearTimesOfCutAudioFrames(m_file->mendableDescriptor()))
+            throw EncoderError{"Cannot write " + m_path + ": " + systemErrorText(errno) + "."};
+    }
     m_file->commit();
 }
 

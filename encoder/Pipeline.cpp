@@ -107,7 +107,8 @@ ExitStatus runEncoder(const EncoderOptions& options, std::FILE* status, std::FIL
     try {
         writer->create(options.output);
         FrameQueue queue(queueCapacity);
-        JoinedSource source(inputs, writer->videoTarget(), writer->audioTarget(), queue);
+        JoinedSource source(inputs, writer->videoTarget(), writer->audioTarget(),
+                            plan.decoderThreads, queue);
         SourceThread reading(source, queue);
         try {
             encodeAll(queue, *writer, reporter);

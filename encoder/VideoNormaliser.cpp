@@ -3,8 +3,7 @@
 #include "StopSignal.h"
 
 extern "C" {
-#include <libavfilter/buffersink.h>
-#include <libavfilter/buffersrc.h>
+#include <libavutil/opt.h>
 #include <libavutil/pixdesc.h>
 }
 
@@ -15,88 +14,111 @@ extern "C" {
 namespace asapi {
 namespace {
 
-std::string rotationFilters(int rotation)
+FramePtr newPicture(int width, int height, AVPixelFormat format)
 {
-    switch (rotation) {
-    case 90:
-        return "transpose=clock,";
-    case 180:
-        return "hflip,vflip,";
-    case 270:
-        return "transpose=cclock,";
-    default:
-        return "";
-    }
+    FramePtr picture = makeFrame();
+    picture->width = width;
+    picture->height = height;
+    picture->format = format;
+    check(av_frame_get_buffer(picture.get(), 0), "Out of memory");
+    return picture;
 }
 
-struct InOutDeleter
+// The picture turned clockwise by a quarter, a half or three quarters. Our encoders take planar
+// pictures of one byte a sample, which are turned plane by plane.
+FramePtr turned(const AVFrame& picture, int rotation)
 {
-    void operator()(AVFilterInOut* inOut) const { avfilter_inout_free(&inOut); }
-};
+    const auto format = static_cast<AVPixelFormat>(picture.format);
+    const AVPixFmtDescriptor* layout = av_pix_fmt_desc_get(format);
+    for (int c = 0; c < layout->nb_components; ++c)
+        if (layout->comp[c].depth > 8 || layout->comp[c].step != 1)
+            throw EncoderError{std::string("Cannot turn a picture in ") + layout->name + "."};
+    const bool quarter = rotation == 90 || rotation == 270;
+    FramePtr result = newPicture(quarter ? picture.height : picture.width,
+                                 quarter ? picture.width : picture.height, format);
+    for (int plane = 0; plane < av_pix_fmt_count_planes(format); ++plane) {
+        const bool chroma = plane == 1 || plane == 2;
+        const int width =
+            chroma ? AV_CEIL_RSHIFT(picture.width, layout->log2_chroma_w) : picture.width;
+        const int height =
+            chroma ? AV_CEIL_RSHIFT(picture.height, layout->log2_chroma_h) : picture.height;
+        const std::uint8_t* from = picture.data[plane];
+        const int fromStride = picture.linesize[plane];
+        std::uint8_t* to = result->data[plane];
+        const int toStride = result->linesize[plane];
+        // Each row of the result, read from where it lies in the picture.
+        for (int y = 0; y < (quarter ? width : height); ++y) {
+            std::uint8_t* row = to + y * toStride;
+            if (rotation == 90) // clockwise: the left column, bottom to top, is the top row
+                for (int x = 0; x < height; ++x)
+                    row[x] = from[(height - 1 - x) * fromStride + y];
+            else if (rotation == 270) // the right column, top to bottom, is the top row
+                for (int x = 0; x < height; ++x)
+                    row[x] = from[x * fromStride + (width - 1 - y)];
+            else // upside down: the bottom row, right to left, is the top row
+                for (int x = 0; x < width; ++x)
+                    row[x] = from[(height - 1 - y) * fromStride + (width - 1 - x)];
+        }
+    }
+    return result;
+}
 
 } // namespace
 
 VideoNormaliser::VideoNormaliser(const VideoTarget& target, int rotation, double longestGap,
                                  Emit emit)
     : m_target(target), m_rotation(rotation),
-      m_longestGap(std::max<std::int64_t>(
-          1, std::llround(longestGap * target.frameRate.value()))),
+      m_longestGap(std::max<std::int64_t>(1, std::llround(longestGap * target.frameRate.value()))),
       m_emit(std::move(emit))
 {
 }
 
-void VideoNormaliser::buildGraph(const AVFrame* decoded)
+void VideoNormaliser::prepareScaler(const AVFrame* decoded, int width, int height)
 {
-    m_graph.reset(avfilter_graph_alloc());
-    if (!m_graph)
+    m_scaler.reset(sws_alloc_context());
+    SwsContext* scaler = m_scaler.get();
+    if (!scaler)
         throw EncoderError{"Out of memory."};
-    m_graph->scale_sws_opts = av_strdup("flags=bicubic");
-    const AVRational sar =
-        decoded->sample_aspect_ratio.num > 0 ? decoded->sample_aspect_ratio : AVRational{1, 1};
-    const std::string sourceArguments =
-        "video_size=" + std::to_string(decoded->width) + "x" + std::to_string(decoded->height) +
-        ":pix_fmt=" + std::to_string(decoded->format) +
-        ":time_base=1/1:pixel_aspect=" + std::to_string(sar.num) + "/" + std::to_string(sar.den);
-    check(avfilter_graph_create_filter(&m_source, avfilter_get_by_name("buffer"), "in",
-                                       sourceArguments.c_str(), nullptr, m_graph.get()),
-          "Cannot set up the picture conversion");
-    check(avfilter_graph_create_filter(&m_sink, avfilter_get_by_name("buffersink"), "out", nullptr,
-                                       nullptr, m_graph.get()),
-          "Cannot set up the picture conversion");
-
-    const std::string chain = rotationFilters(m_rotation) +
-                              "scale=" + std::to_string(m_target.width) + ":" +
-                              std::to_string(m_target.height) +
-                              ",format=pix_fmts=" + av_get_pix_fmt_name(m_target.pixelFormat);
-    std::unique_ptr<AVFilterInOut, InOutDeleter> outputs(avfilter_inout_alloc());
-    std::unique_ptr<AVFilterInOut, InOutDeleter> inputs(avfilter_inout_alloc());
-    outputs->name = av_strdup("in");
-    outputs->filter_ctx = m_source;
-    inputs->name = av_strdup("out");
-    inputs->filter_ctx = m_sink;
-    AVFilterInOut* inputsRaw = inputs.release();
-    AVFilterInOut* outputsRaw = outputs.release();
-    const int parsed =
-        avfilter_graph_parse_ptr(m_graph.get(), chain.c_str(), &inputsRaw, &outputsRaw, nullptr);
-    avfilter_inout_free(&inputsRaw);
-    avfilter_inout_free(&outputsRaw);
-    check(parsed, "Cannot set up the picture conversion");
-    check(avfilter_graph_config(m_graph.get(), nullptr), "Cannot set up the picture conversion");
-    m_graphWidth = decoded->width;
-    m_graphHeight = decoded->height;
-    m_graphFormat = decoded->format;
+    av_opt_set_int(scaler, "srcw", decoded->width, 0);
+    av_opt_set_int(scaler, "srch", decoded->height, 0);
+    av_opt_set_int(scaler, "src_format", decoded->format, 0);
+    av_opt_set_int(scaler, "dstw", width, 0);
+    av_opt_set_int(scaler, "dsth", height, 0);
+    av_opt_set_int(scaler, "dst_format", m_target.pixelFormat, 0);
+    av_opt_set_int(scaler, "sws_flags", SWS_BICUBIC, 0);
+    check(sws_init_context(scaler, nullptr, nullptr), "Cannot set up the picture conversion");
+    // The source's own colour matrix and range, as FFmpeg's scale filter takes them.
+    int* sourceTable = nullptr;
+    int* targetTable = nullptr;
+    int sourceFull = 0, targetFull = 0, brightness = 0, contrast = 0, saturation = 0;
+    sws_getColorspaceDetails(scaler, &sourceTable, &sourceFull, &targetTable, &targetFull,
+                             &brightness, &contrast, &saturation);
+    if (decoded->color_range != AVCOL_RANGE_UNSPECIFIED)
+        sourceFull = decoded->color_range == AVCOL_RANGE_JPEG;
+    sws_setColorspaceDetails(scaler, sws_getCoefficients(decoded->colorspace), sourceFull,
+                             targetTable, targetFull, brightness, contrast, saturation);
+    m_sourceWidth = decoded->width;
+    m_sourceHeight = decoded->height;
+    m_sourceFormat = decoded->format;
+    m_sourceColours = {decoded->colorspace, decoded->color_range};
 }
 
 FramePtr VideoNormaliser::convert(const AVFrame* decoded)
 {
-    if (!m_graph || decoded->width != m_graphWidth || decoded->height != m_graphHeight ||
-        decoded->format != m_graphFormat)
-        buildGraph(decoded);
-    FramePtr input(av_frame_clone(decoded));
-    input->pts = 0;
-    check(av_buffersrc_add_frame(m_source, input.get()), "Cannot convert a picture");
-    FramePtr output = makeFrame();
-    check(av_buffersink_get_frame(m_sink, output.get()), "Cannot convert a picture");
+    // A quarter turn comes after the scaling, on what is mostly the smaller picture.
+    const bool quarter = m_rotation == 90 || m_rotation == 270;
+    const int width = quarter ? m_target.height : m_target.width;
+    const int height = quarter ? m_target.width : m_target.height;
+    if (!m_scaler || decoded->width != m_sourceWidth || decoded->height != m_sourceHeight ||
+        decoded->format != m_sourceFormat ||
+        m_sourceColours != std::pair{decoded->colorspace, decoded->color_range})
+        prepareScaler(decoded, width, height);
+    FramePtr output = newPicture(width, height, m_target.pixelFormat);
+    check(sws_scale_frame(m_scaler.get(), output.get(), decoded), "Cannot convert a picture");
+    if (m_rotation == 90 || m_rotation == 180 || m_rotation == 270)
+        output = turned(*output, m_rotation);
+    check(av_frame_copy_props(output.get(), decoded), "Out of memory");
+    output->color_range = AVCOL_RANGE_MPEG;
     output->sample_aspect_ratio = m_target.pixelAspect;
     output->pict_type = AV_PICTURE_TYPE_NONE;
     return output;
@@ -104,7 +126,8 @@ FramePtr VideoNormaliser::convert(const AVFrame* decoded)
 
 void VideoNormaliser::emitUntil(double seconds)
 {
-    auto slot = static_cast<std::int64_t>(std::llround(seconds * m_target.frameRate.value())) - m_cut;
+    auto slot =
+        static_cast<std::int64_t>(std::llround(seconds * m_target.frameRate.value())) - m_cut;
     if (slot - m_emitted > m_longestGap) {
         m_cut += slot - m_emitted - m_longestGap;
         slot = m_emitted + m_longestGap;

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <utility>
 
 namespace asapi {
 
@@ -36,7 +37,7 @@ public:
     std::int64_t framesEmitted() const { return m_emitted; }
 
 private:
-    void buildGraph(const AVFrame* decoded);
+    void prepareScaler(const AVFrame* decoded, int width, int height);
     FramePtr convert(const AVFrame* decoded);
     void emitUntil(double seconds);
 
@@ -44,12 +45,11 @@ private:
     int m_rotation;
     std::int64_t m_longestGap; // frames
     Emit m_emit;
-    FilterGraphPtr m_graph;
-    AVFilterContext* m_source = nullptr;
-    AVFilterContext* m_sink = nullptr;
-    int m_graphWidth = 0;
-    int m_graphHeight = 0;
-    int m_graphFormat = -1;
+    ScalerPtr m_scaler;
+    int m_sourceWidth = 0;
+    int m_sourceHeight = 0;
+    int m_sourceFormat = -1;
+    std::pair<AVColorSpace, AVColorRange> m_sourceColours{};
     FramePtr m_pending;
     double m_pendingEnd = 0.0;
     std::int64_t m_emitted = 0;

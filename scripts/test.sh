@@ -7,3 +7,6 @@ scripts/build.sh
 scripts/check-format.sh
 cd build
 QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$(nproc)"
+# Every window rendered to build/screenshots/, from the clips the suite made.
+QT_QPA_PLATFORM=offscreen VANTOMEL_CLIPS="$PWD/tests/clips" VANTOMEL_PROGRAM_DIR="$PWD/bin" \
+  VANTOMEL_SCREENSHOTS="$PWD/screenshots" tests/screenshots -silent

@@ -1,20 +1,27 @@
-// The whole join job run through the program (the real windows, offscreen, Start pressed)
-// against the same encoder command lines run one after another by a shell script. Prints both
-// times and their ratio: what the program adds to the encoder's own work.
+// The whole join job run through the program (the real windows, offscreen, Start pressed), in
+// its three ways: both stages with one conversion at a time, both stages with conversions side
+// by side (one per core), and the join in one pass. The first and the last are also run as the
+// same encoder command lines one after another by a shell script. Prints the times, the
+// processor seconds and the ratios (what the program adds to the encoder's own work, and what
+// running side by side and joining in one pass save), and the lengths of the outputs.
 //
 // Usage: bench_job <built program directory> <clips directory> [rounds]
 
+#include "encoder/MediaFacts.h"
 #include "job/EncoderCommand.h"
 #include "job/RealProgram.h"
 #include "profiles/EncoderOptions.h"
 #include "profiles/ProfileList.h"
 #include "support/RecordingSeams.h"
+#include "ui/TSettingForm.h"
 #include "ui/TopSettingForm.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTextStream>
+#include <QThread>
 #include <algorithm>
 #include <cstdio>
 #include <sys/resource.h>
@@ -40,13 +47,23 @@ QString shellLine(const QString& program, const QStringList& arguments)
     return words.join(QLatin1Char(' ')) + QStringLiteral(" > /dev/null 2>&1\n");
 }
 
-// The program's command lines, built from the same pieces and the same dialogs, in a script.
-void writeScript(const QString& scriptPath, const ProgramCopy& program, RealWindows& windows,
-                 const QStringList& inputs, const QString& scriptDir, const QString& output)
+void writeFile(const QString& path, const QString& text)
+{
+    QFile file(path);
+    file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    file.write(text.toLocal8Bit());
+}
+
+// The program's command lines, built from the same pieces and the same dialogs, in two scripts:
+// both stages (conversions one after another), and the join in one pass.
+void writeScripts(const QString& twoStages, const QString& onePass, const ProgramCopy& program,
+                  RealWindows& windows, const QStringList& inputs, const QString& scriptDir,
+                  const QString& output)
 {
     const QString profile =
         profilePath(program.directory() + QStringLiteral("Profiles/"), kProfile);
     const OutputSelection selection = windows.startup().opSettingForm().outputSelection();
+    const QString options = GetEncoderOptions(profile, selection);
     const QString encoder = program.directory() + QStringLiteral("asapi.dll");
     QString script = QStringLiteral("set -e\nmkdir -p ") + shellQuoted(scriptDir) + '\n';
     QStringList intermediates;
@@ -56,14 +73,13 @@ void writeScript(const QString& scriptPath, const ProgramCopy& program, RealWind
                                                        pictureSizeText(profile, selection))
                                          .arguments);
     }
-    script += shellLine(
-        encoder,
-        joinCommand(intermediates, output, GetEncoderOptions(profile, selection)).arguments);
+    script += shellLine(encoder, joinCommand(intermediates, output, options).arguments);
     for (const QString& intermediate : intermediates)
         script += QStringLiteral("rm -f ") + shellQuoted(intermediate) + '\n';
-    QFile file(scriptPath);
-    file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-    file.write(script.toLocal8Bit());
+    writeFile(twoStages, script);
+    writeFile(onePass,
+              QStringLiteral("set -e\n") +
+                  shellLine(encoder, onePassJoinCommand(inputs, output, options).arguments));
 }
 
 // Seconds of processor time used so far by this process, or by its ended children.
@@ -80,6 +96,73 @@ double median(QList<double> values)
     std::sort(values.begin(), values.end());
     const qsizetype middle = values.size() / 2;
     return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+QString seconds(double value)
+{
+    return QString::number(value, 'f', 2);
+}
+
+// The times of one way of running the job over the rounds.
+struct Measure
+{
+    explicit Measure(const QString& title) : name(title) {}
+
+    QString name;
+    QList<double> wall, processor, ownProcessor;
+    bool failed = false;
+    QString lengths; // of the last output
+};
+
+QString lengthsOf(const QString& output)
+{
+    const MediaFacts facts = readMediaFacts(output);
+    if (!facts.opened)
+        return QStringLiteral("unreadable");
+    return QStringLiteral("video %1 s, audio %2 s")
+        .arg(QString::number(facts.video.duration, 'f', 3),
+             QString::number(facts.audio.duration, 'f', 3));
+}
+
+void runScript(Measure& measure, const QString& script, const QString& output)
+{
+    QFile::remove(output);
+    const double before = processorSeconds(RUSAGE_CHILDREN);
+    QElapsedTimer clock;
+    clock.start();
+    const int status = QProcess::execute(QStringLiteral("/bin/sh"), {script});
+    measure.wall << clock.nsecsElapsed() / 1e9;
+    measure.processor << processorSeconds(RUSAGE_CHILDREN) - before;
+    measure.failed = measure.failed || status != 0 || QFileInfo(output).size() <= 0;
+    measure.lengths = lengthsOf(output);
+}
+
+void runProgram(Measure& measure, RealWindows& windows, RecordingSeams& doubles,
+                const QString& output)
+{
+    QFile::remove(output);
+    windows.setOutputFile(output);
+    doubles.messages.shown.clear();
+    const double ownBefore = processorSeconds(RUSAGE_SELF);
+    const double childrenBefore = processorSeconds(RUSAGE_CHILDREN);
+    QElapsedTimer clock;
+    clock.start();
+    windows.pressStart();
+    measure.wall << clock.nsecsElapsed() / 1e9;
+    const double own = processorSeconds(RUSAGE_SELF) - ownBefore;
+    measure.ownProcessor << own;
+    measure.processor << own + processorSeconds(RUSAGE_CHILDREN) - childrenBefore;
+    const bool completed =
+        doubles.messages.shown.size() == 1 &&
+        doubles.messages.shown.first().text == "The joining is completed successfully.";
+    measure.failed = measure.failed || !completed || QFileInfo(output).size() <= 0;
+    measure.lengths = lengthsOf(output);
+}
+
+// One pass is the "One Pass" key that the General Settings dialog reads at start-up.
+void setOnePass(RealWindows& windows, bool onePass)
+{
+    windows.startup().settingForm().findChild<QAbstractButton*>("chkOnePass")->setChecked(onePass);
 }
 
 } // namespace
@@ -109,57 +192,58 @@ int main(int argc, char* argv[])
     }
     const QString programOutput = program.directory() + QStringLiteral("joined-by-program.avi");
     const QString scriptOutput = program.directory() + QStringLiteral("joined-by-script.avi");
-    const QString scriptPath = program.directory() + QStringLiteral("job.sh");
-    writeScript(scriptPath, program, windows, inputs,
-                program.directory() + QStringLiteral("script-work/"), scriptOutput);
+    const QString twoStageScript = program.directory() + QStringLiteral("two-stages.sh");
+    const QString onePassScript = program.directory() + QStringLiteral("one-pass.sh");
+    writeScripts(twoStageScript, onePassScript, program, windows, inputs,
+                 program.directory() + QStringLiteral("script-work/"), scriptOutput);
 
+    const int cores = QThread::idealThreadCount();
+    const int sideBySide = std::min<int>(cores, inputs.size());
     QTextStream out(stdout);
     out << "Eight 10-second clips, profile \"" << kProfile << "\", " << rounds
-        << " rounds, script and program taking turns.\n\n";
-    QList<double> scriptTimes, programTimes, scriptProcessor, ownProcessor, encoderProcessor;
+        << " rounds, the ways taking turns; " << cores << " cores, load average "
+        << QString::fromLatin1(fileContents("/proc/loadavg").trimmed()) << ".\n\n";
+
+    Measure scriptTwo{QStringLiteral("script, both stages")};
+    Measure oneAtATime{QStringLiteral("program, both stages, one conversion at a time")};
+    Measure parallel{
+        QStringLiteral("program, both stages, %1 conversions side by side").arg(sideBySide)};
+    Measure scriptOne{QStringLiteral("script, one pass")};
+    Measure onePass{QStringLiteral("program, one pass")};
     for (int round = 1; round <= rounds; ++round) {
-        QFile::remove(scriptOutput);
-        const double scriptBefore = processorSeconds(RUSAGE_CHILDREN);
-        QElapsedTimer clock;
-        clock.start();
-        const int scriptStatus = QProcess::execute(QStringLiteral("/bin/sh"), {scriptPath});
-        scriptTimes << clock.nsecsElapsed() / 1e9;
-        scriptProcessor << processorSeconds(RUSAGE_CHILDREN) - scriptBefore;
-
-        QFile::remove(programOutput);
-        windows.setOutputFile(programOutput);
-        doubles.messages.shown.clear();
-        const double ownBefore = processorSeconds(RUSAGE_SELF);
-        const double childrenBefore = processorSeconds(RUSAGE_CHILDREN);
-        clock.restart();
-        windows.pressStart();
-        programTimes << clock.nsecsElapsed() / 1e9;
-        ownProcessor << processorSeconds(RUSAGE_SELF) - ownBefore;
-        encoderProcessor << processorSeconds(RUSAGE_CHILDREN) - childrenBefore;
-
-        const bool completed =
-            doubles.messages.shown.size() == 1 &&
-            doubles.messages.shown.first().text == "The joining is completed successfully.";
-        out << "round " << round << ": script " << QString::number(scriptTimes.last(), 'f', 2)
-            << " s" << (scriptStatus == 0 && QFileInfo(scriptOutput).size() > 0 ? "" : " (FAILED)")
-            << " (processor " << QString::number(scriptProcessor.last(), 'f', 2) << " s)"
-            << ", program " << QString::number(programTimes.last(), 'f', 2) << " s"
-            << (completed && QFileInfo(programOutput).size() > 0 ? "" : " (FAILED)")
-            << " (processor: program " << QString::number(ownProcessor.last(), 'f', 2)
-            << " s, its encoders " << QString::number(encoderProcessor.last(), 'f', 2) << " s)\n";
+        runScript(scriptTwo, twoStageScript, scriptOutput);
+        setOnePass(windows, false);
+        windows.setConversionRunsAtOnce(1);
+        runProgram(oneAtATime, windows, doubles, programOutput);
+        windows.setConversionRunsAtOnce(sideBySide);
+        runProgram(parallel, windows, doubles, programOutput);
+        runScript(scriptOne, onePassScript, scriptOutput);
+        setOnePass(windows, true);
+        runProgram(onePass, windows, doubles, programOutput);
+        out << "round " << round << ":";
+        for (const Measure* m : {&scriptTwo, &oneAtATime, &parallel, &scriptOne, &onePass})
+            out << ' ' << seconds(m->wall.last()) << " s";
+        out << " (load " << QString::fromLatin1(fileContents("/proc/loadavg").left(4)) << ")\n";
         out.flush();
     }
 
-    const double script = median(scriptTimes);
-    const double joined = median(programTimes);
-    out << "\nmedian, script:  " << QString::number(script, 'f', 2) << " s\n"
-        << "median, program: " << QString::number(joined, 'f', 2) << " s\n"
-        << "program / script: " << QString::number(joined / script, 'f', 4)
+    out << "\nmedians           wall s  processor s  (of it the program's own)\n";
+    for (const Measure* m : {&scriptTwo, &oneAtATime, &parallel, &scriptOne, &onePass}) {
+        out << m->name << (m->failed ? " (FAILED)" : "") << ":\n    " << seconds(median(m->wall))
+            << " s, processor " << seconds(median(m->processor)) << " s";
+        if (!m->ownProcessor.isEmpty())
+            out << " (program " << seconds(median(m->ownProcessor)) << " s)";
+        out << "; output " << m->lengths << '\n';
+    }
+    const auto ratio = [](const Measure& a, const Measure& b) {
+        return QString::number(median(a.wall) / median(b.wall), 'f', 3) + " (processor " +
+               QString::number(median(a.processor) / median(b.processor), 'f', 3) + ")";
+    };
+    out << "\nprogram one at a time / script, both stages: " << ratio(oneAtATime, scriptTwo)
         << " (target at most 1.03)\n"
-        << "processor time, program and its encoders / script: "
-        << QString::number(
-               (median(ownProcessor) + median(encoderProcessor)) / median(scriptProcessor), 'f', 4)
-        << "\nprogram's own processor time / its encoders': "
-        << QString::number(median(ownProcessor) / median(encoderProcessor), 'f', 4) << '\n';
+        << "program side by side / one at a time:        " << ratio(parallel, oneAtATime) << '\n'
+        << "program one pass / script, one pass:         " << ratio(onePass, scriptOne) << '\n'
+        << "program one pass / side by side:             " << ratio(onePass, parallel) << '\n'
+        << "program one pass / one at a time:            " << ratio(onePass, oneAtATime) << '\n';
     return 0;
 }

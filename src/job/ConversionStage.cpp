@@ -1,12 +1,14 @@
 #include "ConversionStage.h"
 
+#include "EncoderRuns.h"
 #include "EncoderStep.h"
-#include "FileStamp.h"
 #include "JobView.h"
 
 #include <QFileInfo>
+#include <algorithm>
 
-StageOutcome ConversionStage::run(const QString& pictureSize, const QString& jobFolder)
+StageOutcome ConversionStage::run(const QString& pictureSize, const QString& jobFolder,
+                                  int runsAtOnce)
 {
     JobView& view = m_job.view;
     view.setProcessTitle(QStringLiteral("Prepare (Converting):"));
@@ -17,38 +19,124 @@ StageOutcome ConversionStage::run(const QString& pictureSize, const QString& job
     view.showProgressPanel(true);
 
     const int count = m_job.rows.count();
-    double total = 0;
     for (int i = 0; i < count; ++i)
-        total += m_job.rows.duration(i);
-    double completed = 0;
+        m_total += m_job.rows.duration(i);
 
-    ProgressTracker tracker(ProgressRules::conversion());
-    for (int i = 0; i < count; ++i) {
-        view.pumpEvents();
-        // A Stop that came while no encoder ran prevents the next run.
-        if (m_job.stopRequested())
-            return {StageOutcome::Kind::Stopped, i, {}};
+    const int places = std::clamp(runsAtOnce, 1, std::max(count, 1));
+    m_job.encoders.reserve(places);
+    m_conversions.resize(places);
+    for (int k = 0; k < places; ++k)
+        m_conversions[k].encoder = &m_job.encoders.at(k);
 
-        // Absolute, so that the encoder cannot take a name such as "-x.avi" for an option.
-        const QString input = QFileInfo(m_job.rows.inputPath(i)).absoluteFilePath();
-        const double duration = m_job.rows.duration(i);
-        m_job.rows.setStatus(i, QStringLiteral("Converting"));
-        view.setConvertingFile(QFileInfo(input).fileName());
-        const QString intermediate = intermediatePath(jobFolder, i);
-        const FileStamp before = FileStamp::of(intermediate);
+    for (;;) {
+        for (Conversion& conversion : m_conversions) {
+            if (conversion.row >= 0 || m_nextRow >= count)
+                continue;
+            view.pumpEvents();
+            // A Stop that came while this run was not yet started prevents it.
+            if (m_job.stopRequested())
+                return endOthers({StageOutcome::Kind::Stopped, m_nextRow, {}, {}});
+            const int row = m_nextRow++;
+            if (!startRun(conversion, row, pictureSize, jobFolder))
+                return endOthers(judgeRun(conversion.encoder->finish(), false, row,
+                                          conversion.intermediate, conversion.before));
+        }
+        if (std::none_of(m_conversions.begin(), m_conversions.end(),
+                         [](const Conversion& c) { return c.row >= 0; }))
+            return {};
 
-        const EncoderOutcome run =
-            m_job.step.run(conversionCommand(input, intermediate, pictureSize), tracker,
-                           {duration, completed, total});
-        const StageOutcome outcome = judgeRun(run, m_job.stopRequested(), i, intermediate, before);
-        if (outcome.kind != StageOutcome::Kind::Completed)
-            return outcome;
-
-        completed += duration;
-        m_job.rows.setStatus(i, QStringLiteral("Waiting for joining"));
-        if (i != count - 1)
-            view.setCurrentBar(0);
-        m_job.encoder.terminate();
+        m_job.encoders.waitForAnyExit();
+        // The runs that ended, in row order: an earlier row's failure is the one reported.
+        std::vector<Conversion*> ended;
+        for (Conversion& conversion : m_conversions)
+            if (conversion.row >= 0 && conversion.encoder->hasExited())
+                ended.push_back(&conversion);
+        std::sort(ended.begin(), ended.end(),
+                  [](const Conversion* a, const Conversion* b) { return a->row < b->row; });
+        for (Conversion* conversion : ended) {
+            const EncoderOutcome run = conversion->encoder->finish();
+            const StageOutcome outcome = judgeRun(run, m_job.stopRequested(), conversion->row,
+                                                  conversion->intermediate, conversion->before);
+            if (outcome.kind != StageOutcome::Kind::Completed)
+                return endOthers(outcome);
+            rowConverted(*conversion);
+        }
     }
-    return {};
+}
+
+bool ConversionStage::startRun(Conversion& conversion, int row, const QString& pictureSize,
+                               const QString& jobFolder)
+{
+    // Absolute, so that the encoder cannot take a name such as "-x.avi" for an option.
+    const QString input = QFileInfo(m_job.rows.inputPath(row)).absoluteFilePath();
+    conversion.row = row;
+    conversion.duration = m_job.rows.duration(row);
+    m_job.rows.setStatus(row, QStringLiteral("Converting"));
+    if (earliestRunning() == &conversion)
+        m_job.view.setConvertingFile(QFileInfo(input).fileName());
+    conversion.intermediate = intermediatePath(jobFolder, row);
+    conversion.before = FileStamp::of(conversion.intermediate);
+
+    EncoderCommand command = conversionCommand(input, conversion.intermediate, pictureSize);
+    if (m_conversions.size() > 1)
+        command = withOneThreadEach(command);
+    return m_job.step.start(*conversion.encoder, command, conversion.tracker,
+                            {conversion.duration, 0, m_total}, [this] { showProgress(); });
+}
+
+StageOutcome ConversionStage::endOthers(StageOutcome outcome)
+{
+    m_job.encoders.terminateAll();
+    m_job.encoders.finishAll();
+    for (Conversion& conversion : m_conversions) {
+        if (conversion.row >= 0 && conversion.row != outcome.row)
+            outcome.otherRows << conversion.row;
+        conversion.row = -1;
+    }
+    std::sort(outcome.otherRows.begin(), outcome.otherRows.end());
+    return outcome;
+}
+
+const ConversionStage::Conversion* ConversionStage::earliestRunning() const
+{
+    const Conversion* earliest = nullptr;
+    for (const Conversion& conversion : m_conversions)
+        if (conversion.row >= 0 && (!earliest || conversion.row < earliest->row))
+            earliest = &conversion;
+    return earliest;
+}
+
+void ConversionStage::showProgress()
+{
+    double covered = m_completed;
+    for (const Conversion& conversion : m_conversions)
+        if (conversion.row >= 0)
+            covered += conversion.tracker.position();
+    BarUpdate update;
+    update.total = totalBarAt(covered, m_total, ProgressRules::conversion());
+    if (const Conversion* earliest = earliestRunning(); earliest && earliest->tracker.isReporting())
+        update.current = currentBarAt(earliest->tracker.position(), earliest->duration);
+    m_job.step.showBars(update);
+}
+
+void ConversionStage::rowConverted(Conversion& conversion)
+{
+    const bool wasEarliest = earliestRunning() == &conversion;
+    m_completed += conversion.duration;
+    m_job.rows.setStatus(conversion.row, QStringLiteral("Waiting for joining"));
+    conversion.row = -1;
+    conversion.encoder->terminate(); // normally it has already exited
+
+    if (!wasEarliest)
+        return;
+    // After the last row both keep their final values.
+    if (const Conversion* next = earliestRunning()) {
+        m_job.view.setConvertingFile(QFileInfo(m_job.rows.inputPath(next->row)).fileName());
+        const std::optional<int> bar = next->tracker.isReporting()
+                                           ? currentBarAt(next->tracker.position(), next->duration)
+                                           : std::nullopt;
+        m_job.view.setCurrentBar(bar.value_or(0));
+    } else if (m_nextRow < m_job.rows.count()) {
+        m_job.view.setCurrentBar(0);
+    }
 }

@@ -1,20 +1,53 @@
 #pragma once
 
+#include "FileStamp.h"
 #include "JobContext.h"
+#include "ProgressTracker.h"
 #include "StageOutcome.h"
 
 #include <QString>
+#include <vector>
 
-// Converts every row, in list order, into job folder + index + ".avi": the job's picture size,
-// 30 frames per second, MP3 audio. The total bar runs from 0 to 50. Ends at the first run that
-// is stopped or fails.
+class EncoderRun;
+
+// Converts every row into job folder + index + ".avi": the job's picture size, 30 frames per
+// second, MP3 audio. Up to `runsAtOnce` conversions run side by side, started in list order; each
+// row shows its own status, the file name and the current bar follow the earliest row not yet
+// converted, and the total bar (0 to 50) counts the work of all of them. Ends at the first run
+// that is stopped or fails, and then ends the others too. With one run at a time the rows are
+// converted one after another.
 class ConversionStage
 {
 public:
     explicit ConversionStage(const JobContext& context) : m_job(context) {}
 
-    StageOutcome run(const QString& pictureSize, const QString& jobFolder);
+    StageOutcome run(const QString& pictureSize, const QString& jobFolder, int runsAtOnce = 1);
 
 private:
+    // One place for a run, free or converting a row.
+    struct Conversion
+    {
+        EncoderRun* encoder = nullptr;
+        ProgressTracker tracker{ProgressRules::conversion()};
+        int row = -1; // -1: free
+        double duration = 0;
+        QString intermediate;
+        FileStamp before;
+    };
+
+    bool startRun(Conversion& conversion, int row, const QString& pictureSize,
+                  const QString& jobFolder);
+    // Kills every other run, waits until they have exited, and names their rows in the outcome.
+    StageOutcome endOthers(StageOutcome outcome);
+    // The running conversion of the earliest row not yet converted; none between runs.
+    const Conversion* earliestRunning() const;
+    void showProgress();
+    // A row was converted: its status, and the file name and current bar of the next one.
+    void rowConverted(Conversion& conversion);
+
     const JobContext& m_job;
+    std::vector<Conversion> m_conversions;
+    double m_total = 0;
+    double m_completed = 0; // the durations of the rows converted
+    int m_nextRow = 0;      // the first row not started
 };

@@ -12,13 +12,16 @@ QStringList optionWords(const QString& options)
     return options.split(QLatin1Char(' '), Qt::SkipEmptyParts);
 }
 
+// Every intermediate has this frame rate.
+const QString kFrameRateOption = QStringLiteral("-ofps 30");
+
 } // namespace
 
 EncoderCommand conversionCommand(const QString& inputPath, const QString& intermediatePath,
                                  const QString& pictureSize)
 {
-    static const QString fixedOptions =
-        QStringLiteral(" -oac mp3lame -ovc lavc -ofps 30 -vf scale=");
+    static const QString fixedOptions = QStringLiteral(" -oac mp3lame -ovc lavc ") +
+                                        kFrameRateOption + QStringLiteral(" -vf scale=");
     EncoderCommand command;
     command.text = QLatin1Char(' ') + quoted(inputPath) + QStringLiteral(" -o ") +
                    quoted(intermediatePath) + fixedOptions + pictureSize;
@@ -39,6 +42,21 @@ EncoderCommand joinCommand(const QStringList& intermediatePaths, const QString& 
     command.arguments = intermediatePaths;
     command.arguments << QStringLiteral("-o") << outputPath;
     command.arguments += optionWords(encoderOptions);
+    return command;
+}
+
+EncoderCommand onePassJoinCommand(const QStringList& inputPaths, const QString& outputPath,
+                                  const QString& encoderOptions)
+{
+    return joinCommand(inputPaths, outputPath,
+                       encoderOptions + QLatin1Char(' ') + kFrameRateOption);
+}
+
+EncoderCommand withOneThreadEach(EncoderCommand command)
+{
+    static const QString threadOptions = QStringLiteral(" -lavcopts threads=1 -lavdopts threads=1");
+    command.text += threadOptions;
+    command.arguments += optionWords(threadOptions);
     return command;
 }
 

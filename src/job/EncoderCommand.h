@@ -22,5 +22,14 @@ EncoderCommand conversionCommand(const QString& inputPath, const QString& interm
 EncoderCommand joinCommand(const QStringList& intermediatePaths, const QString& outputPath,
                            const QString& encoderOptions);
 
+// The join of the original inputs, without intermediates: ` "<input>" ... -o "<output>"
+// <options> -ofps 30`, at the frame rate the conversions would have given every input.
+EncoderCommand onePassJoinCommand(const QStringList& inputPaths, const QString& outputPath,
+                                  const QString& encoderOptions);
+
+// The command with ` -lavcopts threads=1 -lavdopts threads=1` added: one encoder slice thread
+// and one decoder thread, so that conversions side by side do not crowd each other's cores.
+EncoderCommand withOneThreadEach(EncoderCommand command);
+
 // Temporary directory + the row's 0-based index + ".avi".
 QString intermediatePath(const QString& tempDirectory, int rowIndex);

@@ -1,6 +1,5 @@
 #include "EncoderRun.h"
 
-#include <QEventLoop>
 #include <csignal>
 #include <sys/prctl.h>
 #include <unistd.h>
@@ -19,6 +18,7 @@ EncoderRun::EncoderRun(QObject* parent) : QObject(parent)
             _exit(127);
     });
     connect(&m_process, &QProcess::readyRead, this, &EncoderRun::readChunks);
+    connect(&m_process, &QProcess::finished, this, &EncoderRun::exited);
 }
 
 EncoderRun::~EncoderRun()
@@ -29,32 +29,35 @@ EncoderRun::~EncoderRun()
     }
 }
 
-EncoderOutcome EncoderRun::run(const QString& program, const QStringList& arguments,
-                               const ChunkHandler& onChunk)
+bool EncoderRun::start(const QString& program, const QStringList& arguments,
+                       const ChunkHandler& onChunk)
 {
     m_onChunk = onChunk;
     m_terminated = false;
     m_partialLine.clear();
     m_lastMessage.clear();
+    m_active = true;
 
     m_process.start(program, arguments, QIODevice::ReadOnly);
-    if (!m_process.waitForStarted(-1)) {
-        EncoderOutcome outcome;
-        outcome.lastMessage = m_process.errorString();
+    m_started = m_process.waitForStarted(-1);
+    if (!m_started)
+        m_lastMessage = m_process.errorString();
+    return m_started;
+}
+
+EncoderOutcome EncoderRun::finish()
+{
+    m_active = false;
+    EncoderOutcome outcome;
+    if (!m_started) {
+        outcome.lastMessage = m_lastMessage;
         return outcome;
     }
-
-    QEventLoop loop;
-    const auto finished = connect(&m_process, &QProcess::finished, &loop, &QEventLoop::quit);
-    if (isRunning())
-        loop.exec();
-    disconnect(finished);
     readChunks(); // whatever arrived together with the exit
     if (!m_partialLine.trimmed().isEmpty())
         rememberMessages("\n");
     m_onChunk = nullptr;
 
-    EncoderOutcome outcome;
     outcome.lastMessage = m_lastMessage;
     outcome.exitCode = m_process.exitCode();
     if (m_terminated)

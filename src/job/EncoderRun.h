@@ -24,9 +24,9 @@ struct EncoderOutcome
     bool succeeded() const { return kind == Kind::Exited && exitCode == 0; }
 };
 
-// Runs the encoder with stdout and stderr merged, hands every read of at most 4095 bytes to the
-// caller as one chunk, and waits in a nested event loop so that Stop, timers and repainting run
-// meanwhile. At most one run exists at a time.
+// One encoder process with stdout and stderr merged; every read of at most 4095 bytes goes to
+// the caller as one chunk. Waiting is left to the caller (see EncoderRuns), so that several runs
+// can go on at once while the GUI thread waits for whichever ends first.
 class EncoderRun : public QObject
 {
     Q_OBJECT
@@ -39,14 +39,23 @@ public:
     explicit EncoderRun(QObject* parent = nullptr);
     ~EncoderRun() override;
 
-    // Returns when the encoder has exited (or could not be started).
-    EncoderOutcome run(const QString& program, const QStringList& arguments,
-                       const ChunkHandler& onChunk);
+    // False when the encoder could not be started; finish() then tells why.
+    bool start(const QString& program, const QStringList& arguments, const ChunkHandler& onChunk);
+    // Started, and not yet finished.
+    bool isActive() const { return m_active; }
+    // Started and exited; finish() is due.
+    bool hasExited() const { return m_active && !isRunning(); }
+    // Takes what came with the exit and tells how the run ended. Once the process has exited, or
+    // when it could not be started.
+    EncoderOutcome finish();
 
     // Kills the latest encoder; no effect once it has exited.
     void terminate();
 
     bool isRunning() const { return m_process.state() != QProcess::NotRunning; }
+
+signals:
+    void exited();
 
 private:
     void readChunks();
@@ -54,6 +63,8 @@ private:
 
     QProcess m_process;
     ChunkHandler m_onChunk;
+    bool m_active = false;
+    bool m_started = false;
     bool m_terminated = false;
     bool m_reading = false;
     QByteArray m_partialLine;

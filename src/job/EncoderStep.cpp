@@ -2,27 +2,30 @@
 
 #include "JobView.h"
 
-EncoderStep::EncoderStep(EncoderRun& encoder, JobView& view, QString encoderPath)
-    : m_encoder(encoder), m_view(view), m_encoderPath(std::move(encoderPath))
+EncoderStep::EncoderStep(JobView& view, QString encoderPath)
+    : m_view(view), m_encoderPath(std::move(encoderPath))
 {
 }
 
-EncoderOutcome EncoderStep::run(const EncoderCommand& command, ProgressTracker& tracker,
-                                const RunDurations& durations)
+bool EncoderStep::start(EncoderRun& encoder, const EncoderCommand& command,
+                        ProgressTracker& tracker, const RunDurations& durations,
+                        const std::function<void()>& showProgress)
 {
     tracker.beginRun(durations);
-    const auto onChunk = [&](const QString& chunk) {
-        // A failure to show progress must never end the run.
+    const auto onChunk = [this, &tracker, showProgress](const QString& chunk) {
         try {
-            const auto update = tracker.onChunk(chunk, [this] { m_view.pumpEvents(); });
-            if (!update)
-                return;
-            if (update->current)
-                m_view.setCurrentBar(*update->current);
-            if (update->total)
-                m_view.setTotalBar(*update->total);
+            if (tracker.readChunk(chunk, [this] { m_view.pumpEvents(); }))
+                showProgress();
         } catch (...) {
         }
     };
-    return m_encoder.run(m_encoderPath, command.arguments, onChunk);
+    return encoder.start(m_encoderPath, command.arguments, onChunk);
+}
+
+void EncoderStep::showBars(const BarUpdate& update)
+{
+    if (update.current)
+        m_view.setCurrentBar(*update.current);
+    if (update.total)
+        m_view.setTotalBar(*update.total);
 }

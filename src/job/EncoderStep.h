@@ -4,19 +4,26 @@
 #include "EncoderRun.h"
 #include "ProgressTracker.h"
 
+#include <functional>
+
 class JobView;
 
-// One encoder run of a stage, its "Pos:" reports moving the view's bars.
+// Starts the encoder runs of the stages: each chunk the encoder writes moves a tracker, and each
+// chunk parsed shows the progress.
 class EncoderStep
 {
 public:
-    EncoderStep(EncoderRun& encoder, JobView& view, QString encoderPath);
+    EncoderStep(JobView& view, QString encoderPath);
 
-    EncoderOutcome run(const EncoderCommand& command, ProgressTracker& tracker,
-                       const RunDurations& durations);
+    // showProgress runs after every parsed chunk; a failure to show progress never ends the run.
+    // False when the encoder could not be started.
+    bool start(EncoderRun& encoder, const EncoderCommand& command, ProgressTracker& tracker,
+               const RunDurations& durations, const std::function<void()>& showProgress);
+
+    // The bars that the update names; the others stay.
+    void showBars(const BarUpdate& update);
 
 private:
-    EncoderRun& m_encoder;
     JobView& m_view;
     QString m_encoderPath;
 };

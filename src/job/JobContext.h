@@ -2,7 +2,7 @@
 
 #include <QtGlobal>
 
-class EncoderRun;
+class EncoderRuns;
 class EncoderStep;
 class JobSettings;
 class JobView;
@@ -22,7 +22,7 @@ struct JobContext
     JobView& view;
     TaskRows& rows;
     const JobSettings& settings;
-    EncoderRun& encoder;
+    EncoderRuns& encoders;
     EncoderStep& step;
     const RunState& runState;
 

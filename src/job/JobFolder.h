@@ -11,6 +11,8 @@
 class JobFolder
 {
 public:
+    // No folder: a job that needs none.
+    JobFolder() = default;
     // Made inside the temp folder setting (which is created, one level, when missing) or, when
     // that cannot be used, inside the program's default temporary folder. When neither can be
     // used the folder is not valid and nothing of the setting's is left behind.

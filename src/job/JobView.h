@@ -65,6 +65,8 @@ public:
     virtual bool audioBitrateInvalid() const = 0;
 
     virtual QString tempDir() const = 0;
+    // Join the original inputs in one encoder run, without intermediates.
+    virtual bool joinInOnePass() const = 0;
     virtual bool askBeforeOverwrite() const = 0;
     virtual bool renameExisting() const = 0;
     virtual bool turnOffWhenDone() const = 0;

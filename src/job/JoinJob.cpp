@@ -8,13 +8,14 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QThread>
 
 JoinJob::JoinJob(JobView& view, TaskRows& rows, JobSettings& settings, Seams seams,
                  const QString& encoderPath, const QString& defaultTempDirectory,
                  const QString& productName, QObject* parent)
     : QObject(parent), m_view(view), m_rows(rows), m_settings(settings), m_seams(seams),
       m_defaultTempDirectory(defaultTempDirectory), m_productName(productName),
-      m_step(m_encoder, view, encoderPath), m_clock(view)
+      m_step(view, encoderPath), m_conversionRunsAtOnce(QThread::idealThreadCount()), m_clock(view)
 {
 }
 
@@ -43,9 +44,13 @@ void JoinJob::tbtnStartClick()
         m_view.focusOutputFile();
         return;
     }
-    // Only now, when nothing can refuse the job any more, is anything created.
-    JobFolder folder(m_settings.tempDir(), m_defaultTempDirectory);
-    if (!folder.isValid()) {
+    // Only now, when nothing can refuse the job any more, is anything created. A join in one pass
+    // needs no folder.
+    const bool onePass = m_settings.joinInOnePass();
+    JobFolder folder;
+    if (!onePass)
+        folder = JobFolder(m_settings.tempDir(), m_defaultTempDirectory);
+    if (!onePass && !folder.isValid()) {
         refuse(QStringLiteral("Temp Folder"),
                QStringLiteral("The temporary folder cannot be created. Please specify another one "
                               "in the settings."),
@@ -55,7 +60,7 @@ void JoinJob::tbtnStartClick()
 
     m_busy = true;
     m_view.setLocked(true);
-    runStages(folder);
+    runStages(folder, onePass);
     m_view.setLocked(false);
     m_busy = false;
     emit finished();
@@ -117,13 +122,17 @@ bool JoinJob::checkOutputIsSafe()
     return true;
 }
 
-void JoinJob::runStages(JobFolder& folder)
+void JoinJob::runStages(JobFolder& folder, bool onePass)
 {
     m_runState = RunState::Running;
     m_clock.start();
-    const JobContext context{m_view, m_rows, m_settings, m_encoder, m_step, m_runState};
-    const StageOutcome converted =
-        ConversionStage(context).run(m_settings.pictureSizeText(), folder.path());
+    const JobContext context{m_view, m_rows, m_settings, m_encoders, m_step, m_runState};
+    if (onePass) {
+        endJob(Stage::Join, JoinStage(context).runOnePass(m_settings.encoderOptions()), folder);
+        return;
+    }
+    const StageOutcome converted = ConversionStage(context).run(
+        m_settings.pictureSizeText(), folder.path(), m_conversionRunsAtOnce);
     if (converted.kind != StageOutcome::Kind::Completed) {
         endJob(Stage::Conversion, converted, folder);
         return;
@@ -140,7 +149,8 @@ void JoinJob::endJob(Stage stage, const StageOutcome& outcome, JobFolder& folder
     }
     m_clock.stop();
     for (int row = 0; row < m_rows.count(); ++row)
-        if (outcome.row == StageOutcome::kEveryRow || outcome.row == row)
+        if (outcome.row == StageOutcome::kEveryRow || outcome.row == row ||
+            outcome.otherRows.contains(row))
             m_rows.setStatus(row, QStringLiteral("Stop"));
     folder.remove();
 
@@ -205,5 +215,5 @@ void JoinJob::tbtnStopClick()
     if (m_runState != RunState::Running)
         return;
     m_runState = RunState::Stopped;
-    m_encoder.terminate();
+    m_encoders.terminateAll();
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "EncoderRun.h"
+#include "EncoderRuns.h"
 #include "EncoderStep.h"
 #include "JobClock.h"
 #include "JobContext.h"
@@ -12,9 +12,9 @@
 class JobFolder;
 
 // What Start and Stop do: the checks of Start, the window lock, the conversion stage and then
-// the join stage. Start returns when the job is over; meanwhile events are handled inside it,
-// which is how Stop and the clock reach a running job. The stages report how they ended; the
-// job alone turns that into what the user sees.
+// the join stage, or the join stage alone in one pass over the original inputs. Start returns when
+// the job is over; meanwhile events are handled inside it, which is how Stop and the clock reach a
+// running job. The stages report how they ended; the job alone turns that into what the user sees.
 class JoinJob : public QObject
 {
     Q_OBJECT
@@ -27,6 +27,10 @@ public:
 
     void tbtnStartClick();
     void tbtnStopClick();
+
+    // How many conversions may run side by side; the machine's cores unless set.
+    int conversionRunsAtOnce() const { return m_conversionRunsAtOnce; }
+    void setConversionRunsAtOnce(int runs) { m_conversionRunsAtOnce = runs; }
 
     RunState runState() const { return m_runState; }
     // Start is running: the window is locked.
@@ -49,7 +53,7 @@ private:
     // the preferences) and none of the inputs.
     bool checkOutputIsSafe();
     void refuse(const QString& caption, const QString& text, bool focusOutputFile);
-    void runStages(JobFolder& folder);
+    void runStages(JobFolder& folder, bool onePass);
     // The one place where a job ends: statuses, message, job folder, clock, panels, run state.
     void endJob(Stage stage, const StageOutcome& outcome, JobFolder& folder);
     void complete(JobFolder& folder);
@@ -60,8 +64,9 @@ private:
     Seams m_seams;
     QString m_defaultTempDirectory;
     QString m_productName;
-    EncoderRun m_encoder;
+    EncoderRuns m_encoders;
     EncoderStep m_step;
+    int m_conversionRunsAtOnce;
     JobClock m_clock;
     RunState m_runState = RunState::Idle;
     bool m_busy = false;

@@ -1,5 +1,6 @@
 #include "JoinStage.h"
 
+#include "EncoderRuns.h"
 #include "EncoderStep.h"
 #include "FileStamp.h"
 #include "JobView.h"
@@ -26,9 +27,25 @@ QString joinOutputPath(const QString& outputFile, const QString& outputExtension
 
 StageOutcome JoinStage::run(const QString& encoderOptions, const QString& jobFolder)
 {
+    return join(encoderOptions, jobFolder, false);
+}
+
+StageOutcome JoinStage::runOnePass(const QString& encoderOptions)
+{
+    return join(encoderOptions, QString(), true);
+}
+
+StageOutcome JoinStage::join(const QString& encoderOptions, const QString& jobFolder, bool onePass)
+{
     JobView& view = m_job.view;
     view.setProcessTitle(QStringLiteral("Final Step: Joining all files..."));
-    view.setConvertingFileVisible(false);
+    view.setConvertingFileVisible(onePass);
+    if (onePass) {
+        // No conversion has set them.
+        view.setConvertingFile(QString());
+        view.setCurrentBar(0);
+        view.setTotalBar(0);
+    }
     view.showProgressPanel(true);
 
     double total = 0;
@@ -36,20 +53,52 @@ StageOutcome JoinStage::run(const QString& encoderOptions, const QString& jobFol
     for (int k = 0; k < m_job.rows.count(); ++k) {
         view.pumpEvents();
         m_job.rows.setStatus(k, QStringLiteral("Joining"));
-        total += m_job.rows.duration(k);
-        inputs << intermediatePath(jobFolder, k);
+        m_rowStarts << total;
+        m_rowDurations << m_job.rows.duration(k);
+        total += m_rowDurations.last();
+        // Absolute, so that the encoder cannot take a name such as "-x.avi" for an option.
+        inputs << (onePass ? QFileInfo(m_job.rows.inputPath(k)).absoluteFilePath()
+                           : intermediatePath(jobFolder, k));
     }
-    // Absolute, so that the encoder cannot take a name such as "-x.avi" for an option.
     const QString output =
         joinOutputPath(QFileInfo(view.outputFileText()).absoluteFilePath(),
                        m_job.settings.outputExtension(), m_job.settings.renameExisting());
     // A Stop that came while the list was built prevents the run.
     if (m_job.stopRequested())
-        return {StageOutcome::Kind::Stopped, StageOutcome::kEveryRow, {}};
+        return {StageOutcome::Kind::Stopped, StageOutcome::kEveryRow, {}, {}};
+    if (onePass)
+        followRowAt(0);
 
     const FileStamp before = FileStamp::of(output);
-    ProgressTracker tracker(ProgressRules::join());
-    const EncoderOutcome run =
-        m_job.step.run(joinCommand(inputs, output, encoderOptions), tracker, {total, 0, total});
-    return judgeRun(run, m_job.stopRequested(), StageOutcome::kEveryRow, output, before);
+    ProgressTracker tracker(onePass ? ProgressRules::onePassJoin() : ProgressRules::join());
+    const auto showProgress = [&] {
+        if (onePass)
+            followRowAt(tracker.position());
+        m_job.step.showBars(
+            {onePass ? std::nullopt : tracker.bars().current, tracker.bars().total});
+    };
+    EncoderRun& encoder = m_job.encoders.at(0);
+    const EncoderCommand command = onePass ? onePassJoinCommand(inputs, output, encoderOptions)
+                                           : joinCommand(inputs, output, encoderOptions);
+    if (m_job.step.start(encoder, command, tracker, {total, 0, total}, showProgress))
+        while (!encoder.hasExited())
+            m_job.encoders.waitForAnyExit();
+    return judgeRun(encoder.finish(), m_job.stopRequested(), StageOutcome::kEveryRow, output,
+                    before);
+}
+
+void JoinStage::followRowAt(double position)
+{
+    const int count = int(m_rowStarts.size());
+    if (count == 0)
+        return;
+    int row = 0;
+    while (row < count - 1 && position >= m_rowStarts[row] + m_rowDurations[row])
+        ++row;
+    if (row != m_shownRow) {
+        m_shownRow = row;
+        m_job.view.setConvertingFile(QFileInfo(m_job.rows.inputPath(row)).fileName());
+    }
+    if (const auto bar = currentBarAt(position - m_rowStarts[row], m_rowDurations[row]))
+        m_job.view.setCurrentBar(*bar);
 }

@@ -20,12 +20,27 @@ void ProgressTracker::beginRun(const RunDurations& durations)
     m_chunkIndex = 0;
 }
 
-std::optional<BarUpdate> ProgressTracker::onChunk(const QString& chunk,
-                                                  const std::function<void()>& pumpEvents)
+std::optional<int> currentBarAt(double position, double reference)
+{
+    if (reference == 0)
+        return std::nullopt;
+    return barPosition(position / reference * 100);
+}
+
+std::optional<int> totalBarAt(double covered, double total, const ProgressRules& rules)
+{
+    if (total == 0)
+        return std::nullopt;
+    // The offset is even, so adding it before rounding half to even changes nothing; a share of
+    // one half scales exactly.
+    return barPosition(covered / total * 100 * rules.totalBarShare + rules.totalBarOffset);
+}
+
+bool ProgressTracker::readChunk(const QString& chunk, const std::function<void()>& pumpEvents)
 {
     const int index = m_chunkIndex++;
     if (index < 20)
-        return std::nullopt;
+        return false;
 
     static const QString marker = QStringLiteral("Pos:");
     const qsizetype at = chunk.indexOf(marker);
@@ -41,14 +56,19 @@ std::optional<BarUpdate> ProgressTracker::onChunk(const QString& chunk,
     const double number = m_positionText.trimmed().toDouble(&ok);
     if (ok && std::isfinite(number) && (!m_rules.forwardOnly || number > m_position))
         m_position = number;
+    return true;
+}
 
-    BarUpdate update;
-    if (m_durations.reference != 0)
-        update.current = barPosition(m_position / m_durations.reference * 100);
-    if (m_durations.total != 0) {
-        // The offset is even, so adding it before rounding half to even changes nothing.
-        const double covered = m_durations.completed + m_position;
-        update.total = barPosition(covered / m_durations.total * 100 / 2 + m_rules.totalBarOffset);
-    }
-    return update;
+BarUpdate ProgressTracker::bars() const
+{
+    return {currentBarAt(m_position, m_durations.reference),
+            totalBarAt(m_durations.completed + m_position, m_durations.total, m_rules)};
+}
+
+std::optional<BarUpdate> ProgressTracker::onChunk(const QString& chunk,
+                                                  const std::function<void()>& pumpEvents)
+{
+    if (!readChunk(chunk, pumpEvents))
+        return std::nullopt;
+    return bars();
 }

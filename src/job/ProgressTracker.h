@@ -4,19 +4,22 @@
 #include <functional>
 #include <optional>
 
-// Turns the encoder's "Pos: 12.3s" reports into the two progress bars. The conversion stage
-// and the join stage differ only in the rules below.
+// Turns the encoder's "Pos: 12.3s" reports into the two progress bars. The stages differ only in
+// the rules below.
 struct ProgressRules
 {
-    // The total bar covers the conversion in 0..50 and the join in 50..100.
+    // The total bar covers the conversion in 0..50 and the join in 50..100; a join in one pass
+    // covers all of it.
     int totalBarOffset = 0;
+    double totalBarShare = 0.5;
     // The join's position only moves forward; a conversion takes every reported number.
     bool forwardOnly = false;
     // The conversion handles pending events once more before updating the bars.
     bool pumpBeforeUpdate = true;
 
-    static ProgressRules conversion() { return {0, false, true}; }
-    static ProgressRules join() { return {50, true, false}; }
+    static ProgressRules conversion() { return {0, 0.5, false, true}; }
+    static ProgressRules join() { return {50, 0.5, true, false}; }
+    static ProgressRules onePassJoin() { return {0, 1.0, true, false}; }
 };
 
 struct RunDurations
@@ -35,6 +38,11 @@ struct BarUpdate
 
 // Rounds half to even and holds the result in 0..100.
 int barPosition(double percent);
+// The current bar at `position` seconds of `reference`; nothing when the reference is 0.
+std::optional<int> currentBarAt(double position, double reference);
+// The total bar when `covered` seconds of the stage's `total` are done; nothing when the total
+// is 0.
+std::optional<int> totalBarAt(double covered, double total, const ProgressRules& rules);
 
 class ProgressTracker
 {
@@ -47,10 +55,16 @@ public:
     // the previous run of the stage.
     void beginRun(const RunDurations& durations);
 
-    // The first 20 chunks of a run are never parsed (the encoder's banner): they give nothing.
+    // The first 20 chunks of a run are never parsed (the encoder's banner): they give false.
     // From then on every chunk takes the text after its first "Pos:", cut before the first "s",
     // as the position text (a chunk without "Pos:" keeps the previous text), handles pending
-    // events when the rules say so, and gives the new bar positions.
+    // events when the rules say so, and takes the text as the position when it is a number.
+    bool readChunk(const QString& chunk, const std::function<void()>& pumpEvents);
+    // A chunk of this run has been parsed: the bars follow its position.
+    bool isReporting() const { return m_chunkIndex > 20; }
+    // The bars at the position under the run's durations.
+    BarUpdate bars() const;
+    // readChunk(), then the bars when the chunk was parsed.
     std::optional<BarUpdate> onChunk(const QString& chunk, const std::function<void()>& pumpEvents);
 
     double position() const { return m_position; }

@@ -8,7 +8,7 @@ StageOutcome judgeRun(const EncoderOutcome& run, bool stopRequested, int row,
 {
     using Kind = StageOutcome::Kind;
     const auto outcome = [row](Kind kind, const QString& reason = {}) {
-        return StageOutcome{kind, row, reason};
+        return StageOutcome{kind, row, reason, {}};
     };
     if (run.kind == EncoderOutcome::Kind::FailedToStart)
         return outcome(Kind::FailedToStart, run.lastMessage);

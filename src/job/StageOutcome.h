@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 struct EncoderOutcome;
@@ -24,6 +25,8 @@ struct StageOutcome
     int row = kEveryRow;
     // Why it failed: the encoder's last line, or what is wrong with the file it wrote.
     QString reason;
+    // The rows of the conversions that ran beside it and were ended with it.
+    QList<int> otherRows;
 };
 
 // How one encoder run of `row` ended, judged once for both stages: a Stop wins over everything

@@ -24,6 +24,7 @@ const Switch kSwitches[] = {
     {QStringLiteral("Ask"), &GeneralSettings::ask},
     {QStringLiteral("Overwrite"), &GeneralSettings::overwrite},
     {QStringLiteral("Rename"), &GeneralSettings::rename},
+    {QStringLiteral("One Pass"), &GeneralSettings::onePass},
 };
 
 // The keys both sections share; a missing one keeps its value in fallback.

@@ -24,6 +24,8 @@ struct GeneralSettings
     bool ask = true;
     bool overwrite = false;
     bool rename = false;
+    // Join the original inputs in one encoder run, without intermediates.
+    bool onePass = false;
 
     bool operator==(const GeneralSettings&) const = default;
 };
@@ -38,9 +40,9 @@ struct MainWindowChoice
 QString readVersion(const QString& iniPath);
 
 // Reads "Output File", "Temp Dir", "Auto Open Dir", "Auto Exit", "Auto Turn Off", "Ask",
-// "Overwrite" and "Rename" of [Main]; "Temp Dir" falls back to defaultTempDirectory.
+// "Overwrite", "Rename" and "One Pass" of [Main]; "Temp Dir" falls back to defaultTempDirectory.
 GeneralSettings readMainSettings(const QString& iniPath, const QString& defaultTempDirectory);
-// Writes the same eight keys of [Main] in the same order, the booleans as 1 or 0.
+// Writes the same nine keys of [Main] in the same order, the booleans as 1 or 0.
 void writeMainSettings(const QString& iniPath, const GeneralSettings& settings);
 // Reads [Default]; its "Auto Open Dir" falls back to false, unlike [Main]. tempDir stays empty.
 GeneralSettings readDefaultSettings(const QString& iniPath);

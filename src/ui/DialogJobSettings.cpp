@@ -37,6 +37,11 @@ QString DialogJobSettings::tempDir() const
     return m_settings.currentSettings().tempDir;
 }
 
+bool DialogJobSettings::joinInOnePass() const
+{
+    return m_settings.currentSettings().onePass;
+}
+
 bool DialogJobSettings::askBeforeOverwrite() const
 {
     return m_settings.currentSettings().ask;

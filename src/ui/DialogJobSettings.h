@@ -21,6 +21,7 @@ public:
     QString encoderOptions() const override;
     bool audioBitrateInvalid() const override;
     QString tempDir() const override;
+    bool joinInOnePass() const override;
     bool askBeforeOverwrite() const override;
     bool renameExisting() const override;
     bool turnOffWhenDone() const override;

@@ -39,6 +39,7 @@ prefs::GeneralSettings TSettingForm::currentSettings() const
     settings.ask = ui->rdbAsk->isChecked();
     settings.overwrite = ui->rdbOverWrite->isChecked();
     settings.rename = ui->rdbRename->isChecked();
+    settings.onePass = ui->chkOnePass->isChecked();
     return settings;
 }
 
@@ -123,6 +124,7 @@ void TSettingForm::showSettings(const prefs::GeneralSettings& settings)
     ui->chkOpenDir->setChecked(settings.autoOpenDir);
     ui->chkExit->setChecked(settings.autoExit);
     ui->chkTurnoff->setChecked(settings.autoTurnOff);
+    ui->chkOnePass->setChecked(settings.onePass);
 
     // An exclusive group refuses to clear its selected button; "none selected" is a valid state.
     const prefs::GeneralSettings choice = prefs::withOverwriteChoiceResolved(settings);

@@ -34,7 +34,7 @@ public:
                  OutputFileBox mainOutputFile);
     ~TSettingForm() override;
 
-    // The eight values as the controls hold them now.
+    // The values as the controls hold them now.
     prefs::GeneralSettings currentSettings() const;
 
     // Escape acts as Cancel.

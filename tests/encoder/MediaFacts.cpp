@@ -99,6 +99,8 @@ MediaFacts readMediaFacts(const QString& path)
             av_stream_get_side_data(input->streams[videoIndex], AV_PKT_DATA_DISPLAYMATRIX, nullptr);
 
     AVPacket* packet = av_packet_alloc();
+    int64_t lastVideoTime = AV_NOPTS_VALUE;
+    int64_t lastAudioTime = AV_NOPTS_VALUE;
     while (av_read_frame(input.get(), packet) >= 0) {
         const AVStream* s = input->streams[packet->stream_index];
         StreamFacts* stream = packet->stream_index == videoIndex   ? &facts.video
@@ -106,6 +108,10 @@ MediaFacts readMediaFacts(const QString& path)
                                                                    : nullptr;
         if (stream) {
             ++stream->packets;
+            int64_t& lastTime = stream == &facts.video ? lastVideoTime : lastAudioTime;
+            if (packet->pts != AV_NOPTS_VALUE && packet->pts == lastTime)
+                ++stream->repeatedTimes;
+            lastTime = packet->pts;
             if (packet->duration > 0)
                 stream->duration += packet->duration * av_q2d(s->time_base);
             else if (stream == &facts.video && stream->frameRate > 0)

@@ -15,6 +15,7 @@ struct StreamFacts
     int channels = 0;
     int packets = 0;
     double duration = 0.0; // sum of the packets' durations, in seconds
+    int repeatedTimes = 0; // packets that show the time of the packet before them
 };
 
 struct MediaFacts

@@ -27,6 +27,25 @@ for f in damaged.avi damaged.mpg; do
   done
 done
 
+# A picture that cannot be decoded: every video chunk of the AVI zeroed, the sound whole.
+ff -f lavfi -i "testsrc=size=320x240:rate=25:duration=2" -f lavfi -i "sine=sample_rate=44100:duration=2" \
+   -c:v mpeg4 -q:v 4 -c:a libmp3lame "$out/undecodable.avi"
+perl -0777 -pi -e 'my $at = index($_, "movi"); my $end = rindex($_, "idx1");
+  while (($at = index($_, "00dc", $at)) >= 0 && $at < $end) {
+    my $n = unpack("V", substr($_, $at + 4, 4)); substr($_, $at + 8, $n) = "\0" x $n; $at += 8 + $n; }' \
+  "$out/undecodable.avi"
+
+# Damaged times in a 4 s WMV: one frame 67,108 s ahead (one flipped bit), every frame from the
+# 40th on so far ahead, one frame 2 s ahead, one 1.5 s back.
+ff -f lavfi -i "testsrc=size=320x240:rate=25:duration=4" -f lavfi -i "sine=sample_rate=44100:duration=4" \
+   -c:v wmv2 -b:v 500k -c:a wmav2 "$out/time-far-ahead.wmv"
+for f in time-far-ahead-on time-ahead time-back; do cp "$out/time-far-ahead.wmv" "$out/$f.wmv"; done
+shift_frame="$(dirname "$0")/shift-asf-frame.pl"
+perl "$shift_frame" "$out/time-far-ahead.wmv" 40 67108864
+perl "$shift_frame" "$out/time-far-ahead-on.wmv" 40-999 67108864
+perl "$shift_frame" "$out/time-ahead.wmv" 40 2000
+perl "$shift_frame" "$out/time-back.wmv" 60 -1500
+
 # Two VOB files put together byte for byte: the clock starts again half-way.
 ff -f lavfi -i "testsrc=size=320x240:rate=25:duration=1" -f lavfi -i "sine=sample_rate=48000:duration=1" \
    -c:v mpeg2video -b:v 1000k -c:a mp2 -f vob "$out/part.vob"

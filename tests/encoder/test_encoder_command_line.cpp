@@ -29,6 +29,7 @@ QString refusal(const QString& text)
 } // namespace
 
 Q_DECLARE_METATYPE(std::optional<long>)
+Q_DECLARE_METATYPE(std::optional<int>)
 
 class EncoderCommandLineTest : public QObject
 {
@@ -85,6 +86,15 @@ private slots:
         QCOMPARE(options.channels, 1);
     }
 
+    // After "--" a name that begins with "-" is a file, and so is everything else.
+    void doubleDashEndsTheOptions()
+    {
+        const EncoderOptions options =
+            parseCommandLine(words("-o out.avi a.avi -- -name.avi -o --"));
+        QCOMPARE(options.inputs, (std::vector<std::string>{"a.avi", "-name.avi", "-o", "--"}));
+        QCOMPARE(options.output, std::string("out.avi"));
+    }
+
     void lavcopts_data()
     {
         QTest::addColumn<QString>("line");
@@ -93,35 +103,52 @@ private slots:
         QTest::addColumn<bool>("autoAspect");
         QTest::addColumn<std::optional<long>>("audioBitrate");
         QTest::addColumn<QString>("videoCodec");
+        QTest::addColumn<std::optional<int>>("quantiser");
+        QTest::addColumn<std::optional<int>>("encoderThreads");
+        QTest::addColumn<std::optional<int>>("decoderThreads");
+        const std::optional<int> none;
 
         QTest::newRow("kbit/s up to 16000")
             << "-lavcopts vbitrate=16000" << std::optional<long>(16000000) << 0.0 << false
-            << std::optional<long>() << "mpeg4";
+            << std::optional<long>() << "mpeg4" << none << none << none;
         QTest::newRow("bit/s above 16000")
             << "-lavcopts vbitrate=16001" << std::optional<long>(16001) << 0.0 << false
-            << std::optional<long>() << "mpeg4";
+            << std::optional<long>() << "mpeg4" << none << none << none;
         QTest::newRow("audio kbit/s below 1000")
             << "-lavcopts abitrate=999" << std::optional<long>() << 0.0 << false
-            << std::optional<long>(999000) << "mpeg4";
+            << std::optional<long>(999000) << "mpeg4" << none << none << none;
         QTest::newRow("audio bit/s from 1000")
             << "-lavcopts abitrate=1000" << std::optional<long>() << 0.0 << false
-            << std::optional<long>(1000) << "mpeg4";
+            << std::optional<long>(1000) << "mpeg4" << none << none << none;
         QTest::newRow("aspect with a colon")
             << "-lavcopts aspect=4:3:vbitrate=800" << std::optional<long>(800000) << 4.0 / 3
-            << false << std::optional<long>() << "mpeg4";
+            << false << std::optional<long>() << "mpeg4" << none << none << none;
         QTest::newRow("aspect with a slash")
             << "-lavcopts aspect=16/9" << std::optional<long>() << 16.0 / 9 << false
-            << std::optional<long>() << "mpeg4";
-        QTest::newRow("aspect as a number") << "-lavcopts aspect=2.35" << std::optional<long>()
-                                            << 2.35 << false << std::optional<long>() << "mpeg4";
+            << std::optional<long>() << "mpeg4" << none << none << none;
+        QTest::newRow("aspect as a number")
+            << "-lavcopts aspect=2.35" << std::optional<long>() << 2.35 << false
+            << std::optional<long>() << "mpeg4" << none << none << none;
         QTest::newRow("autoaspect")
             << "-lavcopts vcodec=wmv2:mbd=2:autoaspect" << std::optional<long>() << 0.0 << true
-            << std::optional<long>() << "wmv2";
+            << std::optional<long>() << "wmv2" << none << none << none;
         QTest::newRow("repeated, merged, later key wins")
             << "-lavcopts vcodec=wmv2:vbitrate=500 -lavcopts acodec=wmav2:abitrate=64 "
                "-lavcopts vcodec=msmpeg4"
             << std::optional<long>(500000) << 0.0 << false << std::optional<long>(64000)
-            << "msmpeg4";
+            << "msmpeg4" << none << none << none;
+        QTest::newRow("constant quality")
+            << "-lavcopts vqscale=3" << std::optional<long>() << 0.0 << false
+            << std::optional<long>() << "mpeg4" << std::optional<int>(3) << none << none;
+        QTest::newRow("encoder and decoder threads apart")
+            << "-lavdopts threads=1 -lavcopts threads=2" << std::optional<long>() << 0.0 << false
+            << std::optional<long>() << "mpeg4" << none << std::optional<int>(2)
+            << std::optional<int>(1);
+        QTest::newRow("threads beside the profile's options")
+            << "-lavcopts vcodec=libx264:vbitrate=2000:mbd=2:autoaspect -lavcopts threads=1 "
+               "-lavdopts threads=1"
+            << std::optional<long>(2000000) << 0.0 << true << std::optional<long>() << "libx264"
+            << none << std::optional<int>(1) << std::optional<int>(1);
     }
 
     void lavcopts()
@@ -132,6 +159,9 @@ private slots:
         QFETCH(bool, autoAspect);
         QFETCH(std::optional<long>, audioBitrate);
         QFETCH(QString, videoCodec);
+        QFETCH(std::optional<int>, quantiser);
+        QFETCH(std::optional<int>, encoderThreads);
+        QFETCH(std::optional<int>, decoderThreads);
         const EncoderOptions options = parseCommandLine(words("in.avi -o out.avi " + line));
         QCOMPARE(options.videoBitrate, videoBitrate);
         QCOMPARE(options.aspect.has_value(), aspect != 0.0);
@@ -140,6 +170,9 @@ private slots:
         QCOMPARE(options.autoAspect, autoAspect);
         QCOMPARE(options.audioBitrate, audioBitrate);
         QCOMPARE(QString::fromStdString(options.videoCodec), videoCodec);
+        QCOMPARE(options.videoQuantiser, quantiser);
+        QCOMPARE(options.encoderThreads, encoderThreads);
+        QCOMPARE(options.decoderThreads, decoderThreads);
     }
 
     void lameopts_data()
@@ -180,6 +213,7 @@ private slots:
         QTest::newRow("other decimal") << "12.5" << 12500 << 1000;
         QTest::newRow("not a number") << "fast" << 0 << 0;
         QTest::newRow("zero") << "0" << 0 << 0;
+        QTest::newRow("too small to keep in thousandths") << "0.0001" << 0 << 0;
     }
 
     void frameRates()
@@ -214,6 +248,17 @@ private slots:
                                        << "Suboption abitrate needs a value.";
         QTest::newRow("bad aspect") << "a.avi -o b.avi -lavcopts aspect=wide"
                                     << "The aspect ratio wide is not a number.";
+        QTest::newRow("no threads")
+            << "a.avi -o b.avi -lavcopts threads=0"
+            << "The value 0 of suboption threads is out of range (1 to 16).";
+        QTest::newRow("too many decoder threads")
+            << "a.avi -o b.avi -lavdopts threads=17"
+            << "The value 17 of suboption threads is out of range (1 to 16).";
+        QTest::newRow("other decoder option") << "a.avi -o b.avi -lavdopts fast"
+                                              << "Unknown suboption fast of -lavdopts.";
+        QTest::newRow("quantiser out of range")
+            << "a.avi -o b.avi -lavcopts vqscale=0"
+            << "The value 0 of suboption vqscale is out of range (1 to 31).";
         QTest::newRow("lame quality out of range")
             << "a.avi -o b.avi -lameopts q=10"
             << "The value 10 of suboption q is out of range (0 to 9).";
@@ -227,6 +272,11 @@ private slots:
                                       << "The channel count 0 is not valid.";
         QTest::newRow("bad frame rate") << "a.avi -o b.avi -ofps -5"
                                         << "The frame rate -5 is not valid.";
+        QTest::newRow("frame rate that rounds to 0") << "a.avi -o b.avi -ofps 0.0001"
+                                                     << "The frame rate 0.0001 is not valid.";
+        QTest::newRow("frame rate below a 16-bit time base")
+            << "a.avi -o b.avi -ofps 1/100000"
+            << "The frame rate 1/100000 is not valid.";
         QTest::newRow("missing value") << "a.avi -o"
                                        << "Option -o needs a parameter.";
         QTest::newRow("no output") << "a.avi"

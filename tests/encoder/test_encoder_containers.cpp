@@ -214,6 +214,15 @@ private slots:
         QCOMPARE(given.audioBitrate, 224000L);
     }
 
+    // The encoders count in time bases of at most 16 bits: 999999/1000 would be refused.
+    void frameRateFitsTheEncodersTimeBase()
+    {
+        const OutputPlan plan = planOutput(
+            parseCommandLine({"i.avi", "-o", "o.avi", "-ofps", "999.999"}), {inputAt(44100)});
+        QVERIFY(plan.frameRate.num <= 65535 && plan.frameRate.den <= 65535);
+        QVERIFY(std::abs(plan.frameRate.value() - 999.999) < 0.01);
+    }
+
     void aspectBecomesThePixelShape()
     {
         const OutputPlan given =

@@ -3,11 +3,13 @@
 #include "MediaFacts.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <csignal>
+#include <sys/stat.h>
 
 namespace {
 
@@ -16,7 +18,14 @@ QString encoderClipPath(const QString& name)
     return QDir(QStringLiteral(VANTOMEL_ENCODER_CLIPS)).filePath(name);
 }
 
-// "{clip.avi}" in an argument stands for that shared clip, "{out}" for the output path.
+// Shared clips are named clip.<kind> and the like; the encoder's own live beside them.
+QString inputPath(const QString& name)
+{
+    const QString shared = clipPath(name);
+    return QFile::exists(shared) ? shared : encoderClipPath(name);
+}
+
+// "{clip.avi}" in an argument stands for that clip, "{out}" for the output path.
 QStringList expand(const QStringList& words, const QString& output)
 {
     QStringList arguments;
@@ -24,13 +33,64 @@ QStringList expand(const QStringList& words, const QString& output)
         if (word == QLatin1String("{out}"))
             word = output;
         else if (word.startsWith(QLatin1Char('{')) && word.endsWith(QLatin1Char('}')))
-            word = clipPath(word.mid(1, word.size() - 2));
+            word = inputPath(word.mid(1, word.size() - 2));
         arguments << word;
     }
     return arguments;
 }
 
 const QString mp3 = QStringLiteral("-ovc lavc -oac mp3lame");
+const QByteArray earlierFilm("earlier film");
+
+// Everything in the folder, hidden files included.
+QStringList entries(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                  QDir::NoDotAndDotDot);
+}
+
+QByteArray contents(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// The encoder under a file size limit in KiB (0: none), as a full disk would stop it.
+EncoderRun runLimited(const QStringList& arguments, int fileSizeLimit)
+{
+    if (fileSizeLimit == 0)
+        return runEncoder(arguments);
+    QProcess process;
+    process.start(QStringLiteral("/bin/sh"),
+                  QStringList{QStringLiteral("-c"),
+                              QStringLiteral("ulimit -f %1; exec \"$0\" \"$@\"").arg(fileSizeLimit),
+                              encoderProgram()} +
+                      arguments);
+    process.waitForFinished(120000);
+    EncoderRun run;
+    run.crashed = process.exitStatus() != QProcess::NormalExit;
+    run.exitCode = process.exitCode();
+    run.errors = process.readAllStandardError();
+    return run;
+}
+
+mode_t currentUmask()
+{
+    const mode_t mask = umask(0);
+    umask(mask);
+    return mask;
+}
+
+int statusLines(const QByteArray& output)
+{
+    return static_cast<int>(output.count("Pos:"));
+}
 
 } // namespace
 
@@ -111,22 +171,6 @@ private slots:
         QVERIFY(!QFile::exists(output));
     }
 
-    // A refused run does not touch a file that already stands at the output path.
-    void refusalLeavesAnExistingOutputAlone()
-    {
-        const QString output = m_work.filePath(QStringLiteral("earlier.mp4"));
-        QFile earlier(output);
-        QVERIFY(earlier.open(QIODevice::WriteOnly));
-        earlier.write("earlier film");
-        earlier.close();
-        const EncoderRun run =
-            runEncoder({clipPath(QStringLiteral("clip.avi")), QStringLiteral("-o"), output,
-                        QStringLiteral("-oac"), QStringLiteral("pcm")});
-        QCOMPARE(run.exitCode, 1);
-        QVERIFY(earlier.open(QIODevice::ReadOnly));
-        QCOMPARE(earlier.readAll(), QByteArray("earlier film"));
-    }
-
     void outputThatIsAnInputIsRefused()
     {
         const QString input = m_work.filePath(QStringLiteral("own.avi"));
@@ -139,22 +183,133 @@ private slots:
         QCOMPARE(QFileInfo(input).size(), size);
     }
 
-    // A write that fails half-way (here a file size limit, as a full disk would) removes the
-    // partial output.
-    void failedWriteRemovesThePartialOutput()
+    // An output is replaced only by a complete new file; a run that fails, early or half-way,
+    // leaves the file that stood there as it was, and nothing beside it.
+    void existingOutputIsReplacedOnlyByACompleteFile_data()
     {
-        const QString output = m_work.filePath(QStringLiteral("too big.avi"));
+        QTest::addColumn<QString>("arguments");
+        QTest::addColumn<int>("fileSizeLimit"); // KiB, 0: none
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("message");
+
+        QTest::newRow("completed")
+            << "{clip.avi} -o {out} -ovc lavc -oac mp3lame" << 0 << 0 << QString();
+        QTest::newRow("refused before writing")
+            << "{clip.avi} -o {out} -oac lavc -lavcopts acodec=mp2 -channels 6" << 0 << 1
+            << "The mp2 encoder cannot take 6 audio channels.";
+        QTest::newRow("picture that cannot be decoded")
+            << "{clip.avi} {undecodable.avi} -o {out} -ovc lavc -oac mp3lame" << 0 << 1
+            << "undecodable.avi has no picture that can be decoded.";
+        QTest::newRow("write failing half-way")
+            << "{long.avi} -o {out} -ovc lavc -oac mp3lame" << 64 << 1 << "Cannot write {out}";
+    }
+
+    void existingOutputIsReplacedOnlyByACompleteFile()
+    {
+        QFETCH(QString, arguments);
+        QFETCH(int, fileSizeLimit);
+        QFETCH(int, exitCode);
+        QFETCH(QString, message);
+        QTemporaryDir folder;
+        const QString output = folder.filePath(QStringLiteral("film.avi"));
+        QVERIFY(writeFile(output, earlierFilm));
+        QVERIFY(QFile::setPermissions(output, QFile::ReadOwner | QFile::WriteOwner));
+
+        const EncoderRun run = runLimited(expand(optionWords(arguments), output), fileSizeLimit);
+        QVERIFY(!run.crashed);
+        QCOMPARE(run.exitCode, exitCode);
+        message.replace(QLatin1String("{out}"), output);
+        QVERIFY2(run.errors.contains(message.toUtf8()), run.errors.constData());
+        QCOMPARE(entries(folder.path()), QStringList{QStringLiteral("film.avi")});
+        if (exitCode != 0) {
+            QCOMPARE(contents(output), earlierFilm);
+            return;
+        }
+        QVERIFY(std::abs(readMediaFacts(output).video.duration - 2.0) < 0.1);
+        // Made like any new file.
+        struct stat facts = {};
+        QCOMPARE(::stat(QFile::encodeName(output).constData(), &facts), 0);
+        QCOMPARE(facts.st_mode & 0777, 0666 & ~currentUmask());
+    }
+
+    // However the encoder is killed (the program's Stop kills it), the file that stood at the
+    // output path stays as it was, and nothing is left beside it.
+    void killedRunLeavesTheOldOutputAndNothingElse_data()
+    {
+        QTest::addColumn<int>("linesBeforeKill");
+        QTest::newRow("at once") << 0;
+        QTest::newRow("at the first picture") << 1;
+        QTest::newRow("half-way") << 200;
+    }
+
+    void killedRunLeavesTheOldOutputAndNothingElse()
+    {
+        QFETCH(int, linesBeforeKill);
+        QTemporaryDir folder;
+        const QString output = folder.filePath(QStringLiteral("film.avi"));
+        QVERIFY(writeFile(output, earlierFilm));
+        const QString input = encoderClipPath(QStringLiteral("long.avi"));
         QProcess process;
-        process.start(QStringLiteral("/bin/sh"),
-                      {QStringLiteral("-c"), QStringLiteral("ulimit -f 64; exec \"$0\" \"$@\""),
-                       encoderProgram(), encoderClipPath(QStringLiteral("long.avi")),
-                       QStringLiteral("-o"), output, QStringLiteral("-ovc"), QStringLiteral("lavc"),
-                       QStringLiteral("-oac"), QStringLiteral("mp3lame")});
-        QVERIFY(process.waitForFinished(60000));
-        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(process.exitCode(), 1);
-        QVERIFY(process.readAllStandardError().contains(output.toUtf8()));
-        QVERIFY(!QFile::exists(output));
+        process.start(encoderProgram(),
+                      QStringList{input, input, input, input, QStringLiteral("-o"), output} +
+                          optionWords(mp3));
+        QVERIFY(process.waitForStarted());
+        QByteArray seen;
+        while (statusLines(seen) < linesBeforeKill && process.waitForReadyRead(30000))
+            seen += process.readAllStandardOutput();
+        QVERIFY(statusLines(seen) >= linesBeforeKill);
+        process.kill();
+        QVERIFY(process.waitForFinished(30000));
+        QCOMPARE(process.exitStatus(), QProcess::CrashExit);
+        QCOMPARE(contents(output), earlierFilm);
+        QCOMPARE(entries(folder.path()), QStringList{QStringLiteral("film.avi")});
+    }
+
+    // A stop ends a run whose reading or writing waits, at once, and with nothing written.
+    void stopEndsARunThatWaits_data()
+    {
+        QTest::addColumn<QString>("waitingOn");
+        QTest::newRow("input FIFO without a writer") << "input";
+        QTest::newRow("input FIFO whose writer stalls") << "stalled input";
+        QTest::newRow("output FIFO without a reader") << "output";
+    }
+
+    void stopEndsARunThatWaits()
+    {
+        QFETCH(QString, waitingOn);
+        QTemporaryDir folder;
+        const QString fifo = folder.filePath(QStringLiteral("pipe.avi"));
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        const bool waitsOnOutput = waitingOn == QLatin1String("output");
+        const QString input = waitsOnOutput ? clipPath(QStringLiteral("clip.avi")) : fifo;
+        const QString output = waitsOnOutput ? fifo : folder.filePath(QStringLiteral("film.avi"));
+
+        QProcess encoder;
+        encoder.start(encoderProgram(),
+                      QStringList{input, QStringLiteral("-o"), output} + optionWords(mp3));
+        QVERIFY(encoder.waitForStarted());
+        QProcess writer;
+        if (waitingOn == QLatin1String("stalled input")) {
+            // The whole clip for the first look at the input, then a writer that writes
+            // nothing once the encoder opens the input again to read it.
+            writer.start(QStringLiteral("/bin/sh"),
+                         {QStringLiteral("-c"),
+                          QStringLiteral("cat \"$1\" > \"$2\"; sleep 0.3; exec 3> \"$2\"; "
+                                         "echo reading; exec sleep 30"),
+                          QStringLiteral("sh"), clipPath(QStringLiteral("clip.mpg")), fifo});
+            QVERIFY(writer.waitForReadyRead(30000));
+        }
+        QTest::qWait(300);
+        QCOMPARE(encoder.state(), QProcess::Running);
+
+        QElapsedTimer stopping;
+        stopping.start();
+        ::kill(static_cast<pid_t>(encoder.processId()), SIGTERM);
+        QVERIFY(encoder.waitForFinished(10000));
+        QVERIFY2(stopping.elapsed() < 1000, qPrintable(QString::number(stopping.elapsed())));
+        QCOMPARE(encoder.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(encoder.exitCode(), 2);
+        QCOMPARE(entries(folder.path()), QStringList{QStringLiteral("pipe.avi")});
     }
 
     void stopSignalFinishesTheFile_data()

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QMap>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -199,6 +200,23 @@ private slots:
                  qPrintable(QString::number(facts.audioMinusVideo())));
     }
 
+    // FFmpeg's reader gives an AC-3 frame whose header is cut by the start of a new pack the time
+    // of the frame after it, so that two frames show one time; here a pack starts so 5 s in.
+    void vobSoundShowsEveryTimeOnce()
+    {
+        const QString output = workPath(QStringLiteral("dvd.vob"));
+        const EncoderRun run =
+            join({encoderClipPath(QStringLiteral("long.avi"))}, output,
+                 QStringLiteral(" -ovc lavc -lavcopts vcodec=mpeg2video:vbitrate=5000:mbd=2 "
+                                "-oac lavc -lavcopts acodec=ac3:abitrate=192 -channels 2 "
+                                "-vf scale=352:240 -srate 48000"));
+        QVERIFY2(run.exitCode == 0, run.errors.constData());
+        const MediaFacts facts = readMediaFacts(output);
+        QCOMPARE(facts.audio.repeatedTimes, 0);
+        QVERIFY(std::abs(facts.video.duration - 8.0) < lengthTolerance);
+        QVERIFY(std::abs(facts.audioMinusVideo()) < lengthTolerance);
+    }
+
     // Every input kind and the odd ones, as the program runs a job: conversions, then one join.
     void wholeJobOfEveryInputKind()
     {
@@ -314,6 +332,12 @@ private slots:
         QTest::newRow("damaged MPEG") << QStringLiteral("damaged.mpg") << 2.0;
         QTest::newRow("clock starting again") << QStringLiteral("restarted.vob") << 2.0;
         QTest::newRow("picture held for 12 s") << QStringLiteral("paused.mp4") << 13.0;
+        // One frame's time damaged: it goes on from the frame before.
+        QTest::newRow("one time beyond the length") << QStringLiteral("time-far-ahead.wmv") << 4.0;
+        QTest::newRow("times beyond the length from one frame on")
+            << QStringLiteral("time-far-ahead-on.wmv") << 4.0;
+        QTest::newRow("one time ahead, the next back") << QStringLiteral("time-ahead.wmv") << 4.0;
+        QTest::newRow("one time back, the next ahead") << QStringLiteral("time-back.wmv") << 4.0;
     }
 
     void brokenInputsKeepTheirLength()
@@ -328,6 +352,27 @@ private slots:
         QVERIFY2(std::abs(facts.video.duration - length) < 0.2,
                  qPrintable(QString::number(facts.video.duration)));
         QVERIFY(std::abs(facts.audioMinusVideo()) < lengthTolerance);
+    }
+
+    // The quantiser reaches the picture's encoder: the coarsest one writes a much smaller picture.
+    void quantiserSetsThePictureQuality()
+    {
+        static const QRegularExpression videoSize(
+            QStringLiteral("Video stream:.*size: (\\d+) bytes"));
+        qint64 sizes[2] = {};
+        for (const int quantiser : {2, 31}) {
+            const EncoderRun run =
+                join({clipPath(QStringLiteral("clip.mp4"))},
+                     workPath(QStringLiteral("q%1.avi").arg(quantiser)),
+                     QStringLiteral("-ovc lavc -oac mp3lame -lavcopts vqscale=") +
+                         QString::number(quantiser));
+            QVERIFY2(run.exitCode == 0, run.errors.constData());
+            const auto match = videoSize.match(QString::fromUtf8(run.output));
+            QVERIFY2(match.hasMatch(), run.output.constData());
+            sizes[quantiser == 31] = match.captured(1).toLongLong();
+        }
+        QVERIFY2(sizes[1] < sizes[0] / 2,
+                 qPrintable(QStringLiteral("%1 %2").arg(sizes[0]).arg(sizes[1])));
     }
 
     // Without -ofps, -vf scale and -srate the first input sets the shape; -channels defaults
@@ -351,6 +396,30 @@ private slots:
                                      QStringLiteral("-ovc lavc -oac mp3lame -channels 1"));
         QCOMPARE(mono.exitCode, 0);
         QCOMPARE(readMediaFacts(output).audio.channels, 1);
+    }
+
+    // Names are files, never protocol URLs, and "--" lets a name begin with "-".
+    void namesThatLookLikeUrlsOrOptionsAreFiles()
+    {
+        const QDir folder(workPath(QStringLiteral("names")));
+        QVERIFY(QDir().mkpath(folder.path()));
+        for (const auto& [clip, name] :
+             {std::pair{"clip.asf", "file:2.asf"}, std::pair{"clip.wmv", "clip:1.asf"},
+              std::pair{"clip.avi", "-name.avi"}})
+            QVERIFY(
+                QFile::copy(clipPath(QLatin1String(clip)), folder.filePath(QLatin1String(name))));
+        QProcess process;
+        process.setWorkingDirectory(folder.path());
+        process.start(encoderProgram(), {QStringLiteral("file:2.asf"), QStringLiteral("clip:1.asf"),
+                                         QStringLiteral("-o"), QStringLiteral("file:joined.avi"),
+                                         QStringLiteral("-ovc"), QStringLiteral("lavc"),
+                                         QStringLiteral("-oac"), QStringLiteral("mp3lame"),
+                                         QStringLiteral("--"), QStringLiteral("-name.avi")});
+        QVERIFY(process.waitForFinished(60000));
+        QVERIFY2(process.exitCode() == 0, process.readAllStandardError().constData());
+        QVERIFY(!folder.exists(QStringLiteral("joined.avi")));
+        const MediaFacts facts = readMediaFacts(folder.filePath(QStringLiteral("file:joined.avi")));
+        QVERIFY(std::abs(facts.video.duration - 6.0) < lengthTolerance);
     }
 
     void pathsWithBlanksQuotesAndNonAsciiLetters()

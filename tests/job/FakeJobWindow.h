@@ -26,6 +26,9 @@ public:
     bool convertingFileVisible = true;
     int current = 0, total = 0;
     QVector<int> totalBarHistory;
+    // The values the current bar and the file name took, each change once.
+    QVector<int> currentBarChanges;
+    QStringList convertingFileChanges;
     bool progressPanelShown = false;
     bool locked = false;
     int lockChanges = 0;
@@ -33,6 +36,7 @@ public:
     int closeRequests = 0;
     int pumps = 0;
     std::function<void(int pump)> onPump;
+    std::function<void(int row, const QString& status)> onStatus;
     // Settings
     QString extension = QStringLiteral(".avi");
     QString pictureSize = QStringLiteral("320:240");
@@ -40,15 +44,26 @@ public:
     bool bitrateInvalid = false;
     QString temp;
     bool ask = true, rename = false, turnOff = false, exitDone = false, openDir = true;
+    bool onePass = false;
 
     QWidget* owner() override { return nullptr; }
     void setProcessTitle(const QString& t) override { title = t; }
-    void setConvertingFile(const QString& name) override { convertingFile = name; }
+    void setConvertingFile(const QString& name) override
+    {
+        if (name != convertingFile)
+            convertingFileChanges << name;
+        convertingFile = name;
+    }
     void setConvertingFileVisible(bool v) override { convertingFileVisible = v; }
     void setElapsedText(const QString& t) override { elapsed = t; }
     void setRemainingText(const QString& t) override { remaining = t; }
     int currentBar() const override { return current; }
-    void setCurrentBar(int p) override { current = p; }
+    void setCurrentBar(int p) override
+    {
+        if (p != current)
+            currentBarChanges << p;
+        current = p;
+    }
     int totalBar() const override { return total; }
     void setTotalBar(int p) override
     {
@@ -77,7 +92,12 @@ public:
     int count() const override { return int(rows.size()); }
     QString inputPath(int row) const override { return rows[row].path; }
     double duration(int row) const override { return rows[row].duration; }
-    void setStatus(int row, const QString& status) override { rows[row].status = status; }
+    void setStatus(int row, const QString& status) override
+    {
+        rows[row].status = status;
+        if (onStatus)
+            onStatus(row, status);
+    }
     QStringList statuses() const
     {
         QStringList all;
@@ -91,6 +111,7 @@ public:
     QString encoderOptions() const override { return options; }
     bool audioBitrateInvalid() const override { return bitrateInvalid; }
     QString tempDir() const override { return temp; }
+    bool joinInOnePass() const override { return onePass; }
     bool askBeforeOverwrite() const override { return ask; }
     bool renameExisting() const override { return rename; }
     bool turnOffWhenDone() const override { return turnOff; }

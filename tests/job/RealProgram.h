@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Startup.h"
+#include "job/JoinJob.h"
 #include "tasks/TaskListModel.h"
 #include "ui/TMainForm.h"
 
@@ -121,6 +122,8 @@ public:
         QCoreApplication::sendPostedEvents(&main(), QEvent::MetaCall);
     }
     void pressStop() const { control<QAction>("tbtnStop")->trigger(); }
+    // How many conversions run side by side, whatever the machine's cores.
+    void setConversionRunsAtOnce(int runs) const { main().job()->setConversionRunsAtOnce(runs); }
 
     QStringList statuses() const
     {

@@ -2,7 +2,9 @@
 //
 // FAKE_ENCODER_LOG    file that gets one line per run: the arguments joined by '\x1f'.
 // FAKE_ENCODER_SCRIPT file of commands, one per line; "@N " before a command limits it to the
-//                     run with index N (0-based, counted in the log). Commands:
+//                     run with index N (0-based, counted in the log), "#NAME " to the runs whose
+//                     output (after -o) is named NAME: runs side by side start in no fixed
+//                     order, but each writes its own file. Commands:
 //   chunk TEXT      write TEXT (\n, \r and \\ escapes) as one read of the program, then wait
 //                   until the program has taken it
 //   banner N        N chunks without "Pos:"
@@ -11,6 +13,8 @@
 //   empty           write an empty file there
 //   wait            sleep until killed
 //   pidfile PATH    write the process id to PATH
+//   touch PATH      create an empty file at PATH
+//   waitfor PATH    sleep until a file exists at PATH
 //   abort           crash (SIGABRT)
 //   exit CODE       exit now with CODE
 // Without a script: write the output and exit 0.
@@ -92,9 +96,12 @@ int main(int argc, char* argv[])
         return 0;
     }
     for (std::string line; std::getline(script, line);) {
-        if (line.rfind('@', 0) == 0) {
+        if (line.rfind('@', 0) == 0 || line.rfind('#', 0) == 0) {
             const size_t blank = line.find(' ');
-            if (std::stoi(line.substr(1, blank - 1)) != run)
+            const std::string limit = line.substr(1, blank - 1);
+            const bool applies = line[0] == '@' ? std::stoi(limit) == run
+                                                : output.substr(output.rfind('/') + 1) == limit;
+            if (!applies)
                 continue;
             line = line.substr(blank + 1);
         }
@@ -130,6 +137,15 @@ int main(int argc, char* argv[])
             std::string path;
             words >> path;
             std::ofstream(path) << getpid() << '\n';
+        } else if (command == "touch") {
+            std::string path;
+            words >> path;
+            std::ofstream{path};
+        } else if (command == "waitfor") {
+            std::string path;
+            words >> path;
+            while (!std::ifstream(path))
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
         } else if (command == "abort") {
             const rlimit noCore = {0, 0};
             setrlimit(RLIMIT_CORE, &noCore);

@@ -16,6 +16,12 @@ private slots:
                 R"( "/in/clip.mov" -o "/tmp/v/0.avi" -oac mp3lame -ovc lavc -ofps 30 -vf scale=640:480)"));
         QCOMPARE(c.arguments, (QStringList{"/in/clip.mov", "-o", "/tmp/v/0.avi", "-oac", "mp3lame",
                                            "-ovc", "lavc", "-ofps", "30", "-vf", "scale=640:480"}));
+
+        // Side by side, each run is held to one thread of each kind.
+        const EncoderCommand held = withOneThreadEach(c);
+        QCOMPARE(held.text, c.text + " -lavcopts threads=1 -lavdopts threads=1");
+        QCOMPARE(held.arguments,
+                 c.arguments + QStringList({"-lavcopts", "threads=1", "-lavdopts", "threads=1"}));
     }
 
     void joinCommandText()
@@ -31,6 +37,15 @@ private slots:
         QCOMPARE(c.arguments, (QStringList{"/T/0.avi", "/T/1.avi", "/T/2.avi", "-o",
                                            "/out/film.avi", "-ovc", "lavc", "-lavcopts",
                                            "vcodec=mpeg4:vbitrate=1200", "-oac", "mp3lame"}));
+
+        // In one pass the originals are joined at the conversion's frame rate.
+        const EncoderCommand onePass =
+            onePassJoinCommand({"/in/a.mov", "/in/b.avi"}, "/out/film.avi", options);
+        QCOMPARE(
+            onePass.text,
+            QString(
+                R"( "/in/a.mov" "/in/b.avi" -o "/out/film.avi"  -ovc lavc -lavcopts vcodec=mpeg4:vbitrate=1200 -oac mp3lame -ofps 30)"));
+        QCOMPARE(onePass.arguments.mid(10), (QStringList{"-ofps", "30"}));
     }
 
     void pathsStayWholeArguments_data()

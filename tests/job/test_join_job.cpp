@@ -75,6 +75,39 @@ class TestJoinJob : public QObject
             all << m.caption;
         return all;
     }
+    // Presses Stop once the encoder has been started `runCount` times.
+    void stopAfterRuns(int runCount)
+    {
+        auto* poll = new QTimer(m_job.get());
+        QObject::connect(poll, &QTimer::timeout, m_job.get(), [this, poll, runCount] {
+            if (runs().size() >= runCount) {
+                poll->deleteLater();
+                m_job->tbtnStopClick();
+            }
+        });
+        poll->start(10);
+    }
+    // Every run first writes its process id to <fake dir>/<output name>.pid.
+    QByteArray withPidFiles(const QByteArray& script) const
+    {
+        QByteArray lines;
+        for (const QString name : {"0.avi", "1.avi", "2.avi", "film.avi"})
+            lines +=
+                ("#" + name + " pidfile " + m_fakeDir->filePath(name) + ".pid\n").toLocal8Bit();
+        return lines + script;
+    }
+    // The encoders that were started and whose end the program has not seen: still running, or
+    // dead and not yet reaped.
+    QStringList encodersNotEnded() const
+    {
+        QStringList running;
+        for (const QString& pidFile : QDir(m_fakeDir->path()).entryList({"*.pid"})) {
+            const QByteArray pid = contents(m_fakeDir->filePath(pidFile)).trimmed();
+            if (!pid.isEmpty() && QFileInfo::exists("/proc/" + pid)) // empty: killed while writing
+                running << pidFile;
+        }
+        return running;
+    }
     // Files and folders in the temporary folder.
     QStringList tempFiles() const
     {
@@ -99,6 +132,8 @@ private slots:
         m_job = std::make_unique<JoinJob>(*m_window, *m_window, *m_window, m_doubles->seams(),
                                           FAKE_PROGRAM_DIR "asapi.dll", FAKE_PROGRAM_DIR "temp/",
                                           "Vantomel");
+        // The order of a machine with one core, unless a test sets more.
+        m_job->setConversionRunsAtOnce(1);
     }
     void cleanup()
     {
@@ -213,6 +248,7 @@ private slots:
         m_window->temp.clear();
         JoinJob job(*m_window, *m_window, *m_window, m_doubles->seams(),
                     FAKE_PROGRAM_DIR "asapi.dll", programDir.path() + "/temp/", "Vantomel");
+        job.setConversionRunsAtOnce(1);
         job.tbtnStartClick();
         const QFileInfo intermediate(runs().first().at(2));
         QCOMPARE(intermediate.fileName(), QString("0.avi"));
@@ -326,21 +362,106 @@ private slots:
         QVERIFY(QFile::exists(path("film_2.avi")));
     }
 
+    void failedConversionIsReportedAndCleanedUp_data()
+    {
+        QTest::addColumn<int>("runsAtOnce");
+        QTest::addColumn<QByteArray>("firstRow");
+        QTest::addColumn<QStringList>("statuses");
+        QTest::newRow("one at a time")
+            << 1 << QByteArray("output") << QStringList{"Waiting for joining", "Stop", "OK"};
+        // The other run is ended with the job.
+        QTest::newRow("two side by side")
+            << 2 << QByteArray("wait") << QStringList{"Stop", "Stop", "OK"};
+    }
     void failedConversionIsReportedAndCleanedUp()
     {
-        writeScript("@0 output\n@1 chunk [mpeg4 @ 0x1] broken frame\\n\n@1 chunk Cannot open "
-                    "file/device.\\n\n@1 exit 1\n");
+        QFETCH(int, runsAtOnce);
+        QFETCH(QByteArray, firstRow);
+        QFETCH(QStringList, statuses);
+        writeScript(withPidFiles("#0.avi " + firstRow +
+                                 "\n#1.avi chunk [mpeg4 @ 0x1] broken frame\\n\n#1.avi chunk "
+                                 "Cannot open file/device.\\n\n#1.avi exit 1\n"));
+        m_job->setConversionRunsAtOnce(runsAtOnce);
         m_job->tbtnStartClick();
         QCOMPARE(runs().size(), 2);
         QCOMPARE(captions(), QStringList{"Error"});
         QCOMPARE(m_doubles->messages.shown[0].text,
                  QString("The conversion of 'b c.avi' failed.\nCannot open file/device."));
-        QCOMPARE(m_window->statuses(), (QStringList{"Waiting for joining", "Stop", "OK"}));
+        QCOMPARE(m_window->statuses(), statuses);
+        QCOMPARE(encodersNotEnded(), QStringList());
         QVERIFY(tempFiles().isEmpty());
         QCOMPARE(m_job->runState(), RunState::Idle);
         QVERIFY(!m_window->locked);
         QVERIFY(!m_window->progressPanelShown);
         QVERIFY(!m_job->clock().isRunning());
+    }
+
+    void conversionsSideBySideFollowTheEarliestRow()
+    {
+        // The first row (2 s) reports 1 s and waits; the second (3 s) reports 0.6 s and ends
+        // first; the third (5 s) starts in its place and reports 4 s once the first has ended.
+        const QString firstReported = m_fakeDir->filePath("first-reported");
+        const QString thirdStarted = m_fakeDir->filePath("third-started");
+        const QString firstConverted = m_fakeDir->filePath("first-converted");
+        m_window->onStatus = [&](int row, const QString& status) {
+            if (row == 0 && status == "Waiting for joining")
+                touch(firstConverted, "");
+        };
+        writeScript(("#0.avi banner 20\n#0.avi pos 1 1 1\n#0.avi touch " + firstReported +
+                     "\n#0.avi waitfor " + thirdStarted + "\n#0.avi output\n" + "#1.avi waitfor " +
+                     firstReported + "\n#1.avi banner 20\n#1.avi pos 0.6 0.6 1\n#1.avi output\n" +
+                     "#2.avi touch " + thirdStarted + "\n#2.avi waitfor " + firstConverted +
+                     "\n#2.avi banner 20\n#2.avi pos 4 4 1\n#2.avi output\n#film.avi output\n")
+                        .toLocal8Bit());
+        m_window->openDir = false;
+        m_job->setConversionRunsAtOnce(2);
+        m_job->tbtnStartClick();
+        QCOMPARE(captions(), QStringList{"Complete"});
+
+        auto all = runs();
+        QCOMPARE(all.size(), 4);
+        // Runs side by side log in no fixed order.
+        std::sort(all.begin(), all.begin() + 3,
+                  [](const QStringList& a, const QStringList& b) { return a.at(2) < b.at(2); });
+        const QString folder = jobFolder();
+        const QStringList held{"-lavcopts", "threads=1", "-lavdopts", "threads=1"};
+        const QStringList conversion{"-oac",  "mp3lame", "-ovc", "lavc",
+                                     "-ofps", "30",      "-vf",  "scale=320:240"};
+        QCOMPARE(all[0], QStringList({path("a.mov"), "-o", folder + "0.avi"}) + conversion + held);
+        QCOMPARE(all[1],
+                 QStringList({path("b c.avi"), "-o", folder + "1.avi"}) + conversion + held);
+        QCOMPARE(all[2], QStringList({path("-x.mp4"), "-o", folder + "2.avi"}) + conversion + held);
+        QCOMPARE(all[3], (QStringList{folder + "0.avi", folder + "1.avi", folder + "2.avi", "-o",
+                                      path("film.avi"), "-ovc", "lavc", "-oac", "mp3lame"}));
+        // The name and the current bar stay with the first row until it is converted, then go to
+        // the third, whose run has not reported yet; the total bar counts every run:
+        // 1 s, 1 + 0.6 s, then 2 + 3 + 4 s of 10.
+        QCOMPARE(m_window->convertingFileChanges, (QStringList{"a.mov", "-x.mp4"}));
+        QCOMPARE(m_window->currentBarChanges, (QVector<int>{50, 0, 80, 100}));
+        QCOMPARE(m_window->totalBarHistory.mid(0, 4), (QVector<int>{0, 5, 8, 45}));
+    }
+
+    void onePassJoinsTheOriginalsAndFollowsTheRows()
+    {
+        // The rows last 2, 3 and 5 s.
+        writeScript("banner 20\npos 1 9 1\noutput\n");
+        m_window->onePass = true;
+        m_window->openDir = false;
+        m_job->tbtnStartClick();
+        QCOMPARE(captions(), QStringList{"Complete"});
+        QCOMPARE(runs(), (QVector<QStringList>{{path("a.mov"), path("b c.avi"), path("-x.mp4"),
+                                                "-o", path("film.avi"), "-ovc", "lavc", "-oac",
+                                                "mp3lame", "-ofps", "30"}}));
+        QVERIFY(!QFileInfo::exists(tempDir()));
+        QCOMPARE(m_window->statuses(), (QStringList{"Complete", "Complete", "Complete"}));
+        QCOMPARE(m_window->title, QString("Final Step: Joining all files..."));
+        QVERIFY(m_window->convertingFileVisible);
+        QCOMPARE(m_window->convertingFileChanges, (QStringList{"a.mov", "b c.avi", "-x.mp4"}));
+        // 1 s is half the first row, 2 s the start of the second ...
+        QCOMPARE(m_window->currentBarChanges,
+                 (QVector<int>{50, 0, 33, 67, 0, 20, 40, 60, 80, 100}));
+        QCOMPARE(m_window->totalBarHistory,
+                 (QVector<int>{0, 10, 20, 30, 40, 50, 60, 70, 80, 90, 100}));
     }
 
     void runsThatLeaveNoGoodFileAreFailures_data()
@@ -349,28 +470,33 @@ private slots:
         QTest::addColumn<QByteArray>("script");
         QTest::addColumn<int>("runCount");
         QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("onePass");
         QTest::newRow("conversion writes nothing")
             << QByteArray("chunk Video stream: 800 kbit/s\\n\nexit 0\n") << 1
-            << "The conversion of 'a.mov' failed.\nThe encoder wrote no file.";
+            << "The conversion of 'a.mov' failed.\nThe encoder wrote no file." << false;
         QTest::newRow("conversion writes an empty file")
             << QByteArray("empty\nchunk Video stream: 800 kbit/s\\n\nexit 0\n") << 1
-            << "The conversion of 'a.mov' failed.\nThe encoder wrote an empty file.";
+            << "The conversion of 'a.mov' failed.\nThe encoder wrote an empty file." << false;
         QTest::newRow("conversion crashes after writing")
             << QByteArray("@0 output\n@1 output\n@1 abort\n") << 2
-            << "The conversion of 'b c.avi' failed.\nThe encoder crashed.";
+            << "The conversion of 'b c.avi' failed.\nThe encoder crashed." << false;
         QTest::newRow("join exits 0 without replacing the old output")
             << QByteArray("@0 output\n@1 output\n@2 output\nchunk Video stream: 1 kbit/s\\n\n") << 4
-            << "The joining failed.\nThe encoder wrote no file.";
+            << "The joining failed.\nThe encoder wrote no file." << false;
         QTest::newRow("join crashes") << QByteArray("@0 output\n@1 output\n@2 output\n@3 abort\n")
-                                      << 4 << "The joining failed.\nThe encoder crashed.";
+                                      << 4 << "The joining failed.\nThe encoder crashed." << false;
+        QTest::newRow("one-pass join crashes")
+            << QByteArray("abort\n") << 1 << "The joining failed.\nThe encoder crashed." << true;
     }
     void runsThatLeaveNoGoodFileAreFailures()
     {
         QFETCH(QByteArray, script);
         QFETCH(int, runCount);
         QFETCH(QString, text);
+        QFETCH(bool, onePass);
         touch(path("film.avi"), "keep me");
         m_window->ask = false;
+        m_window->onePass = onePass;
         writeScript(script);
         m_job->tbtnStartClick();
         QCOMPARE(runs().size(), runCount);
@@ -419,17 +545,37 @@ private slots:
         QCOMPARE(m_window->statuses(), (QStringList{"Stop", "OK", "OK"}));
     }
 
+    void stopDuringConversion_data()
+    {
+        QTest::addColumn<int>("runsAtOnce");
+        QTest::addColumn<QByteArray>("script");
+        QTest::addColumn<int>("runCount");
+        QTest::addColumn<QStringList>("statuses");
+        QTest::newRow("one at a time") << 1 << QByteArray("#0.avi output\n#1.avi wait\n") << 2
+                                       << QStringList{"Waiting for joining", "Stop", "OK"};
+        QTest::newRow("two side by side") << 2 << QByteArray("#0.avi wait\n#1.avi wait\n") << 2
+                                          << QStringList{"Stop", "Stop", "OK"};
+        QTest::newRow("two side by side, the first converted")
+            << 2 << QByteArray("#0.avi output\n#1.avi wait\n#2.avi wait\n") << 3
+            << QStringList{"Waiting for joining", "Stop", "Stop"};
+    }
     void stopDuringConversion()
     {
+        QFETCH(int, runsAtOnce);
+        QFETCH(QByteArray, script);
+        QFETCH(int, runCount);
+        QFETCH(QStringList, statuses);
         QDir().mkpath(tempDir());
         touch(tempDir() + "2.avi"); // not the job's: it stays
-        writeScript("@0 output\n@1 wait\n");
-        QTimer::singleShot(500, m_job.get(), &JoinJob::tbtnStopClick);
+        writeScript(withPidFiles(script));
+        m_job->setConversionRunsAtOnce(runsAtOnce);
+        stopAfterRuns(runCount);
         m_job->tbtnStartClick();
-        QCOMPARE(runs().size(), 2);
+        QCOMPARE(runs().size(), runCount);
         QCOMPARE(captions(), QStringList{"Cancel"});
         QCOMPARE(m_doubles->messages.shown[0].text, QString("The Coversion is canceled."));
-        QCOMPARE(m_window->statuses(), (QStringList{"Waiting for joining", "Stop", "OK"}));
+        QCOMPARE(m_window->statuses(), statuses);
+        QCOMPARE(encodersNotEnded(), QStringList());
         QCOMPARE(tempFiles(), QStringList{"2.avi"});
         QCOMPARE(contents(tempDir() + "2.avi"), QByteArray("old"));
         QCOMPARE(m_job->runState(), RunState::Stopped);
@@ -452,20 +598,28 @@ private slots:
         QCOMPARE(captions(), QStringList{"Cancel"});
     }
 
+    void stopDuringJoin_data()
+    {
+        QTest::addColumn<bool>("onePass");
+        QTest::addColumn<int>("runCount");
+        QTest::newRow("after the conversions") << false << 4;
+        QTest::newRow("in one pass") << true << 1;
+    }
     void stopDuringJoin()
     {
+        QFETCH(bool, onePass);
+        QFETCH(int, runCount);
         touch(path("film.avi"), "keep me");
         m_window->ask = false;
-        writeScript("@0 output\n@1 output\n@2 output\n@3 wait\n");
-        m_window->onPump = [this](int) {
-            if (runs().size() == 4)
-                m_job->tbtnStopClick();
-        };
-        QTimer::singleShot(1500, m_job.get(), &JoinJob::tbtnStopClick);
+        m_window->onePass = onePass;
+        writeScript(withPidFiles("#0.avi output\n#1.avi output\n#2.avi output\n#film.avi wait\n"));
+        stopAfterRuns(runCount);
         m_job->tbtnStartClick();
+        QCOMPARE(runs().size(), runCount);
         QCOMPARE(captions(), QStringList{"Cancel"});
         QCOMPARE(m_doubles->messages.shown[0].text, QString("The Joining is canceled."));
         QCOMPARE(m_window->statuses(), (QStringList{"Stop", "Stop", "Stop"}));
+        QCOMPARE(encodersNotEnded(), QStringList());
         QVERIFY(tempFiles().isEmpty());
         QCOMPARE(contents(path("film.avi")), QByteArray("keep me"));
         QCOMPARE(m_job->runState(), RunState::Idle);

@@ -35,9 +35,18 @@ private slots:
         QVERIFY(m_outputs.isValid());
     }
 
+    void init()
+    {
+        // Overwrite, no completion action; both stages.
+        m_program->writePreferences();
+    }
+
     void everyShippedProfileJoinsRealClips_data()
     {
-        // The clips are made 2 s long; noaudio.avi and mono.avi 1 s.
+        // The clips are made 2 s long; noaudio.avi and mono.avi 1 s. Every profile joins in both
+        // ways: two conversions side by side and then the join, or one pass.
+        QTest::addColumn<QString>("profile");
+        QTest::addColumn<bool>("onePass");
         QTest::addColumn<QStringList>("clips");
         QTest::addColumn<double>("inputLength");
         QTest::addColumn<QString>("format");
@@ -46,37 +55,43 @@ private slots:
         QTest::addColumn<QSize>("pictureSize");
 
         const QString mov = QStringLiteral("mov,mp4,m4a,3gp,3g2,mj2");
-        QTest::newRow("ASF - Windows Media") << QStringList{"clip.asf", "clip.mov"} << 4.0 << "asf"
-                                             << "msmpeg4v3"
-                                             << "wmav2" << QSize(640, 480);
-        QTest::newRow("AVI - MPEG-4 and MP3")
-            << QStringList{"clip.avi", "noaudio.avi"} << 3.0 << "avi"
-            << "mpeg4"
-            << "mp3" << QSize(640, 480);
-        QTest::newRow("FLV - Flash Video") << QStringList{"clip.mp4", "clip.wmv"} << 4.0 << "flv"
-                                           << "flv1"
-                                           << "mp3" << QSize(640, 480);
-        QTest::newRow("MOV - H.264 and AAC")
-            << QStringList{"clip.mpg", "noaudio.avi"} << 3.0 << mov << "h264"
-            << "aac" << QSize(1280, 720);
-        QTest::newRow("MP4 - H.264 and AAC")
-            << QStringList{"mono.avi", "clip.vob"} << 3.0 << mov << "h264"
-            << "aac" << QSize(1280, 720);
-        QTest::newRow("MPG - MPEG-1 and MP2")
-            << QStringList{"clip.mpeg", "clip.avi"} << 4.0 << "mpeg"
-            << "mpeg1video"
-            << "mp2" << QSize(640, 480);
-        QTest::newRow("VOB - DVD MPEG-2")
-            << QStringList{"clip.vob", "noaudio.avi", "clip.asf"} << 5.0 << "mpeg"
-            << "mpeg2video"
-            << "ac3" << QSize(720, 576);
-        QTest::newRow("WMV - Windows Media") << QStringList{"clip.wmv", "clip.mp4"} << 4.0 << "asf"
-                                             << "wmv2"
-                                             << "wmav2" << QSize(640, 480);
+        for (const bool onePass : {false, true}) {
+            const auto row = [onePass](const char* profile) -> QTestData& {
+                return QTest::addRow("%s, %s", profile, onePass ? "one pass" : "two stages")
+                       << QString::fromLatin1(profile) << onePass;
+            };
+            row("ASF - Windows Media") << QStringList{"clip.asf", "clip.mov"} << 4.0 << "asf"
+                                       << "msmpeg4v3"
+                                       << "wmav2" << QSize(640, 480);
+            row("AVI - MPEG-4 and MP3") << QStringList{"clip.avi", "noaudio.avi"} << 3.0 << "avi"
+                                        << "mpeg4"
+                                        << "mp3" << QSize(640, 480);
+            row("FLV - Flash Video") << QStringList{"clip.mp4", "clip.wmv"} << 4.0 << "flv"
+                                     << "flv1"
+                                     << "mp3" << QSize(640, 480);
+            row("MOV - H.264 and AAC")
+                << QStringList{"clip.mpg", "noaudio.avi"} << 3.0 << mov << "h264"
+                << "aac" << QSize(1280, 720);
+            row("MP4 - H.264 and AAC")
+                << QStringList{"mono.avi", "clip.vob"} << 3.0 << mov << "h264"
+                << "aac" << QSize(1280, 720);
+            row("MPG - MPEG-1 and MP2") << QStringList{"clip.mpeg", "clip.avi"} << 4.0 << "mpeg"
+                                        << "mpeg1video"
+                                        << "mp2" << QSize(640, 480);
+            row("VOB - DVD MPEG-2")
+                << QStringList{"clip.vob", "noaudio.avi", "clip.asf"} << 5.0 << "mpeg"
+                << "mpeg2video"
+                << "ac3" << QSize(720, 576);
+            row("WMV - Windows Media") << QStringList{"clip.wmv", "clip.mp4"} << 4.0 << "asf"
+                                       << "wmv2"
+                                       << "wmav2" << QSize(640, 480);
+        }
     }
 
     void everyShippedProfileJoinsRealClips()
     {
+        QFETCH(QString, profile);
+        QFETCH(bool, onePass);
         QFETCH(QStringList, clips);
         QFETCH(double, inputLength);
         QFETCH(QString, format);
@@ -84,13 +99,16 @@ private slots:
         QFETCH(QString, audioCodec);
         QFETCH(QSize, pictureSize);
 
+        if (onePass)
+            m_program->writePreferences("One Pass=1\r\n");
         QStringList inputs;
         for (const QString& clip : clips)
             inputs << clipPath(clip);
         RecordingSeams doubles;
         RealWindows windows(doubles.seams(), *m_program, inputs);
+        windows.setConversionRunsAtOnce(2);
         QCOMPARE(windows.statuses().size(), clips.size());
-        QVERIFY(windows.selectProfile(QString::fromLatin1(QTest::currentDataTag())));
+        QVERIFY(windows.selectProfile(profile));
         // Without an extension: Start appends the profile's own.
         const QString output = m_outputs.filePath(QStringLiteral("joined"));
         windows.setOutputFile(output);
@@ -153,6 +171,7 @@ private slots:
         RecordingSeams doubles;
         RealWindows windows(doubles.seams(), *m_program,
                             {clipPath("clip.avi"), gone, clipPath("clip.wmv")});
+        windows.setConversionRunsAtOnce(1);
         QVERIFY(windows.selectProfile(QStringLiteral("AVI - MPEG-4 and MP3")));
         const QString output = m_outputs.filePath(QStringLiteral("never.avi"));
         windows.setOutputFile(output);

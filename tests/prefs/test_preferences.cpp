@@ -38,17 +38,19 @@ private slots:
         QVERIFY(main.ask);
         QVERIFY(!main.overwrite);
         QVERIFY(!main.rename);
+        QVERIFY(!main.onePass);
         QCOMPARE(prefs::readVersion(m_path), QString("1.5"));
         QCOMPARE(prefs::readMainWindowChoice(m_path).profileIndex, 0);
         // The factory section differs in one fallback: the output folder is not opened.
         QVERIFY(!prefs::readDefaultSettings(m_path).autoOpenDir);
         QVERIFY(prefs::readDefaultSettings(m_path).ask);
+        QVERIFY(!prefs::readDefaultSettings(m_path).onePass);
     }
 
     void booleansReadAsIntegers()
     {
         writeFile("[MAIN]\nauto exit=yes\nAuto Turn Off=2\nOverwrite=0x1\nAsk=\nRename=1\n"
-                  "[Default]\nAuto Open Dir=1\nOutput File=/d/out.avi\n");
+                  "[Default]\nAuto Open Dir=1\nOutput File=/d/out.avi\none pass=1\n");
         const auto main = prefs::readMainSettings(m_path, "/p/");
         QVERIFY(!main.autoExit);
         QVERIFY(main.autoTurnOff);
@@ -58,9 +60,10 @@ private slots:
         const auto factory = prefs::readDefaultSettings(m_path);
         QVERIFY(factory.autoOpenDir);
         QCOMPARE(factory.outputFile, QString("/d/out.avi"));
+        QVERIFY(factory.onePass);
     }
 
-    void savingWritesTheEightKeysAsOneOrZero()
+    void savingWritesTheNineKeysAsOneOrZero()
     {
         writeFile("[Main]\nVersion=2.0 beta\nProfile=3\n");
         prefs::GeneralSettings s;
@@ -70,13 +73,14 @@ private slots:
         s.autoExit = true;
         s.ask = false;
         s.rename = true;
+        s.onePass = true;
         prefs::writeMainSettings(m_path, s);
         QFile file(m_path);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), QByteArray("[Main]\nVersion=2.0 beta\nProfile=3\n"
                                             "Output File=/out/film.mp4\nTemp Dir=/tmp/v/\n"
                                             "Auto Open Dir=0\nAuto Exit=1\nAuto Turn Off=0\n"
-                                            "Ask=0\nOverwrite=0\nRename=1\n"));
+                                            "Ask=0\nOverwrite=0\nRename=1\nOne Pass=1\n"));
         QCOMPARE(prefs::readMainSettings(m_path, "/p/"), s);
     }
 

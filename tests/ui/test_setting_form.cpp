@@ -92,6 +92,7 @@ private slots:
         QVERIFY(control<QCheckBox>("chkOpenDir")->isChecked());
         QVERIFY(!control<QCheckBox>("chkExit")->isChecked());
         QVERIFY(!control<QCheckBox>("chkTurnoff")->isChecked());
+        QVERIFY(!control<QCheckBox>("chkOnePass")->isChecked());
         QCOMPARE(selectedOverwriteChoice(), QString("rdbAsk"));
         QVERIFY(!m_form->isVisible());
         QCOMPARE(control<QCheckBox>("chkOpenDir")->text(),
@@ -185,7 +186,7 @@ private slots:
     void loadDefaultAsksAndCancelUndoesIt()
     {
         writePreferences("[Main]\nOutput File=/mine.avi\nTemp Dir=/old/\nAuto Exit=1\n"
-                         "[Default]\nOutput File=/factory.avi\nOverwrite=1\n");
+                         "[Default]\nOutput File=/factory.avi\nOverwrite=1\nOne Pass=1\n");
         const QByteArray before = contentOf(preferencesPath());
         createForm();
         m_mainOutputFile.setText("/mine.avi");
@@ -209,6 +210,7 @@ private slots:
         factory.autoOpenDir = false;
         factory.ask = false;
         factory.overwrite = true;
+        factory.onePass = true;
         QCOMPARE(m_form->currentSettings(), factory);
 
         click("btnCancel");
@@ -231,7 +233,7 @@ private slots:
         QCOMPARE(tempDir(), programDirectory() + "temp/");
     }
 
-    void okStoresTheEightKeysAndTheMainOutputFile()
+    void okStoresTheNineKeysAndTheMainOutputFile()
     {
         writePreferences("[Main]\nProfile=2\nVersion=2.0\n");
         createForm();
@@ -241,6 +243,7 @@ private slots:
         click("chkOpenDir");
         click("chkTurnoff");
         click("rdbRename");
+        click("chkOnePass");
 
         click("btnOK");
         QVERIFY(!m_form->isVisible());
@@ -249,9 +252,9 @@ private slots:
         const IniFile ini(preferencesPath());
         const QStringList keys{"Output File",   "Temp Dir", "Auto Open Dir", "Auto Exit",
                                "Auto Turn Off", "Ask",      "Overwrite",     "Rename",
-                               "Profile",       "Version"};
+                               "One Pass",      "Profile",  "Version"};
         const QStringList values{
-            "/videos/out.avi", "/scratch/", "0", "0", "1", "0", "0", "1", "2", "2.0"};
+            "/videos/out.avi", "/scratch/", "0", "0", "1", "0", "0", "1", "1", "2", "2.0"};
         for (int i = 0; i < keys.size(); ++i)
             QCOMPARE(ini.readString("Main", keys[i], "missing"), values[i]);
         QVERIFY(m_doubles.messages.shown.isEmpty());
