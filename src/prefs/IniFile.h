@@ -1,5 +1,7 @@
 #pragma once
 
+#include "IniText.h"
+
 #include <QString>
 #include <stdexcept>
 
@@ -17,12 +19,14 @@ private:
 // An ini (private-profile) file with the Windows rules: section and key names match without
 // regard to letter case, blanks around a value are dropped, one pair of quotes around it too,
 // and a value is read up to 2047 characters. The first section or key of a name wins.
-// Every call opens the file and closes it again; nothing is cached.
+// The file is read once, when the object is made; reads and changes work on that reading, and
+// save() puts it back in one step. Keep an object for one load or one save, not longer.
 class IniFile
 {
 public:
     static constexpr int kMaxValueLength = 2047;
 
+    // A missing file reads as empty.
     explicit IniFile(QString path);
 
     const QString& path() const { return m_path; }
@@ -33,13 +37,19 @@ public:
     bool readBool(const QString& section, const QString& key, bool defaultValue) const;
     bool valueExists(const QString& section, const QString& key) const;
 
-    // Replaces the file atomically, keeping every other line; creates the file, the section or
-    // the key when missing. A value is cut at its first line break. Throws IniWriteError when
-    // the system refuses.
-    void writeString(const QString& section, const QString& key, const QString& value);
-    void writeInteger(const QString& section, const QString& key, int value);
-    void writeBool(const QString& section, const QString& key, bool value);
+    // Changes the reading, not yet the file; creates the section or the key when missing. A
+    // value is cut at its first line break. Booleans are written as 1 or 0.
+    void setString(const QString& section, const QString& key, const QString& value);
+    void setInteger(const QString& section, const QString& key, int value);
+    void setBool(const QString& section, const QString& key, bool value);
+
+    // Replaces the file with the reading and its changes in one atomic step, keeping every line
+    // that was not changed; creates the file when missing. Throws IniWriteError when the system
+    // refuses, and when the file exists but could not be read (saving would lose its lines).
+    void save();
 
 private:
     QString m_path;
+    IniText m_text;
+    bool m_unreadable = false;
 };

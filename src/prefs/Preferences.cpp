@@ -5,17 +5,38 @@
 namespace prefs {
 
 namespace {
+
 const QString kOutputFile = QStringLiteral("Output File");
 const QString kTempDir = QStringLiteral("Temp Dir");
-const QString kAutoOpenDir = QStringLiteral("Auto Open Dir");
-const QString kAutoExit = QStringLiteral("Auto Exit");
-const QString kAutoTurnOff = QStringLiteral("Auto Turn Off");
-const QString kAsk = QStringLiteral("Ask");
-const QString kOverwrite = QStringLiteral("Overwrite");
-const QString kRename = QStringLiteral("Rename");
-const QString kOnePass = QStringLiteral("One Pass");
 const QString kProfile = QStringLiteral("Profile");
 const QString kVersion = QStringLiteral("Version");
+
+// The switches both sections hold, in the order they are written.
+struct Switch
+{
+    QString key;
+    bool GeneralSettings::*member;
+};
+const Switch kSwitches[] = {
+    {QStringLiteral("Auto Open Dir"), &GeneralSettings::autoOpenDir},
+    {QStringLiteral("Auto Exit"), &GeneralSettings::autoExit},
+    {QStringLiteral("Auto Turn Off"), &GeneralSettings::autoTurnOff},
+    {QStringLiteral("Ask"), &GeneralSettings::ask},
+    {QStringLiteral("Overwrite"), &GeneralSettings::overwrite},
+    {QStringLiteral("Rename"), &GeneralSettings::rename},
+    {QStringLiteral("One Pass"), &GeneralSettings::onePass},
+};
+
+// The keys both sections share; a missing one keeps its value in fallback.
+GeneralSettings readSharedKeys(const IniFile& ini, const QString& section, GeneralSettings fallback)
+{
+    GeneralSettings s = std::move(fallback);
+    s.outputFile = ini.readString(section, kOutputFile, s.outputFile);
+    for (const Switch& option : kSwitches)
+        s.*option.member = ini.readBool(section, option.key, s.*option.member);
+    return s;
+}
+
 } // namespace
 
 QString readVersion(const QString& iniPath)
@@ -23,29 +44,10 @@ QString readVersion(const QString& iniPath)
     return IniFile(iniPath).readString(kMainSection, kVersion, kDefaultVersion);
 }
 
-namespace {
-
-// The keys both sections share; they differ in the fallback of "Auto Open Dir".
-GeneralSettings readSharedKeys(const IniFile& ini, const QString& section, bool autoOpenDirDefault)
-{
-    GeneralSettings s;
-    s.outputFile = ini.readString(section, kOutputFile, QString());
-    s.autoOpenDir = ini.readBool(section, kAutoOpenDir, autoOpenDirDefault);
-    s.autoExit = ini.readBool(section, kAutoExit, false);
-    s.autoTurnOff = ini.readBool(section, kAutoTurnOff, false);
-    s.ask = ini.readBool(section, kAsk, true);
-    s.overwrite = ini.readBool(section, kOverwrite, false);
-    s.rename = ini.readBool(section, kRename, false);
-    s.onePass = ini.readBool(section, kOnePass, false);
-    return s;
-}
-
-} // namespace
-
 GeneralSettings readMainSettings(const QString& iniPath, const QString& defaultTempDirectory)
 {
     const IniFile ini(iniPath);
-    GeneralSettings s = readSharedKeys(ini, kMainSection, true);
+    GeneralSettings s = readSharedKeys(ini, kMainSection, GeneralSettings());
     s.tempDir = ini.readString(kMainSection, kTempDir, defaultTempDirectory);
     return s;
 }
@@ -53,37 +55,33 @@ GeneralSettings readMainSettings(const QString& iniPath, const QString& defaultT
 void writeMainSettings(const QString& iniPath, const GeneralSettings& settings)
 {
     IniFile ini(iniPath);
-    ini.writeString(kMainSection, kOutputFile, settings.outputFile);
-    ini.writeString(kMainSection, kTempDir, settings.tempDir);
-    ini.writeBool(kMainSection, kAutoOpenDir, settings.autoOpenDir);
-    ini.writeBool(kMainSection, kAutoExit, settings.autoExit);
-    ini.writeBool(kMainSection, kAutoTurnOff, settings.autoTurnOff);
-    ini.writeBool(kMainSection, kAsk, settings.ask);
-    ini.writeBool(kMainSection, kOverwrite, settings.overwrite);
-    ini.writeBool(kMainSection, kRename, settings.rename);
-    ini.writeBool(kMainSection, kOnePass, settings.onePass);
+    ini.setString(kMainSection, kOutputFile, settings.outputFile);
+    ini.setString(kMainSection, kTempDir, settings.tempDir);
+    for (const Switch& option : kSwitches)
+        ini.setBool(kMainSection, option.key, settings.*option.member);
+    ini.save();
 }
 
 GeneralSettings readDefaultSettings(const QString& iniPath)
 {
-    return readSharedKeys(IniFile(iniPath), kDefaultSection, false);
+    GeneralSettings factoryFallback;
+    factoryFallback.autoOpenDir = false;
+    return readSharedKeys(IniFile(iniPath), kDefaultSection, factoryFallback);
 }
 
-int readProfileIndex(const QString& iniPath)
+MainWindowChoice readMainWindowChoice(const QString& iniPath)
 {
-    return IniFile(iniPath).readInteger(kMainSection, kProfile, 0);
-}
-
-QString readOutputFile(const QString& iniPath)
-{
-    return IniFile(iniPath).readString(kMainSection, kOutputFile, QString());
+    const IniFile ini(iniPath);
+    return {ini.readInteger(kMainSection, kProfile, 0),
+            ini.readString(kMainSection, kOutputFile, QString())};
 }
 
 void writeMainWindowChoice(const QString& iniPath, int profileIndex, const QString& outputFile)
 {
     IniFile ini(iniPath);
-    ini.writeInteger(kMainSection, kProfile, profileIndex);
-    ini.writeString(kMainSection, kOutputFile, outputFile);
+    ini.setInteger(kMainSection, kProfile, profileIndex);
+    ini.setString(kMainSection, kOutputFile, outputFile);
+    ini.save();
 }
 
 } // namespace prefs

@@ -2,8 +2,9 @@
 
 #include <QString>
 
-// The keys of Preferences.ini. Nothing is held in memory: each function opens the file, reads or
-// writes, and closes it. Writes throw IniWriteError when the system refuses.
+// The keys of Preferences.ini. Nothing is held in memory between calls: each function reads the
+// file once, or reads it and writes it back once. Writes throw IniWriteError when the system
+// refuses; the file is then as it was.
 namespace prefs {
 
 inline const QString kMainSection = QStringLiteral("Main");
@@ -11,7 +12,8 @@ inline const QString kDefaultSection = QStringLiteral("Default");
 inline const QString kDefaultVersion = QStringLiteral("1.5");
 
 // What the General Settings dialog edits. Section "Main" holds the user's values, section
-// "Default" the factory values that "Load Default" reads (it has no temporary folder).
+// "Default" the factory values that "Load Default" reads (it has no temporary folder). The
+// member values are the fallbacks of [Main].
 struct GeneralSettings
 {
     QString outputFile;
@@ -28,6 +30,13 @@ struct GeneralSettings
     bool operator==(const GeneralSettings&) const = default;
 };
 
+// What the main window keeps between runs.
+struct MainWindowChoice
+{
+    int profileIndex = 0; // the profile box's position, -1 for none
+    QString outputFile;
+};
+
 QString readVersion(const QString& iniPath);
 
 // Reads "Output File", "Temp Dir", "Auto Open Dir", "Auto Exit", "Auto Turn Off", "Ask",
@@ -38,8 +47,8 @@ void writeMainSettings(const QString& iniPath, const GeneralSettings& settings);
 // Reads [Default]; its "Auto Open Dir" falls back to false, unlike [Main]. tempDir stays empty.
 GeneralSettings readDefaultSettings(const QString& iniPath);
 
-int readProfileIndex(const QString& iniPath);
-QString readOutputFile(const QString& iniPath);
+// "Profile" and "Output File" of [Main].
+MainWindowChoice readMainWindowChoice(const QString& iniPath);
 // What the main window stores when it closes: "Profile", then "Output File".
 void writeMainWindowChoice(const QString& iniPath, int profileIndex, const QString& outputFile);
 

@@ -238,17 +238,17 @@ void TMainForm::FormShow()
 
 void TMainForm::LoadMainPreferences()
 {
-    const QString iniPath = m_places.preferencesPath;
+    const prefs::MainWindowChoice stored = prefs::readMainWindowChoice(m_places.preferencesPath);
     if (ui->cmbProfile->count() > 0) {
         {
             const QSignalBlocker quiet(ui->cmbProfile);
-            const int index = prefs::readProfileIndex(iniPath);
+            const int index = stored.profileIndex;
             const bool listed = index >= 0 && index < ui->cmbProfile->count();
             ui->cmbProfile->setCurrentIndex(listed ? index : -1);
         }
         cmbProfileChange();
     }
-    ui->edtOutputFile->setText(prefs::readOutputFile(iniPath));
+    ui->edtOutputFile->setText(stored.outputFile);
 }
 
 void TMainForm::SaveMainPreferences()

@@ -359,8 +359,9 @@ private slots:
                     statusesAtClose = windows.statuses();
                     windows.main().close();
                     stillShown = windows.main().isVisible();
-                    storedProfile = prefs::readProfileIndex(m_program->preferencesPath());
-                    storedOutput = prefs::readOutputFile(m_program->preferencesPath());
+                    const auto stored = prefs::readMainWindowChoice(m_program->preferencesPath());
+                    storedProfile = stored.profileIndex;
+                    storedOutput = stored.outputFile;
                 });
         });
 

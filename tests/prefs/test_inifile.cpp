@@ -1,3 +1,4 @@
+#include "prefs/FileSizeLimit.h"
 #include "prefs/IniFile.h"
 #include "prefs/IntegerText.h"
 
@@ -5,8 +6,6 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
-#include <csignal>
-#include <sys/resource.h>
 #include <unistd.h>
 
 class TestIniFile : public QObject
@@ -104,6 +103,37 @@ private slots:
         QCOMPARE(ini.readString("A", "Stray", "none"), QString("none"));
     }
 
+    // Lines are told apart by their bytes when they start with an ASCII character; any other
+    // line is decoded first, and must come out the same.
+    void linesStartingOutsideAscii_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("value");
+        QTest::newRow("no-break space before a key")
+            << QByteArray("[Main]\n\xc2\xa0 Ask=1\n") << "Ask"
+            << "1";
+        QTest::newRow("wide space before a header")
+            << QByteArray("[A]\nAsk=0\n\xe3\x80\x80[Main]\nAsk=1\n") << "Ask"
+            << "1";
+        QTest::newRow("key in another script, other case")
+            << QByteArray("[Main]\n\xc3\x84rger=1\n") << QString::fromUtf8("\xc3\xa4RGER") << "1";
+        QTest::newRow("byte-order mark of the file")
+            << QByteArray("\xef\xbb\xbf[Main]\nAsk=1\n") << "Ask"
+            << "1";
+        // Inside the file the mark is a character like any other: no header, no section.
+        QTest::newRow("byte-order mark inside")
+            << QByteArray("[A]\n\xef\xbb\xbf[Main]\nAsk=1\n") << "Ask"
+            << "absent";
+    }
+    void linesStartingOutsideAscii()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, key);
+        QFETCH(QString, value);
+        QCOMPARE(IniFile(fileWith(content)).readString("MAIN", key, "absent"), value);
+    }
+
     void longValuesAreCutAt2047()
     {
         const QByteArray longValue(5000, 'v');
@@ -145,10 +175,11 @@ private slots:
         const QString path = fileWith("; my comment\r\n[Main]\r\nZeta=1\r\nOutput file=old\r\n"
                                       "\r\n[Other]\r\nKeep=me\r\n");
         IniFile ini(path);
-        ini.writeString("MAIN", "Output File", "/new/ä.avi");
+        ini.setString("MAIN", "Output File", "/new/ä.avi");
         // A line break would start a line of its own, a key that wins over the real one.
-        ini.writeString("Main", "Added", "x\r\nAsk=0\nmore");
-        ini.writeInteger("New Section", "Count", -3);
+        ini.setString("Main", "Added", "x\r\nAsk=0\nmore");
+        ini.setInteger("New Section", "Count", -3);
+        ini.save();
         QCOMPARE(contentOf(path), QByteArray("; my comment\r\n[Main]\r\nZeta=1\r\n"
                                              "Output file=/new/\xc3\xa4.avi\r\nAdded=x\r\n"
                                              "\r\n[Other]\r\nKeep=me\r\n"
@@ -156,12 +187,43 @@ private slots:
         QCOMPARE(ini.readString("Main", "output file", ""), QString::fromUtf8("/new/ä.avi"));
     }
 
+    // A save changes the lines of its keys and no other byte: not a byte-order mark, not a line
+    // in another encoding (a Windows path in Latin-1).
+    void unchangedLinesKeepTheirBytes()
+    {
+        const QByteArray before("\xef\xbb\xbf; caf\xe9\r\n[Main]\r\nAsk=0\r\n"
+                                "[Default]\r\nOutput File=C:\\Vid\xe9os\\a.avi\r\n");
+        const QString path = fileWith(before, "bytes.ini");
+        IniFile ini(path);
+        ini.setBool("Main", "Ask", true);
+        ini.save();
+        QCOMPARE(contentOf(path), QByteArray(before).replace("Ask=0", "Ask=1"));
+    }
+
+    // Several changes before one save: a key added to one section moves the sections after it,
+    // and later changes must still find their own lines.
+    void addedLinesMoveLaterSections()
+    {
+        const QString path = fileWith("[A]\nx=1\n\n[B]\ny=2\n[C]\nz=3\n", "moves.ini");
+        IniFile ini(path);
+        ini.setString("A", "added", "a");
+        ini.setString("B", "y", "b");
+        ini.setString("B", "more", "m");
+        ini.setString("C", "z", "c");
+        QCOMPARE(ini.readString("B", "y", ""), QString("b"));
+        QCOMPARE(ini.readString("C", "z", ""), QString("c"));
+        QCOMPARE(ini.readString("A", "more", "none"), QString("none"));
+        ini.save();
+        QCOMPARE(contentOf(path), QByteArray("[A]\nx=1\nadded=a\n\n[B]\ny=b\nmore=m\n[C]\nz=c\n"));
+    }
+
     void writeCreatesTheFile()
     {
         const QString path = m_dir.filePath("fresh.ini");
         IniFile ini(path);
-        ini.writeBool("Main", "Ask", true);
-        ini.writeBool("Main", "Rename", false);
+        ini.setBool("Main", "Ask", true);
+        ini.setBool("Main", "Rename", false);
+        ini.save();
         QCOMPARE(contentOf(path), QByteArray("[Main]\nAsk=1\nRename=0\n"));
     }
 
@@ -170,19 +232,15 @@ private slots:
     {
         const QByteArray old("[Main]\nOutput File=keep\n");
         const QString path = fileWith(old, "limited.ini");
-        struct rlimit saved;
-        getrlimit(RLIMIT_FSIZE, &saved);
-        signal(SIGXFSZ, SIG_IGN);
-        struct rlimit tight = saved;
-        tight.rlim_cur = 64;
-        setrlimit(RLIMIT_FSIZE, &tight);
         QString message;
         try {
-            IniFile(path).writeString("Main", "Output File", QString(200, 'x'));
+            const FileSizeLimit limit(64);
+            IniFile ini(path);
+            ini.setString("Main", "Output File", QString(200, 'x'));
+            ini.save();
         } catch (const IniWriteError& e) {
             message = e.message();
         }
-        setrlimit(RLIMIT_FSIZE, &saved);
         QCOMPARE(message, "Unable to write to " + path);
         QCOMPARE(contentOf(path), old);
         QCOMPARE(QDir(m_dir.path()).entryList({"limited.ini*"}, QDir::Files | QDir::Hidden),
@@ -203,7 +261,9 @@ private slots:
         QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
         QString message;
         try {
-            IniFile(path).writeString("Main", "Output File", "lost");
+            IniFile ini(path);
+            ini.setString("Main", "Output File", "lost");
+            ini.save();
         } catch (const IniWriteError& e) {
             message = e.message();
         }
@@ -213,10 +273,27 @@ private slots:
         QCOMPARE(contentOf(path), QByteArray("[Main]\nOutput File=keep\n"));
     }
 
+    // Saving what could not be read would leave the file with the new keys alone.
+    void unreadableFileIsNotReplaced()
+    {
+        if (geteuid() == 0)
+            QSKIP("root reads files without read permission");
+        const QByteArray old("[Main]\nOutput File=keep\n[Other]\nKeep=me\n");
+        const QString path = fileWith(old, "unreadable.ini");
+        QFile::setPermissions(path, QFileDevice::WriteOwner);
+        IniFile ini(path);
+        ini.setString("Main", "Output File", "new");
+        QVERIFY_THROWS_EXCEPTION(IniWriteError, ini.save());
+        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        QCOMPARE(contentOf(path), old);
+    }
+
     void writeIntoMissingDirectoryIsRefused()
     {
         const QString path = fileWith("not a directory", "plain") + "/Preferences.ini";
-        QVERIFY_THROWS_EXCEPTION(IniWriteError, IniFile(path).writeString("Main", "K", "v"));
+        IniFile ini(path);
+        ini.setString("Main", "K", "v");
+        QVERIFY_THROWS_EXCEPTION(IniWriteError, ini.save());
     }
 };
 

@@ -1,3 +1,4 @@
+#include "prefs/FileSizeLimit.h"
 #include "prefs/IniFile.h"
 #include "prefs/Preferences.h"
 
@@ -39,7 +40,7 @@ private slots:
         QVERIFY(!main.rename);
         QVERIFY(!main.onePass);
         QCOMPARE(prefs::readVersion(m_path), QString("1.5"));
-        QCOMPARE(prefs::readProfileIndex(m_path), 0);
+        QCOMPARE(prefs::readMainWindowChoice(m_path).profileIndex, 0);
         // The factory section differs in one fallback: the output folder is not opened.
         QVERIFY(!prefs::readDefaultSettings(m_path).autoOpenDir);
         QVERIFY(prefs::readDefaultSettings(m_path).ask);
@@ -83,11 +84,34 @@ private slots:
         QCOMPARE(prefs::readMainSettings(m_path, "/p/"), s);
     }
 
+    // The keys of one save land together: a save the system refuses part-way through leaves
+    // every key as it was, not the first ones new and the rest old.
+    void refusedSaveLeavesEveryKeyAsItWas()
+    {
+        const QByteArray old("[Main]\nOutput File=/old/film.avi\nTemp Dir=/old/tmp/\n");
+        writeFile(old);
+        prefs::GeneralSettings s;
+        s.outputFile = "/new/film.avi"; // as long as the old values: these two alone would fit
+        s.tempDir = "/new/tmp/";
+        QString message;
+        try {
+            const FileSizeLimit limit(old.size() + 20);
+            prefs::writeMainSettings(m_path, s);
+        } catch (const IniWriteError& e) {
+            message = e.message();
+        }
+        QCOMPARE(message, "Unable to write to " + m_path);
+        QFile file(m_path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), old);
+    }
+
     void mainWindowChoiceRoundTrips()
     {
         prefs::writeMainWindowChoice(m_path, -1, "/x/y.avi");
-        QCOMPARE(prefs::readProfileIndex(m_path), -1);
-        QCOMPARE(prefs::readOutputFile(m_path), QString("/x/y.avi"));
+        const prefs::MainWindowChoice stored = prefs::readMainWindowChoice(m_path);
+        QCOMPARE(stored.profileIndex, -1);
+        QCOMPARE(stored.outputFile, QString("/x/y.avi"));
         QCOMPARE(IniFile(m_path).readString("Main", "Profile", ""), QString("-1"));
     }
 };
