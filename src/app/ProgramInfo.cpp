@@ -1,13 +1,8 @@
 #include "ProgramInfo.h"
 
-#include <QFileInfo>
+#include "paths/PathText.h"
 
-QString withTrailingSlash(const QString& directory)
-{
-    if (directory.isEmpty() || directory.endsWith(QLatin1Char('/')))
-        return directory;
-    return directory + QLatin1Char('/');
-}
+#include <QFileInfo>
 
 QString programDirectoryOf(const QString& executablePath)
 {

@@ -3,9 +3,6 @@
 #include <QString>
 #include <array>
 
-// A directory text that ends in exactly one "/" ("" stays "", "/" stays "/").
-QString withTrailingSlash(const QString& directory);
-
 // The executable's directory with a trailing "/": the program directory.
 QString programDirectoryOf(const QString& executablePath);
 

@@ -1,6 +1,6 @@
 #include "JobFolder.h"
 
-#include "app/ProgramInfo.h"
+#include "paths/PathText.h"
 
 #include <QDir>
 #include <QFileInfo>

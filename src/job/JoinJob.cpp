@@ -5,6 +5,7 @@
 #include "JobFolder.h"
 #include "JobView.h"
 #include "JoinStage.h"
+#include "paths/PathText.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -76,23 +77,20 @@ void JoinJob::refuse(const QString& caption, const QString& text, bool focusOutp
 bool JoinJob::checkOutputFile()
 {
     const QString text = m_view.outputFileText();
-    const qsizetype slash = text.lastIndexOf(QLatin1Char('/'));
-    if (slash < 0 || !QDir(text.left(slash + 1)).exists()) {
+    const QString directory = directoryPart(text);
+    if (directory.isEmpty() || !QDir(directory).exists()) {
         refuse(QStringLiteral("Output path does not exist"),
                QStringLiteral("The output path does not exist. Please specify another one."), true);
         return false;
     }
-    const QString fileName = text.mid(slash + 1);
-    if (fileName.isEmpty()) {
+    if (fileNamePart(text).isEmpty()) {
         refuse(QStringLiteral("Icorrect Filename"),
                QStringLiteral("Please specify the output file."), true);
         return false;
     }
     // The old extension stays: movie.avi becomes movie.avi.wmv.
-    const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
-    const QString extension = dot >= 0 ? fileName.mid(dot) : QString();
     const QString wanted = m_settings.outputExtension();
-    if (extension.compare(wanted, Qt::CaseInsensitive) != 0)
+    if (extensionOf(text).compare(wanted, Qt::CaseInsensitive) != 0)
         m_view.setOutputFileText(text + wanted);
     return true;
 }

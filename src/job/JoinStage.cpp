@@ -4,7 +4,7 @@
 #include "EncoderStep.h"
 #include "FileStamp.h"
 #include "JobView.h"
-#include "app/ProgramInfo.h"
+#include "paths/PathText.h"
 
 #include <QFileInfo>
 
@@ -14,9 +14,7 @@ QString joinOutputPath(const QString& outputFile, const QString& outputExtension
     if (!rename || !output.exists())
         return outputFile;
     const QString directory = withTrailingSlash(output.path());
-    QString base = output.fileName();
-    if (const qsizetype dot = base.lastIndexOf(QLatin1Char('.')); dot >= 0)
-        base.truncate(dot);
+    const QString base = baseNameOf(output.fileName());
     for (int index = 1;; ++index) {
         const QString candidate =
             directory + base + QStringLiteral("_%1").arg(index) + outputExtension;

@@ -1,5 +1,7 @@
 #include "ProfileList.h"
 
+#include "paths/PathText.h"
+
 #include <QDir>
 #include <algorithm>
 
@@ -22,8 +24,8 @@ QStringList ListFilesWithExt(const QString& directory, const QString& extension)
     const QStringList entries = QDir(directory).entryList(QDir::Files, QDir::NoSort);
     QStringList matching;
     for (const QString& name : entries) {
-        const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-        if (dot >= 0 && name.mid(dot).compare(extension, Qt::CaseInsensitive) == 0)
+        const QString nameExtension = extensionOf(name);
+        if (!nameExtension.isEmpty() && nameExtension.compare(extension, Qt::CaseInsensitive) == 0)
             matching.append(name);
     }
     std::sort(matching.begin(), matching.end(), beforeInList);
@@ -36,8 +38,7 @@ QVector<ListedProfile> listProfiles(const QStringList& folders)
     for (const QString& folder : folders) {
         for (const QString& fileName : ListFilesWithExt(folder, kProfileExtension)) {
             // The file's own name, whatever the letter case of its extension.
-            const ListedProfile profile{fileName.left(fileName.lastIndexOf(QLatin1Char('.'))),
-                                        folder + fileName};
+            const ListedProfile profile{baseNameOf(fileName), folder + fileName};
             const auto same = std::find_if(profiles.begin(), profiles.end(),
                                            [&](const auto& p) { return p.name == profile.name; });
             if (same != profiles.end())

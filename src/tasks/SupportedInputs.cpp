@@ -1,8 +1,7 @@
 #include "SupportedInputs.h"
 
+#include "paths/PathText.h"
 #include "platform/DialogFilters.h"
-
-#include <QFileInfo>
 
 const QStringList& supportedExtensions()
 {
@@ -22,16 +21,9 @@ QString supportedFileMask(const QStringList& extensions)
     return mask;
 }
 
-QString fileExtension(const QString& path)
-{
-    const QString name = QFileInfo(path).fileName();
-    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-    return dot < 0 ? QString() : name.mid(dot);
-}
-
 bool HasListedExt(const QString& path, const QStringList& extensions)
 {
-    const QString extension = fileExtension(path).toLower();
+    const QString extension = extensionOf(path).toLower();
     return !extension.isEmpty() && extensions.contains(extension);
 }
 

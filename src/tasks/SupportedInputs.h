@@ -11,9 +11,6 @@ const QStringList& supportedExtensions();
 // "*.avi;*.mpg;...;*.asf;": every extension as a pattern, each followed by ";".
 QString supportedFileMask(const QStringList& extensions);
 
-// The extension of the path's file name from its last ".", dot included; empty without a dot.
-QString fileExtension(const QString& path);
-
 // True when the path's extension (from the last "." of its file name; none without a dot),
 // lower-cased, equals one of the entries, which are expected in lower case.
 bool HasListedExt(const QString& path, const QStringList& extensions);

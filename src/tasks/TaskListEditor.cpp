@@ -2,7 +2,7 @@
 
 #include "SupportedInputs.h"
 #include "TaskListModel.h"
-#include "app/ProgramInfo.h"
+#include "paths/PathText.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -19,14 +19,6 @@ const QString kAlreadyListedText = QStringLiteral(
 const QString kAddDirectoryTitle = QStringLiteral("Add a directory to the Task List");
 // Milliseconds between two rounds of event handling while a folder is added.
 constexpr qint64 kEventInterval = 40;
-
-// The file name without its directory and without everything from its last dot on.
-QString nameWithoutExtension(const QString& path)
-{
-    const QString name = QFileInfo(path).fileName();
-    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-    return dot < 0 ? name : name.left(dot);
-}
 
 // A path as the program started with it: a relative one is taken from the folder the program
 // was started in, so that the row holds a whole path that opens from anywhere.
@@ -90,7 +82,7 @@ void TaskListEditor::addCommandLine(const QStringList& arguments, const QDir& wo
     if (arguments.isEmpty())
         return;
     const QStringList paths =
-        fileExtension(arguments.first()).toLower() == QLatin1String(".tmp")
+        extensionOf(arguments.first()).toLower() == QLatin1String(".tmp")
             ? listFileLines(startedWithPath(arguments.first(), workingDirectory))
             : arguments;
     runAddOperation([&] {
@@ -126,7 +118,7 @@ void TaskListEditor::AddFile(const QString& path)
     item.cells[ItemSelector::kLength] = m_probe.durationText();
     item.cells[ItemSelector::kFrameSize] = m_probe.frameSizeText();
     item.cells[ItemSelector::kStatus] = TaskStatus::kOk;
-    item.cells[ItemSelector::kName] = nameWithoutExtension(path);
+    item.cells[ItemSelector::kName] = baseNameOf(path);
     m_model.appendItem(item);
 }
 

@@ -5,6 +5,7 @@
 #include "TSettingForm.h"
 #include "TopSettingForm.h"
 #include "job/JoinJob.h"
+#include "paths/PathText.h"
 #include "platform/DialogFilters.h"
 #include "prefs/IniFile.h"
 #include "prefs/Preferences.h"
@@ -312,8 +313,7 @@ void TMainForm::bbtnOpenClick()
         m_seams.shell.open(this, text);
         return;
     }
-    const qsizetype slash = text.lastIndexOf(QLatin1Char('/'));
-    const QString directory = slash >= 0 ? text.left(slash + 1) : QString();
+    const QString directory = directoryPart(text);
     if (!directory.isEmpty() && QFileInfo(directory).isDir())
         m_seams.shell.open(this, directory);
 }

@@ -1,4 +1,5 @@
 #include "app/ProgramInfo.h"
+#include "paths/PathText.h"
 
 #include <QTest>
 
