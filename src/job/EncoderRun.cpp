@@ -1,5 +1,7 @@
 #include "EncoderRun.h"
 
+#include "ProgressTracker.h"
+
 #include <csignal>
 #include <sys/prctl.h>
 #include <unistd.h>
@@ -106,7 +108,7 @@ void EncoderRun::rememberMessages(const QByteArray& chunk)
         if (c != '\n' && c != '\r')
             continue;
         const QString line = QString::fromLocal8Bit(m_partialLine.mid(start, i - start)).trimmed();
-        if (!line.isEmpty() && !line.startsWith(QLatin1String("Pos:")))
+        if (!line.isEmpty() && !line.startsWith(kPositionMarker))
             m_lastMessage = line;
         start = i + 1;
     }

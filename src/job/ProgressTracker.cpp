@@ -42,10 +42,9 @@ bool ProgressTracker::readChunk(const QString& chunk, const std::function<void()
     if (index < 20)
         return false;
 
-    static const QString marker = QStringLiteral("Pos:");
-    const qsizetype at = chunk.indexOf(marker);
+    const qsizetype at = chunk.indexOf(kPositionMarker);
     if (at >= 0) {
-        const QString rest = chunk.mid(at + marker.size());
+        const QString rest = chunk.mid(at + kPositionMarker.size());
         const qsizetype s = rest.indexOf(QLatin1Char('s'));
         m_positionText = s >= 0 ? rest.left(s) : QString();
     }
