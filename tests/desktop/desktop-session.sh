@@ -40,15 +40,16 @@ else
 fi
 chmod 700 "$work/runtime"
 
-openbox >/dev/null 2>&1 &
+# A loaded machine (the rest of the suite runs beside this) may take seconds to start it.
+openbox >"$work/openbox.log" 2>&1 &
 wm_pid=$!
-for _ in $(seq 50); do wmctrl -m >/dev/null 2>&1 && break; sleep 0.1; done
-wmctrl -m >/dev/null 2>&1 || fail "no window manager"
+for _ in $(seq 300); do wmctrl -m >/dev/null 2>&1 && break; sleep 0.1; done
+wmctrl -m >/dev/null 2>&1 || fail "no window manager: $(cat "$work/openbox.log")"
 
 # A window of the program with exactly this title; waits for it to appear.
 window_titled() {
   local id
-  for _ in $(seq 100); do
+  for _ in $(seq 300); do
     id=$(xdotool search --all --onlyvisible --pid "$program_pid" --name "^$1\$" 2>/dev/null | head -1 || true)
     [ -n "$id" ] && { echo "$id"; return; }
     sleep 0.1
@@ -56,7 +57,7 @@ window_titled() {
   fail "no window titled \"$1\"; open: $(wmctrl -l | cut -c 20- | tr '\n' '|')"
 }
 gone() {
-  for _ in $(seq 50); do
+  for _ in $(seq 300); do
     xdotool search --all --onlyvisible --pid "$program_pid" --name "^$1\$" >/dev/null 2>&1 || return 0
     sleep 0.1
   done
@@ -133,7 +134,7 @@ gone "Output Settings"
 # Closing the main window ends the program; a failed write of the preferences would show an
 # error box and keep it running.
 wmctrl -i -c "$main"
-for _ in $(seq 50); do alive || break; sleep 0.1; done
+for _ in $(seq 300); do alive || break; sleep 0.1; done
 alive && fail "the program still runs after its main window closed: $(wmctrl -l | cut -c 20- | tr '\n' '|')"
 wait "$program_pid" || fail "the program ended with status $?"
 program_pid=
