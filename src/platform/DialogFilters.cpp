@@ -1,6 +1,7 @@
 #include "DialogFilters.h"
 
 #include "Seams.h"
+#include "profiles/OutputTypes.h"
 
 QString filterPairs(const QStringList& extensions)
 {
@@ -11,13 +12,6 @@ QString filterPairs(const QStringList& extensions)
                   extension + QLatin1Char('|');
     }
     return filter;
-}
-
-QStringList outputTypeList()
-{
-    return {QStringLiteral(".avi"), QStringLiteral(".mpg"), QStringLiteral(".mp4"),
-            QStringLiteral(".wmv"), QStringLiteral(".mov"), QStringLiteral(".vob"),
-            QStringLiteral(".asf"), QStringLiteral(".flv")};
 }
 
 QString outputFileFilter()

@@ -14,9 +14,6 @@ inline const QString kAllFilesFilter = QStringLiteral("All Files (*.*)|*.*");
 // One pair per extension, in list order, each followed by "|".
 QString filterPairs(const QStringList& extensions);
 
-// What the output file may be: ".avi", ".mpg", ".mp4", ".wmv", ".mov", ".vob", ".asf", ".flv".
-QStringList outputTypeList();
-
 // The save dialog's filter for the output file: the output types, then every file.
 QString outputFileFilter();
 inline const QString kOutputFileDefaultSuffix = QStringLiteral("avi");
