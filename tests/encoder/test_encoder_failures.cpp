@@ -1,5 +1,5 @@
 // The real encoder's failures: exit status, message, and what is left on disk.
-#include "EncoderRun.h"
+#include "EncoderProgramRun.h"
 #include "MediaFacts.h"
 
 #include <QDir>
@@ -62,7 +62,7 @@ bool writeFile(const QString& path, const QByteArray& bytes)
 }
 
 // The encoder under a file size limit in KiB (0: none), as a full disk would stop it.
-EncoderRun runLimited(const QStringList& arguments, int fileSizeLimit)
+EncoderProgramRun runLimited(const QStringList& arguments, int fileSizeLimit)
 {
     if (fileSizeLimit == 0)
         return runEncoder(arguments);
@@ -73,7 +73,7 @@ EncoderRun runLimited(const QStringList& arguments, int fileSizeLimit)
                               encoderProgram()} +
                       arguments);
     process.waitForFinished(120000);
-    EncoderRun run;
+    EncoderProgramRun run;
     run.crashed = process.exitStatus() != QProcess::NormalExit;
     run.exitCode = process.exitCode();
     run.errors = process.readAllStandardError();
@@ -159,7 +159,7 @@ private slots:
         QFETCH(QString, message);
         const QString output = m_work.filePath(QStringLiteral("refused.") + extension);
         const QStringList words = expand(optionWords(arguments), output);
-        const EncoderRun run = runEncoder(words);
+        const EncoderProgramRun run = runEncoder(words);
         QCOMPARE(run.exitCode, 1);
         QVERIFY2(run.errors.contains(message.toUtf8()), run.errors.constData());
         // A fault of one input names it.
@@ -176,7 +176,7 @@ private slots:
         const QString input = m_work.filePath(QStringLiteral("own.avi"));
         QVERIFY(QFile::copy(clipPath(QStringLiteral("clip.avi")), input));
         const qint64 size = QFileInfo(input).size();
-        const EncoderRun run =
+        const EncoderProgramRun run =
             runEncoder(QStringList{input, QStringLiteral("-o"), input} + optionWords(mp3));
         QCOMPARE(run.exitCode, 1);
         QVERIFY(run.errors.contains("is also an input"));
@@ -215,7 +215,8 @@ private slots:
         QVERIFY(writeFile(output, earlierFilm));
         QVERIFY(QFile::setPermissions(output, QFile::ReadOwner | QFile::WriteOwner));
 
-        const EncoderRun run = runLimited(expand(optionWords(arguments), output), fileSizeLimit);
+        const EncoderProgramRun run =
+            runLimited(expand(optionWords(arguments), output), fileSizeLimit);
         QVERIFY(!run.crashed);
         QCOMPARE(run.exitCode, exitCode);
         message.replace(QLatin1String("{out}"), output);

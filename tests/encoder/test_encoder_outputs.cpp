@@ -1,5 +1,5 @@
 // The real encoder on real clips: what the conversion and join command lines write.
-#include "EncoderRun.h"
+#include "EncoderProgramRun.h"
 #include "MediaFacts.h"
 
 #include <QDir>
@@ -42,7 +42,7 @@ private:
     {
         if (!m_intermediates.contains(clip)) {
             const QString path = workPath(clip + QStringLiteral(".avi"));
-            const EncoderRun run =
+            const EncoderProgramRun run =
                 convertToIntermediate(inputPath(clip), path, QStringLiteral("320:240"));
             if (run.exitCode != 0)
                 qWarning() << run.errors;
@@ -51,7 +51,8 @@ private:
         return m_intermediates.value(clip);
     }
 
-    static EncoderRun join(const QStringList& inputs, const QString& output, const QString& options)
+    static EncoderProgramRun join(const QStringList& inputs, const QString& output,
+                                  const QString& options)
     {
         return runEncoder(inputs + QStringList{QStringLiteral("-o"), output} +
                           optionWords(options));
@@ -181,7 +182,7 @@ private slots:
                                  intermediate(QStringLiteral("mono.avi")),
                                  intermediate(QStringLiteral("noaudio.avi"))};
         const QString output = workPath(QStringLiteral("joined.") + extension);
-        const EncoderRun run = join(inputs, output, options);
+        const EncoderProgramRun run = join(inputs, output, options);
         QVERIFY2(run.exitCode == 0, run.errors.constData());
 
         const MediaFacts facts = readMediaFacts(output);
@@ -205,7 +206,7 @@ private slots:
     void vobSoundShowsEveryTimeOnce()
     {
         const QString output = workPath(QStringLiteral("dvd.vob"));
-        const EncoderRun run =
+        const EncoderProgramRun run =
             join({encoderClipPath(QStringLiteral("long.avi"))}, output,
                  QStringLiteral(" -ovc lavc -lavcopts vcodec=mpeg2video:vbitrate=5000:mbd=2 "
                                 "-oac lavc -lavcopts acodec=ac3:abitrate=192 -channels 2 "
@@ -231,7 +232,7 @@ private slots:
             expected += readMediaFacts(inputs.last()).video.duration;
         }
         const QString output = workPath(QStringLiteral("every kind.avi"));
-        const EncoderRun run =
+        const EncoderProgramRun run =
             join(inputs, output,
                  QStringLiteral(" -ovc lavc -lavcopts vcodec=mpeg4:vbitrate=1200:mbd=2:autoaspect "
                                 "-oac mp3lame -lameopts vbr=2:q=4 -channels 2 -vf scale=640:480 "
@@ -277,7 +278,7 @@ private slots:
             boundary += readMediaFacts(alone).video.duration;
         }
         const QString output = workPath(QStringLiteral("in step.avi"));
-        const EncoderRun run = join(inputs, output, options);
+        const EncoderProgramRun run = join(inputs, output, options);
         QVERIFY2(run.exitCode == 0, run.errors.constData());
         const MediaFacts facts = readMediaFacts(output);
         QVERIFY(std::abs(facts.video.duration - boundary) < 0.001);
@@ -308,10 +309,11 @@ private slots:
         QFETCH(int, width);
         QFETCH(int, height);
         const QString output = workPath(QStringLiteral("upright.mp4"));
-        const EncoderRun run = join({encoderClipPath(QStringLiteral("rotated.mp4"))}, output,
-                                    QStringLiteral("-ovc lavc -lavcopts vcodec=libx264 -oac lavc "
-                                                   "-lavcopts acodec=aac ") +
-                                        options);
+        const EncoderProgramRun run =
+            join({encoderClipPath(QStringLiteral("rotated.mp4"))}, output,
+                 QStringLiteral("-ovc lavc -lavcopts vcodec=libx264 -oac lavc "
+                                "-lavcopts acodec=aac ") +
+                     options);
         QVERIFY2(run.exitCode == 0, run.errors.constData());
         const MediaFacts facts = readMediaFacts(output);
         QCOMPARE(facts.video.width, width);
@@ -345,7 +347,7 @@ private slots:
         QFETCH(QString, clip);
         QFETCH(double, length);
         const QString output = workPath(QStringLiteral("repaired.avi"));
-        const EncoderRun run =
+        const EncoderProgramRun run =
             convertToIntermediate(encoderClipPath(clip), output, QStringLiteral("160:120"));
         QVERIFY2(run.exitCode == 0, run.errors.constData());
         const MediaFacts facts = readMediaFacts(output);
@@ -361,7 +363,7 @@ private slots:
             QStringLiteral("Video stream:.*size: (\\d+) bytes"));
         qint64 sizes[2] = {};
         for (const int quantiser : {2, 31}) {
-            const EncoderRun run =
+            const EncoderProgramRun run =
                 join({clipPath(QStringLiteral("clip.mp4"))},
                      workPath(QStringLiteral("q%1.avi").arg(quantiser)),
                      QStringLiteral("-ovc lavc -oac mp3lame -lavcopts vqscale=") +
@@ -380,7 +382,7 @@ private slots:
     void defaultsFollowTheFirstInput()
     {
         const QString output = workPath(QStringLiteral("defaults.avi"));
-        const EncoderRun run =
+        const EncoderProgramRun run =
             join({clipPath(QStringLiteral("clip.wmv")), clipPath(QStringLiteral("mono.avi"))},
                  output, QStringLiteral("-ovc lavc -oac mp3lame"));
         QVERIFY2(run.exitCode == 0, run.errors.constData());
@@ -392,8 +394,8 @@ private slots:
         QCOMPARE(facts.audio.channels, 2);
         QVERIFY(std::abs(facts.video.duration - 3.0) < lengthTolerance);
 
-        const EncoderRun mono = join({clipPath(QStringLiteral("clip.avi"))}, output,
-                                     QStringLiteral("-ovc lavc -oac mp3lame -channels 1"));
+        const EncoderProgramRun mono = join({clipPath(QStringLiteral("clip.avi"))}, output,
+                                            QStringLiteral("-ovc lavc -oac mp3lame -channels 1"));
         QCOMPARE(mono.exitCode, 0);
         QCOMPARE(readMediaFacts(output).audio.channels, 1);
     }
@@ -431,7 +433,7 @@ private slots:
         const QString converted = QDir(folder).filePath(QStringLiteral("0 ñ.avi"));
         QCOMPARE(convertToIntermediate(input, converted, QStringLiteral("320:240")).exitCode, 0);
         const QString output = QDir(folder).filePath(QStringLiteral("film 'final' – ü.mp4"));
-        const EncoderRun run =
+        const EncoderProgramRun run =
             join({converted, converted}, output,
                  QStringLiteral(" -ovc lavc -lavcopts vcodec=libx264:vbitrate=800 -oac lavc "
                                 "-lavcopts acodec=aac -vf scale=320:240"));

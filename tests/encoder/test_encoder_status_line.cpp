@@ -1,5 +1,5 @@
 // MEncoder's status line, which the program reads for "Pos:", and the closing summary.
-#include "EncoderRun.h"
+#include "EncoderProgramRun.h"
 #include "StatusReporter.h"
 
 #include <QRegularExpression>
@@ -87,7 +87,7 @@ private slots:
     {
         QTemporaryDir work;
         const QString output = work.filePath(QStringLiteral("status.avi"));
-        const EncoderRun run = runEncoder(
+        const EncoderProgramRun run = runEncoder(
             QStringList{clipPath(QStringLiteral("clip.mp4")), clipPath(QStringLiteral("clip.wmv")),
                         QStringLiteral("-o"), output} +
             optionWords(QStringLiteral("-ovc lavc -oac mp3lame -ofps 30 "

@@ -6,7 +6,7 @@
 #include <QStringList>
 
 // One run of the real encoder program, asapi.dll in the program directory.
-struct EncoderRun
+struct EncoderProgramRun
 {
     int exitCode = -1;
     bool crashed = false;
@@ -25,12 +25,12 @@ inline QStringList optionWords(const QString& options)
     return options.split(QLatin1Char(' '), Qt::SkipEmptyParts);
 }
 
-inline EncoderRun runEncoder(const QStringList& arguments)
+inline EncoderProgramRun runEncoder(const QStringList& arguments)
 {
     QProcess process;
     process.start(encoderProgram(), arguments);
     process.waitForFinished(120000);
-    EncoderRun run;
+    EncoderProgramRun run;
     run.crashed = process.exitStatus() != QProcess::NormalExit;
     run.exitCode = process.exitCode();
     run.output = process.readAllStandardOutput();
@@ -39,8 +39,8 @@ inline EncoderRun runEncoder(const QStringList& arguments)
 }
 
 // The program's conversion command line: input, intermediate, common shape.
-inline EncoderRun convertToIntermediate(const QString& input, const QString& intermediate,
-                                        const QString& size)
+inline EncoderProgramRun convertToIntermediate(const QString& input, const QString& intermediate,
+                                               const QString& size)
 {
     return runEncoder(
         QStringList{input, QStringLiteral("-o"), intermediate} +
