@@ -4,6 +4,7 @@
 #include <cmath>
 #include <map>
 #include <set>
+#include <utility>
 
 namespace asapi {
 namespace {
@@ -22,6 +23,13 @@ std::vector<std::string> split(const std::string& text, char separator)
             return pieces;
         start = end + 1;
     }
+}
+
+// A suboption "key=value" as its two halves; one without "=" is a key with an empty value.
+std::pair<std::string, std::string> keyAndValue(const std::string& token)
+{
+    const auto equals = token.find('=');
+    return {token.substr(0, equals), equals == std::string::npos ? "" : token.substr(equals + 1)};
 }
 
 std::optional<long> parseInteger(const std::string& text)
@@ -87,9 +95,7 @@ void applyLavcopts(EncoderOptions& options, const std::string& text)
         const auto& token = tokens[i];
         if (token.empty())
             continue;
-        const auto equals = token.find('=');
-        const std::string key = token.substr(0, equals);
-        std::string value = equals == std::string::npos ? "" : token.substr(equals + 1);
+        auto [key, value] = keyAndValue(token);
 
         if (key == "vcodec") {
             if (!videoCodecs().count(value))
@@ -135,9 +141,7 @@ void applyLavdopts(EncoderOptions& options, const std::string& text)
     for (const auto& token : split(text, ':')) {
         if (token.empty())
             continue;
-        const auto equals = token.find('=');
-        const std::string key = token.substr(0, equals);
-        const std::string value = equals == std::string::npos ? "" : token.substr(equals + 1);
+        const auto [key, value] = keyAndValue(token);
         if (key != "threads")
             throw UsageError{"Unknown suboption " + key + " of -lavdopts."};
         options.decoderThreads = static_cast<int>(integerSuboption(key, value, 1, maxThreads));
@@ -149,9 +153,7 @@ void applyLameopts(EncoderOptions& options, const std::string& text)
     for (const auto& token : split(text, ':')) {
         if (token.empty())
             continue;
-        const auto equals = token.find('=');
-        const std::string key = token.substr(0, equals);
-        const std::string value = equals == std::string::npos ? "" : token.substr(equals + 1);
+        const auto [key, value] = keyAndValue(token);
         if (key == "vbr") {
             const long mode = integerSuboption(key, value, 0, 4);
             options.mp3Mode = mode == 0   ? Mp3Mode::Constant

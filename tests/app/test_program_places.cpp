@@ -1,4 +1,5 @@
 #include "app/ProgramPlaces.h"
+#include "support/Files.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,11 +15,6 @@ class TestProgramPlaces : public QObject
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(content);
-    }
-    static QByteArray contentOf(const QString& path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
 private slots:
@@ -85,7 +81,8 @@ private slots:
             program.path() + "/", {home.filePath("config/vantomel/"), home.filePath("cache/v/")});
 
         prepareProgramPlaces(places);
-        QCOMPARE(contentOf(places.preferencesPath), QByteArray("[Main]\nVersion=1.5\nProfile=4\n"));
+        QCOMPARE(fileContents(places.preferencesPath),
+                 QByteArray("[Main]\nVersion=1.5\nProfile=4\n"));
         QVERIFY(QFile::permissions(places.preferencesPath) & QFileDevice::WriteOwner);
         QVERIFY(QFileInfo(places.defaultTempDirectory).isDir());
         QVERIFY(QFileInfo(places.profileDirectories.last()).isDir());
@@ -93,7 +90,7 @@ private slots:
         // Once the user has preferences of their own, they are kept.
         write(places.preferencesPath, "[Main]\nProfile=1\n");
         prepareProgramPlaces(places);
-        QCOMPARE(contentOf(places.preferencesPath), QByteArray("[Main]\nProfile=1\n"));
+        QCOMPARE(fileContents(places.preferencesPath), QByteArray("[Main]\nProfile=1\n"));
     }
 
     void portablePlacesNeedNothingMade()

@@ -1,4 +1,5 @@
 #include "app/Startup.h"
+#include "support/Files.h"
 #include "support/RecordingSeams.h"
 #include "ui/TAboutForm.h"
 #include "ui/TMainForm.h"
@@ -27,11 +28,6 @@ class TestStartup : public QObject
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(content);
-    }
-    static QByteArray contentOf(const QString& path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
     void writePreferences(const QByteArray& content)
     {
@@ -119,7 +115,7 @@ private slots:
         write(m_programDir.filePath("Profiles/delivered.bpf"), "[Main]\nType=mp4\n");
         write(home.filePath("config/vantomel/Profiles/mine.BPF"), "[Main]\nType=wmv\n");
         writePreferences("[Main]\nVersion=1.6\nProfile=1\n");
-        const QByteArray delivered = contentOf(m_programDir.filePath("Preferences.ini"));
+        const QByteArray delivered = fileContents(m_programDir.filePath("Preferences.ini"));
         const ProgramPlaces places =
             perUserPlaces(m_programDir.path() + "/",
                           {home.filePath("config/vantomel/"), home.filePath("cache/vantomel/")});
@@ -141,8 +137,8 @@ private slots:
             main.close();
         }
         QVERIFY(doubles.messages.shown.isEmpty());
-        QVERIFY(contentOf(places.preferencesPath).contains("Output File=/films/out.wmv\n"));
-        QCOMPARE(contentOf(m_programDir.filePath("Preferences.ini")), delivered);
+        QVERIFY(fileContents(places.preferencesPath).contains("Output File=/films/out.wmv\n"));
+        QCOMPARE(fileContents(m_programDir.filePath("Preferences.ini")), delivered);
     }
 };
 

@@ -1,6 +1,7 @@
 // The real encoder's failures: exit status, message, and what is left on disk.
 #include "EncoderProgramRun.h"
 #include "MediaFacts.h"
+#include "support/Files.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -41,25 +42,6 @@ QStringList expand(const QStringList& words, const QString& output)
 
 const QString mp3 = QStringLiteral("-ovc lavc -oac mp3lame");
 const QByteArray earlierFilm("earlier film");
-
-// Everything in the folder, hidden files included.
-QStringList entries(const QString& folder)
-{
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
-                                  QDir::NoDotAndDotDot);
-}
-
-QByteArray contents(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 // The encoder under a file size limit in KiB (0: none), as a full disk would stop it.
 EncoderProgramRun runLimited(const QStringList& arguments, int fileSizeLimit)
@@ -221,9 +203,9 @@ private slots:
         QCOMPARE(run.exitCode, exitCode);
         message.replace(QLatin1String("{out}"), output);
         QVERIFY2(run.errors.contains(message.toUtf8()), run.errors.constData());
-        QCOMPARE(entries(folder.path()), QStringList{QStringLiteral("film.avi")});
+        QCOMPARE(folderEntries(folder.path()), QStringList{QStringLiteral("film.avi")});
         if (exitCode != 0) {
-            QCOMPARE(contents(output), earlierFilm);
+            QCOMPARE(fileContents(output), earlierFilm);
             return;
         }
         QVERIFY(std::abs(readMediaFacts(output).video.duration - 2.0) < 0.1);
@@ -262,8 +244,8 @@ private slots:
         process.kill();
         QVERIFY(process.waitForFinished(30000));
         QCOMPARE(process.exitStatus(), QProcess::CrashExit);
-        QCOMPARE(contents(output), earlierFilm);
-        QCOMPARE(entries(folder.path()), QStringList{QStringLiteral("film.avi")});
+        QCOMPARE(fileContents(output), earlierFilm);
+        QCOMPARE(folderEntries(folder.path()), QStringList{QStringLiteral("film.avi")});
     }
 
     // A stop ends a run whose reading or writing waits, at once, and with nothing written.
@@ -310,7 +292,7 @@ private slots:
         QVERIFY2(stopping.elapsed() < 1000, qPrintable(QString::number(stopping.elapsed())));
         QCOMPARE(encoder.exitStatus(), QProcess::NormalExit);
         QCOMPARE(encoder.exitCode(), 2);
-        QCOMPARE(entries(folder.path()), QStringList{QStringLiteral("pipe.avi")});
+        QCOMPARE(folderEntries(folder.path()), QStringList{QStringLiteral("pipe.avi")});
     }
 
     void stopSignalFinishesTheFile_data()

@@ -1,6 +1,7 @@
 // The output file while it is written: it replaces the file at its path only once complete.
 #include "FfmpegPointers.h"
 #include "OutputFile.h"
+#include "support/Files.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,24 +18,6 @@ namespace {
 
 const QByteArray earlierFilm("earlier film");
 const QByteArray newFilm("new film, complete");
-
-QStringList entries(const QString& folder)
-{
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
-                                  QDir::NoDotAndDotDot);
-}
-
-QByteArray contents(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 void write(OutputFile& file, const QByteArray& bytes)
 {
@@ -74,11 +57,11 @@ private slots:
         {
             OutputFile file(path.toStdString(), unnamedFiles);
             write(file, newFilm);
-            QCOMPARE(contents(path), earlierFilm);
+            QCOMPARE(fileContents(path), earlierFilm);
             file.commit();
         }
-        QCOMPARE(contents(path), newFilm);
-        QCOMPARE(entries(folder.path()), QStringList{QStringLiteral("film.avi")});
+        QCOMPARE(fileContents(path), newFilm);
+        QCOMPARE(folderEntries(folder.path()), QStringList{QStringLiteral("film.avi")});
         const mode_t mask = umask(0);
         umask(mask);
         QCOMPARE(modeOf(path) & 0777, 0666 & ~mask);
@@ -99,8 +82,8 @@ private slots:
             OutputFile file(path.toStdString(), unnamedFiles);
             write(file, newFilm);
         }
-        QCOMPARE(contents(path), earlierFilm);
-        QCOMPARE(entries(folder.path()), QStringList{QStringLiteral("film.avi")});
+        QCOMPARE(fileContents(path), earlierFilm);
+        QCOMPARE(folderEntries(folder.path()), QStringList{QStringLiteral("film.avi")});
     }
 
     // A symbolic link goes on pointing where it did, at the new file.
@@ -116,7 +99,7 @@ private slots:
         write(file, newFilm);
         file.commit();
         QVERIFY(QFileInfo(link).isSymLink());
-        QCOMPARE(contents(target), newFilm);
+        QCOMPARE(fileContents(target), newFilm);
     }
 
     // A FIFO (like a device) is written as it is, never replaced by a file.

@@ -1,6 +1,7 @@
 #include "app/ProgramPlaces.h"
 #include "platform/DialogFilters.h"
 #include "prefs/IniFile.h"
+#include "support/Files.h"
 #include "support/RecordingSeams.h"
 #include "ui/TSettingForm.h"
 
@@ -12,16 +13,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
-
-namespace {
-
-QByteArray contentOf(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-} // namespace
 
 class TestSettingForm : public QObject
 {
@@ -139,7 +130,7 @@ private slots:
     void cancelBringsBackTheOldFolderAndLeavesTheFileAlone()
     {
         writePreferences("[Main]\nTemp Dir=/old/\n");
-        const QByteArray before = contentOf(preferencesPath());
+        const QByteArray before = fileContents(preferencesPath());
         createForm();
         m_form->show();
         m_doubles.dialogs.folderAnswers.enqueue("/new/place");
@@ -153,13 +144,13 @@ private slots:
         QVERIFY(m_mainWindow.isEnabled());
         QCOMPARE(tempDir(), QString("/old/"));
         QVERIFY(!m_form->currentSettings().autoExit);
-        QCOMPARE(contentOf(preferencesPath()), before);
+        QCOMPARE(fileContents(preferencesPath()), before);
     }
 
     void closeBoxKeepsTheEditsWithoutSaving()
     {
         writePreferences("[Main]\nTemp Dir=/old/\n");
-        const QByteArray before = contentOf(preferencesPath());
+        const QByteArray before = fileContents(preferencesPath());
         createForm();
         m_form->show();
         m_doubles.dialogs.folderAnswers.enqueue("/new/place/");
@@ -169,7 +160,7 @@ private slots:
         QVERIFY(!m_form->isVisible());
         QVERIFY(m_mainWindow.isEnabled());
         QCOMPARE(m_form->currentSettings().tempDir, QString("/new/place/"));
-        QCOMPARE(contentOf(preferencesPath()), before);
+        QCOMPARE(fileContents(preferencesPath()), before);
     }
 
     void escapeActsAsCancel()
@@ -187,7 +178,7 @@ private slots:
     {
         writePreferences("[Main]\nOutput File=/mine.avi\nTemp Dir=/old/\nAuto Exit=1\n"
                          "[Default]\nOutput File=/factory.avi\nOverwrite=1\nOne Pass=1\n");
-        const QByteArray before = contentOf(preferencesPath());
+        const QByteArray before = fileContents(preferencesPath());
         createForm();
         m_mainOutputFile.setText("/mine.avi");
         m_form->show();
@@ -215,7 +206,7 @@ private slots:
 
         click("btnCancel");
         QCOMPARE(m_form->currentSettings(), shown);
-        QCOMPARE(contentOf(preferencesPath()), before);
+        QCOMPARE(fileContents(preferencesPath()), before);
     }
 
     void browsingForTheOutputFileUsesTheOutputFilter()
