@@ -203,6 +203,9 @@ OutputPlan planOutput(const EncoderOptions& options, const std::vector<InputFact
     // Short groups keep MPEG files seekable in DVD players.
     plan.keyframeInterval = options.keyframeInterval.value_or(mpegVideo ? 15 : 250);
     plan.macroblockDecision = options.macroblockDecision;
+    // Only AVI keeps its frame rate without them: a frame left out is an empty chunk, which
+    // players show as the picture before. x264's reordered frames leave no such gaps.
+    plan.skipRepeatedPictures = plan.container == Container::Avi && plan.videoCodec != "libx264";
     plan.encoderThreads = options.encoderThreads.value_or(0);
     plan.decoderThreads = options.decoderThreads.value_or(0);
 

@@ -24,6 +24,9 @@ struct OutputPlan
     int quantiser = 0;     // the constant quality, where there is no bitrate
     int keyframeInterval = 250;
     int macroblockDecision = 0;
+    // A picture repeated to keep the frame rate is written once and its repeats left to the
+    // container's timing, as MEncoder's -ofps does with its skipped frames.
+    bool skipRepeatedPictures = false;
     int encoderThreads = 0; // 0: the encoder's own choice
     int decoderThreads = 0;
 

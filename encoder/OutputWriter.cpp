@@ -198,8 +198,20 @@ void OutputWriter::writeVideo(AVFrame* frame)
     // distortion weighing.
     if (m_video->flags & AV_CODEC_FLAG_QSCALE)
         frame->quality = m_video->global_quality;
-    encode(m_video.get(), m_videoStream, frame, m_videoPacket.get(), m_videoBytes);
     ++m_framesWritten;
+    if (m_plan.skipRepeatedPictures) {
+        // The normaliser repeats a picture by reference; a new one never shares the buffer of
+        // the one held here.
+        if (m_lastPicture && frame->data[0] == m_lastPicture->data[0]) {
+            m_lastRepeatTime = frame->pts;
+            return;
+        }
+        m_lastRepeatTime.reset();
+        m_lastPicture.reset(av_frame_clone(frame));
+        if (!m_lastPicture)
+            throw EncoderError{"Out of memory."};
+    }
+    encode(m_video.get(), m_videoStream, frame, m_videoPacket.get(), m_videoBytes);
 }
 
 void OutputWriter::writeAudio(FramePtr frame)
@@ -210,6 +222,12 @@ void OutputWriter::writeAudio(FramePtr frame)
 
 void OutputWriter::finish()
 {
+    // The file lasts to the end of the last repeat.
+    if (m_lastRepeatTime) {
+        m_lastPicture->pts = *m_lastRepeatTime;
+        encode(m_video.get(), m_videoStream, m_lastPicture.get(), m_videoPacket.get(),
+               m_videoBytes);
+    }
     encode(m_video.get(), m_videoStream, nullptr, m_videoPacket.get(), m_videoBytes);
     m_audioWorker->finish();
     encode(m_audio.get(), m_audioStream, nullptr, m_audioPacket.get(), m_audioBytes);

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 
 namespace asapi {
@@ -64,6 +65,10 @@ private:
     PacketPtr m_audioPacket;
     std::unique_ptr<OutputFile> m_file;
     int m_framesWritten = 0;
+    // The last picture encoded, held so that its repeats are known by their picture; and the
+    // time of its last repeat not yet written, if any.
+    FramePtr m_lastPicture;
+    std::optional<std::int64_t> m_lastRepeatTime;
     // Counted as handed to the sound's thread, so that the status line's A-V follows the input.
     std::int64_t m_samplesWritten = 0;
     std::atomic<std::int64_t> m_videoBytes = 0;

@@ -180,7 +180,8 @@ psnr_y() { # output
     fi
     pairs+="[a$shift][b$shift]psnr=shortest=1:stats_file=$stats.$shift[p$shift];"
   done
-  graph="[0:v]scale=${size/:/x},setsar=1,format=yuv420p,setpts=N/30/TB,split=${#shifts[@]}$split_out;"
+  # fps first: a repeated picture may be stored once, its repeats left to the file's timing.
+  graph="[0:v]fps=30,scale=${size/:/x},setsar=1,format=yuv420p,setpts=N/30/TB,split=${#shifts[@]}$split_out;"
   graph+="$(normalise_and_join 1 false);[v]setpts=N/30/TB,split=${#shifts[@]}$split_ref;${pairs%;}"
   local maps=()
   for shift in "${shifts[@]}"; do maps+=(-map "[p$shift]" -f null -); done

@@ -1,5 +1,7 @@
 #include "MediaFacts.h"
 
+#include <algorithm>
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -101,6 +103,12 @@ MediaFacts readMediaFacts(const QString& path)
     AVPacket* packet = av_packet_alloc();
     int64_t lastVideoTime = AV_NOPTS_VALUE;
     int64_t lastAudioTime = AV_NOPTS_VALUE;
+    // Per stream: the sum of the packets' durations, and the span their times cover.
+    double summed[2] = {0.0, 0.0};
+    double firstTime[2] = {0.0, 0.0};
+    double endTime[2] = {0.0, 0.0};
+    bool timed[2] = {false, false};
+    bool untimed[2] = {false, false};
     while (av_read_frame(input.get(), packet) >= 0) {
         const AVStream* s = input->streams[packet->stream_index];
         StreamFacts* stream = packet->stream_index == videoIndex   ? &facts.video
@@ -112,14 +120,27 @@ MediaFacts readMediaFacts(const QString& path)
             if (packet->pts != AV_NOPTS_VALUE && packet->pts == lastTime)
                 ++stream->repeatedTimes;
             lastTime = packet->pts;
+            const int k = stream == &facts.video ? 0 : 1;
+            double length = 0.0;
             if (packet->duration > 0)
-                stream->duration += packet->duration * av_q2d(s->time_base);
-            else if (stream == &facts.video && stream->frameRate > 0)
-                stream->duration += 1.0 / stream->frameRate;
+                length = packet->duration * av_q2d(s->time_base);
+            else if (k == 0 && stream->frameRate > 0)
+                length = 1.0 / stream->frameRate;
+            summed[k] += length;
+            if (packet->pts == AV_NOPTS_VALUE) {
+                untimed[k] = true;
+            } else {
+                const double start = packet->pts * av_q2d(s->time_base);
+                firstTime[k] = timed[k] ? std::min(firstTime[k], start) : start;
+                endTime[k] = timed[k] ? std::max(endTime[k], start + length) : start + length;
+                timed[k] = true;
+            }
         }
         av_packet_unref(packet);
     }
     av_packet_free(&packet);
+    facts.video.duration = timed[0] && !untimed[0] ? endTime[0] - firstTime[0] : summed[0];
+    facts.audio.duration = timed[1] && !untimed[1] ? endTime[1] - firstTime[1] : summed[1];
     return facts;
 }
 

@@ -14,7 +14,9 @@ struct StreamFacts
     int sampleRate = 0;
     int channels = 0;
     int packets = 0;
-    double duration = 0.0; // sum of the packets' durations, in seconds
+    // In seconds: from the first packet's time to the end of the last one, as a player shows
+    // it, so that a picture stored once for several frames counts for all of them.
+    double duration = 0.0;
     int repeatedTimes = 0; // packets that show the time of the packet before them
 };
 
