@@ -165,8 +165,8 @@ ffmpeg_one_pass() { # directory
 # each output frame is held against the reference frames up to three before and after its own
 # number, and the closest counts: the figure measures what the encoding lost, not which of two
 # equally right frames was chosen. (The pictures move and are noisy: a wrong frame is never close.)
-psnr_y() { # output
-  local args=(-i "$1") stats="${1%.*}.psnr" shift graph split_out="" split_ref="" pairs=""
+psnr_y() { # output repeats: shown (ours) or passed over (the peers)
+  local repeats=$2 args=(-i "$1") stats="${1%.*}.psnr" shift graph split_out="" split_ref="" pairs=""
   local shifts=(-3 -2 -1 0 1 2 3)
   for input in "${inputs[@]}"; do args+=(-i "$input"); done
   for shift in "${shifts[@]}"; do
@@ -180,8 +180,12 @@ psnr_y() { # output
     fi
     pairs+="[a$shift][b$shift]psnr=shortest=1:stats_file=$stats.$shift[p$shift];"
   done
-  # fps first: a repeated picture may be stored once, its repeats left to the file's timing.
-  graph="[0:v]fps=30,scale=${size/:/x},setsar=1,format=yuv420p,setpts=N/30/TB,split=${#shifts[@]}$split_out;"
+  # Our encoder stores a picture repeated for the frame rate once, its repeats as empty chunks:
+  # they are shown, so fps fills them in. The peers' gaps are where ffmpeg's concat waits for
+  # the sound, which the reference leaves out too, so theirs are passed over as before.
+  local shown="null"
+  [ "$repeats" = shown ] && shown="fps=30"
+  graph="[0:v]$shown,scale=${size/:/x},setsar=1,format=yuv420p,setpts=N/30/TB,split=${#shifts[@]}$split_out;"
   graph+="$(normalise_and_join 1 false);[v]setpts=N/30/TB,split=${#shifts[@]}$split_ref;${pairs%;}"
   local maps=()
   for shift in "${shifts[@]}"; do maps+=(-map "[p$shift]" -f null -); done
@@ -297,7 +301,9 @@ for way in "${ways[@]}"; do
     v=$(length "$output" v)
     a=$(length "$output" a)
     offset=$(printf '%.3f' "$(calc "$a - $v")")
-    psnr=$(psnr_y "$output") || psnr=-
+    repeats=passed
+    [ "$name" = ours ] && repeats=shown
+    psnr=$(psnr_y "$output" "$repeats") || psnr=-
   else
     v=missing a=- offset=- psnr=-
   fi
