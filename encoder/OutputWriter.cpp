@@ -77,12 +77,12 @@ void OutputWriter::openVideoEncoder()
         c->thread_count = m_plan.encoderThreads;
     } else {
         av_opt_set_int(c->priv_data, "mbd", m_plan.macroblockDecision, 0);
-        // One slice more than cores: the decoding and sound threads take turns on them too, and
-        // smaller slices leave a core less often idle at the end of a picture.
+        // A core is left to the decoding thread, which decodes and scales: each slice costs
+        // work of its own, and on two cores a single one is fastest.
         c->thread_count =
             m_plan.encoderThreads > 0
                 ? m_plan.encoderThreads
-                : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()) + 1);
+                : static_cast<int>(std::max(2u, std::thread::hardware_concurrency()) - 1);
         c->thread_type = FF_THREAD_SLICE;
     }
     if (m_format->flags & AVFMT_GLOBALHEADER)

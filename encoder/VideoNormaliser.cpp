@@ -132,10 +132,17 @@ void VideoNormaliser::emitUntil(double seconds)
         m_cut += slot - m_emitted - m_longestGap;
         slot = m_emitted + m_longestGap;
     }
-    while (m_emitted < slot && !stopRequested()) {
-        m_emit(FramePtr(av_frame_clone(m_pending.get())));
-        ++m_emitted;
-    }
+    while (m_emitted < slot && !stopRequested())
+        emitPending();
+}
+
+void VideoNormaliser::emitPending()
+{
+    // Converted when first shown: a picture the output rate drops is never scaled.
+    if (!m_pendingPicture)
+        m_pendingPicture = convert(m_pending.get());
+    m_emit(FramePtr(av_frame_clone(m_pendingPicture.get())));
+    ++m_emitted;
 }
 
 void VideoNormaliser::push(const AVFrame* decoded, double start, double duration)
@@ -144,7 +151,10 @@ void VideoNormaliser::push(const AVFrame* decoded, double start, double duration
         return; // nothing a damaged packet left usable
     if (m_pending)
         emitUntil(start);
-    m_pending = convert(decoded);
+    m_pending.reset(av_frame_clone(decoded));
+    if (!m_pending)
+        throw EncoderError{"Out of memory."};
+    m_pendingPicture.reset();
     m_pendingEnd = start + duration;
 }
 
@@ -154,11 +164,10 @@ void VideoNormaliser::finish()
         return;
     emitUntil(m_pendingEnd);
     // A picture shorter than a frame still shows once.
-    if (m_emitted == 0) {
-        m_emit(FramePtr(av_frame_clone(m_pending.get())));
-        ++m_emitted;
-    }
+    if (m_emitted == 0)
+        emitPending();
     m_pending.reset();
+    m_pendingPicture.reset();
 }
 
 } // namespace asapi

@@ -40,6 +40,7 @@ private:
     void prepareScaler(const AVFrame* decoded, int width, int height);
     FramePtr convert(const AVFrame* decoded);
     void emitUntil(double seconds);
+    void emitPending();
 
     VideoTarget m_target;
     int m_rotation;
@@ -50,7 +51,8 @@ private:
     int m_sourceHeight = 0;
     int m_sourceFormat = -1;
     std::pair<AVColorSpace, AVColorRange> m_sourceColours{};
-    FramePtr m_pending;
+    FramePtr m_pending;        // the decoded picture last pushed
+    FramePtr m_pendingPicture; // and what it was converted to, once it is shown
     double m_pendingEnd = 0.0;
     std::int64_t m_emitted = 0;
     std::int64_t m_cut = 0; // frames cut out of gaps that were too long
