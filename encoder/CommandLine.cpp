@@ -1,4 +1,4 @@
-#include "EncoderOptions.h"
+#include "CommandLine.h"
 
 #include <charconv>
 #include <cmath>
@@ -88,7 +88,7 @@ const std::set<std::string>& audioCodecs()
 
 // -lavcopts "vcodec=libx264:vbitrate=2000:aspect=16:9": the token after "aspect=16" is the
 // lower half of the ratio, not a key of its own.
-void applyLavcopts(EncoderOptions& options, const std::string& text)
+void applyLavcopts(CommandLineOptions& options, const std::string& text)
 {
     const auto tokens = split(text, ':');
     for (std::size_t i = 0; i < tokens.size(); ++i) {
@@ -136,7 +136,7 @@ void applyLavcopts(EncoderOptions& options, const std::string& text)
 }
 
 // -lavdopts "threads=2": the one decoder option this encoder takes.
-void applyLavdopts(EncoderOptions& options, const std::string& text)
+void applyLavdopts(CommandLineOptions& options, const std::string& text)
 {
     for (const auto& token : split(text, ':')) {
         if (token.empty())
@@ -148,7 +148,7 @@ void applyLavdopts(EncoderOptions& options, const std::string& text)
     }
 }
 
-void applyLameopts(EncoderOptions& options, const std::string& text)
+void applyLameopts(CommandLineOptions& options, const std::string& text)
 {
     for (const auto& token : split(text, ':')) {
         if (token.empty())
@@ -174,7 +174,7 @@ void applyLameopts(EncoderOptions& options, const std::string& text)
 }
 
 // -vf "scale=W:H"; scale is the one filter this encoder has.
-void applyVideoFilters(EncoderOptions& options, const std::string& text)
+void applyVideoFilters(CommandLineOptions& options, const std::string& text)
 {
     for (const auto& filter : split(text, ',')) {
         const auto equals = filter.find('=');
@@ -239,9 +239,9 @@ std::optional<Ratio> parseRatio(const std::string& text)
     return ratio;
 }
 
-EncoderOptions parseCommandLine(const std::vector<std::string>& arguments)
+CommandLineOptions parseCommandLine(const std::vector<std::string>& arguments)
 {
-    EncoderOptions options;
+    CommandLineOptions options;
     bool haveOutput = false;
     bool optionsEnded = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {

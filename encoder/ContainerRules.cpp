@@ -1,6 +1,6 @@
 #include "ContainerRules.h"
 
-#include "EncoderOptions.h"
+#include "CommandLine.h"
 
 #include <algorithm>
 #include <cctype>

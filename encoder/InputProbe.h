@@ -1,8 +1,8 @@
 #pragma once
 
-#include "EncoderOptions.h"
 #include "FfmpegPointers.h"
 #include "FileIo.h"
+#include "Ratio.h"
 
 #include <memory>
 

@@ -76,7 +76,7 @@ std::vector<int> encoderSampleRates(const AVCodec* codec)
     return rates;
 }
 
-int chooseSampleRate(const EncoderOptions& options, const std::vector<InputFacts>& inputs,
+int chooseSampleRate(const CommandLineOptions& options, const std::vector<InputFacts>& inputs,
                      const AVCodec* codec, Container container, const std::string& audioCodec)
 {
     std::vector<int> allowed = encoderSampleRates(codec);
@@ -157,7 +157,7 @@ PictureSize scaledSize(std::optional<int> width, std::optional<int> height, cons
     return {roundUpToEven(size.width), roundUpToEven(size.height)};
 }
 
-std::string audioCodecName(const EncoderOptions& options)
+std::string audioCodecName(const CommandLineOptions& options)
 {
     switch (options.audioEncoder) {
     case AudioEncoder::Mp3Lame:
@@ -170,7 +170,7 @@ std::string audioCodecName(const EncoderOptions& options)
     return "libmp3lame";
 }
 
-OutputPlan planOutput(const EncoderOptions& options, const std::vector<InputFacts>& inputs)
+OutputPlan planOutput(const CommandLineOptions& options, const std::vector<InputFacts>& inputs)
 {
     const InputFacts& first = inputs.front();
     OutputPlan plan;

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "CommandLine.h"
 #include "ContainerRules.h"
-#include "EncoderOptions.h"
 #include "InputProbe.h"
 
 #include <optional>
@@ -53,9 +53,9 @@ PictureSize scaledSize(std::optional<int> width, std::optional<int> height,
                        const InputFacts& input);
 
 // Throws UsageError when the container or the codecs cannot take what is asked.
-OutputPlan planOutput(const EncoderOptions& options, const std::vector<InputFacts>& inputs);
+OutputPlan planOutput(const CommandLineOptions& options, const std::vector<InputFacts>& inputs);
 
 // The FFmpeg encoder name the audio options select.
-std::string audioCodecName(const EncoderOptions& options);
+std::string audioCodecName(const CommandLineOptions& options);
 
 } // namespace asapi

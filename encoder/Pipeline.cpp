@@ -71,7 +71,7 @@ void encodeAll(FrameQueue& queue, OutputWriter& writer, StatusReporter& reporter
 
 } // namespace
 
-ExitStatus runEncoder(const EncoderOptions& options, std::FILE* status, std::FILE* errors)
+ExitStatus runEncoder(const CommandLineOptions& options, std::FILE* status, std::FILE* errors)
 {
     OutputPlan plan;
     std::vector<InputFacts> inputs;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "EncoderOptions.h"
+#include "CommandLine.h"
 
 #include <cstdio>
 
@@ -15,6 +15,6 @@ enum ExitStatus
 
 // One whole run: looks at the inputs, checks what is asked, then decodes on one thread and
 // encodes on this one. Messages go to errors, status lines to status.
-ExitStatus runEncoder(const EncoderOptions& options, std::FILE* status, std::FILE* errors);
+ExitStatus runEncoder(const CommandLineOptions& options, std::FILE* status, std::FILE* errors);
 
 } // namespace asapi

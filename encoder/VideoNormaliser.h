@@ -1,7 +1,7 @@
 #pragma once
 
-#include "EncoderOptions.h"
 #include "FfmpegPointers.h"
+#include "Ratio.h"
 
 #include <cstdint>
 #include <functional>

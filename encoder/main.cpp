@@ -1,5 +1,5 @@
 // asapi.dll: the encoder the joiner drives, on MEncoder's command line and the FFmpeg libraries.
-#include "EncoderOptions.h"
+#include "CommandLine.h"
 #include "Pipeline.h"
 #include "StopSignal.h"
 
@@ -13,7 +13,7 @@ int main(int argc, char** argv)
 {
     asapi::installStopHandlers();
     av_log_set_level(AV_LOG_ERROR);
-    asapi::EncoderOptions options;
+    asapi::CommandLineOptions options;
     try {
         options = asapi::parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     } catch (const asapi::UsageError& error) {

@@ -1,5 +1,5 @@
 // MEncoder's command line as the encoder reads it, and the picture size it works out.
-#include "EncoderOptions.h"
+#include "CommandLine.h"
 #include "OutputPlan.h"
 
 #include <QtTest>
@@ -39,7 +39,7 @@ private slots:
     // The two command lines the program composes.
     void conversionLine()
     {
-        const EncoderOptions options =
+        const CommandLineOptions options =
             parseCommandLine({"/in/clip one.mov", "-o", "/tmp/v/0.avi", "-oac", "mp3lame", "-ovc",
                               "lavc", "-ofps", "30", "-vf", "scale=640:480"});
         QCOMPARE(options.inputs, std::vector<std::string>{"/in/clip one.mov"});
@@ -58,7 +58,7 @@ private slots:
 
     void joinLine()
     {
-        const EncoderOptions options =
+        const CommandLineOptions options =
             parseCommandLine({"/tmp/v/0.avi", "/tmp/v/1.avi", "-o", "/out/film.mp4", "-ovc", "lavc",
                               "-lavcopts", "vcodec=libx264:vbitrate=2000:mbd=2:aspect=16:9", "-oac",
                               "lavc", "-lavcopts", "acodec=aac:abitrate=160", "-channels", "2",
@@ -77,7 +77,7 @@ private slots:
     // Unlike MEncoder, options after or between the inputs apply to the whole run.
     void optionsMayStandAnywhere()
     {
-        const EncoderOptions options =
+        const CommandLineOptions options =
             parseCommandLine(words("-srate 22050 a.avi -vf scale=320:240 b.avi -o out.avi c.avi "
                                    "-channels 1"));
         QCOMPARE(options.inputs, (std::vector<std::string>{"a.avi", "b.avi", "c.avi"}));
@@ -89,7 +89,7 @@ private slots:
     // After "--" a name that begins with "-" is a file, and so is everything else.
     void doubleDashEndsTheOptions()
     {
-        const EncoderOptions options =
+        const CommandLineOptions options =
             parseCommandLine(words("-o out.avi a.avi -- -name.avi -o --"));
         QCOMPARE(options.inputs, (std::vector<std::string>{"a.avi", "-name.avi", "-o", "--"}));
         QCOMPARE(options.output, std::string("out.avi"));
@@ -162,7 +162,7 @@ private slots:
         QFETCH(std::optional<int>, quantiser);
         QFETCH(std::optional<int>, encoderThreads);
         QFETCH(std::optional<int>, decoderThreads);
-        const EncoderOptions options = parseCommandLine(words("in.avi -o out.avi " + line));
+        const CommandLineOptions options = parseCommandLine(words("in.avi -o out.avi " + line));
         QCOMPARE(options.videoBitrate, videoBitrate);
         QCOMPARE(options.aspect.has_value(), aspect != 0.0);
         if (options.aspect)
@@ -194,7 +194,7 @@ private slots:
         QFETCH(int, mode);
         QFETCH(int, quality);
         QFETCH(int, bitrate);
-        const EncoderOptions options =
+        const CommandLineOptions options =
             parseCommandLine({"in.avi", "-o", "out.avi", "-lameopts", text.toStdString()});
         QCOMPARE(int(options.mp3Mode), mode);
         QCOMPARE(options.mp3Quality, quality);

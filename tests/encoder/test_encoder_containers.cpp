@@ -1,6 +1,6 @@
 // Which container an output gets and what it may hold.
+#include "CommandLine.h"
 #include "ContainerRules.h"
-#include "EncoderOptions.h"
 #include "OutputPlan.h"
 
 extern "C" {
@@ -185,7 +185,7 @@ private slots:
         std::vector<std::string> arguments{"i.avi", "-o", output.toStdString()};
         for (const QString& word : line.split(QLatin1Char(' ')))
             arguments.push_back(word.toStdString());
-        const EncoderOptions options = parseCommandLine(arguments);
+        const CommandLineOptions options = parseCommandLine(arguments);
         try {
             const OutputPlan plan = planOutput(options, {inputAt(inputRate)});
             QCOMPARE(plan.sampleRate, expected);

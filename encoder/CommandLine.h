@@ -1,19 +1,12 @@
 #pragma once
 
+#include "Ratio.h"
+
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace asapi {
-
-// A rational number as MEncoder's options write them: 30, 30000/1001, 29.97, 16:9.
-struct Ratio
-{
-    int num = 0;
-    int den = 1;
-    double value() const { return den == 0 ? 0.0 : static_cast<double>(num) / den; }
-    bool operator==(const Ratio&) const = default;
-};
 
 enum class AudioEncoder
 {
@@ -30,7 +23,7 @@ enum class Mp3Mode
 };
 
 // What the command line asks for, before any input has been looked at.
-struct EncoderOptions
+struct CommandLineOptions
 {
     std::vector<std::string> inputs;
     std::string output;
@@ -74,7 +67,7 @@ struct UsageError
 
 // Options may stand before, between or after the inputs; all of them apply to the whole run.
 // Everything after "--" is an input. Throws UsageError.
-EncoderOptions parseCommandLine(const std::vector<std::string>& arguments);
+CommandLineOptions parseCommandLine(const std::vector<std::string>& arguments);
 
 // "30", "30000/1001", "29.97", "16:9" as a ratio; nothing when the text is no positive number
 // or one too small to be kept.
