@@ -1,5 +1,7 @@
 #include "CommandLine.h"
 
+#include "Codecs.h"
+
 #include <charconv>
 #include <cmath>
 #include <map>
@@ -73,19 +75,6 @@ bool flagSuboption(const std::string& key, const std::string& value)
     return value.empty() ? true : integerSuboption(key, value, 0, 1) != 0;
 }
 
-const std::set<std::string>& videoCodecs()
-{
-    static const std::set<std::string> codecs{"mpeg4", "msmpeg4v2",  "msmpeg4",    "wmv1",   "wmv2",
-                                              "flv",   "mpeg1video", "mpeg2video", "libx264"};
-    return codecs;
-}
-
-const std::set<std::string>& audioCodecs()
-{
-    static const std::set<std::string> codecs{"mp2", "ac3", "aac", "wmav2", "libmp3lame"};
-    return codecs;
-}
-
 // -lavcopts "vcodec=libx264:vbitrate=2000:aspect=16:9": the token after "aspect=16" is the
 // lower half of the ratio, not a key of its own.
 void applyLavcopts(CommandLineOptions& options, const std::string& text)
@@ -98,11 +87,11 @@ void applyLavcopts(CommandLineOptions& options, const std::string& text)
         auto [key, value] = keyAndValue(token);
 
         if (key == "vcodec") {
-            if (!videoCodecs().count(value))
+            if (!videoCodecNames().count(value))
                 throw UsageError{"Video codec " + value + " is not supported."};
             options.videoCodec = value;
         } else if (key == "acodec") {
-            if (!audioCodecs().count(value))
+            if (!lavcAudioCodecNames().count(value))
                 throw UsageError{"Audio codec " + value + " is not supported."};
             options.audioCodec = value;
         } else if (key == "vbitrate") {

@@ -1,5 +1,6 @@
 #include "ContainerRules.h"
 
+#include "Codecs.h"
 #include "CommandLine.h"
 
 #include <algorithm>
@@ -19,15 +20,19 @@ struct ContainerRule
     std::set<std::string> audioCodecs;
 };
 
+std::set<std::string> everyAudioCodec()
+{
+    std::set<std::string> codecs = lavcAudioCodecNames();
+    codecs.insert(mp3CodecName);
+    codecs.insert(pcmCodecName);
+    return codecs;
+}
+
 // What each container can hold, and what players expect to find in it.
 const std::vector<ContainerRule>& rules()
 {
     static const std::vector<ContainerRule> table{
-        {Container::Avi,
-         "AVI",
-         {"mpeg4", "msmpeg4v2", "msmpeg4", "wmv1", "wmv2", "flv", "mpeg1video", "mpeg2video",
-          "libx264"},
-         {"libmp3lame", "mp2", "ac3", "aac", "wmav2", "pcm_s16le"}},
+        {Container::Avi, "AVI", videoCodecNames(), everyAudioCodec()},
         {Container::Mpeg, "MPEG", {"mpeg1video", "mpeg2video"}, {"mp2", "libmp3lame", "ac3"}},
         {Container::Vob, "VOB", {"mpeg1video", "mpeg2video"}, {"mp2", "libmp3lame", "ac3"}},
         {Container::Mp4,

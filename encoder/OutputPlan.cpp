@@ -1,5 +1,6 @@
 #include "OutputPlan.h"
 
+#include "Codecs.h"
 #include "FfmpegPointers.h"
 
 #include <algorithm>
@@ -161,13 +162,13 @@ std::string audioCodecName(const CommandLineOptions& options)
 {
     switch (options.audioEncoder) {
     case AudioEncoder::Mp3Lame:
-        return "libmp3lame";
+        return mp3CodecName;
     case AudioEncoder::Pcm:
-        return "pcm_s16le";
+        return pcmCodecName;
     case AudioEncoder::Lavc:
         return options.audioCodec;
     }
-    return "libmp3lame";
+    return mp3CodecName;
 }
 
 OutputPlan planOutput(const CommandLineOptions& options, const std::vector<InputFacts>& inputs)
