@@ -35,13 +35,12 @@ struct SampleBuffer
 
 } // namespace
 
-AudioTimeline::AudioTimeline(const AudioTarget& target, Emit emit)
-    : m_target(target), m_emit(std::move(emit)), m_appended(target.leadIn), m_emitted(target.leadIn)
+AudioTimeline::AudioTimeline(const AudioTarget& target, Emit emit, Warn warn)
+    : m_target(target), m_emit(std::move(emit)), m_warn(std::move(warn)),
+      m_fifo(allocated(av_audio_fifo_alloc(m_target.format, m_target.layout.nb_channels,
+                                           m_target.frameSize * 4))),
+      m_appended(target.leadIn), m_emitted(target.leadIn)
 {
-    m_fifo.reset(
-        av_audio_fifo_alloc(m_target.format, m_target.layout.nb_channels, m_target.frameSize * 4));
-    if (!m_fifo)
-        throw EncoderError{"Out of memory."};
 }
 
 std::int64_t AudioTimeline::samplesFor(std::int64_t videoFrames) const
@@ -97,8 +96,7 @@ void AudioTimeline::convert(const AVFrame* decoded)
                     decoded ? const_cast<const uint8_t**>(decoded->extended_data) : nullptr,
                     decoded ? decoded->nb_samples : 0);
     if (converted < 0) {
-        std::fprintf(stderr, "Skipping audio that cannot be converted: %s.\n",
-                     errorText(converted).c_str());
+        m_warn("Skipping audio that cannot be converted: " + errorText(converted) + ".");
         return;
     }
     append(buffer.data, converted);

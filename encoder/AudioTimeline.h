@@ -26,7 +26,7 @@ class AudioTimeline
 public:
     using Emit = std::function<void(FramePtr)>;
 
-    AudioTimeline(const AudioTarget& target, Emit emit);
+    AudioTimeline(const AudioTarget& target, Emit emit, Warn warn);
 
     // videoFrames: the output's video frames before this input
     void beginInput(bool hasAudio, std::int64_t videoFrames);
@@ -51,6 +51,7 @@ private:
 
     AudioTarget m_target;
     Emit m_emit;
+    Warn m_warn;
     ResamplerPtr m_resampler;
     AVChannelLayout m_resamplerLayout{};
     int m_resamplerFormat = -1;

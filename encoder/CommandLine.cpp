@@ -62,11 +62,12 @@ std::optional<double> parseNumber(const std::string& text)
 long integerSuboption(const std::string& key, const std::string& value, long low, long high)
 {
     if (value.empty())
-        throw UsageError{"Suboption " + key + " needs a value."};
+        throw EncoderError::usage("Suboption " + key + " needs a value.");
     const auto number = parseInteger(value);
     if (!number || *number < low || *number > high)
-        throw UsageError{"The value " + value + " of suboption " + key + " is out of range (" +
-                         std::to_string(low) + " to " + std::to_string(high) + ")."};
+        throw EncoderError::usage("The value " + value + " of suboption " + key +
+                                  " is out of range (" + std::to_string(low) + " to " +
+                                  std::to_string(high) + ").");
     return *number;
 }
 
@@ -88,11 +89,11 @@ void applyLavcopts(CommandLineOptions& options, const std::string& text)
 
         if (key == "vcodec") {
             if (!videoCodecNames().count(value))
-                throw UsageError{"Video codec " + value + " is not supported."};
+                throw EncoderError::usage("Video codec " + value + " is not supported.");
             options.videoCodec = value;
         } else if (key == "acodec") {
             if (!lavcAudioCodecNames().count(value))
-                throw UsageError{"Audio codec " + value + " is not supported."};
+                throw EncoderError::usage("Audio codec " + value + " is not supported.");
             options.audioCodec = value;
         } else if (key == "vbitrate") {
             const long rate = integerSuboption(key, value, 1, 100000000);
@@ -116,10 +117,10 @@ void applyLavcopts(CommandLineOptions& options, const std::string& text)
                 value += ":" + tokens[++i];
             const auto ratio = parseRatio(value);
             if (!ratio)
-                throw UsageError{"The aspect ratio " + value + " is not a number."};
+                throw EncoderError::usage("The aspect ratio " + value + " is not a number.");
             options.aspect = ratio->value();
         } else {
-            throw UsageError{"Unknown suboption " + key + " of -lavcopts."};
+            throw EncoderError::usage("Unknown suboption " + key + " of -lavcopts.");
         }
     }
 }
@@ -132,7 +133,7 @@ void applyLavdopts(CommandLineOptions& options, const std::string& text)
             continue;
         const auto [key, value] = keyAndValue(token);
         if (key != "threads")
-            throw UsageError{"Unknown suboption " + key + " of -lavdopts."};
+            throw EncoderError::usage("Unknown suboption " + key + " of -lavdopts.");
         options.decoderThreads = static_cast<int>(integerSuboption(key, value, 1, maxThreads));
     }
 }
@@ -157,7 +158,7 @@ void applyLameopts(CommandLineOptions& options, const std::string& text)
         } else if (key == "abr" && value.empty()) {
             options.mp3Mode = Mp3Mode::Average;
         } else {
-            throw UsageError{"Unknown suboption " + key + " of -lameopts."};
+            throw EncoderError::usage("Unknown suboption " + key + " of -lameopts.");
         }
     }
 }
@@ -169,7 +170,7 @@ void applyVideoFilters(CommandLineOptions& options, const std::string& text)
         const auto equals = filter.find('=');
         const std::string name = filter.substr(0, equals);
         if (name != "scale")
-            throw UsageError{"Couldn't find video filter '" + name + "'."};
+            throw EncoderError::usage("Couldn't find video filter '" + name + "'.");
         options.scaleWidth.reset();
         options.scaleHeight.reset();
         if (equals == std::string::npos)
@@ -179,7 +180,7 @@ void applyVideoFilters(CommandLineOptions& options, const std::string& text)
         const auto side = [&size](const std::string& text) {
             const auto number = parseInteger(text);
             if (!number || *number < -11 || *number > 8192)
-                throw UsageError{"The picture size " + size + " is not valid."};
+                throw EncoderError::usage("The picture size " + size + " is not valid.");
             return static_cast<int>(*number);
         };
         options.scaleWidth = side(numbers[0]);
@@ -250,19 +251,20 @@ CommandLineOptions parseCommandLine(const std::vector<std::string>& arguments)
                                                  "-lavdopts", "-lameopts", "-ofps", "-vf",
                                                  "-srate",    "-channels", "-of"};
         if (!known.count(argument))
-            throw UsageError{argument + " is not an MEncoder option"};
+            throw EncoderError::usage(argument + " is not an MEncoder option");
         if (i + 1 >= arguments.size())
-            throw UsageError{"Option " + argument + " needs a parameter."};
+            throw EncoderError::usage("Option " + argument + " needs a parameter.");
         const std::string& value = arguments[++i];
 
         if (argument == "-o") {
             if (value.empty())
-                throw UsageError{"Option -o needs a parameter."};
+                throw EncoderError::usage("Option -o needs a parameter.");
             options.output = value;
             haveOutput = true;
         } else if (argument == "-ovc") {
             if (value != "lavc")
-                throw UsageError{"Video encoder " + value + " is not supported; use -ovc lavc."};
+                throw EncoderError::usage("Video encoder " + value +
+                                          " is not supported; use -ovc lavc.");
         } else if (argument == "-oac") {
             if (value == "mp3lame")
                 options.audioEncoder = AudioEncoder::Mp3Lame;
@@ -271,8 +273,8 @@ CommandLineOptions parseCommandLine(const std::vector<std::string>& arguments)
             else if (value == "lavc")
                 options.audioEncoder = AudioEncoder::Lavc;
             else
-                throw UsageError{"Audio encoder " + value +
-                                 " is not supported; use -oac mp3lame, pcm or lavc."};
+                throw EncoderError::usage("Audio encoder " + value +
+                                          " is not supported; use -oac mp3lame, pcm or lavc.");
         } else if (argument == "-lavcopts") {
             applyLavcopts(options, value);
         } else if (argument == "-lavdopts") {
@@ -283,28 +285,28 @@ CommandLineOptions parseCommandLine(const std::vector<std::string>& arguments)
             const auto rate = parseRatio(value);
             // Encoders count frames in time bases of at most 16 bits.
             if (!rate || rate->value() > 1000 || rate->value() < 1.0 / 65535)
-                throw UsageError{"The frame rate " + value + " is not valid."};
+                throw EncoderError::usage("The frame rate " + value + " is not valid.");
             options.frameRate = rate;
         } else if (argument == "-vf") {
             applyVideoFilters(options, value);
         } else if (argument == "-srate") {
             const auto rate = parseInteger(value);
             if (!rate || *rate < 8000 || *rate > 192000)
-                throw UsageError{"The sample rate " + value + " is not valid."};
+                throw EncoderError::usage("The sample rate " + value + " is not valid.");
             options.sampleRate = static_cast<int>(*rate);
         } else if (argument == "-channels") {
             const auto count = parseInteger(value);
             if (!count || *count < 1 || *count > 8)
-                throw UsageError{"The channel count " + value + " is not valid."};
+                throw EncoderError::usage("The channel count " + value + " is not valid.");
             options.channels = static_cast<int>(*count);
         } else if (argument == "-of") {
             options.outputFormat = value;
         }
     }
     if (!haveOutput)
-        throw UsageError{"No output file specified, please see the -o option."};
+        throw EncoderError::usage("No output file specified, please see the -o option.");
     if (options.inputs.empty())
-        throw UsageError{"No input file given."};
+        throw EncoderError::usage("No input file given.");
     return options;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "EncoderError.h"
 #include "Ratio.h"
 
 #include <optional>
@@ -59,14 +60,8 @@ struct CommandLineOptions
     int channels = 2;
 };
 
-// A command line that cannot be run; the text is the one-sentence message for the user.
-struct UsageError
-{
-    std::string message;
-};
-
 // Options may stand before, between or after the inputs; all of them apply to the whole run.
-// Everything after "--" is an input. Throws UsageError.
+// Everything after "--" is an input. Throws a usage EncoderError.
 CommandLineOptions parseCommandLine(const std::vector<std::string>& arguments);
 
 // "30", "30000/1001", "29.97", "16:9" as a ratio; nothing when the text is no positive number

@@ -1,7 +1,6 @@
 #include "ContainerRules.h"
 
 #include "Codecs.h"
-#include "CommandLine.h"
 
 #include <algorithm>
 #include <cctype>
@@ -88,7 +87,7 @@ Container containerFor(const std::string& outputPath, const std::string& outputF
     if (!format.empty() && format != "lavf") {
         const auto found = byName.find(format);
         if (found == byName.end())
-            throw UsageError{"Output format " + outputFormat + " is not supported."};
+            throw EncoderError::usage("Output format " + outputFormat + " is not supported.");
         return found->second;
     }
     std::string extension = lowerCase(std::filesystem::path(outputPath).extension().string());
@@ -129,10 +128,11 @@ void checkCodecs(Container container, const std::string& videoCodec, const std::
 {
     const auto& rule = ruleFor(container);
     if (!rule.videoCodecs.count(videoCodec))
-        throw UsageError{"The " + rule.name + " container cannot hold " + videoCodec + " video."};
+        throw EncoderError::usage("The " + rule.name + " container cannot hold " + videoCodec +
+                                  " video.");
     if (!rule.audioCodecs.count(audioCodec))
-        throw UsageError{"The " + rule.name + " container cannot hold " + audioName(audioCodec) +
-                         " audio."};
+        throw EncoderError::usage("The " + rule.name + " container cannot hold " +
+                                  audioName(audioCodec) + " audio.");
 }
 
 std::vector<int> containerSampleRates(Container container, const std::string& audioCodec)

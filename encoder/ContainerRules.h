@@ -1,5 +1,7 @@
 #pragma once
 
+#include "EncoderError.h"
+
 #include <string>
 #include <vector>
 
@@ -17,8 +19,8 @@ enum class Container
 };
 
 // -of when given (avi, mpeg, vob, mp4, mov, asf, wmv, flv; lavf means "by extension"), else the
-// output's extension without regard to case; anything unknown is AVI. Throws UsageError for an
-// -of value this encoder does not write.
+// output's extension without regard to case; anything unknown is AVI. Throws a usage EncoderError
+// for an -of value this encoder does not write.
 Container containerFor(const std::string& outputPath, const std::string& outputFormat);
 
 // "AVI", "MPEG", ... as the messages name it.
@@ -29,8 +31,8 @@ std::string containerName(Container container);
 std::string muxerName(Container container, const std::string& videoCodec,
                       const std::string& audioCodec);
 
-// Throws UsageError naming the codec the container cannot hold. Codecs are FFmpeg encoder names
-// (mpeg4, libx264, libmp3lame, pcm_s16le, ...).
+// Throws a usage EncoderError naming the codec the container cannot hold. Codecs are FFmpeg encoder
+// names (mpeg4, libx264, libmp3lame, pcm_s16le, ...).
 void checkCodecs(Container container, const std::string& videoCodec, const std::string& audioCodec);
 
 // The sample rates the container allows for that audio codec; empty when any rate will do.

@@ -8,6 +8,8 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
+#include "EncoderError.h"
+
 #include <memory>
 #include <string>
 
@@ -16,6 +18,15 @@ namespace asapi {
 struct InputContextDeleter
 {
     void operator()(AVFormatContext* context) const { avformat_close_input(&context); }
+};
+// The muxer's I/O context is the output file's own: it goes with the file, not the muxer.
+struct OutputContextDeleter
+{
+    void operator()(AVFormatContext* context) const
+    {
+        context->pb = nullptr;
+        avformat_free_context(context);
+    }
 };
 struct CodecContextDeleter
 {
@@ -43,18 +54,13 @@ struct AudioFifoDeleter
 };
 
 using InputContextPtr = std::unique_ptr<AVFormatContext, InputContextDeleter>;
+using OutputContextPtr = std::unique_ptr<AVFormatContext, OutputContextDeleter>;
 using CodecContextPtr = std::unique_ptr<AVCodecContext, CodecContextDeleter>;
 using FramePtr = std::unique_ptr<AVFrame, FrameDeleter>;
 using PacketPtr = std::unique_ptr<AVPacket, PacketDeleter>;
 using ScalerPtr = std::unique_ptr<SwsContext, ScalerDeleter>;
 using ResamplerPtr = std::unique_ptr<SwrContext, ResamplerDeleter>;
 using AudioFifoPtr = std::unique_ptr<AVAudioFifo, AudioFifoDeleter>;
-
-// A failure while encoding; the text is the message for the user.
-struct EncoderError
-{
-    std::string message;
-};
 
 inline std::string errorText(int code)
 {
@@ -71,9 +77,22 @@ inline int check(int code, const std::string& what)
     return code;
 }
 
+// What an FFmpeg allocation returned. Throws EncoderError when it could not allocate.
+template <typename T> T* allocated(T* object)
+{
+    if (!object)
+        throw EncoderError{"Out of memory."};
+    return object;
+}
+
 inline FramePtr makeFrame()
 {
-    return FramePtr(av_frame_alloc());
+    return FramePtr(allocated(av_frame_alloc()));
+}
+
+inline PacketPtr makePacket()
+{
+    return PacketPtr(allocated(av_packet_alloc()));
 }
 
 } // namespace asapi

@@ -81,23 +81,18 @@ int64_t seek(void* opaque, int64_t offset, int whence)
 
 IoContextPtr makeContext(int fd, bool writing, bool seekable, bool interruptible)
 {
-    auto* buffer = static_cast<unsigned char*>(av_malloc(bufferSize));
-    auto* channel = static_cast<Channel*>(av_malloc(sizeof(Channel)));
-    if (!buffer || !channel) {
-        av_free(buffer);
-        av_free(channel);
-        throw EncoderError{"Out of memory."};
-    }
+    // Each piece is freed by its owner until the context owns it.
+    std::unique_ptr<unsigned char, decltype(&av_free)> buffer(
+        static_cast<unsigned char*>(allocated(av_malloc(bufferSize))), av_free);
+    std::unique_ptr<Channel, decltype(&av_free)> channel(
+        static_cast<Channel*>(allocated(av_malloc(sizeof(Channel)))), av_free);
     *channel = Channel{fd, interruptible};
-    AVIOContext* context = avio_alloc_context(
-        buffer, bufferSize, writing ? 1 : 0, channel, writing ? nullptr : readPacket,
-        writing ? writePacket : nullptr, seekable ? seek : nullptr);
-    if (!context) {
-        av_free(buffer);
-        av_free(channel);
-        throw EncoderError{"Out of memory."};
-    }
-    return IoContextPtr(context);
+    IoContextPtr context(allocated(avio_alloc_context(
+        buffer.get(), bufferSize, writing ? 1 : 0, channel.get(), writing ? nullptr : readPacket,
+        writing ? writePacket : nullptr, seekable ? seek : nullptr)));
+    buffer.release();
+    channel.release();
+    return context;
 }
 
 } // namespace
@@ -118,7 +113,7 @@ int openInterruptibly(const std::string& path, int flags, mode_t mode)
 {
     while (true) {
         if (stopRequested())
-            throw StopRequested{};
+            throw EncoderError::stopped();
         int fd;
         {
             BlockingCall call;

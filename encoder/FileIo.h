@@ -20,7 +20,7 @@ struct IoContextDeleter
 };
 using IoContextPtr = std::unique_ptr<AVIOContext, IoContextDeleter>;
 
-// The descriptor, or -errno. Throws StopRequested when a stop cut a waiting open short.
+// The descriptor, or -errno. Throws the stop error when a stop cut a waiting open short.
 int openInterruptibly(const std::string& path, int flags, mode_t mode = 0);
 
 // A file descriptor closed with its owner.
@@ -40,7 +40,7 @@ private:
 };
 
 // An input opened for reading. Throws EncoderError naming the path when it cannot be opened,
-// StopRequested when a stop cut the open short.
+// the stop error when a stop cut the open short.
 class InputFile
 {
 public:

@@ -3,15 +3,15 @@
 #include "FfmpegPointers.h"
 #include "FrameQueue.h"
 
+#include "WorkerThread.h"
+
 #include <functional>
-#include <optional>
-#include <thread>
 
 namespace asapi {
 
 // Hands frames to a consumer running on a thread of its own, behind a bounded queue, so that the
 // thread feeding it carries on meanwhile. An error in the consumer stops it and is thrown to the
-// feeder at its next push or at finish.
+// feeder at its next push or at finish, whatever its type.
 class FrameWorker
 {
 public:
@@ -23,18 +23,15 @@ public:
     FrameWorker(const FrameWorker&) = delete;
     FrameWorker& operator=(const FrameWorker&) = delete;
 
-    // Throws EncoderError.
+    // Throws the consumer's error.
     void push(FramePtr frame);
-    // Returns once every frame pushed has been consumed. Throws EncoderError.
+    // Returns once every frame pushed has been consumed. Throws the consumer's error.
     void finish();
 
 private:
-    void run();
-
     FrameQueue m_queue;
     Consume m_consume;
-    std::optional<EncoderError> m_error;
-    std::thread m_thread;
+    WorkerThread m_thread;
 };
 
 } // namespace asapi

@@ -41,14 +41,12 @@ OpenedInput openInput(const std::string& path)
     // A read that a stop cut short is no fault of the file.
     const auto cannotOpen = [&path] {
         if (stopRequested())
-            throw StopRequested{};
+            throw EncoderError::stopped();
         throw EncoderError{"Failed to open " + path + ".\nCannot open file/device."};
     };
     OpenedInput input;
     input.file = std::make_unique<InputFile>(path);
-    AVFormatContext* raw = avformat_alloc_context();
-    if (!raw)
-        throw EncoderError{"Out of memory."};
+    AVFormatContext* raw = allocated(avformat_alloc_context());
     raw->pb = input.file->context();
     raw->interrupt_callback = AVIOInterruptCB{interruptWhenStopped, nullptr};
     raw->io_open = refuseNestedOpen;

@@ -35,7 +35,7 @@ struct OpenedInput
 };
 
 // Both throw EncoderError "Cannot open file/device." when the file cannot be read or has no
-// video that can be decoded, "<path> has no video." when it holds sound only; StopRequested
+// video that can be decoded, "<path> has no video." when it holds sound only; the stop error
 // when a stop cut the open short.
 OpenedInput openInput(const std::string& path);
 InputFacts probeInput(const std::string& path);

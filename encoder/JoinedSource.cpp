@@ -3,7 +3,6 @@
 #include "FrameClock.h"
 #include "StopSignal.h"
 
-#include <cstdio>
 #include <functional>
 #include <optional>
 
@@ -36,8 +35,8 @@ CodecContextPtr openDecoder(const AVStream* stream, int threads)
     const AVCodec* decoder = avcodec_find_decoder(stream->codecpar->codec_id);
     if (!decoder)
         return nullptr;
-    CodecContextPtr context(avcodec_alloc_context3(decoder));
-    if (!context || avcodec_parameters_to_context(context.get(), stream->codecpar) < 0)
+    CodecContextPtr context(allocated(avcodec_alloc_context3(decoder)));
+    if (avcodec_parameters_to_context(context.get(), stream->codecpar) < 0)
         return nullptr;
     context->pkt_timebase = stream->time_base;
     context->thread_count = threads > 0 ? threads : decoderThreadsFor(stream->codecpar->codec_id);
@@ -52,9 +51,9 @@ class StreamDecoder
 {
 public:
     StreamDecoder(CodecContextPtr decoder, FrameClock clock, double fallbackDuration,
-                  const std::string& path)
+                  const std::string& path, const Warn& warn)
         : m_decoder(std::move(decoder)), m_clock(std::move(clock)),
-          m_fallbackDuration(fallbackDuration), m_path(path), m_frame(makeFrame())
+          m_fallbackDuration(fallbackDuration), m_path(path), m_warn(warn), m_frame(makeFrame())
     {
     }
 
@@ -66,8 +65,7 @@ public:
             sent = avcodec_send_packet(m_decoder.get(), packet);
         }
         if (sent < 0 && sent != AVERROR_EOF)
-            std::fprintf(stderr, "Skipping a damaged packet in %s: %s.\n", m_path.c_str(),
-                         errorText(sent).c_str());
+            m_warn("Skipping a damaged packet in " + m_path + ": " + errorText(sent) + ".");
         drain();
     }
 
@@ -86,7 +84,7 @@ private:
             if (received == AVERROR(EAGAIN) || received == AVERROR_EOF)
                 return;
             if (received < 0) {
-                std::fprintf(stderr, "Skipping a damaged frame in %s.\n", m_path.c_str());
+                m_warn("Skipping a damaged frame in " + m_path + ".");
                 return;
             }
             const double fallback = m_frame->sample_rate > 0
@@ -101,22 +99,26 @@ private:
     FrameClock m_clock;
     double m_fallbackDuration;
     const std::string& m_path;
+    const Warn& m_warn;
     FramePtr m_frame;
 };
 
 } // namespace
 
 JoinedSource::JoinedSource(const std::vector<InputFacts>& inputs, const VideoTarget& video,
-                           const AudioTarget& audio, int decoderThreads, FrameQueue& queue)
+                           const AudioTarget& audio, int decoderThreads, FrameQueue& queue,
+                           Warn warn)
     : m_inputs(inputs), m_videoTarget(video), m_decoderThreads(decoderThreads), m_queue(queue),
-      m_audio(audio, [this](FramePtr frame) { send(FrameKind::Audio, std::move(frame)); })
+      m_warn(std::move(warn)),
+      m_audio(
+          audio, [this](FramePtr frame) { send(FrameKind::Audio, std::move(frame)); }, m_warn)
 {
 }
 
 void JoinedSource::send(FrameKind kind, FramePtr frame)
 {
     if (!m_queue.push(QueuedFrame{kind, std::move(frame)}))
-        throw WriterGone{};
+        throw EncoderError{"The encoding thread has stopped."};
 }
 
 void JoinedSource::run()
@@ -127,8 +129,10 @@ void JoinedSource::run()
                 break;
             readInput(input);
         }
-    } catch (const StopRequested&) {
+    } catch (const EncoderError& error) {
         // The open of the next input was cut short: the file ends with the one before.
+        if (error.kind() != EncoderError::Kind::Stop)
+            throw;
     }
     m_audio.finish();
 }
@@ -150,7 +154,7 @@ void JoinedSource::readInput(const InputFacts& input)
     CodecContextPtr audioCodec;
     if (audioIndex >= 0 &&
         !(audioCodec = openDecoder(context->streams[audioIndex], m_decoderThreads))) {
-        std::fprintf(stderr, "No usable audio in %s; using silence.\n", input.path.c_str());
+        m_warn("No usable audio in " + input.path + "; using silence.");
         audioIndex = -1;
     }
 
@@ -177,7 +181,7 @@ void JoinedSource::readInput(const InputFacts& input)
                    [&video](const AVFrame* frame, double start, double duration) {
                        video.push(frame, start, duration);
                    }),
-        1.0 / input.frameRate.value(), input.path);
+        1.0 / input.frameRate.value(), input.path, m_warn);
     std::optional<StreamDecoder> audioDecoder;
     if (audioIndex >= 0) {
         const AVRational timeBase = context->streams[audioIndex]->time_base;
@@ -188,10 +192,10 @@ void JoinedSource::readInput(const InputFacts& input)
                                         [this](const AVFrame* frame, double start, double) {
                                             m_audio.push(frame, start);
                                         }),
-                             0.0, input.path);
+                             0.0, input.path, m_warn);
     }
 
-    PacketPtr packet(av_packet_alloc());
+    const PacketPtr packet = makePacket();
     int failuresInRow = 0;
     while (!stopRequested()) {
         const int read = av_read_frame(context, packet.get());
@@ -199,8 +203,7 @@ void JoinedSource::readInput(const InputFacts& input)
             break;
         if (read < 0) {
             if (++failuresInRow >= readFailureLimit) {
-                std::fprintf(stderr, "Giving up the rest of %s: %s.\n", input.path.c_str(),
-                             errorText(read).c_str());
+                m_warn("Giving up the rest of " + input.path + ": " + errorText(read) + ".");
                 break;
             }
             continue;

@@ -17,10 +17,11 @@ class JoinedSource
 public:
     // decoderThreads 0: as many as pay for each input's codec
     JoinedSource(const std::vector<InputFacts>& inputs, const VideoTarget& video,
-                 const AudioTarget& audio, int decoderThreads, FrameQueue& queue);
+                 const AudioTarget& audio, int decoderThreads, FrameQueue& queue, Warn warn);
 
     // Runs to the end of the last input, or until a stop is asked for; the input being read
-    // then ends where it is, sound and picture together. Throws EncoderError.
+    // then ends where it is, sound and picture together. Throws EncoderError, also when the
+    // encoding thread no longer takes frames.
     void run();
 
 private:
@@ -31,13 +32,9 @@ private:
     VideoTarget m_videoTarget;
     int m_decoderThreads;
     FrameQueue& m_queue;
+    Warn m_warn;
     AudioTimeline m_audio;
     std::int64_t m_videoFrames = 0;
-};
-
-// Thrown inside the reading thread when the encoding thread no longer takes frames.
-struct WriterGone
-{
 };
 
 } // namespace asapi

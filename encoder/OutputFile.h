@@ -14,7 +14,7 @@ namespace asapi {
 class OutputFile
 {
 public:
-    // Throws EncoderError naming the path, StopRequested when a stop cut the open of a FIFO
+    // Throws EncoderError naming the path, the stop error when a stop cut the open of a FIFO
     // short. unnamedFiles false takes the hidden name at once.
     explicit OutputFile(const std::string& path, bool unnamedFiles = true);
     // Abandons the file unless it was committed.

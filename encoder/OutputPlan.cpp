@@ -54,7 +54,14 @@ const AVRational* supportedFrameRates(const AVCodec* codec)
     return codec->supported_framerates;
 }
 
-Ratio nearestSupportedRate(const AVCodec* codec, Ratio wanted)
+std::string framesPerSecond(AVRational rate)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3f fps", av_q2d(rate));
+    return text;
+}
+
+Ratio nearestSupportedRate(const AVCodec* codec, Ratio wanted, const Warn& warn)
 {
     // Encoders take time bases of at most 16 bits (MPEG-4's limit); 999.999 becomes nearly it.
     AVRational target{};
@@ -63,9 +70,9 @@ Ratio nearestSupportedRate(const AVCodec* codec, Ratio wanted)
     if (!rates)
         return Ratio{target.num, target.den};
     const AVRational chosen = rates[av_find_nearest_q_idx(target, rates)];
-    if (av_cmp_q(chosen, target) != 0)
-        std::fprintf(stderr, "The %s encoder cannot write %.3f fps; using %.3f fps.\n", codec->name,
-                     av_q2d(target), av_q2d(chosen));
+    if (av_cmp_q(chosen, target) != 0 && warn)
+        warn("The " + std::string(codec->name) + " encoder cannot write " +
+             framesPerSecond(target) + "; using " + framesPerSecond(chosen) + ".");
     return Ratio{chosen.num, chosen.den};
 }
 
@@ -94,10 +101,10 @@ int chooseSampleRate(const CommandLineOptions& options, const std::vector<InputF
     if (options.sampleRate) {
         if (!allowed.empty() &&
             std::find(allowed.begin(), allowed.end(), *options.sampleRate) == allowed.end())
-            throw UsageError{
+            throw EncoderError::usage(
                 (containerRates.empty() ? "The " + audioCodec + " encoder"
                                         : "The " + containerName(container) + " container") +
-                " cannot take audio at " + std::to_string(*options.sampleRate) + " Hz."};
+                " cannot take audio at " + std::to_string(*options.sampleRate) + " Hz.");
         return *options.sampleRate;
     }
     int wanted = 44100;
@@ -120,8 +127,8 @@ void checkChannels(const AVCodec* codec, int channels)
     for (const AVChannelLayout* layout = codec->ch_layouts; layout->nb_channels; ++layout)
         if (layout->nb_channels == channels)
             return;
-    throw UsageError{"The " + std::string(codec->name) + " encoder cannot take " +
-                     std::to_string(channels) + " audio channels."};
+    throw EncoderError::usage("The " + std::string(codec->name) + " encoder cannot take " +
+                              std::to_string(channels) + " audio channels.");
 }
 
 } // namespace
@@ -171,7 +178,8 @@ std::string audioCodecName(const CommandLineOptions& options)
     return mp3CodecName;
 }
 
-OutputPlan planOutput(const CommandLineOptions& options, const std::vector<InputFacts>& inputs)
+OutputPlan planOutput(const CommandLineOptions& options, const std::vector<InputFacts>& inputs,
+                      const Warn& warn)
 {
     const InputFacts& first = inputs.front();
     OutputPlan plan;
@@ -184,15 +192,17 @@ OutputPlan planOutput(const CommandLineOptions& options, const std::vector<Input
     const AVCodec* videoEncoder = avcodec_find_encoder_by_name(plan.videoCodec.c_str());
     const AVCodec* audioEncoder = avcodec_find_encoder_by_name(plan.audioCodec.c_str());
     if (!videoEncoder)
-        throw UsageError{"The " + plan.videoCodec + " encoder is missing from this FFmpeg."};
+        throw EncoderError::usage("The " + plan.videoCodec +
+                                  " encoder is missing from this FFmpeg.");
     if (!audioEncoder)
-        throw UsageError{"The " + plan.audioCodec + " encoder is missing from this FFmpeg."};
+        throw EncoderError::usage("The " + plan.audioCodec +
+                                  " encoder is missing from this FFmpeg.");
 
     const PictureSize size = scaledSize(options.scaleWidth, options.scaleHeight, first);
     plan.width = size.width;
     plan.height = size.height;
     plan.frameRate =
-        nearestSupportedRate(videoEncoder, options.frameRate.value_or(first.frameRate));
+        nearestSupportedRate(videoEncoder, options.frameRate.value_or(first.frameRate), warn);
     if (options.aspect)
         plan.pixelAspect = *options.aspect * plan.height / plan.width;
     else if (options.autoAspect)

@@ -52,8 +52,10 @@ struct PictureSize
 PictureSize scaledSize(std::optional<int> width, std::optional<int> height,
                        const InputFacts& input);
 
-// Throws UsageError when the container or the codecs cannot take what is asked.
-OutputPlan planOutput(const CommandLineOptions& options, const std::vector<InputFacts>& inputs);
+// Throws a usage EncoderError when the container or the codecs cannot take what is asked.
+// warn, when given, hears of a frame rate the video encoder cannot write, and the one taken.
+OutputPlan planOutput(const CommandLineOptions& options, const std::vector<InputFacts>& inputs,
+                      const Warn& warn = {});
 
 // The FFmpeg encoder name the audio options select.
 std::string audioCodecName(const CommandLineOptions& options);

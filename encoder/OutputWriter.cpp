@@ -24,7 +24,7 @@ AVRational toRational(Ratio ratio)
 } // namespace
 
 OutputWriter::OutputWriter(const OutputPlan& plan)
-    : m_plan(plan), m_videoPacket(av_packet_alloc()), m_audioPacket(av_packet_alloc())
+    : m_plan(plan), m_videoPacket(makePacket()), m_audioPacket(makePacket())
 {
     m_format = av_guess_format(m_plan.muxer.c_str(), nullptr, nullptr);
     if (!m_format)
@@ -47,7 +47,7 @@ OutputWriter::~OutputWriter()
 void OutputWriter::openVideoEncoder()
 {
     const AVCodec* codec = avcodec_find_encoder_by_name(m_plan.videoCodec.c_str());
-    m_video.reset(avcodec_alloc_context3(codec));
+    m_video.reset(allocated(avcodec_alloc_context3(codec)));
     AVCodecContext* c = m_video.get();
     c->width = m_plan.width;
     c->height = m_plan.height;
@@ -97,7 +97,7 @@ void OutputWriter::openVideoEncoder()
 void OutputWriter::openAudioEncoder()
 {
     const AVCodec* codec = avcodec_find_encoder_by_name(m_plan.audioCodec.c_str());
-    m_audio.reset(avcodec_alloc_context3(codec));
+    m_audio.reset(allocated(avcodec_alloc_context3(codec)));
     AVCodecContext* c = m_audio.get();
     c->sample_rate = m_plan.sampleRate;
     av_channel_layout_default(&c->ch_layout, m_plan.channels);
@@ -147,12 +147,12 @@ AudioTarget OutputWriter::audioTarget() const
 void OutputWriter::create(const std::string& path)
 {
     m_path = path;
-    check(avformat_alloc_output_context2(&m_muxer, nullptr, m_plan.muxer.c_str(), path.c_str()),
+    AVFormatContext* muxer = nullptr;
+    check(avformat_alloc_output_context2(&muxer, nullptr, m_plan.muxer.c_str(), path.c_str()),
           "Cannot write " + path);
-    m_videoStream = avformat_new_stream(m_muxer, nullptr);
-    m_audioStream = avformat_new_stream(m_muxer, nullptr);
-    if (!m_videoStream || !m_audioStream)
-        throw EncoderError{"Out of memory."};
+    m_muxer.reset(muxer);
+    m_videoStream = allocated(avformat_new_stream(muxer, nullptr));
+    m_audioStream = allocated(avformat_new_stream(muxer, nullptr));
     check(avcodec_parameters_from_context(m_videoStream->codecpar, m_video.get()), "Out of memory");
     check(avcodec_parameters_from_context(m_audioStream->codecpar, m_audio.get()), "Out of memory");
     m_videoStream->time_base = m_video->time_base;
@@ -166,7 +166,7 @@ void OutputWriter::create(const std::string& path)
     // open: take the DVD's rate, which any of our MPEG video fits.
     if (m_plan.muxer == "mpeg" || m_plan.muxer == "vob")
         av_dict_set(&muxerOptions, "muxrate", "10080000", 0);
-    const int written = avformat_write_header(m_muxer, &muxerOptions);
+    const int written = avformat_write_header(muxer, &muxerOptions);
     av_dict_free(&muxerOptions);
     check(written, "Cannot write " + path);
     m_audioWorker = std::make_unique<FrameWorker>(audioQueueCapacity, [this](AVFrame* frame) {
@@ -187,7 +187,7 @@ void OutputWriter::encode(AVCodecContext* encoder, AVStream* stream, const AVFra
         av_packet_rescale_ts(packet, encoder->time_base, stream->time_base);
         packet->stream_index = stream->index;
         std::lock_guard lock(m_muxerMutex);
-        check(av_interleaved_write_frame(m_muxer, packet), "Cannot write " + m_path);
+        check(av_interleaved_write_frame(m_muxer.get(), packet), "Cannot write " + m_path);
     }
 }
 
@@ -207,9 +207,7 @@ void OutputWriter::writeVideo(AVFrame* frame)
             return;
         }
         m_lastRepeatTime.reset();
-        m_lastPicture.reset(av_frame_clone(frame));
-        if (!m_lastPicture)
-            throw EncoderError{"Out of memory."};
+        m_lastPicture.reset(allocated(av_frame_clone(frame)));
     }
     encode(m_video.get(), m_videoStream, frame, m_videoPacket.get(), m_videoBytes);
 }
@@ -231,7 +229,7 @@ void OutputWriter::finish()
     encode(m_video.get(), m_videoStream, nullptr, m_videoPacket.get(), m_videoBytes);
     m_audioWorker->finish();
     encode(m_audio.get(), m_audioStream, nullptr, m_audioPacket.get(), m_audioBytes);
-    check(av_write_trailer(m_muxer), "Cannot write " + m_path);
+    check(av_write_trailer(m_muxer.get()), "Cannot write " + m_path);
     std::lock_guard lock(m_muxerMutex);
     if (m_plan.muxer == "vob" && m_plan.audioCodec == "ac3" && m_file->mendableDescriptor() >= 0) {
         m_file->flush();
@@ -250,11 +248,7 @@ void OutputWriter::close()
 {
     m_audioWorker.reset();
     std::lock_guard lock(m_muxerMutex);
-    if (m_muxer) {
-        m_muxer->pb = nullptr; // the output file's own
-        avformat_free_context(m_muxer);
-        m_muxer = nullptr;
-    }
+    m_muxer.reset();
     // What was not committed is dropped; the output path stays as it was.
     m_file.reset();
 }

@@ -31,7 +31,7 @@ public:
     AudioTarget audioTarget() const;
 
     // Starts the file, which stands at the path only once finish() succeeds. Throws EncoderError,
-    // StopRequested when a stop cut the open of a FIFO short.
+    // the stop error when a stop cut the open of a FIFO short.
     void create(const std::string& path);
     // Throws EncoderError, for audio also an error of the sound's thread.
     void writeVideo(AVFrame* frame);
@@ -57,13 +57,14 @@ private:
     std::string m_path;
     CodecContextPtr m_video;
     CodecContextPtr m_audio;
-    AVFormatContext* m_muxer = nullptr;
+    PacketPtr m_videoPacket;
+    PacketPtr m_audioPacket;
+    // The file goes after the muxer that writes into it.
+    std::unique_ptr<OutputFile> m_file;
+    OutputContextPtr m_muxer;
     AVStream* m_videoStream = nullptr;
     AVStream* m_audioStream = nullptr;
     mutable std::mutex m_muxerMutex;
-    PacketPtr m_videoPacket;
-    PacketPtr m_audioPacket;
-    std::unique_ptr<OutputFile> m_file;
     int m_framesWritten = 0;
     // The last picture encoded, held so that its repeats are known by their picture; and the
     // time of its last repeat not yet written, if any.

@@ -6,10 +6,10 @@
 #include "OutputWriter.h"
 #include "StatusReporter.h"
 #include "StopSignal.h"
+#include "WorkerThread.h"
 
 #include <filesystem>
 #include <optional>
-#include <thread>
 
 namespace asapi {
 namespace {
@@ -22,37 +22,22 @@ bool sameFile(const std::string& a, const std::string& b)
     return std::filesystem::equivalent(a, b, error) && !error;
 }
 
-// Decodes on its own thread; an error there is kept and handed to the encoding thread.
-class SourceThread
+std::vector<InputFacts> probeInputs(const CommandLineOptions& options)
 {
-public:
-    SourceThread(JoinedSource& source, FrameQueue& queue)
-        : m_thread([this, &source, &queue] {
-              try {
-                  source.run();
-              } catch (const EncoderError& error) {
-                  m_error = error;
-              } catch (const WriterGone&) {
-              } catch (const StopRequested&) {
-              } catch (const std::exception& error) {
-                  m_error = EncoderError{error.what()};
-              }
-              queue.close();
-          })
-    {
+    std::vector<InputFacts> inputs;
+    for (const auto& path : options.inputs) {
+        if (sameFile(path, options.output))
+            throw EncoderError::usage("The output file " + options.output + " is also an input.");
+        inputs.push_back(probeInput(path));
     }
-    ~SourceThread() { join(); }
+    return inputs;
+}
 
-    void join()
-    {
-        if (m_thread.joinable())
-            m_thread.join();
-    }
-    const std::optional<EncoderError>& error() const { return m_error; }
-
-private:
-    std::optional<EncoderError> m_error;
-    std::thread m_thread;
+// Lets the reading thread go when the encoding ends early: it may wait on a full queue.
+struct QueueRelease
+{
+    FrameQueue& queue;
+    ~QueueRelease() { queue.abandon(); }
 };
 
 void encodeAll(FrameQueue& queue, OutputWriter& writer, StatusReporter& reporter)
@@ -69,56 +54,49 @@ void encodeAll(FrameQueue& queue, OutputWriter& writer, StatusReporter& reporter
     }
 }
 
+// How a run that threw ends. A read or write that a stop cut short is no failure of its own.
+ExitStatus endOfRun(const std::exception& error, bool afterStatusLines, std::FILE* errors)
+{
+    const auto* known = dynamic_cast<const EncoderError*>(&error);
+    if (known && (known->kind() == EncoderError::Kind::Stop ||
+                  (known->kind() == EncoderError::Kind::Encoding && stopRequested())))
+        return ExitStopped;
+    // The status lines end in a carriage return: the message takes a line of its own.
+    std::fprintf(errors, afterStatusLines ? "\n%s\n" : "%s\n", error.what());
+    return ExitFailed;
+}
+
 } // namespace
 
-ExitStatus runEncoder(const CommandLineOptions& options, std::FILE* status, std::FILE* errors)
+ExitStatus runEncoder(const std::vector<std::string>& arguments, std::FILE* status,
+                      std::FILE* errors)
 {
-    OutputPlan plan;
-    std::vector<InputFacts> inputs;
+    const Warn warn = [errors](const std::string& message) {
+        std::fprintf(errors, "%s\n", message.c_str());
+    };
     std::optional<OutputWriter> writer;
+    bool writing = false;
     try {
-        for (const auto& path : options.inputs) {
-            if (sameFile(path, options.output))
-                throw UsageError{"The output file " + options.output + " is also an input."};
-            inputs.push_back(probeInput(path));
-        }
-        plan = planOutput(options, inputs);
+        const CommandLineOptions options = parseCommandLine(arguments);
+        const std::vector<InputFacts> inputs = probeInputs(options);
+        const OutputPlan plan = planOutput(options, inputs, warn);
         writer.emplace(plan);
-    } catch (const StopRequested&) {
-        return ExitStopped;
-    } catch (const UsageError& error) {
-        std::fprintf(errors, "%s\n", error.message.c_str());
-        return ExitFailed;
-    } catch (const EncoderError& error) {
+        // Stopped before anything was written: there is no file to finish.
         if (stopRequested())
             return ExitStopped;
-        std::fprintf(errors, "%s\n", error.message.c_str());
-        return ExitFailed;
-    } catch (const std::exception& error) {
-        std::fprintf(errors, "%s\n", error.what());
-        return ExitFailed;
-    }
 
-    // Stopped before anything was written: there is no file to finish.
-    if (stopRequested())
-        return ExitStopped;
-
-    StatusReporter reporter(status);
-    try {
+        writing = true;
+        StatusReporter reporter(status);
         writer->create(options.output);
         FrameQueue queue(queueCapacity);
         JoinedSource source(inputs, writer->videoTarget(), writer->audioTarget(),
-                            plan.decoderThreads, queue);
-        SourceThread reading(source, queue);
-        try {
+                            plan.decoderThreads, queue, warn);
+        {
+            WorkerThread reading([&source] { source.run(); }, [&queue] { queue.close(); });
+            const QueueRelease release{queue};
             encodeAll(queue, *writer, reporter);
-        } catch (...) {
-            queue.abandon();
-            throw;
+            reading.join();
         }
-        reading.join();
-        if (reading.error())
-            throw *reading.error();
         // Stopped before the first picture: there is nothing worth a file.
         if (writer->framesWritten() == 0) {
             if (!stopRequested())
@@ -127,25 +105,15 @@ ExitStatus runEncoder(const CommandLineOptions& options, std::FILE* status, std:
             return ExitStopped;
         }
         writer->finish();
-    } catch (const StopRequested&) {
-        writer->discard();
-        return ExitStopped;
-    } catch (const EncoderError& error) {
-        writer->discard();
-        // A write or read cut short by the stop is no failure of its own.
-        if (stopRequested())
-            return ExitStopped;
-        std::fprintf(errors, "\n%s\n", error.message.c_str());
-        return ExitFailed;
+        StatusFigures figures = writer->figures();
+        figures.elapsed = reporter.elapsedSeconds();
+        reporter.finish(figures);
+        return stopRequested() ? ExitStopped : ExitDone;
     } catch (const std::exception& error) {
-        writer->discard();
-        std::fprintf(errors, "\n%s\n", error.what());
-        return ExitFailed;
+        if (writer)
+            writer->discard();
+        return endOfRun(error, writing, errors);
     }
-    StatusFigures figures = writer->figures();
-    figures.elapsed = reporter.elapsedSeconds();
-    reporter.finish(figures);
-    return stopRequested() ? ExitStopped : ExitDone;
 }
 
 } // namespace asapi

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CommandLine.h"
-
 #include <cstdio>
+#include <string>
+#include <vector>
 
 namespace asapi {
 
@@ -13,8 +13,11 @@ enum ExitStatus
     ExitStopped = 2
 };
 
-// One whole run: looks at the inputs, checks what is asked, then decodes on one thread and
-// encodes on this one. Messages go to errors, status lines to status.
-ExitStatus runEncoder(const CommandLineOptions& options, std::FILE* status, std::FILE* errors);
+// One whole run of the program, from its arguments: reads the command line, looks at the
+// inputs, checks what is asked, then decodes on one thread and encodes on this one. Messages,
+// errors and warnings alike, go to errors, status lines to status. Every error of the run, on
+// any of its threads, ends here.
+ExitStatus runEncoder(const std::vector<std::string>& arguments, std::FILE* status,
+                      std::FILE* errors);
 
 } // namespace asapi

@@ -12,11 +12,6 @@ bool stopRequested();
 // FFmpeg's interrupt callback: non-zero once a stop has been asked for.
 int interruptWhenStopped(void* unused);
 
-// Thrown where a blocking open was cut short by a stop: there is nothing to report.
-struct StopRequested
-{
-};
-
 // Marks the calling thread as waiting in a system call that a stop must cut short; the call
 // then fails with EINTR.
 class BlockingCall

@@ -75,10 +75,8 @@ VideoNormaliser::VideoNormaliser(const VideoTarget& target, int rotation, double
 
 void VideoNormaliser::prepareScaler(const AVFrame* decoded, int width, int height)
 {
-    m_scaler.reset(sws_alloc_context());
+    m_scaler.reset(allocated(sws_alloc_context()));
     SwsContext* scaler = m_scaler.get();
-    if (!scaler)
-        throw EncoderError{"Out of memory."};
     av_opt_set_int(scaler, "srcw", decoded->width, 0);
     av_opt_set_int(scaler, "srch", decoded->height, 0);
     av_opt_set_int(scaler, "src_format", decoded->format, 0);
@@ -141,7 +139,7 @@ void VideoNormaliser::emitPending()
     // Converted when first shown: a picture the output rate drops is never scaled.
     if (!m_pendingPicture)
         m_pendingPicture = convert(m_pending.get());
-    m_emit(FramePtr(av_frame_clone(m_pendingPicture.get())));
+    m_emit(FramePtr(allocated(av_frame_clone(m_pendingPicture.get()))));
     ++m_emitted;
 }
 
@@ -151,9 +149,7 @@ void VideoNormaliser::push(const AVFrame* decoded, double start, double duration
         return; // nothing a damaged packet left usable
     if (m_pending)
         emitUntil(start);
-    m_pending.reset(av_frame_clone(decoded));
-    if (!m_pending)
-        throw EncoderError{"Out of memory."};
+    m_pending.reset(allocated(av_frame_clone(decoded)));
     m_pendingPicture.reset();
     m_pendingEnd = start + duration;
 }

@@ -20,8 +20,8 @@ QString refusal(const QString& text)
 {
     try {
         parseCommandLine(words(text));
-    } catch (const UsageError& error) {
-        return QString::fromStdString(error.message);
+    } catch (const EncoderError& error) {
+        return QString::fromStdString(error.what());
     }
     return QString();
 }

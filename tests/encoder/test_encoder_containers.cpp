@@ -25,7 +25,7 @@ bool accepted(Container container, const std::string& video, const std::string& 
     try {
         checkCodecs(container, video, audio);
         return true;
-    } catch (const UsageError&) {
+    } catch (const EncoderError&) {
         return false;
     }
 }
@@ -156,8 +156,8 @@ private slots:
         try {
             checkCodecs(container, video.toStdString(), audio.toStdString());
             QFAIL("accepted");
-        } catch (const UsageError& error) {
-            QCOMPARE(QString::fromStdString(error.message), message);
+        } catch (const EncoderError& error) {
+            QCOMPARE(QString::fromStdString(error.what()), message);
         }
     }
 
@@ -189,7 +189,7 @@ private slots:
         try {
             const OutputPlan plan = planOutput(options, {inputAt(inputRate)});
             QCOMPARE(plan.sampleRate, expected);
-        } catch (const UsageError&) {
+        } catch (const EncoderError&) {
             QCOMPARE(0, expected);
         }
     }

@@ -4,6 +4,7 @@
 #include <QtTest>
 
 #include <atomic>
+#include <new>
 #include <vector>
 
 using asapi::EncoderError;
@@ -38,30 +39,41 @@ private slots:
             QCOMPARE(consumed[i], std::int64_t(i));
     }
 
+    // Whatever the consumer throws reaches the feeder; nothing ends the program.
     void errorReachesTheFeeder_data()
     {
         QTest::addColumn<int>("failingFrame");
         QTest::addColumn<int>("framesPushed");
-        QTest::newRow("while frames are still pushed") << 3 << 1000;
-        QTest::newRow("at the last frame, seen by finish") << 4 << 5;
+        QTest::addColumn<bool>("outOfMemory"); // an error of the library, not one of ours
+        QTest::addColumn<QString>("message");
+        QTest::newRow("while frames are still pushed")
+            << 3 << 1000 << false << "Cannot encode the sound.";
+        QTest::newRow("at the last frame, seen by finish")
+            << 4 << 5 << false << "Cannot encode the sound.";
+        QTest::newRow("out of memory") << 3 << 1000 << true << "std::bad_alloc";
     }
     void errorReachesTheFeeder()
     {
         QFETCH(int, failingFrame);
         QFETCH(int, framesPushed);
+        QFETCH(bool, outOfMemory);
+        QFETCH(QString, message);
         FrameWorker worker(2, [&](AVFrame* frame) {
-            if (frame->pts == failingFrame)
-                throw EncoderError{"Cannot encode the sound."};
+            if (frame->pts != failingFrame)
+                return;
+            if (outOfMemory)
+                throw std::bad_alloc();
+            throw EncoderError{"Cannot encode the sound."};
         });
-        QString message;
+        QString caught;
         try {
             for (int i = 0; i < framesPushed; ++i)
                 worker.push(numberedFrame(i));
             worker.finish();
-        } catch (const EncoderError& error) {
-            message = QString::fromStdString(error.message);
+        } catch (const std::exception& error) {
+            caught = QString::fromLatin1(error.what());
         }
-        QCOMPARE(message, QString("Cannot encode the sound."));
+        QCOMPARE(caught, message);
     }
 
     void destroyingDropsWhatWaits()

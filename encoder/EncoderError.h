@@ -1,0 +1,44 @@
+#pragma once
+
+#include <functional>
+#include <stdexcept>
+#include <string>
+
+namespace asapi {
+
+// Why a run ends before its output is complete; what() is the one message for the user. The
+// kind decides the exit status: a command line that cannot be run fails even while a stop is
+// asked for, an encoding error that a stop brought about is no failure of its own, and a stop
+// has nothing to report.
+class EncoderError : public std::runtime_error
+{
+public:
+    enum class Kind
+    {
+        Usage,
+        Encoding,
+        Stop
+    };
+
+    explicit EncoderError(const std::string& message, Kind kind = Kind::Encoding)
+        : std::runtime_error(message), m_kind(kind)
+    {
+    }
+    static EncoderError usage(const std::string& message)
+    {
+        return EncoderError(message, Kind::Usage);
+    }
+    // Where a stop cut a blocking call short.
+    static EncoderError stopped() { return EncoderError("Stopped.", Kind::Stop); }
+
+    Kind kind() const { return m_kind; }
+
+private:
+    Kind m_kind;
+};
+
+// Tells the user of something the run passes over or changes, and goes on: one line on the
+// stream the errors go to.
+using Warn = std::function<void(const std::string& message)>;
+
+} // namespace asapi
