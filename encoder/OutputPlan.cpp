@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <thread>
 
 namespace asapi {
 namespace {
@@ -14,6 +15,17 @@ namespace {
 // Without a bitrate the picture is kept at this quantiser: the intermediates of a join, which are
 // encoded once more.
 constexpr int defaultQuantiser = 3;
+// libx264 without a bitrate: its constant rate factor, at a preset that keeps a join quick.
+constexpr const char* x264RateFactor = "18";
+constexpr const char* x264Preset = "fast";
+// DVD players read VOB files with a 224 KiB buffer at up to 9.8 Mbit/s; MPEG-2 video at a
+// bitrate up to dvdVideoBitrate is held to that.
+constexpr long dvdVideoBitrate = 8000000;
+constexpr long dvdMaxRate = 9000000;
+constexpr int dvdBufferSize = 1835008;
+// Program streams size their buffers from the bitrate, which a constant quality leaves open:
+// take the DVD's rate, which any of our MPEG video fits.
+constexpr const char* programStreamMuxRate = "10080000";
 
 int roundUpToEven(int value)
 {
@@ -131,6 +143,59 @@ void checkChannels(const AVCodec* codec, int channels)
                               std::to_string(channels) + " audio channels.");
 }
 
+// How the picture's encoder is driven: bitrate or constant quality, threads.
+void planVideoEncoding(const CommandLineOptions& options, OutputPlan& plan)
+{
+    const bool x264 = plan.videoCodec == "libx264";
+    plan.videoBitrate = options.videoBitrate.value_or(0);
+    if (plan.videoBitrate > 0) {
+        if (plan.videoCodec == "mpeg2video" && plan.videoBitrate <= dvdVideoBitrate) {
+            plan.videoMaxRate = dvdMaxRate;
+            plan.videoBufferSize = dvdBufferSize;
+        }
+    } else if (x264) {
+        plan.videoCodecOptions.emplace_back("crf", x264RateFactor);
+    } else {
+        plan.quantiser = options.videoQuantiser.value_or(defaultQuantiser);
+    }
+    const bool mpegVideo = plan.videoCodec == "mpeg1video" || plan.videoCodec == "mpeg2video";
+    // Short groups keep MPEG files seekable in DVD players.
+    plan.keyframeInterval = options.keyframeInterval.value_or(mpegVideo ? 15 : 250);
+    // Only AVI keeps its frame rate without them: a frame left out is an empty chunk, which
+    // players show as the picture before. x264's reordered frames leave no such gaps.
+    plan.skipRepeatedPictures = plan.container == Container::Avi && !x264;
+    if (x264) {
+        plan.videoCodecOptions.emplace_back("preset", x264Preset);
+        plan.encoderThreads = options.encoderThreads.value_or(0);
+    } else {
+        plan.videoCodecOptions.emplace_back("mbd", std::to_string(options.macroblockDecision));
+        // A core is left to the decoding thread, which decodes and scales: each slice costs
+        // work of its own, and on two cores a single one is fastest.
+        plan.encoderThreads = options.encoderThreads.value_or(
+            static_cast<int>(std::max(2u, std::thread::hardware_concurrency()) - 1));
+        plan.sliceThreads = true;
+    }
+    plan.decoderThreads = options.decoderThreads.value_or(0);
+}
+
+// How the sound's encoder is driven: bitrate or, for MP3, a constant quality.
+void planAudioEncoding(const CommandLineOptions& options, OutputPlan& plan)
+{
+    if (plan.audioCodec == mp3CodecName) {
+        if (options.mp3Mode == Mp3Mode::Variable) {
+            plan.audioQuality = options.mp3Quality;
+        } else {
+            plan.audioBitrate = options.mp3Bitrate * 1000L;
+            if (options.mp3Mode == Mp3Mode::Average)
+                plan.audioCodecOptions.emplace_back("abr", "1");
+        }
+    } else if (plan.audioCodec != pcmCodecName) {
+        // MP2 below 32000 Hz (MPEG-2's half rates) goes up to 160 kbit/s only.
+        const long fallback = plan.audioCodec == "mp2" && plan.sampleRate < 32000 ? 160000 : 224000;
+        plan.audioBitrate = options.audioBitrate.value_or(fallback);
+    }
+}
+
 } // namespace
 
 PictureSize scaledSize(std::optional<int> width, std::optional<int> height, const InputFacts& input)
@@ -188,6 +253,9 @@ OutputPlan planOutput(const CommandLineOptions& options, const std::vector<Input
     plan.audioCodec = audioCodecName(options);
     checkCodecs(plan.container, plan.videoCodec, plan.audioCodec);
     plan.muxer = muxerName(plan.container, plan.videoCodec, plan.audioCodec);
+    if (plan.muxer == "mpeg" || plan.muxer == "vob")
+        plan.muxerOptions.emplace_back("muxrate", programStreamMuxRate);
+    plan.mendCutAudioFrames = plan.muxer == "vob" && plan.audioCodec == "ac3";
 
     const AVCodec* videoEncoder = avcodec_find_encoder_by_name(plan.videoCodec.c_str());
     const AVCodec* audioEncoder = avcodec_find_encoder_by_name(plan.audioCodec.c_str());
@@ -208,31 +276,13 @@ OutputPlan planOutput(const CommandLineOptions& options, const std::vector<Input
     else if (options.autoAspect)
         plan.pixelAspect =
             first.width * first.pixelAspect / first.height * plan.height / plan.width;
-    plan.videoBitrate = options.videoBitrate.value_or(0);
-    plan.quantiser = options.videoQuantiser.value_or(defaultQuantiser);
-    const bool mpegVideo = plan.videoCodec == "mpeg1video" || plan.videoCodec == "mpeg2video";
-    // Short groups keep MPEG files seekable in DVD players.
-    plan.keyframeInterval = options.keyframeInterval.value_or(mpegVideo ? 15 : 250);
-    plan.macroblockDecision = options.macroblockDecision;
-    // Only AVI keeps its frame rate without them: a frame left out is an empty chunk, which
-    // players show as the picture before. x264's reordered frames leave no such gaps.
-    plan.skipRepeatedPictures = plan.container == Container::Avi && plan.videoCodec != "libx264";
-    plan.encoderThreads = options.encoderThreads.value_or(0);
-    plan.decoderThreads = options.decoderThreads.value_or(0);
+    planVideoEncoding(options, plan);
 
     plan.sampleRate =
         chooseSampleRate(options, inputs, audioEncoder, plan.container, plan.audioCodec);
     plan.channels = options.channels;
     checkChannels(audioEncoder, plan.channels);
-    if (plan.audioCodec == "libmp3lame") {
-        plan.mp3Mode = options.mp3Mode;
-        plan.mp3Quality = options.mp3Quality;
-        plan.audioBitrate = options.mp3Mode == Mp3Mode::Variable ? 0 : options.mp3Bitrate * 1000L;
-    } else if (plan.audioCodec != "pcm_s16le") {
-        // MP2 below 32000 Hz (MPEG-2's half rates) goes up to 160 kbit/s only.
-        const long fallback = plan.audioCodec == "mp2" && plan.sampleRate < 32000 ? 160000 : 224000;
-        plan.audioBitrate = options.audioBitrate.value_or(fallback);
-    }
+    planAudioEncoding(options, plan);
     for (const auto& input : inputs)
         plan.expectedDuration += input.duration;
     return plan;

@@ -6,36 +6,49 @@
 
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace asapi {
 
-// Everything the output will be, decided from the options and the first input.
+// Options by name, as FFmpeg's encoders and muxers take them.
+using NamedOptions = std::vector<std::pair<std::string, std::string>>;
+
+// Everything the output will be and how its encoders and muxer are driven, decided from the
+// options and the inputs; the writer sets what this says and decides nothing.
 struct OutputPlan
 {
     Container container = Container::Avi;
     std::string muxer;
+    NamedOptions muxerOptions;
+    // The AC-3 frames that a new audio packet cuts get their times cleared once the file is done.
+    bool mendCutAudioFrames = false;
 
     std::string videoCodec;
     int width = 0;
     int height = 0;
     Ratio frameRate;
     double pixelAspect = 1.0;
-    long videoBitrate = 0; // 0: constant quality
-    int quantiser = 0;     // the constant quality, where there is no bitrate
+    long videoBitrate = 0;   // 0: constant quality
+    long videoMaxRate = 0;   // bit/s with videoBufferSize, the players' limit; 0: none
+    int videoBufferSize = 0; // bits
+    int quantiser = 0;       // the constant quality each picture carries; 0: none
     int keyframeInterval = 250;
-    int macroblockDecision = 0;
+    int bFrames = 0;
     // A picture repeated to keep the frame rate is written once and its repeats left to the
     // container's timing, as MEncoder's -ofps does with its skipped frames.
     bool skipRepeatedPictures = false;
-    int encoderThreads = 0; // 0: the encoder's own choice
+    NamedOptions videoCodecOptions; // the encoder's own
+    int encoderThreads = 0;         // 0: the encoder's own choice
+    bool sliceThreads = false;      // the encoder's threads share each picture
     int decoderThreads = 0;
 
     std::string audioCodec; // FFmpeg encoder name
     int sampleRate = 44100;
     int channels = 2;
-    long audioBitrate = 0; // 0: the codec's own choice (PCM, MP3 at variable bitrate)
-    Mp3Mode mp3Mode = Mp3Mode::Variable;
-    int mp3Quality = 0;
+    long audioBitrate = 0;           // 0: the codec's own choice (PCM, MP3 at variable bitrate)
+    std::optional<int> audioQuality; // a constant quality in place of a bitrate, 0 the best
+    NamedOptions audioCodecOptions;  // the encoder's own
 
     double expectedDuration = 0.0; // sum of the inputs' lengths, for the status line
 };

@@ -8,7 +8,6 @@ extern "C" {
 
 #include <cerrno>
 #include <cstdio>
-#include <thread>
 
 namespace asapi {
 namespace {
@@ -19,6 +18,12 @@ constexpr std::size_t audioQueueCapacity = 64;
 AVRational toRational(Ratio ratio)
 {
     return AVRational{ratio.num, ratio.den};
+}
+
+void setCodecOptions(AVCodecContext* context, const NamedOptions& options)
+{
+    for (const auto& [name, value] : options)
+        av_opt_set(context->priv_data, name.c_str(), value.c_str(), 0);
 }
 
 } // namespace
@@ -56,35 +61,22 @@ void OutputWriter::openVideoEncoder()
     c->pix_fmt = codec->pix_fmts ? codec->pix_fmts[0] : AV_PIX_FMT_YUV420P;
     c->sample_aspect_ratio = av_d2q(m_plan.pixelAspect, 255);
     c->gop_size = m_plan.keyframeInterval;
-    c->max_b_frames = 0;
-    const bool x264 = m_plan.videoCodec == "libx264";
-    if (m_plan.videoBitrate > 0) {
+    c->max_b_frames = m_plan.bFrames;
+    if (m_plan.videoBitrate > 0)
         c->bit_rate = m_plan.videoBitrate;
-        if (m_plan.videoCodec == "mpeg2video" && m_plan.videoBitrate <= 8000000) {
-            // DVD players read VOB files with a 224 KiB buffer at up to 9.8 Mbit/s.
-            c->rc_max_rate = 9000000;
-            c->rc_buffer_size = 1835008;
-        }
-    } else if (x264) {
-        av_opt_set(c->priv_data, "crf", "18", 0);
-    } else {
+    if (m_plan.videoMaxRate > 0) {
+        c->rc_max_rate = m_plan.videoMaxRate;
+        c->rc_buffer_size = m_plan.videoBufferSize;
+    }
+    if (m_plan.quantiser > 0) {
         // Each picture carries the quantiser too (see writeVideo): the encoder takes it from there.
         c->flags |= AV_CODEC_FLAG_QSCALE;
         c->global_quality = FF_QP2LAMBDA * m_plan.quantiser;
     }
-    if (x264) {
-        av_opt_set(c->priv_data, "preset", "fast", 0);
-        c->thread_count = m_plan.encoderThreads;
-    } else {
-        av_opt_set_int(c->priv_data, "mbd", m_plan.macroblockDecision, 0);
-        // A core is left to the decoding thread, which decodes and scales: each slice costs
-        // work of its own, and on two cores a single one is fastest.
-        c->thread_count =
-            m_plan.encoderThreads > 0
-                ? m_plan.encoderThreads
-                : static_cast<int>(std::max(2u, std::thread::hardware_concurrency()) - 1);
+    setCodecOptions(c, m_plan.videoCodecOptions);
+    c->thread_count = m_plan.encoderThreads;
+    if (m_plan.sliceThreads)
         c->thread_type = FF_THREAD_SLICE;
-    }
     if (m_format->flags & AVFMT_GLOBALHEADER)
         c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     const int opened = avcodec_open2(c, codec, nullptr);
@@ -103,18 +95,13 @@ void OutputWriter::openAudioEncoder()
     av_channel_layout_default(&c->ch_layout, m_plan.channels);
     c->sample_fmt = codec->sample_fmts ? codec->sample_fmts[0] : AV_SAMPLE_FMT_S16;
     c->time_base = AVRational{1, m_plan.sampleRate};
-    if (m_plan.audioCodec == "libmp3lame") {
-        if (m_plan.mp3Mode == Mp3Mode::Variable) {
-            c->flags |= AV_CODEC_FLAG_QSCALE;
-            c->global_quality = FF_QP2LAMBDA * m_plan.mp3Quality;
-        } else {
-            c->bit_rate = m_plan.audioBitrate;
-            if (m_plan.mp3Mode == Mp3Mode::Average)
-                av_opt_set_int(c->priv_data, "abr", 1, 0);
-        }
+    if (m_plan.audioQuality) {
+        c->flags |= AV_CODEC_FLAG_QSCALE;
+        c->global_quality = FF_QP2LAMBDA * *m_plan.audioQuality;
     } else if (m_plan.audioBitrate > 0) {
         c->bit_rate = m_plan.audioBitrate;
     }
+    setCodecOptions(c, m_plan.audioCodecOptions);
     if (m_format->flags & AVFMT_GLOBALHEADER)
         c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     const int opened = avcodec_open2(c, codec, nullptr);
@@ -162,10 +149,8 @@ void OutputWriter::create(const std::string& path)
     m_file = std::make_unique<OutputFile>(path);
     m_muxer->pb = m_file->context();
     AVDictionary* muxerOptions = nullptr;
-    // Program streams size their buffers from the bitrate, which a constant quality leaves
-    // open: take the DVD's rate, which any of our MPEG video fits.
-    if (m_plan.muxer == "mpeg" || m_plan.muxer == "vob")
-        av_dict_set(&muxerOptions, "muxrate", "10080000", 0);
+    for (const auto& [name, value] : m_plan.muxerOptions)
+        av_dict_set(&muxerOptions, name.c_str(), value.c_str(), 0);
     const int written = avformat_write_header(muxer, &muxerOptions);
     av_dict_free(&muxerOptions);
     check(written, "Cannot write " + path);
@@ -196,7 +181,7 @@ void OutputWriter::writeVideo(AVFrame* frame)
     // FFmpeg's quantiser encoders take the constant quality from each picture, not from the
     // context: a picture without it is encoded at the lowest quantiser and without rate
     // distortion weighing.
-    if (m_video->flags & AV_CODEC_FLAG_QSCALE)
+    if (m_plan.quantiser > 0)
         frame->quality = m_video->global_quality;
     ++m_framesWritten;
     if (m_plan.skipRepeatedPictures) {
@@ -231,7 +216,7 @@ void OutputWriter::finish()
     encode(m_audio.get(), m_audioStream, nullptr, m_audioPacket.get(), m_audioBytes);
     check(av_write_trailer(m_muxer.get()), "Cannot write " + m_path);
     std::lock_guard lock(m_muxerMutex);
-    if (m_plan.muxer == "vob" && m_plan.audioCodec == "ac3" && m_file->mendableDescriptor() >= 0) {
+    if (m_plan.mendCutAudioFrames && m_file->mendableDescriptor() >= 0) {
         m_file->flush();
         if (!clearTimesOfCutAudioFrames(m_file->mendableDescriptor()))
             throw EncoderError{"Cannot write " + m_path + ": " + systemErrorText(errno) + "."};

@@ -194,6 +194,45 @@ private slots:
         }
     }
 
+    // Without a bitrate the picture keeps a constant quantiser, but for libx264, which has a
+    // quality of its own; MPEG-2 at a DVD's bitrate is held to what DVD players can read.
+    void videoQualityAndLimits_data()
+    {
+        QTest::addColumn<QString>("output");
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<int>("quantiser"); // 0: none
+        QTest::addColumn<bool>("limited");
+        QTest::newRow("intermediate") << "o.avi"
+                                      << "-oac mp3lame" << 3 << false;
+        QTest::newRow("quantiser asked for") << "o.avi"
+                                             << "-lavcopts vqscale=5" << 5 << false;
+        QTest::newRow("bitrate") << "o.avi"
+                                 << "-lavcopts vbitrate=800:vqscale=5" << 0 << false;
+        QTest::newRow("H.264")
+            << "o.mp4"
+            << "-lavcopts vcodec=libx264:vqscale=5 -oac lavc -lavcopts acodec=aac" << 0 << false;
+        QTest::newRow("MPEG-2 for DVD players")
+            << "o.vob"
+            << "-lavcopts vcodec=mpeg2video:vbitrate=6000 -oac lavc" << 0 << true;
+        QTest::newRow("MPEG-2 above a DVD's bitrate")
+            << "o.vob"
+            << "-lavcopts vcodec=mpeg2video:vbitrate=12000 -oac lavc" << 0 << false;
+    }
+
+    void videoQualityAndLimits()
+    {
+        QFETCH(QString, output);
+        QFETCH(QString, line);
+        QFETCH(int, quantiser);
+        QFETCH(bool, limited);
+        std::vector<std::string> arguments{"i.avi", "-o", output.toStdString()};
+        for (const QString& word : line.split(QLatin1Char(' ')))
+            arguments.push_back(word.toStdString());
+        const OutputPlan plan = planOutput(parseCommandLine(arguments), {inputAt(48000)});
+        QCOMPARE(plan.quantiser, quantiser);
+        QCOMPARE(plan.videoMaxRate > 0 && plan.videoBufferSize > 0, limited);
+    }
+
     // MPEG-1 and MPEG-2 video have eight frame rates; another is moved to the nearest of them,
     // an MP2 bitrate left open fits the sample rate.
     void mpegOutputFitsWhatMpegAllows()
