@@ -123,7 +123,7 @@ AudioTarget OutputWriter::audioTarget() const
 {
     AudioTarget target;
     target.sampleRate = m_audio->sample_rate;
-    av_channel_layout_copy(&target.layout, &m_audio->ch_layout);
+    check(av_channel_layout_copy(&target.layout, &m_audio->ch_layout), "Out of memory");
     target.format = m_audio->sample_fmt;
     target.frameSize = m_audio->frame_size > 0 ? m_audio->frame_size : 1024;
     target.videoRate = m_plan.frameRate;
@@ -149,9 +149,12 @@ void OutputWriter::create(const std::string& path)
     m_file = std::make_unique<OutputFile>(path);
     m_muxer->pb = m_file->context();
     AVDictionary* muxerOptions = nullptr;
+    int written = 0;
     for (const auto& [name, value] : m_plan.muxerOptions)
-        av_dict_set(&muxerOptions, name.c_str(), value.c_str(), 0);
-    const int written = avformat_write_header(muxer, &muxerOptions);
+        if (written >= 0)
+            written = av_dict_set(&muxerOptions, name.c_str(), value.c_str(), 0);
+    if (written >= 0)
+        written = avformat_write_header(muxer, &muxerOptions);
     av_dict_free(&muxerOptions);
     check(written, "Cannot write " + path);
     m_audioWorker = std::make_unique<FrameWorker>(audioQueueCapacity, [this](AVFrame* frame) {

@@ -62,7 +62,7 @@ ExitStatus endOfRun(const std::exception& error, bool afterStatusLines, std::FIL
                   (known->kind() == EncoderError::Kind::Encoding && stopRequested())))
         return ExitStopped;
     // The status lines end in a carriage return: the message takes a line of its own.
-    std::fprintf(errors, afterStatusLines ? "\n%s\n" : "%s\n", error.what());
+    std::fprintf(errors, "%s%s\n", afterStatusLines ? "\n" : "", error.what());
     return ExitFailed;
 }
 
