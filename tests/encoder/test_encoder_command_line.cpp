@@ -16,12 +16,16 @@ std::vector<std::string> words(const QString& text)
     return result;
 }
 
+// The message of a refused command line; a refusal is a usage error, which a stop does not hide.
 QString refusal(const QString& text)
 {
     try {
         parseCommandLine(words(text));
     } catch (const EncoderError& error) {
-        return QString::fromStdString(error.what());
+        const QString message = QString::fromStdString(error.what());
+        return error.kind() == EncoderError::Kind::Usage
+                   ? message
+                   : QStringLiteral("not a usage error: ") + message;
     }
     return QString();
 }

@@ -158,6 +158,7 @@ private slots:
             QFAIL("accepted");
         } catch (const EncoderError& error) {
             QCOMPARE(QString::fromStdString(error.what()), message);
+            QVERIFY(error.kind() == EncoderError::Kind::Usage);
         }
     }
 
