@@ -113,13 +113,8 @@ void TaskListEditor::AddFile(const QString& path)
 
     // Probed before the row is appended, so that a failed probe leaves no row without cells.
     m_probe.ProbeFile(path);
-    ltvItemData item;
-    item.path = path;
-    item.cells[ItemSelector::kLength] = m_probe.durationText();
-    item.cells[ItemSelector::kFrameSize] = m_probe.frameSizeText();
-    item.cells[ItemSelector::kStatus] = TaskStatus::kOk;
-    item.cells[ItemSelector::kName] = baseNameOf(path);
-    m_model.appendItem(item);
+    m_model.appendItem(TaskRow{path, m_probe.durationText(), m_probe.frameSizeText(),
+                               TaskStatus::kOk, baseNameOf(path)});
 }
 
 void TaskListEditor::AddDirectory(const QString& folder)
@@ -196,9 +191,7 @@ void TaskListEditor::OpenSelected()
     const int row = static_cast<int>(selectedRows().indexOf(true));
     if (row < 0)
         return;
-    ltvItemData item;
-    m_model.ReadItemData(row, ItemSelector::kPath, item);
-    m_seams.shell.open(m_owner, item.path);
+    m_seams.shell.open(m_owner, m_model.ReadItemData(row).path);
 }
 
 bool TaskListEditor::hasSelection() const
