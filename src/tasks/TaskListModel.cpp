@@ -57,12 +57,6 @@ TaskRow TaskListModel::ReadItemData(int row) const
     return m_rows.at(row);
 }
 
-void TaskListModel::WriteItemData(int row, const TaskRow& item)
-{
-    m_rows[row] = item;
-    rowChanged(row);
-}
-
 void TaskListModel::setStatus(int row, const QString& status)
 {
     m_rows[row].status = status;

@@ -31,8 +31,7 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
     TaskRow ReadItemData(int row) const;
-    void WriteItemData(int row, const TaskRow& item);
-    // The one part of a row the job changes.
+    // The one part of a row that changes once it is listed.
     void setStatus(int row, const QString& status);
 
     void appendItem(const TaskRow& item);
