@@ -21,7 +21,7 @@ JoinJob::JoinJob(JobView& view, TaskRows& rows, JobSettings& settings, Seams sea
 {
 }
 
-void JoinJob::tbtnStartClick()
+void JoinJob::start()
 {
     if (m_busy)
         return;
@@ -209,7 +209,7 @@ void JoinJob::complete(JobFolder& folder)
     m_view.showProgressPanel(false);
 }
 
-void JoinJob::tbtnStopClick()
+void JoinJob::stop()
 {
     if (m_runState != RunState::Running)
         return;

@@ -172,8 +172,8 @@ private slots:
     void aFailedProbeKeepsTheLastResult()
     {
         MediaProbe probe;
-        probe.ProbeFile(clipPath("clip.vob"));
-        QVERIFY_THROWS_EXCEPTION(ProbeError, probe.ProbeFile(clipPath("text.avi")));
+        probe.probe(clipPath("clip.vob"));
+        QVERIFY_THROWS_EXCEPTION(ProbeError, probe.probe(clipPath("text.avi")));
         QCOMPARE(probe.durationText(), QString("00:00:02"));
         QCOMPARE(probe.frameSizeText(), QString("720x480"));
     }
