@@ -17,8 +17,7 @@ ProgramInfo InitProgramInfo(const QString& version)
     info.companyName = QStringLiteral("The Vantomel developers");
     info.supportEmail = QStringLiteral("support@vantomel.org");
     info.salesEmail = QStringLiteral("sales@vantomel.org");
-    // We have no other products of our own; the About box points at the projects we build on.
-    info.siblings = {{
+    info.projectsBuiltOn = {{
         {QStringLiteral("FFmpeg"), QStringLiteral("https://ffmpeg.org/")},
         {QStringLiteral("MediaInfo"), QStringLiteral("https://mediaarea.net/MediaInfo")},
         {QStringLiteral("Qt"), QStringLiteral("https://www.qt.io/")},

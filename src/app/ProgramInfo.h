@@ -6,7 +6,8 @@
 // The executable's directory with a trailing "/": the program directory.
 QString programDirectoryOf(const QString& executablePath);
 
-struct SiblingProduct
+// A project the program builds on, linked from the About box.
+struct ProjectLink
 {
     QString name;
     QString page;
@@ -21,7 +22,7 @@ struct ProgramInfo
     QString companyName;
     QString supportEmail;
     QString salesEmail;
-    std::array<SiblingProduct, 3> siblings;
+    std::array<ProjectLink, 3> projectsBuiltOn;
 
     QString version;
 

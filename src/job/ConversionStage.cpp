@@ -3,6 +3,7 @@
 #include "EncoderRuns.h"
 #include "EncoderStep.h"
 #include "JobView.h"
+#include "tasks/TaskRow.h"
 
 #include <QFileInfo>
 #include <algorithm>
@@ -71,7 +72,7 @@ bool ConversionStage::startRun(Conversion& conversion, int row, const QString& p
     const QString input = QFileInfo(m_job.rows.inputPath(row)).absoluteFilePath();
     conversion.row = row;
     conversion.duration = m_job.rows.duration(row);
-    m_job.rows.setStatus(row, QStringLiteral("Converting"));
+    m_job.rows.setStatus(row, TaskStatus::kConverting);
     if (earliestRunning() == &conversion)
         m_job.view.setConvertingFile(QFileInfo(input).fileName());
     conversion.intermediate = intermediatePath(jobFolder, row);
@@ -123,7 +124,7 @@ void ConversionStage::rowConverted(Conversion& conversion)
 {
     const bool wasEarliest = earliestRunning() == &conversion;
     m_completed += conversion.duration;
-    m_job.rows.setStatus(conversion.row, QStringLiteral("Waiting for joining"));
+    m_job.rows.setStatus(conversion.row, TaskStatus::kWaitingForJoining);
     conversion.row = -1;
     conversion.encoder->terminate(); // normally it has already exited
 

@@ -9,7 +9,7 @@ JobClock::JobClock(JobView& view, QObject* parent) : QObject(parent), m_view(vie
 {
     m_timer.setObjectName(QStringLiteral("timerTime"));
     m_timer.setInterval(1000);
-    connect(&m_timer, &QTimer::timeout, this, &JobClock::timerTimeTimer);
+    connect(&m_timer, &QTimer::timeout, this, &JobClock::tick);
 }
 
 void JobClock::start()
@@ -26,7 +26,7 @@ void JobClock::stop()
     m_timer.stop();
 }
 
-void JobClock::timerTimeTimer()
+void JobClock::tick()
 {
     ++m_elapsed;
     m_view.setElapsedText(FormatDuration(m_elapsed));

@@ -21,7 +21,7 @@ public:
 
     // One tick: elapsed + 1; remaining = round(elapsed / (p / 100) - elapsed) for a total bar
     // at p, kept while p is 0.
-    void timerTimeTimer();
+    void tick();
 
     int elapsedSeconds() const { return m_elapsed; }
     int remainingSeconds() const { return m_remaining; }

@@ -47,8 +47,9 @@ public:
     virtual ~TaskRows() = default;
     virtual int count() const = 0;
     virtual QString inputPath(int row) const = 0;
-    // The Length cell in seconds; -1 when it does not parse.
+    // The row's length in seconds; -1 when it does not parse.
     virtual double duration(int row) const = 0;
+    // status: one of the TaskStatus texts.
     virtual void setStatus(int row, const QString& status) = 0;
 };
 

@@ -6,6 +6,7 @@
 #include "JobView.h"
 #include "JoinStage.h"
 #include "paths/PathText.h"
+#include "tasks/TaskRow.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -20,7 +21,7 @@ JoinJob::JoinJob(JobView& view, TaskRows& rows, JobSettings& settings, Seams sea
 {
 }
 
-void JoinJob::tbtnStartClick()
+void JoinJob::start()
 {
     if (m_busy)
         return;
@@ -149,7 +150,7 @@ void JoinJob::endJob(Stage stage, const StageOutcome& outcome, JobFolder& folder
     for (int row = 0; row < m_rows.count(); ++row)
         if (outcome.row == StageOutcome::kEveryRow || outcome.row == row ||
             outcome.otherRows.contains(row))
-            m_rows.setStatus(row, QStringLiteral("Stop"));
+            m_rows.setStatus(row, TaskStatus::kStop);
     folder.remove();
 
     const bool conversion = stage == Stage::Conversion;
@@ -187,7 +188,7 @@ void JoinJob::complete(JobFolder& folder)
     m_clock.stop();
     for (int row = 0; row < m_rows.count(); ++row) {
         m_view.pumpEvents();
-        m_rows.setStatus(row, QStringLiteral("Complete"));
+        m_rows.setStatus(row, TaskStatus::kComplete);
     }
     folder.remove();
 
@@ -208,7 +209,7 @@ void JoinJob::complete(JobFolder& folder)
     m_view.showProgressPanel(false);
 }
 
-void JoinJob::tbtnStopClick()
+void JoinJob::stop()
 {
     if (m_runState != RunState::Running)
         return;

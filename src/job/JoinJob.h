@@ -25,8 +25,10 @@ public:
             const QString& encoderPath, const QString& defaultTempDirectory,
             const QString& productName, QObject* parent = nullptr);
 
-    void tbtnStartClick();
-    void tbtnStopClick();
+    // The checks, the window lock and the stages; returns when the job is over.
+    void start();
+    // Ends a running job: its encoders are terminated, and the stage that notices cleans up.
+    void stop();
 
     // How many conversions may run side by side; the machine's cores unless set.
     int conversionRunsAtOnce() const { return m_conversionRunsAtOnce; }

@@ -1,6 +1,5 @@
 #include "TaskListRows.h"
 
-#include "tasks/Durations.h"
 #include "tasks/TaskListModel.h"
 
 int TaskListRows::count() const
@@ -10,21 +9,15 @@ int TaskListRows::count() const
 
 QString TaskListRows::inputPath(int row) const
 {
-    ltvItemData item;
-    m_model.ReadItemData(row, ItemSelector::kWholeRow, item);
-    return item.path;
+    return m_model.ReadItemData(row).path;
 }
 
 double TaskListRows::duration(int row) const
 {
-    ltvItemData item;
-    m_model.ReadItemData(row, ItemSelector::kWholeRow, item);
-    return ParseDuration(item.cells[ItemSelector::kLength]);
+    return m_model.ReadItemData(row).lengthSeconds();
 }
 
 void TaskListRows::setStatus(int row, const QString& status)
 {
-    ltvItemData item;
-    item.cells[ItemSelector::kStatus] = status;
-    m_model.WriteItemData(row, ItemSelector::kStatus, item);
+    m_model.setStatus(row, status);
 }

@@ -52,7 +52,7 @@ MediaProbe::MediaProbe()
     Q_UNUSED(once);
 }
 
-void MediaProbe::ProbeFile(const QString& path)
+void MediaProbe::probe(const QString& path)
 {
     Handle handle(MediaInfo_New());
     // Only regular files go to the library: a pipe or device named like a video would block it.

@@ -24,7 +24,7 @@ public:
     MediaProbe();
 
     // Throws ProbeError when the playing time is not a number; the last result is then kept.
-    void ProbeFile(const QString& path);
+    void probe(const QString& path);
 
     // FormatDuration of the playing time: "00:01:30".
     const QString& durationText() const { return m_durationText; }

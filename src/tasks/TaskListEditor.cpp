@@ -50,9 +50,9 @@ void TaskListEditor::addFilesFromDialog()
     runAddOperation([&] {
         // The dialog hands back the name clicked first as the first name; it goes last.
         for (qsizetype i = 1; i < names.size(); ++i)
-            AddFile(names[i]);
+            addFile(names[i]);
         if (!names.isEmpty())
-            AddFile(names.first());
+            addFile(names.first());
     });
 }
 
@@ -61,7 +61,7 @@ void TaskListEditor::addDirectoryFromDialog()
     const QString folder = m_seams.dialogs.browseForFolder(m_owner, kAddDirectoryTitle);
     runAddOperation([&] {
         if (!folder.isEmpty())
-            AddDirectory(folder);
+            addDirectory(folder);
     });
 }
 
@@ -70,9 +70,9 @@ void TaskListEditor::addDropped(const QStringList& paths)
     runAddOperation([&] {
         for (const QString& path : paths) {
             if (QFileInfo(path).isDir())
-                AddDirectory(path);
+                addDirectory(path);
             else if (HasListedExt(path, supportedExtensions()))
-                AddFile(path);
+                addFile(path);
         }
     });
 }
@@ -96,33 +96,28 @@ void TaskListEditor::addCommandLine(const QStringList& arguments, const QDir& wo
             const QFileInfo info(path);
             if (info.isFile()) {
                 if (HasListedExt(path, supportedExtensions()))
-                    AddFile(path);
+                    addFile(path);
             } else if (info.isDir()) {
-                AddDirectory(path);
+                addDirectory(path);
             }
         }
     });
 }
 
-void TaskListEditor::AddFile(const QString& path)
+void TaskListEditor::addFile(const QString& path)
 {
     emit addingFile();
     if (m_model.findPath(path) >= 0 &&
         !m_seams.messages.ask(m_owner, kAlreadyListedCaption, kAlreadyListedText))
         return;
 
-    // Probed before the row is appended, so that a failed probe leaves no row without cells.
-    m_probe.ProbeFile(path);
-    ltvItemData item;
-    item.path = path;
-    item.cells[ItemSelector::kLength] = m_probe.durationText();
-    item.cells[ItemSelector::kFrameSize] = m_probe.frameSizeText();
-    item.cells[ItemSelector::kStatus] = TaskStatus::kOk;
-    item.cells[ItemSelector::kName] = baseNameOf(path);
-    m_model.appendItem(item);
+    // Probed before the row is appended, so that a failed probe leaves no half-filled row.
+    m_probe.probe(path);
+    m_model.appendItem(TaskRow{path, m_probe.durationText(), m_probe.frameSizeText(),
+                               TaskStatus::kOk, baseNameOf(path)});
 }
 
-void TaskListEditor::AddDirectory(const QString& folder)
+void TaskListEditor::addDirectory(const QString& folder)
 {
     const QStringList patterns =
         supportedFileMask(supportedExtensions()).split(QLatin1Char(';'), Qt::SkipEmptyParts);
@@ -140,11 +135,11 @@ void TaskListEditor::AddDirectory(const QString& folder)
             QCoreApplication::processEvents();
             sinceEvents.start();
         }
-        AddFile(directory + name);
+        addFile(directory + name);
     }
 }
 
-void TaskListEditor::Remove()
+void TaskListEditor::removeSelected()
 {
     const QVector<bool> selected = selectedRows();
     for (int row = static_cast<int>(selected.size()) - 1; row >= 0; --row) {
@@ -155,13 +150,13 @@ void TaskListEditor::Remove()
         emit taskButtonsEnabled(false);
 }
 
-void TaskListEditor::Clear()
+void TaskListEditor::clear()
 {
     m_model.clear();
     emit taskButtonsEnabled(false);
 }
 
-void TaskListEditor::MoveUp()
+void TaskListEditor::moveUp()
 {
     QVector<bool> selected = selectedRows();
     if (!selected.contains(true))
@@ -176,7 +171,7 @@ void TaskListEditor::MoveUp()
     selectRows(selected);
 }
 
-void TaskListEditor::MoveDown()
+void TaskListEditor::moveDown()
 {
     QVector<bool> selected = selectedRows();
     if (!selected.contains(true))
@@ -191,14 +186,12 @@ void TaskListEditor::MoveDown()
     selectRows(selected);
 }
 
-void TaskListEditor::OpenSelected()
+void TaskListEditor::openSelected()
 {
     const int row = static_cast<int>(selectedRows().indexOf(true));
     if (row < 0)
         return;
-    ltvItemData item;
-    m_model.ReadItemData(row, ItemSelector::kPath, item);
-    m_seams.shell.open(m_owner, item.path);
+    m_seams.shell.open(m_owner, m_model.ReadItemData(row).path);
 }
 
 bool TaskListEditor::hasSelection() const

@@ -41,27 +41,27 @@ public:
     // add operation, which catches it.
     // Appends one file at the bottom, after the "Already Listed" question when its path is
     // listed already.
-    void AddFile(const QString& path);
+    void addFile(const QString& path);
     // Adds the supported files lying directly in the folder, sorted by name regardless of
     // letter case, leaving out hidden files; pending events are handled between files, at
     // most every 40 ms.
-    void AddDirectory(const QString& folder);
+    void addDirectory(const QString& folder);
 
     // Deletes the selected rows.
-    void Remove();
-    void Clear();
+    void removeSelected();
+    void clear();
     // Moves the selected rows up (down) by one as blocks; a selected top (bottom) row stays.
-    void MoveUp();
-    void MoveDown();
+    void moveUp();
+    void moveDown();
     // Opens the topmost selected row's file with the desktop's program for it.
-    void OpenSelected();
+    void openSelected();
 
     bool hasSelection() const;
     // An add operation is under way; it handles events between files, so commands can arrive.
     bool isAdding() const { return m_adding; }
 
 signals:
-    // AddFile was called: the getting-started panel has done its job.
+    // addFile was called: the getting-started panel has done its job.
     void addingFile();
     // The move, remove, clear and start buttons follow the list: on after an add that left
     // rows, off after a removal that left none.

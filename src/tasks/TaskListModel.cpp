@@ -1,43 +1,5 @@
 #include "TaskListModel.h"
 
-#include "Durations.h"
-
-namespace {
-
-double* timeOfCell(ltvItemData& item, int cell)
-{
-    switch (cell) {
-    case 0:
-        return &item.time0;
-    case 5:
-        return &item.time5;
-    case 6:
-        return &item.time6;
-    case 7:
-        return &item.time7;
-    case 8:
-        return &item.time8;
-    case 9:
-        return &item.time9;
-    default:
-        return nullptr;
-    }
-}
-
-void readCell(const QString& text, int cell, ltvItemData& item)
-{
-    item.cells[cell] = text;
-    if (double* time = timeOfCell(item, cell))
-        *time = ParseDuration(text);
-}
-
-bool isCell(int selector)
-{
-    return selector >= 0 && selector < 10;
-}
-
-} // namespace
-
 int TaskListModel::rowCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
@@ -52,9 +14,19 @@ QVariant TaskListModel::data(const QModelIndex& index, int role) const
 {
     if (role != Qt::DisplayRole || !index.isValid() || index.row() >= m_rows.size())
         return {};
-    const Row& row = m_rows[index.row()];
-    // Columns Length, Size and Status show cells 0, 1 and 2.
-    return index.column() == InputFile ? row.path : row.cells[index.column() - 1];
+    const TaskRow& row = m_rows[index.row()];
+    switch (index.column()) {
+    case InputFile:
+        return row.path;
+    case Length:
+        return row.length;
+    case Size:
+        return row.frameSize;
+    case Status:
+        return row.status;
+    default:
+        return {};
+    }
 }
 
 QVariant TaskListModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -80,41 +52,22 @@ Qt::ItemFlags TaskListModel::flags(const QModelIndex& index) const
     return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
 }
 
-void TaskListModel::ReadItemData(int row, int selector, ltvItemData& item) const
+TaskRow TaskListModel::ReadItemData(int row) const
 {
-    const Row& source = m_rows.at(row);
-    if (selector == ItemSelector::kWholeRow) {
-        item.path = source.path;
-        for (int cell = 0; cell < 10; ++cell)
-            readCell(source.cells[cell], cell, item);
-    } else if (selector == ItemSelector::kPath) {
-        item.path = source.path;
-    } else if (isCell(selector)) {
-        readCell(source.cells[selector], selector, item);
-    }
+    return m_rows.at(row);
 }
 
-void TaskListModel::WriteItemData(int row, int selector, const ltvItemData& item)
+void TaskListModel::setStatus(int row, const QString& status)
 {
-    Row& target = m_rows[row];
-    if (selector == ItemSelector::kWholeRow) {
-        target.path = item.path;
-        target.cells = item.cells;
-    } else if (selector == ItemSelector::kPath) {
-        target.path = item.path;
-    } else if (isCell(selector)) {
-        target.cells[selector] = item.cells[selector];
-    } else {
-        return;
-    }
+    m_rows[row].status = status;
     rowChanged(row);
 }
 
-void TaskListModel::appendItem(const ltvItemData& item)
+void TaskListModel::appendItem(const TaskRow& item)
 {
     const int row = rowCount();
     beginInsertRows(QModelIndex(), row, row);
-    m_rows.append(Row{item.path, item.cells});
+    m_rows.append(item);
     endInsertRows();
 }
 
@@ -136,12 +89,9 @@ void TaskListModel::clear()
 
 void TaskListModel::exchangeItems(int first, int second)
 {
-    ltvItemData firstItem;
-    ltvItemData secondItem;
-    ReadItemData(first, ItemSelector::kWholeRow, firstItem);
-    ReadItemData(second, ItemSelector::kWholeRow, secondItem);
-    WriteItemData(first, ItemSelector::kWholeRow, secondItem);
-    WriteItemData(second, ItemSelector::kWholeRow, firstItem);
+    m_rows.swapItemsAt(first, second);
+    rowChanged(first);
+    rowChanged(second);
 }
 
 int TaskListModel::findPath(const QString& path) const

@@ -45,9 +45,9 @@ TAboutForm::TAboutForm(Shell& shell, const ProgramInfo& info, QWidget* mainWindo
     connect(ui->labMore, &LinkLabel::clicked, this, &TAboutForm::labMoreClick);
     connect(ui->btnTech, &QPushButton::clicked, this, &TAboutForm::btnTechClick);
     connect(ui->btnSales, &QPushButton::clicked, this, &TAboutForm::btnSalesClick);
-    connect(ui->Label8, &LinkLabel::clicked, this, &TAboutForm::Label8Click);
-    connect(ui->Label9, &LinkLabel::clicked, this, &TAboutForm::Label9Click);
-    connect(ui->Label10, &LinkLabel::clicked, this, &TAboutForm::Label10Click);
+    connect(ui->Label8, &LinkLabel::clicked, this, [this] { openProjectPage(0); });
+    connect(ui->Label9, &LinkLabel::clicked, this, [this] { openProjectPage(1); });
+    connect(ui->Label10, &LinkLabel::clicked, this, [this] { openProjectPage(2); });
     FormCreate();
 }
 
@@ -59,9 +59,9 @@ void TAboutForm::FormCreate()
     ui->labVersion->setText(QStringLiteral("Version ") + m_info.version);
     ui->labCopyright->setText(QStringLiteral("Copyright (C) ") + m_info.companyName);
     ui->labWebsite->setText(m_info.webPage);
-    ui->Label8->setText(m_info.siblings[0].name);
-    ui->Label9->setText(m_info.siblings[1].name);
-    ui->Label10->setText(m_info.siblings[2].name);
+    ui->Label8->setText(m_info.projectsBuiltOn[0].name);
+    ui->Label9->setText(m_info.projectsBuiltOn[1].name);
+    ui->Label10->setText(m_info.projectsBuiltOn[2].name);
 }
 
 void TAboutForm::btnOKClick()
@@ -89,22 +89,7 @@ void TAboutForm::btnSalesClick()
     m_shell.open(this, QStringLiteral("mailto:") + m_info.salesEmail);
 }
 
-void TAboutForm::Label8Click()
+void TAboutForm::openProjectPage(std::size_t project)
 {
-    openSiblingPage(0);
-}
-
-void TAboutForm::Label9Click()
-{
-    openSiblingPage(1);
-}
-
-void TAboutForm::Label10Click()
-{
-    openSiblingPage(2);
-}
-
-void TAboutForm::openSiblingPage(std::size_t sibling)
-{
-    m_shell.open(this, m_info.siblings[sibling].page);
+    m_shell.open(this, m_info.projectsBuiltOn[project].page);
 }

@@ -11,7 +11,8 @@ class TAboutForm;
 }
 
 // The About box: the program's name, version and copyright line, and links to the maker's web
-// page, its support and sales addresses and three other products. A dialog of the main window.
+// page, its support and sales addresses and the three projects it builds on. A dialog of the main
+// window.
 class TAboutForm : public OwnedDialog
 {
     Q_OBJECT
@@ -27,10 +28,8 @@ private:
     void labMoreClick();
     void btnTechClick();
     void btnSalesClick();
-    void Label8Click();
-    void Label9Click();
-    void Label10Click();
-    void openSiblingPage(std::size_t sibling);
+    // Label8, Label9 and Label10 link the projects the program builds on.
+    void openProjectPage(std::size_t project);
 
     Shell& m_shell;
     ProgramInfo m_info;

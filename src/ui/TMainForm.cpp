@@ -100,10 +100,11 @@ void TMainForm::setUpToolBar()
     connect(ui->tbtnAddFile, &QAction::triggered, this,
             [this] { m_taskListEditor->addFilesFromDialog(); });
     connect(ui->tbtnAddDir, &QAction::triggered, this, &TMainForm::tbtnAddDirClick);
-    connect(ui->tbtnUp, &QAction::triggered, this, [this] { m_taskListEditor->MoveUp(); });
-    connect(ui->tbtnDown, &QAction::triggered, this, [this] { m_taskListEditor->MoveDown(); });
-    connect(ui->tbtnRemove, &QAction::triggered, this, [this] { m_taskListEditor->Remove(); });
-    connect(ui->tbtnClear, &QAction::triggered, this, [this] { m_taskListEditor->Clear(); });
+    connect(ui->tbtnUp, &QAction::triggered, this, [this] { m_taskListEditor->moveUp(); });
+    connect(ui->tbtnDown, &QAction::triggered, this, [this] { m_taskListEditor->moveDown(); });
+    connect(ui->tbtnRemove, &QAction::triggered, this,
+            [this] { m_taskListEditor->removeSelected(); });
+    connect(ui->tbtnClear, &QAction::triggered, this, [this] { m_taskListEditor->clear(); });
     connect(ui->tbtnStart, &QAction::triggered, this, &TMainForm::tbtnStartClick);
     connect(ui->tbtnStop, &QAction::triggered, this, &TMainForm::tbtnStopClick);
     connect(ui->tbtnSetting, &QAction::triggered, this, [this] { m_settingForm->show(); });
@@ -193,8 +194,9 @@ void TMainForm::setUpTaskList()
     connect(ui->mnuOpen, &QAction::triggered, this, &TMainForm::ltvTaskDblClick);
     connect(ui->mnuAddFiles, &QAction::triggered, ui->tbtnAddFile, &QAction::trigger);
     connect(ui->mnuAddDirectory, &QAction::triggered, ui->tbtnAddDir, &QAction::trigger);
-    connect(ui->mnuRemove, &QAction::triggered, this, [this] { m_taskListEditor->Remove(); });
-    connect(ui->mnuClear, &QAction::triggered, this, [this] { m_taskListEditor->Clear(); });
+    connect(ui->mnuRemove, &QAction::triggered, this,
+            [this] { m_taskListEditor->removeSelected(); });
+    connect(ui->mnuClear, &QAction::triggered, this, [this] { m_taskListEditor->clear(); });
 }
 
 void TMainForm::attachDialogs(TAboutForm* about, TopSettingForm* outputSettings,
@@ -340,13 +342,13 @@ void TMainForm::startJob()
     // A window closed meanwhile starts nothing.
     if (!m_job || m_taskListEditor->isAdding() || !isVisible())
         return;
-    m_job->tbtnStartClick();
+    m_job->start();
 }
 
 void TMainForm::tbtnStopClick()
 {
     if (m_job)
-        m_job->tbtnStopClick();
+        m_job->stop();
 }
 
 void TMainForm::setTaskListEnabled(bool enabled)
@@ -404,7 +406,7 @@ void TMainForm::tbtnAddDirClick()
 
 void TMainForm::ltvTaskDblClick()
 {
-    m_taskListEditor->OpenSelected();
+    m_taskListEditor->openSelected();
 }
 
 void TMainForm::ppmTaskPopup()
@@ -418,11 +420,11 @@ void TMainForm::ppmTaskPopup()
 bool TMainForm::ltvTaskKeyDown(int key)
 {
     if (key == Qt::Key_Backspace) {
-        m_taskListEditor->Clear();
+        m_taskListEditor->clear();
         return true;
     }
     if (key == Qt::Key_Delete) {
-        m_taskListEditor->Remove();
+        m_taskListEditor->removeSelected();
         return true;
     }
     return false;

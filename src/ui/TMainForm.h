@@ -49,7 +49,7 @@ public:
     // A completed job ends the program: the window closes at once, job or not.
     void closeForJob();
 
-    // The task rows: ReadItemData, WriteItemData (the status through selector 2), rowCount.
+    // The task rows: ReadItemData, setStatus, rowCount.
     TaskListModel& taskList() { return m_taskList; }
     // The job's lock on the list: while disabled it takes no clicks, keys or drops.
     void setTaskListEnabled(bool enabled);

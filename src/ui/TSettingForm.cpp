@@ -21,8 +21,8 @@ TSettingForm::TSettingForm(Seams seams, const ProgramPlaces& places, QWidget* ma
     connect(ui->btnOK, &QPushButton::clicked, this, &TSettingForm::btnOKClick);
     connect(ui->btnCancel, &QPushButton::clicked, this, &TSettingForm::btnCancelClick);
     connect(ui->btnDefault, &QPushButton::clicked, this, &TSettingForm::btnDefaultClick);
-    connect(ui->SpeedButton1, &QToolButton::clicked, this, &TSettingForm::SpeedButton1Click);
-    connect(ui->SpeedButton2, &QToolButton::clicked, this, &TSettingForm::SpeedButton2Click);
+    connect(ui->SpeedButton1, &QToolButton::clicked, this, &TSettingForm::browseOutputFile);
+    connect(ui->SpeedButton2, &QToolButton::clicked, this, &TSettingForm::browseTempFolder);
     FormCreate();
 }
 
@@ -92,14 +92,14 @@ void TSettingForm::btnDefaultClick()
                                             prefs::readDefaultSettings(m_preferencesPath)));
 }
 
-void TSettingForm::SpeedButton1Click()
+void TSettingForm::browseOutputFile()
 {
     const QString chosen = chooseOutputFile(m_seams.dialogs, this);
     if (!chosen.isEmpty())
         ui->edtOutputFile->setText(chosen);
 }
 
-void TSettingForm::SpeedButton2Click()
+void TSettingForm::browseTempFolder()
 {
     const QString chosen =
         m_seams.dialogs.browseForFolder(this, QStringLiteral("Select the output directory."));

@@ -46,8 +46,8 @@ private:
     void btnOKClick();
     void btnCancelClick();
     void btnDefaultClick();
-    void SpeedButton1Click();
-    void SpeedButton2Click();
+    void browseOutputFile();
+    void browseTempFolder();
     void LoadSettings();
     void SaveSettings();
 

@@ -26,7 +26,7 @@ TopSettingForm::TopSettingForm(Seams seams, QWidget* mainWindow)
             settingBox->setCompleter(nullptr);
             settingBox->lineEdit()->installEventFilter(this);
             connect(settingBox->lineEdit(), &QLineEdit::textEdited, this,
-                    [this, settingBox] { cmbVcodecChange(settingBox); });
+                    [this, settingBox] { settingBoxChange(settingBox); });
         }
         // activated comes from the user only, so filling and restoring run no reaction.
         if (setting == OutputSetting::AudioCodec)
@@ -35,7 +35,7 @@ TopSettingForm::TopSettingForm(Seams seams, QWidget* mainWindow)
             connect(settingBox, &QComboBox::activated, this, &TopSettingForm::cmbEncodeToChange);
         else
             connect(settingBox, &QComboBox::activated, this,
-                    [this, settingBox] { cmbVcodecChange(settingBox); });
+                    [this, settingBox] { settingBoxChange(settingBox); });
     }
     connect(ui->btnOK, &QPushButton::clicked, this, &TopSettingForm::btnOKClick);
     connect(ui->btnCancel, &QPushButton::clicked, this, &TopSettingForm::btnCancelClick);
@@ -120,7 +120,7 @@ OutputSelection TopSettingForm::outputSelection() const
     return selection;
 }
 
-void TopSettingForm::cmbVcodecEnter(QComboBox* settingBox)
+void TopSettingForm::settingBoxEnter(QComboBox* settingBox)
 {
     // The section is found by the box's hint, so every hint is its section's name.
     const QString section = settingBox->property(kHintProperty).toString();
@@ -129,21 +129,21 @@ void TopSettingForm::cmbVcodecEnter(QComboBox* settingBox)
                                      settingBox->currentText());
 }
 
-void TopSettingForm::cmbVcodecChange(QComboBox* settingBox)
+void TopSettingForm::settingBoxChange(QComboBox* settingBox)
 {
-    cmbVcodecEnter(settingBox);
+    settingBoxEnter(settingBox);
 }
 
 void TopSettingForm::cmbAcodecChange()
 {
     showPanelForAudioCodec();
-    cmbVcodecChange(ui->cmbAcodec);
+    settingBoxChange(ui->cmbAcodec);
 }
 
 void TopSettingForm::cmbEncodeToChange()
 {
     showPairForEncodeMode();
-    cmbVcodecChange(ui->cmbEncodeTo);
+    settingBoxChange(ui->cmbEncodeTo);
 }
 
 void TopSettingForm::showPanelForAudioCodec()
@@ -239,7 +239,7 @@ bool TopSettingForm::eventFilter(QObject* watched, QEvent* event)
         for (OutputSetting setting : kOutputSettings) {
             QComboBox* settingBox = box(setting);
             if (watched == settingBox || watched == settingBox->lineEdit())
-                cmbVcodecEnter(settingBox);
+                settingBoxEnter(settingBox);
         }
     }
     return QDialog::eventFilter(watched, event);

@@ -42,8 +42,9 @@ protected:
 private:
     void FormCreate();
     void FormShow() override;
-    void cmbVcodecEnter(QComboBox* box);
-    void cmbVcodecChange(QComboBox* box);
+    // Any of the eleven setting boxes getting the focus or changing: shows its description.
+    void settingBoxEnter(QComboBox* box);
+    void settingBoxChange(QComboBox* box);
     void cmbAcodecChange();
     void cmbEncodeToChange();
     void btnOKClick();

@@ -82,7 +82,7 @@ class TestJoinJob : public QObject
         QObject::connect(poll, &QTimer::timeout, m_job.get(), [this, poll, runCount] {
             if (runs().size() >= runCount) {
                 poll->deleteLater();
-                m_job->tbtnStopClick();
+                m_job->stop();
             }
         });
         poll->start(10);
@@ -200,7 +200,7 @@ private slots:
         m_window->outputFile =
             output.startsWith('#') ? output.mid(1) : m_dir->path() + "/" + output;
         const QStringList before = everything();
-        m_job->tbtnStartClick();
+        m_job->start();
         QCOMPARE(m_doubles->messages.shown.size(), 1);
         QCOMPARE(m_doubles->messages.shown[0].caption, caption);
         QCOMPARE(m_doubles->messages.shown[0].text, text);
@@ -215,10 +215,10 @@ private slots:
         m_window->extension = ".wmv";
         m_window->outputFile = path("movie.avi");
         m_window->bitrateInvalid = true; // stop right after the extension step
-        m_job->tbtnStartClick();
+        m_job->start();
         QCOMPARE(m_window->outputFile, path("movie.avi.wmv"));
         m_window->outputFile = path("movie.WMV");
-        m_job->tbtnStartClick();
+        m_job->start();
         QCOMPARE(m_window->outputFile, path("movie.WMV"));
         QCOMPARE(captions(), (QStringList{"Invalid Audio Bitrate", "Invalid Audio Bitrate"}));
         QCOMPARE(m_doubles->messages.shown[0].text, QString("The Audio bitrate is invalid."));
@@ -234,7 +234,7 @@ private slots:
         touch(programDir.filePath("temp"));
         JoinJob job(*m_window, *m_window, *m_window, m_doubles->seams(),
                     FAKE_PROGRAM_DIR "asapi.dll", programDir.filePath("temp") + "/", "Vantomel");
-        job.tbtnStartClick();
+        job.start();
         QCOMPARE(captions(), QStringList{"Temp Folder"});
         QCOMPARE(m_doubles->messages.shown[0].text,
                  QString("The temporary folder cannot be created. Please specify another one in "
@@ -249,7 +249,7 @@ private slots:
         JoinJob job(*m_window, *m_window, *m_window, m_doubles->seams(),
                     FAKE_PROGRAM_DIR "asapi.dll", programDir.path() + "/temp/", "Vantomel");
         job.setConversionRunsAtOnce(1);
-        job.tbtnStartClick();
+        job.start();
         const QFileInfo intermediate(runs().first().at(2));
         QCOMPARE(intermediate.fileName(), QString("0.avi"));
         QCOMPARE(QFileInfo(intermediate.path()).path(), programDir.path() + "/temp");
@@ -262,7 +262,7 @@ private slots:
         touch(m_window->outputFile);
         m_doubles->messages.answers.enqueue(false);
         const QStringList before = everything();
-        m_job->tbtnStartClick();
+        m_job->start();
         QCOMPARE(captions(), QStringList{"File Exists"});
         QCOMPARE(m_doubles->messages.shown[0].text,
                  QString("The output file is existent. Do you want to continue and overwrite it? "
@@ -274,7 +274,7 @@ private slots:
 
     void wholeJobRunsTheEncoderWithExactArguments()
     {
-        m_job->tbtnStartClick();
+        m_job->start();
         const auto all = runs();
         QCOMPARE(all.size(), 4);
         // The job's own folder inside the temporary folder.
@@ -310,7 +310,7 @@ private slots:
         m_window->rows = {{"-a.mov", 1}, {"sub/../-b.avi", 1}};
         m_window->outputFile = "./-film.avi";
         m_window->ask = false;
-        m_job->tbtnStartClick();
+        m_job->start();
         QDir::setCurrent(before);
         const auto all = runs();
         QCOMPARE(all.size(), 3);
@@ -324,7 +324,7 @@ private slots:
     {
         writeScript("banner 20\npos 1 2 1\noutput\n");
         m_window->openDir = false;
-        m_job->tbtnStartClick();
+        m_job->start();
         // Conversion of the first item (2 s of 10): 1 s -> 5, 2 s -> 10; the join starts at 50.
         QCOMPARE(m_window->totalBarHistory.mid(1, 2), (QVector<int>{5, 10}));
         QVERIFY(m_window->totalBarHistory.contains(55));
@@ -336,13 +336,13 @@ private slots:
         m_window->turnOff = true;
         m_window->exitDone = true;
         m_window->ask = false;
-        m_job->tbtnStartClick();
+        m_job->start();
         QCOMPARE(m_doubles->power.powerOffCalls, 1);
         QCOMPARE(m_window->closeRequests, 1);
         QVERIFY(m_doubles->messages.shown.isEmpty());
 
         m_window->turnOff = false;
-        m_job->tbtnStartClick();
+        m_job->start();
         QCOMPARE(m_doubles->power.powerOffCalls, 1);
         QCOMPARE(m_window->closeRequests, 2);
         QVERIFY(m_doubles->messages.shown.isEmpty());
@@ -355,7 +355,7 @@ private slots:
         touch(path("film_1.avi"));
         m_window->rename = true;
         m_window->ask = false;
-        m_job->tbtnStartClick();
+        m_job->start();
         QCOMPARE(runs().last().at(4), path("film_2.avi"));
         QCOMPARE(QFile(path("film.avi")).size(), 3);
         QCOMPARE(QFile(path("film_1.avi")).size(), 3);
@@ -382,7 +382,7 @@ private slots:
                                  "\n#1.avi chunk [mpeg4 @ 0x1] broken frame\\n\n#1.avi chunk "
                                  "Cannot open file/device.\\n\n#1.avi exit 1\n"));
         m_job->setConversionRunsAtOnce(runsAtOnce);
-        m_job->tbtnStartClick();
+        m_job->start();
         QCOMPARE(runs().size(), 2);
         QCOMPARE(captions(), QStringList{"Error"});
         QCOMPARE(m_doubles->messages.shown[0].text,
@@ -415,7 +415,7 @@ private slots:
                         .toLocal8Bit());
         m_window->openDir = false;
         m_job->setConversionRunsAtOnce(2);
-        m_job->tbtnStartClick();
+        m_job->start();
         QCOMPARE(captions(), QStringList{"Complete"});
 
         auto all = runs();
@@ -447,7 +447,7 @@ private slots:
         writeScript("banner 20\npos 1 9 1\noutput\n");
         m_window->onePass = true;
         m_window->openDir = false;
-        m_job->tbtnStartClick();
+        m_job->start();
         QCOMPARE(captions(), QStringList{"Complete"});
         QCOMPARE(runs(), (QVector<QStringList>{{path("a.mov"), path("b c.avi"), path("-x.mp4"),
                                                 "-o", path("film.avi"), "-ovc", "lavc", "-oac",
@@ -498,7 +498,7 @@ private slots:
         m_window->ask = false;
         m_window->onePass = onePass;
         writeScript(script);
-        m_job->tbtnStartClick();
+        m_job->start();
         QCOMPARE(runs().size(), runCount);
         QCOMPARE(captions(), QStringList{"Error"});
         QCOMPARE(m_doubles->messages.shown[0].text, text);
@@ -515,7 +515,7 @@ private slots:
                     "1\n");
         QDir().mkpath(tempDir());
         const QStringList before = everything();
-        m_job->tbtnStartClick();
+        m_job->start();
         QCOMPARE(runs().size(), 4);
         QCOMPARE(m_doubles->messages.shown[0].caption, QString("Error"));
         QCOMPARE(m_doubles->messages.shown[0].text,
@@ -533,7 +533,7 @@ private slots:
         JoinJob job(*m_window, *m_window, *m_window, m_doubles->seams(),
                     emptyProgramDir.filePath("asapi.dll"), emptyProgramDir.path() + "/temp/",
                     "Vantomel");
-        job.tbtnStartClick();
+        job.start();
         QCOMPARE(m_doubles->messages.shown.size(), 1);
         QCOMPARE(m_doubles->messages.shown[0].kind, QString("plain"));
         QCOMPARE(m_doubles->messages.shown[0].caption, QString("Vantomel"));
@@ -570,7 +570,7 @@ private slots:
         writeScript(withPidFiles(script));
         m_job->setConversionRunsAtOnce(runsAtOnce);
         stopAfterRuns(runCount);
-        m_job->tbtnStartClick();
+        m_job->start();
         QCOMPARE(runs().size(), runCount);
         QCOMPARE(captions(), QStringList{"Cancel"});
         QCOMPARE(m_doubles->messages.shown[0].text, QString("The Coversion is canceled."));
@@ -582,7 +582,7 @@ private slots:
         QVERIFY(!m_window->locked);
         QVERIFY(!m_window->progressPanelShown);
         // Stop does nothing once the job is over.
-        m_job->tbtnStopClick();
+        m_job->stop();
         QCOMPARE(m_job->runState(), RunState::Stopped);
     }
 
@@ -590,9 +590,9 @@ private slots:
     {
         m_window->onPump = [this](int pump) {
             if (pump == 2) // the top of the second item
-                m_job->tbtnStopClick();
+                m_job->stop();
         };
-        m_job->tbtnStartClick();
+        m_job->start();
         QCOMPARE(runs().size(), 1);
         QCOMPARE(m_window->statuses(), (QStringList{"Waiting for joining", "Stop", "OK"}));
         QCOMPARE(captions(), QStringList{"Cancel"});
@@ -614,7 +614,7 @@ private slots:
         m_window->onePass = onePass;
         writeScript(withPidFiles("#0.avi output\n#1.avi output\n#2.avi output\n#film.avi wait\n"));
         stopAfterRuns(runCount);
-        m_job->tbtnStartClick();
+        m_job->start();
         QCOMPARE(runs().size(), runCount);
         QCOMPARE(captions(), QStringList{"Cancel"});
         QCOMPARE(m_doubles->messages.shown[0].text, QString("The Joining is canceled."));
@@ -632,9 +632,9 @@ private slots:
         m_window->ask = false;
         m_window->onPump = [this](int pump) {
             if (pump == 5) // the join stage's first row
-                m_job->tbtnStopClick();
+                m_job->stop();
         };
-        m_job->tbtnStartClick();
+        m_job->start();
         QCOMPARE(runs().size(), 3);
         QCOMPARE(captions(), QStringList{"Cancel"});
         QCOMPARE(QFile(path("film.avi")).size(), 7);
@@ -646,15 +646,15 @@ private slots:
         clock.start();
         QCOMPARE(m_window->elapsed, QString());
         m_window->total = 0;
-        clock.timerTimeTimer();
+        clock.tick();
         QCOMPARE(m_window->remaining, QString("00:00:00"));
         m_window->total = 25;
         for (int i = 1; i < 30; ++i)
-            clock.timerTimeTimer();
+            clock.tick();
         QCOMPARE(m_window->elapsed, QString("00:00:30"));
         QCOMPARE(m_window->remaining, QString("00:01:30"));
         m_window->total = 0; // the estimate is kept while the bar is at 0
-        clock.timerTimeTimer();
+        clock.tick();
         QCOMPARE(m_window->remaining, QString("00:01:30"));
         clock.stop();
     }

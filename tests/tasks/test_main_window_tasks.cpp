@@ -45,11 +45,8 @@ class TestMainWindowTasks : public QObject
     QStringList listed() const
     {
         QStringList names;
-        for (int row = 0; row < m_form->taskList().rowCount(); ++row) {
-            ltvItemData data;
-            m_form->taskList().ReadItemData(row, -1, data);
-            names << QFileInfo(data.path).fileName();
-        }
+        for (int row = 0; row < m_form->taskList().rowCount(); ++row)
+            names << QFileInfo(m_form->taskList().ReadItemData(row).path).fileName();
         return names;
     }
     // Adds the named videos in this order through Add Files.

@@ -28,12 +28,7 @@ class TestMediaProbe : public QObject
             qFatal("cannot copy %s", qPrintable(clip));
         return path;
     }
-    ltvItemData row(int index) const
-    {
-        ltvItemData data;
-        m_f->model.ReadItemData(index, -2, data);
-        return data;
-    }
+    TaskRow row(int index) const { return m_f->model.ReadItemData(index); }
 
 private slots:
     void init() { m_f = std::make_unique<EditorFixture>(); }
@@ -86,15 +81,13 @@ private slots:
         m_f->editor.addDropped({clipPath(clip)});
         QCOMPARE(m_f->doubles.messages.shown.size(), 0);
         QCOMPARE(m_f->model.rowCount(), 1);
-        const ltvItemData added = row(0);
+        const TaskRow added = row(0);
         QCOMPARE(added.path, clipPath(clip));
-        QCOMPARE(added.cells[0], length);
-        QCOMPARE(added.cells[1], size);
-        QCOMPARE(added.cells[2], QString("OK"));
-        QCOMPARE(added.cells[3], clip.section('.', 0, 0));
-        for (int cell = 4; cell < 10; ++cell)
-            QVERIFY(added.cells[cell].isEmpty());
-        QVERIFY(added.time0 > 0);
+        QCOMPARE(added.length, length);
+        QCOMPARE(added.frameSize, size);
+        QCOMPARE(added.status, QString("OK"));
+        QCOMPARE(added.name, clip.section('.', 0, 0));
+        QVERIFY(added.lengthSeconds() > 0);
     }
 
     void oddPathsAreProbedWhole_data()
@@ -114,9 +107,9 @@ private slots:
         QCOMPARE(m_f->doubles.messages.shown.size(), 0);
         QCOMPARE(m_f->model.rowCount(), 1);
         QCOMPARE(row(0).path, path);
-        QCOMPARE(row(0).cells[0], QString("00:00:02"));
-        QCOMPARE(row(0).cells[1], QString("320x240"));
-        QCOMPARE(row(0).cells[3], name.left(name.lastIndexOf('.')));
+        QCOMPARE(row(0).length, QString("00:00:02"));
+        QCOMPARE(row(0).frameSize, QString("320x240"));
+        QCOMPARE(row(0).name, name.left(name.lastIndexOf('.')));
     }
 
     void unreadableInputFailsAndKeepsTheList_data()
@@ -179,8 +172,8 @@ private slots:
     void aFailedProbeKeepsTheLastResult()
     {
         MediaProbe probe;
-        probe.ProbeFile(clipPath("clip.vob"));
-        QVERIFY_THROWS_EXCEPTION(ProbeError, probe.ProbeFile(clipPath("text.avi")));
+        probe.probe(clipPath("clip.vob"));
+        QVERIFY_THROWS_EXCEPTION(ProbeError, probe.probe(clipPath("text.avi")));
         QCOMPARE(probe.durationText(), QString("00:00:02"));
         QCOMPARE(probe.frameSizeText(), QString("720x480"));
     }

@@ -40,11 +40,8 @@ class TestTaskListEditor : public QObject
     QStringList paths() const
     {
         QStringList listed;
-        for (int row = 0; row < m_f->model.rowCount(); ++row) {
-            ltvItemData data;
-            m_f->model.ReadItemData(row, -1, data);
-            listed << data.path;
-        }
+        for (int row = 0; row < m_f->model.rowCount(); ++row)
+            listed << m_f->model.ReadItemData(row).path;
         return listed;
     }
     QStringList asked() const

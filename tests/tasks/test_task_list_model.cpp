@@ -5,25 +5,15 @@
 
 namespace {
 
-ltvItemData item(const QString& path, const QString& length)
+TaskRow item(const QString& path, const QString& length)
 {
-    ltvItemData data;
-    data.path = path;
-    data.cells[0] = length;
-    data.cells[1] = QStringLiteral("320x240");
-    data.cells[2] = QStringLiteral("OK");
-    data.cells[3] = QStringLiteral("name");
-    data.cells[5] = QStringLiteral("00:00:05");
-    return data;
+    return TaskRow{path, length, QStringLiteral("320x240"), QStringLiteral("OK"),
+                   QStringLiteral("name")};
 }
 
-ltvItemData filled(const QString& text)
+TaskRow filled(const QString& text)
 {
-    ltvItemData data;
-    data.path = text;
-    data.cells.fill(text);
-    data.time0 = data.time5 = data.time6 = data.time7 = data.time8 = data.time9 = 42;
-    return data;
+    return TaskRow{text, text, text, text, text};
 }
 
 } // namespace
@@ -47,76 +37,32 @@ private slots:
         }
     }
 
-    void readingTheWholeRowFillsEveryCellAndTime()
+    void readingARowGivesItsFieldsAndLengthInSeconds()
     {
         TaskListModel model;
         model.appendItem(item("/v/a.avi", "00:03:07.4"));
-        ltvItemData data = filled("old");
-        model.ReadItemData(0, -2, data);
-        QCOMPARE(data.path, QString("/v/a.avi"));
-        QCOMPARE(data.cells[0], QString("00:03:07.4"));
-        QCOMPARE(data.cells[4], QString());
-        QCOMPARE(data.cells[9], QString());
-        QCOMPARE(data.time0, 187.4);
-        QCOMPARE(data.time5, 5.0);
-        QCOMPARE(data.time6, -1.0);
-        QCOMPARE(data.time9, -1.0);
+        model.appendItem(item("/v/b.avi", "not a length"));
+        const TaskRow row = model.ReadItemData(0);
+        QCOMPARE(row.path, QString("/v/a.avi"));
+        QCOMPARE(row.length, QString("00:03:07.4"));
+        QCOMPARE(row.lengthSeconds(), 187.4);
+        QCOMPARE(model.ReadItemData(1).lengthSeconds(), -1.0);
     }
 
-    void readingOneSelectorLeavesTheRestOfTheRecord_data()
+    void settingTheStatusChangesOnlyTheStatus()
     {
-        QTest::addColumn<int>("selector");
-        QTest::newRow("path") << -1;
-        QTest::newRow("length") << 0;
-        QTest::newRow("size") << 1;
-        QTest::newRow("cell 5") << 5;
-        QTest::newRow("cell 9") << 9;
-        QTest::newRow("cell 10 is nothing") << 10;
-        QTest::newRow("-3 is nothing") << -3;
-    }
-    void readingOneSelectorLeavesTheRestOfTheRecord()
-    {
-        QFETCH(int, selector);
-        TaskListModel model;
-        model.appendItem(item("/v/a.avi", "00:00:02"));
-        ltvItemData source;
-        model.ReadItemData(0, -2, source);
-
-        ltvItemData data = filled("old");
-        model.ReadItemData(0, selector, data);
-        QCOMPARE(data.path, selector == -1 ? source.path : QString("old"));
-        for (int cell = 0; cell < 10; ++cell)
-            QCOMPARE(data.cells[cell], cell == selector ? source.cells[cell] : QString("old"));
-        QCOMPARE(data.time0, selector == 0 ? 2.0 : 42.0);
-        QCOMPARE(data.time5, selector == 5 ? 5.0 : 42.0);
-        QCOMPARE(data.time9, selector == 9 ? -1.0 : 42.0);
-    }
-
-    void writingOneSelectorChangesOnlyThatPart_data()
-    {
-        QTest::addColumn<int>("selector");
-        QTest::newRow("whole row") << -2;
-        QTest::newRow("path") << -1;
-        QTest::newRow("status") << 2;
-        QTest::newRow("cell 9") << 9;
-        QTest::newRow("cell 10 is nothing") << 10;
-    }
-    void writingOneSelectorChangesOnlyThatPart()
-    {
-        QFETCH(int, selector);
         TaskListModel model;
         model.appendItem(filled("old"));
         QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
-        model.WriteItemData(0, selector, filled("new"));
+        model.setStatus(0, "new");
 
-        ltvItemData data;
-        model.ReadItemData(0, -2, data);
-        QCOMPARE(data.path, selector <= -1 ? QString("new") : QString("old"));
-        for (int cell = 0; cell < 10; ++cell) {
-            const bool written = selector == -2 || selector == cell;
-            QCOMPARE(data.cells[cell], written ? QString("new") : QString("old"));
-        }
-        QCOMPARE(changed.count(), selector == 10 ? 0 : 1);
+        const TaskRow row = model.ReadItemData(0);
+        QCOMPARE(row.path, QString("old"));
+        QCOMPARE(row.length, QString("old"));
+        QCOMPARE(row.frameSize, QString("old"));
+        QCOMPARE(row.name, QString("old"));
+        QCOMPARE(row.status, QString("new"));
+        QCOMPARE(changed.count(), 1);
     }
 
     void exchangingRowsSwapsTheirWholeContents()
@@ -125,14 +71,12 @@ private slots:
         model.appendItem(filled("a"));
         model.appendItem(filled("b"));
         model.exchangeItems(0, 1);
-        ltvItemData top;
-        ltvItemData bottom;
-        model.ReadItemData(0, -2, top);
-        model.ReadItemData(1, -2, bottom);
+        const TaskRow top = model.ReadItemData(0);
+        const TaskRow bottom = model.ReadItemData(1);
         QCOMPARE(top.path, QString("b"));
-        QCOMPARE(top.cells[9], QString("b"));
+        QCOMPARE(top.name, QString("b"));
         QCOMPARE(bottom.path, QString("a"));
-        QCOMPARE(bottom.cells[9], QString("a"));
+        QCOMPARE(bottom.name, QString("a"));
     }
 
     void findPathComparesLetterCase()
