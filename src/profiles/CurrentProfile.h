@@ -8,10 +8,10 @@
 
 class IniFile;
 
-// The profile the user works with: the file chosen in the profile box as it was when it was
-// loaded (its output type, each setting's choices, the encoder values they stand for) and the
-// choices made since in the Output Settings dialog. The dialog edits it and the job reads it, so
-// the option text, the picture size and the output extension all come from one loaded profile.
+// The profile the user works with: the file chosen in the profile box as it was read at its load
+// (its output type, each setting's choices, the encoder values they stand for) and the choices
+// made since in the Output Settings dialog. The dialog edits it and the job reads it, so the
+// option text, the picture size and the output extension all come from one loaded profile.
 class CurrentProfile
 {
 public:
