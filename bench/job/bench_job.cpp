@@ -10,11 +10,10 @@
 #include "encoder/MediaFacts.h"
 #include "job/EncoderCommand.h"
 #include "job/RealProgram.h"
+#include "profiles/CurrentProfile.h"
 #include "profiles/EncoderOptions.h"
-#include "profiles/ProfileList.h"
 #include "support/RecordingSeams.h"
 #include "ui/TSettingForm.h"
-#include "ui/TopSettingForm.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -60,18 +59,16 @@ void writeScripts(const QString& twoStages, const QString& onePass, const Progra
                   RealWindows& windows, const QStringList& inputs, const QString& scriptDir,
                   const QString& output)
 {
-    const QString profile =
-        profilePath(program.directory() + QStringLiteral("Profiles/"), kProfile);
-    const OutputSelection selection = windows.startup().opSettingForm().outputSelection();
-    const QString options = GetEncoderOptions(profile, selection);
+    const CurrentProfile& profile = windows.startup().currentProfile();
+    const QString options = GetEncoderOptions(profile);
     const QString encoder = program.directory() + QStringLiteral("asapi.dll");
     QString script = QStringLiteral("set -e\nmkdir -p ") + shellQuoted(scriptDir) + '\n';
     QStringList intermediates;
     for (int i = 0; i < inputs.size(); ++i) {
         intermediates << intermediatePath(scriptDir, i);
-        script += shellLine(encoder, conversionCommand(inputs[i], intermediates.last(),
-                                                       pictureSizeText(profile, selection))
-                                         .arguments);
+        script += shellLine(
+            encoder,
+            conversionCommand(inputs[i], intermediates.last(), pictureSizeText(profile)).arguments);
     }
     script += shellLine(encoder, joinCommand(intermediates, output, options).arguments);
     for (const QString& intermediate : intermediates)

@@ -30,7 +30,7 @@ Startup::Startup(Seams seams, const ProgramSetup& setup, const QStringList& argu
     : m_mainForm(std::make_unique<TMainForm>(seams, setup.info, setup.places, arguments,
                                              workingDirectory)),
       m_aboutForm(new TAboutForm(seams.shell, setup.info, m_mainForm.get())),
-      m_opSettingForm(new TopSettingForm(seams, m_mainForm.get())),
+      m_opSettingForm(new TopSettingForm(seams, m_currentProfile, m_mainForm.get())),
       m_settingForm(
           new TSettingForm(seams, setup.places, m_mainForm.get(), m_mainForm->outputFileBox()))
 {
@@ -40,8 +40,7 @@ Startup::Startup(Seams seams, const ProgramSetup& setup, const QStringList& argu
     m_jobRows = std::make_unique<TaskListRows>(main.taskList());
     m_jobView = std::make_unique<MainWindowJobView>(main, main.controls(), seams.taskbar,
                                                     [&main] { main.closeForJob(); });
-    m_jobSettings = std::make_unique<DialogJobSettings>(
-        *m_opSettingForm, *m_settingForm, [&main] { return main.selectedProfilePath(); });
+    m_jobSettings = std::make_unique<DialogJobSettings>(m_currentProfile, *m_settingForm);
     // How a job ended also reaches a user who is working in another window.
     m_jobMessages =
         std::make_unique<NotifyingMessages>(seams.messages, seams.notifications, [this] {

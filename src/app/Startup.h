@@ -3,6 +3,7 @@
 #include "app/ProgramInfo.h"
 #include "app/ProgramPlaces.h"
 #include "platform/Seams.h"
+#include "profiles/CurrentProfile.h"
 
 #include <QStringList>
 #include <memory>
@@ -32,7 +33,8 @@ struct ProgramSetup
 // The program put together. The main window comes first (its creation takes the command line),
 // then the About box, the Output Settings dialog and the General Settings dialog, hidden and
 // owned by the main window, then the join job behind Start and Stop. Each part is handed what
-// it needs; commands show these windows and never create new ones.
+// it needs; commands show these windows and never create new ones. The current profile is the
+// one the Output Settings dialog edits and the job reads.
 class Startup
 {
 public:
@@ -49,8 +51,10 @@ public:
     TopSettingForm& opSettingForm() const { return *m_opSettingForm; }
     TSettingForm& settingForm() const { return *m_settingForm; }
     JoinJob& job() const { return *m_job; }
+    const CurrentProfile& currentProfile() const { return m_currentProfile; }
 
 private:
+    CurrentProfile m_currentProfile; // outlives the windows and the job that use it
     // Destroyed in reverse order: the job before the windows it works in.
     std::unique_ptr<TMainForm> m_mainForm;
     TAboutForm* m_aboutForm; // the dialogs belong to the main window

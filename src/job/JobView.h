@@ -53,7 +53,9 @@ public:
     virtual void setStatus(int row, const QString& status) = 0;
 };
 
-// What the job takes from the Output Settings and General Settings dialogs when it needs it.
+// What the job takes, when it needs it, from the current profile (the output extension, the
+// picture size, the option text, all from the one profile the Output Settings dialog shows) and
+// from the General Settings dialog.
 class JobSettings
 {
 public:

@@ -1,27 +1,21 @@
 #include "EncoderOptions.h"
 
-#include "Profile.h"
+#include "CurrentProfile.h"
 #include "SelectionChecks.h"
 #include "prefs/IntegerText.h"
 
 namespace {
 
-QString valueOf(const QString& profilePath, const OutputSelection& selection, OutputSetting setting,
-                const QString& defaultValue)
+QString videoOptions(const CurrentProfile& profile)
 {
-    return settingValue(profilePath, setting, selection[setting].index, defaultValue);
-}
-
-QString videoOptions(const QString& profilePath, const OutputSelection& selection)
-{
-    const QString codec =
-        valueOf(profilePath, selection, OutputSetting::VideoCodec, QStringLiteral("mpeg4"));
+    const OutputSelection& selection = profile.selection();
+    const QString codec = profile.chosenValue(OutputSetting::VideoCodec, QStringLiteral("mpeg4"));
     // Only the first choice means "automatic"; nothing selected is an ordinary lookup.
     const QString aspect =
         selection[OutputSetting::Aspect].index == 0
             ? QStringLiteral("autoaspect")
             : QStringLiteral("aspect=") +
-                  valueOf(profilePath, selection, OutputSetting::Aspect, QStringLiteral("16:9"));
+                  profile.chosenValue(OutputSetting::Aspect, QStringLiteral("16:9"));
     return QStringLiteral("vcodec=") + codec + QStringLiteral(":vbitrate=") +
            selection[OutputSetting::VideoBitrate].text + QStringLiteral(":mbd=2:") + aspect;
 }
@@ -42,26 +36,23 @@ struct AudioPart
     QString options;
 };
 
-AudioPart audioPart(const QString& profilePath, const OutputSelection& selection)
+AudioPart audioPart(const CurrentProfile& profile)
 {
+    const OutputSelection& selection = profile.selection();
     const QString& codecText = selection[OutputSetting::AudioCodec].text;
     if (codecText == QLatin1String("MP3")) {
-        const QString mode =
-            valueOf(profilePath, selection, OutputSetting::Mp3Encode, QStringLiteral("vbr"));
+        const QString mode = profile.chosenValue(OutputSetting::Mp3Encode, QStringLiteral("vbr"));
         const QString options =
             mode == QLatin1String("vbr")
-                ? QStringLiteral("vbr=2:q=") + valueOf(profilePath, selection,
-                                                       OutputSetting::VbrQuality,
-                                                       QStringLiteral("6"))
+                ? QStringLiteral("vbr=2:q=") +
+                      profile.chosenValue(OutputSetting::VbrQuality, QStringLiteral("6"))
                 : mode + QStringLiteral(":br=") +
-                      valueOf(profilePath, selection, OutputSetting::AbrCbrBitrate,
-                              QStringLiteral("224"));
+                      profile.chosenValue(OutputSetting::AbrCbrBitrate, QStringLiteral("224"));
         return {QStringLiteral("mp3lame"), QStringLiteral("-lameopts"), options};
     }
     if (codecText == QLatin1String("PCM"))
         return {QStringLiteral("pcm"), QString(), QString()};
-    const QString codec =
-        valueOf(profilePath, selection, OutputSetting::AudioCodec, QStringLiteral("ac3"));
+    const QString codec = profile.chosenValue(OutputSetting::AudioCodec, QStringLiteral("ac3"));
     return {QStringLiteral("lavc"), QStringLiteral("-lavcopts"),
             QStringLiteral("acodec=") + codec + QStringLiteral(":abitrate=") +
                 limitedAudioBitrate(selection)};
@@ -69,19 +60,19 @@ AudioPart audioPart(const QString& profilePath, const OutputSelection& selection
 
 } // namespace
 
-QString pictureSizeText(const QString& profilePath, const OutputSelection& selection)
+QString pictureSizeText(const CurrentProfile& profile)
 {
+    const OutputSelection& selection = profile.selection();
     if (selection.selectSize)
-        return valueOf(profilePath, selection, OutputSetting::VideoSize, QStringLiteral("640:480"));
+        return profile.chosenValue(OutputSetting::VideoSize, QStringLiteral("640:480"));
     return selection.width + QLatin1Char(':') + selection.height;
 }
 
-QString GetEncoderOptions(const QString& profilePath, const OutputSelection& selection)
+QString GetEncoderOptions(const CurrentProfile& profile)
 {
-    const QString video = videoOptions(profilePath, selection);
-    const AudioPart audio = audioPart(profilePath, selection);
-    const QString channels =
-        valueOf(profilePath, selection, OutputSetting::Channels, QStringLiteral("2"));
+    const QString video = videoOptions(profile);
+    const AudioPart audio = audioPart(profile);
+    const QString channels = profile.chosenValue(OutputSetting::Channels, QStringLiteral("2"));
     // Every blank is written even when the piece after it is empty.
     return QStringList{QString(),
                        QStringLiteral("-ovc"),
@@ -95,8 +86,8 @@ QString GetEncoderOptions(const QString& profilePath, const OutputSelection& sel
                        QStringLiteral("-channels"),
                        channels,
                        QStringLiteral("-vf"),
-                       QStringLiteral("scale=") + pictureSizeText(profilePath, selection),
+                       QStringLiteral("scale=") + pictureSizeText(profile),
                        QStringLiteral("-srate"),
-                       selection[OutputSetting::SampleRate].text}
+                       profile.selection()[OutputSetting::SampleRate].text}
         .join(QLatin1Char(' '));
 }

@@ -23,7 +23,11 @@ ProfileChoiceList readChoiceList(const IniFile& file, const QString& section)
 
 ProfileContents readProfile(const QString& path)
 {
-    const IniFile file(path);
+    return readProfile(IniFile(path));
+}
+
+ProfileContents readProfile(const IniFile& file)
+{
     ProfileContents contents;
     contents.outputType =
         file.readString(QStringLiteral("Main"), QStringLiteral("Type"), QStringLiteral("avi"));
@@ -35,11 +39,4 @@ ProfileContents readProfile(const QString& path)
 QString sectionDescription(const QString& path, const QString& section)
 {
     return IniFile(path).readString(section, QStringLiteral("Description"), QString());
-}
-
-QString settingValue(const QString& path, OutputSetting setting, int index,
-                     const QString& defaultValue)
-{
-    return IniFile(path).readString(sectionName(setting),
-                                    QStringLiteral("value") + QString::number(index), defaultValue);
 }

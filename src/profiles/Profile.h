@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <array>
 
+class IniFile;
+
 // The choices one setting section offers: its captions and the choice preselected (-1: none).
 struct ProfileChoiceList
 {
@@ -34,11 +36,7 @@ inline constexpr int kMaxProfileItems = 256;
 // Reads [Main] "Type" and every setting section's "Items", "CaptionN" and "Index". A missing
 // file, section or key gives the defaults ("avi", no choices, nothing selected).
 ProfileContents readProfile(const QString& path);
+ProfileContents readProfile(const IniFile& file);
 
 // The "Description" of a section; empty when the file, section or key is missing.
 QString sectionDescription(const QString& path, const QString& section);
-
-// The encoder value that choice `index` of a setting stands for: key "value" + index, so -1
-// (nothing selected) looks up "value-1", which a profile normally lacks.
-QString settingValue(const QString& path, OutputSetting setting, int index,
-                     const QString& defaultValue);

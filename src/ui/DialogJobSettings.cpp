@@ -1,35 +1,33 @@
 #include "DialogJobSettings.h"
 
 #include "TSettingForm.h"
-#include "TopSettingForm.h"
+#include "profiles/CurrentProfile.h"
 #include "profiles/EncoderOptions.h"
 #include "profiles/SelectionChecks.h"
 
-DialogJobSettings::DialogJobSettings(const TopSettingForm& outputSettings,
-                                     const TSettingForm& settings,
-                                     std::function<QString()> profilePath)
-    : m_outputSettings(outputSettings), m_settings(settings), m_profilePath(std::move(profilePath))
+DialogJobSettings::DialogJobSettings(const CurrentProfile& profile, const TSettingForm& settings)
+    : m_profile(profile), m_settings(settings)
 {
 }
 
 QString DialogJobSettings::outputExtension() const
 {
-    return m_outputSettings.outputExtension();
+    return m_profile.outputExtension();
 }
 
 QString DialogJobSettings::pictureSizeText() const
 {
-    return ::pictureSizeText(m_profilePath(), m_outputSettings.outputSelection());
+    return ::pictureSizeText(m_profile);
 }
 
 QString DialogJobSettings::encoderOptions() const
 {
-    return GetEncoderOptions(m_profilePath(), m_outputSettings.outputSelection());
+    return GetEncoderOptions(m_profile);
 }
 
 bool DialogJobSettings::audioBitrateInvalid() const
 {
-    return checkSelectionForStart(m_outputSettings.outputSelection()).has_value();
+    return checkSelectionForStart(m_profile.selection()).has_value();
 }
 
 QString DialogJobSettings::tempDir() const

@@ -2,19 +2,16 @@
 
 #include "job/JobView.h"
 
-#include <functional>
-
-class TopSettingForm;
+class CurrentProfile;
 class TSettingForm;
 
-// The job's settings, read from the live controls of the two settings dialogs when the job
-// needs them.
+// The job's settings when the job needs them: what describes the output from the current
+// profile, which the Output Settings dialog edits, and the rest from the live controls of the
+// General Settings dialog.
 class DialogJobSettings : public JobSettings
 {
 public:
-    // profilePath gives the path of the profile chosen in the main window's profile box.
-    DialogJobSettings(const TopSettingForm& outputSettings, const TSettingForm& settings,
-                      std::function<QString()> profilePath);
+    DialogJobSettings(const CurrentProfile& profile, const TSettingForm& settings);
 
     QString outputExtension() const override;
     QString pictureSizeText() const override;
@@ -29,7 +26,6 @@ public:
     bool openDirWhenDone() const override;
 
 private:
-    const TopSettingForm& m_outputSettings;
+    const CurrentProfile& m_profile;
     const TSettingForm& m_settings;
-    std::function<QString()> m_profilePath;
 };

@@ -294,9 +294,7 @@ QString TMainForm::selectedProfilePath() const
 
 void TMainForm::cmbProfileChange()
 {
-    const QString path = selectedProfilePath();
-    if (QFileInfo(path).isFile())
-        m_opSettingForm->LoadProfile(path);
+    m_opSettingForm->LoadProfile(selectedProfilePath());
 }
 
 void TMainForm::bbtnBrowserClick()

@@ -43,9 +43,6 @@ public:
     Ui::TMainForm& controls() { return *ui; }
     // The output file box as the General Settings dialog shares it.
     OutputFileBox outputFileBox();
-    // The profile chosen in the profile box, or where a profile of the box's empty text would
-    // be when none is chosen.
-    QString selectedProfilePath() const;
     // A completed job ends the program: the window closes at once, job or not.
     void closeForJob();
 
@@ -78,6 +75,9 @@ private:
     void SaveMainPreferences();
 
     void cmbProfileChange();
+    // The profile chosen in the profile box, or where a profile of the box's empty text would
+    // be when none is chosen.
+    QString selectedProfilePath() const;
     void bbtnBrowserClick();
     void bbtnOpenClick();
     void tbtnHelpClick();

@@ -1,9 +1,7 @@
 #include "TopSettingForm.h"
 
-#include "profiles/Profile.h"
 #include "ui_TopSettingForm.h"
 
-#include <QFileInfo>
 #include <QLineEdit>
 
 namespace {
@@ -12,8 +10,9 @@ const char* const kHintProperty = "hint";
 
 } // namespace
 
-TopSettingForm::TopSettingForm(Seams seams, QWidget* mainWindow)
-    : OwnedDialog(mainWindow), m_seams(seams), ui(std::make_unique<Ui::TopSettingForm>())
+TopSettingForm::TopSettingForm(Seams seams, CurrentProfile& profile, QWidget* mainWindow)
+    : OwnedDialog(mainWindow), m_seams(seams), ui(std::make_unique<Ui::TopSettingForm>()),
+      m_profile(profile)
 {
     ui->setupUi(this);
     FormCreate();
@@ -36,12 +35,25 @@ TopSettingForm::TopSettingForm(Seams seams, QWidget* mainWindow)
         else
             connect(settingBox, &QComboBox::activated, this,
                     [this, settingBox] { settingBoxChange(settingBox); });
+        // Whoever changes a control (the user, a load, Cancel, the MP2 limit), the profile's
+        // selection follows.
+        connect(settingBox, &QComboBox::currentIndexChanged, this, &TopSettingForm::storeSelection);
+        connect(settingBox, &QComboBox::editTextChanged, this, &TopSettingForm::storeSelection);
     }
+    for (QRadioButton* sizeMode : {ui->rdbSelectSize, ui->rdbManualSize})
+        connect(sizeMode, &QRadioButton::toggled, this, &TopSettingForm::storeSelection);
+    for (QLineEdit* sizeField : {ui->edtWidth, ui->edtHeight})
+        connect(sizeField, &QLineEdit::textChanged, this, &TopSettingForm::storeSelection);
     connect(ui->btnOK, &QPushButton::clicked, this, &TopSettingForm::btnOKClick);
     connect(ui->btnCancel, &QPushButton::clicked, this, &TopSettingForm::btnCancelClick);
 }
 
-TopSettingForm::~TopSettingForm() = default;
+TopSettingForm::~TopSettingForm()
+{
+    // The controls outlive this class's members; they must not call back into it meanwhile.
+    for (QObject* control : findChildren<QObject*>())
+        control->disconnect(this);
+}
 
 void TopSettingForm::FormCreate()
 {
@@ -89,14 +101,11 @@ QComboBox* TopSettingForm::box(OutputSetting setting) const
 
 void TopSettingForm::LoadProfile(const QString& path)
 {
-    if (!QFileInfo(path).isFile())
+    if (!m_profile.load(path))
         return;
-    m_currentProfilePath = path;
-    const ProfileContents profile = readProfile(path);
-    m_outputExtension = profile.outputExtension();
     for (OutputSetting setting : kOutputSettings) {
         QComboBox* settingBox = box(setting);
-        const ProfileChoiceList& choices = profile[setting];
+        const ProfileChoiceList& choices = m_profile.choices(setting);
         settingBox->clear();
         settingBox->addItems(choices.captions);
         settingBox->setCurrentIndex(choices.index);
@@ -109,7 +118,7 @@ void TopSettingForm::LoadProfile(const QString& path)
     }
 }
 
-OutputSelection TopSettingForm::outputSelection() const
+OutputSelection TopSettingForm::selectionInControls() const
 {
     OutputSelection selection;
     for (OutputSetting setting : kOutputSettings)
@@ -120,13 +129,17 @@ OutputSelection TopSettingForm::outputSelection() const
     return selection;
 }
 
+void TopSettingForm::storeSelection()
+{
+    m_profile.setSelection(selectionInControls());
+}
+
 void TopSettingForm::settingBoxEnter(QComboBox* settingBox)
 {
     // The section is found by the box's hint, so every hint is its section's name.
     const QString section = settingBox->property(kHintProperty).toString();
-    ui->memDescription->setPlainText(sectionDescription(m_currentProfilePath, section) +
-                                     QLatin1Char('\n') + QStringLiteral("Current Value: ") +
-                                     settingBox->currentText());
+    ui->memDescription->setPlainText(m_profile.description(section) + QLatin1Char('\n') +
+                                     QStringLiteral("Current Value: ") + settingBox->currentText());
 }
 
 void TopSettingForm::settingBoxChange(QComboBox* settingBox)
@@ -165,7 +178,7 @@ void TopSettingForm::showPairForEncodeMode()
 
 void TopSettingForm::btnOKClick()
 {
-    const auto refusal = checkOutputSelection(outputSelection());
+    const auto refusal = checkOutputSelection(m_profile.selection());
     if (!refusal) {
         accept();
         return;
@@ -230,7 +243,7 @@ void TopSettingForm::reject()
 
 void TopSettingForm::FormShow()
 {
-    m_remembered = {outputSelection(), ui->rdbManualSize->isChecked()};
+    m_remembered = {m_profile.selection(), ui->rdbManualSize->isChecked()};
 }
 
 bool TopSettingForm::eventFilter(QObject* watched, QEvent* event)

@@ -2,8 +2,7 @@
 
 #include "OwnedDialog.h"
 #include "platform/Seams.h"
-#include "profiles/OutputSelection.h"
-#include "profiles/OutputSetting.h"
+#include "profiles/CurrentProfile.h"
 #include "profiles/SelectionChecks.h"
 
 #include <memory>
@@ -13,26 +12,21 @@ class TopSettingForm;
 }
 class QComboBox;
 
-// The Output Settings dialog: shows the eleven settings of the loaded profile, lets the user
-// change them for the running program and holds them as the output selection. It never writes
-// a profile. A dialog of the main window.
+// The Output Settings dialog: shows the eleven settings of the current profile and lets the user
+// change them for the running program; every change of its controls goes into the profile's
+// selection at once. It never writes a profile file. A dialog of the main window.
 class TopSettingForm : public OwnedDialog
 {
     Q_OBJECT
 
 public:
-    TopSettingForm(Seams seams, QWidget* mainWindow);
+    // profile: what the dialog shows and edits; it outlives the dialog.
+    TopSettingForm(Seams seams, CurrentProfile& profile, QWidget* mainWindow);
     ~TopSettingForm() override;
 
-    // Fills the dialog from the profile at path; a path where no file exists changes nothing.
+    // Loads the profile at path and fills the dialog from it; a path where no file exists
+    // changes nothing.
     void LoadProfile(const QString& path);
-
-    // The profile last loaded; empty before the first load.
-    const QString& currentProfilePath() const { return m_currentProfilePath; }
-    // "." + the output type of the profile last loaded; empty before the first load.
-    const QString& outputExtension() const { return m_outputExtension; }
-    // What the controls hold now, whether or not the dialog was ever shown.
-    OutputSelection outputSelection() const;
 
     void reject() override; // Escape: as Cancel
 
@@ -51,6 +45,8 @@ private:
     void btnCancelClick();
 
     QComboBox* box(OutputSetting setting) const;
+    OutputSelection selectionInControls() const;
+    void storeSelection();
     void showPanelForAudioCodec();
     void showPairForEncodeMode();
     void focusRefusedControl(SelectionRefusal::Field field);
@@ -64,7 +60,6 @@ private:
 
     Seams m_seams;
     std::unique_ptr<Ui::TopSettingForm> ui;
-    QString m_currentProfilePath;
-    QString m_outputExtension;
+    CurrentProfile& m_profile;
     RememberedValues m_remembered;
 };

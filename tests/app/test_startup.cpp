@@ -130,7 +130,7 @@ private slots:
             QCOMPARE(profiles->count(), 2);
             // The delivered copy chose the second profile: the user's own, read from its file.
             QCOMPARE(profiles->currentText(), QString("mine"));
-            QCOMPARE(windows.opSettingForm().outputExtension(), QString(".wmv"));
+            QCOMPARE(windows.currentProfile().outputExtension(), QString(".wmv"));
             QCOMPARE(windows.settingForm().currentSettings().tempDir,
                      home.filePath("cache/vantomel/temp/"));
             main.findChild<QLineEdit*>("edtOutputFile")->setText("/films/out.wmv");

@@ -1,3 +1,4 @@
+#include "profiles/CurrentProfile.h"
 #include "profiles/EncoderOptions.h"
 
 #include <QFile>
@@ -60,6 +61,15 @@ OutputSelection withMp2(int audioBitrateIndex, const QString& audioBitrate)
     choose(s, OutputSetting::AudioCodec, 1, "MP2");
     choose(s, OutputSetting::AudioBitrate, audioBitrateIndex, audioBitrate);
     return s;
+}
+
+// The profile at path (none when no file is there) with the selection made in it.
+CurrentProfile chosen(const QString& path, const OutputSelection& selection)
+{
+    CurrentProfile profile;
+    profile.load(path);
+    profile.setSelection(selection);
+    return profile;
 }
 
 const QString kVideo = " -ovc lavc -lavcopts vcodec=mpeg4:vbitrate=800:mbd=2:autoaspect";
@@ -160,12 +170,12 @@ private slots:
     {
         QFETCH(OutputSelection, selection);
         QFETCH(QString, expected);
-        QCOMPARE(GetEncoderOptions(m_profile, selection), expected);
+        QCOMPARE(GetEncoderOptions(chosen(m_profile, selection)), expected);
     }
 
     void withoutProfileEveryValueTakesItsDefault()
     {
-        QCOMPARE(GetEncoderOptions(m_dir.filePath("missing.bpf"), OutputSelection()),
+        QCOMPARE(GetEncoderOptions(chosen(m_dir.filePath("missing.bpf"), OutputSelection())),
                  QString(" -ovc lavc -lavcopts vcodec=mpeg4:vbitrate=:mbd=2:aspect=16:9 -oac lavc "
                          "-lavcopts acodec=ac3:abitrate= -channels 2 -vf scale=640:480 -srate "));
     }
@@ -174,20 +184,20 @@ private slots:
     {
         OutputSelection s;
         s[OutputSetting::AudioCodec].text = "MP3";
-        QVERIFY(GetEncoderOptions(m_dir.filePath("missing.bpf"), s)
+        QVERIFY(GetEncoderOptions(chosen(m_dir.filePath("missing.bpf"), s))
                     .contains(" -oac mp3lame -lameopts vbr=2:q=6 "));
     }
 
     void pictureSizeComesFromTheListOrTheFields()
     {
         OutputSelection s = firstExample();
-        QCOMPARE(pictureSizeText(m_profile, s), QString("320:240"));
+        QCOMPARE(pictureSizeText(chosen(m_profile, s)), QString("320:240"));
         s[OutputSetting::VideoSize].index = -1;
-        QCOMPARE(pictureSizeText(m_profile, s), QString("640:480"));
+        QCOMPARE(pictureSizeText(chosen(m_profile, s)), QString("640:480"));
         s.selectSize = false;
         s.width = " 720";
         s.height = "576x";
-        QCOMPARE(pictureSizeText(m_profile, s), QString(" 720:576x"));
+        QCOMPARE(pictureSizeText(chosen(m_profile, s)), QString(" 720:576x"));
     }
 };
 

@@ -1,4 +1,5 @@
 #include "prefs/IntegerText.h"
+#include "profiles/CurrentProfile.h"
 #include "profiles/Profile.h"
 #include "profiles/ProfileList.h"
 #include "profiles/SelectionChecks.h"
@@ -55,20 +56,20 @@ Names sampleRatesOf(const QString& audioCodec)
     return rates.value(audioCodec);
 }
 
-QString audioCodecOf(const QString& path, const QString& caption, int index)
+QString audioCodecOf(const CurrentProfile& profile, const QString& caption, int index)
 {
     if (caption == "MP3")
         return "libmp3lame";
     if (caption == "PCM")
         return "pcm";
-    return settingValue(path, OutputSetting::AudioCodec, index, QString());
+    return profile.value(OutputSetting::AudioCodec, index, QString());
 }
 
-QStringList valuesOf(const QString& path, OutputSetting setting, int count)
+QStringList valuesOf(const CurrentProfile& profile, OutputSetting setting, int count)
 {
     QStringList values;
     for (int n = 0; n < count; ++n)
-        values << settingValue(path, setting, n, QString());
+        values << profile.value(setting, n, QString());
     return values;
 }
 
@@ -108,6 +109,8 @@ private slots:
     {
         QFETCH(QString, path);
         const ProfileContents profile = readProfile(path);
+        CurrentProfile loaded;
+        QVERIFY(loaded.load(path));
         QVERIFY(containers().contains(profile.outputType));
         const Container& container = containers()[profile.outputType];
 
@@ -122,12 +125,12 @@ private slots:
         QVERIFY(!checkOutputSelection(preselected));
 
         const int videoCodecs = profile[OutputSetting::VideoCodec].captions.size();
-        for (const QString& codec : valuesOf(path, OutputSetting::VideoCodec, videoCodecs))
+        for (const QString& codec : valuesOf(loaded, OutputSetting::VideoCodec, videoCodecs))
             QVERIFY2(container.video.contains(codec), qPrintable(codec));
 
         static const QRegularExpression sizeText("^(\\d+):(\\d+)$");
         const int sizes = profile[OutputSetting::VideoSize].captions.size();
-        for (const QString& size : valuesOf(path, OutputSetting::VideoSize, sizes)) {
+        for (const QString& size : valuesOf(loaded, OutputSetting::VideoSize, sizes)) {
             const auto match = sizeText.match(size);
             QVERIFY2(match.hasMatch(), qPrintable(size));
             const int width = match.captured(1).toInt(), height = match.captured(2).toInt();
@@ -141,23 +144,23 @@ private slots:
             QVERIFY(bitrate >= 32 && bitrate <= 320);
 
         QCOMPARE(profile[OutputSetting::Aspect].captions.value(0), QString("Automatic"));
-        const QStringList aspects = valuesOf(path, OutputSetting::Aspect, 3).mid(1);
+        const QStringList aspects = valuesOf(loaded, OutputSetting::Aspect, 3).mid(1);
         QCOMPARE(aspects, QStringList({"4:3", "16:9"}));
-        QCOMPARE(valuesOf(path, OutputSetting::Channels, 3), QStringList({"1", "2", ""}));
+        QCOMPARE(valuesOf(loaded, OutputSetting::Channels, 3), QStringList({"1", "2", ""}));
 
-        const QStringList modes = valuesOf(path, OutputSetting::Mp3Encode, 3);
+        const QStringList modes = valuesOf(loaded, OutputSetting::Mp3Encode, 3);
         QCOMPARE(modes, QStringList({"vbr", "abr", "cbr"}));
         const int qualities = profile[OutputSetting::VbrQuality].captions.size();
-        for (int quality : integersOf(valuesOf(path, OutputSetting::VbrQuality, qualities)))
+        for (int quality : integersOf(valuesOf(loaded, OutputSetting::VbrQuality, qualities)))
             QVERIFY(quality >= 0 && quality <= 9);
         const int mp3Bitrates = profile[OutputSetting::AbrCbrBitrate].captions.size();
-        for (int bitrate : integersOf(valuesOf(path, OutputSetting::AbrCbrBitrate, mp3Bitrates)))
+        for (int bitrate : integersOf(valuesOf(loaded, OutputSetting::AbrCbrBitrate, mp3Bitrates)))
             QVERIFY(bitrate >= 32 && bitrate <= 320);
 
         const QStringList audioCaptions = profile[OutputSetting::AudioCodec].captions;
         const QStringList sampleRates = profile[OutputSetting::SampleRate].captions;
         for (int n = 0; n < audioCaptions.size(); ++n) {
-            const QString codec = audioCodecOf(path, audioCaptions[n], n);
+            const QString codec = audioCodecOf(loaded, audioCaptions[n], n);
             QVERIFY2(container.audio.contains(codec), qPrintable(codec));
             for (const QString& rate : sampleRates) {
                 QVERIFY2(sampleRatesOf(codec).contains(rate), qPrintable(codec + " " + rate));

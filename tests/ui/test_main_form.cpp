@@ -105,8 +105,8 @@ private slots:
         QCOMPARE(profiles->itemText(2), QString("c"));
         // Without preferences the first profile is chosen and loaded.
         QCOMPARE(profiles->currentIndex(), 0);
-        QCOMPARE(windows->opSettingForm().currentProfilePath(), programFile("Profiles/A.bpf"));
-        QCOMPARE(windows->opSettingForm().outputExtension(), QString(".A"));
+        QCOMPARE(windows->currentProfile().path(), programFile("Profiles/A.bpf"));
+        QCOMPARE(windows->currentProfile().outputExtension(), QString(".A"));
         QVERIFY(m_doubles.messages.shown.isEmpty());
     }
 
@@ -129,7 +129,7 @@ private slots:
         writeFile(programFile("Preferences.ini"), "[Main]\n" + stored + "\nOutput File=/x/y.avi\n");
         auto windows = start();
         QCOMPARE(child<QComboBox>(windows->mainForm(), "cmbProfile")->currentIndex(), selected);
-        QCOMPARE(windows->opSettingForm().currentProfilePath(),
+        QCOMPARE(windows->currentProfile().path(),
                  loaded.isEmpty() ? QString() : programFile("Profiles/" + loaded + ".bpf"));
         QCOMPARE(child<QLineEdit>(windows->mainForm(), "edtOutputFile")->text(),
                  QString("/x/y.avi"));
@@ -149,13 +149,13 @@ private slots:
         auto windows = start();
         auto* profiles = child<QComboBox>(windows->mainForm(), "cmbProfile");
         profiles->setCurrentIndex(2);
-        QCOMPARE(windows->opSettingForm().outputExtension(), QString(".mov"));
+        QCOMPARE(windows->currentProfile().outputExtension(), QString(".mov"));
         profiles->setCurrentIndex(1);
-        QCOMPARE(windows->opSettingForm().outputExtension(), QString(".b"));
+        QCOMPARE(windows->currentProfile().outputExtension(), QString(".b"));
         // A profile deleted after start-up loads nothing; the last one stays.
         QFile::remove(programFile("Profiles/a.bpf"));
         profiles->setCurrentIndex(0);
-        QCOMPARE(windows->opSettingForm().outputExtension(), QString(".b"));
+        QCOMPARE(windows->currentProfile().outputExtension(), QString(".b"));
     }
 
     void closingStoresProfileAndOutputFile()
@@ -303,6 +303,89 @@ private slots:
         QCOMPARE(progress.at(progress.size() - 2), 100);
         QCOMPARE(progress.last(), -1); // cleared once the job is over
         qunsetenv("FAKE_ENCODER_SCRIPT");
+    }
+
+    // What the job writes and how: the output extension, the picture size of the conversions
+    // and the option text of the join all come from the profile the Output Settings dialog
+    // shows, with the user's edits in it, never partly from the profile box.
+    void theJobRunsWithTheProfileTheDialogShows_data()
+    {
+        QTest::addColumn<bool>("chosenFileDeleted");
+        QTest::addColumn<QString>("extension");
+        QTest::addColumn<QString>("scale");
+        QTest::addColumn<QString>("video");
+        QTest::newRow("switched, then edited") << false << ".b"
+                                               << "scale=640:360"
+                                               << "vcodec=codecB:vbitrate=1234:";
+        QTest::newRow("the chosen profile's file is gone: the one loaded stays")
+            << true << ".a"
+            << "scale=320:240"
+            << "vcodec=codecA:vbitrate=800:";
+    }
+    void theJobRunsWithTheProfileTheDialogShows()
+    {
+        QFETCH(bool, chosenFileDeleted);
+        QDir().mkpath(programFile("Profiles"));
+        const auto profile = [](const QByteArray& type, const QByteArray& codec,
+                                const QByteArray& size, const QByteArray& bitrate) -> QByteArray {
+            return "[Main]\nType=" + type +
+                   "\n[Video Codec]\nItems=1\nCaption0=C\nIndex=0\nvalue0=" + codec +
+                   "\n[Video Size]\nItems=1\nCaption0=S\nIndex=0\nvalue0=" + size +
+                   "\n[Video Bitrate]\nItems=1\nCaption0=" + bitrate +
+                   "\nIndex=0\n[Audio Bitrate]\nItems=1\nCaption0=128\nIndex=0\n"
+                   "[Sample Rate]\nItems=1\nCaption0=44100\nIndex=0\n";
+        };
+        writeFile(programFile("Profiles/a.bpf"), profile("a", "codecA", "320:240", "800"));
+        writeFile(programFile("Profiles/b.bpf"), profile("b", "codecB", "640:360", "900"));
+        QVERIFY(QFile::copy(FAKE_PROGRAM_DIR "asapi.dll", programFile("asapi.dll")));
+        qputenv("FAKE_ENCODER_LOG", programFile("encoder-log").toLocal8Bit());
+        auto windows = start({clipPath("clip.avi"), clipPath("clip.mp4")});
+        TMainForm& main = windows->mainForm();
+        QCOMPARE(windows->currentProfile().outputExtension(), QString(".a"));
+
+        if (chosenFileDeleted)
+            QVERIFY(QFile::remove(programFile("Profiles/b.bpf")));
+        child<QComboBox>(main, "cmbProfile")->setCurrentIndex(1);
+        if (!chosenFileDeleted) {
+            child<QPushButton>(main, "bbtnSetting")->click();
+            QLineEdit* bitrate =
+                child<QComboBox>(windows->opSettingForm(), "cmbVbitrate")->lineEdit();
+            bitrate->selectAll();
+            QTest::keyClicks(bitrate, "1234");
+            child<QPushButton>(windows->opSettingForm(), "btnOK")->click();
+            QVERIFY(!windows->opSettingForm().isVisible());
+        }
+        child<QLineEdit>(main, "edtOutputFile")->setText(programFile("joined"));
+        child<QAction>(main, "tbtnStart")->trigger();
+        QTRY_COMPARE(m_doubles.messages.shown.size(), 1);
+        qunsetenv("FAKE_ENCODER_LOG");
+        QCOMPARE(m_doubles.messages.shown[0].text,
+                 QString("The joining is completed successfully."));
+
+        QFETCH(QString, extension);
+        const QString output = programFile("joined") + extension;
+        QVERIFY(QFileInfo(output).isFile());
+        QFile log(programFile("encoder-log"));
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        const QStringList runs =
+            QString::fromLocal8Bit(log.readAll()).split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(runs.size(), 3);
+        QFETCH(QString, scale);
+        QFETCH(QString, video);
+        int joins = 0;
+        for (const QString& run : runs) {
+            const QStringList arguments = run.split(QChar(0x1f));
+            if (arguments.contains(output)) {
+                ++joins;
+                QVERIFY2(arguments.contains(scale), qPrintable(run));
+                QVERIFY2(std::any_of(arguments.begin(), arguments.end(),
+                                     [&](const QString& a) { return a.startsWith(video); }),
+                         qPrintable(run));
+            } else {
+                QVERIFY2(arguments.contains(scale), qPrintable(run));
+            }
+        }
+        QCOMPARE(joins, 1);
     }
 
     // A screen reader or UI automation presses Start through the accessibility interface: the

@@ -103,6 +103,7 @@ class TestTopSettingForm : public QObject
     QString m_profile;
     RecordingSeams m_doubles;
     QWidget m_mainWindow;
+    std::unique_ptr<CurrentProfile> m_current;
     std::unique_ptr<TopSettingForm> m_form;
 
     template <typename T> T* control(const char* name) const
@@ -150,15 +151,20 @@ private slots:
     void init()
     {
         m_doubles.messages.shown.clear();
-        m_form = std::make_unique<TopSettingForm>(m_doubles.seams(), &m_mainWindow);
+        m_current = std::make_unique<CurrentProfile>();
+        m_form = std::make_unique<TopSettingForm>(m_doubles.seams(), *m_current, &m_mainWindow);
     }
-    void cleanup() { m_form.reset(); }
+    void cleanup()
+    {
+        m_form.reset();
+        m_current.reset();
+    }
 
     void createdEmptyWithTheLavcPanelAndTheQualityPair()
     {
         QCOMPARE(m_form->windowTitle(), QString("Output Settings"));
         QCOMPARE(m_form->size(), QSize(413, 473));
-        QVERIFY(m_form->outputExtension().isEmpty());
+        QVERIFY(m_current->outputExtension().isEmpty());
         QVERIFY(control<QRadioButton>("rdbSelectSize")->isChecked());
         QVERIFY(shows("panLavc") && !shows("panMP3"));
         // Inside the hidden MP3 panel: only their own visibility counts.
@@ -188,8 +194,8 @@ private slots:
     void loadFillsTheBoxesAndRunsTheTwoReactions()
     {
         m_form->LoadProfile(m_profile);
-        QCOMPARE(m_form->currentProfilePath(), m_profile);
-        QCOMPARE(m_form->outputExtension(), QString(".mp4"));
+        QCOMPARE(m_current->path(), m_profile);
+        QCOMPARE(m_current->outputExtension(), QString(".mp4"));
         QCOMPARE(combo("cmbVcodec")->currentText(), QString("MPEG-4"));
         QCOMPARE(combo("cmbVbitrate")->currentText(), QString("800"));
         QCOMPARE(combo("cmbSrate")->count(), 2);
@@ -204,23 +210,22 @@ private slots:
     void aMissingProfileChangesNothing()
     {
         m_form->LoadProfile(m_profile);
-        const OutputSelection before = m_form->outputSelection();
+        const QString before = GetEncoderOptions(*m_current);
         m_form->LoadProfile(m_dir.filePath("Deleted.bpf"));
-        QCOMPARE(m_form->currentProfilePath(), m_profile);
-        QCOMPARE(m_form->outputExtension(), QString(".mp4"));
-        QCOMPARE(GetEncoderOptions(m_profile, m_form->outputSelection()),
-                 GetEncoderOptions(m_profile, before));
+        QCOMPARE(m_current->path(), m_profile);
+        QCOMPARE(m_current->outputExtension(), QString(".mp4"));
+        QCOMPARE(GetEncoderOptions(*m_current), before);
     }
 
     void selectionFeedsTheOptionText()
     {
         m_form->LoadProfile(m_profile);
         type("cmbSrate", "48000");
-        QCOMPARE(GetEncoderOptions(m_form->currentProfilePath(), m_form->outputSelection()),
+        QCOMPARE(GetEncoderOptions(*m_current),
                  QString(" -ovc lavc -lavcopts vcodec=mpeg4:vbitrate=800:mbd=2:autoaspect -oac "
                          "mp3lame -lameopts abr:br=192 -channels 2 -vf scale=640:480 -srate "
                          "48000"));
-        QCOMPARE(pictureSizeText(m_profile, m_form->outputSelection()), QString("640:480"));
+        QCOMPARE(pictureSizeText(*m_current), QString("640:480"));
     }
 
     void descriptionFollowsFocusChoiceAndTyping()
@@ -401,7 +406,7 @@ private slots:
         m_form->LoadProfile(m_profile);
         control<QLineEdit>("edtWidth")->setText("320");
         showDialog();
-        const OutputSelection shown = m_form->outputSelection();
+        const OutputSelection shown = m_current->selection();
 
         QTest::keyClick(combo("cmbVcodec"), Qt::Key_Down);
         type("cmbVbitrate", "5000");
@@ -416,7 +421,7 @@ private slots:
         QTest::mouseClick(control<QPushButton>("btnCancel"), Qt::LeftButton);
 
         QVERIFY(!m_form->isVisible());
-        const OutputSelection restored = m_form->outputSelection();
+        const OutputSelection restored = m_current->selection();
         for (OutputSetting setting : kOutputSettings) {
             QCOMPARE(restored[setting].index, shown[setting].index);
             QCOMPARE(restored[setting].text, shown[setting].text);
@@ -437,7 +442,7 @@ private slots:
         m_form->close();
         QVERIFY(!m_form->isVisible());
         QVERIFY(m_doubles.messages.shown.isEmpty());
-        const OutputSelection kept = m_form->outputSelection();
+        const OutputSelection kept = m_current->selection();
         QCOMPARE(kept[OutputSetting::AudioBitrate].text, QString("many"));
         const auto refusal = checkSelectionForStart(kept);
         QVERIFY(refusal);

@@ -1,0 +1,43 @@
+#include "CurrentProfile.h"
+
+#include "prefs/IniFile.h"
+
+#include <QFileInfo>
+
+bool CurrentProfile::load(const QString& path)
+{
+    if (!QFileInfo(path).isFile())
+        return false;
+    auto file = std::make_shared<const IniFile>(path);
+    m_contents = readProfile(*file);
+    m_file = std::move(file);
+    m_path = path;
+    for (OutputSetting setting : kOutputSettings) {
+        const ProfileChoiceList& list = m_contents[setting];
+        m_selection[setting] = {list.index, list.captions.value(list.index)};
+    }
+    return true;
+}
+
+QString CurrentProfile::outputExtension() const
+{
+    return m_path.isEmpty() ? QString() : m_contents.outputExtension();
+}
+
+QString CurrentProfile::description(const QString& section) const
+{
+    return sectionDescription(m_path, section);
+}
+
+QString CurrentProfile::value(OutputSetting setting, int index, const QString& defaultValue) const
+{
+    if (!m_file)
+        return defaultValue;
+    return m_file->readString(sectionName(setting),
+                              QStringLiteral("value") + QString::number(index), defaultValue);
+}
+
+QString CurrentProfile::chosenValue(OutputSetting setting, const QString& defaultValue) const
+{
+    return value(setting, m_selection[setting].index, defaultValue);
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "OutputSelection.h"
+#include "Profile.h"
+
+#include <QString>
+#include <memory>
+
+class IniFile;
+
+// The profile the user works with: the file chosen in the profile box as it was read at its load
+// (its output type, each setting's choices, the encoder values they stand for) and the choices
+// made since in the Output Settings dialog. The dialog edits it and the job reads it, so the
+// option text, the picture size and the output extension all come from one loaded profile.
+class CurrentProfile
+{
+public:
+    // Reads the profile at path and takes its preselected choices; the size mode and the manual
+    // width and height stay as they are. Where no file exists nothing changes: false.
+    bool load(const QString& path);
+
+    // The file last loaded; empty before the first load.
+    const QString& path() const { return m_path; }
+    // "." + the output type of the profile last loaded; empty before the first load.
+    QString outputExtension() const;
+    // The choices the dialog offers for a setting.
+    const ProfileChoiceList& choices(OutputSetting setting) const { return m_contents[setting]; }
+    // The "Description" of a section, read from the file when asked: a profile deleted since it
+    // was loaded gives an empty text.
+    QString description(const QString& section) const;
+
+    // The encoder value that choice `index` of a setting stands for: key "value" + index, so -1
+    // (nothing selected) looks up "value-1", which a profile normally lacks. Before the first
+    // load, and for a key the profile lacks, the default.
+    QString value(OutputSetting setting, int index, const QString& defaultValue) const;
+    // The encoder value of the choice now selected for the setting.
+    QString chosenValue(OutputSetting setting, const QString& defaultValue) const;
+
+    // What the dialog's controls hold now: the dialog keeps it up to date.
+    const OutputSelection& selection() const { return m_selection; }
+    void setSelection(const OutputSelection& selection) { m_selection = selection; }
+
+private:
+    QString m_path;
+    ProfileContents m_contents;
+    // The file as it was read at the load; shared, so that copies stay cheap.
+    std::shared_ptr<const IniFile> m_file;
+    OutputSelection m_selection;
+};
