@@ -12,7 +12,7 @@ using asapi::FrameClock;
 namespace {
 
 constexpr double none = std::numeric_limits<double>::quiet_NaN(); // a frame without a time
-constexpr double frameLength = 0.04;                               // seconds
+constexpr double frameLength = 0.04;                              // seconds
 
 // The starts the clock gives frames of 40 ms stamped with the given times (in seconds).
 QList<double> startsFor(const QList<double>& stamps, bool clockMayRestart, double length)
