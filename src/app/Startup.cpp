@@ -31,8 +31,8 @@ Startup::Startup(Seams seams, const ProgramSetup& setup, const QStringList& argu
                                              workingDirectory)),
       m_aboutForm(new TAboutForm(seams.shell, setup.info, m_mainForm.get())),
       m_opSettingForm(new TopSettingForm(seams, m_currentProfile, m_mainForm.get())),
-      m_settingForm(
-          new TSettingForm(seams, setup.places, m_mainForm.get(), m_mainForm->outputFileBox()))
+      m_settingForm(new TSettingForm(seams, setup.places, m_currentProfile, m_mainForm.get(),
+                                     m_mainForm->outputFileBox()))
 {
     TMainForm& main = *m_mainForm;
     main.attachDialogs(m_aboutForm, m_opSettingForm, m_settingForm);

@@ -14,12 +14,19 @@ QString filterPairs(const QStringList& extensions)
     return filter;
 }
 
-QString outputFileFilter()
+QString outputFileFilter(const QString& outputExtension)
 {
-    return filterPairs(outputTypeList()) + kAllFilesFilter;
+    QStringList types = outputTypeList();
+    const qsizetype own = types.indexOf(outputExtension.toLower());
+    if (own > 0)
+        types.move(own, 0);
+    return filterPairs(types) + kAllFilesFilter;
 }
 
-QString chooseOutputFile(Dialogs& dialogs, QWidget* owner)
+QString chooseOutputFile(Dialogs& dialogs, QWidget* owner, const QString& outputExtension)
 {
-    return dialogs.saveFile(owner, outputFileFilter(), kOutputFileDefaultSuffix);
+    // Before a profile is loaded there is no extension; AVI is the program's first output type.
+    const QString suffix =
+        outputExtension.isEmpty() ? outputTypeList().constFirst() : outputExtension;
+    return dialogs.saveFile(owner, outputFileFilter(suffix), suffix.mid(1));
 }

@@ -47,12 +47,10 @@ TaskListEditor::TaskListEditor(TaskListModel& model, QItemSelectionModel& select
 void TaskListEditor::addFilesFromDialog()
 {
     const QStringList names = m_seams.dialogs.openFiles(m_owner, inputFileFilter());
+    // In the order the dialog shows them, which is the order Qt returns them in.
     runAddOperation([&] {
-        // The dialog hands back the name clicked first as the first name; it goes last.
-        for (qsizetype i = 1; i < names.size(); ++i)
-            addFile(names[i]);
-        if (!names.isEmpty())
-            addFile(names.first());
+        for (const QString& name : names)
+            addFile(name);
     });
 }
 

@@ -25,7 +25,7 @@ public:
     TaskListEditor(TaskListModel& model, QItemSelectionModel& selection, Seams seams,
                    QWidget* owner, QObject* parent = nullptr);
 
-    // Add Files: asks for files; adds the 2nd to the last name, then the 1st.
+    // Add Files: asks for files and adds them in the order the dialog returns them.
     void addFilesFromDialog();
     // Add Directory: asks for a folder and adds its supported files.
     void addDirectoryFromDialog();

@@ -299,7 +299,8 @@ void TMainForm::cmbProfileChange()
 
 void TMainForm::bbtnBrowserClick()
 {
-    const QString chosen = chooseOutputFile(m_seams.dialogs, this);
+    const QString chosen =
+        chooseOutputFile(m_seams.dialogs, this, m_opSettingForm->outputExtension());
     if (!chosen.isEmpty())
         ui->edtOutputFile->setText(chosen);
 }

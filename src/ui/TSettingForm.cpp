@@ -8,9 +8,10 @@
 
 #include <QStyle>
 
-TSettingForm::TSettingForm(Seams seams, const ProgramPlaces& places, QWidget* mainWindow,
-                           OutputFileBox mainOutputFile)
-    : OwnedDialog(mainWindow), m_seams(seams), m_preferencesPath(places.preferencesPath),
+TSettingForm::TSettingForm(Seams seams, const ProgramPlaces& places, const CurrentProfile& profile,
+                           QWidget* mainWindow, OutputFileBox mainOutputFile)
+    : OwnedDialog(mainWindow), m_seams(seams), m_profile(profile),
+      m_preferencesPath(places.preferencesPath),
       m_defaultTempDirectory(places.defaultTempDirectory),
       m_mainOutputFile(std::move(mainOutputFile)), ui(std::make_unique<Ui::TSettingForm>())
 {
@@ -94,7 +95,7 @@ void TSettingForm::btnDefaultClick()
 
 void TSettingForm::browseOutputFile()
 {
-    const QString chosen = chooseOutputFile(m_seams.dialogs, this);
+    const QString chosen = chooseOutputFile(m_seams.dialogs, this, m_profile.outputExtension());
     if (!chosen.isEmpty())
         ui->edtOutputFile->setText(chosen);
 }

@@ -3,6 +3,7 @@
 #include "OwnedDialog.h"
 #include "platform/Seams.h"
 #include "prefs/Preferences.h"
+#include "profiles/CurrentProfile.h"
 
 #include <functional>
 #include <memory>
@@ -29,9 +30,10 @@ class TSettingForm : public OwnedDialog
     Q_OBJECT
 
 public:
-    // places: the preferences file and the temporary folder that applies when none is stored.
-    TSettingForm(Seams seams, const ProgramPlaces& places, QWidget* mainWindow,
-                 OutputFileBox mainOutputFile);
+    // places: the preferences file and the temporary folder that applies when none is stored;
+    // profile: whose output type the output file dialog offers first.
+    TSettingForm(Seams seams, const ProgramPlaces& places, const CurrentProfile& profile,
+                 QWidget* mainWindow, OutputFileBox mainOutputFile);
     ~TSettingForm() override;
 
     // The values as the controls hold them now.
@@ -54,6 +56,7 @@ private:
     void showSettings(const prefs::GeneralSettings& settings);
 
     Seams m_seams;
+    const CurrentProfile& m_profile;
     QString m_preferencesPath;
     QString m_defaultTempDirectory;
     OutputFileBox m_mainOutputFile;

@@ -27,6 +27,8 @@ public:
     // Loads the profile at path and fills the dialog from it; a path where no file exists
     // changes nothing.
     void LoadProfile(const QString& path);
+    // "." + the output type of the profile loaded; empty before the first load.
+    QString outputExtension() const { return m_profile.outputExtension(); }
 
     void reject() override; // Escape: as Cancel
 

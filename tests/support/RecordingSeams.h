@@ -66,6 +66,7 @@ public:
     QQueue<QString> saveAnswers;
     QQueue<QString> folderAnswers;
     QStringList filtersSeen;
+    QStringList suffixesSeen; // the save dialog's default suffixes
     QStringList titlesSeen;
 
     QStringList openFiles(QWidget*, const QString& filter) override
@@ -73,9 +74,10 @@ public:
         filtersSeen << filter;
         return openAnswers.isEmpty() ? QStringList() : openAnswers.dequeue();
     }
-    QString saveFile(QWidget*, const QString& filter, const QString&) override
+    QString saveFile(QWidget*, const QString& filter, const QString& defaultSuffix) override
     {
         filtersSeen << filter;
+        suffixesSeen << defaultSuffix;
         return saveAnswers.isEmpty() ? QString() : saveAnswers.dequeue();
     }
     QString browseForFolder(QWidget*, const QString& title) override

@@ -85,7 +85,7 @@ private slots:
         QVERIFY(m_f->doubles.messages.shown.isEmpty());
     }
 
-    void dialogFilesAreAddedSecondToLastThenFirst()
+    void dialogFilesAreAddedInTheDialogsOrder()
     {
         const QString a = clip("a.avi");
         const QString b = clip("b.avi");
@@ -93,7 +93,7 @@ private slots:
         const QString flv = clip("d.flv"); // the "All Files" filter lets anything through
         m_f->doubles.dialogs.openAnswers.enqueue({a, b, c, flv});
         m_f->editor.addFilesFromDialog();
-        QCOMPARE(paths(), QStringList({b, c, flv, a}));
+        QCOMPARE(paths(), QStringList({a, b, c, flv}));
         QCOMPARE(m_f->doubles.dialogs.filtersSeen, QStringList({inputFileFilter()}));
     }
 

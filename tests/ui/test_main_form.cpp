@@ -194,18 +194,27 @@ private slots:
         QCOMPARE(m_doubles.shell.opened.size(), 2);
     }
 
-    void browserPutsTheChosenFileInTheBox()
+    void browserOffersTheProfilesOutputTypeFirstAndPutsTheChosenFileInTheBox()
     {
+        makeProfiles({"avi", "mp4"});
         auto windows = start();
+        auto* profiles = child<QComboBox>(windows->mainForm(), "cmbProfile");
+        QPushButton* browser = child<QPushButton>(windows->mainForm(), "bbtnBrowser");
+        profiles->setCurrentIndex(profiles->findText("mp4"));
         m_doubles.dialogs.saveAnswers.enqueue("/videos/new.wmv");
-        child<QPushButton>(windows->mainForm(), "bbtnBrowser")->click();
+        browser->click();
         QCOMPARE(child<QLineEdit>(windows->mainForm(), "edtOutputFile")->text(),
                  QString("/videos/new.wmv"));
+        // A name typed without its extension becomes new.mp4, not new.avi.mp4.
+        QCOMPARE(m_doubles.dialogs.suffixesSeen.last(), QString("mp4"));
         QCOMPARE(m_doubles.dialogs.filtersSeen.last(),
-                 QString("AVI Files (*.avi)|*.avi|MPG Files (*.mpg)|*.mpg|MP4 Files (*.mp4)|*.mp4|"
+                 QString("MP4 Files (*.mp4)|*.mp4|AVI Files (*.avi)|*.avi|MPG Files (*.mpg)|*.mpg|"
                          "WMV Files (*.wmv)|*.wmv|MOV Files (*.mov)|*.mov|VOB Files (*.vob)|*.vob|"
                          "ASF Files (*.asf)|*.asf|FLV Files (*.flv)|*.flv|All Files (*.*)|*.*"));
-        child<QPushButton>(windows->mainForm(), "bbtnBrowser")->click(); // cancelled
+        profiles->setCurrentIndex(profiles->findText("avi"));
+        browser->click(); // cancelled
+        QCOMPARE(m_doubles.dialogs.suffixesSeen.last(), QString("avi"));
+        QVERIFY(m_doubles.dialogs.filtersSeen.last().startsWith("AVI Files (*.avi)|*.avi|MPG"));
         QCOMPARE(child<QLineEdit>(windows->mainForm(), "edtOutputFile")->text(),
                  QString("/videos/new.wmv"));
     }

@@ -22,6 +22,7 @@ class TestSettingForm : public QObject
     RecordingSeams m_doubles;
     QWidget m_mainWindow;
     QLineEdit m_mainOutputFile;
+    CurrentProfile m_profile;
     std::unique_ptr<TSettingForm> m_form;
 
     QString programDirectory() const { return m_dir.path() + "/"; }
@@ -37,7 +38,7 @@ class TestSettingForm : public QObject
     void createForm(const QString& directory)
     {
         m_form = std::make_unique<TSettingForm>(
-            m_doubles.seams(), portablePlaces(directory), &m_mainWindow,
+            m_doubles.seams(), portablePlaces(directory), m_profile, &m_mainWindow,
             OutputFileBox{[this] { return m_mainOutputFile.text(); },
                           [this](const QString& text) { m_mainOutputFile.setText(text); }});
     }
@@ -216,7 +217,7 @@ private slots:
         m_doubles.dialogs.saveAnswers.enqueue("/videos/joined.mp4");
         click("SpeedButton1");
         QCOMPARE(control<QLineEdit>("edtOutputFile")->text(), QString("/videos/joined.mp4"));
-        QCOMPARE(m_doubles.dialogs.filtersSeen, QStringList{outputFileFilter()});
+        QCOMPARE(m_doubles.dialogs.filtersSeen, QStringList{outputFileFilter(".avi")});
 
         click("SpeedButton1"); // cancelled
         click("SpeedButton2"); // cancelled
