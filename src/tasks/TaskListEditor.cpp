@@ -2,6 +2,7 @@
 
 #include "SupportedInputs.h"
 #include "TaskListModel.h"
+#include "UnreadableNames.h"
 #include "paths/PathText.h"
 
 #include <QCoreApplication>
@@ -97,6 +98,8 @@ void TaskListEditor::addCommandLine(const QStringList& arguments, const QDir& wo
                     addFile(path);
             } else if (info.isDir()) {
                 addDirectory(path);
+            } else if (isUnreadableName(path) && HasListedExt(path, supportedExtensions())) {
+                m_unreadableNames << path;
             }
         }
     });
@@ -105,6 +108,10 @@ void TaskListEditor::addCommandLine(const QStringList& arguments, const QDir& wo
 void TaskListEditor::addFile(const QString& path)
 {
     emit addingFile();
+    if (isUnreadableName(path)) {
+        m_unreadableNames << path;
+        return;
+    }
     if (m_model.findPath(path) >= 0 &&
         !m_seams.messages.ask(m_owner, kAlreadyListedCaption, kAlreadyListedText))
         return;
@@ -124,6 +131,7 @@ void TaskListEditor::addDirectory(const QString& folder)
     const QStringList names =
         QDir(folder).entryList(patterns, QDir::Files, QDir::Name | QDir::IgnoreCase);
     const QString directory = withTrailingSlash(folder);
+    m_unreadableNames << unreadableSupportedNames(folder);
     QElapsedTimer sinceEvents;
     for (const QString& name : names) {
         // A folder of many files takes a while; the window stays live meanwhile. Repainting the
@@ -200,11 +208,15 @@ bool TaskListEditor::hasSelection() const
 void TaskListEditor::runAddOperation(const std::function<void()>& add)
 {
     m_adding = true;
+    m_unreadableNames.clear();
     try {
         add();
     } catch (const ProbeError& error) {
         m_seams.messages.error(m_owner, error.message());
     }
+    if (!m_unreadableNames.isEmpty())
+        m_seams.messages.info(m_owner, kUnreadableNamesCaption,
+                              unreadableNamesText(m_unreadableNames));
     m_adding = false;
     if (m_model.rowCount() > 0)
         emit taskButtonsEnabled(true);

@@ -16,7 +16,8 @@ class TaskListModel;
 //
 // An add operation (a dialog selection, a folder, a drop, the command line) ends at the first
 // file whose probe fails: the error is shown and the remaining files are not added. After every
-// add operation the task buttons are enabled when the list has rows.
+// add operation the task buttons are enabled when the list has rows. Files whose names are not
+// valid UTF-8 cannot be opened at all; they are left out, and named in one notice at the end.
 class TaskListEditor : public QObject
 {
     Q_OBJECT
@@ -78,4 +79,6 @@ private:
     QWidget* m_owner;
     MediaProbe m_probe;
     bool m_adding = false;
+    // Files of the add operation under way that were left out for their names.
+    QStringList m_unreadableNames;
 };

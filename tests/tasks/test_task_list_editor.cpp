@@ -11,6 +11,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cstdio>
 
 // Adding files: duplicates, dialogs, folders and the command line.
 class TestTaskListEditor : public QObject
@@ -163,6 +164,40 @@ private slots:
         m_f->editor.addCommandLine({"list.TMP", clip("ignored.avi")}, m_dir->path());
         QCOMPARE(paths(), QStringList({two, one, three}));
         QVERIFY(QFile::exists(list));
+    }
+
+    // Qt reads the name clip\xe9.avi (Latin-1) as "clip\uFFFD.avi", which opens nothing.
+    void aNameThatIsNotUtf8IsLeftOutWithANotice_data()
+    {
+        QTest::addColumn<QString>("way");
+        QTest::newRow("folder") << "folder";
+        QTest::newRow("command line") << "command line";
+        QTest::newRow("drop") << "drop";
+        QTest::newRow("dialog") << "dialog";
+    }
+    void aNameThatIsNotUtf8IsLeftOutWithANotice()
+    {
+        QFETCH(QString, way);
+        const QString a = clip("in/a.avi");
+        const QByteArray raw = QFile::encodeName(m_dir->filePath("in/")) + "clip\xe9.avi";
+        QVERIFY(::rename(QFile::encodeName(clip("in/b.avi")).constData(), raw.constData()) == 0);
+        const QString shown = QFile::decodeName(raw);
+        const QString c = clip("in/c.avi");
+
+        if (way == "folder")
+            m_f->editor.addDropped({m_dir->filePath("in")});
+        else if (way == "command line")
+            m_f->editor.addCommandLine({a, shown, c}, m_dir->path());
+        else if (way == "drop")
+            m_f->editor.addDropped({a, shown, c});
+        else {
+            m_f->doubles.dialogs.openAnswers.enqueue({a, shown, c});
+            m_f->editor.addFilesFromDialog();
+        }
+        QCOMPARE(paths(), QStringList({a, c}));
+        QCOMPARE(asked(), QStringList({"info: File Name Not Readable"}));
+        QVERIFY2(m_f->doubles.messages.shown.first().text.contains(shown),
+                 qPrintable(m_f->doubles.messages.shown.first().text));
     }
 
     void anUnreadableListFileAddsNothing()
