@@ -72,7 +72,7 @@ bool ConversionStage::startRun(Conversion& conversion, int row, const QString& p
     const QString input = QFileInfo(m_job.rows.inputPath(row)).absoluteFilePath();
     conversion.row = row;
     conversion.duration = m_job.rows.duration(row);
-    m_job.rows.setStatus(row, TaskStatus::kConverting);
+    m_job.rows.setStatus(row, TaskStatus::Converting);
     if (earliestRunning() == &conversion)
         m_job.view.setConvertingFile(QFileInfo(input).fileName());
     conversion.intermediate = intermediatePath(jobFolder, row);
@@ -124,7 +124,7 @@ void ConversionStage::rowConverted(Conversion& conversion)
 {
     const bool wasEarliest = earliestRunning() == &conversion;
     m_completed += conversion.duration;
-    m_job.rows.setStatus(conversion.row, TaskStatus::kWaitingForJoining);
+    m_job.rows.setStatus(conversion.row, TaskStatus::WaitingForJoining);
     conversion.row = -1;
     conversion.encoder->terminate(); // normally it has already exited
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tasks/TaskRow.h"
+
 #include <QString>
 
 class QWidget;
@@ -49,8 +51,7 @@ public:
     virtual QString inputPath(int row) const = 0;
     // The row's length in seconds; -1 when it does not parse.
     virtual double duration(int row) const = 0;
-    // status: one of the TaskStatus texts.
-    virtual void setStatus(int row, const QString& status) = 0;
+    virtual void setStatus(int row, TaskStatus status) = 0;
 };
 
 // What the job takes, when it needs it, from the current profile (the output extension, the

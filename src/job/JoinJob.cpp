@@ -150,7 +150,7 @@ void JoinJob::endJob(Stage stage, const StageOutcome& outcome, JobFolder& folder
     for (int row = 0; row < m_rows.count(); ++row)
         if (outcome.row == StageOutcome::kEveryRow || outcome.row == row ||
             outcome.otherRows.contains(row))
-            m_rows.setStatus(row, TaskStatus::kStop);
+            m_rows.setStatus(row, TaskStatus::Stop);
     folder.remove();
 
     const bool conversion = stage == Stage::Conversion;
@@ -188,7 +188,7 @@ void JoinJob::complete(JobFolder& folder)
     m_clock.stop();
     for (int row = 0; row < m_rows.count(); ++row) {
         m_view.pumpEvents();
-        m_rows.setStatus(row, TaskStatus::kComplete);
+        m_rows.setStatus(row, TaskStatus::Complete);
     }
     folder.remove();
 

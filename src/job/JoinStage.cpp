@@ -51,7 +51,7 @@ StageOutcome JoinStage::join(const QString& encoderOptions, const QString& jobFo
     QStringList inputs;
     for (int k = 0; k < m_job.rows.count(); ++k) {
         view.pumpEvents();
-        m_job.rows.setStatus(k, TaskStatus::kJoining);
+        m_job.rows.setStatus(k, TaskStatus::Joining);
         m_rowStarts << total;
         m_rowDurations << m_job.rows.duration(k);
         total += m_rowDurations.last();

@@ -17,7 +17,7 @@ double TaskListRows::duration(int row) const
     return m_model.ReadItemData(row).lengthSeconds();
 }
 
-void TaskListRows::setStatus(int row, const QString& status)
+void TaskListRows::setStatus(int row, TaskStatus status)
 {
     m_model.setStatus(row, status);
 }

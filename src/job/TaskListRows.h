@@ -13,7 +13,7 @@ public:
     int count() const override;
     QString inputPath(int row) const override;
     double duration(int row) const override;
-    void setStatus(int row, const QString& status) override;
+    void setStatus(int row, TaskStatus status) override;
 
 private:
     TaskListModel& m_model;

@@ -119,7 +119,7 @@ void TaskListEditor::addFile(const QString& path)
     // Probed before the row is appended, so that a failed probe leaves no half-filled row.
     m_probe.probe(path);
     m_model.appendItem(TaskRow{path, m_probe.durationText(), m_probe.frameSizeText(),
-                               TaskStatus::kOk, baseNameOf(path)});
+                               TaskStatus::Ok, baseNameOf(path)});
 }
 
 void TaskListEditor::addDirectory(const QString& folder)

@@ -23,7 +23,7 @@ QVariant TaskListModel::data(const QModelIndex& index, int role) const
     case Size:
         return row.frameSize;
     case Status:
-        return row.status;
+        return displayText(row.status);
     default:
         return {};
     }
@@ -57,7 +57,7 @@ TaskRow TaskListModel::ReadItemData(int row) const
     return m_rows.at(row);
 }
 
-void TaskListModel::setStatus(int row, const QString& status)
+void TaskListModel::setStatus(int row, TaskStatus status)
 {
     m_rows[row].status = status;
     rowChanged(row);

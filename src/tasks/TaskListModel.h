@@ -32,7 +32,7 @@ public:
 
     TaskRow ReadItemData(int row) const;
     // The one part of a row that changes once it is listed.
-    void setStatus(int row, const QString& status);
+    void setStatus(int row, TaskStatus status);
 
     void appendItem(const TaskRow& item);
     void removeItem(int row);

@@ -92,11 +92,11 @@ public:
     int count() const override { return int(rows.size()); }
     QString inputPath(int row) const override { return rows[row].path; }
     double duration(int row) const override { return rows[row].duration; }
-    void setStatus(int row, const QString& status) override
+    void setStatus(int row, TaskStatus status) override
     {
-        rows[row].status = status;
+        rows[row].status = displayText(status);
         if (onStatus)
-            onStatus(row, status);
+            onStatus(row, rows[row].status);
     }
     QStringList statuses() const
     {

@@ -85,7 +85,7 @@ private slots:
         QCOMPARE(added.path, clipPath(clip));
         QCOMPARE(added.length, length);
         QCOMPARE(added.frameSize, size);
-        QCOMPARE(added.status, QString("OK"));
+        QCOMPARE(added.status, TaskStatus::Ok);
         QCOMPARE(added.name, clip.section('.', 0, 0));
         QVERIFY(added.lengthSeconds() > 0);
     }

@@ -7,13 +7,12 @@ namespace {
 
 TaskRow item(const QString& path, const QString& length)
 {
-    return TaskRow{path, length, QStringLiteral("320x240"), QStringLiteral("OK"),
-                   QStringLiteral("name")};
+    return TaskRow{path, length, QStringLiteral("320x240"), TaskStatus::Ok, QStringLiteral("name")};
 }
 
 TaskRow filled(const QString& text)
 {
-    return TaskRow{text, text, text, text, text};
+    return TaskRow{text, text, text, TaskStatus::Ok, text};
 }
 
 } // namespace
@@ -54,14 +53,14 @@ private slots:
         TaskListModel model;
         model.appendItem(filled("old"));
         QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
-        model.setStatus(0, "new");
+        model.setStatus(0, TaskStatus::Joining);
 
         const TaskRow row = model.ReadItemData(0);
         QCOMPARE(row.path, QString("old"));
         QCOMPARE(row.length, QString("old"));
         QCOMPARE(row.frameSize, QString("old"));
         QCOMPARE(row.name, QString("old"));
-        QCOMPARE(row.status, QString("new"));
+        QCOMPARE(row.status, TaskStatus::Joining);
         QCOMPARE(changed.count(), 1);
     }
 
