@@ -45,9 +45,9 @@ TAboutForm::TAboutForm(Shell& shell, const ProgramInfo& info, QWidget* mainWindo
     connect(ui->labMore, &LinkLabel::clicked, this, &TAboutForm::labMoreClick);
     connect(ui->btnTech, &QPushButton::clicked, this, &TAboutForm::btnTechClick);
     connect(ui->btnSales, &QPushButton::clicked, this, &TAboutForm::btnSalesClick);
-    connect(ui->Label8, &LinkLabel::clicked, this, [this] { openProjectPage(0); });
-    connect(ui->Label9, &LinkLabel::clicked, this, [this] { openProjectPage(1); });
-    connect(ui->Label10, &LinkLabel::clicked, this, [this] { openProjectPage(2); });
+    connect(ui->labBuiltOn1, &LinkLabel::clicked, this, [this] { openProjectPage(0); });
+    connect(ui->labBuiltOn2, &LinkLabel::clicked, this, [this] { openProjectPage(1); });
+    connect(ui->labBuiltOn3, &LinkLabel::clicked, this, [this] { openProjectPage(2); });
     FormCreate();
 }
 
@@ -59,9 +59,9 @@ void TAboutForm::FormCreate()
     ui->labVersion->setText(QStringLiteral("Version ") + m_info.version);
     ui->labCopyright->setText(QStringLiteral("Copyright (C) ") + m_info.companyName);
     ui->labWebsite->setText(m_info.webPage);
-    ui->Label8->setText(m_info.projectsBuiltOn[0].name);
-    ui->Label9->setText(m_info.projectsBuiltOn[1].name);
-    ui->Label10->setText(m_info.projectsBuiltOn[2].name);
+    ui->labBuiltOn1->setText(m_info.projectsBuiltOn[0].name);
+    ui->labBuiltOn2->setText(m_info.projectsBuiltOn[1].name);
+    ui->labBuiltOn3->setText(m_info.projectsBuiltOn[2].name);
 }
 
 void TAboutForm::btnOKClick()

@@ -28,7 +28,7 @@ private:
     void labMoreClick();
     void btnTechClick();
     void btnSalesClick();
-    // Label8, Label9 and Label10 link the projects the program builds on.
+    // labBuiltOn1, labBuiltOn2 and labBuiltOn3 link the projects the program builds on.
     void openProjectPage(std::size_t project);
 
     Shell& m_shell;

@@ -54,7 +54,7 @@ TMainForm::~TMainForm()
 {
     // The controls outlive this class's members; they must not call back into it meanwhile.
     for (QWidget* watched : std::initializer_list<QWidget*>{ui->ltvTask, ui->ltvTask->viewport(),
-                                                            ui->labCompany, ui->Image1})
+                                                            ui->labCompany, ui->imgLogo})
         watched->removeEventFilter(this);
     ui->ltvTask->setModel(nullptr);
 }
@@ -122,7 +122,7 @@ void TMainForm::setUpBottomStrip()
     connect(ui->bbtnBrowser, &QPushButton::clicked, this, &TMainForm::bbtnBrowserClick);
     connect(ui->bbtnOpen, &QPushButton::clicked, this, &TMainForm::bbtnOpenClick);
     connect(ui->cmbProfile, &QComboBox::currentIndexChanged, this, &TMainForm::cmbProfileChange);
-    ui->Image1->installEventFilter(this);
+    ui->imgLogo->installEventFilter(this);
 }
 
 void TMainForm::setUpPictures()
@@ -143,7 +143,7 @@ void TMainForm::setUpPictures()
     for (const auto& [button, names] : pictures)
         button->setIcon(
             toolbarIcon(QString::fromLatin1(names.first), QString::fromLatin1(names.second)));
-    ui->Image1->setPixmap(ownPicture(QStringLiteral("logo")).pixmap(QSize(178, 77)));
+    ui->imgLogo->setPixmap(ownPicture(QStringLiteral("logo")).pixmap(QSize(178, 77)));
 
     auto* picture = new QLabel(ui->panltvTask);
     picture->setObjectName(QStringLiteral("imgGettingStarted"));
@@ -390,7 +390,7 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event)
     } else if (watched == ui->ltvTask->viewport()) {
         if (event->type() == QEvent::MouseButtonDblClick)
             ltvTaskDblClick();
-    } else if ((watched == ui->labCompany || watched == ui->Image1) &&
+    } else if ((watched == ui->labCompany || watched == ui->imgLogo) &&
                event->type() == QEvent::MouseButtonRelease) {
         labCompanyClick();
     }

@@ -16,14 +16,14 @@ TSettingForm::TSettingForm(Seams seams, const ProgramPlaces& places, const Curre
       m_mainOutputFile(std::move(mainOutputFile)), ui(std::make_unique<Ui::TSettingForm>())
 {
     ui->setupUi(this);
-    ui->SpeedButton1->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
-    ui->SpeedButton2->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
+    ui->btnBrowseOutputFile->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+    ui->btnBrowseTempDir->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
 
     connect(ui->btnOK, &QPushButton::clicked, this, &TSettingForm::btnOKClick);
     connect(ui->btnCancel, &QPushButton::clicked, this, &TSettingForm::btnCancelClick);
     connect(ui->btnDefault, &QPushButton::clicked, this, &TSettingForm::btnDefaultClick);
-    connect(ui->SpeedButton1, &QToolButton::clicked, this, &TSettingForm::browseOutputFile);
-    connect(ui->SpeedButton2, &QToolButton::clicked, this, &TSettingForm::browseTempFolder);
+    connect(ui->btnBrowseOutputFile, &QToolButton::clicked, this, &TSettingForm::browseOutputFile);
+    connect(ui->btnBrowseTempDir, &QToolButton::clicked, this, &TSettingForm::browseTempFolder);
     FormCreate();
 }
 

@@ -63,9 +63,9 @@ private slots:
         QCOMPARE(text("labVisitWebsite"), QString("Visit our website"));
         QCOMPARE(text("labWebsite"), info().webPage);
         QCOMPARE(text("labMore"), QString("(More)"));
-        QCOMPARE(text("Label8"), info().projectsBuiltOn[0].name);
-        QCOMPARE(text("Label9"), info().projectsBuiltOn[1].name);
-        QCOMPARE(text("Label10"), info().projectsBuiltOn[2].name);
+        QCOMPARE(text("labBuiltOn1"), info().projectsBuiltOn[0].name);
+        QCOMPARE(text("labBuiltOn2"), info().projectsBuiltOn[1].name);
+        QCOMPARE(text("labBuiltOn3"), info().projectsBuiltOn[2].name);
         QCOMPARE(text("btnTech"), QString("Tech Support"));
         QCOMPARE(text("btnSales"), QString("Sales Support"));
         QCOMPARE(text("btnOK"), QString("&OK"));
@@ -85,9 +85,9 @@ private slots:
                                       << "mailto:" + info().supportEmail;
         QTest::newRow("sales support") << "btnSales"
                                        << "mailto:" + info().salesEmail;
-        QTest::newRow("first project") << "Label8" << info().projectsBuiltOn[0].page;
-        QTest::newRow("second project") << "Label9" << info().projectsBuiltOn[1].page;
-        QTest::newRow("third project") << "Label10" << info().projectsBuiltOn[2].page;
+        QTest::newRow("first project") << "labBuiltOn1" << info().projectsBuiltOn[0].page;
+        QTest::newRow("second project") << "labBuiltOn2" << info().projectsBuiltOn[1].page;
+        QTest::newRow("third project") << "labBuiltOn3" << info().projectsBuiltOn[2].page;
         m_windows.reset();
     }
     void linksOpenThroughTheShell()

@@ -87,7 +87,7 @@ private slots:
         QCOMPARE(child<QLabel>(main, "labElapsed")->text(), QString("00:00:00"));
         QCOMPARE(child<QLabel>(main, "labCurProgress")->text(), QString("0%"));
         QCOMPARE(child<QProgressBar>(main, "pgbTotal")->maximum(), 100);
-        QVERIFY(!child<QLabel>(main, "Image1")->pixmap().isNull());
+        QVERIFY(!child<QLabel>(main, "imgLogo")->pixmap().isNull());
         QCOMPARE(child<QPushButton>(main, "bbtnSetting")->text(), QString("&Setting"));
         QCOMPARE(child<QPushButton>(main, "bbtnBrowser")->text(), QString("&Browser"));
         QCOMPARE(child<QPushButton>(main, "bbtnOpen")->text(), QString("&Open"));
@@ -226,7 +226,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&main));
         child<QAction>(main, "tbtnHelp")->trigger();
         QTest::keyClick(&main, Qt::Key_F1);
-        QTest::mouseClick(child<QLabel>(main, "Image1"), Qt::LeftButton);
+        QTest::mouseClick(child<QLabel>(main, "imgLogo"), Qt::LeftButton);
         QCOMPARE(m_doubles.shell.opened,
                  (QStringList{programFile("help/index.html"), programFile("help/index.html"),
                               main.programInfo().webPage}));

@@ -135,7 +135,7 @@ private slots:
         createForm();
         m_form->show();
         m_doubles.dialogs.folderAnswers.enqueue("/new/place");
-        click("SpeedButton2");
+        click("btnBrowseTempDir");
         QCOMPARE(m_doubles.dialogs.titlesSeen, QStringList{"Select the output directory."});
         QCOMPARE(tempDir(), QString("/new/place/"));
         click("chkExit");
@@ -155,7 +155,7 @@ private slots:
         createForm();
         m_form->show();
         m_doubles.dialogs.folderAnswers.enqueue("/new/place/");
-        click("SpeedButton2");
+        click("btnBrowseTempDir");
 
         m_form->close();
         QVERIFY(!m_form->isVisible());
@@ -215,12 +215,12 @@ private slots:
         createForm();
         m_form->show();
         m_doubles.dialogs.saveAnswers.enqueue("/videos/joined.mp4");
-        click("SpeedButton1");
+        click("btnBrowseOutputFile");
         QCOMPARE(control<QLineEdit>("edtOutputFile")->text(), QString("/videos/joined.mp4"));
         QCOMPARE(m_doubles.dialogs.filtersSeen, QStringList{outputFileFilter(".avi")});
 
-        click("SpeedButton1"); // cancelled
-        click("SpeedButton2"); // cancelled
+        click("btnBrowseOutputFile"); // cancelled
+        click("btnBrowseTempDir");    // cancelled
         QCOMPARE(control<QLineEdit>("edtOutputFile")->text(), QString("/videos/joined.mp4"));
         QCOMPARE(tempDir(), programDirectory() + "temp/");
     }
