@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/ProgramInfo.h"
-#include "app/ProgramPlaces.h"
 #include "platform/Seams.h"
 #include "profiles/CurrentProfile.h"
+#include "program/ProgramInfo.h"
+#include "program/ProgramPlaces.h"
 
 #include <QStringList>
 #include <memory>

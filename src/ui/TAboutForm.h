@@ -1,8 +1,8 @@
 #pragma once
 
 #include "OwnedDialog.h"
-#include "app/ProgramInfo.h"
 #include "platform/Seams.h"
+#include "program/ProgramInfo.h"
 
 #include <memory>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/ProgramInfo.h"
-#include "app/ProgramPlaces.h"
 #include "platform/Seams.h"
+#include "program/ProgramInfo.h"
+#include "program/ProgramPlaces.h"
 #include "tasks/ColumnWidths.h"
 #include "tasks/TaskListModel.h"
 

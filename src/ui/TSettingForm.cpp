@@ -1,9 +1,9 @@
 #include "TSettingForm.h"
 
-#include "app/ProgramPlaces.h"
 #include "platform/DialogFilters.h"
 #include "prefs/IniFile.h"
 #include "prefs/SettingsEditing.h"
+#include "program/ProgramPlaces.h"
 #include "ui_TSettingForm.h"
 
 #include <QStyle>

@@ -1,6 +1,6 @@
-#include "app/ProgramPlaces.h"
 #include "platform/DialogFilters.h"
 #include "prefs/IniFile.h"
+#include "program/ProgramPlaces.h"
 #include "support/Files.h"
 #include "support/RecordingSeams.h"
 #include "ui/TSettingForm.h"

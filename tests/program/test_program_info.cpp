@@ -1,5 +1,5 @@
-#include "app/ProgramInfo.h"
 #include "paths/PathText.h"
+#include "program/ProgramInfo.h"
 
 #include <QTest>
 

@@ -1,4 +1,4 @@
-#include "app/ProgramPlaces.h"
+#include "program/ProgramPlaces.h"
 #include "support/Files.h"
 
 #include <QDir>
