@@ -2,6 +2,7 @@
 
 #include "Seams.h"
 #include "profiles/OutputTypes.h"
+#include "tasks/SupportedInputs.h"
 
 QString filterPairs(const QStringList& extensions)
 {
@@ -12,6 +13,13 @@ QString filterPairs(const QStringList& extensions)
                   extension + QLatin1Char('|');
     }
     return filter;
+}
+
+QString inputFileFilter()
+{
+    const QString mask = supportedFileMask(supportedExtensions());
+    return QStringLiteral("All Support Files(") + mask + QStringLiteral(")|") + mask +
+           QLatin1Char('|') + filterPairs(supportedExtensions()) + kAllFilesFilter;
 }
 
 QString outputFileFilter(const QString& outputExtension)

@@ -14,6 +14,10 @@ inline const QString kAllFilesFilter = QStringLiteral("All Files (*.*)|*.*");
 // One pair per extension, in list order, each followed by "|".
 QString filterPairs(const QStringList& extensions);
 
+// The add-files dialog's filter: all supported input files first (the one selected on opening),
+// then one entry per extension, then all files.
+QString inputFileFilter();
+
 // The save dialog's filter for the output file: the output types, the profile's own output
 // extension (".mp4") first, so that the dialog opens on it, then every file.
 QString outputFileFilter(const QString& outputExtension);

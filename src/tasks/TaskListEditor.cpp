@@ -4,6 +4,7 @@
 #include "TaskListModel.h"
 #include "UnreadableNames.h"
 #include "paths/PathText.h"
+#include "platform/DialogFilters.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -13,17 +13,6 @@ private slots:
                  QString("*.avi;*.mpg;*.mpeg;*.mp4;*.wmv;*.mov;*.vob;*.asf;"));
     }
 
-    void inputDialogFilterOffersSupportedFilesFirstAndAllFilesLast()
-    {
-        QCOMPARE(
-            inputFileFilter(),
-            QString("All Support Files(*.avi;*.mpg;*.mpeg;*.mp4;*.wmv;*.mov;*.vob;*.asf;)|"
-                    "*.avi;*.mpg;*.mpeg;*.mp4;*.wmv;*.mov;*.vob;*.asf;|AVI Files (*.avi)|*.avi|"
-                    "MPG Files (*.mpg)|*.mpg|MPEG Files (*.mpeg)|*.mpeg|MP4 Files (*.mp4)|*.mp4|"
-                    "WMV Files (*.wmv)|*.wmv|MOV Files (*.mov)|*.mov|VOB Files (*.vob)|*.vob|"
-                    "ASF Files (*.asf)|*.asf|All Files (*.*)|*.*"));
-    }
-
     void hasListedExt_data()
     {
         QTest::addColumn<QString>("path");

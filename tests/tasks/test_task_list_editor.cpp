@@ -1,4 +1,5 @@
 #include "EditorFixture.h"
+#include "platform/DialogFilters.h"
 #include "support/Clips.h"
 #include "support/RecordingSeams.h"
 #include "tasks/SupportedInputs.h"
