@@ -90,7 +90,7 @@ for kind in avi mpg mpeg mp4 wmv mov vob asf; do inputs+=("$work/$clips/clip.$ki
 convert() { # program input intermediate [extra words...]
   local program=$1 input=$2 intermediate=$3
   shift 3
-  "$program" "$input" -o "$intermediate" -oac mp3lame -ovc lavc -ofps 30 -vf "scale=$size" "$@"
+  "$program" "$input" -o "$intermediate" -oac mp3lame -ovc lavc -lavcopts vqscale=3 -ofps 30 -vf "scale=$size" "$@"
 }
 
 # The two-stage job as the program runs it, with the given encoder program.

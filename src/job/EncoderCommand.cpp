@@ -14,6 +14,9 @@ QStringList optionWords(const QString& options)
 
 // Every intermediate has this frame rate.
 const QString kFrameRateOption = QStringLiteral("-ofps 30");
+// The intermediates' quality: MPEG-4 at the constant quantiser 3, near enough to lossless that
+// the join's second encoding shows no loss of its own. The join's quality is the profile's.
+const QString kIntermediateQuality = QStringLiteral("-lavcopts vqscale=3");
 
 } // namespace
 
@@ -21,7 +24,8 @@ EncoderCommand conversionCommand(const QString& inputPath, const QString& interm
                                  const QString& pictureSize)
 {
     static const QString fixedOptions = QStringLiteral(" -oac mp3lame -ovc lavc ") +
-                                        kFrameRateOption + QStringLiteral(" -vf scale=");
+                                        kIntermediateQuality + QLatin1Char(' ') + kFrameRateOption +
+                                        QStringLiteral(" -vf scale=");
     EncoderCommand command;
     command.text = QLatin1Char(' ') + quoted(inputPath) + QStringLiteral(" -o ") +
                    quoted(intermediatePath) + fixedOptions + pictureSize;

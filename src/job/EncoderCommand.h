@@ -13,7 +13,8 @@ struct EncoderCommand
     QStringList arguments;
 };
 
-// ` "<input>" -o "<intermediate>" -oac mp3lame -ovc lavc -ofps 30 -vf scale=<size>`
+// ` "<input>" -o "<intermediate>" -oac mp3lame -ovc lavc -lavcopts vqscale=3 -ofps 30
+// -vf scale=<size>`
 EncoderCommand conversionCommand(const QString& inputPath, const QString& intermediatePath,
                                  const QString& pictureSize);
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "job/EncoderCommand.h"
 #include "support/Clips.h"
 
 #include <QProcess>
@@ -42,7 +43,5 @@ inline EncoderProgramRun runEncoder(const QStringList& arguments)
 inline EncoderProgramRun convertToIntermediate(const QString& input, const QString& intermediate,
                                                const QString& size)
 {
-    return runEncoder(
-        QStringList{input, QStringLiteral("-o"), intermediate} +
-        optionWords(QStringLiteral("-oac mp3lame -ovc lavc -ofps 30 -vf scale=") + size));
+    return runEncoder(conversionCommand(input, intermediate, size).arguments);
 }

@@ -13,9 +13,10 @@ private slots:
         QCOMPARE(
             c.text,
             QString(
-                R"( "/in/clip.mov" -o "/tmp/v/0.avi" -oac mp3lame -ovc lavc -ofps 30 -vf scale=640:480)"));
+                R"( "/in/clip.mov" -o "/tmp/v/0.avi" -oac mp3lame -ovc lavc -lavcopts vqscale=3 -ofps 30 -vf scale=640:480)"));
         QCOMPARE(c.arguments, (QStringList{"/in/clip.mov", "-o", "/tmp/v/0.avi", "-oac", "mp3lame",
-                                           "-ovc", "lavc", "-ofps", "30", "-vf", "scale=640:480"}));
+                                           "-ovc", "lavc", "-lavcopts", "vqscale=3", "-ofps", "30",
+                                           "-vf", "scale=640:480"}));
 
         // Side by side, each run is held to one thread of each kind.
         const EncoderCommand held = withOneThreadEach(c);

@@ -281,7 +281,8 @@ private slots:
         const QString folder = jobFolder();
         QCOMPARE(QDir::cleanPath(folder + "..") + '/', tempDir());
         QCOMPARE(all[0], (QStringList{path("a.mov"), "-o", folder + "0.avi", "-oac", "mp3lame",
-                                      "-ovc", "lavc", "-ofps", "30", "-vf", "scale=320:240"}));
+                                      "-ovc", "lavc", "-lavcopts", "vqscale=3", "-ofps", "30",
+                                      "-vf", "scale=320:240"}));
         QCOMPARE(all[2].first(), path("-x.mp4"));
         QCOMPARE(all[3], (QStringList{folder + "0.avi", folder + "1.avi", folder + "2.avi", "-o",
                                       path("film.avi"), "-ovc", "lavc", "-oac", "mp3lame"}));
@@ -425,8 +426,8 @@ private slots:
                   [](const QStringList& a, const QStringList& b) { return a.at(2) < b.at(2); });
         const QString folder = jobFolder();
         const QStringList held{"-lavcopts", "threads=1", "-lavdopts", "threads=1"};
-        const QStringList conversion{"-oac",  "mp3lame", "-ovc", "lavc",
-                                     "-ofps", "30",      "-vf",  "scale=320:240"};
+        const QStringList conversion{"-oac",      "mp3lame", "-ovc", "lavc", "-lavcopts",
+                                     "vqscale=3", "-ofps",   "30",   "-vf",  "scale=320:240"};
         QCOMPARE(all[0], QStringList({path("a.mov"), "-o", folder + "0.avi"}) + conversion + held);
         QCOMPARE(all[1],
                  QStringList({path("b c.avi"), "-o", folder + "1.avi"}) + conversion + held);
