@@ -26,38 +26,45 @@ QString joinOutputPath(const QString& outputFile, const QString& outputExtension
 
 StageOutcome JoinStage::run(const QString& encoderOptions, const QString& jobFolder)
 {
-    return join(encoderOptions, jobFolder, false);
+    Plan plan;
+    for (int k = 0; k < m_job.rows.count(); ++k)
+        plan.inputs << intermediatePath(jobFolder, k);
+    plan.command = [&encoderOptions](const QStringList& inputs, const QString& output) {
+        return joinCommand(inputs, output, encoderOptions);
+    };
+    plan.progress = ProgressRules::join();
+    return join(plan);
 }
 
 StageOutcome JoinStage::runOnePass(const QString& encoderOptions)
 {
-    return join(encoderOptions, QString(), true);
+    RowFollower follower(m_job.view, m_job.rows);
+    Plan plan;
+    // Absolute, so that the encoder cannot take a name such as "-x.avi" for an option.
+    for (int k = 0; k < m_job.rows.count(); ++k)
+        plan.inputs << QFileInfo(m_job.rows.inputPath(k)).absoluteFilePath();
+    plan.command = [&encoderOptions](const QStringList& inputs, const QString& output) {
+        return onePassJoinCommand(inputs, output, encoderOptions);
+    };
+    plan.progress = ProgressRules::onePassJoin();
+    plan.rowFollower = &follower;
+    return join(plan);
 }
 
-StageOutcome JoinStage::join(const QString& encoderOptions, const QString& jobFolder, bool onePass)
+StageOutcome JoinStage::join(const Plan& plan)
 {
     JobView& view = m_job.view;
     view.setProcessTitle(QStringLiteral("Final Step: Joining all files..."));
-    view.setConvertingFileVisible(onePass);
-    if (onePass) {
-        // No conversion has set them.
-        view.setConvertingFile(QString());
-        view.setCurrentBar(0);
-        view.setTotalBar(0);
-    }
+    view.setConvertingFileVisible(plan.rowFollower != nullptr);
+    if (plan.rowFollower)
+        plan.rowFollower->reset();
     view.showProgressPanel(true);
 
     double total = 0;
-    QStringList inputs;
     for (int k = 0; k < m_job.rows.count(); ++k) {
         view.pumpEvents();
         m_job.rows.setStatus(k, TaskStatus::Joining);
-        m_rowStarts << total;
-        m_rowDurations << m_job.rows.duration(k);
-        total += m_rowDurations.last();
-        // Absolute, so that the encoder cannot take a name such as "-x.avi" for an option.
-        inputs << (onePass ? QFileInfo(m_job.rows.inputPath(k)).absoluteFilePath()
-                           : intermediatePath(jobFolder, k));
+        total += m_job.rows.duration(k);
     }
     const QString output =
         joinOutputPath(QFileInfo(view.outputFileText()).absoluteFilePath(),
@@ -65,28 +72,46 @@ StageOutcome JoinStage::join(const QString& encoderOptions, const QString& jobFo
     // A Stop that came while the list was built prevents the run.
     if (m_job.stopRequested())
         return {StageOutcome::Kind::Stopped, StageOutcome::kEveryRow, {}, {}};
-    if (onePass)
-        followRowAt(0);
+    if (plan.rowFollower)
+        plan.rowFollower->follow(0);
 
     const FileStamp before = FileStamp::of(output);
-    ProgressTracker tracker(onePass ? ProgressRules::onePassJoin() : ProgressRules::join());
+    ProgressTracker tracker(plan.progress);
     const auto showProgress = [&] {
-        if (onePass)
-            followRowAt(tracker.position());
-        m_job.step.showBars(
-            {onePass ? std::nullopt : tracker.bars().current, tracker.bars().total});
+        if (plan.rowFollower)
+            plan.rowFollower->follow(tracker.position());
+        const BarUpdate bars = tracker.bars();
+        m_job.step.showBars({plan.rowFollower ? std::nullopt : bars.current, bars.total});
     };
     EncoderRun& encoder = m_job.encoders.at(0);
-    const EncoderCommand command = onePass ? onePassJoinCommand(inputs, output, encoderOptions)
-                                           : joinCommand(inputs, output, encoderOptions);
-    if (m_job.step.start(encoder, command, tracker, {total, 0, total}, showProgress))
+    if (m_job.step.start(encoder, plan.command(plan.inputs, output), tracker, {total, 0, total},
+                         showProgress))
         while (!encoder.hasExited())
             m_job.encoders.waitForAnyExit();
     return judgeRun(encoder.finish(), m_job.stopRequested(), StageOutcome::kEveryRow, output,
                     before);
 }
 
-void JoinStage::followRowAt(double position)
+RowFollower::RowFollower(JobView& view, const TaskRows& rows) : m_view(view), m_rows(rows)
+{
+    double start = 0;
+    for (int k = 0; k < rows.count(); ++k) {
+        m_rowStarts << start;
+        m_rowDurations << rows.duration(k);
+        start += m_rowDurations.last();
+    }
+}
+
+void RowFollower::reset()
+{
+    // No conversion has set them.
+    m_view.setConvertingFile(QString());
+    m_view.setCurrentBar(0);
+    m_view.setTotalBar(0);
+    m_shownRow = -1;
+}
+
+void RowFollower::follow(double position)
 {
     const int count = int(m_rowStarts.size());
     if (count == 0)
@@ -96,8 +121,8 @@ void JoinStage::followRowAt(double position)
         ++row;
     if (row != m_shownRow) {
         m_shownRow = row;
-        m_job.view.setConvertingFile(QFileInfo(m_job.rows.inputPath(row)).fileName());
+        m_view.setConvertingFile(QFileInfo(m_rows.inputPath(row)).fileName());
     }
     if (const auto bar = currentBarAt(position - m_rowStarts[row], m_rowDurations[row]))
-        m_job.view.setCurrentBar(*bar);
+        m_view.setCurrentBar(*bar);
 }
