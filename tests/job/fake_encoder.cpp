@@ -15,6 +15,9 @@
 //   pidfile PATH    write the process id to PATH
 //   touch PATH      create an empty file at PATH
 //   waitfor PATH    sleep until a file exists at PATH
+// A wait that the test never ends gives up after a minute with exit 4 and a line that says what
+// it waited for, which the test then shows as the encoder's reason: a fault fails the test
+// instead of hanging it until the suite's time-out.
 //   abort           crash (SIGABRT)
 //   exit CODE       exit now with CODE
 // Without a script: write the output and exit 0.
@@ -59,6 +62,16 @@ void chunk(const std::string& text)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(15));
+}
+
+constexpr auto kLongestWait = std::chrono::seconds(60);
+
+[[noreturn]] void giveUpWaiting(const std::string& what)
+{
+    const std::string line = "fake encoder: waited a minute " + what + "\n";
+    if (write(STDOUT_FILENO, line.data(), line.size()) < 0)
+        std::exit(3);
+    std::exit(4);
 }
 
 int runIndex(const char* log)
@@ -131,8 +144,8 @@ int main(int argc, char* argv[])
         } else if (command == "empty") {
             std::ofstream{output};
         } else if (command == "wait") {
-            for (;;)
-                std::this_thread::sleep_for(std::chrono::seconds(1));
+            std::this_thread::sleep_for(kLongestWait);
+            giveUpWaiting("to be killed");
         } else if (command == "pidfile") {
             std::string path;
             words >> path;
@@ -144,8 +157,12 @@ int main(int argc, char* argv[])
         } else if (command == "waitfor") {
             std::string path;
             words >> path;
-            while (!std::ifstream(path))
+            const auto deadline = std::chrono::steady_clock::now() + kLongestWait;
+            while (!std::ifstream(path)) {
+                if (std::chrono::steady_clock::now() > deadline)
+                    giveUpWaiting("for " + path);
                 std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
         } else if (command == "abort") {
             const rlimit noCore = {0, 0};
             setrlimit(RLIMIT_CORE, &noCore);
