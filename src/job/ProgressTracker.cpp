@@ -63,11 +63,3 @@ BarUpdate ProgressTracker::bars() const
     return {currentBarAt(m_position, m_durations.reference),
             totalBarAt(m_durations.completed + m_position, m_durations.total, m_rules)};
 }
-
-std::optional<BarUpdate> ProgressTracker::onChunk(const QString& chunk,
-                                                  const std::function<void()>& pumpEvents)
-{
-    if (!readChunk(chunk, pumpEvents))
-        return std::nullopt;
-    return bars();
-}

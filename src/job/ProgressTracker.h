@@ -67,8 +67,6 @@ public:
     bool isReporting() const { return m_chunkIndex > 20; }
     // The bars at the position under the run's durations.
     BarUpdate bars() const;
-    // readChunk(), then the bars when the chunk was parsed.
-    std::optional<BarUpdate> onChunk(const QString& chunk, const std::function<void()>& pumpEvents);
 
     double position() const { return m_position; }
     const QString& positionText() const { return m_positionText; }
