@@ -17,7 +17,8 @@ JoinJob::JoinJob(JobView& view, TaskRows& rows, JobSettings& settings, Seams sea
                  const QString& productName, QObject* parent)
     : QObject(parent), m_view(view), m_rows(rows), m_settings(settings), m_seams(seams),
       m_defaultTempDirectory(defaultTempDirectory), m_productName(productName),
-      m_step(view, encoderPath), m_conversionRunsAtOnce(QThread::idealThreadCount()), m_clock(view)
+      m_encoderCheck(encoderPath), m_step(view, encoderPath),
+      m_conversionRunsAtOnce(QThread::idealThreadCount()), m_clock(view)
 {
 }
 
@@ -38,6 +39,8 @@ void JoinJob::start()
                QStringLiteral("The Audio bitrate is invalid."), false);
         return;
     }
+    if (!checkEncoderTakesTheJoin())
+        return;
     if (QFileInfo::exists(m_view.outputFileText()) && m_settings.askBeforeOverwrite() &&
         !m_seams.messages.ask(m_view.owner(), QStringLiteral("File Exists"),
                               QStringLiteral("The output file is existent. Do you want to continue "
@@ -119,6 +122,25 @@ bool JoinJob::checkOutputIsSafe()
         }
     }
     return true;
+}
+
+bool JoinJob::checkEncoderTakesTheJoin()
+{
+    const bool onePass = m_settings.joinInOnePass();
+    // The job's folder is made only once nothing can refuse the job; the check opens no
+    // intermediate, so one inside the temporary folder stands in for it.
+    const QString folder =
+        onePass
+            ? QString()
+            : withTrailingSlash(QDir(m_settings.tempDir()).absoluteFilePath(QStringLiteral("job")));
+    const EncoderCommand command =
+        joinStageCommand(m_rows, folder, joinStageOutput(m_view.outputFileText(), m_settings),
+                         m_settings.encoderOptions(), onePass);
+    const EncoderCheck::Answer answer = m_encoderCheck.ask(command);
+    if (answer.kind != EncoderCheck::Answer::Kind::Refused)
+        return true;
+    refuse(QStringLiteral("Invalid Output Settings"), answer.reason, false);
+    return false;
 }
 
 void JoinJob::runStages(JobFolder& folder, bool onePass)

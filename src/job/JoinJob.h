@@ -1,5 +1,6 @@
 #pragma once
 
+#include "EncoderCheck.h"
 #include "EncoderRuns.h"
 #include "EncoderStep.h"
 #include "JobClock.h"
@@ -54,6 +55,9 @@ private:
     // The output file as the join would write it: no line break (it could not be stored in
     // the preferences) and none of the inputs.
     bool checkOutputIsSafe();
+    // The encoder takes the join's command line (asked with nothing made yet); a refusal shows
+    // its reason. No answer is no refusal: the job then finds out as it goes.
+    bool checkEncoderTakesTheJoin();
     void refuse(const QString& caption, const QString& text, bool focusOutputFile);
     void runStages(JobFolder& folder, bool onePass);
     // The one place where a job ends: statuses, message, job folder, clock, panels, run state.
@@ -66,6 +70,7 @@ private:
     Seams m_seams;
     QString m_defaultTempDirectory;
     QString m_productName;
+    EncoderCheck m_encoderCheck;
     EncoderRuns m_encoders;
     EncoderStep m_step;
     int m_conversionRunsAtOnce;

@@ -24,6 +24,23 @@ QString joinOutputPath(const QString& outputFile, const QString& outputExtension
     }
 }
 
+QString joinStageOutput(const QString& outputFileText, const JobSettings& settings)
+{
+    return joinOutputPath(QFileInfo(outputFileText).absoluteFilePath(), settings.outputExtension(),
+                          settings.renameExisting());
+}
+
+EncoderCommand joinStageCommand(const TaskRows& rows, const QString& jobFolder,
+                                const QString& output, const QString& encoderOptions, bool onePass)
+{
+    QStringList inputs;
+    for (int k = 0; k < rows.count(); ++k)
+        inputs << (onePass ? QFileInfo(rows.inputPath(k)).absoluteFilePath()
+                           : intermediatePath(jobFolder, k));
+    return onePass ? onePassJoinCommand(inputs, output, encoderOptions)
+                   : joinCommand(inputs, output, encoderOptions);
+}
+
 StageOutcome JoinStage::run(const QString& encoderOptions, const QString& jobFolder)
 {
     return join(encoderOptions, jobFolder, false);
@@ -48,20 +65,14 @@ StageOutcome JoinStage::join(const QString& encoderOptions, const QString& jobFo
     view.showProgressPanel(true);
 
     double total = 0;
-    QStringList inputs;
     for (int k = 0; k < m_job.rows.count(); ++k) {
         view.pumpEvents();
         m_job.rows.setStatus(k, TaskStatus::kJoining);
         m_rowStarts << total;
         m_rowDurations << m_job.rows.duration(k);
         total += m_rowDurations.last();
-        // Absolute, so that the encoder cannot take a name such as "-x.avi" for an option.
-        inputs << (onePass ? QFileInfo(m_job.rows.inputPath(k)).absoluteFilePath()
-                           : intermediatePath(jobFolder, k));
     }
-    const QString output =
-        joinOutputPath(QFileInfo(view.outputFileText()).absoluteFilePath(),
-                       m_job.settings.outputExtension(), m_job.settings.renameExisting());
+    const QString output = joinStageOutput(view.outputFileText(), m_job.settings);
     // A Stop that came while the list was built prevents the run.
     if (m_job.stopRequested())
         return {StageOutcome::Kind::Stopped, StageOutcome::kEveryRow, {}, {}};
@@ -77,8 +88,8 @@ StageOutcome JoinStage::join(const QString& encoderOptions, const QString& jobFo
             {onePass ? std::nullopt : tracker.bars().current, tracker.bars().total});
     };
     EncoderRun& encoder = m_job.encoders.at(0);
-    const EncoderCommand command = onePass ? onePassJoinCommand(inputs, output, encoderOptions)
-                                           : joinCommand(inputs, output, encoderOptions);
+    const EncoderCommand command =
+        joinStageCommand(m_job.rows, jobFolder, output, encoderOptions, onePass);
     if (m_job.step.start(encoder, command, tracker, {total, 0, total}, showProgress))
         while (!encoder.hasExited())
             m_job.encoders.waitForAnyExit();
