@@ -247,6 +247,11 @@ CommandLineOptions parseCommandLine(const std::vector<std::string>& arguments)
             options.inputs.push_back(argument);
             continue;
         }
+        // The one option without a parameter.
+        if (argument == "-checkonly") {
+            options.checkOnly = true;
+            continue;
+        }
         static const std::set<std::string> known{"-o",        "-ovc",      "-oac",  "-lavcopts",
                                                  "-lavdopts", "-lameopts", "-ofps", "-vf",
                                                  "-srate",    "-channels", "-of"};

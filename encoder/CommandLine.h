@@ -29,6 +29,9 @@ struct CommandLineOptions
     std::vector<std::string> inputs;
     std::string output;
     std::string outputFormat; // -of, empty when not given
+    // -checkonly: the command line is checked and nothing else done; no input is looked at and
+    // no output is made. Not MEncoder's: the program asks with it before a job begins.
+    bool checkOnly = false;
 
     // -lavcopts, merged over all occurrences
     std::string videoCodec = "mpeg4";

@@ -134,6 +134,8 @@ void JoinedSource::run()
         if (error.kind() != EncoderError::Kind::Stop)
             throw;
     }
+    // A stop that comes from here on finds every input read: the file will be complete.
+    m_cutShort = stopRequested();
     m_audio.finish();
 }
 

@@ -23,6 +23,9 @@ public:
     // then ends where it is, sound and picture together. Throws EncoderError, also when the
     // encoding thread no longer takes frames.
     void run();
+    // A stop came before the reading ended, so the inputs may not all have been read to their
+    // ends: decided once, when the reading ends. Read it after run() has returned.
+    bool cutShort() const { return m_cutShort; }
 
 private:
     void readInput(const InputFacts& input);
@@ -35,6 +38,7 @@ private:
     Warn m_warn;
     AudioTimeline m_audio;
     std::int64_t m_videoFrames = 0;
+    bool m_cutShort = false;
 };
 
 } // namespace asapi

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
@@ -55,7 +56,8 @@ void syncFolder(const std::string& folder)
 
 } // namespace
 
-OutputFile::OutputFile(const std::string& path, bool unnamedFiles) : m_path(path), m_target(path)
+OutputFile::OutputFile(const std::string& path, FileSystemUse fileSystem)
+    : m_path(path), m_target(path), m_noReplaceRename(fileSystem.noReplaceRename)
 {
     // A symbolic link keeps pointing where it did; the file it names is the one replaced.
     struct stat facts = {};
@@ -76,7 +78,7 @@ OutputFile::OutputFile(const std::string& path, bool unnamedFiles) : m_path(path
         m_context = writingContext(fd, lseek(fd, 0, SEEK_CUR) >= 0, true);
         return;
     }
-    createBeside(unnamedFiles);
+    createBeside(fileSystem.unnamedFiles);
     m_context = writingContext(m_fd.get(), true, false);
 }
 
@@ -119,23 +121,54 @@ void OutputFile::flush()
         fail("Cannot write", errorText(m_context->error));
 }
 
-void OutputFile::commit()
+bool OutputFile::commit(Placement placement)
 {
     if (m_done)
-        return;
+        return true;
     flush();
     if (!m_direct) {
         if (fsync(m_fd.get()) != 0)
             fail("Cannot write", systemErrorText(errno));
         if (m_hiddenPath.empty())
             linkIntoPlace();
-        // rename() replaces an existing file in one step: readers see the old or the new one.
-        if (rename(m_hiddenPath.c_str(), m_target.c_str()) != 0)
+        if (placement == Placement::BesideExisting) {
+            if (!placeWithoutReplacing()) {
+                abandon();
+                return false;
+            }
+        } else if (rename(m_hiddenPath.c_str(), m_target.c_str()) != 0) {
+            // rename() replaces an existing file in one step: readers see the old or the new one.
             fail("Cannot write", systemErrorText(errno));
+        }
         m_hiddenPath.clear();
         syncFolder(folderOf(m_target));
     }
     m_done = true;
+    return true;
+}
+
+// Moves the hidden name to the output path unless a name stands there: false then. Asking
+// first would leave a moment in which a file could appear and be replaced.
+bool OutputFile::placeWithoutReplacing()
+{
+    if (m_noReplaceRename) {
+        if (renameat2(AT_FDCWD, m_hiddenPath.c_str(), AT_FDCWD, m_target.c_str(),
+                      RENAME_NOREPLACE) == 0)
+            return true;
+        if (errno == EEXIST)
+            return false;
+        // File systems that do not take the flag (network and FUSE ones) say so in these ways.
+        if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
+            fail("Cannot write", systemErrorText(errno));
+    }
+    // link() never replaces a name either; the hidden name then goes, the file stays.
+    if (link(m_hiddenPath.c_str(), m_target.c_str()) != 0) {
+        if (errno == EEXIST)
+            return false;
+        fail("Cannot write", systemErrorText(errno));
+    }
+    ::unlink(m_hiddenPath.c_str());
+    return true;
 }
 
 // linkat() does not replace a name that exists: the unnamed file gets a hidden unique name

@@ -206,7 +206,7 @@ void OutputWriter::writeAudio(FramePtr frame)
     m_audioWorker->push(std::move(frame));
 }
 
-void OutputWriter::finish()
+bool OutputWriter::finish(Placement placement)
 {
     // The file lasts to the end of the last repeat.
     if (m_lastRepeatTime) {
@@ -224,7 +224,7 @@ void OutputWriter::finish()
         if (!clearTimesOfCutAudioFrames(m_file->mendableDescriptor()))
             throw EncoderError{"Cannot write " + m_path + ": " + systemErrorText(errno) + "."};
     }
-    m_file->commit();
+    return m_file->commit(placement);
 }
 
 void OutputWriter::discard()

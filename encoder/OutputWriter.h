@@ -36,8 +36,10 @@ public:
     // Throws EncoderError, for audio also an error of the sound's thread.
     void writeVideo(AVFrame* frame);
     void writeAudio(FramePtr frame);
-    // Drains the encoders, writes the index and puts the file in place. Throws EncoderError.
-    void finish();
+    // Drains the encoders, writes the index and puts the file in place as placement says;
+    // false when a file that stood there was kept and this one dropped (see OutputFile::commit).
+    // Throws EncoderError.
+    bool finish(Placement placement);
     // Drops what was written; a file already at the output path stays as it was.
     void discard();
 

@@ -78,6 +78,9 @@ ExitStatus runEncoder(const std::vector<std::string>& arguments, std::FILE* stat
     bool writing = false;
     try {
         const CommandLineOptions options = parseCommandLine(arguments);
+        // -checkonly: the command line alone is checked; nothing is opened.
+        if (options.checkOnly)
+            return ExitDone;
         const std::vector<InputFacts> inputs = probeInputs(options);
         const OutputPlan plan = planOutput(options, inputs, warn);
         writer.emplace(plan);
@@ -97,18 +100,28 @@ ExitStatus runEncoder(const std::vector<std::string>& arguments, std::FILE* stat
             encodeAll(queue, *writer, reporter);
             reading.join();
         }
+        const bool cutShort = source.cutShort();
         // Stopped before the first picture: there is nothing worth a file.
         if (writer->framesWritten() == 0) {
-            if (!stopRequested())
+            if (!cutShort)
                 throw EncoderError{"No picture was written to " + options.output + "."};
             writer->discard();
             return ExitStopped;
         }
-        writer->finish();
+        // A file that a stop cut short is kept only where no file stood. A stop that came once
+        // everything was read leaves a complete file, which replaces as usual, and the run did
+        // all it was asked: it ends as done.
+        if (!writer->finish(cutShort ? Placement::BesideExisting : Placement::Replace)) {
+            std::fprintf(errors,
+                         "\nThe run was stopped: the existing %s is kept and the shorter file "
+                         "discarded.\n",
+                         options.output.c_str());
+            return ExitStopped;
+        }
         StatusFigures figures = writer->figures();
         figures.elapsed = reporter.elapsedSeconds();
         reporter.finish(figures);
-        return stopRequested() ? ExitStopped : ExitDone;
+        return cutShort ? ExitStopped : ExitDone;
     } catch (const std::exception& error) {
         if (writer)
             writer->discard();

@@ -8,8 +8,14 @@ namespace asapi {
 
 enum ExitStatus
 {
+    // The whole file is in place; also when a stop came once everything had been read. With
+    // -checkonly: the command line can be run.
     ExitDone = 0,
+    // Nothing was put in place; the message says why. With -checkonly: the command line cannot
+    // be run, and the message says why.
     ExitFailed = 1,
+    // A stop cut the reading short. The shorter file is in place where no file stood; a file
+    // that stood there is kept, the shorter one dropped, and a message says so.
     ExitStopped = 2
 };
 

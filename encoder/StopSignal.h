@@ -2,7 +2,8 @@
 
 namespace asapi {
 
-// SIGINT, SIGTERM and SIGHUP ask the encoder to stop reading and finish the file properly. A
+// SIGINT, SIGTERM and SIGHUP ask the encoder to stop reading and finish the file properly
+// (a file cut short never replaces one that stands at the output path: see runEncoder). A
 // thread blocked in an open, read or write that marked itself with BlockingCall is woken by a
 // signal of its own until the call gives up, so a stop also ends a wait on a FIFO or a stalled
 // input.

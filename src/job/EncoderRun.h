@@ -16,6 +16,10 @@ struct EncoderOutcome
         Crashed,    // killed by anything else
         Exited,
     };
+    // The encoder's exit code when a stop signal from outside (SIGTERM, SIGINT, SIGHUP: a
+    // logout, a kill) cut it short. Its last line then says what became of its file, not why.
+    static constexpr int kStoppedExitCode = 2;
+
     Kind kind = Kind::FailedToStart;
     int exitCode = 0;
     // The last line the encoder printed that is not a status line: its error, when it failed.

@@ -17,7 +17,8 @@ JoinJob::JoinJob(JobView& view, TaskRows& rows, JobSettings& settings, Seams sea
                  const QString& productName, QObject* parent)
     : QObject(parent), m_view(view), m_rows(rows), m_settings(settings), m_seams(seams),
       m_defaultTempDirectory(defaultTempDirectory), m_productName(productName),
-      m_step(view, encoderPath), m_conversionRunsAtOnce(QThread::idealThreadCount()), m_clock(view)
+      m_encoderCheck(encoderPath), m_step(view, encoderPath),
+      m_conversionRunsAtOnce(QThread::idealThreadCount()), m_clock(view)
 {
 }
 
@@ -38,6 +39,8 @@ void JoinJob::start()
                QStringLiteral("The Audio bitrate is invalid."), false);
         return;
     }
+    if (!checkEncoderTakesTheJoin())
+        return;
     if (QFileInfo::exists(m_view.outputFileText()) && m_settings.askBeforeOverwrite() &&
         !m_seams.messages.ask(m_view.owner(), QStringLiteral("File Exists"),
                               QStringLiteral("The output file is existent. Do you want to continue "
@@ -121,22 +124,42 @@ bool JoinJob::checkOutputIsSafe()
     return true;
 }
 
+bool JoinJob::checkEncoderTakesTheJoin()
+{
+    // The job's folder is made only once nothing can refuse the job; the check opens no
+    // intermediate, so one inside the temporary folder stands in for it.
+    const QString folder =
+        withTrailingSlash(QDir(m_settings.tempDir()).absoluteFilePath(QStringLiteral("job")));
+    const EncoderCommand command =
+        joinPlan(folder).commandFor(joinStageOutput(m_view.outputFileText(), m_settings));
+    const EncoderCheck::Answer answer = m_encoderCheck.ask(command);
+    if (answer.kind != EncoderCheck::Answer::Kind::Refused)
+        return true;
+    refuse(QStringLiteral("Invalid Output Settings"), answer.reason, false);
+    return false;
+}
+
 void JoinJob::runStages(JobFolder& folder, bool onePass)
 {
     m_runState = RunState::Running;
     m_clock.start();
     const JobContext context{m_view, m_rows, m_settings, m_encoders, m_step, m_runState};
-    if (onePass) {
-        endJob(Stage::Join, JoinStage(context).runOnePass(m_settings.encoderOptions()), folder);
-        return;
+    if (!onePass) {
+        const StageOutcome converted = ConversionStage(context).run(
+            m_settings.pictureSizeText(), folder.path(), m_conversionRunsAtOnce);
+        if (converted.kind != StageOutcome::Kind::Completed) {
+            endJob(Stage::Conversion, converted, folder);
+            return;
+        }
     }
-    const StageOutcome converted = ConversionStage(context).run(
-        m_settings.pictureSizeText(), folder.path(), m_conversionRunsAtOnce);
-    if (converted.kind != StageOutcome::Kind::Completed) {
-        endJob(Stage::Conversion, converted, folder);
-        return;
-    }
-    endJob(Stage::Join, JoinStage(context).run(m_settings.encoderOptions(), folder.path()), folder);
+    endJob(Stage::Join, JoinStage(context).run(joinPlan(folder.path())), folder);
+}
+
+JoinPlan JoinJob::joinPlan(const QString& jobFolder) const
+{
+    return m_settings.joinInOnePass()
+               ? onePassJoinPlan(m_rows, m_settings.encoderOptions())
+               : intermediatesJoinPlan(m_rows, jobFolder, m_settings.encoderOptions());
 }
 
 void JoinJob::endJob(Stage stage, const StageOutcome& outcome, JobFolder& folder)

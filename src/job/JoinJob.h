@@ -1,9 +1,11 @@
 #pragma once
 
+#include "EncoderCheck.h"
 #include "EncoderRuns.h"
 #include "EncoderStep.h"
 #include "JobClock.h"
 #include "JobContext.h"
+#include "JoinStage.h"
 #include "StageOutcome.h"
 #include "platform/Seams.h"
 
@@ -54,8 +56,13 @@ private:
     // The output file as the join would write it: no line break (it could not be stored in
     // the preferences) and none of the inputs.
     bool checkOutputIsSafe();
+    // The encoder takes the join's command line (asked with nothing made yet); a refusal shows
+    // its reason. No answer is no refusal: the job then finds out as it goes.
+    bool checkEncoderTakesTheJoin();
     void refuse(const QString& caption, const QString& text, bool focusOutputFile);
     void runStages(JobFolder& folder, bool onePass);
+    // The join this job runs, with its intermediates in jobFolder unless it joins in one pass.
+    JoinPlan joinPlan(const QString& jobFolder) const;
     // The one place where a job ends: statuses, message, job folder, clock, panels, run state.
     void endJob(Stage stage, const StageOutcome& outcome, JobFolder& folder);
     void complete(JobFolder& folder);
@@ -66,6 +73,7 @@ private:
     Seams m_seams;
     QString m_defaultTempDirectory;
     QString m_productName;
+    EncoderCheck m_encoderCheck;
     EncoderRuns m_encoders;
     EncoderStep m_step;
     int m_conversionRunsAtOnce;

@@ -8,6 +8,7 @@
 #include "tasks/TaskRow.h"
 
 #include <QFileInfo>
+#include <optional>
 
 QString joinOutputPath(const QString& outputFile, const QString& outputExtension, bool rename)
 {
@@ -24,40 +25,49 @@ QString joinOutputPath(const QString& outputFile, const QString& outputExtension
     }
 }
 
-StageOutcome JoinStage::run(const QString& encoderOptions, const QString& jobFolder)
+QString joinStageOutput(const QString& outputFileText, const JobSettings& settings)
 {
-    Plan plan;
-    for (int k = 0; k < m_job.rows.count(); ++k)
+    return joinOutputPath(QFileInfo(outputFileText).absoluteFilePath(), settings.outputExtension(),
+                          settings.renameExisting());
+}
+
+JoinPlan intermediatesJoinPlan(const TaskRows& rows, const QString& jobFolder,
+                               const QString& encoderOptions)
+{
+    JoinPlan plan;
+    for (int k = 0; k < rows.count(); ++k)
         plan.inputs << intermediatePath(jobFolder, k);
-    plan.command = [&encoderOptions](const QStringList& inputs, const QString& output) {
+    plan.command = [encoderOptions](const QStringList& inputs, const QString& output) {
         return joinCommand(inputs, output, encoderOptions);
     };
     plan.progress = ProgressRules::join();
-    return join(plan);
+    return plan;
 }
 
-StageOutcome JoinStage::runOnePass(const QString& encoderOptions)
+JoinPlan onePassJoinPlan(const TaskRows& rows, const QString& encoderOptions)
 {
-    RowFollower follower(m_job.view, m_job.rows);
-    Plan plan;
+    JoinPlan plan;
     // Absolute, so that the encoder cannot take a name such as "-x.avi" for an option.
-    for (int k = 0; k < m_job.rows.count(); ++k)
-        plan.inputs << QFileInfo(m_job.rows.inputPath(k)).absoluteFilePath();
-    plan.command = [&encoderOptions](const QStringList& inputs, const QString& output) {
+    for (int k = 0; k < rows.count(); ++k)
+        plan.inputs << QFileInfo(rows.inputPath(k)).absoluteFilePath();
+    plan.command = [encoderOptions](const QStringList& inputs, const QString& output) {
         return onePassJoinCommand(inputs, output, encoderOptions);
     };
     plan.progress = ProgressRules::onePassJoin();
-    plan.rowFollower = &follower;
-    return join(plan);
+    plan.followsRows = true;
+    return plan;
 }
 
-StageOutcome JoinStage::join(const Plan& plan)
+StageOutcome JoinStage::run(const JoinPlan& plan)
 {
+    std::optional<RowFollower> rowFollower;
+    if (plan.followsRows)
+        rowFollower.emplace(m_job.view, m_job.rows);
     JobView& view = m_job.view;
     view.setProcessTitle(QStringLiteral("Final Step: Joining all files..."));
-    view.setConvertingFileVisible(plan.rowFollower != nullptr);
-    if (plan.rowFollower)
-        plan.rowFollower->reset();
+    view.setConvertingFileVisible(rowFollower.has_value());
+    if (rowFollower)
+        rowFollower->reset();
     view.showProgressPanel(true);
 
     double total = 0;
@@ -66,25 +76,23 @@ StageOutcome JoinStage::join(const Plan& plan)
         m_job.rows.setStatus(k, TaskStatus::Joining);
         total += m_job.rows.duration(k);
     }
-    const QString output =
-        joinOutputPath(QFileInfo(view.outputFileText()).absoluteFilePath(),
-                       m_job.settings.outputExtension(), m_job.settings.renameExisting());
+    const QString output = joinStageOutput(view.outputFileText(), m_job.settings);
     // A Stop that came while the list was built prevents the run.
     if (m_job.stopRequested())
         return {StageOutcome::Kind::Stopped, StageOutcome::kEveryRow, {}, {}};
-    if (plan.rowFollower)
-        plan.rowFollower->follow(0);
+    if (rowFollower)
+        rowFollower->follow(0);
 
     const FileStamp before = FileStamp::of(output);
     ProgressTracker tracker(plan.progress);
     const auto showProgress = [&] {
-        if (plan.rowFollower)
-            plan.rowFollower->follow(tracker.position());
+        if (rowFollower)
+            rowFollower->follow(tracker.position());
         const BarUpdate bars = tracker.bars();
-        m_job.step.showBars({plan.rowFollower ? std::nullopt : bars.current, bars.total});
+        m_job.step.showBars({rowFollower ? std::nullopt : bars.current, bars.total});
     };
     EncoderRun& encoder = m_job.encoders.at(0);
-    if (m_job.step.start(encoder, plan.command(plan.inputs, output), tracker, {total, 0, total},
+    if (m_job.step.start(encoder, plan.commandFor(output), tracker, {total, 0, total},
                          showProgress))
         while (!encoder.hasExited())
             m_job.encoders.waitForAnyExit();

@@ -34,33 +34,44 @@ private:
     int m_shownRow = -1;
 };
 
-// Joins the rows in list order into the output file with the profile's options: the
-// intermediates of the conversion stage, the total bar running from 50 to 100; or, in one pass,
-// the original inputs at the conversion's frame rate, the total bar running from 0 to 100 and the
-// file name and current bar following the row whose part of the output is being written.
+class JobSettings;
+
+// How one join is run; the ways of joining differ only in this. Start checks the command of
+// the same plan that the stage then runs.
+struct JoinPlan
+{
+    QStringList inputs; // one per row, in list order
+    std::function<EncoderCommand(const QStringList& inputs, const QString& output)> command;
+    ProgressRules progress;
+    // One pass: the file name and current bar follow the row being written, not the whole join.
+    bool followsRows = false;
+
+    EncoderCommand commandFor(const QString& output) const { return command(inputs, output); }
+};
+
+// The intermediates of the conversion stage in `jobFolder`, the total bar running from 50 to 100.
+JoinPlan intermediatesJoinPlan(const TaskRows& rows, const QString& jobFolder,
+                               const QString& encoderOptions);
+// The rows' own inputs at the conversion's frame rate, the total bar running from 0 to 100.
+JoinPlan onePassJoinPlan(const TaskRows& rows, const QString& encoderOptions);
+
+// Joins the rows in list order into the output file with the profile's options, as the plan
+// says.
 class JoinStage
 {
 public:
     explicit JoinStage(const JobContext& context) : m_job(context) {}
 
-    StageOutcome run(const QString& encoderOptions, const QString& jobFolder);
-    StageOutcome runOnePass(const QString& encoderOptions);
+    StageOutcome run(const JoinPlan& plan);
 
 private:
-    // How one join is run; the ways of joining differ only in this.
-    struct Plan
-    {
-        QStringList inputs; // one per row, in list order
-        std::function<EncoderCommand(const QStringList& inputs, const QString& output)> command;
-        ProgressRules progress;
-        RowFollower* rowFollower = nullptr; // none: the current bar follows the whole join
-    };
-
-    StageOutcome join(const Plan& plan);
-
     const JobContext& m_job;
 };
 
 // With "rename" chosen and the output existing: the first of <name>_1, <name>_2, ... in the
 // same folder, with the output extension, that does not exist. Otherwise the path itself.
 QString joinOutputPath(const QString& outputFile, const QString& outputExtension, bool rename);
+
+// The file the join writes: the output file box's text made absolute, renamed as the settings
+// say.
+QString joinStageOutput(const QString& outputFileText, const JobSettings& settings);

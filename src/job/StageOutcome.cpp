@@ -16,6 +16,9 @@ StageOutcome judgeRun(const EncoderOutcome& run, bool stopRequested, int row,
         return outcome(Kind::Stopped);
     if (run.kind == EncoderOutcome::Kind::Crashed)
         return outcome(Kind::Failed, QStringLiteral("The encoder crashed."));
+    // Stopped by a signal from outside the program, not by the user's Stop.
+    if (run.exitCode == EncoderOutcome::kStoppedExitCode)
+        return outcome(Kind::Failed, QStringLiteral("The encoder was stopped."));
     if (run.exitCode != 0)
         return outcome(Kind::Failed, run.lastMessage);
     // An exit 0 proves nothing by itself: its last line is the encoder's summary.

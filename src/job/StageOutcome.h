@@ -23,14 +23,16 @@ struct StageOutcome
     Kind kind = Kind::Completed;
     // The row whose encoder run ended the stage.
     int row = kEveryRow;
-    // Why it failed: the encoder's last line, or what is wrong with the file it wrote.
+    // Why it failed: the encoder's last line, that it was stopped from outside, or what is wrong
+    // with the file it wrote.
     QString reason;
     // The rows of the conversions that ran beside it and were ended with it.
     QList<int> otherRows;
 };
 
 // How one encoder run of `row` ended, judged once for both stages: a Stop wins over everything
-// the encoder did; a crash, an exit code other than 0, or an exit 0 that left no new, non-empty
-// file at `outputPath` (`before` is that path's stamp before the run) is a failure.
+// the encoder did; a crash, an exit code other than 0 (the encoder's stop code: "The encoder was
+// stopped."), or an exit 0 that left no new, non-empty file at `outputPath` (`before` is that
+// path's stamp before the run) is a failure.
 StageOutcome judgeRun(const EncoderOutcome& run, bool stopRequested, int row,
                       const QString& outputPath, const FileStamp& before);

@@ -99,6 +99,21 @@ private slots:
         QCOMPARE(options.output, std::string("out.avi"));
     }
 
+    // -checkonly is not MEncoder's: a flag without a parameter, anywhere among the options; after
+    // "--" it is a file name like any other.
+    void checkOnlyIsAFlag()
+    {
+        QVERIFY(!parseCommandLine(words("a.avi -o out.avi")).checkOnly);
+        const CommandLineOptions first = parseCommandLine(words("-checkonly a.avi -o out.avi"));
+        QVERIFY(first.checkOnly);
+        QCOMPARE(first.inputs, std::vector<std::string>{"a.avi"});
+        QCOMPARE(first.output, std::string("out.avi"));
+        QVERIFY(parseCommandLine(words("a.avi -o out.avi -checkonly")).checkOnly);
+        const CommandLineOptions file = parseCommandLine(words("a.avi -o out.avi -- -checkonly"));
+        QVERIFY(!file.checkOnly);
+        QCOMPARE(file.inputs, (std::vector<std::string>{"a.avi", "-checkonly"}));
+    }
+
     void lavcopts_data()
     {
         QTest::addColumn<QString>("line");

@@ -11,6 +11,7 @@
 
 #include <csignal>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -295,18 +296,29 @@ private slots:
         QCOMPARE(folderEntries(folder.path()), QStringList{QStringLiteral("pipe.avi")});
     }
 
+    // A stop signal (Ctrl+C, a logout, kill) ends the reading and finishes the file properly.
+    // The shorter file is kept where no file stood; a file that stood there is never replaced
+    // by it: it stays byte for byte, the shorter one goes, and the encoder says so.
     void stopSignalFinishesTheFile_data()
     {
         QTest::addColumn<int>("signal");
-        QTest::newRow("SIGINT") << SIGINT;
-        QTest::newRow("SIGTERM") << SIGTERM;
-        QTest::newRow("SIGHUP") << SIGHUP;
+        QTest::addColumn<bool>("oldFile");
+        for (const bool oldFile : {false, true}) {
+            const char* where = oldFile ? "over an existing file" : "nothing there";
+            QTest::addRow("SIGINT, %s", where) << SIGINT << oldFile;
+            QTest::addRow("SIGTERM, %s", where) << SIGTERM << oldFile;
+            QTest::addRow("SIGHUP, %s", where) << SIGHUP << oldFile;
+        }
     }
 
     void stopSignalFinishesTheFile()
     {
         QFETCH(int, signal);
-        const QString output = m_work.filePath(QStringLiteral("stopped.mp4"));
+        QFETCH(bool, oldFile);
+        QTemporaryDir folder;
+        const QString output = folder.filePath(QStringLiteral("stopped.mp4"));
+        if (oldFile)
+            QVERIFY(writeFile(output, earlierFilm));
         QProcess process;
         process.start(
             encoderProgram(),
@@ -323,13 +335,113 @@ private slots:
         QVERIFY(process.waitForFinished(30000));
         QCOMPARE(process.exitStatus(), QProcess::NormalExit);
         QCOMPARE(process.exitCode(), 2);
+        const QByteArray errors = process.readAllStandardError();
+        QCOMPARE(folderEntries(folder.path()), QStringList{QStringLiteral("stopped.mp4")});
 
+        const QByteArray kept = "The run was stopped: the existing " + output.toUtf8() +
+                                " is kept and the shorter file discarded.";
+        if (oldFile) {
+            QCOMPARE(fileContents(output), earlierFilm);
+            QCOMPARE(errors.trimmed(), kept);
+            return;
+        }
+        QVERIFY2(errors.isEmpty(), errors.constData());
         const MediaFacts facts = readMediaFacts(output);
         QVERIFY(facts.opened);
         QCOMPARE(facts.video.codec, QStringLiteral("h264"));
         QVERIFY(facts.video.duration > 0.0);
         QVERIFY2(facts.video.duration < 7.5, qPrintable(QString::number(facts.video.duration)));
         QVERIFY(std::abs(facts.audioMinusVideo()) < 0.1);
+    }
+
+    // A stop that comes once every input has been read leaves a complete file: it replaces the
+    // old one as usual, and the run ends as done. The input is closed when its reading ends; the
+    // encoder still drains its queue and the encoder's look-ahead then.
+    void stopAfterEverythingWasReadLeavesACompleteFile()
+    {
+        QTemporaryDir folder;
+        const QString output = folder.filePath(QStringLiteral("film.mp4"));
+        QVERIFY(writeFile(output, earlierFilm));
+        const QString input = encoderClipPath(QStringLiteral("long.avi"));
+        QProcess process;
+        process.start(encoderProgram(),
+                      QStringList{input, QStringLiteral("-o"), output} +
+                          optionWords(QStringLiteral("-ovc lavc -lavcopts vcodec=libx264 -vf "
+                                                     "scale=1280:720 -oac lavc -lavcopts "
+                                                     "acodec=aac")));
+        QVERIFY(process.waitForStarted());
+        QByteArray seen;
+        while (!seen.contains("Pos:") && process.waitForReadyRead(30000))
+            seen += process.readAllStandardOutput();
+        QVERIFY(seen.contains("Pos:"));
+        const pid_t encoder = static_cast<pid_t>(process.processId());
+        const QString fds = QStringLiteral("/proc/%1/fd").arg(encoder);
+        const auto reading = [&] {
+            for (const QString& fd : QDir(fds).entryList(QDir::Files | QDir::System))
+                if (QFile::symLinkTarget(fds + QLatin1Char('/') + fd) == input)
+                    return true;
+            return false;
+        };
+        QElapsedTimer waiting;
+        waiting.start();
+        while (reading() && waiting.elapsed() < 30000)
+            ::usleep(200);
+        // Still at work: its status is not that of a process that has ended.
+        const QByteArray stat = fileContents(QStringLiteral("/proc/%1/stat").arg(encoder));
+        QVERIFY2(!stat.isEmpty() && stat.mid(stat.lastIndexOf(')') + 2, 1) != "Z",
+                 "the encoder had ended before the stop");
+        QCOMPARE(::kill(encoder, SIGTERM), 0);
+        QVERIFY(process.waitForFinished(30000));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 0);
+        QCOMPARE(process.readAllStandardError(), QByteArray());
+        QCOMPARE(folderEntries(folder.path()), QStringList{QStringLiteral("film.mp4")});
+        const MediaFacts facts = readMediaFacts(output);
+        QVERIFY2(std::abs(facts.video.duration - 8.0) < 0.1,
+                 qPrintable(QString::number(facts.video.duration)));
+    }
+
+    // -checkonly reads the command line and nothing else: no input is looked at, no output
+    // made, and an output that stands there is left alone.
+    void checkOnlyOpensNothing_data()
+    {
+        QTest::addColumn<QString>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("taken, inputs missing")
+            << "-checkonly {nothing.avi} {nothing.mp4} -o {out} -ovc lavc -oac mp3lame" << 0
+            << QString();
+        QTest::newRow("taken, inputs there")
+            << "-checkonly {clip.avi} {clip.mp4} -o {out} -ovc lavc -lavcopts vbitrate=800" << 0
+            << QString();
+        QTest::newRow("taken, anywhere on the line")
+            << "{clip.avi} -o {out} -ovc lavc -checkonly -oac mp3lame" << 0 << QString();
+        QTest::newRow("empty bitrate")
+            << "-checkonly {clip.avi} -o {out} -ovc lavc -lavcopts vbitrate= -oac mp3lame" << 1
+            << "Suboption vbitrate needs a value.";
+        QTest::newRow("garbage") << "-checkonly {clip.avi} -o {out} -ovc lavc -lavcopts xyz=1" << 1
+                                 << "Unknown suboption xyz of -lavcopts.";
+        QTest::newRow("no input") << "-checkonly -o {out}" << 1 << "No input file given.";
+    }
+
+    void checkOnlyOpensNothing()
+    {
+        QFETCH(QString, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(QString, message);
+        QTemporaryDir folder;
+        const QString output = folder.filePath(QStringLiteral("film.avi"));
+        QVERIFY(writeFile(output, earlierFilm));
+        const QString fresh = folder.filePath(QStringLiteral("fresh.avi"));
+        for (const QString& target : {output, fresh}) {
+            const EncoderProgramRun run = runEncoder(expand(optionWords(arguments), target));
+            QVERIFY(!run.crashed);
+            QCOMPARE(run.exitCode, exitCode);
+            QCOMPARE(run.output, QByteArray());
+            QCOMPARE(QString::fromUtf8(run.errors).trimmed(), message);
+        }
+        QCOMPARE(fileContents(output), earlierFilm);
+        QCOMPARE(folderEntries(folder.path()), QStringList{QStringLiteral("film.avi")});
     }
 };
 

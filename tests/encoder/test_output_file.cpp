@@ -40,34 +40,61 @@ class OutputFileTest : public QObject
     Q_OBJECT
 
 private slots:
-    // Where the file system has no unnamed files a hidden name beside the output stands in.
+    // Where the file system has no unnamed files a hidden name beside the output stands in;
+    // where it has no RENAME_NOREPLACE, link() and unlink() put a stopped run's file in place.
+    // A complete file replaces the old one; an unfinished one never appears; one that a stop cut
+    // short appears only where no file stood.
     void oldFileIsReplacedOnlyByACompleteOne_data()
     {
         QTest::addColumn<bool>("unnamedFiles");
-        QTest::addColumn<bool>("committed");
-        QTest::newRow("unnamed file, complete") << true << true;
-        QTest::newRow("hidden name, complete") << false << true;
-        QTest::newRow("unnamed file, unfinished") << true << false;
-        QTest::newRow("hidden name, unfinished") << false << false;
+        QTest::addColumn<bool>("noReplaceRename");
+        QTest::addColumn<QString>("ending"); // "complete", "unfinished" or "stopped"
+        QTest::addColumn<bool>("oldFile");
+        QTest::newRow("unnamed file, complete") << true << true << "complete" << true;
+        QTest::newRow("hidden name, complete") << false << true << "complete" << true;
+        QTest::newRow("unnamed file, unfinished") << true << true << "unfinished" << true;
+        QTest::newRow("hidden name, unfinished") << false << true << "unfinished" << true;
+        QTest::newRow("unnamed file, stopped over a file") << true << true << "stopped" << true;
+        QTest::newRow("hidden name, stopped over a file") << false << true << "stopped" << true;
+        QTest::newRow("unnamed file, stopped, nothing there") << true << true << "stopped" << false;
+        QTest::newRow("hidden name, stopped, nothing there") << false << true << "stopped" << false;
+        QTest::newRow("by link, stopped over a file") << true << false << "stopped" << true;
+        QTest::newRow("hidden name by link, stopped over a file")
+            << false << false << "stopped" << true;
+        QTest::newRow("by link, stopped, nothing there") << true << false << "stopped" << false;
+        QTest::newRow("hidden name by link, stopped, nothing there")
+            << false << false << "stopped" << false;
     }
 
     void oldFileIsReplacedOnlyByACompleteOne()
     {
         QFETCH(bool, unnamedFiles);
-        QFETCH(bool, committed);
+        QFETCH(bool, noReplaceRename);
+        QFETCH(QString, ending);
+        QFETCH(bool, oldFile);
         QTemporaryDir folder;
         const QString path = folder.filePath(QStringLiteral("film.avi"));
-        QVERIFY(writeFile(path, earlierFilm));
+        if (oldFile)
+            QVERIFY(writeFile(path, earlierFilm));
+        const QByteArray before = oldFile ? earlierFilm : QByteArray();
+        bool placed = false;
         {
-            OutputFile file(path.toStdString(), unnamedFiles);
+            OutputFile file(path.toStdString(),
+                            asapi::FileSystemUse{unnamedFiles, noReplaceRename});
             write(file, newFilm);
-            QCOMPARE(fileContents(path), earlierFilm);
-            if (committed)
-                file.commit();
+            QCOMPARE(fileContents(path), before);
+            if (ending == QLatin1String("complete"))
+                placed = file.commit();
+            else if (ending == QLatin1String("stopped"))
+                placed = file.commit(asapi::Placement::BesideExisting);
         }
-        QCOMPARE(fileContents(path), committed ? newFilm : earlierFilm);
-        QCOMPARE(folderEntries(folder.path()), QStringList{QStringLiteral("film.avi")});
-        if (committed) {
+        const bool expectPlaced =
+            ending == QLatin1String("complete") || (ending == QLatin1String("stopped") && !oldFile);
+        QCOMPARE(placed, expectPlaced);
+        QCOMPARE(fileContents(path), placed ? newFilm : before);
+        QCOMPARE(folderEntries(folder.path()),
+                 placed || oldFile ? QStringList{QStringLiteral("film.avi")} : QStringList());
+        if (placed) {
             const mode_t mask = umask(0);
             umask(mask);
             QCOMPARE(modeOf(path) & 0777, 0666 & ~mask);
@@ -90,6 +117,26 @@ private slots:
         QCOMPARE(fileContents(target), newFilm);
     }
 
+    // A stopped run keeps the file a link points to, and the link.
+    void linkedOutputKeepsTheFileLinkedToWhenStopped()
+    {
+        QTemporaryDir folder;
+        QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("films")));
+        const QString target = folder.filePath(QStringLiteral("films/film.avi"));
+        const QString link = folder.filePath(QStringLiteral("film.avi"));
+        QVERIFY(writeFile(target, earlierFilm));
+        QVERIFY(QFile::link(target, link));
+        {
+            OutputFile file(link.toStdString());
+            write(file, newFilm);
+            QVERIFY(!file.commit(asapi::Placement::BesideExisting));
+        }
+        QVERIFY(QFileInfo(link).isSymLink());
+        QCOMPARE(fileContents(target), earlierFilm);
+        QCOMPARE(folderEntries(folder.filePath(QStringLiteral("films"))),
+                 QStringList{QStringLiteral("film.avi")});
+    }
+
     // A FIFO (like a device) is written as it is, never replaced by a file.
     void fifoIsWrittenDirectly()
     {
@@ -102,7 +149,8 @@ private slots:
         {
             OutputFile file(path.toStdString());
             write(file, newFilm);
-            file.commit();
+            // Written as it came, stopped or not.
+            QVERIFY(file.commit(asapi::Placement::BesideExisting));
         }
         QByteArray received(newFilm.size(), '\0');
         QCOMPARE(::read(reader, received.data(), received.size()), ssize_t(newFilm.size()));

@@ -21,6 +21,15 @@
 //   abort           crash (SIGABRT)
 //   exit CODE       exit now with CODE
 // Without a script: write the output and exit 0.
+//
+// A run with -checkonly among its options (the check at Start) is not counted, logged above or
+// scripted: it answers at once, as FAKE_ENCODER_CHECK says, and only logs its arguments (the
+// same way) to FAKE_ENCODER_CHECK_LOG when that is set.
+//   (unset or empty)  take it: exit 0
+//   refuse TEXT       TEXT on standard error, exit 1
+//   exit CODE         exit with CODE
+//   wait              sleep until killed
+//   abort             crash (SIGABRT)
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -74,6 +83,60 @@ constexpr auto kLongestWait = std::chrono::seconds(60);
     std::exit(4);
 }
 
+void appendToLog(const char* log, const std::vector<std::string>& args)
+{
+    std::ofstream out(log, std::ios::app);
+    for (size_t i = 0; i < args.size(); ++i)
+        out << (i ? "\x1f" : "") << args[i];
+    out << '\n';
+}
+
+void crash()
+{
+    const rlimit noCore = {0, 0};
+    setrlimit(RLIMIT_CORE, &noCore);
+    std::abort();
+}
+
+// The answer to -checkonly.
+int answerCheck(const std::vector<std::string>& args)
+{
+    if (const char* log = std::getenv("FAKE_ENCODER_CHECK_LOG"))
+        appendToLog(log, args);
+    const char* answer = std::getenv("FAKE_ENCODER_CHECK");
+    std::istringstream words(answer ? answer : "");
+    std::string command;
+    words >> command;
+    if (command == "refuse") {
+        const std::string text = std::string(answer).substr(std::string(answer).find(' ') + 1);
+        std::fprintf(stderr, "%s\n", text.c_str());
+        return 1;
+    }
+    if (command == "exit") {
+        int code = 0;
+        words >> code;
+        return code;
+    }
+    if (command == "wait") {
+        std::this_thread::sleep_for(kLongestWait);
+        giveUpWaiting("to be killed");
+    }
+    if (command == "abort")
+        crash();
+    return 0;
+}
+
+bool isCheck(const std::vector<std::string>& args)
+{
+    for (const std::string& arg : args) {
+        if (arg == "--")
+            return false;
+        if (arg == "-checkonly")
+            return true;
+    }
+    return false;
+}
+
 int runIndex(const char* log)
 {
     std::ifstream in(log);
@@ -88,6 +151,8 @@ int runIndex(const char* log)
 int main(int argc, char* argv[])
 {
     std::vector<std::string> args(argv + 1, argv + argc);
+    if (isCheck(args))
+        return answerCheck(args);
     std::string output;
     for (size_t i = 0; i + 1 < args.size(); ++i)
         if (args[i] == "-o")
@@ -96,10 +161,7 @@ int main(int argc, char* argv[])
     int run = 0;
     if (const char* log = std::getenv("FAKE_ENCODER_LOG")) {
         run = runIndex(log);
-        std::ofstream out(log, std::ios::app);
-        for (size_t i = 0; i < args.size(); ++i)
-            out << (i ? "\x1f" : "") << args[i];
-        out << '\n';
+        appendToLog(log, args);
     }
 
     const char* scriptPath = std::getenv("FAKE_ENCODER_SCRIPT");
@@ -164,9 +226,7 @@ int main(int argc, char* argv[])
                 std::this_thread::sleep_for(std::chrono::milliseconds(5));
             }
         } else if (command == "abort") {
-            const rlimit noCore = {0, 0};
-            setrlimit(RLIMIT_CORE, &noCore);
-            std::abort();
+            crash();
         } else if (command == "exit") {
             int code = 0;
             words >> code;

@@ -1,9 +1,11 @@
 #include "FakeJobWindow.h"
+#include "job/EncoderCheck.h"
 #include "job/JoinJob.h"
 #include "support/RecordingSeams.h"
 
 #include <QDir>
 #include <QDirIterator>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -15,8 +17,8 @@ class TestJoinJob : public QObject
     Q_OBJECT
 
     std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<QTemporaryDir> m_fakeDir; // the fake encoder's script and log
-    QString m_log, m_script;
+    std::unique_ptr<QTemporaryDir> m_fakeDir; // the fake encoder's script and logs
+    QString m_log, m_script, m_checkLog;
     std::unique_ptr<FakeJobWindow> m_window;
     std::unique_ptr<RecordingSeams> m_doubles;
     std::unique_ptr<JoinJob> m_job;
@@ -57,10 +59,13 @@ class TestJoinJob : public QObject
     }
     // The job's own folder inside the temporary folder, from the first run's intermediate.
     QString jobFolder() const { return QFileInfo(runs().value(0).value(2)).path() + '/'; }
-    QVector<QStringList> runs() const
+    QVector<QStringList> runs() const { return logged(m_log); }
+    // The command lines the encoder was asked to check.
+    QVector<QStringList> checks() const { return logged(m_checkLog); }
+    static QVector<QStringList> logged(const QString& log)
     {
         QVector<QStringList> all;
-        QFile file(m_log);
+        QFile file(log);
         if (!file.open(QIODevice::ReadOnly))
             return all;
         for (const QByteArray& line : file.readAll().split('\n'))
@@ -123,6 +128,9 @@ private slots:
         m_script = m_fakeDir->filePath("script.txt");
         qputenv("FAKE_ENCODER_LOG", m_log.toLocal8Bit());
         qputenv("FAKE_ENCODER_SCRIPT", m_script.toLocal8Bit());
+        m_checkLog = m_fakeDir->filePath("checks.log");
+        qputenv("FAKE_ENCODER_CHECK_LOG", m_checkLog.toLocal8Bit());
+        qunsetenv("FAKE_ENCODER_CHECK");
         writeScript("output\n");
         m_window = std::make_unique<FakeJobWindow>();
         m_window->rows = {{path("a.mov"), 2}, {path("b c.avi"), 3}, {path("-x.mp4"), 5}};
@@ -488,6 +496,20 @@ private slots:
                                       << 4 << "The joining failed.\nThe encoder crashed." << false;
         QTest::newRow("one-pass join crashes")
             << QByteArray("abort\n") << 1 << "The joining failed.\nThe encoder crashed." << true;
+        // Exit 2: a stop signal from outside the program (a logout, kill) ended the encoder. Its
+        // last line says what became of its file, never why the job failed.
+        QTest::newRow("conversion stopped from outside")
+            << QByteArray("chunk \\nVideo stream: 800 kbit/s\\n\nexit 2\n") << 1
+            << "The conversion of 'a.mov' failed.\nThe encoder was stopped." << false;
+        QTest::newRow("join stopped from outside")
+            << QByteArray(
+                   "@0 output\n@1 output\n@2 output\n@3 chunk \\nThe run was stopped: the "
+                   "existing film.avi is kept and the shorter file discarded.\\n\n@3 exit 2\n")
+            << 4 << "The joining failed.\nThe encoder was stopped." << false;
+        QTest::newRow("one-pass join stopped from outside")
+            << QByteArray("chunk \\nThe run was stopped: the existing film.avi is kept and the "
+                          "shorter file discarded.\\n\nexit 2\n")
+            << 1 << "The joining failed.\nThe encoder was stopped." << true;
     }
     void runsThatLeaveNoGoodFileAreFailures()
     {
@@ -526,6 +548,116 @@ private slots:
         QVERIFY(tempFiles().isEmpty());
         QCOMPARE(m_window->statuses(), (QStringList{"Stop", "Stop", "Stop"}));
         QCOMPARE(m_job->runState(), RunState::Idle);
+    }
+
+    // The encoder is asked first whether it takes the join's command line; what it refuses is
+    // refused at Start with its reason, before the overwrite question, with nothing made and no
+    // conversion run.
+    void optionsTheEncoderRefusesAreRefusedAtStart_data()
+    {
+        QTest::addColumn<bool>("onePass");
+        QTest::newRow("two stages") << false;
+        QTest::newRow("one pass") << true;
+    }
+    void optionsTheEncoderRefusesAreRefusedAtStart()
+    {
+        QFETCH(bool, onePass);
+        qputenv("FAKE_ENCODER_CHECK", "refuse Suboption vbitrate needs a value.");
+        m_window->options = " -ovc lavc -lavcopts vcodec=mpeg4:vbitrate=:mbd=2 -oac mp3lame";
+        m_window->onePass = onePass;
+        touch(m_window->outputFile); // the overwrite question would come next
+        const QStringList before = everything();
+        m_job->start();
+        QCOMPARE(captions(), QStringList{"Invalid Output Settings"});
+        QCOMPARE(m_doubles->messages.shown[0].text, QString("Suboption vbitrate needs a value."));
+        QCOMPARE(checks().size(), 1);
+        QVERIFY(runs().isEmpty());
+        QCOMPARE(everything(), before);
+        QVERIFY(!QFileInfo::exists(tempDir()));
+        QCOMPARE(m_window->lockChanges, 0);
+        QCOMPARE(m_window->statuses(), (QStringList{"OK", "OK", "OK"}));
+        QCOMPARE(m_job->runState(), RunState::Idle);
+    }
+
+    // What is checked is the command line of the join that the job then runs: in one pass the
+    // same; in two stages the same but for the job folder, which is made only later.
+    void theCheckAsksAboutTheJoinsCommandLine_data()
+    {
+        QTest::addColumn<bool>("onePass");
+        QTest::addColumn<bool>("rename");
+        QTest::newRow("two stages") << false << false;
+        QTest::newRow("one pass") << true << false;
+        QTest::newRow("two stages, renamed output") << false << true;
+    }
+    void theCheckAsksAboutTheJoinsCommandLine()
+    {
+        QFETCH(bool, onePass);
+        QFETCH(bool, rename);
+        m_window->onePass = onePass;
+        m_window->rename = rename;
+        m_window->ask = false;
+        if (rename)
+            touch(m_window->outputFile);
+        m_job->start();
+        QCOMPARE(captions(), QStringList{"Complete"});
+        QCOMPARE(checks().size(), 1);
+        const QStringList check = checks().first();
+        const QStringList join = runs().last();
+        QCOMPARE(check.first(), QString("-checkonly"));
+        QCOMPARE(join.at(join.indexOf("-o") + 1), path(rename ? "film_1.avi" : "film.avi"));
+        if (onePass) {
+            QCOMPARE(check.mid(1), join);
+            return;
+        }
+        QStringList expected = join;
+        for (int k = 0; k < 3; ++k)
+            expected[k] = tempDir() + "job/" + QString::number(k) + ".avi";
+        QCOMPARE(check.mid(1), expected);
+    }
+
+    // An encoder that cannot give its answer refuses nothing: the job runs and meets whatever
+    // is wrong as it did before the check.
+    void noAnswerFromTheCheckRefusesNothing_data()
+    {
+        QTest::addColumn<QByteArray>("answer");
+        QTest::newRow("crashes") << QByteArray("abort");
+        QTest::newRow("another exit code") << QByteArray("exit 3");
+        QTest::newRow("no answer before the deadline") << QByteArray("wait");
+    }
+    void noAnswerFromTheCheckRefusesNothing()
+    {
+        QFETCH(QByteArray, answer);
+        qputenv("FAKE_ENCODER_CHECK", answer);
+        m_window->openDir = false;
+        QElapsedTimer clock;
+        clock.start();
+        m_job->start();
+        QVERIFY2(clock.elapsed() < EncoderCheck::kDeadlineMs + 2000,
+                 qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(checks().size(), 1);
+        QCOMPARE(runs().size(), 4);
+        QCOMPARE(captions(), QStringList{"Complete"});
+    }
+
+    void theCheckWaitsNoLongerThanItsDeadline()
+    {
+        qputenv("FAKE_ENCODER_CHECK", "wait");
+        QElapsedTimer clock;
+        clock.start();
+        const EncoderCheck::Answer answer =
+            EncoderCheck(FAKE_PROGRAM_DIR "asapi.dll", 300)
+                .ask(joinCommand({path("0.avi")}, path("film.avi"), " -ovc lavc"));
+        QVERIFY(answer.kind == EncoderCheck::Answer::Kind::NoAnswer);
+        QVERIFY2(clock.elapsed() < 1500, qPrintable(QString::number(clock.elapsed())));
+        qputenv("FAKE_ENCODER_CHECK", "refuse Unknown suboption xyz of -lavcopts.");
+        const EncoderCheck::Answer refused =
+            EncoderCheck(FAKE_PROGRAM_DIR "asapi.dll")
+                .ask(joinCommand({path("0.avi")}, path("film.avi"), " -ovc lavc"));
+        QVERIFY(refused.kind == EncoderCheck::Answer::Kind::Refused);
+        QCOMPARE(refused.reason, QString("Unknown suboption xyz of -lavcopts."));
+        QVERIFY(EncoderCheck(path("nowhere/asapi.dll"))
+                    .ask(joinCommand({path("0.avi")}, path("film.avi"), " -ovc lavc"))
+                    .kind == EncoderCheck::Answer::Kind::NoAnswer);
     }
 
     void missingEncoderEndsTheJobCleanly()

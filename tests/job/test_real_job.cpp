@@ -5,6 +5,7 @@
 #include "support/RecordingSeams.h"
 #include "ui/TopSettingForm.h"
 
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QTest>
 #include <QTimer>
@@ -239,7 +240,8 @@ private slots:
         QCOMPARE(doubles.messages.shown.first().caption, QStringLiteral("Same File"));
         QCOMPARE(windows.statuses(), QStringList(2, QStringLiteral("OK")));
 
-        // A join that the encoder refuses: a video bitrate of 0 typed into the editable box.
+        // Refused at Start: a video bitrate of 0 typed into the editable box, which the encoder's
+        // command line does not take.
         auto* bitrate =
             windows.startup().opSettingForm().findChild<QComboBox*>(QStringLiteral("cmbVbitrate"));
         QVERIFY(bitrate && bitrate->isEditable());
@@ -248,10 +250,27 @@ private slots:
         windows.setOutputFile(output);
         windows.pressStart();
         QCOMPARE(doubles.messages.shown.size(), 2);
+        QCOMPARE(doubles.messages.shown.last().caption, QStringLiteral("Invalid Output Settings"));
+        QCOMPARE(doubles.messages.shown.last().text,
+                 QStringLiteral("The value 0 of suboption vbitrate is out of range (1 to "
+                                "100000000)."));
+        QCOMPARE(windows.statuses(), QStringList(2, QStringLiteral("OK")));
+        QVERIFY(windows.isReadyForAJob());
+        bitrate->setEditText(profileBitrate);
+
+        // A join that the encoder refuses only once it has looked at the inputs: a sample rate
+        // typed into the editable box that the MP3 encoder does not take.
+        auto* sampleRate =
+            windows.startup().opSettingForm().findChild<QComboBox*>(QStringLiteral("cmbSrate"));
+        QVERIFY(sampleRate && sampleRate->isEditable());
+        const QString profileSampleRate = sampleRate->currentText();
+        sampleRate->setEditText(QStringLiteral("96000"));
+        windows.pressStart();
+        QCOMPARE(doubles.messages.shown.size(), 3);
         QCOMPARE(doubles.messages.shown.last().caption, QStringLiteral("Error"));
-        QVERIFY2(
-            doubles.messages.shown.last().text.startsWith(QStringLiteral("The joining failed.\n")),
-            qPrintable(doubles.messages.shown.last().text));
+        QCOMPARE(doubles.messages.shown.last().text,
+                 QStringLiteral("The joining failed.\nThe libmp3lame encoder cannot take audio at "
+                                "96000 Hz."));
         QVERIFY(windows.isReadyForAJob());
 
         QVERIFY(fileContents(input) == oldInput);
@@ -260,9 +279,9 @@ private slots:
         QCOMPARE(m_program->leftInTempDir(), QStringList());
 
         // Completed: the new video replaces the old one.
-        bitrate->setEditText(profileBitrate);
+        sampleRate->setEditText(profileSampleRate);
         windows.pressStart();
-        QCOMPARE(doubles.messages.shown.size(), 3);
+        QCOMPARE(doubles.messages.shown.size(), 4);
         QCOMPARE(doubles.messages.shown.last().text,
                  QStringLiteral("The joining is completed successfully."));
         const double length = readMediaFacts(output).video.duration;
@@ -270,6 +289,56 @@ private slots:
         QCOMPARE(folderEntries(m_outputs.path()), outputFolder);
         QFile::remove(input);
         QFile::remove(output);
+    }
+
+    // A profile whose option text the encoder refuses (here no video bitrate chosen, so
+    // "vbitrate=" is empty) is refused at Start with the encoder's reason: no conversion runs and
+    // nothing is made, neither the temporary folder nor the output.
+    void aProfileTheEncoderRefusesIsRefusedAtStart_data()
+    {
+        QTest::addColumn<bool>("onePass");
+        QTest::newRow("two stages") << false;
+        QTest::newRow("one pass") << true;
+    }
+
+    void aProfileTheEncoderRefusesIsRefusedAtStart()
+    {
+        QFETCH(bool, onePass);
+        ProgramCopy program(programDirectory());
+        QVERIFY(program.isValid());
+        QString profile = QString::fromLatin1(fileContents(
+            program.directory() + QStringLiteral("Profiles/AVI - MPEG-4 and MP3.bpf")));
+        const qsizetype section = profile.indexOf(QStringLiteral("[Video Bitrate]"));
+        const qsizetype index = profile.indexOf(QStringLiteral("\nIndex="), section) + 1;
+        QVERIFY(section >= 0 && index > section);
+        profile.replace(index, profile.indexOf(QLatin1Char('\n'), index) - index,
+                        QStringLiteral("Index=-1"));
+        QFile damaged(program.directory() + QStringLiteral("Profiles/Damaged AVI.bpf"));
+        QVERIFY(damaged.open(QIODevice::WriteOnly));
+        damaged.write(profile.toLatin1());
+        damaged.close();
+        if (onePass)
+            program.writePreferences("One Pass=1\r\n");
+
+        RecordingSeams doubles;
+        RealWindows windows(doubles.seams(), program, {clipPath("clip.avi"), clipPath("clip.mp4")});
+        QVERIFY(windows.selectProfile(QStringLiteral("Damaged AVI")));
+        const QString output = m_outputs.filePath(QStringLiteral("damaged.avi"));
+        windows.setOutputFile(output);
+        const QStringList outputFolder = folderEntries(m_outputs.path());
+        QElapsedTimer clock;
+        clock.start();
+        windows.pressStart();
+
+        QCOMPARE(doubles.messages.shown.size(), 1);
+        QCOMPARE(doubles.messages.shown.first().caption, QStringLiteral("Invalid Output Settings"));
+        QCOMPARE(doubles.messages.shown.first().text,
+                 QStringLiteral("Suboption vbitrate needs a value."));
+        QCOMPARE(windows.statuses(), QStringList(2, QStringLiteral("OK")));
+        QVERIFY(!QFileInfo::exists(program.tempDir()));
+        QCOMPARE(folderEntries(m_outputs.path()), outputFolder);
+        QVERIFY(windows.isReadyForAJob());
+        qInfo("refused after %lld ms", clock.elapsed());
     }
 
     void twoProgramsWithOneTempFolderJoinTheirOwnClips()

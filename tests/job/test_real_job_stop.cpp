@@ -1,20 +1,73 @@
 #include "RealProgram.h"
+#include "encoder/MediaFacts.h"
 #include "job/JoinJob.h"
 #include "support/Clips.h"
 #include "support/RecordingSeams.h"
 
+#include <QCryptographicHash>
+#include <QProcess>
 #include <QProgressBar>
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
+#include <csignal>
+#include <unistd.h>
 
-// Stop pressed at many moments of a real job, through the real windows.
+// Stop pressed at many moments of a real job, through the real windows; and the encoder stopped
+// by a signal from outside the program (a logout, kill) at moments of the join.
 class TestRealJobStop : public QObject
 {
     Q_OBJECT
 
     std::unique_ptr<ProgramCopy> m_program;
     QTemporaryDir m_outputs;
+    // Three inputs long enough for a join that lasts a while.
+    QTemporaryDir m_longClips;
+    QStringList m_longInputs;
+    static constexpr int kLongClipSeconds = 20;
+
+    static QByteArray checksum(const QString& path)
+    {
+        return QCryptographicHash::hash(fileContents(path), QCryptographicHash::Sha256).toHex();
+    }
+
+    // The encoder that this program runs now and that writes `output`.
+    static pid_t encoderWriting(const QString& output)
+    {
+        const QByteArray self = QByteArray::number(getpid());
+        for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+            bool isProcess = false;
+            const int pid = entry.toInt(&isProcess);
+            if (!isProcess)
+                continue;
+            const QByteArray stat = fileContents(QStringLiteral("/proc/%1/stat").arg(pid));
+            // "pid (name) state ppid ..."
+            const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
+            if (fields.size() < 2 || fields[1] != self)
+                continue;
+            const QList<QByteArray> arguments =
+                fileContents(QStringLiteral("/proc/%1/cmdline").arg(pid)).split('\0');
+            if (arguments.contains(QFile::encodeName(output)))
+                return pid;
+        }
+        return 0;
+    }
+
+    // ffprobe's length of a file's container in seconds; -1 when it cannot read the file.
+    static double probedLength(const QString& path)
+    {
+        QProcess probe;
+        probe.start(QStringLiteral("ffprobe"),
+                    {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-show_entries"),
+                     QStringLiteral("format=duration"), QStringLiteral("-of"),
+                     QStringLiteral("default=nw=1:nk=1"), path});
+        if (!probe.waitForFinished(30000) || probe.exitStatus() != QProcess::NormalExit ||
+            probe.exitCode() != 0)
+            return -1;
+        bool number = false;
+        const double length = probe.readAllStandardOutput().trimmed().toDouble(&number);
+        return number ? length : -1;
+    }
 
     // What the rows show after a Stop in the conversion stage, from what they showed when it was
     // pressed: every row being converted shows "Stop", the converted ones keep "Waiting for
@@ -60,6 +113,112 @@ private slots:
         m_program = std::make_unique<ProgramCopy>(programDirectory());
         QVERIFY(m_program->isValid());
         QVERIFY(m_outputs.isValid());
+        QVERIFY(m_longClips.isValid());
+        const QString first = m_longClips.filePath(QStringLiteral("long0.avi"));
+        QProcess ffmpeg;
+        ffmpeg.start(
+            QStringLiteral("ffmpeg"),
+            {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-f"),
+             QStringLiteral("lavfi"), QStringLiteral("-i"),
+             QStringLiteral("testsrc=size=640x480:rate=30:duration=%1").arg(kLongClipSeconds),
+             QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+             QStringLiteral("sine=sample_rate=44100:duration=%1").arg(kLongClipSeconds),
+             QStringLiteral("-c:v"), QStringLiteral("mpeg4"), QStringLiteral("-q:v"),
+             QStringLiteral("5"), QStringLiteral("-c:a"), QStringLiteral("libmp3lame"), first});
+        QVERIFY(ffmpeg.waitForFinished(120000) && ffmpeg.exitCode() == 0);
+        m_longInputs << first;
+        // Copies: the same path twice would be asked about.
+        for (const QString& name : {QStringLiteral("long1.avi"), QStringLiteral("long2.avi")}) {
+            QVERIFY(QFile::copy(first, m_longClips.filePath(name)));
+            m_longInputs << m_longClips.filePath(name);
+        }
+    }
+
+    // A stop signal from outside the program reaches the join's encoder (a logout signals the
+    // encoder a moment before the program): the job fails with its own reason, and an output that
+    // stood there stays byte for byte; where none stood, the shorter file the encoder finished is
+    // left, and it is a valid video. The join runs the total bar from 50 to 100 (one pass: from 0).
+    void anOutsideStopNeverReplacesTheOutput_data()
+    {
+        QTest::addColumn<int>("signal");
+        QTest::addColumn<int>("totalBar");
+        QTest::addColumn<bool>("onePass");
+        QTest::addColumn<bool>("oldFile");
+        const QList<std::pair<int, const char*>> signals_{
+            {SIGTERM, "SIGTERM"}, {SIGINT, "SIGINT"}, {SIGHUP, "SIGHUP"}};
+        const QList<std::pair<int, const char*>> moments{
+            {55, "early"}, {75, "middle"}, {90, "late"}};
+        for (const bool oldFile : {true, false})
+            for (const auto& [signal, name] : signals_)
+                for (const auto& [bar, moment] : moments)
+                    QTest::addRow("%s %s, %s", name, moment,
+                                  oldFile ? "over an existing output" : "no output there")
+                        << signal << bar << false << oldFile;
+        for (const auto& [signal, name] : signals_)
+            QTest::addRow("%s middle, one pass, over an existing output", name)
+                << signal << 50 << true << true;
+    }
+
+    void anOutsideStopNeverReplacesTheOutput()
+    {
+        QFETCH(int, signal);
+        QFETCH(int, totalBar);
+        QFETCH(bool, onePass);
+        QFETCH(bool, oldFile);
+
+        m_program->writePreferences(onePass ? "One Pass=1\r\n" : "");
+        RecordingSeams doubles;
+        RealWindows windows(doubles.seams(), *m_program, m_longInputs);
+        QCOMPARE(windows.statuses().size(), 3);
+        QVERIFY(windows.selectProfile(QStringLiteral("AVI - MPEG-4 and MP3")));
+        const QString output = m_outputs.filePath(QStringLiteral("signalled.avi"));
+        QFile::remove(output);
+        if (oldFile)
+            QVERIFY(QFile::copy(clipPath("clip.wmv"), output));
+        const QByteArray oldChecksum = checksum(output);
+        const QStringList outputFolder = folderEntries(m_outputs.path());
+        windows.setOutputFile(output);
+
+        pid_t signalled = 0;
+        const auto byProgress = QObject::connect(
+            windows.control<QProgressBar>("pgbTotal"), &QProgressBar::valueChanged, &windows.main(),
+            [&](int value) {
+                if (signalled == 0 && value >= totalBar && (signalled = encoderWriting(output)) > 0)
+                    ::kill(signalled, signal);
+            });
+        windows.pressStart();
+        QObject::disconnect(byProgress);
+
+        QVERIFY(signalled > 0);
+        QCOMPARE(doubles.messages.shown.size(), 1);
+        QCOMPARE(doubles.messages.shown.first().caption, QStringLiteral("Error"));
+        QCOMPARE(doubles.messages.shown.first().text,
+                 QStringLiteral("The joining failed.\nThe encoder was stopped."));
+        QCOMPARE(windows.statuses(), QStringList(3, QStringLiteral("Stop")));
+        QCOMPARE(windows.main().job()->runState(), RunState::Idle);
+        QCOMPARE(m_program->leftInTempDir(), QStringList());
+        QVERIFY(windows.isReadyForAJob());
+        if (oldFile) {
+            QCOMPARE(checksum(output), oldChecksum);
+            QCOMPARE(folderEntries(m_outputs.path()), outputFolder);
+            qInfo("kept byte for byte: sha256 %s", oldChecksum.constData());
+            return;
+        }
+        QCOMPARE(folderEntries(m_outputs.path()), QStringList(outputFolder)
+                                                      << QStringLiteral("signalled.avi"));
+        const MediaFacts facts = readMediaFacts(output);
+        QVERIFY(facts.opened);
+        const double whole = 3.0 * kLongClipSeconds;
+        QVERIFY2(facts.video.duration > 0 && facts.video.duration < whole - 1,
+                 qPrintable(QString::number(facts.video.duration)));
+        QVERIFY2(std::abs(facts.audioMinusVideo()) < 0.1,
+                 qPrintable(QString::number(facts.audioMinusVideo())));
+        const double probed = probedLength(output);
+        QVERIFY2(std::abs(probed - facts.video.duration) < 0.2,
+                 qPrintable(QString::number(probed)));
+        qInfo("shorter file: %.2f s of %.0f s (ffprobe %.2f s)", facts.video.duration, whole,
+              probed);
+        QFile::remove(output);
     }
 
     void stopLeavesNothingAndTheNextJobCompletes_data()

@@ -1,0 +1,55 @@
+#include "EncoderCheck.h"
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <csignal>
+#include <sys/prctl.h>
+#include <unistd.h>
+
+namespace {
+
+// The encoder's exit codes for -checkonly.
+constexpr int kTakesIt = 0;
+constexpr int kRefusesIt = 1;
+
+} // namespace
+
+EncoderCheck::EncoderCheck(QString encoderPath, int deadlineMs)
+    : m_encoderPath(std::move(encoderPath)), m_deadlineMs(deadlineMs)
+{
+}
+
+EncoderCheck::Answer EncoderCheck::ask(const EncoderCommand& command) const
+{
+    QProcess process;
+    // Like every encoder run, it ends with the program (see EncoderRun).
+    const pid_t program = getpid();
+    process.setChildProcessModifier([program] {
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (getppid() != program)
+            _exit(127);
+    });
+    QElapsedTimer clock;
+    clock.start();
+    // First: after a "--" in the option text it would be taken for a file.
+    process.start(m_encoderPath, QStringList{QStringLiteral("-checkonly")} + command.arguments,
+                  QIODevice::ReadOnly);
+    const auto left = [&] { return int(qMax<qint64>(1, m_deadlineMs - clock.elapsed())); };
+    if (!process.waitForStarted(left()))
+        return {};
+    if (!process.waitForFinished(left())) {
+        process.kill();
+        process.waitForFinished(1000);
+        return {};
+    }
+    if (process.exitStatus() != QProcess::NormalExit)
+        return {};
+    if (process.exitCode() == kTakesIt)
+        return {Answer::Kind::Accepted, {}};
+    if (process.exitCode() != kRefusesIt)
+        return {};
+    QString reason = QString::fromLocal8Bit(process.readAllStandardError()).trimmed();
+    if (reason.isEmpty())
+        reason = QStringLiteral("The encoder does not take these output settings.");
+    return {Answer::Kind::Refused, reason};
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "EncoderCommand.h"
+
+#include <QString>
+
+// Asks the encoder, before a job makes anything, whether it takes a command line: with
+// -checkonly it reads its arguments, opens nothing and says yes (exit 0) or why not (exit 1, its
+// reason on standard error). A profile whose option text the encoder refuses is then refused at
+// Start, not after the whole conversion stage.
+class EncoderCheck
+{
+public:
+    // Start-up included; the encoder reads nothing but its arguments, in milliseconds.
+    static constexpr int kDeadlineMs = 3000;
+
+    struct Answer
+    {
+        enum class Kind
+        {
+            Accepted,
+            Refused, // `reason` is the encoder's
+            // Not started, too slow, crashed or another exit code: not the encoder's word on the
+            // command line, so the job runs and finds out for itself.
+            NoAnswer,
+        };
+        Kind kind = Kind::NoAnswer;
+        QString reason;
+    };
+
+    explicit EncoderCheck(QString encoderPath, int deadlineMs = kDeadlineMs);
+
+    // Waits for the answer on the calling thread, at most the deadline.
+    Answer ask(const EncoderCommand& command) const;
+
+private:
+    QString m_encoderPath;
+    int m_deadlineMs;
+};
