@@ -1,10 +1,10 @@
 #include "Startup.h"
 
+#include "job/CurrentProfileOutput.h"
 #include "job/JoinJob.h"
 #include "job/TaskListRows.h"
 #include "platform/NotifyingMessages.h"
 #include "prefs/Preferences.h"
-#include "ui/DialogJobSettings.h"
 #include "ui/MainWindowJobView.h"
 #include "ui/TAboutForm.h"
 #include "ui/TMainForm.h"
@@ -27,12 +27,14 @@ Startup::Startup(Seams seams, const QString& executablePath, const QStringList& 
 
 Startup::Startup(Seams seams, const ProgramSetup& setup, const QStringList& arguments,
                  const QString& workingDirectory)
-    : m_mainForm(std::make_unique<TMainForm>(seams, setup.info, setup.places, arguments,
+    : m_generalSettings(
+          prefs::readMainSettings(setup.places.preferencesPath, setup.places.defaultTempDirectory)),
+      m_mainForm(std::make_unique<TMainForm>(seams, setup.info, setup.places, arguments,
                                              workingDirectory)),
       m_aboutForm(new TAboutForm(seams.shell, setup.info, m_mainForm.get())),
       m_opSettingForm(new TopSettingForm(seams, m_currentProfile, m_mainForm.get())),
-      m_settingForm(new TSettingForm(seams, setup.places, m_currentProfile, m_mainForm.get(),
-                                     m_mainForm->outputFileBox()))
+      m_settingForm(new TSettingForm(seams, setup.places, m_currentProfile, m_generalSettings,
+                                     m_mainForm.get(), m_mainForm->outputFileBox()))
 {
     TMainForm& main = *m_mainForm;
     main.attachDialogs(m_aboutForm, m_opSettingForm, m_settingForm);
@@ -40,7 +42,7 @@ Startup::Startup(Seams seams, const ProgramSetup& setup, const QStringList& argu
     m_jobRows = std::make_unique<TaskListRows>(main.taskList());
     m_jobView = std::make_unique<MainWindowJobView>(main, main.controls(), seams.taskbar,
                                                     [&main] { main.closeForJob(); });
-    m_jobSettings = std::make_unique<DialogJobSettings>(m_currentProfile, *m_settingForm);
+    m_jobOutput = std::make_unique<CurrentProfileOutput>(m_currentProfile);
     // How a job ended also reaches a user who is working in another window.
     m_jobMessages =
         std::make_unique<NotifyingMessages>(seams.messages, seams.notifications, [this] {
@@ -48,9 +50,9 @@ Startup::Startup(Seams seams, const ProgramSetup& setup, const QStringList& argu
         });
     const Seams jobSeams{*m_jobMessages, seams.shell,   seams.dialogs,
                          seams.power,    seams.taskbar, seams.notifications};
-    m_job = std::make_unique<JoinJob>(*m_jobView, *m_jobRows, *m_jobSettings, jobSeams,
-                                      setup.places.encoderPath(), setup.places.defaultTempDirectory,
-                                      setup.info.productName);
+    m_job = std::make_unique<JoinJob>(*m_jobView, *m_jobRows, *m_jobOutput, m_generalSettings,
+                                      jobSeams, setup.places.encoderPath(),
+                                      setup.places.defaultTempDirectory, setup.info.productName);
     main.attachJob(m_job.get());
 }
 

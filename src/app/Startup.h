@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Seams.h"
+#include "prefs/Preferences.h"
 #include "profiles/CurrentProfile.h"
 #include "program/ProgramInfo.h"
 #include "program/ProgramPlaces.h"
@@ -8,7 +9,7 @@
 #include <QStringList>
 #include <memory>
 
-class DialogJobSettings;
+class CurrentProfileOutput;
 class JoinJob;
 class MainWindowJobView;
 class NotifyingMessages;
@@ -34,7 +35,8 @@ struct ProgramSetup
 // then the About box, the Output Settings dialog and the General Settings dialog, hidden and
 // owned by the main window, then the join job behind Start and Stop. Each part is handed what
 // it needs; commands show these windows and never create new ones. The current profile is the
-// one the Output Settings dialog edits and the job reads.
+// one the Output Settings dialog edits and the job reads; the General Settings are read from the
+// preferences once, changed by the General Settings dialog and read by the job.
 class Startup
 {
 public:
@@ -54,7 +56,9 @@ public:
     const CurrentProfile& currentProfile() const { return m_currentProfile; }
 
 private:
-    CurrentProfile m_currentProfile; // outlives the windows and the job that use it
+    // Outlive the windows and the job that use them.
+    CurrentProfile m_currentProfile;
+    prefs::GeneralSettings m_generalSettings;
     // Destroyed in reverse order: the job before the windows it works in.
     std::unique_ptr<TMainForm> m_mainForm;
     TAboutForm* m_aboutForm; // the dialogs belong to the main window
@@ -62,7 +66,7 @@ private:
     TSettingForm* m_settingForm;
     std::unique_ptr<TaskListRows> m_jobRows;
     std::unique_ptr<MainWindowJobView> m_jobView;
-    std::unique_ptr<DialogJobSettings> m_jobSettings;
+    std::unique_ptr<CurrentProfileOutput> m_jobOutput;
     std::unique_ptr<NotifyingMessages> m_jobMessages;
     std::unique_ptr<JoinJob> m_job;
 };

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "prefs/Preferences.h"
+
 #include <QtGlobal>
 
 class EncoderRuns;
 class EncoderStep;
-class JobSettings;
+class JobOutput;
 class JobView;
 class TaskRows;
 
@@ -21,7 +23,8 @@ struct JobContext
 {
     JobView& view;
     TaskRows& rows;
-    const JobSettings& settings;
+    const JobOutput& output;
+    const prefs::GeneralSettings& settings;
     EncoderRuns& encoders;
     EncoderStep& step;
     const RunState& runState;

@@ -54,26 +54,17 @@ public:
     virtual void setStatus(int row, TaskStatus status) = 0;
 };
 
-// What the job takes, when it needs it, from the current profile (the output extension, the
-// picture size, the option text, all from the one profile the Output Settings dialog shows) and
-// from the General Settings dialog.
-class JobSettings
+// What the job writes, taken when it needs it from the current profile: the output extension,
+// the picture size and the option text all come from the one profile the Output Settings dialog
+// shows.
+class JobOutput
 {
 public:
-    virtual ~JobSettings() = default;
+    virtual ~JobOutput() = default;
     // "." + the output type of the profile last loaded.
     virtual QString outputExtension() const = 0;
     virtual QString pictureSizeText() const = 0;
     virtual QString encoderOptions() const = 0;
     // The audio bitrate cannot be limited for "MP2" because it is not an integer.
     virtual bool audioBitrateInvalid() const = 0;
-
-    virtual QString tempDir() const = 0;
-    // Join the original inputs in one encoder run, without intermediates.
-    virtual bool joinInOnePass() const = 0;
-    virtual bool askBeforeOverwrite() const = 0;
-    virtual bool renameExisting() const = 0;
-    virtual bool turnOffWhenDone() const = 0;
-    virtual bool exitWhenDone() const = 0;
-    virtual bool openDirWhenDone() const = 0;
 };

@@ -12,11 +12,11 @@
 #include <QFileInfo>
 #include <QThread>
 
-JoinJob::JoinJob(JobView& view, TaskRows& rows, JobSettings& settings, Seams seams,
-                 const QString& encoderPath, const QString& defaultTempDirectory,
-                 const QString& productName, QObject* parent)
-    : QObject(parent), m_view(view), m_rows(rows), m_settings(settings), m_seams(seams),
-      m_defaultTempDirectory(defaultTempDirectory), m_productName(productName),
+JoinJob::JoinJob(JobView& view, TaskRows& rows, const JobOutput& output,
+                 const prefs::GeneralSettings& settings, Seams seams, const QString& encoderPath,
+                 const QString& defaultTempDirectory, const QString& productName, QObject* parent)
+    : QObject(parent), m_view(view), m_rows(rows), m_output(output), m_settings(settings),
+      m_seams(seams), m_defaultTempDirectory(defaultTempDirectory), m_productName(productName),
       m_encoderCheck(encoderPath), m_step(view, encoderPath),
       m_conversionRunsAtOnce(QThread::idealThreadCount()), m_clock(view)
 {
@@ -34,14 +34,14 @@ void JoinJob::start()
     m_view.focusTaskList();
     if (!checkOutputFile() || !checkOutputIsSafe())
         return;
-    if (m_settings.audioBitrateInvalid()) {
+    if (m_output.audioBitrateInvalid()) {
         refuse(QStringLiteral("Invalid Audio Bitrate"),
                QStringLiteral("The Audio bitrate is invalid."), false);
         return;
     }
     if (!checkEncoderTakesTheJoin())
         return;
-    if (QFileInfo::exists(m_view.outputFileText()) && m_settings.askBeforeOverwrite() &&
+    if (QFileInfo::exists(m_view.outputFileText()) && m_settings.ask &&
         !m_seams.messages.ask(m_view.owner(), QStringLiteral("File Exists"),
                               QStringLiteral("The output file is existent. Do you want to continue "
                                              "and overwrite it? \n\rClick \"No\" to specify "
@@ -51,10 +51,10 @@ void JoinJob::start()
     }
     // Only now, when nothing can refuse the job any more, is anything created. A join in one pass
     // needs no folder.
-    const bool onePass = m_settings.joinInOnePass();
+    const bool onePass = m_settings.onePass;
     JobFolder folder;
     if (!onePass)
-        folder = JobFolder(m_settings.tempDir(), m_defaultTempDirectory);
+        folder = JobFolder(m_settings.tempDir, m_defaultTempDirectory);
     if (!onePass && !folder.isValid()) {
         refuse(QStringLiteral("Temp Folder"),
                QStringLiteral("The temporary folder cannot be created. Please specify another one "
@@ -93,7 +93,7 @@ bool JoinJob::checkOutputFile()
         return false;
     }
     // The old extension stays: movie.avi becomes movie.avi.wmv.
-    const QString wanted = m_settings.outputExtension();
+    const QString wanted = m_output.outputExtension();
     if (extensionOf(text).compare(wanted, Qt::CaseInsensitive) != 0)
         m_view.setOutputFileText(text + wanted);
     return true;
@@ -129,9 +129,9 @@ bool JoinJob::checkEncoderTakesTheJoin()
     // The job's folder is made only once nothing can refuse the job; the check opens no
     // intermediate, so one inside the temporary folder stands in for it.
     const QString folder =
-        withTrailingSlash(QDir(m_settings.tempDir()).absoluteFilePath(QStringLiteral("job")));
-    const EncoderCommand command =
-        joinPlan(folder).commandFor(joinStageOutput(m_view.outputFileText(), m_settings));
+        withTrailingSlash(QDir(m_settings.tempDir).absoluteFilePath(QStringLiteral("job")));
+    const EncoderCommand command = joinPlan(folder).commandFor(
+        joinStageOutput(m_view.outputFileText(), m_output.outputExtension(), m_settings));
     const EncoderCheck::Answer answer = m_encoderCheck.ask(command);
     if (answer.kind != EncoderCheck::Answer::Kind::Refused)
         return true;
@@ -143,10 +143,10 @@ void JoinJob::runStages(JobFolder& folder, bool onePass)
 {
     m_runState = RunState::Running;
     m_clock.start();
-    const JobContext context{m_view, m_rows, m_settings, m_encoders, m_step, m_runState};
+    const JobContext context{m_view, m_rows, m_output, m_settings, m_encoders, m_step, m_runState};
     if (!onePass) {
         const StageOutcome converted = ConversionStage(context).run(
-            m_settings.pictureSizeText(), folder.path(), m_conversionRunsAtOnce);
+            m_output.pictureSizeText(), folder.path(), m_conversionRunsAtOnce);
         if (converted.kind != StageOutcome::Kind::Completed) {
             endJob(Stage::Conversion, converted, folder);
             return;
@@ -157,9 +157,8 @@ void JoinJob::runStages(JobFolder& folder, bool onePass)
 
 JoinPlan JoinJob::joinPlan(const QString& jobFolder) const
 {
-    return m_settings.joinInOnePass()
-               ? onePassJoinPlan(m_rows, m_settings.encoderOptions())
-               : intermediatesJoinPlan(m_rows, jobFolder, m_settings.encoderOptions());
+    return m_settings.onePass ? onePassJoinPlan(m_rows, m_output.encoderOptions())
+                              : intermediatesJoinPlan(m_rows, jobFolder, m_output.encoderOptions());
 }
 
 void JoinJob::endJob(Stage stage, const StageOutcome& outcome, JobFolder& folder)
@@ -215,18 +214,18 @@ void JoinJob::complete(JobFolder& folder)
     }
     folder.remove();
 
-    if (m_settings.turnOffWhenDone()) {
+    if (m_settings.autoTurnOff) {
         m_seams.power.powerOff();
         m_view.closeWindow(); // the run state stays "running": the program ends
         return;
     }
-    if (m_settings.exitWhenDone()) {
+    if (m_settings.autoExit) {
         m_view.closeWindow();
         return;
     }
     m_seams.messages.info(m_view.owner(), QStringLiteral("Complete"),
                           QStringLiteral("The joining is completed successfully."));
-    if (m_settings.openDirWhenDone())
+    if (m_settings.autoOpenDir)
         m_seams.shell.open(m_view.owner(), QFileInfo(m_view.outputFileText()).path());
     m_runState = RunState::Idle;
     m_view.showProgressPanel(false);

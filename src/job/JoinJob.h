@@ -23,9 +23,12 @@ class JoinJob : public QObject
 
 public:
     // defaultTempDirectory: used when the temporary folder of the settings cannot be.
-    JoinJob(JobView& view, TaskRows& rows, JobSettings& settings, Seams seams,
-            const QString& encoderPath, const QString& defaultTempDirectory,
-            const QString& productName, QObject* parent = nullptr);
+    // output and settings: the current profile's part and the General Settings, read when the
+    // job needs them; both outlive the job.
+    JoinJob(JobView& view, TaskRows& rows, const JobOutput& output,
+            const prefs::GeneralSettings& settings, Seams seams, const QString& encoderPath,
+            const QString& defaultTempDirectory, const QString& productName,
+            QObject* parent = nullptr);
 
     // The checks, the window lock and the stages; returns when the job is over.
     void start();
@@ -69,7 +72,8 @@ private:
 
     JobView& m_view;
     TaskRows& m_rows;
-    JobSettings& m_settings;
+    const JobOutput& m_output;
+    const prefs::GeneralSettings& m_settings;
     Seams m_seams;
     QString m_defaultTempDirectory;
     QString m_productName;

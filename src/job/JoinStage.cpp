@@ -25,10 +25,11 @@ QString joinOutputPath(const QString& outputFile, const QString& outputExtension
     }
 }
 
-QString joinStageOutput(const QString& outputFileText, const JobSettings& settings)
+QString joinStageOutput(const QString& outputFileText, const QString& outputExtension,
+                        const prefs::GeneralSettings& settings)
 {
-    return joinOutputPath(QFileInfo(outputFileText).absoluteFilePath(), settings.outputExtension(),
-                          settings.renameExisting());
+    return joinOutputPath(QFileInfo(outputFileText).absoluteFilePath(), outputExtension,
+                          settings.rename);
 }
 
 JoinPlan intermediatesJoinPlan(const TaskRows& rows, const QString& jobFolder,
@@ -76,7 +77,8 @@ StageOutcome JoinStage::run(const JoinPlan& plan)
         m_job.rows.setStatus(k, TaskStatus::Joining);
         total += m_job.rows.duration(k);
     }
-    const QString output = joinStageOutput(view.outputFileText(), m_job.settings);
+    const QString output =
+        joinStageOutput(view.outputFileText(), m_job.output.outputExtension(), m_job.settings);
     // A Stop that came while the list was built prevents the run.
     if (m_job.stopRequested())
         return {StageOutcome::Kind::Stopped, StageOutcome::kEveryRow, {}, {}};

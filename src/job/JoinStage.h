@@ -34,8 +34,6 @@ private:
     int m_shownRow = -1;
 };
 
-class JobSettings;
-
 // How one join is run; the ways of joining differ only in this. Start checks the command of
 // the same plan that the stage then runs.
 struct JoinPlan
@@ -74,4 +72,5 @@ QString joinOutputPath(const QString& outputFile, const QString& outputExtension
 
 // The file the join writes: the output file box's text made absolute, renamed as the settings
 // say.
-QString joinStageOutput(const QString& outputFileText, const JobSettings& settings);
+QString joinStageOutput(const QString& outputFileText, const QString& outputExtension,
+                        const prefs::GeneralSettings& settings);

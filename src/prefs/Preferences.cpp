@@ -11,28 +11,12 @@ const QString kTempDir = QStringLiteral("Temp Dir");
 const QString kProfile = QStringLiteral("Profile");
 const QString kVersion = QStringLiteral("Version");
 
-// The switches both sections hold, in the order they are written.
-struct Switch
-{
-    QString key;
-    bool GeneralSettings::*member;
-};
-const Switch kSwitches[] = {
-    {QStringLiteral("Auto Open Dir"), &GeneralSettings::autoOpenDir},
-    {QStringLiteral("Auto Exit"), &GeneralSettings::autoExit},
-    {QStringLiteral("Auto Turn Off"), &GeneralSettings::autoTurnOff},
-    {QStringLiteral("Ask"), &GeneralSettings::ask},
-    {QStringLiteral("Overwrite"), &GeneralSettings::overwrite},
-    {QStringLiteral("Rename"), &GeneralSettings::rename},
-    {QStringLiteral("One Pass"), &GeneralSettings::onePass},
-};
-
 // The keys both sections share; a missing one keeps its value in fallback.
 GeneralSettings readSharedKeys(const IniFile& ini, const QString& section, GeneralSettings fallback)
 {
     GeneralSettings s = std::move(fallback);
     s.outputFile = ini.readString(section, kOutputFile, s.outputFile);
-    for (const Switch& option : kSwitches)
+    for (const SettingSwitch& option : kSettingSwitches)
         s.*option.member = ini.readBool(section, option.key, s.*option.member);
     return s;
 }
@@ -57,7 +41,7 @@ void writeMainSettings(const QString& iniPath, const GeneralSettings& settings)
     IniFile ini(iniPath);
     ini.setString(kMainSection, kOutputFile, settings.outputFile);
     ini.setString(kMainSection, kTempDir, settings.tempDir);
-    for (const Switch& option : kSwitches)
+    for (const SettingSwitch& option : kSettingSwitches)
         ini.setBool(kMainSection, option.key, settings.*option.member);
     ini.save();
 }

@@ -11,9 +11,10 @@ inline const QString kMainSection = QStringLiteral("Main");
 inline const QString kDefaultSection = QStringLiteral("Default");
 inline const QString kDefaultVersion = QStringLiteral("1.5");
 
-// What the General Settings dialog edits. Section "Main" holds the user's values, section
-// "Default" the factory values that "Load Default" reads (it has no temporary folder). The
-// member values are the fallbacks of [Main].
+// The General Settings as the program holds them: read from [Main] at start-up, handed to the
+// job, and changed by the General Settings dialog, which edits a copy. Section "Main" holds the
+// user's values, section "Default" the factory values that "Load Default" reads (it has no
+// temporary folder). The member values are the fallbacks of [Main].
 struct GeneralSettings
 {
     QString outputFile;
@@ -28,6 +29,23 @@ struct GeneralSettings
     bool onePass = false;
 
     bool operator==(const GeneralSettings&) const = default;
+};
+
+// The switches of GeneralSettings with their keys, which both sections hold, in the order they
+// are written. A new switch is a member above and a line here.
+struct SettingSwitch
+{
+    QString key;
+    bool GeneralSettings::*member;
+};
+inline const SettingSwitch kSettingSwitches[] = {
+    {QStringLiteral("Auto Open Dir"), &GeneralSettings::autoOpenDir},
+    {QStringLiteral("Auto Exit"), &GeneralSettings::autoExit},
+    {QStringLiteral("Auto Turn Off"), &GeneralSettings::autoTurnOff},
+    {QStringLiteral("Ask"), &GeneralSettings::ask},
+    {QStringLiteral("Overwrite"), &GeneralSettings::overwrite},
+    {QStringLiteral("Rename"), &GeneralSettings::rename},
+    {QStringLiteral("One Pass"), &GeneralSettings::onePass},
 };
 
 // What the main window keeps between runs.

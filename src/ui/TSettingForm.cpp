@@ -9,11 +9,11 @@
 #include <QStyle>
 
 TSettingForm::TSettingForm(Seams seams, const ProgramPlaces& places, const CurrentProfile& profile,
-                           QWidget* mainWindow, OutputFileBox mainOutputFile)
-    : OwnedDialog(mainWindow), m_seams(seams), m_profile(profile),
-      m_preferencesPath(places.preferencesPath),
-      m_defaultTempDirectory(places.defaultTempDirectory),
-      m_mainOutputFile(std::move(mainOutputFile)), ui(std::make_unique<Ui::TSettingForm>())
+                           prefs::GeneralSettings& settings, QWidget* mainWindow,
+                           OutputFileBox mainOutputFile)
+    : OwnedDialog(mainWindow), m_seams(seams), m_profile(profile), m_settings(settings),
+      m_preferencesPath(places.preferencesPath), m_mainOutputFile(std::move(mainOutputFile)),
+      ui(std::make_unique<Ui::TSettingForm>())
 {
     ui->setupUi(this);
     ui->btnBrowseOutputFile->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
@@ -51,8 +51,14 @@ void TSettingForm::reject()
 
 void TSettingForm::FormCreate()
 {
-    LoadSettings();
+    showSettings(m_settings);
     m_snapshot = currentSettings();
+}
+
+void TSettingForm::hideEvent(QHideEvent* event)
+{
+    m_settings = currentSettings();
+    OwnedDialog::hideEvent(event);
 }
 
 void TSettingForm::FormShow()
@@ -66,6 +72,8 @@ void TSettingForm::btnOKClick()
 {
     if (m_mainOutputFile.setText)
         m_mainOutputFile.setText(ui->edtOutputFile->text());
+    // Applies even when it cannot be saved: the job runs with what the user chose.
+    m_settings = currentSettings();
     try {
         SaveSettings();
     } catch (const IniWriteError& error) {
@@ -80,8 +88,8 @@ void TSettingForm::btnOKClick()
 
 void TSettingForm::btnCancelClick()
 {
-    close();
     showSettings(m_snapshot);
+    close();
 }
 
 void TSettingForm::btnDefaultClick()
@@ -108,14 +116,9 @@ void TSettingForm::browseTempFolder()
         ui->edtTempDir->setText(prefs::tempFolderText(chosen));
 }
 
-void TSettingForm::LoadSettings()
-{
-    showSettings(prefs::readMainSettings(m_preferencesPath, m_defaultTempDirectory));
-}
-
 void TSettingForm::SaveSettings()
 {
-    prefs::writeMainSettings(m_preferencesPath, currentSettings());
+    prefs::writeMainSettings(m_preferencesPath, m_settings);
 }
 
 void TSettingForm::showSettings(const prefs::GeneralSettings& settings)

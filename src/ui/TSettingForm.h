@@ -21,19 +21,20 @@ struct OutputFileBox
     std::function<void(const QString&)> setText;
 };
 
-// The General Settings dialog, a dialog of the main window; its controls are the live preferences
-// that the join job reads through currentSettings(). Only OK writes the preferences file; Cancel
-// puts back what the controls held when it was shown; the close box keeps the edits without
+// The General Settings dialog, a dialog of the main window. It edits a copy of the program's
+// General Settings and hands it back when it hides: OK also writes the preferences file; Cancel
+// first puts back what the controls held when it was shown; the close box keeps the edits without
 // saving them.
 class TSettingForm : public OwnedDialog
 {
     Q_OBJECT
 
 public:
-    // places: the preferences file and the temporary folder that applies when none is stored;
-    // profile: whose output type the output file dialog offers first.
+    // places: the preferences file; profile: whose output type the output file dialog offers
+    // first; settings: what the dialog shows and changes, which outlives it.
     TSettingForm(Seams seams, const ProgramPlaces& places, const CurrentProfile& profile,
-                 QWidget* mainWindow, OutputFileBox mainOutputFile);
+                 prefs::GeneralSettings& settings, QWidget* mainWindow,
+                 OutputFileBox mainOutputFile);
     ~TSettingForm() override;
 
     // The values as the controls hold them now.
@@ -41,6 +42,9 @@ public:
 
     // Escape acts as Cancel.
     void reject() override;
+
+protected:
+    void hideEvent(QHideEvent* event) override;
 
 private:
     void FormCreate();
@@ -50,15 +54,14 @@ private:
     void btnDefaultClick();
     void browseOutputFile();
     void browseTempFolder();
-    void LoadSettings();
     void SaveSettings();
 
     void showSettings(const prefs::GeneralSettings& settings);
 
     Seams m_seams;
     const CurrentProfile& m_profile;
+    prefs::GeneralSettings& m_settings;
     QString m_preferencesPath;
-    QString m_defaultTempDirectory;
     OutputFileBox m_mainOutputFile;
     prefs::GeneralSettings m_snapshot;
     std::unique_ptr<Ui::TSettingForm> ui;

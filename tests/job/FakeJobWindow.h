@@ -1,6 +1,7 @@
 #pragma once
 
 #include "job/JobView.h"
+#include "prefs/Preferences.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -8,7 +9,7 @@
 #include <functional>
 
 // The main window as the job sees it, recording what the job shows.
-class FakeJobWindow : public JobView, public TaskRows, public JobSettings
+class FakeJobWindow : public JobView, public TaskRows, public JobOutput
 {
 public:
     struct Row
@@ -42,9 +43,7 @@ public:
     QString pictureSize = QStringLiteral("320:240");
     QString options = QStringLiteral(" -ovc lavc -oac mp3lame");
     bool bitrateInvalid = false;
-    QString temp;
-    bool ask = true, rename = false, turnOff = false, exitDone = false, openDir = true;
-    bool onePass = false;
+    prefs::GeneralSettings general;
 
     QWidget* owner() override { return nullptr; }
     void setProcessTitle(const QString& t) override { title = t; }
@@ -110,11 +109,4 @@ public:
     QString pictureSizeText() const override { return pictureSize; }
     QString encoderOptions() const override { return options; }
     bool audioBitrateInvalid() const override { return bitrateInvalid; }
-    QString tempDir() const override { return temp; }
-    bool joinInOnePass() const override { return onePass; }
-    bool askBeforeOverwrite() const override { return ask; }
-    bool renameExisting() const override { return rename; }
-    bool turnOffWhenDone() const override { return turnOff; }
-    bool exitWhenDone() const override { return exitDone; }
-    bool openDirWhenDone() const override { return openDir; }
 };

@@ -135,11 +135,11 @@ private slots:
         m_window = std::make_unique<FakeJobWindow>();
         m_window->rows = {{path("a.mov"), 2}, {path("b c.avi"), 3}, {path("-x.mp4"), 5}};
         m_window->outputFile = path("film.avi");
-        m_window->temp = tempDir();
+        m_window->general.tempDir = tempDir();
         m_doubles = std::make_unique<RecordingSeams>();
-        m_job = std::make_unique<JoinJob>(*m_window, *m_window, *m_window, m_doubles->seams(),
-                                          FAKE_PROGRAM_DIR "asapi.dll", FAKE_PROGRAM_DIR "temp/",
-                                          "Vantomel");
+        m_job = std::make_unique<JoinJob>(*m_window, *m_window, *m_window, m_window->general,
+                                          m_doubles->seams(), FAKE_PROGRAM_DIR "asapi.dll",
+                                          FAKE_PROGRAM_DIR "temp/", "Vantomel");
         // The order of a machine with one core, unless a test sets more.
         m_job->setConversionRunsAtOnce(1);
     }
@@ -236,11 +236,11 @@ private slots:
     void unusableTempFolderRefusesBeforeLocking()
     {
         touch(path("file"));
-        m_window->temp = path("file") + "/sub";
+        m_window->general.tempDir = path("file") + "/sub";
         // The default temporary folder is the fallback; make it unusable too.
         QTemporaryDir programDir;
         touch(programDir.filePath("temp"));
-        JoinJob job(*m_window, *m_window, *m_window, m_doubles->seams(),
+        JoinJob job(*m_window, *m_window, *m_window, m_window->general, m_doubles->seams(),
                     FAKE_PROGRAM_DIR "asapi.dll", programDir.filePath("temp") + "/", "Vantomel");
         job.start();
         QCOMPARE(captions(), QStringList{"Temp Folder"});
@@ -253,8 +253,8 @@ private slots:
     void emptyTempSettingFallsBackToTheDefault()
     {
         QTemporaryDir programDir;
-        m_window->temp.clear();
-        JoinJob job(*m_window, *m_window, *m_window, m_doubles->seams(),
+        m_window->general.tempDir.clear();
+        JoinJob job(*m_window, *m_window, *m_window, m_window->general, m_doubles->seams(),
                     FAKE_PROGRAM_DIR "asapi.dll", programDir.path() + "/temp/", "Vantomel");
         job.setConversionRunsAtOnce(1);
         job.start();
@@ -318,7 +318,7 @@ private slots:
         QDir::setCurrent(m_dir->path());
         m_window->rows = {{"-a.mov", 1}, {"sub/../-b.avi", 1}};
         m_window->outputFile = "./-film.avi";
-        m_window->ask = false;
+        m_window->general.ask = false;
         m_job->start();
         QDir::setCurrent(before);
         const auto all = runs();
@@ -332,7 +332,7 @@ private slots:
     void progressReportsMoveTheBars()
     {
         writeScript("banner 20\npos 1 2 1\noutput\n");
-        m_window->openDir = false;
+        m_window->general.autoOpenDir = false;
         m_job->start();
         // Conversion of the first item (2 s of 10): 1 s -> 5, 2 s -> 10; the join starts at 50.
         QCOMPARE(m_window->totalBarHistory.mid(1, 2), (QVector<int>{5, 10}));
@@ -342,15 +342,15 @@ private slots:
 
     void completionActions()
     {
-        m_window->turnOff = true;
-        m_window->exitDone = true;
-        m_window->ask = false;
+        m_window->general.autoTurnOff = true;
+        m_window->general.autoExit = true;
+        m_window->general.ask = false;
         m_job->start();
         QCOMPARE(m_doubles->power.powerOffCalls, 1);
         QCOMPARE(m_window->closeRequests, 1);
         QVERIFY(m_doubles->messages.shown.isEmpty());
 
-        m_window->turnOff = false;
+        m_window->general.autoTurnOff = false;
         m_job->start();
         QCOMPARE(m_doubles->power.powerOffCalls, 1);
         QCOMPARE(m_window->closeRequests, 2);
@@ -362,8 +362,8 @@ private slots:
     {
         touch(path("film.avi"));
         touch(path("film_1.avi"));
-        m_window->rename = true;
-        m_window->ask = false;
+        m_window->general.rename = true;
+        m_window->general.ask = false;
         m_job->start();
         QCOMPARE(runs().last().at(4), path("film_2.avi"));
         QCOMPARE(QFile(path("film.avi")).size(), 3);
@@ -422,7 +422,7 @@ private slots:
                      "#2.avi touch " + thirdStarted + "\n#2.avi waitfor " + firstConverted +
                      "\n#2.avi banner 20\n#2.avi pos 4 4 1\n#2.avi output\n#film.avi output\n")
                         .toLocal8Bit());
-        m_window->openDir = false;
+        m_window->general.autoOpenDir = false;
         m_job->setConversionRunsAtOnce(2);
         m_job->start();
         QCOMPARE(captions(), QStringList{"Complete"});
@@ -454,8 +454,8 @@ private slots:
     {
         // The rows last 2, 3 and 5 s.
         writeScript("banner 20\npos 1 9 1\noutput\n");
-        m_window->onePass = true;
-        m_window->openDir = false;
+        m_window->general.onePass = true;
+        m_window->general.autoOpenDir = false;
         m_job->start();
         QCOMPARE(captions(), QStringList{"Complete"});
         QCOMPARE(runs(), (QVector<QStringList>{{path("a.mov"), path("b c.avi"), path("-x.mp4"),
@@ -518,8 +518,8 @@ private slots:
         QFETCH(QString, text);
         QFETCH(bool, onePass);
         touch(path("film.avi"), "keep me");
-        m_window->ask = false;
-        m_window->onePass = onePass;
+        m_window->general.ask = false;
+        m_window->general.onePass = onePass;
         writeScript(script);
         m_job->start();
         QCOMPARE(runs().size(), runCount);
@@ -532,7 +532,7 @@ private slots:
     void failedJoinLeavesTheOldOutput()
     {
         touch(path("film.avi"), "keep me");
-        m_window->ask = false;
+        m_window->general.ask = false;
         // A failed run leaves nothing at its output path.
         writeScript("@0 output\n@1 output\n@2 output\n@3 chunk Error while encoding\\n\n@3 exit "
                     "1\n");
@@ -564,7 +564,7 @@ private slots:
         QFETCH(bool, onePass);
         qputenv("FAKE_ENCODER_CHECK", "refuse Suboption vbitrate needs a value.");
         m_window->options = " -ovc lavc -lavcopts vcodec=mpeg4:vbitrate=:mbd=2 -oac mp3lame";
-        m_window->onePass = onePass;
+        m_window->general.onePass = onePass;
         touch(m_window->outputFile); // the overwrite question would come next
         const QStringList before = everything();
         m_job->start();
@@ -593,9 +593,9 @@ private slots:
     {
         QFETCH(bool, onePass);
         QFETCH(bool, rename);
-        m_window->onePass = onePass;
-        m_window->rename = rename;
-        m_window->ask = false;
+        m_window->general.onePass = onePass;
+        m_window->general.rename = rename;
+        m_window->general.ask = false;
         if (rename)
             touch(m_window->outputFile);
         m_job->start();
@@ -628,7 +628,7 @@ private slots:
     {
         QFETCH(QByteArray, answer);
         qputenv("FAKE_ENCODER_CHECK", answer);
-        m_window->openDir = false;
+        m_window->general.autoOpenDir = false;
         QElapsedTimer clock;
         clock.start();
         m_job->start();
@@ -663,7 +663,7 @@ private slots:
     void missingEncoderEndsTheJobCleanly()
     {
         QTemporaryDir emptyProgramDir;
-        JoinJob job(*m_window, *m_window, *m_window, m_doubles->seams(),
+        JoinJob job(*m_window, *m_window, *m_window, m_window->general, m_doubles->seams(),
                     emptyProgramDir.filePath("asapi.dll"), emptyProgramDir.path() + "/temp/",
                     "Vantomel");
         job.start();
@@ -743,8 +743,8 @@ private slots:
         QFETCH(bool, onePass);
         QFETCH(int, runCount);
         touch(path("film.avi"), "keep me");
-        m_window->ask = false;
-        m_window->onePass = onePass;
+        m_window->general.ask = false;
+        m_window->general.onePass = onePass;
         writeScript(withPidFiles("#0.avi output\n#1.avi output\n#2.avi output\n#film.avi wait\n"));
         stopAfterRuns(runCount);
         m_job->start();
@@ -762,7 +762,7 @@ private slots:
     void stopWhileTheJoinListIsBuiltKeepsTheOldOutput()
     {
         touch(path("film.avi"), "keep me");
-        m_window->ask = false;
+        m_window->general.ask = false;
         m_window->onPump = [this](int pump) {
             if (pump == 5) // the join stage's first row
                 m_job->stop();

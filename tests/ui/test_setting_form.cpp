@@ -23,6 +23,7 @@ class TestSettingForm : public QObject
     QWidget m_mainWindow;
     QLineEdit m_mainOutputFile;
     CurrentProfile m_profile;
+    prefs::GeneralSettings m_settings; // the program's, which the dialog edits
     std::unique_ptr<TSettingForm> m_form;
 
     QString programDirectory() const { return m_dir.path() + "/"; }
@@ -37,8 +38,10 @@ class TestSettingForm : public QObject
     // Start-up: the dialog is created hidden once the program directory is known.
     void createForm(const QString& directory)
     {
+        const ProgramPlaces places = portablePlaces(directory);
+        m_settings = prefs::readMainSettings(places.preferencesPath, places.defaultTempDirectory);
         m_form = std::make_unique<TSettingForm>(
-            m_doubles.seams(), portablePlaces(directory), m_profile, &m_mainWindow,
+            m_doubles.seams(), places, m_profile, m_settings, &m_mainWindow,
             OutputFileBox{[this] { return m_mainOutputFile.text(); },
                           [this](const QString& text) { m_mainOutputFile.setText(text); }});
     }
@@ -145,6 +148,9 @@ private slots:
         QVERIFY(m_mainWindow.isEnabled());
         QCOMPARE(tempDir(), QString("/old/"));
         QVERIFY(!m_form->currentSettings().autoExit);
+        // What the job reads is as before too.
+        QCOMPARE(m_settings.tempDir, QString("/old/"));
+        QVERIFY(!m_settings.autoExit);
         QCOMPARE(fileContents(preferencesPath()), before);
     }
 
@@ -160,7 +166,7 @@ private slots:
         m_form->close();
         QVERIFY(!m_form->isVisible());
         QVERIFY(m_mainWindow.isEnabled());
-        QCOMPARE(m_form->currentSettings().tempDir, QString("/new/place/"));
+        QCOMPARE(m_settings.tempDir, QString("/new/place/")); // what the job reads
         QCOMPARE(fileContents(preferencesPath()), before);
     }
 
@@ -250,6 +256,7 @@ private slots:
         for (int i = 0; i < keys.size(); ++i)
             QCOMPARE(ini.readString("Main", keys[i], "missing"), values[i]);
         QVERIFY(m_doubles.messages.shown.isEmpty());
+        QCOMPARE(m_settings, m_form->currentSettings()); // what the job reads
     }
 
     void refusedWriteKeepsTheDialogOpen()
