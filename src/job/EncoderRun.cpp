@@ -76,6 +76,8 @@ void EncoderRun::terminate()
     if (!isRunning())
         return;
     m_terminated = true;
+    // SIGKILL: a Stop leaves nothing behind, while an encoder asked to stop keeps its shorter
+    // file where no file stood.
     m_process.kill();
 }
 

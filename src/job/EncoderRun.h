@@ -24,8 +24,6 @@ struct EncoderOutcome
     int exitCode = 0;
     // The last line the encoder printed that is not a status line: its error, when it failed.
     QString lastMessage;
-
-    bool succeeded() const { return kind == Kind::Exited && exitCode == 0; }
 };
 
 // One encoder process with stdout and stderr merged; every read of at most 4095 bytes goes to

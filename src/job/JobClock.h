@@ -23,9 +23,6 @@ public:
     // at p, kept while p is 0.
     void tick();
 
-    int elapsedSeconds() const { return m_elapsed; }
-    int remainingSeconds() const { return m_remaining; }
-
 private:
     JobView& m_view;
     QTimer m_timer;

@@ -36,7 +36,6 @@ public:
     void stop();
 
     // How many conversions may run side by side; the machine's cores unless set.
-    int conversionRunsAtOnce() const { return m_conversionRunsAtOnce; }
     void setConversionRunsAtOnce(int runs) { m_conversionRunsAtOnce = runs; }
 
     RunState runState() const { return m_runState; }
