@@ -1,4 +1,5 @@
 // The real encoder's failures: exit status, message, and what is left on disk.
+#include "EncoderClips.h"
 #include "EncoderProgramRun.h"
 #include "MediaFacts.h"
 #include "support/Files.h"
@@ -14,18 +15,6 @@
 #include <unistd.h>
 
 namespace {
-
-QString encoderClipPath(const QString& name)
-{
-    return QDir(QStringLiteral(VANTOMEL_ENCODER_CLIPS)).filePath(name);
-}
-
-// Shared clips are named clip.<kind> and the like; the encoder's own live beside them.
-QString inputPath(const QString& name)
-{
-    const QString shared = clipPath(name);
-    return QFile::exists(shared) ? shared : encoderClipPath(name);
-}
 
 // "{clip.avi}" in an argument stands for that clip, "{out}" for the output path.
 QStringList expand(const QStringList& words, const QString& output)

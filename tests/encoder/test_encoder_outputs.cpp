@@ -1,4 +1,5 @@
 // The real encoder on real clips: what the conversion and join command lines write.
+#include "EncoderClips.h"
 #include "EncoderProgramRun.h"
 #include "MediaFacts.h"
 
@@ -10,18 +11,6 @@
 #include <QtTest>
 
 namespace {
-
-QString encoderClipPath(const QString& name)
-{
-    return QDir(QStringLiteral(VANTOMEL_ENCODER_CLIPS)).filePath(name);
-}
-
-// Shared clips are named clip.<kind> and the like; the encoder's own live beside them.
-QString inputPath(const QString& name)
-{
-    const QString shared = clipPath(name);
-    return QFile::exists(shared) ? shared : encoderClipPath(name);
-}
 
 constexpr double lengthTolerance = 0.1;
 
