@@ -62,12 +62,13 @@ EncoderOutcome EncoderRun::finish()
 
     outcome.lastMessage = m_lastMessage;
     outcome.exitCode = m_process.exitCode();
-    if (m_terminated)
-        outcome.kind = EncoderOutcome::Kind::Terminated;
-    else if (m_process.exitStatus() == QProcess::CrashExit)
-        outcome.kind = EncoderOutcome::Kind::Crashed;
-    else
+    // An encoder that had exited on its own before the kill reached it ends as it exited.
+    if (m_process.exitStatus() == QProcess::NormalExit)
         outcome.kind = EncoderOutcome::Kind::Exited;
+    else if (m_terminated)
+        outcome.kind = EncoderOutcome::Kind::Terminated;
+    else
+        outcome.kind = EncoderOutcome::Kind::Crashed;
     return outcome;
 }
 

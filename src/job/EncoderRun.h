@@ -12,7 +12,7 @@ struct EncoderOutcome
     enum class Kind
     {
         FailedToStart,
-        Terminated, // by terminate(): the user's Stop
+        Terminated, // killed by terminate(): the user's Stop
         Crashed,    // killed by anything else
         Exited,
     };

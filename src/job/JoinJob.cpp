@@ -214,12 +214,14 @@ void JoinJob::complete(JobFolder& folder)
     }
     folder.remove();
 
-    if (m_settings.autoTurnOff) {
+    // A Stop that came too late to undo the join still keeps the computer on and the program open.
+    const bool stopPressed = m_runState == RunState::Stopped;
+    if (m_settings.autoTurnOff && !stopPressed) {
         m_seams.power.powerOff();
         m_view.closeWindow(); // the run state stays "running": the program ends
         return;
     }
-    if (m_settings.autoExit) {
+    if (m_settings.autoExit && !stopPressed) {
         m_view.closeWindow();
         return;
     }

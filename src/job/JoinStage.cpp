@@ -98,7 +98,11 @@ StageOutcome JoinStage::run(const JoinPlan& plan)
                          showProgress))
         while (!encoder.hasExited())
             m_job.encoders.waitForAnyExit();
-    return judgeRun(encoder.finish(), m_job.stopRequested(), StageOutcome::kEveryRow, output,
+    const EncoderOutcome run = encoder.finish();
+    // An encoder that had put the whole output in place before a Stop reached it has done the
+    // join: "canceled" would hide that the old file is gone.
+    const bool finishedFirst = run.kind == EncoderOutcome::Kind::Exited && run.exitCode == 0;
+    return judgeRun(run, m_job.stopRequested() && !finishedFirst, StageOutcome::kEveryRow, output,
                     before);
 }
 

@@ -7,8 +7,10 @@
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 
 // The whole job against a fake encoder process that plays a script and records its arguments.
@@ -771,6 +773,36 @@ private slots:
         QCOMPARE(runs().size(), 3);
         QCOMPARE(captions(), QStringList{"Cancel"});
         QCOMPARE(QFile(path("film.avi")).size(), 7);
+    }
+
+    // Stop reaches an encoder that has put its file in place and exited, before the program has
+    // seen the exit: the run ends as the encoder ended it, so the join is not called canceled
+    // while the old output is already replaced.
+    void aStopAfterTheEncoderExitedLeavesItsOwnEnding()
+    {
+        const QString pidFile = path("encoder.pid");
+        writeScript(("pidfile " + pidFile + "\noutput\n").toLocal8Bit());
+        EncoderRun run;
+        QSignalSpy exited(&run, &EncoderRun::exited);
+        QVERIFY(run.start(FAKE_PROGRAM_DIR "asapi.dll", {"-o", path("film.avi")},
+                          [](const QString&) {}));
+        // No event is handled meanwhile, so the program cannot have seen the exit.
+        QDeadlineTimer deadline(20000);
+        const auto hasExited = [&] {
+            QFile stat("/proc/" + contents(pidFile).trimmed() + "/stat");
+            return contents(pidFile).endsWith('\n') &&
+                   (!stat.open(QIODevice::ReadOnly) || stat.readAll().contains(") Z "));
+        };
+        while (!hasExited()) {
+            QVERIFY2(!deadline.hasExpired(), "the fake encoder did not exit");
+            QThread::msleep(5);
+        }
+        QVERIFY(run.isRunning());
+        run.terminate();
+        QVERIFY2(exited.wait(20000), "the exit was never seen");
+        const EncoderOutcome outcome = run.finish();
+        QCOMPARE(outcome.kind, EncoderOutcome::Kind::Exited);
+        QCOMPARE(outcome.exitCode, 0);
     }
 
     void clockShowsElapsedAndRemaining()

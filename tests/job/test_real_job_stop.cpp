@@ -314,9 +314,25 @@ private slots:
                              });
 
         windows.pressStart();
+        // Under load the program may read the join's progress only once the encoder has put the
+        // whole output in place: the Stop then comes too late, and the job truthfully completes.
+        // That moment was missed, not mishandled; it is tried again, a few times at most.
+        const auto joinedBeforeTheStop = [&] {
+            return doubles.messages.shown.size() == 1 &&
+                   doubles.messages.shown.first().text ==
+                       QStringLiteral("The joining is completed successfully.");
+        };
+        for (int retry = 0; retry < 3 && joinedBeforeTheStop(); ++retry) {
+            QVERIFY(QFile::remove(output) && QFile::copy(clipPath("clip.wmv"), output));
+            doubles.messages.shown.clear();
+            stopLandedInAJob = false;
+            armed = true;
+            windows.pressStart();
+        }
         QObject::disconnect(byStatus);
         QObject::disconnect(byProgress);
 
+        QVERIFY2(!joinedBeforeTheStop(), "the job ended before the Stop could land, four times");
         QVERIFY(stopLandedInAJob);
         if (interrupted == -2)
             interrupted = runInterruptedAt(statusesAtStop);
