@@ -291,11 +291,15 @@ private slots:
         bool stopLandedInAJob = false;
         QStringList statusesAtStop;
         bool armed = true;
+        int attempt = 0;
         const auto pressStopOnce = [&] {
             if (!armed)
                 return;
             armed = false;
-            QTimer::singleShot(0, &windows.main(), [&] {
+            QTimer::singleShot(0, &windows.main(), [&, pressedIn = attempt] {
+                // A Stop still queued when its job ended must not reach the next attempt.
+                if (pressedIn != attempt)
+                    return;
                 stopLandedInAJob = windows.main().job()->runState() == RunState::Running;
                 statusesAtStop = windows.statuses();
                 windows.pressStop();
@@ -327,6 +331,7 @@ private slots:
             doubles.messages.shown.clear();
             stopLandedInAJob = false;
             armed = true;
+            ++attempt;
             windows.pressStart();
         }
         QObject::disconnect(byStatus);
@@ -357,6 +362,7 @@ private slots:
         QVERIFY(windows.isReadyForAJob());
 
         doubles.messages.shown.clear();
+        ++attempt;
         windows.pressStart();
         QCOMPARE(doubles.messages.shown.size(), 1);
         QCOMPARE(doubles.messages.shown.first().text,
