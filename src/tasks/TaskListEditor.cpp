@@ -3,6 +3,7 @@
 #include "SupportedInputs.h"
 #include "TaskListModel.h"
 #include "paths/PathText.h"
+#include "paths/WholeFile.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -28,12 +29,14 @@ QString startedWithPath(const QString& path, const QDir& workingDirectory)
                                       : path;
 }
 
+// Only a regular file of a bounded size: a named pipe would block the start, a link to a device
+// fill the memory. Anything else lists nothing. A "\r" before "\n" is dropped with each path.
 QStringList listFileLines(const QString& listFile)
 {
-    QFile file(listFile);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+    const WholeFile file = readWholeFile(listFile);
+    if (!file.wasRead())
         return {};
-    return QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+    return QString::fromUtf8(file.bytes).split(QLatin1Char('\n'));
 }
 
 } // namespace
