@@ -3,6 +3,8 @@
 #include "job/CurrentProfileOutput.h"
 #include "job/JoinJob.h"
 #include "job/TaskListRows.h"
+#include "paths/PathText.h"
+#include "paths/WholeFile.h"
 #include "platform/NotifyingMessages.h"
 #include "prefs/Preferences.h"
 #include "ui/MainWindowJobView.h"
@@ -10,6 +12,29 @@
 #include "ui/TMainForm.h"
 #include "ui/TSettingForm.h"
 #include "ui/TopSettingForm.h"
+
+#include <QTimer>
+
+namespace {
+
+// Every read of a preferences file that is not read gives the defaults, and no save writes over
+// it; the user is told once, over the main window when it first shows.
+void tellIfPreferencesNotRead(Messages& messages, QWidget* mainWindow, const QString& path,
+                              const QString& productName)
+{
+    const WholeFile check = checkWholeFile(path);
+    if (!check.existsUnread())
+        return;
+    const QString text =
+        QStringLiteral("%1 was not read: %2.\n%3\n\n%4 starts with its default settings, and "
+                       "does not save settings into that file.")
+            .arg(fileNamePart(path), check.why, path, productName);
+    QTimer::singleShot(0, mainWindow, [&messages, mainWindow, text] {
+        messages.info(mainWindow, QStringLiteral("Preferences Not Read"), text);
+    });
+}
+
+} // namespace
 
 ProgramSetup ProgramSetup::decide(const QString& executablePath)
 {
@@ -54,6 +79,8 @@ Startup::Startup(Seams seams, const ProgramSetup& setup, const QStringList& argu
                                       jobSeams, setup.places.encoderPath(),
                                       setup.places.defaultTempDirectory, setup.info.productName);
     main.attachJob(m_job.get());
+    tellIfPreferencesNotRead(seams.messages, &main, setup.places.preferencesPath,
+                             setup.info.productName);
 }
 
 Startup::~Startup() = default;

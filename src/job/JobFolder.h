@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QLockFile>
 #include <QString>
 #include <QTemporaryDir>
 #include <memory>
@@ -8,6 +9,10 @@
 // here and nowhere else, so that files kept in the temporary folder (even inputs named 0.avi)
 // and a second job sharing it are never touched. It is removed, with everything in it, when
 // the job ends, however it ends.
+//
+// A lock file inside, held while the folder lives, tells that its job runs; a program killed
+// during a job leaves its folder behind with a stale lock, and the next job made beside it
+// removes it (see removeStaleJobFolders).
 class JobFolder
 {
 public:
@@ -15,14 +20,30 @@ public:
     JobFolder() = default;
     // Made inside the temp folder setting (which is created, one level, when missing) or, when
     // that cannot be used, inside the program's default temporary folder. When neither can be
-    // used the folder is not valid and nothing of the setting's is left behind.
+    // used the folder is not valid and nothing of the setting's is left behind. Then removes
+    // the folders of dead jobs beside it.
     JobFolder(const QString& tempSetting, const QString& defaultTempDirectory);
+    JobFolder(JobFolder&& other) noexcept = default;
+    JobFolder& operator=(JobFolder&& other) noexcept;
+    ~JobFolder() { remove(); }
 
     bool isValid() const { return m_dir != nullptr; }
     // Absolute and ending in "/", so that no encoder argument made from it looks like an option.
     QString path() const;
-    void remove() { m_dir.reset(); }
+    void remove();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
+    // Inside m_dir: released before the folder is removed.
+    std::unique_ptr<QLockFile> m_lock;
 };
+
+// The name of the lock file inside a job folder.
+inline const QString kJobFolderLockName = QStringLiteral("vantomel-job.lock");
+
+// Removes the job folders ("job-" and six letters or digits) directly inside temporaryFolder
+// whose lock file is stale: its process on this host has ended (or the host has restarted since).
+// A lock of a running process, a lock written on another host, and a folder without a lock file
+// (being made, or made by an older version) are left alone, however old; so are symbolic links,
+// anything not owned by this user and anything else. Returns how many folders were removed.
+int removeStaleJobFolders(const QString& temporaryFolder);

@@ -2,7 +2,6 @@
 
 #include "IntegerText.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <algorithm>
@@ -40,13 +39,12 @@ QString firstLine(const QString& value)
 
 IniFile::IniFile(QString path) : m_path(std::move(path))
 {
-    QFile file(m_path);
-    if (file.open(QIODevice::ReadOnly)) {
-        m_text = IniText(file.readAll());
-        m_unreadable = file.error() != QFileDevice::NoError;
-    } else {
-        m_unreadable = file.exists();
-    }
+    WholeFile file = readWholeFile(m_path);
+    m_readProblem = file.problem;
+    m_notReadReason = file.why;
+    m_unreadable = file.existsUnread();
+    if (file.wasRead())
+        m_text = IniText(std::move(file.bytes));
 }
 
 QString IniFile::readString(const QString& section, const QString& key,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "IniText.h"
+#include "paths/WholeFile.h"
 
 #include <QString>
 #include <stdexcept>
@@ -26,10 +27,17 @@ class IniFile
 public:
     static constexpr int kMaxValueLength = 2047;
 
-    // A missing file reads as empty.
+    // A missing file reads as empty; so does anything but a regular file (after following
+    // links), a file larger than kWholeFileMaxBytes and a file the system refuses to read, and
+    // save() never writes over those.
     explicit IniFile(QString path);
 
     const QString& path() const { return m_path; }
+    // Why the file was not read (WholeFileProblem::None when it was) and, when something is
+    // there but was not read, the reason in plain words ("it is a named pipe, not a regular
+    // file").
+    WholeFileProblem readProblem() const { return m_readProblem; }
+    const QString& notReadReason() const { return m_notReadReason; }
 
     QString readString(const QString& section, const QString& key,
                        const QString& defaultValue) const;
@@ -51,5 +59,7 @@ public:
 private:
     QString m_path;
     IniText m_text;
+    WholeFileProblem m_readProblem = WholeFileProblem::None;
+    QString m_notReadReason;
     bool m_unreadable = false;
 };

@@ -2,13 +2,14 @@
 
 #include "prefs/IniFile.h"
 
-#include <QFileInfo>
-
-bool CurrentProfile::load(const QString& path)
+bool CurrentProfile::load(const QString& path, QString* whyNotRead)
 {
-    if (!QFileInfo(path).isFile())
-        return false;
     auto file = std::make_shared<const IniFile>(path);
+    if (file->readProblem() != WholeFileProblem::None) {
+        if (whyNotRead)
+            *whyNotRead = file->notReadReason();
+        return false;
+    }
     m_contents = readProfile(*file);
     m_file = std::move(file);
     m_path = path;

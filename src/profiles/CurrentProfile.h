@@ -16,8 +16,10 @@ class CurrentProfile
 {
 public:
     // Reads the profile at path and takes its preselected choices; the size mode and the manual
-    // width and height stay as they are. Where no file exists nothing changes: false.
-    bool load(const QString& path);
+    // width and height stay as they are. Where no file exists, or the file is not read (see
+    // IniFile), nothing changes: false; whyNotRead then tells, in plain words, why a file that
+    // is there was not read, and is empty for a missing one.
+    bool load(const QString& path, QString* whyNotRead = nullptr);
 
     // The file last loaded; empty before the first load.
     const QString& path() const { return m_path; }

@@ -1,5 +1,7 @@
 #include "ProgramPlaces.h"
 
+#include "paths/WholeFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -54,7 +56,9 @@ void prepareProgramPlaces(const ProgramPlaces& places)
     // The job makes only the last level of its temporary folder.
     QDir().mkpath(places.defaultTempDirectory);
     QDir().mkpath(places.profileDirectories.last());
+    // Only a delivered file that can be read whole: a copy of a pipe or a device never ends.
     if (!QFileInfo::exists(places.preferencesPath) &&
+        checkWholeFile(places.deliveredPreferencesPath()).wasRead() &&
         QFile::copy(places.deliveredPreferencesPath(), places.preferencesPath)) {
         // The copy keeps the delivered file's permissions; the user must be able to write it.
         QFile::setPermissions(places.preferencesPath,

@@ -4,6 +4,7 @@
 #include "TaskListModel.h"
 #include "UnreadableNames.h"
 #include "paths/PathText.h"
+#include "paths/WholeFile.h"
 #include "platform/DialogFilters.h"
 
 #include <QCoreApplication>
@@ -30,12 +31,14 @@ QString startedWithPath(const QString& path, const QDir& workingDirectory)
                                       : path;
 }
 
+// Only a regular file of a bounded size: a named pipe would block the start, a link to a device
+// fill the memory. Anything else lists nothing. A "\r" before "\n" is dropped with each path.
 QStringList listFileLines(const QString& listFile)
 {
-    QFile file(listFile);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+    const WholeFile file = readWholeFile(listFile);
+    if (!file.wasRead())
         return {};
-    return QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+    return QString::fromUtf8(file.bytes).split(QLatin1Char('\n'));
 }
 
 } // namespace

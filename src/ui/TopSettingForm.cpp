@@ -1,5 +1,6 @@
 #include "TopSettingForm.h"
 
+#include "paths/PathText.h"
 #include "ui_TopSettingForm.h"
 
 #include <QLineEdit>
@@ -101,8 +102,18 @@ QComboBox* TopSettingForm::box(OutputSetting setting) const
 
 void TopSettingForm::LoadProfile(const QString& path)
 {
-    if (!m_profile.load(path))
+    QString whyNotRead;
+    if (!m_profile.load(path, &whyNotRead)) {
+        // Once for each file: choosing it again changes nothing either.
+        if (!whyNotRead.isEmpty() && !m_toldNotRead.contains(path)) {
+            m_toldNotRead.insert(path);
+            m_seams.messages.info(parentWidget(), QStringLiteral("Profile Not Read"),
+                                  QStringLiteral("The profile %1 was not read: %2.\n%3\n\nThe "
+                                                 "Output Settings stay as they were.")
+                                      .arg(baseNameOf(path), whyNotRead, path));
+        }
         return;
+    }
     for (OutputSetting setting : kOutputSettings) {
         QComboBox* settingBox = box(setting);
         const ProfileChoiceList& choices = m_profile.choices(setting);

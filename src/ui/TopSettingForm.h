@@ -5,6 +5,7 @@
 #include "profiles/CurrentProfile.h"
 #include "profiles/SelectionChecks.h"
 
+#include <QSet>
 #include <memory>
 
 namespace Ui {
@@ -25,7 +26,7 @@ public:
     ~TopSettingForm() override;
 
     // Loads the profile at path and fills the dialog from it; a path where no file exists
-    // changes nothing.
+    // changes nothing, and neither does a file that is not read (the user is told once).
     void LoadProfile(const QString& path);
     // "." + the output type of the profile loaded; empty before the first load.
     QString outputExtension() const { return m_profile.outputExtension(); }
@@ -64,4 +65,5 @@ private:
     std::unique_ptr<Ui::TopSettingForm> ui;
     CurrentProfile& m_profile;
     RememberedValues m_remembered;
+    QSet<QString> m_toldNotRead; // profile files the user was told were not read
 };

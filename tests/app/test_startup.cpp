@@ -1,5 +1,6 @@
 #include "app/Startup.h"
 #include "support/Files.h"
+#include "support/NamedPipe.h"
 #include "support/RecordingSeams.h"
 #include "ui/TAboutForm.h"
 #include "ui/TMainForm.h"
@@ -55,6 +56,43 @@ private slots:
         RecordingSeams doubles;
         Startup windows(doubles.seams(), executable());
         QCOMPARE(windows.mainForm().windowTitle(), QString("Vantomel V2.0 beta"));
+    }
+
+    // A named pipe would block the start for good. The program starts with its defaults, tells
+    // once which file it did not read and why, and never writes over it; the closing's refused
+    // save is reported as a failure, not hidden.
+    void preferencesThatAreNotAFileAreToldOnceAndKept()
+    {
+        const QString path = m_programDir.filePath("Preferences.ini");
+        const NamedPipe pipe(path, std::chrono::seconds(5));
+        QVERIFY(pipe.isValid());
+        RecordingSeams doubles;
+        {
+            Startup windows(doubles.seams(), executable());
+            TMainForm& main = windows.mainForm();
+            main.show();
+            QTRY_COMPARE_WITH_TIMEOUT(doubles.messages.shown.size(), 1, 5000);
+            QCOMPARE(main.windowTitle(), QString("Vantomel V1.5"));
+            QCOMPARE(windows.settingForm().currentSettings().tempDir,
+                     m_programDir.path() + "/temp/");
+            windows.settingForm().show();
+            windows.settingForm().close();
+            main.close();
+            QTest::qWait(50);
+        }
+        QCOMPARE(doubles.messages.shown.size(), 2);
+        const RecordedMessage told = doubles.messages.shown.first();
+        QCOMPARE(told.kind, QString("info"));
+        QCOMPARE(told.caption, QString("Preferences Not Read"));
+        QCOMPARE(told.text, "Preferences.ini was not read: it is a named pipe, not a regular "
+                            "file.\n" +
+                                path +
+                                "\n\nVantomel starts with its default settings, and does not "
+                                "save settings into that file.");
+        QCOMPARE(doubles.messages.shown.last().kind, QString("error"));
+        QCOMPARE(doubles.messages.shown.last().text, "Unable to write to " + path);
+        QVERIFY(!pipe.readerWaited());
+        QVERIFY(pipe.isStillAPipe());
     }
 
     void dialogsAreCreatedHiddenAndOutliveClosing()

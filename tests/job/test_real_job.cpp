@@ -1,5 +1,6 @@
 #include "RealProgram.h"
 #include "encoder/MediaFacts.h"
+#include "job/JobFolder.h"
 #include "prefs/Preferences.h"
 #include "support/Clips.h"
 #include "support/RecordingSeams.h"
@@ -26,6 +27,34 @@ class TestRealJob : public QObject
             if (message.text == text)
                 return &message;
         return nullptr;
+    }
+
+    static bool writeFile(const QString& path, const QByteArray& bytes)
+    {
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    }
+
+    static bool ageByAnHour(const QString& path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadWrite) &&
+               file.setFileTime(QDateTime::currentDateTime().addSecs(-3600),
+                                QFileDevice::FileModificationTime);
+    }
+
+    // Gone, or a zombie that nobody reaps: either way it no longer runs. Killed when it still
+    // runs after 5 s.
+    static bool endsSoon(pid_t process)
+    {
+        const auto ended = [process] {
+            const QByteArray stat = fileContents(QStringLiteral("/proc/%1/stat").arg(process));
+            return stat == "<missing>" || stat.mid(stat.lastIndexOf(')') + 2, 1) == "Z";
+        };
+        const bool endedSoon = QTest::qWaitFor(ended, 5000);
+        if (!endedSoon)
+            ::kill(process, SIGKILL);
+        return endedSoon;
     }
 
 private slots:
@@ -393,15 +422,106 @@ private slots:
 
         runner.kill();
         QVERIFY(runner.waitForFinished());
-        // Gone, or a zombie that nobody reaps: either way it no longer runs.
-        const auto ended = [encoder] {
-            const QByteArray stat = fileContents(QStringLiteral("/proc/%1/stat").arg(encoder));
-            return stat == "<missing>" || stat.mid(stat.lastIndexOf(')') + 2, 1) == "Z";
+        QVERIFY(endsSoon(encoder));
+    }
+
+    // A program killed during a job leaves its job folder behind, intermediates and all; the
+    // next job made beside it removes the folders of dead programs and nothing else: not the
+    // folder of a job that runs in a second program, not one without a lock (being made, or
+    // made by an older version), not one locked on another host, not a link to a folder, not a
+    // folder of another name.
+    void aNewJobRemovesOnlyTheFoldersOfDeadPrograms()
+    {
+        ProgramCopy program(programDirectory());
+        QVERIFY(program.isValid() && program.useEncoder(FAKE_ENCODER));
+        QTemporaryDir scratch;
+        const QStringList job{program.directory(), "AVI - MPEG-4 and MP3",
+                              scratch.filePath("out.avi"), clipPath("clip.avi"),
+                              clipPath("clip.mp4")};
+        // A job whose encoders write their intermediates and wait; the first encoder's process
+        // id once it runs, 0 when it does not within 30 s.
+        const auto startWaitingJob = [&](QProcess& runner, const QString& name) -> pid_t {
+            const QString pidFile = scratch.filePath(name + ".pid");
+            const QString script = scratch.filePath(name + ".txt");
+            if (!writeFile(script, "output\n#0.avi pidfile " + pidFile.toLocal8Bit() + "\nwait\n"))
+                return 0;
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert("FAKE_ENCODER_SCRIPT", script);
+            runner.setProcessEnvironment(environment);
+            runner.start(JOB_RUNNER, job);
+            if (!QTest::qWaitFor([&] { return fileContents(pidFile).endsWith('\n'); }, 30000))
+                return 0;
+            return fileContents(pidFile).trimmed().toInt();
         };
-        const bool encoderEnded = QTest::qWaitFor(ended, 5000);
-        if (!encoderEnded)
-            ::kill(encoder, SIGKILL);
-        QVERIFY(encoderEnded);
+
+        // Three programs killed during their jobs (one after the other, each new job would
+        // already remove the folder of the one before).
+        QProcess killed[3];
+        pid_t killedEncoders[3];
+        for (int n = 0; n < 3; ++n) {
+            killedEncoders[n] = startWaitingJob(killed[n], QString("killed%1").arg(n));
+            QVERIFY(killedEncoders[n] > 0);
+        }
+        for (int n = 0; n < 3; ++n) {
+            killed[n].kill();
+            QVERIFY(killed[n].waitForFinished());
+            QVERIFY(endsSoon(killedEncoders[n]));
+        }
+        const QStringList killedFolders = program.leftInTempDir();
+        QCOMPARE(killedFolders.size(), 3);
+        const QString killedFolder = program.tempDir() + killedFolders.first() + "/";
+        QVERIFY(QFileInfo(killedFolder + "0.avi").isFile());
+        const QByteArray staleLock = fileContents(killedFolder + kJobFolderLockName);
+
+        QProcess second;
+        const pid_t secondEncoder = startWaitingJob(second, "second");
+        QVERIFY(secondEncoder > 0);
+        QStringList kept = program.leftInTempDir();
+        for (const QString& folder : killedFolders)
+            kept.removeOne(folder);
+        QCOMPARE(kept.size(), 1);
+
+        // A folder without a lock, one locked on another host, a link to a folder of a dead job
+        // and a folder of a dead job under another name.
+        const QString temp = program.tempDir();
+        QVERIFY(QDir().mkpath(temp + "job-noLock") && writeFile(temp + "job-noLock/0.avi", "x"));
+        QList<QByteArray> abroad = staleLock.split('\n');
+        QVERIFY(abroad.size() >= 4);
+        abroad[2] = "elsewhere";
+        abroad[3] = "another-machine";
+        QVERIFY(QDir().mkpath(temp + "job-abroad") &&
+                writeFile(temp + "job-abroad/" + kJobFolderLockName, abroad.join('\n')));
+        const QString target = scratch.filePath("target/");
+        QVERIFY(QDir().mkpath(target) && writeFile(target + kJobFolderLockName, staleLock) &&
+                writeFile(target + "0.avi", "x"));
+        QVERIFY(QFile::link(target, temp + "job-linked"));
+        QVERIFY(QDir().mkpath(temp + "job-7letter") &&
+                writeFile(temp + "job-7letter/" + kJobFolderLockName, staleLock));
+        // Every lock as old as that of a job that has run for an hour.
+        for (const QString& folder : QStringList{kept.first(), "job-abroad", "job-7letter"})
+            QVERIFY(ageByAnHour(temp + folder + "/" + kJobFolderLockName));
+        QVERIFY(ageByAnHour(target + kJobFolderLockName));
+        kept << "job-noLock"
+             << "job-abroad"
+             << "job-linked"
+             << "job-7letter";
+        kept.sort();
+
+        // Without a script the fake encoder writes its output and ends at once.
+        QProcess next;
+        next.setProcessChannelMode(QProcess::MergedChannels);
+        next.start(JOB_RUNNER, job);
+        QVERIFY(next.waitForFinished(60000));
+        QVERIFY2(next.exitStatus() == QProcess::NormalExit && next.exitCode() == 0,
+                 next.readAll().constData());
+
+        QStringList left = program.leftInTempDir();
+        left.sort();
+        QCOMPARE(left, kept);
+        QCOMPARE(folderEntries(target), (QStringList{"0.avi", kJobFolderLockName}));
+        second.kill();
+        QVERIFY(second.waitForFinished());
+        QVERIFY(endsSoon(secondEncoder));
     }
 
     void closingDuringAJobStoresThePreferencesAndClosesAtItsEnd()

@@ -3,10 +3,46 @@
 #include "prefs/IntegerText.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cstdio>
+#include <cstring>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+namespace {
+
+// The test program run as a child: reads an ini file, prints what it read and why not, then
+// changes a key and saves. A reader that fills memory fails at 1 GB instead of taking the
+// machine's.
+const QString kReadAndSave = QStringLiteral("--read-and-save");
+
+int readAndSave(const QString& path)
+{
+    const struct rlimit memory = {1024L * 1024 * 1024, 1024L * 1024 * 1024};
+    setrlimit(RLIMIT_AS, &memory);
+    QElapsedTimer timer;
+    timer.start();
+    IniFile ini(path);
+    const qint64 readMs = timer.elapsed();
+    std::printf("value=%s\nwhy=%s\n", qPrintable(ini.readString("S", "K", "d")),
+                qPrintable(ini.notReadReason()));
+    ini.setString("S", "K", "written");
+    try {
+        ini.save();
+        std::printf("saved\n");
+    } catch (const IniWriteError&) {
+        std::printf("refused\n");
+    }
+    std::printf("%lld\n", readMs);
+    return 0;
+}
+
+} // namespace
 
 class TestIniFile : public QObject
 {
@@ -27,6 +63,23 @@ class TestIniFile : public QObject
         QFile file(path);
         file.open(QIODevice::ReadOnly);
         return file.readAll();
+    }
+    // What is at the path, without following a link or opening a pipe: its kind, its size, the
+    // target of a link and the first bytes of a regular file.
+    static QString snapshot(const QString& path)
+    {
+        struct stat info;
+        if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
+            return QStringLiteral("missing");
+        QString text = QStringLiteral("mode %1 size %2").arg(info.st_mode).arg(info.st_size);
+        if (S_ISLNK(info.st_mode))
+            text += " to " + QFileInfo(path).symLinkTarget();
+        if (S_ISREG(info.st_mode)) {
+            QFile file(path);
+            file.open(QIODevice::ReadOnly);
+            text += " starting " + QString::fromLatin1(file.read(64).toHex());
+        }
+        return text;
     }
 
 private slots:
@@ -155,19 +208,75 @@ private slots:
         QCOMPARE(ini.readBool("S", "Ox", false), true);
     }
 
+    // What each kind of bad file reads as, and whether a save then writes it. Anything but a
+    // regular file within the size limit is not read at all: a named pipe would block the
+    // reader, a link to a device fill its memory. Each is read in a process of its own, with a
+    // deadline and a memory limit, so that a reader that waits or grows fails the test instead
+    // of hanging it or the machine.
+    void badFilesGiveDefaults_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("why");
+        QTest::addColumn<bool>("written");
+        QTest::newRow("missing") << "missing"
+                                 << "" << true;
+        QTest::newRow("empty") << "empty"
+                               << "" << true;
+        QTest::newRow("binary") << "binary"
+                                << "" << true;
+        QTest::newRow("folder") << "folder"
+                                << "it is a folder, not a file" << false;
+        QTest::newRow("named pipe") << "pipe"
+                                    << "it is a named pipe, not a regular file" << false;
+        QTest::newRow("link to /dev/zero")
+            << "zero"
+            << "it is a link to a device, not a regular file" << false;
+        QTest::newRow("sparse file beyond 64 MB") << "sparse"
+                                                  << "it is larger than 64 MB" << false;
+    }
     void badFilesGiveDefaults()
     {
-        const IniFile missing(m_dir.filePath("missing.ini"));
-        QCOMPARE(missing.readString("S", "K", "d"), QString("d"));
-        const IniFile empty(fileWith("", "empty.ini"));
-        QCOMPARE(empty.readInteger("S", "K", 3), 3);
-        QByteArray binary;
-        for (int i = 0; i < 4096; ++i)
-            binary.append(char(i * 7 % 256));
-        const IniFile noise(fileWith(binary, "binary.ini"));
-        QCOMPARE(noise.readString("S", "K", "d"), QString("d"));
-        const IniFile directory(m_dir.path());
-        QCOMPARE(directory.readString("S", "K", "d"), QString("d"));
+        QFETCH(QString, kind);
+        QFETCH(QString, why);
+        QFETCH(bool, written);
+        const QString path = m_dir.filePath(kind + ".ini");
+        if (kind == "empty") {
+            fileWith("", kind + ".ini");
+        } else if (kind == "binary") {
+            QByteArray binary;
+            for (int i = 0; i < 4096; ++i)
+                binary.append(char(i * 7 % 256));
+            fileWith(binary, kind + ".ini");
+        } else if (kind == "folder") {
+            QVERIFY(QDir().mkdir(path));
+        } else if (kind == "pipe") {
+            QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+        } else if (kind == "zero") {
+            QVERIFY(QFile::link("/dev/zero", path));
+        } else if (kind == "sparse") {
+            // A key that must not be read, then a hole up to one byte beyond the limit.
+            fileWith("[S]\nK=read\n", kind + ".ini");
+            QVERIFY(QFile::resize(path, kWholeFileMaxBytes + 1));
+        }
+        const QString before = snapshot(path);
+
+        QProcess child;
+        child.start(QCoreApplication::applicationFilePath(), {kReadAndSave, path});
+        if (!child.waitForFinished(10000)) {
+            child.kill();
+            child.waitForFinished();
+            QFAIL("reading and saving the file did not end within 10 s");
+        }
+        QCOMPARE(child.exitStatus(), QProcess::NormalExit);
+        const QStringList lines = QString::fromUtf8(child.readAllStandardOutput()).split('\n');
+        QCOMPARE(lines.value(0), QString("value=d"));
+        QCOMPARE(lines.value(1), "why=" + why);
+        QCOMPARE(lines.value(2), written ? QString("saved") : QString("refused"));
+        QVERIFY2(lines.value(3).toInt() < 1000, qPrintable("read in ms: " + lines.value(3)));
+        if (written)
+            QVERIFY(contentOf(path).contains("K=written"));
+        else
+            QCOMPARE(snapshot(path), before);
     }
 
     void writesKeepEverythingElse()
@@ -297,5 +406,14 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestIniFile)
+int main(int argc, char* argv[])
+{
+    if (argc == 3 && argv[1] == kReadAndSave.toLatin1())
+        return readAndSave(QFile::decodeName(argv[2]));
+    QCoreApplication app(argc, argv);
+    TestIniFile test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "test_inifile.moc"

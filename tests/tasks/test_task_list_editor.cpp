@@ -1,6 +1,8 @@
 #include "EditorFixture.h"
+#include "paths/WholeFile.h"
 #include "platform/DialogFilters.h"
 #include "support/Clips.h"
+#include "support/NamedPipe.h"
 #include "support/RecordingSeams.h"
 #include "tasks/SupportedInputs.h"
 #include "tasks/TaskListEditor.h"
@@ -201,11 +203,29 @@ private slots:
                  qPrintable(m_f->doubles.messages.shown.first().text));
     }
 
+    // Only a regular file of a bounded size is read: a named pipe would block the start.
+    void anUnreadableListFileAddsNothing_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("missing") << "missing";
+        QTest::newRow("named pipe") << "pipe";
+        QTest::newRow("sparse file beyond 64 MB") << "sparse";
+    }
     void anUnreadableListFileAddsNothing()
     {
-        m_f->editor.addCommandLine({m_dir->filePath("absent.tmp"), clip("ignored.avi")},
-                                   m_dir->path());
+        QFETCH(QString, kind);
+        const QString list = m_dir->filePath(kind + ".tmp");
+        std::unique_ptr<NamedPipe> pipe;
+        if (kind == "pipe") {
+            pipe = std::make_unique<NamedPipe>(list, std::chrono::seconds(5));
+            QVERIFY(pipe->isValid());
+        } else if (kind == "sparse") {
+            textFile(kind + ".tmp", (clip("listed.avi") + "\n").toUtf8());
+            QVERIFY(QFile::resize(list, kWholeFileMaxBytes + 1));
+        }
+        m_f->editor.addCommandLine({list, clip("ignored.avi")}, m_dir->path());
         QCOMPARE(m_f->model.rowCount(), 0);
+        QVERIFY(!pipe || !pipe->readerWaited());
     }
 };
 

@@ -1,4 +1,6 @@
+#include "paths/WholeFile.h"
 #include "profiles/EncoderOptions.h"
+#include "support/NamedPipe.h"
 #include "support/RecordingSeams.h"
 #include "ui/TopSettingForm.h"
 
@@ -207,14 +209,63 @@ private slots:
         QVERIFY(m_doubles.messages.shown.isEmpty());
     }
 
-    void aMissingProfileChangesNothing()
+    // A profile that is not there, or is not read (a named pipe would block the program, a
+    // link to a device fill its memory), changes nothing; the user is told once for each file
+    // that is there but was not read.
+    void aProfileNotReadChangesNothing_data()
     {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("why");
+        QTest::newRow("missing") << "missing"
+                                 << "";
+        QTest::newRow("named pipe") << "pipe"
+                                    << "it is a named pipe, not a regular file";
+        QTest::newRow("link to /dev/zero") << "zero"
+                                           << "it is a link to a device, not a regular file";
+        QTest::newRow("sparse file beyond 64 MB") << "sparse"
+                                                  << "it is larger than 64 MB";
+    }
+    void aProfileNotReadChangesNothing()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, why);
+        const QString path = m_dir.filePath(kind + ".bpf");
+        std::unique_ptr<NamedPipe> pipe;
+        if (kind == "pipe") {
+            pipe = std::make_unique<NamedPipe>(path, std::chrono::seconds(5));
+            QVERIFY(pipe->isValid());
+        } else if (kind == "zero") {
+            QVERIFY(QFile::link("/dev/zero", path));
+        } else if (kind == "sparse") {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("[Main]\nType=wmv\n");
+            QVERIFY(file.resize(kWholeFileMaxBytes + 1));
+        }
         m_form->LoadProfile(m_profile);
         const QString before = GetEncoderOptions(*m_current);
-        m_form->LoadProfile(m_dir.filePath("Deleted.bpf"));
+
+        m_form->LoadProfile(path);
+        m_form->LoadProfile(m_profile);
+        m_form->LoadProfile(path);
+
         QCOMPARE(m_current->path(), m_profile);
         QCOMPARE(m_current->outputExtension(), QString(".mp4"));
         QCOMPARE(GetEncoderOptions(*m_current), before);
+        if (why.isEmpty()) {
+            QVERIFY(m_doubles.messages.shown.isEmpty());
+        } else {
+            QCOMPARE(m_doubles.messages.shown.size(), 1);
+            QCOMPARE(m_doubles.messages.shown.first().caption, QString("Profile Not Read"));
+            QCOMPARE(m_doubles.messages.shown.first().text,
+                     QString("The profile %1 was not read: %2.\n%3\n\nThe Output Settings stay "
+                             "as they were.")
+                         .arg(kind, why, path));
+        }
+        if (pipe) {
+            QVERIFY(!pipe->readerWaited());
+            QVERIFY(pipe->isStillAPipe());
+        }
     }
 
     void selectionFeedsTheOptionText()
