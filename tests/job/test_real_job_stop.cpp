@@ -310,12 +310,16 @@ private slots:
                 if (!status.isEmpty() && windows.statuses().value(row) == status)
                     pressStopOnce();
             });
-        const auto byProgress =
-            QObject::connect(windows.control<QProgressBar>("pgbTotal"), &QProgressBar::valueChanged,
-                             &windows.main(), [&](int value) {
-                                 if (totalBar >= 0 && value >= totalBar)
-                                     pressStopOnce();
-                             });
+        const auto byProgress = QObject::connect(
+            windows.control<QProgressBar>("pgbTotal"), &QProgressBar::valueChanged, &windows.main(),
+            [&](int value) {
+                // A new conversion starts from the position text its slot's last run left, so
+                // the bar may pass 50% before the join: a moment of the join waits for it.
+                const bool stageReached =
+                    totalBar < 50 || windows.statuses().contains(QStringLiteral("Joining"));
+                if (totalBar >= 0 && value >= totalBar && stageReached)
+                    pressStopOnce();
+            });
 
         windows.pressStart();
         // Under load the program may read the join's progress only once the encoder has put the
@@ -341,7 +345,9 @@ private slots:
         QVERIFY(stopLandedInAJob);
         if (interrupted == -2)
             interrupted = runInterruptedAt(statusesAtStop);
-        QCOMPARE(runInterruptedAt(statusesAtStop), interrupted);
+        QVERIFY2(runInterruptedAt(statusesAtStop) == interrupted,
+                 qPrintable(QStringLiteral("attempt %1, at the Stop: ").arg(attempt + 1) +
+                            statusesAtStop.join(", ")));
         QCOMPARE(doubles.messages.shown.size(), 1);
         const RecordedMessage cancel = doubles.messages.shown.first();
         QCOMPARE(cancel.caption, QStringLiteral("Cancel"));
