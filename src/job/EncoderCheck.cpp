@@ -1,10 +1,9 @@
 #include "EncoderCheck.h"
 
+#include "EncoderRun.h"
+
 #include <QElapsedTimer>
 #include <QProcess>
-#include <csignal>
-#include <sys/prctl.h>
-#include <unistd.h>
 
 namespace {
 
@@ -22,13 +21,7 @@ EncoderCheck::EncoderCheck(QString encoderPath, int deadlineMs)
 EncoderCheck::Answer EncoderCheck::ask(const EncoderCommand& command) const
 {
     QProcess process;
-    // Like every encoder run, it ends with the program (see EncoderRun).
-    const pid_t program = getpid();
-    process.setChildProcessModifier([program] {
-        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-        if (getppid() != program)
-            _exit(127);
-    });
+    endWithTheProgram(process);
     QElapsedTimer clock;
     clock.start();
     // First: after a "--" in the option text it would be taken for a file.

@@ -6,19 +6,23 @@
 #include <sys/prctl.h>
 #include <unistd.h>
 
-EncoderRun::EncoderRun(QObject* parent) : QObject(parent)
+void endWithTheProgram(QProcess& process)
 {
-    m_process.setProcessChannelMode(QProcess::MergedChannels);
-    // The encoder ends with the program, however the program ends: an orphan would go on
-    // filling the temporary folder. The signal follows the thread that starts the encoder, the
-    // GUI thread, which lives as long as the program. SIGKILL rather than SIGTERM: an encoder
-    // asked to stop keeps the shorter file it wrote, which must not replace the user's output.
+    // The signal follows the thread that starts the encoder, the GUI thread, which lives as long
+    // as the program. SIGKILL rather than SIGTERM: an encoder asked to stop keeps the shorter
+    // file it wrote where no file stood.
     const pid_t program = getpid();
-    m_process.setChildProcessModifier([program] {
+    process.setChildProcessModifier([program] {
         ::prctl(PR_SET_PDEATHSIG, SIGKILL);
         if (getppid() != program) // the program died before the line above
             _exit(127);
     });
+}
+
+EncoderRun::EncoderRun(QObject* parent) : QObject(parent)
+{
+    m_process.setProcessChannelMode(QProcess::MergedChannels);
+    endWithTheProgram(m_process);
     connect(&m_process, &QProcess::readyRead, this, &EncoderRun::readChunks);
     connect(&m_process, &QProcess::finished, this, &EncoderRun::exited);
 }

@@ -26,6 +26,10 @@ struct EncoderOutcome
     QString lastMessage;
 };
 
+// The encoder started by this process ends with the program, however the program ends: an
+// orphan would go on filling the temporary folder.
+void endWithTheProgram(QProcess& process);
+
 // One encoder process with stdout and stderr merged; every read of at most 4095 bytes goes to
 // the caller as one chunk. Waiting is left to the caller (see EncoderRuns), so that several runs
 // can go on at once while the GUI thread waits for whichever ends first.
