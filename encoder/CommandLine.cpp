@@ -163,30 +163,75 @@ void applyLameopts(CommandLineOptions& options, const std::string& text)
     }
 }
 
-// -vf "scale=W:H"; scale is the one filter this encoder has.
-void applyVideoFilters(CommandLineOptions& options, const std::string& text)
+// The filters of one -vf text, "dsize=640:480:0,scale=0:0,expand=640:480". An empty value
+// keeps its default, as in "expand=800:::::4/3".
+std::vector<VideoFilter> parseVideoFilters(const std::string& text)
 {
+    std::vector<VideoFilter> filters;
     for (const auto& filter : split(text, ',')) {
         const auto equals = filter.find('=');
         const std::string name = filter.substr(0, equals);
-        if (name != "scale")
-            throw EncoderError::usage("Couldn't find video filter '" + name + "'.");
-        options.scaleWidth.reset();
-        options.scaleHeight.reset();
-        if (equals == std::string::npos)
-            continue;
-        const std::string size = filter.substr(equals + 1);
-        const auto numbers = split(size, ':');
-        const auto side = [&size](const std::string& text) {
-            const auto number = parseInteger(text);
-            if (!number || *number < -11 || *number > 8192)
-                throw EncoderError::usage("The picture size " + size + " is not valid.");
-            return static_cast<int>(*number);
+        const std::string parameters = equals == std::string::npos ? "" : filter.substr(equals + 1);
+        const auto values = split(parameters, ':');
+        const auto given = [&values](std::size_t i) {
+            return i < values.size() && !values[i].empty();
         };
-        options.scaleWidth = side(numbers[0]);
-        if (numbers.size() > 1)
-            options.scaleHeight = side(numbers[1]);
+        const auto number = [&](std::size_t i, long low, long high) -> std::optional<int> {
+            if (!given(i))
+                return std::nullopt;
+            const auto value = parseInteger(values[i]);
+            if (!value || *value < low || *value > high)
+                throw EncoderError::usage("The value " + values[i] + " of filter " + name +
+                                          " is not valid.");
+            return static_cast<int>(*value);
+        };
+        const auto ratio = [&](std::size_t i) -> std::optional<double> {
+            if (!given(i))
+                return std::nullopt;
+            const auto value = parseRatio(values[i]);
+            if (!value)
+                throw EncoderError::usage("The aspect ratio " + values[i] + " is not a number.");
+            return value->value();
+        };
+        VideoFilter f;
+        if (name == "scale") {
+            f.kind = VideoFilter::Kind::Scale;
+            const auto side = [&](std::size_t i) -> std::optional<int> {
+                if (equals == std::string::npos || i >= values.size())
+                    return std::nullopt;
+                const auto value = parseInteger(values[i]);
+                if (!value || *value < -11 || *value > 8192)
+                    throw EncoderError::usage("The picture size " + parameters + " is not valid.");
+                return static_cast<int>(*value);
+            };
+            f.width = side(0);
+            f.height = side(1);
+        } else if (name == "dsize") {
+            f.kind = VideoFilter::Kind::Dsize;
+            // One value that is a fraction is the display aspect: dsize=16/9, dsize=1.78.
+            if (values.size() == 1 && values[0].find_first_of("/.") != std::string::npos) {
+                f.aspect = ratio(0);
+            } else {
+                f.width = number(0, -3, 8192);
+                f.height = number(1, -3, 8192);
+                f.aspectMethod = number(2, -1, 3).value_or(-1);
+                f.round = number(3, 1, 256).value_or(1);
+            }
+        } else if (name == "expand") {
+            f.kind = VideoFilter::Kind::Expand;
+            f.width = number(0, -8192, 8192);
+            f.height = number(1, -8192, 8192);
+            f.x = number(2, -1, 8192).value_or(-1);
+            f.y = number(3, -1, 8192).value_or(-1);
+            number(4, 0, 1); // osd: there is no on-screen display to place
+            f.aspect = ratio(5);
+            f.round = number(6, 1, 256).value_or(1);
+        } else {
+            throw EncoderError::usage("Couldn't find video filter '" + name + "'.");
+        }
+        filters.push_back(f);
     }
+    return filters;
 }
 
 } // namespace
@@ -252,9 +297,9 @@ CommandLineOptions parseCommandLine(const std::vector<std::string>& arguments)
             options.checkOnly = true;
             continue;
         }
-        static const std::set<std::string> known{"-o",        "-ovc",      "-oac",  "-lavcopts",
-                                                 "-lavdopts", "-lameopts", "-ofps", "-vf",
-                                                 "-srate",    "-channels", "-of"};
+        static const std::set<std::string> known{"-o",        "-ovc",      "-oac",      "-lavcopts",
+                                                 "-lavdopts", "-lameopts", "-ofps",     "-vf",
+                                                 "-vf-pre",   "-srate",    "-channels", "-of"};
         if (!known.count(argument))
             throw EncoderError::usage(argument + " is not an MEncoder option");
         if (i + 1 >= arguments.size())
@@ -293,7 +338,11 @@ CommandLineOptions parseCommandLine(const std::vector<std::string>& arguments)
                 throw EncoderError::usage("The frame rate " + value + " is not valid.");
             options.frameRate = rate;
         } else if (argument == "-vf") {
-            applyVideoFilters(options, value);
+            options.videoFilters = parseVideoFilters(value);
+        } else if (argument == "-vf-pre") {
+            auto filters = parseVideoFilters(value);
+            filters.insert(filters.end(), options.videoFilters.begin(), options.videoFilters.end());
+            options.videoFilters = std::move(filters);
         } else if (argument == "-srate") {
             const auto rate = parseInteger(value);
             if (!rate || *rate < 8000 || *rate > 192000)

@@ -23,6 +23,25 @@ enum class Mp3Mode
     Constant
 };
 
+// One filter of -vf, its numbers as given (MEncoder's 0, -1, -2, -3 included).
+struct VideoFilter
+{
+    enum class Kind
+    {
+        Scale,  // scale=w:h
+        Dsize,  // dsize=w:h:aspect-method:r or dsize=aspect: the display size, no scaling
+        Expand, // expand=w:h:x:y:osd:aspect:round: black borders, no scaling
+    };
+    Kind kind = Kind::Scale;
+    std::optional<int> width;
+    std::optional<int> height;
+    int aspectMethod = -1;        // dsize: -1 ignores the shape; 0 to 3 keep it
+    std::optional<double> aspect; // dsize=16/9 and expand's sixth value
+    int x = -1;                   // expand: where the picture goes, -1 centred
+    int y = -1;
+    int round = 1; // dsize and expand: sides rounded up to a multiple of it
+};
+
 // What the command line asks for, before any input has been looked at.
 struct CommandLineOptions
 {
@@ -56,9 +75,8 @@ struct CommandLineOptions
     int mp3Bitrate = 128; // kbit/s
 
     std::optional<Ratio> frameRate; // -ofps
-    // -vf scale=W:H, the numbers as given (MEncoder's 0, -1, -2, -3 included)
-    std::optional<int> scaleWidth;
-    std::optional<int> scaleHeight;
+    // -vf, in the order they apply; -vf-pre puts its filters in front of those given so far
+    std::vector<VideoFilter> videoFilters;
     std::optional<int> sampleRate; // -srate
     int channels = 2;
 };

@@ -105,11 +105,12 @@ private:
 
 } // namespace
 
-JoinedSource::JoinedSource(const std::vector<InputFacts>& inputs, const VideoTarget& video,
+JoinedSource::JoinedSource(const std::vector<InputFacts>& inputs,
+                           const std::vector<PictureLayout>& layouts, const VideoTarget& video,
                            const AudioTarget& audio, int decoderThreads, FrameQueue& queue,
                            Warn warn)
-    : m_inputs(inputs), m_videoTarget(video), m_decoderThreads(decoderThreads), m_queue(queue),
-      m_warn(std::move(warn)),
+    : m_inputs(inputs), m_layouts(layouts), m_videoTarget(video), m_decoderThreads(decoderThreads),
+      m_queue(queue), m_warn(std::move(warn)),
       m_audio(
           audio, [this](FramePtr frame) { send(FrameKind::Audio, std::move(frame)); }, m_warn)
 {
@@ -124,10 +125,10 @@ void JoinedSource::send(FrameKind kind, FramePtr frame)
 void JoinedSource::run()
 {
     try {
-        for (const auto& input : m_inputs) {
+        for (std::size_t i = 0; i < m_inputs.size(); ++i) {
             if (stopRequested())
                 break;
-            readInput(input);
+            readInput(m_inputs[i], m_layouts.at(i));
         }
     } catch (const EncoderError& error) {
         // The open of the next input was cut short: the file ends with the one before.
@@ -139,7 +140,7 @@ void JoinedSource::run()
     m_audio.finish();
 }
 
-void JoinedSource::readInput(const InputFacts& input)
+void JoinedSource::readInput(const InputFacts& input, const PictureLayout& layout)
 {
     OpenedInput opened = openInput(input.path);
     AVFormatContext* context = opened.context.get();
@@ -172,11 +173,12 @@ void JoinedSource::readInput(const InputFacts& input)
     m_audio.beginInput(audioIndex >= 0, m_videoFrames);
     // No picture is held longer than the input lasts: a longer gap can only come of damage.
     const double longestGap = input.duration > 0 ? input.duration + 10.0 : 3600.0;
-    VideoNormaliser video(m_videoTarget, input.rotation, longestGap, [this](FramePtr frame) {
-        frame->pts = m_videoFrames++;
-        send(FrameKind::Video, std::move(frame));
-        m_audio.videoReached(m_videoFrames);
-    });
+    VideoNormaliser video(m_videoTarget, layout, input.rotation, longestGap,
+                          [this](FramePtr frame) {
+                              frame->pts = m_videoFrames++;
+                              send(FrameKind::Video, std::move(frame));
+                              m_audio.videoReached(m_videoFrames);
+                          });
     StreamDecoder videoDecoder(
         std::move(videoCodec),
         FrameClock(videoStream->time_base, videoOrigin, clockMayRestart, input.duration,

@@ -15,9 +15,10 @@ namespace asapi {
 class JoinedSource
 {
 public:
-    // decoderThreads 0: as many as pay for each input's codec
-    JoinedSource(const std::vector<InputFacts>& inputs, const VideoTarget& video,
-                 const AudioTarget& audio, int decoderThreads, FrameQueue& queue, Warn warn);
+    // layouts: one per input. decoderThreads 0: as many as pay for each input's codec
+    JoinedSource(const std::vector<InputFacts>& inputs, const std::vector<PictureLayout>& layouts,
+                 const VideoTarget& video, const AudioTarget& audio, int decoderThreads,
+                 FrameQueue& queue, Warn warn);
 
     // Runs to the end of the last input, or until a stop is asked for; the input being read
     // then ends where it is, sound and picture together. Throws EncoderError, also when the
@@ -28,10 +29,11 @@ public:
     bool cutShort() const { return m_cutShort; }
 
 private:
-    void readInput(const InputFacts& input);
+    void readInput(const InputFacts& input, const PictureLayout& layout);
     void send(FrameKind kind, FramePtr frame);
 
     const std::vector<InputFacts>& m_inputs;
+    const std::vector<PictureLayout>& m_layouts;
     VideoTarget m_videoTarget;
     int m_decoderThreads;
     FrameQueue& m_queue;

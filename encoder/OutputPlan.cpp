@@ -27,34 +27,6 @@ constexpr int dvdBufferSize = 1835008;
 // take the DVD's rate, which any of our MPEG video fits.
 constexpr const char* programStreamMuxRate = "10080000";
 
-int roundUpToEven(int value)
-{
-    return std::max(2, value + (value & 1));
-}
-
-// One side under MEncoder's rules; other is the other side already resolved, or 0.
-int resolveSide(int requested, int stored, int display, double storedRatio, double displayRatio,
-                int other)
-{
-    const bool toSixteen = requested <= -8;
-    const int rule = toSixteen ? requested + 8 : requested;
-    double side = requested;
-    if (rule == 0)
-        side = display;
-    else if (rule == -1)
-        side = stored;
-    else if (rule == -2)
-        side = other > 0 ? other * displayRatio : display;
-    else if (rule == -3)
-        side = other > 0 ? other * storedRatio : stored;
-    else if (rule < 0)
-        side = stored;
-    int result = static_cast<int>(std::lround(side));
-    if (toSixteen)
-        result = std::max(16, static_cast<int>(std::lround(side / 16.0)) * 16);
-    return result;
-}
-
 // MPEG-1 and MPEG-2 video know eight frame rates; their encoders refuse any other.
 const AVRational* supportedFrameRates(const AVCodec* codec)
 {
@@ -198,38 +170,6 @@ void planAudioEncoding(const CommandLineOptions& options, OutputPlan& plan)
 
 } // namespace
 
-PictureSize scaledSize(std::optional<int> width, std::optional<int> height, const InputFacts& input)
-{
-    const int storedWidth = input.width;
-    const int storedHeight = input.height;
-    const int displayWidth =
-        static_cast<int>(std::lround(input.width * std::max(input.pixelAspect, 1.0)));
-    const int displayHeight =
-        static_cast<int>(std::lround(input.height / std::min(input.pixelAspect, 1.0)));
-    const double storedRatio = static_cast<double>(storedWidth) / storedHeight;
-    const double displayRatio = static_cast<double>(displayWidth) / displayHeight;
-
-    const int w = width.value_or(-1);
-    const int h = height.value_or(-1);
-    const auto fromOther = [](int side) {
-        const int rule = side <= -8 ? side + 8 : side;
-        return rule == -2 || rule == -3;
-    };
-    PictureSize size;
-    if (fromOther(w) && fromOther(h)) {
-        size = {storedWidth, storedHeight};
-    } else if (fromOther(w)) {
-        size.height = resolveSide(h, storedHeight, displayHeight, 0, 0, 0);
-        size.width =
-            resolveSide(w, storedWidth, displayWidth, storedRatio, displayRatio, size.height);
-    } else {
-        size.width = resolveSide(w, storedWidth, displayWidth, 0, 0, 0);
-        size.height = resolveSide(h, storedHeight, displayHeight, 1 / storedRatio, 1 / displayRatio,
-                                  size.width);
-    }
-    return {roundUpToEven(size.width), roundUpToEven(size.height)};
-}
-
 std::string audioCodecName(const CommandLineOptions& options)
 {
     switch (options.audioEncoder) {
@@ -266,16 +206,19 @@ OutputPlan planOutput(const CommandLineOptions& options, const std::vector<Input
         throw EncoderError::usage("The " + plan.audioCodec +
                                   " encoder is missing from this FFmpeg.");
 
-    const PictureSize size = scaledSize(options.scaleWidth, options.scaleHeight, first);
-    plan.width = size.width;
-    plan.height = size.height;
+    // The first input's filtered size is the output's; the others are fitted to it.
+    const PictureLayout firstLayout = layoutPicture(options.videoFilters, first);
+    plan.width = firstLayout.width;
+    plan.height = firstLayout.height;
+    for (const auto& input : inputs)
+        plan.pictureLayouts.push_back(
+            stretchedTo(layoutPicture(options.videoFilters, input), plan.width, plan.height));
     plan.frameRate =
         nearestSupportedRate(videoEncoder, options.frameRate.value_or(first.frameRate), warn);
     if (options.aspect)
         plan.pixelAspect = *options.aspect * plan.height / plan.width;
     else if (options.autoAspect)
-        plan.pixelAspect =
-            first.width * first.pixelAspect / first.height * plan.height / plan.width;
+        plan.pixelAspect = firstLayout.displayAspect * plan.height / plan.width;
     planVideoEncoding(options, plan);
 
     plan.sampleRate =

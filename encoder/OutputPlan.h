@@ -3,6 +3,7 @@
 #include "CommandLine.h"
 #include "ContainerRules.h"
 #include "InputProbe.h"
+#include "PictureLayout.h"
 
 #include <optional>
 #include <string>
@@ -27,6 +28,7 @@ struct OutputPlan
     std::string videoCodec;
     int width = 0;
     int height = 0;
+    std::vector<PictureLayout> pictureLayouts; // one per input, each of width x height
     Ratio frameRate;
     double pixelAspect = 1.0;
     long videoBitrate = 0;   // 0: constant quality
@@ -52,18 +54,6 @@ struct OutputPlan
 
     double expectedDuration = 0.0; // sum of the inputs' lengths, for the status line
 };
-
-// MEncoder's scale rules: a positive number as it stands, 0 the display size, -1 the stored size,
-// -2 from the other side and the display aspect, -3 from the other side and the stored aspect,
-// -(n+8) like -n rounded to a multiple of 16. The result is rounded up to even numbers.
-struct PictureSize
-{
-    int width = 0;
-    int height = 0;
-    bool operator==(const PictureSize&) const = default;
-};
-PictureSize scaledSize(std::optional<int> width, std::optional<int> height,
-                       const InputFacts& input);
 
 // Throws a usage EncoderError when the container or the codecs cannot take what is asked.
 // warn, when given, hears of a frame rate the video encoder cannot write, and the one taken.

@@ -92,8 +92,8 @@ ExitStatus runEncoder(const std::vector<std::string>& arguments, std::FILE* stat
         StatusReporter reporter(status);
         writer->create(options.output);
         FrameQueue queue(queueCapacity);
-        JoinedSource source(inputs, writer->videoTarget(), writer->audioTarget(),
-                            plan.decoderThreads, queue, warn);
+        JoinedSource source(inputs, plan.pictureLayouts, writer->videoTarget(),
+                            writer->audioTarget(), plan.decoderThreads, queue, warn);
         {
             WorkerThread reading([&source] { source.run(); }, [&queue] { queue.close(); });
             const QueueRelease release{queue};

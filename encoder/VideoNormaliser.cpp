@@ -3,6 +3,7 @@
 #include "StopSignal.h"
 
 extern "C" {
+#include <libavutil/imgutils.h>
 #include <libavutil/opt.h>
 #include <libavutil/pixdesc.h>
 }
@@ -24,15 +25,23 @@ FramePtr newPicture(int width, int height, AVPixelFormat format)
     return picture;
 }
 
-// The picture turned clockwise by a quarter, a half or three quarters. Our encoders take planar
-// pictures of one byte a sample, which are turned plane by plane.
-FramePtr turned(const AVFrame& picture, int rotation)
+// Our encoders take planar pictures of one byte a sample, which are turned and placed plane by
+// plane.
+const AVPixFmtDescriptor* planarBytes(AVPixelFormat format, const char* work)
 {
-    const auto format = static_cast<AVPixelFormat>(picture.format);
     const AVPixFmtDescriptor* layout = av_pix_fmt_desc_get(format);
     for (int c = 0; c < layout->nb_components; ++c)
         if (layout->comp[c].depth > 8 || layout->comp[c].step != 1)
-            throw EncoderError{std::string("Cannot turn a picture in ") + layout->name + "."};
+            throw EncoderError{std::string("Cannot ") + work + " a picture in " + layout->name +
+                               "."};
+    return layout;
+}
+
+// The picture turned clockwise by a quarter, a half or three quarters.
+FramePtr turned(const AVFrame& picture, int rotation)
+{
+    const auto format = static_cast<AVPixelFormat>(picture.format);
+    const AVPixFmtDescriptor* layout = planarBytes(format, "turn");
     const bool quarter = rotation == 90 || rotation == 270;
     FramePtr result = newPicture(quarter ? picture.height : picture.width,
                                  quarter ? picture.width : picture.height, format);
@@ -63,11 +72,33 @@ FramePtr turned(const AVFrame& picture, int rotation)
     return result;
 }
 
+// The picture inside a black one of width x height, its top left corner at x, y (even numbers).
+FramePtr placed(const AVFrame& picture, int width, int height, int x, int y)
+{
+    const auto format = static_cast<AVPixelFormat>(picture.format);
+    FramePtr result = newPicture(width, height, format);
+    const std::ptrdiff_t linesizes[4] = {result->linesize[0], result->linesize[1],
+                                         result->linesize[2], result->linesize[3]};
+    check(av_image_fill_black(result->data, linesizes, format, AVCOL_RANGE_MPEG, width, height),
+          "Cannot fill a picture with black");
+    const AVPixFmtDescriptor* layout = planarBytes(format, "place");
+    std::uint8_t* corner[4] = {};
+    for (int plane = 0; plane < av_pix_fmt_count_planes(format); ++plane) {
+        const bool chroma = plane == 1 || plane == 2;
+        const int planeX = chroma ? x >> layout->log2_chroma_w : x;
+        const int planeY = chroma ? y >> layout->log2_chroma_h : y;
+        corner[plane] = result->data[plane] + planeY * result->linesize[plane] + planeX;
+    }
+    av_image_copy(corner, result->linesize, const_cast<const std::uint8_t**>(picture.data),
+                  picture.linesize, format, picture.width, picture.height);
+    return result;
+}
+
 } // namespace
 
-VideoNormaliser::VideoNormaliser(const VideoTarget& target, int rotation, double longestGap,
-                                 Emit emit)
-    : m_target(target), m_rotation(rotation),
+VideoNormaliser::VideoNormaliser(const VideoTarget& target, const PictureLayout& layout,
+                                 int rotation, double longestGap, Emit emit)
+    : m_target(target), m_layout(layout), m_rotation(rotation),
       m_longestGap(std::max<std::int64_t>(1, std::llround(longestGap * target.frameRate.value()))),
       m_emit(std::move(emit))
 {
@@ -105,8 +136,8 @@ FramePtr VideoNormaliser::convert(const AVFrame* decoded)
 {
     // A quarter turn comes after the scaling, on what is mostly the smaller picture.
     const bool quarter = m_rotation == 90 || m_rotation == 270;
-    const int width = quarter ? m_target.height : m_target.width;
-    const int height = quarter ? m_target.width : m_target.height;
+    const int width = quarter ? m_layout.pictureHeight : m_layout.pictureWidth;
+    const int height = quarter ? m_layout.pictureWidth : m_layout.pictureHeight;
     if (!m_scaler || decoded->width != m_sourceWidth || decoded->height != m_sourceHeight ||
         decoded->format != m_sourceFormat ||
         m_sourceColours != std::pair{decoded->colorspace, decoded->color_range})
@@ -115,6 +146,9 @@ FramePtr VideoNormaliser::convert(const AVFrame* decoded)
     check(sws_scale_frame(m_scaler.get(), output.get(), decoded), "Cannot convert a picture");
     if (m_rotation == 90 || m_rotation == 180 || m_rotation == 270)
         output = turned(*output, m_rotation);
+    if (!m_layout.fillsThePicture())
+        output =
+            placed(*output, m_layout.width, m_layout.height, m_layout.pictureX, m_layout.pictureY);
     check(av_frame_copy_props(output.get(), decoded), "Out of memory");
     output->color_range = AVCOL_RANGE_MPEG;
     output->sample_aspect_ratio = m_target.pixelAspect;

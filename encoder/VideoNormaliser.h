@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FfmpegPointers.h"
+#include "PictureLayout.h"
 #include "Ratio.h"
 
 #include <cstdint>
@@ -18,17 +19,19 @@ struct VideoTarget
     Ratio frameRate;
 };
 
-// Turns one input's decoded pictures into the output's: upright, scaled, in the encoder's pixel
-// format, and at the output rate, pictures repeated or dropped. The input's video length in
-// output frames is what this emits, and the audio is cut to match it.
+// Turns one input's decoded pictures into the output's: upright, scaled and placed as the layout
+// says (black around it), in the encoder's pixel format, and at the output rate, pictures repeated
+// or dropped. The input's video length in output frames is what this emits, and the audio is cut to
+// match it.
 class VideoNormaliser
 {
 public:
     using Emit = std::function<void(FramePtr)>;
 
-    // longestGap: the longest a picture is repeated to fill a gap, in seconds; what is longer
-    // is cut out of the time line.
-    VideoNormaliser(const VideoTarget& target, int rotation, double longestGap, Emit emit);
+    // layout: of the target's size. longestGap: the longest a picture is repeated to fill a gap,
+    // in seconds; what is longer is cut out of the time line.
+    VideoNormaliser(const VideoTarget& target, const PictureLayout& layout, int rotation,
+                    double longestGap, Emit emit);
 
     // start and duration in seconds from the input's origin
     void push(const AVFrame* decoded, double start, double duration);
@@ -43,6 +46,7 @@ private:
     void emitPending();
 
     VideoTarget m_target;
+    PictureLayout m_layout;
     int m_rotation;
     std::int64_t m_longestGap; // frames
     Emit m_emit;

@@ -63,20 +63,22 @@ void writeScripts(const QString& twoStages, const QString& onePass, const Progra
     const QString options = GetEncoderOptions(profile);
     const QString encoder = program.directory() + QStringLiteral("asapi.dll");
     QString script = QStringLiteral("set -e\nmkdir -p ") + shellQuoted(scriptDir) + '\n';
+    // Stretched at 30 fps, so that the figures compare with the earlier ones.
+    const PictureRules pictures{pictureSizeText(profile)};
     QStringList intermediates;
     for (int i = 0; i < inputs.size(); ++i) {
         intermediates << intermediatePath(scriptDir, i);
-        script += shellLine(
-            encoder,
-            conversionCommand(inputs[i], intermediates.last(), pictureSizeText(profile)).arguments);
+        script += shellLine(encoder,
+                            conversionCommand(inputs[i], intermediates.last(), pictures).arguments);
     }
     script += shellLine(encoder, joinCommand(intermediates, output, options).arguments);
     for (const QString& intermediate : intermediates)
         script += QStringLiteral("rm -f ") + shellQuoted(intermediate) + '\n';
     writeFile(twoStages, script);
-    writeFile(onePass,
-              QStringLiteral("set -e\n") +
-                  shellLine(encoder, onePassJoinCommand(inputs, output, options).arguments));
+    writeFile(
+        onePass,
+        QStringLiteral("set -e\n") +
+            shellLine(encoder, onePassJoinCommand(inputs, output, options, pictures).arguments));
 }
 
 // Seconds of processor time used so far by this process, or by its ended children.

@@ -8,7 +8,7 @@
 #include <QFileInfo>
 #include <algorithm>
 
-StageOutcome ConversionStage::run(const QString& pictureSize, const QString& jobFolder,
+StageOutcome ConversionStage::run(const PictureRules& pictures, const QString& jobFolder,
                                   int runsAtOnce)
 {
     JobView& view = m_job.view;
@@ -38,7 +38,7 @@ StageOutcome ConversionStage::run(const QString& pictureSize, const QString& job
             if (m_job.stopRequested())
                 return endOthers({StageOutcome::Kind::Stopped, m_nextRow, {}, {}});
             const int row = m_nextRow++;
-            if (!startRun(conversion, row, pictureSize, jobFolder))
+            if (!startRun(conversion, row, pictures, jobFolder))
                 return endOthers(judgeRun(conversion.encoder->finish(), false, row,
                                           conversion.intermediate, conversion.before));
         }
@@ -65,7 +65,7 @@ StageOutcome ConversionStage::run(const QString& pictureSize, const QString& job
     }
 }
 
-bool ConversionStage::startRun(Conversion& conversion, int row, const QString& pictureSize,
+bool ConversionStage::startRun(Conversion& conversion, int row, const PictureRules& pictures,
                                const QString& jobFolder)
 {
     // Absolute, so that the encoder cannot take a name such as "-x.avi" for an option.
@@ -78,7 +78,7 @@ bool ConversionStage::startRun(Conversion& conversion, int row, const QString& p
     conversion.intermediate = intermediatePath(jobFolder, row);
     conversion.before = FileStamp::of(conversion.intermediate);
 
-    EncoderCommand command = conversionCommand(input, conversion.intermediate, pictureSize);
+    EncoderCommand command = conversionCommand(input, conversion.intermediate, pictures);
     if (m_conversions.size() > 1)
         command = withOneThreadEach(command);
     return m_job.step.start(*conversion.encoder, command, conversion.tracker,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "EncoderCommand.h"
 #include "FileStamp.h"
 #include "JobContext.h"
 #include "ProgressTracker.h"
@@ -10,8 +11,8 @@
 
 class EncoderRun;
 
-// Converts every row into job folder + index + ".avi": the job's picture size, 30 frames per
-// second, MP3 audio. Up to `runsAtOnce` conversions run side by side, started in list order; each
+// Converts every row into job folder + index + ".avi": the job's picture size and frame rate,
+// MP3 audio. Up to `runsAtOnce` conversions run side by side, started in list order; each
 // row shows its own status, the file name and the current bar follow the earliest row not yet
 // converted, and the total bar (0 to 50) counts the work of all of them. Ends at the first run
 // that is stopped or fails, and then ends the others too. With one run at a time the rows are
@@ -21,7 +22,7 @@ class ConversionStage
 public:
     explicit ConversionStage(const JobContext& context) : m_job(context) {}
 
-    StageOutcome run(const QString& pictureSize, const QString& jobFolder, int runsAtOnce = 1);
+    StageOutcome run(const PictureRules& pictures, const QString& jobFolder, int runsAtOnce = 1);
 
 private:
     // One place for a run, free or converting a row.
@@ -35,7 +36,7 @@ private:
         FileStamp before;
     };
 
-    bool startRun(Conversion& conversion, int row, const QString& pictureSize,
+    bool startRun(Conversion& conversion, int row, const PictureRules& pictures,
                   const QString& jobFolder);
     // Kills every other run, waits until they have exited, and names their rows in the outcome.
     StageOutcome endOthers(StageOutcome outcome);

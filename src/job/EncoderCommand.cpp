@@ -12,26 +12,47 @@ QStringList optionWords(const QString& options)
     return options.split(QLatin1Char(' '), Qt::SkipEmptyParts);
 }
 
-// Every intermediate has this frame rate.
-const QString kFrameRateOption = QStringLiteral("-ofps 30");
 // The intermediates' quality: MPEG-4 at the constant quantiser 3, near enough to lossless that
 // the join's second encoding shows no loss of its own. The join's quality is the profile's.
 const QString kIntermediateQuality = QStringLiteral("-lavcopts vqscale=3");
 
+// MEncoder's way to fit a picture in a box by its display shape: the largest display size
+// inside the box (dsize's method 0), scaled to that, then black borders up to the box.
+QString shapeKeepingFilters(const QString& size)
+{
+    return QStringLiteral("dsize=") + size + QStringLiteral(":0,scale=0:0,expand=") + size;
+}
+
 } // namespace
 
-EncoderCommand conversionCommand(const QString& inputPath, const QString& intermediatePath,
-                                 const QString& pictureSize)
+QString frameRateOption(const QString& frameRate)
 {
-    static const QString fixedOptions = QStringLiteral(" -oac mp3lame -ovc lavc ") +
-                                        kIntermediateQuality + QLatin1Char(' ') + kFrameRateOption +
-                                        QStringLiteral(" -vf scale=");
+    if (frameRate.compare(QLatin1String("First"), Qt::CaseInsensitive) == 0)
+        return QString();
+    // The NTSC rates exactly, as 1000/1001 of the whole ones.
+    static const QList<std::pair<QString, QString>> exact{
+        {QStringLiteral("23.976"), QStringLiteral("24000/1001")},
+        {QStringLiteral("29.97"), QStringLiteral("30000/1001")},
+        {QStringLiteral("59.94"), QStringLiteral("60000/1001")}};
+    for (const auto& [shown, ratio] : exact)
+        if (frameRate == shown)
+            return QStringLiteral(" -ofps ") + ratio;
+    return QStringLiteral(" -ofps ") + frameRate;
+}
+
+EncoderCommand conversionCommand(const QString& inputPath, const QString& intermediatePath,
+                                 const PictureRules& rules)
+{
+    const QString fixedOptions = QStringLiteral(" -oac mp3lame -ovc lavc ") + kIntermediateQuality +
+                                 frameRateOption(rules.frameRate) + QStringLiteral(" -vf ");
+    const QString filters =
+        rules.keepShape ? shapeKeepingFilters(rules.size) : QStringLiteral("scale=") + rules.size;
     EncoderCommand command;
     command.text = QLatin1Char(' ') + quoted(inputPath) + QStringLiteral(" -o ") +
-                   quoted(intermediatePath) + fixedOptions + pictureSize;
-    // The picture size stays one word even if the manual size fields hold blanks.
+                   quoted(intermediatePath) + fixedOptions + filters;
+    // The filters stay one word even if the manual size fields hold blanks.
     QStringList options = optionWords(fixedOptions);
-    options.last() += pictureSize;
+    options << filters;
     command.arguments = QStringList{inputPath, QStringLiteral("-o"), intermediatePath} + options;
     return command;
 }
@@ -50,10 +71,12 @@ EncoderCommand joinCommand(const QStringList& intermediatePaths, const QString& 
 }
 
 EncoderCommand onePassJoinCommand(const QStringList& inputPaths, const QString& outputPath,
-                                  const QString& encoderOptions)
+                                  const QString& encoderOptions, const PictureRules& rules)
 {
+    const QString fit =
+        rules.keepShape ? QStringLiteral(" -vf-pre ") + shapeKeepingFilters(rules.size) : QString();
     return joinCommand(inputPaths, outputPath,
-                       encoderOptions + QLatin1Char(' ') + kFrameRateOption);
+                       encoderOptions + fit + frameRateOption(rules.frameRate));
 }
 
 EncoderCommand withOneThreadEach(EncoderCommand command)

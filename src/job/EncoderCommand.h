@@ -13,10 +13,27 @@ struct EncoderCommand
     QStringList arguments;
 };
 
+// How every picture of a join is sized and timed, whichever way it is joined.
+struct PictureRules
+{
+    QString size; // the profile's picture size, "640:480"
+    // Each picture fitted inside the size by its display shape, the rest black; otherwise
+    // stretched to fill it.
+    bool keepShape = false;
+    // The rate as the General Settings store it: "30", "29.97", ..., or "First" for the first
+    // video's own rate.
+    QString frameRate = QStringLiteral("30");
+};
+
+// The -ofps option of a frame rate setting, with a blank in front: " -ofps 30",
+// " -ofps 30000/1001" for "29.97"; nothing for the first video's rate, which the encoder takes
+// when no rate is given.
+QString frameRateOption(const QString& frameRate);
+
 // ` "<input>" -o "<intermediate>" -oac mp3lame -ovc lavc -lavcopts vqscale=3 -ofps 30
-// -vf scale=<size>`
+// -vf scale=<size>`; with the shape kept `-vf dsize=<size>:0,scale=0:0,expand=<size>`.
 EncoderCommand conversionCommand(const QString& inputPath, const QString& intermediatePath,
-                                 const QString& pictureSize);
+                                 const PictureRules& rules);
 
 // ` "<0.avi>" "<1.avi>" ... -o "<output>" <options>`; the option text begins with a blank of
 // its own.
@@ -24,9 +41,11 @@ EncoderCommand joinCommand(const QStringList& intermediatePaths, const QString& 
                            const QString& encoderOptions);
 
 // The join of the original inputs, without intermediates: ` "<input>" ... -o "<output>"
-// <options> -ofps 30`, at the frame rate the conversions would have given every input.
+// <options> -ofps 30`, at the frame rate the conversions would have given every input. With the
+// shape kept, ` -vf-pre dsize=<size>:0,scale=0:0,expand=<size>` before the rate puts the fit in
+// front of the profile's own scale, which then finds the picture at its size.
 EncoderCommand onePassJoinCommand(const QStringList& inputPaths, const QString& outputPath,
-                                  const QString& encoderOptions);
+                                  const QString& encoderOptions, const PictureRules& rules);
 
 // The command with ` -lavcopts threads=1 -lavdopts threads=1` added: one encoder slice thread
 // and one decoder thread, so that conversions side by side do not crowd each other's cores.

@@ -145,8 +145,8 @@ void JoinJob::runStages(JobFolder& folder, bool onePass)
     m_clock.start();
     const JobContext context{m_view, m_rows, m_output, m_settings, m_encoders, m_step, m_runState};
     if (!onePass) {
-        const StageOutcome converted = ConversionStage(context).run(
-            m_output.pictureSizeText(), folder.path(), m_conversionRunsAtOnce);
+        const StageOutcome converted =
+            ConversionStage(context).run(pictureRules(), folder.path(), m_conversionRunsAtOnce);
         if (converted.kind != StageOutcome::Kind::Completed) {
             endJob(Stage::Conversion, converted, folder);
             return;
@@ -157,8 +157,13 @@ void JoinJob::runStages(JobFolder& folder, bool onePass)
 
 JoinPlan JoinJob::joinPlan(const QString& jobFolder) const
 {
-    return m_settings.onePass ? onePassJoinPlan(m_rows, m_output.encoderOptions())
+    return m_settings.onePass ? onePassJoinPlan(m_rows, m_output.encoderOptions(), pictureRules())
                               : intermediatesJoinPlan(m_rows, jobFolder, m_output.encoderOptions());
+}
+
+PictureRules JoinJob::pictureRules() const
+{
+    return {m_output.pictureSizeText(), m_settings.keepShape, m_settings.frameRate};
 }
 
 void JoinJob::endJob(Stage stage, const StageOutcome& outcome, JobFolder& folder)

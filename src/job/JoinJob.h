@@ -65,6 +65,8 @@ private:
     void runStages(JobFolder& folder, bool onePass);
     // The join this job runs, with its intermediates in jobFolder unless it joins in one pass.
     JoinPlan joinPlan(const QString& jobFolder) const;
+    // The profile's picture size with the General Settings' shape and frame rate.
+    PictureRules pictureRules() const;
     // The one place where a job ends: statuses, message, job folder, clock, panels, run state.
     void endJob(Stage stage, const StageOutcome& outcome, JobFolder& folder);
     void complete(JobFolder& folder);

@@ -45,14 +45,15 @@ JoinPlan intermediatesJoinPlan(const TaskRows& rows, const QString& jobFolder,
     return plan;
 }
 
-JoinPlan onePassJoinPlan(const TaskRows& rows, const QString& encoderOptions)
+JoinPlan onePassJoinPlan(const TaskRows& rows, const QString& encoderOptions,
+                         const PictureRules& pictures)
 {
     JoinPlan plan;
     // Absolute, so that the encoder cannot take a name such as "-x.avi" for an option.
     for (int k = 0; k < rows.count(); ++k)
         plan.inputs << QFileInfo(rows.inputPath(k)).absoluteFilePath();
-    plan.command = [encoderOptions](const QStringList& inputs, const QString& output) {
-        return onePassJoinCommand(inputs, output, encoderOptions);
+    plan.command = [encoderOptions, pictures](const QStringList& inputs, const QString& output) {
+        return onePassJoinCommand(inputs, output, encoderOptions, pictures);
     };
     plan.progress = ProgressRules::onePassJoin();
     plan.followsRows = true;

@@ -50,8 +50,10 @@ struct JoinPlan
 // The intermediates of the conversion stage in `jobFolder`, the total bar running from 50 to 100.
 JoinPlan intermediatesJoinPlan(const TaskRows& rows, const QString& jobFolder,
                                const QString& encoderOptions);
-// The rows' own inputs at the conversion's frame rate, the total bar running from 0 to 100.
-JoinPlan onePassJoinPlan(const TaskRows& rows, const QString& encoderOptions);
+// The rows' own inputs, sized and timed as the conversions would have, the total bar running
+// from 0 to 100.
+JoinPlan onePassJoinPlan(const TaskRows& rows, const QString& encoderOptions,
+                         const PictureRules& pictures);
 
 // Joins the rows in list order into the output file with the profile's options, as the plan
 // says.

@@ -2,6 +2,8 @@
 
 #include "IniFile.h"
 
+#include <QRegularExpression>
+
 namespace prefs {
 
 namespace {
@@ -10,6 +12,16 @@ const QString kOutputFile = QStringLiteral("Output File");
 const QString kTempDir = QStringLiteral("Temp Dir");
 const QString kProfile = QStringLiteral("Profile");
 const QString kVersion = QStringLiteral("Version");
+const QString kFrameRate = QStringLiteral("Frame Rate");
+
+// "First", or a rate as a plain positive number: "25", "29.97".
+bool isFrameRateText(const QString& text)
+{
+    static const QRegularExpression number(QStringLiteral("^[0-9]{1,4}(\\.[0-9]{1,3})?$"));
+    if (text.compare(kFirstVideoFrameRate, Qt::CaseInsensitive) == 0)
+        return true;
+    return number.match(text).hasMatch() && text.toDouble() > 0;
+}
 
 // The keys both sections share; a missing one keeps its value in fallback.
 GeneralSettings readSharedKeys(const IniFile& ini, const QString& section, GeneralSettings fallback)
@@ -18,6 +30,12 @@ GeneralSettings readSharedKeys(const IniFile& ini, const QString& section, Gener
     s.outputFile = ini.readString(section, kOutputFile, s.outputFile);
     for (const SettingSwitch& option : kSettingSwitches)
         s.*option.member = ini.readBool(section, option.key, s.*option.member);
+    // A rate the encoder could not take would only fail the job later.
+    const QString rate = ini.readString(section, kFrameRate, s.frameRate);
+    if (isFrameRateText(rate))
+        s.frameRate = rate.compare(kFirstVideoFrameRate, Qt::CaseInsensitive) == 0
+                          ? kFirstVideoFrameRate
+                          : rate;
     return s;
 }
 
@@ -43,6 +61,7 @@ void writeMainSettings(const QString& iniPath, const GeneralSettings& settings)
     ini.setString(kMainSection, kTempDir, settings.tempDir);
     for (const SettingSwitch& option : kSettingSwitches)
         ini.setBool(kMainSection, option.key, settings.*option.member);
+    ini.setString(kMainSection, kFrameRate, settings.frameRate);
     ini.save();
 }
 

@@ -10,6 +10,9 @@ namespace prefs {
 inline const QString kMainSection = QStringLiteral("Main");
 inline const QString kDefaultSection = QStringLiteral("Default");
 inline const QString kDefaultVersion = QStringLiteral("1.5");
+inline const QString kDefaultFrameRate = QStringLiteral("30");
+// "Frame Rate" for the rate of the first video.
+inline const QString kFirstVideoFrameRate = QStringLiteral("First");
 
 // The General Settings as the program holds them: read from [Main] at start-up, handed to the
 // job, and changed by the General Settings dialog, which edits a copy. Section "Main" holds the
@@ -27,6 +30,11 @@ struct GeneralSettings
     bool rename = false;
     // Join the original inputs in one encoder run, without intermediates.
     bool onePass = false;
+    // Fit each picture inside the output size by its display shape, black around it, rather
+    // than stretch it.
+    bool keepShape = true;
+    // The joined video's rate: "30", "29.97", ..., or kFirstVideoFrameRate.
+    QString frameRate = kDefaultFrameRate;
 
     bool operator==(const GeneralSettings&) const = default;
 };
@@ -46,6 +54,7 @@ inline const SettingSwitch kSettingSwitches[] = {
     {QStringLiteral("Overwrite"), &GeneralSettings::overwrite},
     {QStringLiteral("Rename"), &GeneralSettings::rename},
     {QStringLiteral("One Pass"), &GeneralSettings::onePass},
+    {QStringLiteral("Keep Shape"), &GeneralSettings::keepShape},
 };
 
 // What the main window keeps between runs.
@@ -58,9 +67,10 @@ struct MainWindowChoice
 QString readVersion(const QString& iniPath);
 
 // Reads "Output File", "Temp Dir", "Auto Open Dir", "Auto Exit", "Auto Turn Off", "Ask",
-// "Overwrite", "Rename" and "One Pass" of [Main]; "Temp Dir" falls back to defaultTempDirectory.
+// "Overwrite", "Rename", "One Pass", "Keep Shape" and "Frame Rate" of [Main]; "Temp Dir" falls
+// back to defaultTempDirectory, a "Frame Rate" that is no rate to "30".
 GeneralSettings readMainSettings(const QString& iniPath, const QString& defaultTempDirectory);
-// Writes the same nine keys of [Main] in the same order, the booleans as 1 or 0.
+// Writes the same eleven keys of [Main] in the same order, the booleans as 1 or 0.
 void writeMainSettings(const QString& iniPath, const GeneralSettings& settings);
 // Reads [Default]; its "Auto Open Dir" falls back to false, unlike [Main]. tempDir stays empty.
 GeneralSettings readDefaultSettings(const QString& iniPath);

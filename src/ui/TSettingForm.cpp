@@ -41,6 +41,10 @@ prefs::GeneralSettings TSettingForm::currentSettings() const
     settings.overwrite = ui->rdbOverWrite->isChecked();
     settings.rename = ui->rdbRename->isChecked();
     settings.onePass = ui->chkOnePass->isChecked();
+    settings.keepShape = ui->chkKeepShape->isChecked();
+    // The first choice stands for the first video's rate; the others are the rates themselves.
+    settings.frameRate = ui->cmbFrameRate->currentIndex() == 0 ? prefs::kFirstVideoFrameRate
+                                                               : ui->cmbFrameRate->currentText();
     return settings;
 }
 
@@ -129,6 +133,15 @@ void TSettingForm::showSettings(const prefs::GeneralSettings& settings)
     ui->chkExit->setChecked(settings.autoExit);
     ui->chkTurnoff->setChecked(settings.autoTurnOff);
     ui->chkOnePass->setChecked(settings.onePass);
+    ui->chkKeepShape->setChecked(settings.keepShape);
+    if (settings.frameRate == prefs::kFirstVideoFrameRate) {
+        ui->cmbFrameRate->setCurrentIndex(0);
+    } else {
+        // A rate written into the file by hand is offered as it stands.
+        if (ui->cmbFrameRate->findText(settings.frameRate) < 0)
+            ui->cmbFrameRate->addItem(settings.frameRate);
+        ui->cmbFrameRate->setCurrentText(settings.frameRate);
+    }
 
     // An exclusive group refuses to clear its selected button; "none selected" is a valid state.
     const prefs::GeneralSettings choice = prefs::withOverwriteChoiceResolved(settings);

@@ -43,5 +43,5 @@ inline EncoderProgramRun runEncoder(const QStringList& arguments)
 inline EncoderProgramRun convertToIntermediate(const QString& input, const QString& intermediate,
                                                const QString& size)
 {
-    return runEncoder(conversionCommand(input, intermediate, size).arguments);
+    return runEncoder(conversionCommand(input, intermediate, PictureRules{size}).arguments);
 }

@@ -1,6 +1,6 @@
 // MEncoder's command line as the encoder reads it, and the picture size it works out.
 #include "CommandLine.h"
-#include "OutputPlan.h"
+#include "PictureLayout.h"
 
 #include <QtTest>
 
@@ -54,8 +54,9 @@ private slots:
         QVERIFY(options.mp3Mode == Mp3Mode::Variable);
         QCOMPARE(options.mp3Quality, 0);
         QVERIFY(options.frameRate == (Ratio{30, 1}));
-        QCOMPARE(options.scaleWidth, std::optional<int>(640));
-        QCOMPARE(options.scaleHeight, std::optional<int>(480));
+        QCOMPARE(options.videoFilters.size(), std::size_t(1));
+        QCOMPARE(options.videoFilters[0].width, std::optional<int>(640));
+        QCOMPARE(options.videoFilters[0].height, std::optional<int>(480));
         QVERIFY(!options.sampleRate);
         QCOMPARE(options.channels, 2);
     }
@@ -86,7 +87,7 @@ private slots:
                                    "-channels 1"));
         QCOMPARE(options.inputs, (std::vector<std::string>{"a.avi", "b.avi", "c.avi"}));
         QCOMPARE(options.sampleRate, std::optional<int>(22050));
-        QCOMPARE(options.scaleWidth, std::optional<int>(320));
+        QCOMPARE(options.videoFilters.at(0).width, std::optional<int>(320));
         QCOMPARE(options.channels, 1);
     }
 
@@ -285,6 +286,8 @@ private slots:
                                       << "Couldn't find video filter 'crop'.";
         QTest::newRow("bad size") << "a.avi -o b.avi -vf scale=640:tall"
                                   << "The picture size 640:tall is not valid.";
+        QTest::newRow("bad border") << "a.avi -o b.avi -vf expand=640:wide"
+                                    << "The value wide of filter expand is not valid.";
         QTest::newRow("bad sample rate") << "a.avi -o b.avi -srate 44k"
                                          << "The sample rate 44k is not valid.";
         QTest::newRow("bad channels") << "a.avi -o b.avi -channels 0"
@@ -311,43 +314,76 @@ private slots:
         QCOMPARE(refusal(line), message);
     }
 
-    void scaleRules_data()
+    // Where the input's picture lands: its stored size and pixel aspect, the -vf options, and
+    // the output picture with the input's picture inside it (the rest is black).
+    void pictureLayouts_data()
     {
-        QTest::addColumn<int>("width"); // 99999: not given
-        QTest::addColumn<int>("height");
+        QTest::addColumn<QSize>("input");
         QTest::addColumn<double>("pixelAspect");
-        QTest::addColumn<int>("expectedWidth");
-        QTest::addColumn<int>("expectedHeight");
-        // The input is 720x576.
-        QTest::newRow("as given") << 640 << 480 << 1.0 << 640 << 480;
-        QTest::newRow("stretched, odd sides rounded up") << 321 << 239 << 1.0 << 322 << 240;
-        QTest::newRow("not given") << 99999 << 99999 << 1.0 << 720 << 576;
-        QTest::newRow("width only") << 480 << 99999 << 1.0 << 480 << 576;
-        QTest::newRow("-1 is the stored size") << -1 << -1 << 16.0 / 15 << 720 << 576;
-        QTest::newRow("0 is the display size") << 0 << 0 << 16.0 / 15 << 768 << 576;
-        QTest::newRow("-2 keeps the display aspect") << -2 << 288 << 16.0 / 15 << 384 << 288;
-        QTest::newRow("-3 keeps the stored aspect") << 360 << -3 << 16.0 / 15 << 360 << 288;
-        QTest::newRow("-10 rounds to 16") << -10 << 300 << 1.0 << 368 << 300;
-        QTest::newRow("both from the other side") << -2 << -3 << 1.0 << 720 << 576;
+        QTest::addColumn<QString>("filters");
+        QTest::addColumn<QSize>("output");
+        QTest::addColumn<QRect>("picture");
+        const QSize pal(720, 576);
+        QTest::newRow("as given") << pal << 1.0 << "-vf scale=640:480" << QSize(640, 480)
+                                  << QRect(0, 0, 640, 480);
+        QTest::newRow("stretched, odd sides rounded up")
+            << pal << 1.0 << "-vf scale=321:239" << QSize(322, 240) << QRect(0, 0, 322, 240);
+        QTest::newRow("not given") << pal << 1.0 << "" << pal << QRect(QPoint(), pal);
+        QTest::newRow("width only")
+            << pal << 1.0 << "-vf scale=480" << QSize(480, 576) << QRect(0, 0, 480, 576);
+        QTest::newRow("-1 is the stored size")
+            << pal << 16.0 / 15 << "-vf scale=-1:-1" << pal << QRect(QPoint(), pal);
+        QTest::newRow("0 is the display size")
+            << pal << 16.0 / 15 << "-vf scale=0:0" << QSize(768, 576) << QRect(0, 0, 768, 576);
+        QTest::newRow("-2 keeps the display aspect")
+            << pal << 16.0 / 15 << "-vf scale=-2:288" << QSize(384, 288) << QRect(0, 0, 384, 288);
+        QTest::newRow("-3 keeps the stored aspect")
+            << pal << 16.0 / 15 << "-vf scale=360:-3" << QSize(360, 288) << QRect(0, 0, 360, 288);
+        QTest::newRow("-10 rounds to 16")
+            << pal << 1.0 << "-vf scale=-10:300" << QSize(368, 300) << QRect(0, 0, 368, 300);
+        QTest::newRow("both from the other side")
+            << pal << 1.0 << "-vf scale=-2:-3" << pal << QRect(QPoint(), pal);
+
+        // The shape kept: the largest display size inside the box, scaled to, then bordered.
+        const QString fit169 = "-vf dsize=640:360:0,scale=0:0,expand=640:360";
+        QTest::newRow("portrait in 16:9: bars left and right")
+            << QSize(360, 640) << 1.0 << fit169 << QSize(640, 360) << QRect(218, 0, 204, 360);
+        QTest::newRow("4:3 in 16:9: bars left and right")
+            << QSize(640, 480) << 1.0 << fit169 << QSize(640, 360) << QRect(80, 0, 480, 360);
+        QTest::newRow("16:9 in 4:3: bars above and below")
+            << QSize(1280, 720) << 1.0 << "-vf dsize=640:480:0,scale=0:0,expand=640:480"
+            << QSize(640, 480) << QRect(0, 60, 640, 360);
+        QTest::newRow("anamorphic 16:9 in 16:9: its display shape")
+            << pal << 64.0 / 45 << fit169 << QSize(640, 360) << QRect(0, 0, 640, 360);
+        QTest::newRow("16:9 in 16:9: no bars")
+            << QSize(1920, 1080) << 1.0 << fit169 << QSize(640, 360) << QRect(0, 0, 640, 360);
+        // In one pass the fit goes in front of the profile's own scale, which then changes
+        // nothing.
+        QTest::newRow("-vf-pre goes in front")
+            << QSize(360, 640) << 1.0
+            << "-vf scale=640:360 -vf-pre dsize=640:360:0,scale=0:0,expand=640:360"
+            << QSize(640, 360) << QRect(218, 0, 204, 360);
+        QTest::newRow("expand places the picture")
+            << QSize(320, 240) << 1.0 << "-vf expand=400:300:10:20" << QSize(400, 300)
+            << QRect(10, 20, 320, 240);
     }
 
-    void scaleRules()
+    void pictureLayouts()
     {
-        QFETCH(int, width);
-        QFETCH(int, height);
+        QFETCH(QSize, input);
         QFETCH(double, pixelAspect);
-        QFETCH(int, expectedWidth);
-        QFETCH(int, expectedHeight);
-        InputFacts input;
-        input.width = 720;
-        input.height = 576;
-        input.pixelAspect = pixelAspect;
-        const auto given = [](int side) {
-            return side == 99999 ? std::nullopt : std::optional<int>(side);
-        };
-        const PictureSize size = scaledSize(given(width), given(height), input);
-        QCOMPARE(size.width, expectedWidth);
-        QCOMPARE(size.height, expectedHeight);
+        QFETCH(QString, filters);
+        QFETCH(QSize, output);
+        QFETCH(QRect, picture);
+        InputFacts facts;
+        facts.width = input.width();
+        facts.height = input.height();
+        facts.pixelAspect = pixelAspect;
+        const auto options = parseCommandLine(words("a.avi -o b.avi " + filters));
+        const PictureLayout layout = layoutPicture(options.videoFilters, facts);
+        QCOMPARE(QSize(layout.width, layout.height), output);
+        QCOMPARE(QRect(layout.pictureX, layout.pictureY, layout.pictureWidth, layout.pictureHeight),
+                 picture);
     }
 };
 

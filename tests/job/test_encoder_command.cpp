@@ -9,7 +9,8 @@ class TestEncoderCommand : public QObject
 private slots:
     void conversionCommandText()
     {
-        const EncoderCommand c = conversionCommand("/in/clip.mov", "/tmp/v/0.avi", "640:480");
+        const EncoderCommand c =
+            conversionCommand("/in/clip.mov", "/tmp/v/0.avi", PictureRules{"640:480"});
         QCOMPARE(
             c.text,
             QString(
@@ -23,6 +24,57 @@ private slots:
         QCOMPARE(held.text, c.text + " -lavcopts threads=1 -lavdopts threads=1");
         QCOMPARE(held.arguments,
                  c.arguments + QStringList({"-lavcopts", "threads=1", "-lavdopts", "threads=1"}));
+    }
+
+    // The General Settings' shape and frame rate in the conversion and in one pass: the tail of
+    // each line after the quality and after the profile's options.
+    void shapeAndRate_data()
+    {
+        QTest::addColumn<bool>("keepShape");
+        QTest::addColumn<QString>("frameRate");
+        QTest::addColumn<QString>("conversionTail");
+        QTest::addColumn<QString>("onePassTail");
+        const QString fit = "dsize=640:360:0,scale=0:0,expand=640:360";
+        QTest::newRow("stretched at 30") << false << "30"
+                                         << " -ofps 30 -vf scale=640:360"
+                                         << " -ofps 30";
+        QTest::newRow("shape kept") << true << "30"
+                                    << " -ofps 30 -vf " + fit << " -vf-pre " + fit + " -ofps 30";
+        QTest::newRow("25") << false << "25"
+                            << " -ofps 25 -vf scale=640:360"
+                            << " -ofps 25";
+        QTest::newRow("23.976 exactly") << false << "23.976"
+                                        << " -ofps 24000/1001 -vf scale=640:360"
+                                        << " -ofps 24000/1001";
+        QTest::newRow("29.97 exactly")
+            << true << "29.97"
+            << " -ofps 30000/1001 -vf " + fit << " -vf-pre " + fit + " -ofps 30000/1001";
+        QTest::newRow("59.94 exactly") << false << "59.94"
+                                       << " -ofps 60000/1001 -vf scale=640:360"
+                                       << " -ofps 60000/1001";
+        // Without a rate the encoder takes the first input's, in one pass and in the join of
+        // the intermediates, whose first is the first video at its own rate.
+        QTest::newRow("the first video's rate") << true << "First"
+                                                << " -vf " + fit << " -vf-pre " + fit;
+    }
+    void shapeAndRate()
+    {
+        QFETCH(bool, keepShape);
+        QFETCH(QString, frameRate);
+        QFETCH(QString, conversionTail);
+        QFETCH(QString, onePassTail);
+        const PictureRules rules{"640:360", keepShape, frameRate};
+        const EncoderCommand conversion = conversionCommand("/in/a.mov", "/t/0.avi", rules);
+        QCOMPARE(conversion.text,
+                 R"( "/in/a.mov" -o "/t/0.avi" -oac mp3lame -ovc lavc -lavcopts vqscale=3)" +
+                     conversionTail);
+        QCOMPARE(conversion.arguments.mid(9).join(' '), conversionTail.trimmed());
+        const QString options = " -ovc lavc -vf scale=640:360";
+        const EncoderCommand onePass =
+            onePassJoinCommand({"/in/a.mov", "/in/b.avi"}, "/out/film.avi", options, rules);
+        QCOMPARE(onePass.text,
+                 R"( "/in/a.mov" "/in/b.avi" -o "/out/film.avi" )" + options + onePassTail);
+        QCOMPARE(onePass.arguments.mid(8).join(' '), onePassTail.trimmed());
     }
 
     void joinCommandText()
@@ -40,8 +92,8 @@ private slots:
                                            "vcodec=mpeg4:vbitrate=1200", "-oac", "mp3lame"}));
 
         // In one pass the originals are joined at the conversion's frame rate.
-        const EncoderCommand onePass =
-            onePassJoinCommand({"/in/a.mov", "/in/b.avi"}, "/out/film.avi", options);
+        const EncoderCommand onePass = onePassJoinCommand(
+            {"/in/a.mov", "/in/b.avi"}, "/out/film.avi", options, PictureRules{"640:480"});
         QCOMPARE(
             onePass.text,
             QString(
@@ -62,7 +114,8 @@ private slots:
     void pathsStayWholeArguments()
     {
         QFETCH(QString, path);
-        const EncoderCommand conversion = conversionCommand(path, path + ".tmp.avi", "320:240");
+        const EncoderCommand conversion =
+            conversionCommand(path, path + ".tmp.avi", PictureRules{"320:240"});
         QCOMPARE(conversion.arguments.at(0), path);
         QCOMPARE(conversion.arguments.at(2), path + ".tmp.avi");
         const EncoderCommand join = joinCommand({path, "/t/1.avi"}, path, " -ovc lavc");
@@ -71,8 +124,10 @@ private slots:
 
     void pictureSizeStaysOneWord()
     {
-        QCOMPARE(conversionCommand("a", "b", "640 :480").arguments.last(),
+        QCOMPARE(conversionCommand("a", "b", PictureRules{"640 :480"}).arguments.last(),
                  QString("scale=640 :480"));
+        QCOMPARE(conversionCommand("a", "b", PictureRules{"640 :480", true}).arguments.last(),
+                 QString("dsize=640 :480:0,scale=0:0,expand=640 :480"));
     }
 };
 

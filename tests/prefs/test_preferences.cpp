@@ -39,12 +39,38 @@ private slots:
         QVERIFY(!main.overwrite);
         QVERIFY(!main.rename);
         QVERIFY(!main.onePass);
+        QVERIFY(main.keepShape);
+        QCOMPARE(main.frameRate, QString("30"));
         QCOMPARE(prefs::readVersion(m_path), QString("1.5"));
         QCOMPARE(prefs::readMainWindowChoice(m_path).profileIndex, 0);
         // The factory section differs in one fallback: the output folder is not opened.
         QVERIFY(!prefs::readDefaultSettings(m_path).autoOpenDir);
         QVERIFY(prefs::readDefaultSettings(m_path).ask);
         QVERIFY(!prefs::readDefaultSettings(m_path).onePass);
+        QVERIFY(prefs::readDefaultSettings(m_path).keepShape);
+        QCOMPARE(prefs::readDefaultSettings(m_path).frameRate, QString("30"));
+    }
+
+    // A rate the encoder would refuse, or none, keeps the rate of earlier versions.
+    void frameRateReading_data()
+    {
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<QString>("rate");
+        QTest::newRow("missing key") << QByteArray("Keep Shape=0\n") << "30";
+        QTest::newRow("whole") << QByteArray("Frame Rate=25\n") << "25";
+        QTest::newRow("NTSC") << QByteArray("Frame Rate= 29.97 \n") << "29.97";
+        QTest::newRow("first video") << QByteArray("Frame Rate=first\n") << "First";
+        QTest::newRow("no number") << QByteArray("Frame Rate=fast\n") << "30";
+        QTest::newRow("zero") << QByteArray("Frame Rate=0\n") << "30";
+        QTest::newRow("empty") << QByteArray("Frame Rate=\n") << "30";
+    }
+    void frameRateReading()
+    {
+        QFETCH(QByteArray, stored);
+        QFETCH(QString, rate);
+        writeFile("[Main]\n" + stored + "[Default]\n" + stored);
+        QCOMPARE(prefs::readMainSettings(m_path, "/p/").frameRate, rate);
+        QCOMPARE(prefs::readDefaultSettings(m_path).frameRate, rate);
     }
 
     void booleansReadAsIntegers()
@@ -63,7 +89,7 @@ private slots:
         QVERIFY(factory.onePass);
     }
 
-    void savingWritesTheNineKeysAsOneOrZero()
+    void savingWritesTheElevenKeys()
     {
         writeFile("[Main]\nVersion=2.0 beta\nProfile=3\n");
         prefs::GeneralSettings s;
@@ -74,13 +100,16 @@ private slots:
         s.ask = false;
         s.rename = true;
         s.onePass = true;
+        s.keepShape = false;
+        s.frameRate = "First";
         prefs::writeMainSettings(m_path, s);
         QFile file(m_path);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), QByteArray("[Main]\nVersion=2.0 beta\nProfile=3\n"
                                             "Output File=/out/film.mp4\nTemp Dir=/tmp/v/\n"
                                             "Auto Open Dir=0\nAuto Exit=1\nAuto Turn Off=0\n"
-                                            "Ask=0\nOverwrite=0\nRename=1\nOne Pass=1\n"));
+                                            "Ask=0\nOverwrite=0\nRename=1\nOne Pass=1\n"
+                                            "Keep Shape=0\nFrame Rate=First\n"));
         QCOMPARE(prefs::readMainSettings(m_path, "/p/"), s);
     }
 

@@ -6,6 +6,7 @@
 #include "ui/TSettingForm.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
@@ -88,6 +89,8 @@ private slots:
         QVERIFY(!control<QCheckBox>("chkExit")->isChecked());
         QVERIFY(!control<QCheckBox>("chkTurnoff")->isChecked());
         QVERIFY(!control<QCheckBox>("chkOnePass")->isChecked());
+        QVERIFY(control<QCheckBox>("chkKeepShape")->isChecked());
+        QCOMPARE(control<QComboBox>("cmbFrameRate")->currentText(), QString("30"));
         QCOMPARE(selectedOverwriteChoice(), QString("rdbAsk"));
         QVERIFY(!m_form->isVisible());
         QCOMPARE(control<QCheckBox>("chkOpenDir")->text(),
@@ -242,6 +245,8 @@ private slots:
         click("chkTurnoff");
         click("rdbRename");
         click("chkOnePass");
+        click("chkKeepShape");
+        control<QComboBox>("cmbFrameRate")->setCurrentText("Same as the first video");
 
         click("btnOK");
         QVERIFY(!m_form->isVisible());
@@ -250,9 +255,21 @@ private slots:
         const IniFile ini(preferencesPath());
         const QStringList keys{"Output File",   "Temp Dir", "Auto Open Dir", "Auto Exit",
                                "Auto Turn Off", "Ask",      "Overwrite",     "Rename",
-                               "One Pass",      "Profile",  "Version"};
-        const QStringList values{
-            "/videos/out.avi", "/scratch/", "0", "0", "1", "0", "0", "1", "1", "2", "2.0"};
+                               "One Pass",      "Profile",  "Version",       "Keep Shape",
+                               "Frame Rate"};
+        const QStringList values{"/videos/out.avi",
+                                 "/scratch/",
+                                 "0",
+                                 "0",
+                                 "1",
+                                 "0",
+                                 "0",
+                                 "1",
+                                 "1",
+                                 "2",
+                                 "2.0",
+                                 "0",
+                                 "First"};
         for (int i = 0; i < keys.size(); ++i)
             QCOMPARE(ini.readString("Main", keys[i], "missing"), values[i]);
         QVERIFY(m_doubles.messages.shown.isEmpty());
