@@ -202,3 +202,16 @@ int lumaAt(const QString& path, double x, double y)
     });
     return luma;
 }
+
+QRect brightArea(const QString& path)
+{
+    QRect area;
+    decodeFrames(path, AVMEDIA_TYPE_VIDEO, [&](const AVFrame* frame, const AVStream*) {
+        for (int row = 0; row < frame->height; ++row)
+            for (int column = 0; column < frame->width; ++column)
+                if (frame->data[0][row * frame->linesize[0] + column] > 128)
+                    area |= QRect(column, row, 1, 1);
+        return false;
+    });
+    return area;
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QRect>
 #include <QString>
 
 // What a written file holds, read back with libavformat and libavcodec.
@@ -39,3 +40,7 @@ QList<double> soundOnsets(const QString& path, double minimumSilence);
 
 // The brightness (0 to 255) of the first picture at a point given as fractions of its size.
 int lumaAt(const QString& path, double x, double y);
+
+// The smallest rectangle around the bright pixels of the first picture: the picture inside its
+// black bars, when it is white.
+QRect brightArea(const QString& path);

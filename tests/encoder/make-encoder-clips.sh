@@ -70,6 +70,14 @@ ff -f lavfi -i "testsrc=size=320x180:rate=24:duration=1.0" -itsoffset 0.3 $(beep
 # silent: 1.0 s of picture at 30000/1001 fps, no sound at all.
 ff -f lavfi -i "testsrc=size=320x240:rate=30000/1001:duration=1.0" -an -c:v wmv2 "$out/silent.wmv"
 
+# White pictures of two shapes, 4:3 and 16:9, for finding the black bars around them.
+ff -f lavfi -i "color=white:size=160x120:rate=25:duration=0.5" -an -c:v mpeg4 -q:v 2 "$out/white-4x3.avi"
+ff -f lavfi -i "color=white:size=320x180:rate=25:duration=0.5" -an -c:v mpeg4 -q:v 2 "$out/white-16x9.avi"
+
+# 1 s at 25 fps whose every picture differs from the one before: a repeated one shows.
+ff -f lavfi -i "color=black:size=160x120:rate=25:duration=1,geq=lum='mod(N\,5)*40+40':cb=128:cr=128" \
+   -an -c:v mpeg4 -q:v 2 "$out/changing-25p.avi"
+
 # Long enough to be interrupted: 8 s at 30 fps.
 ff -f lavfi -i "testsrc=size=320x240:rate=30:duration=8" -f lavfi -i "sine=sample_rate=44100:duration=8" \
    -c:v mpeg4 -q:v 5 -c:a libmp3lame "$out/long.avi"

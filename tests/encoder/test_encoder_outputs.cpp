@@ -313,6 +313,79 @@ private slots:
         QVERIFY(lumaAt(output, 0.5, 0.9) < 60);
     }
 
+    // The conversion with the shape kept, into a 16:9 box: each picture at its own display shape,
+    // black bars where it does not reach.
+    void conversionKeepsEachShape_data()
+    {
+        QTest::addColumn<QString>("clip");
+        QTest::addColumn<QRect>("picture");
+        // Upright 240x320 with its white half on top: 136x180, the lower half black.
+        QTest::newRow("portrait phone clip, turned") << "rotated.mp4" << QRect(92, 0, 136, 90);
+        QTest::newRow("4:3") << "white-4x3.avi" << QRect(40, 0, 240, 180);
+        QTest::newRow("16:9") << "white-16x9.avi" << QRect(0, 0, 320, 180);
+    }
+
+    void conversionKeepsEachShape()
+    {
+        QFETCH(QString, clip);
+        QFETCH(QRect, picture);
+        const QString output = workPath(clip + QStringLiteral(".shaped.avi"));
+        const EncoderProgramRun run = runEncoder(
+            conversionCommand(encoderClipPath(clip), output, PictureRules{"320:180", true})
+                .arguments);
+        QVERIFY2(run.exitCode == 0, run.errors.constData());
+        const MediaFacts facts = readMediaFacts(output);
+        QCOMPARE(facts.video.width, 320);
+        QCOMPARE(facts.video.height, 180);
+        // The edges of a compressed picture blur by a pixel or two.
+        const QRect bright = brightArea(output);
+        const auto near = [](int a, int b) { return std::abs(a - b) <= 2; };
+        QVERIFY2(near(bright.left(), picture.left()) && near(bright.right(), picture.right()) &&
+                     near(bright.top(), picture.top()) && near(bright.bottom(), picture.bottom()),
+                 qPrintable(QStringLiteral("bright %1,%2 %3x%4")
+                                .arg(bright.x())
+                                .arg(bright.y())
+                                .arg(bright.width())
+                                .arg(bright.height())));
+    }
+
+    // A 25 fps clip kept at 25 fps, asked for or as the first input's own rate, shows each of
+    // its pictures once: none is repeated, which a filter that drops repeats would find.
+    void ownRateRepeatsNoPicture_data()
+    {
+        QTest::addColumn<QString>("rate");
+        QTest::newRow("25 asked") << "25";
+        QTest::newRow("the first video's") << "First";
+    }
+
+    void ownRateRepeatsNoPicture()
+    {
+        QFETCH(QString, rate);
+        const QString output = workPath(QStringLiteral("rate-%1.mp4").arg(rate));
+        const EncoderProgramRun run = join(
+            {encoderClipPath(QStringLiteral("changing-25p.avi")),
+             encoderClipPath(QStringLiteral("changing-25p.avi"))},
+            output,
+            QStringLiteral("-ovc lavc -lavcopts vcodec=libx264 -oac lavc -lavcopts acodec=aac") +
+                frameRateOption(rate));
+        QVERIFY2(run.exitCode == 0, run.errors.constData());
+        QCOMPARE(readMediaFacts(output).video.frameRate, 25.0);
+        const auto pictures = [&output](const QString& filters) {
+            QProcess ffmpeg;
+            ffmpeg.start(QStringLiteral("ffmpeg"),
+                         {"-v", "error", "-i", output, "-vf", filters + "null", "-fps_mode",
+                          "passthrough", "-f", "framemd5", "-"});
+            if (!ffmpeg.waitForFinished(60000))
+                return -1;
+            return int(QString::fromLatin1(ffmpeg.readAllStandardOutput())
+                           .split('\n', Qt::SkipEmptyParts)
+                           .filter(QRegularExpression(QStringLiteral("^0,")))
+                           .size());
+        };
+        QCOMPARE(pictures(QString()), 50);
+        QCOMPARE(pictures(QStringLiteral("mpdecimate,")), 50);
+    }
+
     // Damaged packets are passed over, a clock that starts again carries on, a long-held picture
     // keeps its time: the length stays, sound and picture together.
     void brokenInputsKeepTheirLength_data()

@@ -292,7 +292,7 @@ private slots:
         QCOMPARE(QDir::cleanPath(folder + "..") + '/', tempDir());
         QCOMPARE(all[0], (QStringList{path("a.mov"), "-o", folder + "0.avi", "-oac", "mp3lame",
                                       "-ovc", "lavc", "-lavcopts", "vqscale=3", "-ofps", "30",
-                                      "-vf", "scale=320:240"}));
+                                      "-vf", "dsize=320:240:0,scale=0:0,expand=320:240"}));
         QCOMPARE(all[2].first(), path("-x.mp4"));
         QCOMPARE(all[3], (QStringList{folder + "0.avi", folder + "1.avi", folder + "2.avi", "-o",
                                       path("film.avi"), "-ovc", "lavc", "-oac", "mp3lame"}));
@@ -436,8 +436,9 @@ private slots:
                   [](const QStringList& a, const QStringList& b) { return a.at(2) < b.at(2); });
         const QString folder = jobFolder();
         const QStringList held{"-lavcopts", "threads=1", "-lavdopts", "threads=1"};
-        const QStringList conversion{"-oac",      "mp3lame", "-ovc", "lavc", "-lavcopts",
-                                     "vqscale=3", "-ofps",   "30",   "-vf",  "scale=320:240"};
+        const QStringList conversion{
+            "-oac",      "mp3lame", "-ovc", "lavc", "-lavcopts",
+            "vqscale=3", "-ofps",   "30",   "-vf",  "dsize=320:240:0,scale=0:0,expand=320:240"};
         QCOMPARE(all[0], QStringList({path("a.mov"), "-o", folder + "0.avi"}) + conversion + held);
         QCOMPARE(all[1],
                  QStringList({path("b c.avi"), "-o", folder + "1.avi"}) + conversion + held);
@@ -460,9 +461,10 @@ private slots:
         m_window->general.autoOpenDir = false;
         m_job->start();
         QCOMPARE(captions(), QStringList{"Complete"});
-        QCOMPARE(runs(), (QVector<QStringList>{{path("a.mov"), path("b c.avi"), path("-x.mp4"),
-                                                "-o", path("film.avi"), "-ovc", "lavc", "-oac",
-                                                "mp3lame", "-ofps", "30"}}));
+        QCOMPARE(runs(), (QVector<QStringList>{
+                             {path("a.mov"), path("b c.avi"), path("-x.mp4"), "-o",
+                              path("film.avi"), "-ovc", "lavc", "-oac", "mp3lame", "-vf-pre",
+                              "dsize=320:240:0,scale=0:0,expand=320:240", "-ofps", "30"}}));
         QVERIFY(!QFileInfo::exists(tempDir()));
         QCOMPARE(m_window->statuses(), (QStringList{"Complete", "Complete", "Complete"}));
         QCOMPARE(m_window->title, QString("Final Step: Joining all files..."));
