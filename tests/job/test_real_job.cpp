@@ -83,38 +83,48 @@ private slots:
         QTest::addColumn<QString>("videoCodec");
         QTest::addColumn<QString>("audioCodec");
         QTest::addColumn<QSize>("pictureSize");
+        QTest::addColumn<QString>("rateSetting"); // "Frame Rate" of the preferences; none: 30
+        QTest::addColumn<double>("frameRate");
 
         const QString mov = QStringLiteral("mov,mp4,m4a,3gp,3g2,mj2");
         for (const bool onePass : {false, true}) {
-            const auto row = [onePass](const char* profile) -> QTestData& {
-                return QTest::addRow("%s, %s", profile, onePass ? "one pass" : "two stages")
+            const auto row = [onePass](const char* profile, const char* rate = "") -> QTestData& {
+                return QTest::addRow("%s%s, %s", profile, rate, onePass ? "one pass" : "two stages")
                        << QString::fromLatin1(profile) << onePass;
             };
             row("ASF - Windows Media") << QStringList{"clip.asf", "clip.mov"} << 4.0 << "asf"
                                        << "msmpeg4v3"
-                                       << "wmav2" << QSize(640, 480);
+                                       << "wmav2" << QSize(640, 480) << QString() << 30.0;
             row("AVI - MPEG-4 and MP3") << QStringList{"clip.avi", "noaudio.avi"} << 3.0 << "avi"
                                         << "mpeg4"
-                                        << "mp3" << QSize(640, 480);
+                                        << "mp3" << QSize(640, 480) << QString() << 30.0;
             row("FLV - Flash Video") << QStringList{"clip.mp4", "clip.wmv"} << 4.0 << "flv"
                                      << "flv1"
-                                     << "mp3" << QSize(640, 480);
+                                     << "mp3" << QSize(640, 480) << QString() << 30.0;
             row("MOV - H.264 and AAC")
                 << QStringList{"clip.mpg", "noaudio.avi"} << 3.0 << mov << "h264"
-                << "aac" << QSize(1280, 720);
+                << "aac" << QSize(1280, 720) << QString() << 30.0;
             row("MP4 - H.264 and AAC")
                 << QStringList{"mono.avi", "clip.vob"} << 3.0 << mov << "h264"
-                << "aac" << QSize(1280, 720);
+                << "aac" << QSize(1280, 720) << QString() << 30.0;
             row("MPG - MPEG-1 and MP2") << QStringList{"clip.mpeg", "clip.avi"} << 4.0 << "mpeg"
                                         << "mpeg1video"
-                                        << "mp2" << QSize(640, 480);
+                                        << "mp2" << QSize(640, 480) << QString() << 30.0;
             row("VOB - DVD MPEG-2")
                 << QStringList{"clip.vob", "noaudio.avi", "clip.asf"} << 5.0 << "mpeg"
                 << "mpeg2video"
-                << "ac3" << QSize(720, 576);
+                << "ac3" << QSize(720, 576) << QString() << 30.0;
+            // A PAL DVD, and the first video's own rate (25 fps, then 30).
+            row("VOB - DVD MPEG-2", " at 25 fps")
+                << QStringList{"clip.vob", "clip.avi"} << 4.0 << "mpeg"
+                << "mpeg2video"
+                << "ac3" << QSize(720, 576) << "25" << 25.0;
+            row("MP4 - H.264 and AAC", " at the first video's rate")
+                << QStringList{"clip.avi", "clip.mp4"} << 4.0 << mov << "h264"
+                << "aac" << QSize(1280, 720) << "First" << 25.0;
             row("WMV - Windows Media") << QStringList{"clip.wmv", "clip.mp4"} << 4.0 << "asf"
                                        << "wmv2"
-                                       << "wmav2" << QSize(640, 480);
+                                       << "wmav2" << QSize(640, 480) << QString() << 30.0;
         }
     }
 
@@ -128,9 +138,13 @@ private slots:
         QFETCH(QString, videoCodec);
         QFETCH(QString, audioCodec);
         QFETCH(QSize, pictureSize);
+        QFETCH(QString, rateSetting);
+        QFETCH(double, frameRate);
 
-        if (onePass)
-            m_program->writePreferences("One Pass=1\r\n");
+        QByteArray preferences = onePass ? "One Pass=1\r\n" : "";
+        if (!rateSetting.isEmpty())
+            preferences += "Frame Rate=" + rateSetting.toLatin1() + "\r\n";
+        m_program->writePreferences(preferences);
         QStringList inputs;
         for (const QString& clip : clips)
             inputs << clipPath(clip);
@@ -156,6 +170,7 @@ private slots:
         QCOMPARE(facts.video.codec, videoCodec);
         QCOMPARE(facts.audio.codec, audioCodec);
         QCOMPARE(QSize(facts.video.width, facts.video.height), pictureSize);
+        QCOMPARE(facts.video.frameRate, frameRate);
         QVERIFY2(qAbs(facts.video.duration - inputLength) <= 0.2,
                  qPrintable(QString::number(facts.video.duration)));
         QVERIFY2(qAbs(facts.audio.duration - inputLength) <= 0.2,
