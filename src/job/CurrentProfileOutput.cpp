@@ -14,6 +14,11 @@ QString CurrentProfileOutput::pictureSizeText() const
     return ::pictureSizeText(m_profile);
 }
 
+QString CurrentProfileOutput::displayAspectText() const
+{
+    return chosenAspectText(m_profile);
+}
+
 QString CurrentProfileOutput::encoderOptions() const
 {
     return GetEncoderOptions(m_profile);

@@ -12,6 +12,7 @@ public:
 
     QString outputExtension() const override;
     QString pictureSizeText() const override;
+    QString displayAspectText() const override;
     QString encoderOptions() const override;
     bool audioBitrateInvalid() const override;
 

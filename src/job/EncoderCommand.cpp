@@ -1,5 +1,8 @@
 #include "EncoderCommand.h"
 
+#include <QRegularExpression>
+#include <cmath>
+
 namespace {
 
 QString quoted(const QString& path)
@@ -16,11 +19,38 @@ QStringList optionWords(const QString& options)
 // the join's second encoding shows no loss of its own. The join's quality is the profile's.
 const QString kIntermediateQuality = QStringLiteral("-lavcopts vqscale=3");
 
-// MEncoder's way to fit a picture in a box by its display shape: the largest display size
-// inside the box (dsize's method 0), scaled to that, then black borders up to the box.
-QString shapeKeepingFilters(const QString& size)
+// "16:9", "16/9" or "1.78" as a number; 0 when it is none.
+double aspectValue(const QString& text)
 {
-    return QStringLiteral("dsize=") + size + QStringLiteral(":0,scale=0:0,expand=") + size;
+    const QStringList parts = text.split(QRegularExpression(QStringLiteral("[:/]")));
+    const double top = parts.value(0).toDouble();
+    const double bottom = parts.size() == 2 ? parts[1].toDouble() : 1.0;
+    return parts.size() <= 2 && top > 0 && bottom > 0 ? top / bottom : 0.0;
+}
+
+// MEncoder's way to fit a picture in a box by its display shape: the largest display size
+// inside the box (dsize's method 0), scaled to that, then black borders up to the box. A box
+// shown wider or narrower than its pixels (a 720x576 DVD picture shown at 16:9) is filled at its
+// display size, 1024x576, and then squeezed into its pixels.
+QString shapeKeepingFilters(const PictureRules& rules)
+{
+    const QStringList sides = rules.size.split(QLatin1Char(':'));
+    const int width = sides.value(0).toInt();
+    const int height = sides.value(1).toInt();
+    const double aspect = aspectValue(rules.aspect);
+    QString box = rules.size;
+    if (sides.size() == 2 && width > 0 && height > 0 && aspect > 0 &&
+        std::abs(aspect - double(width) / height) > 0.01) {
+        const auto even = [](double side) { return 2 * qRound(side / 2); };
+        box = aspect > double(width) / height ? QString::number(even(height * aspect)) +
+                                                    QLatin1Char(':') + QString::number(height)
+                                              : QString::number(width) + QLatin1Char(':') +
+                                                    QString::number(even(width / aspect));
+    }
+    QString filters = QStringLiteral("dsize=") + box + QStringLiteral(":0,scale=0:0,expand=") + box;
+    if (box != rules.size)
+        filters += QStringLiteral(",scale=") + rules.size;
+    return filters;
 }
 
 } // namespace
@@ -46,7 +76,7 @@ EncoderCommand conversionCommand(const QString& inputPath, const QString& interm
     const QString fixedOptions = QStringLiteral(" -oac mp3lame -ovc lavc ") + kIntermediateQuality +
                                  frameRateOption(rules.frameRate) + QStringLiteral(" -vf ");
     const QString filters =
-        rules.keepShape ? shapeKeepingFilters(rules.size) : QStringLiteral("scale=") + rules.size;
+        rules.keepShape ? shapeKeepingFilters(rules) : QStringLiteral("scale=") + rules.size;
     EncoderCommand command;
     command.text = QLatin1Char(' ') + quoted(inputPath) + QStringLiteral(" -o ") +
                    quoted(intermediatePath) + fixedOptions + filters;
@@ -74,7 +104,7 @@ EncoderCommand onePassJoinCommand(const QStringList& inputPaths, const QString& 
                                   const QString& encoderOptions, const PictureRules& rules)
 {
     const QString fit =
-        rules.keepShape ? QStringLiteral(" -vf-pre ") + shapeKeepingFilters(rules.size) : QString();
+        rules.keepShape ? QStringLiteral(" -vf-pre ") + shapeKeepingFilters(rules) : QString();
     return joinCommand(inputPaths, outputPath,
                        encoderOptions + fit + frameRateOption(rules.frameRate));
 }

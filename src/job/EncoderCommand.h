@@ -23,6 +23,9 @@ struct PictureRules
     // The rate as the General Settings store it: "30", "29.97", ..., or "First" for the first
     // video's own rate.
     QString frameRate = QStringLiteral("30");
+    // The display aspect of the size, "16:9", when the profile gives it one; empty: the size's
+    // own shape, square pixels.
+    QString aspect{};
 };
 
 // The -ofps option of a frame rate setting, with a blank in front: " -ofps 30",

@@ -64,6 +64,8 @@ public:
     // "." + the output type of the profile last loaded.
     virtual QString outputExtension() const = 0;
     virtual QString pictureSizeText() const = 0;
+    // The display aspect the profile gives the picture, "16:9"; empty: the picture size's own.
+    virtual QString displayAspectText() const { return QString(); }
     virtual QString encoderOptions() const = 0;
     // The audio bitrate cannot be limited for "MP2" because it is not an integer.
     virtual bool audioBitrateInvalid() const = 0;

@@ -163,7 +163,8 @@ JoinPlan JoinJob::joinPlan(const QString& jobFolder) const
 
 PictureRules JoinJob::pictureRules() const
 {
-    return {m_output.pictureSizeText(), m_settings.keepShape, m_settings.frameRate};
+    return {m_output.pictureSizeText(), m_settings.keepShape, m_settings.frameRate,
+            m_output.displayAspectText()};
 }
 
 void JoinJob::endJob(Stage stage, const StageOutcome& outcome, JobFolder& folder)

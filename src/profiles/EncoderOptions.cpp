@@ -10,12 +10,9 @@ QString videoOptions(const CurrentProfile& profile)
 {
     const OutputSelection& selection = profile.selection();
     const QString codec = profile.chosenValue(OutputSetting::VideoCodec, QStringLiteral("mpeg4"));
-    // Only the first choice means "automatic"; nothing selected is an ordinary lookup.
-    const QString aspect =
-        selection[OutputSetting::Aspect].index == 0
-            ? QStringLiteral("autoaspect")
-            : QStringLiteral("aspect=") +
-                  profile.chosenValue(OutputSetting::Aspect, QStringLiteral("16:9"));
+    const QString chosenAspect = chosenAspectText(profile);
+    const QString aspect = chosenAspect.isEmpty() ? QStringLiteral("autoaspect")
+                                                  : QStringLiteral("aspect=") + chosenAspect;
     return QStringLiteral("vcodec=") + codec + QStringLiteral(":vbitrate=") +
            selection[OutputSetting::VideoBitrate].text + QStringLiteral(":mbd=2:") + aspect;
 }
@@ -59,6 +56,14 @@ AudioPart audioPart(const CurrentProfile& profile)
 }
 
 } // namespace
+
+QString chosenAspectText(const CurrentProfile& profile)
+{
+    // Only the first choice means "automatic"; nothing selected is an ordinary lookup.
+    if (profile.selection()[OutputSetting::Aspect].index == 0)
+        return QString();
+    return profile.chosenValue(OutputSetting::Aspect, QStringLiteral("16:9"));
+}
 
 QString pictureSizeText(const CurrentProfile& profile)
 {

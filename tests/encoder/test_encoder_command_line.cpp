@@ -363,6 +363,11 @@ private slots:
             << QSize(360, 640) << 1.0
             << "-vf scale=640:360 -vf-pre dsize=640:360:0,scale=0:0,expand=640:360"
             << QSize(640, 360) << QRect(218, 0, 204, 360);
+        // A 720x576 picture shown at 16:9: filled at 1024x576, then squeezed into its pixels.
+        QTest::newRow("4:3 in a DVD picture shown at 16:9")
+            << QSize(640, 480) << 1.0
+            << "-vf dsize=1024:576:0,scale=0:0,expand=1024:576,scale=720:576" << pal
+            << QRect(90, 0, 540, 576);
         QTest::newRow("expand places the picture")
             << QSize(320, 240) << 1.0 << "-vf expand=400:300:10:20" << QSize(400, 300)
             << QRect(10, 20, 320, 240);

@@ -32,38 +32,50 @@ private slots:
     {
         QTest::addColumn<bool>("keepShape");
         QTest::addColumn<QString>("frameRate");
+        QTest::addColumn<QString>("aspect"); // the profile's
         QTest::addColumn<QString>("conversionTail");
         QTest::addColumn<QString>("onePassTail");
         const QString fit = "dsize=640:360:0,scale=0:0,expand=640:360";
-        QTest::newRow("stretched at 30") << false << "30"
-                                         << " -ofps 30 -vf scale=640:360"
-                                         << " -ofps 30";
-        QTest::newRow("shape kept") << true << "30"
-                                    << " -ofps 30 -vf " + fit << " -vf-pre " + fit + " -ofps 30";
-        QTest::newRow("25") << false << "25"
-                            << " -ofps 25 -vf scale=640:360"
+        const QString fit43 = "dsize=640:480:0,scale=0:0,expand=640:480";
+        QTest::newRow("stretched at 30")
+            << false << "30" << QString() << " -ofps 30 -vf scale=640:360"
+            << " -ofps 30";
+        QTest::newRow("shape kept") << true << "30" << QString() << " -ofps 30 -vf " + fit
+                                    << " -vf-pre " + fit + " -ofps 30";
+        QTest::newRow("25") << false << "25" << QString() << " -ofps 25 -vf scale=640:360"
                             << " -ofps 25";
-        QTest::newRow("23.976 exactly") << false << "23.976"
-                                        << " -ofps 24000/1001 -vf scale=640:360"
-                                        << " -ofps 24000/1001";
+        QTest::newRow("23.976 exactly")
+            << false << "23.976" << QString() << " -ofps 24000/1001 -vf scale=640:360"
+            << " -ofps 24000/1001";
         QTest::newRow("29.97 exactly")
-            << true << "29.97"
-            << " -ofps 30000/1001 -vf " + fit << " -vf-pre " + fit + " -ofps 30000/1001";
-        QTest::newRow("59.94 exactly") << false << "59.94"
-                                       << " -ofps 60000/1001 -vf scale=640:360"
-                                       << " -ofps 60000/1001";
+            << true << "29.97" << QString() << " -ofps 30000/1001 -vf " + fit
+            << " -vf-pre " + fit + " -ofps 30000/1001";
+        QTest::newRow("59.94 exactly")
+            << false << "59.94" << QString() << " -ofps 60000/1001 -vf scale=640:360"
+            << " -ofps 60000/1001";
+        // A box shown at another shape than its pixels is filled at its display size, then
+        // squeezed into its pixels.
+        QTest::newRow("shown at 4:3") << true << "30"
+                                      << "4:3"
+                                      << " -ofps 30 -vf " + fit43 + ",scale=640:360"
+                                      << " -vf-pre " + fit43 + ",scale=640:360 -ofps 30";
+        QTest::newRow("shown at its own shape")
+            << true << "30"
+            << "16:9"
+            << " -ofps 30 -vf " + fit << " -vf-pre " + fit + " -ofps 30";
         // Without a rate the encoder takes the first input's, in one pass and in the join of
         // the intermediates, whose first is the first video at its own rate.
-        QTest::newRow("the first video's rate") << true << "First"
-                                                << " -vf " + fit << " -vf-pre " + fit;
+        QTest::newRow("the first video's rate")
+            << true << "First" << QString() << " -vf " + fit << " -vf-pre " + fit;
     }
     void shapeAndRate()
     {
         QFETCH(bool, keepShape);
         QFETCH(QString, frameRate);
+        QFETCH(QString, aspect);
         QFETCH(QString, conversionTail);
         QFETCH(QString, onePassTail);
-        const PictureRules rules{"640:360", keepShape, frameRate};
+        const PictureRules rules{"640:360", keepShape, frameRate, aspect};
         const EncoderCommand conversion = conversionCommand("/in/a.mov", "/t/0.avi", rules);
         QCOMPARE(conversion.text,
                  R"( "/in/a.mov" -o "/t/0.avi" -oac mp3lame -ovc lavc -lavcopts vqscale=3)" +

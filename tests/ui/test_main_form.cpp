@@ -393,7 +393,10 @@ private slots:
             } else {
                 // The conversions fit each picture into the same size.
                 const QString size = scale.mid(QString("scale=").size());
-                QVERIFY2(arguments.contains("dsize=" + size + ":0,scale=0:0,expand=" + size),
+                QVERIFY2(std::any_of(arguments.begin(), arguments.end(),
+                                     [&](const QString& a) {
+                                         return a.startsWith("dsize=") && a.endsWith("=" + size);
+                                     }),
                          qPrintable(run));
             }
         }
