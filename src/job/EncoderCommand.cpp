@@ -34,6 +34,12 @@ double aspectValue(const QString& text)
 // display size, 1024x576, and then squeezed into its pixels.
 QString shapeKeepingFilters(const PictureRules& rules)
 {
+    // A side that MEncoder works out from the picture (0, -1, -2, -3) leaves no bars to add.
+    for (const QString& side : rules.size.split(QLatin1Char(':'))) {
+        bool number = false;
+        if (side.toInt(&number) <= 0 && number)
+            return QStringLiteral("scale=") + rules.size;
+    }
     const QStringList sides = rules.size.split(QLatin1Char(':'));
     const int width = sides.value(0).toInt();
     const int height = sides.value(1).toInt();

@@ -140,6 +140,9 @@ private slots:
                  QString("scale=640 :480"));
         QCOMPARE(conversionCommand("a", "b", PictureRules{"640 :480", true}).arguments.last(),
                  QString("dsize=640 :480:0,scale=0:0,expand=640 :480"));
+        // A height worked out from the picture's own shape needs no bars.
+        QCOMPARE(conversionCommand("a", "b", PictureRules{"640:-2", true}).arguments.last(),
+                 QString("scale=640:-2"));
     }
 };
 
