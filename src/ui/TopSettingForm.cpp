@@ -1,6 +1,7 @@
 #include "TopSettingForm.h"
 
 #include "paths/PathText.h"
+#include "profiles/EncoderOptions.h"
 #include "ui_TopSettingForm.h"
 
 #include <QLineEdit>
@@ -127,6 +128,7 @@ void TopSettingForm::LoadProfile(const QString& path)
         else if (setting == OutputSetting::Mp3Encode)
             cmbEncodeToChange();
     }
+    greyUnusedSettings();
 }
 
 OutputSelection TopSettingForm::selectionInControls() const
@@ -161,6 +163,7 @@ void TopSettingForm::settingBoxChange(QComboBox* settingBox)
 void TopSettingForm::cmbAcodecChange()
 {
     showPanelForAudioCodec();
+    greyUnusedSettings();
     settingBoxChange(ui->cmbAcodec);
 }
 
@@ -175,6 +178,22 @@ void TopSettingForm::showPanelForAudioCodec()
     const bool mp3 = ui->cmbAcodec->currentText() == QLatin1String("MP3");
     ui->panMP3->setVisible(mp3);
     ui->panLavc->setVisible(!mp3);
+}
+
+void TopSettingForm::greyUnusedSettings()
+{
+    const auto usedOrGrey = [this](OutputSetting setting, std::initializer_list<QWidget*> widgets) {
+        for (QWidget* widget : widgets)
+            widget->setEnabled(!settingUnused(m_profile, setting));
+    };
+    usedOrGrey(OutputSetting::VideoBitrate,
+               {ui->labVbitrate, ui->cmbVbitrate, ui->labVbitrateUnit});
+    usedOrGrey(OutputSetting::Aspect, {ui->labAspect, ui->cmbAspect});
+    usedOrGrey(OutputSetting::VideoSize, {ui->gpbOutputSize});
+    usedOrGrey(OutputSetting::AudioBitrate, {ui->panLavc});
+    usedOrGrey(OutputSetting::Mp3Encode, {ui->panMP3});
+    usedOrGrey(OutputSetting::Channels, {ui->labChannels, ui->cmbChannels});
+    usedOrGrey(OutputSetting::SampleRate, {ui->labSrate, ui->cmbSrate, ui->labSrateUnit});
 }
 
 void TopSettingForm::showPairForEncodeMode()
@@ -245,6 +264,7 @@ void TopSettingForm::btnCancelClick()
     // The panels follow the restored choices, so what shows is what the options are made of.
     showPanelForAudioCodec();
     showPairForEncodeMode();
+    greyUnusedSettings();
 }
 
 void TopSettingForm::reject()
