@@ -15,9 +15,9 @@ class JobFolder;
 
 // What Start and Stop do: the checks of Start, the window lock, the conversion stage and then
 // the join stage, or the join stage alone in one pass over the original inputs, which is also
-// how a copy joins them. Start returns when
-// the job is over; meanwhile events are handled inside it, which is how Stop and the clock reach a
-// running job. The stages report how they ended; the job alone turns that into what the user sees.
+// how a copy joins them. Start returns when the job is over; meanwhile events are handled inside
+// it, which is how Stop and the clock reach a running job. The stages report how they ended; the
+// job alone turns that into what the user sees.
 class JoinJob : public QObject
 {
     Q_OBJECT

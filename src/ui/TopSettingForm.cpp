@@ -128,7 +128,6 @@ void TopSettingForm::LoadProfile(const QString& path)
         else if (setting == OutputSetting::Mp3Encode)
             cmbEncodeToChange();
     }
-    greyUnusedSettings();
 }
 
 OutputSelection TopSettingForm::selectionInControls() const
@@ -145,6 +144,7 @@ OutputSelection TopSettingForm::selectionInControls() const
 void TopSettingForm::storeSelection()
 {
     m_profile.setSelection(selectionInControls());
+    greyUnusedSettings();
 }
 
 void TopSettingForm::settingBoxEnter(QComboBox* settingBox)
@@ -163,7 +163,6 @@ void TopSettingForm::settingBoxChange(QComboBox* settingBox)
 void TopSettingForm::cmbAcodecChange()
 {
     showPanelForAudioCodec();
-    greyUnusedSettings();
     settingBoxChange(ui->cmbAcodec);
 }
 
@@ -264,7 +263,6 @@ void TopSettingForm::btnCancelClick()
     // The panels follow the restored choices, so what shows is what the options are made of.
     showPanelForAudioCodec();
     showPairForEncodeMode();
-    greyUnusedSettings();
 }
 
 void TopSettingForm::reject()

@@ -52,7 +52,8 @@ private:
     void storeSelection();
     void showPanelForAudioCodec();
     void showPairForEncodeMode();
-    // Greys out the settings that a copy of the videos' own streams leaves out.
+    // Greys out the settings that a copy of the videos' own streams leaves out; it follows every
+    // change of the selection.
     void greyUnusedSettings();
     void focusRefusedControl(SelectionRefusal::Field field);
 
