@@ -14,6 +14,7 @@ public:
     QString pictureSizeText() const override;
     QString encoderOptions() const override;
     bool audioBitrateInvalid() const override;
+    bool copiesVideo() const override;
 
 private:
     const CurrentProfile& m_profile;

@@ -52,6 +52,9 @@ JoinPlan intermediatesJoinPlan(const TaskRows& rows, const QString& jobFolder,
                                const QString& encoderOptions);
 // The rows' own inputs at the conversion's frame rate, the total bar running from 0 to 100.
 JoinPlan onePassJoinPlan(const TaskRows& rows, const QString& encoderOptions);
+// The rows' own inputs copied into the output as they are (the options hold "-ovc copy"), shown
+// as the join in one pass is.
+JoinPlan copyJoinPlan(const TaskRows& rows, const QString& encoderOptions);
 
 // Joins the rows in list order into the output file with the profile's options, as the plan
 // says.
