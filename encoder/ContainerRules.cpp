@@ -47,6 +47,10 @@ const std::vector<ContainerRule>& rules()
          {"wmv1", "wmv2", "msmpeg4", "msmpeg4v2", "mpeg4"},
          {"wmav2", "libmp3lame", "pcm_s16le"}},
         {Container::Flv, "FLV", {"flv", "libx264"}, {"libmp3lame", "aac", "pcm_s16le"}},
+        {Container::Mkv,
+         "MKV",
+         {"mpeg4", "libx264", "mpeg1video", "mpeg2video"},
+         {"aac", "libmp3lame", "mp2", "ac3", "pcm_s16le"}},
     };
     return table;
 }
@@ -82,7 +86,8 @@ Container containerFor(const std::string& outputPath, const std::string& outputF
     static const std::map<std::string, Container> byName{
         {"avi", Container::Avi}, {"mpg", Container::Mpeg}, {"mpeg", Container::Mpeg},
         {"vob", Container::Vob}, {"mp4", Container::Mp4},  {"mov", Container::Mov},
-        {"wmv", Container::Asf}, {"asf", Container::Asf},  {"flv", Container::Flv}};
+        {"wmv", Container::Asf}, {"asf", Container::Asf},  {"flv", Container::Flv},
+        {"mkv", Container::Mkv}};
     const std::string format = lowerCase(outputFormat);
     if (!format.empty() && format != "lavf") {
         const auto found = byName.find(format);
@@ -120,6 +125,8 @@ std::string muxerName(Container container, const std::string& videoCodec,
         return "asf";
     case Container::Flv:
         return "flv";
+    case Container::Mkv:
+        return "matroska";
     }
     return "avi";
 }

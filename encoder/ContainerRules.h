@@ -15,12 +15,13 @@ enum class Container
     Mp4,
     Mov,
     Asf,
-    Flv
+    Flv,
+    Mkv
 };
 
-// -of when given (avi, mpeg, vob, mp4, mov, asf, wmv, flv; lavf means "by extension"), else the
-// output's extension without regard to case; anything unknown is AVI. Throws a usage EncoderError
-// for an -of value this encoder does not write.
+// -of when given (avi, mpeg, vob, mp4, mov, asf, wmv, flv, mkv; lavf means "by extension"), else
+// the output's extension without regard to case; anything unknown is AVI. Throws a usage
+// EncoderError for an -of value this encoder does not write.
 Container containerFor(const std::string& outputPath, const std::string& outputFormat);
 
 // "AVI", "MPEG", ... as the messages name it.

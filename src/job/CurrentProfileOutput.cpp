@@ -28,3 +28,8 @@ bool CurrentProfileOutput::audioBitrateInvalid() const
 {
     return checkSelectionForStart(m_profile.selection()).has_value();
 }
+
+bool CurrentProfileOutput::copiesVideo() const
+{
+    return ::copiesVideo(m_profile);
+}

@@ -15,6 +15,7 @@ public:
     QString displayAspectText() const override;
     QString encoderOptions() const override;
     bool audioBitrateInvalid() const override;
+    bool copiesVideo() const override;
 
 private:
     const CurrentProfile& m_profile;

@@ -10,6 +10,7 @@ namespace {
 // The encoder's exit codes for -checkonly.
 constexpr int kTakesIt = 0;
 constexpr int kRefusesIt = 1;
+constexpr int kCannotCopy = 3;
 
 } // namespace
 
@@ -39,10 +40,13 @@ EncoderCheck::Answer EncoderCheck::ask(const EncoderCommand& command) const
         return {};
     if (process.exitCode() == kTakesIt)
         return {Answer::Kind::Accepted, {}};
+    const QString reason = QString::fromLocal8Bit(process.readAllStandardError()).trimmed();
+    if (process.exitCode() == kCannotCopy)
+        return {Answer::Kind::CannotCopy,
+                reason.isEmpty() ? QStringLiteral("The videos differ.") : reason};
     if (process.exitCode() != kRefusesIt)
         return {};
-    QString reason = QString::fromLocal8Bit(process.readAllStandardError()).trimmed();
-    if (reason.isEmpty())
-        reason = QStringLiteral("The encoder does not take these output settings.");
-    return {Answer::Kind::Refused, reason};
+    return {Answer::Kind::Refused,
+            reason.isEmpty() ? QStringLiteral("The encoder does not take these output settings.")
+                             : reason};
 }

@@ -5,13 +5,15 @@
 #include <QString>
 
 // Asks the encoder, before a job makes anything, whether it takes a command line: with
-// -checkonly it reads its arguments, opens nothing and says yes (exit 0) or why not (exit 1, its
+// -checkonly it reads its arguments, writes nothing and says yes (exit 0) or why not (exit 1, its
 // reason on standard error). A profile whose option text the encoder refuses is then refused at
-// Start, not after the whole conversion stage.
+// Start, not after the whole conversion stage. With -ovc copy it also opens the inputs' headers:
+// videos that cannot be joined by copying give exit 3, the first difference on standard error.
 class EncoderCheck
 {
 public:
-    // Start-up included; the encoder reads nothing but its arguments, in milliseconds.
+    // Start-up included; the encoder reads its arguments and at most the inputs' headers, in
+    // milliseconds.
     static constexpr int kDeadlineMs = 3000;
 
     struct Answer
@@ -19,7 +21,8 @@ public:
         enum class Kind
         {
             Accepted,
-            Refused, // `reason` is the encoder's
+            Refused,    // `reason` is the encoder's
+            CannotCopy, // the videos differ; `reason` names the clip and the difference
             // Not started, too slow, crashed or another exit code: not the encoder's word on the
             // command line, so the job runs and finds out for itself.
             NoAnswer,

@@ -69,4 +69,6 @@ public:
     virtual QString encoderOptions() const = 0;
     // The audio bitrate cannot be limited for "MP2" because it is not an integer.
     virtual bool audioBitrateInvalid() const = 0;
+    // The profile joins the videos' own pictures without re-encoding them.
+    virtual bool copiesVideo() const = 0;
 };

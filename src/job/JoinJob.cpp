@@ -12,6 +12,24 @@
 #include <QFileInfo>
 #include <QThread>
 
+namespace {
+
+// What to do about videos that cannot be copied: the shipped profile that re-encodes into the
+// same container, where there is one.
+QString reencodeSuggestion(const QString& outputExtension)
+{
+    const QString type = outputExtension.mid(1).toUpper();
+    const QString text = QStringLiteral(
+        "These videos cannot be joined without re-encoding. Please choose a profile that "
+        "re-encodes them");
+    if (type == QLatin1String("MP4") || type == QLatin1String("MKV") ||
+        type == QLatin1String("MOV"))
+        return text + QStringLiteral(", such as \"%1 - H.264 and AAC\".").arg(type);
+    return text + QLatin1Char('.');
+}
+
+} // namespace
+
 JoinJob::JoinJob(JobView& view, TaskRows& rows, const JobOutput& output,
                  const prefs::GeneralSettings& settings, Seams seams, const QString& encoderPath,
                  const QString& defaultTempDirectory, const QString& productName, QObject* parent)
@@ -50,8 +68,8 @@ void JoinJob::start()
         return;
     }
     // Only now, when nothing can refuse the job any more, is anything created. A join in one pass
-    // needs no folder.
-    const bool onePass = m_settings.onePass;
+    // needs no folder, and a copy always joins the originals in one pass.
+    const bool onePass = m_settings.onePass || m_output.copiesVideo();
     JobFolder folder;
     if (!onePass)
         folder = JobFolder(m_settings.tempDir, m_defaultTempDirectory);
@@ -133,10 +151,20 @@ bool JoinJob::checkEncoderTakesTheJoin()
     const EncoderCommand command = joinPlan(folder).commandFor(
         joinStageOutput(m_view.outputFileText(), m_output.outputExtension(), m_settings));
     const EncoderCheck::Answer answer = m_encoderCheck.ask(command);
-    if (answer.kind != EncoderCheck::Answer::Kind::Refused)
-        return true;
-    refuse(QStringLiteral("Invalid Output Settings"), answer.reason, false);
-    return false;
+    switch (answer.kind) {
+    case EncoderCheck::Answer::Kind::Refused:
+        refuse(QStringLiteral("Invalid Output Settings"), answer.reason, false);
+        return false;
+    case EncoderCheck::Answer::Kind::CannotCopy:
+        refuse(QStringLiteral("Videos Cannot Be Copied"),
+               answer.reason + QLatin1Char('\n') + reencodeSuggestion(m_output.outputExtension()),
+               false);
+        return false;
+    case EncoderCheck::Answer::Kind::Accepted:
+    case EncoderCheck::Answer::Kind::NoAnswer:
+        break;
+    }
+    return true;
 }
 
 void JoinJob::runStages(JobFolder& folder, bool onePass)
@@ -157,8 +185,11 @@ void JoinJob::runStages(JobFolder& folder, bool onePass)
 
 JoinPlan JoinJob::joinPlan(const QString& jobFolder) const
 {
-    return m_settings.onePass ? onePassJoinPlan(m_rows, m_output.encoderOptions(), pictureRules())
-                              : intermediatesJoinPlan(m_rows, jobFolder, m_output.encoderOptions());
+    const QString options = m_output.encoderOptions();
+    if (m_output.copiesVideo())
+        return copyJoinPlan(m_rows, options);
+    return m_settings.onePass ? onePassJoinPlan(m_rows, options, pictureRules())
+                              : intermediatesJoinPlan(m_rows, jobFolder, options);
 }
 
 PictureRules JoinJob::pictureRules() const

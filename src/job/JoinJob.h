@@ -14,9 +14,10 @@
 class JobFolder;
 
 // What Start and Stop do: the checks of Start, the window lock, the conversion stage and then
-// the join stage, or the join stage alone in one pass over the original inputs. Start returns when
-// the job is over; meanwhile events are handled inside it, which is how Stop and the clock reach a
-// running job. The stages report how they ended; the job alone turns that into what the user sees.
+// the join stage, or the join stage alone in one pass over the original inputs, which is also
+// how a copy joins them. Start returns when the job is over; meanwhile events are handled inside
+// it, which is how Stop and the clock reach a running job. The stages report how they ended; the
+// job alone turns that into what the user sees.
 class JoinJob : public QObject
 {
     Q_OBJECT
@@ -59,11 +60,13 @@ private:
     // the preferences) and none of the inputs.
     bool checkOutputIsSafe();
     // The encoder takes the join's command line (asked with nothing made yet); a refusal shows
-    // its reason. No answer is no refusal: the job then finds out as it goes.
+    // its reason, and videos that a copy cannot join the difference the encoder found. No answer
+    // is no refusal: the job then finds out as it goes.
     bool checkEncoderTakesTheJoin();
     void refuse(const QString& caption, const QString& text, bool focusOutputFile);
     void runStages(JobFolder& folder, bool onePass);
-    // The join this job runs, with its intermediates in jobFolder unless it joins in one pass.
+    // The join this job runs: a copy of the originals, or one pass over them, or the
+    // intermediates in jobFolder.
     JoinPlan joinPlan(const QString& jobFolder) const;
     // The profile's picture size with the General Settings' shape and frame rate.
     PictureRules pictureRules() const;

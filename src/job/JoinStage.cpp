@@ -45,18 +45,39 @@ JoinPlan intermediatesJoinPlan(const TaskRows& rows, const QString& jobFolder,
     return plan;
 }
 
-JoinPlan onePassJoinPlan(const TaskRows& rows, const QString& encoderOptions,
-                         const PictureRules& pictures)
+namespace {
+
+// A join of the rows' own inputs, shown row by row over the whole total bar.
+JoinPlan originalsJoinPlan(const TaskRows& rows)
 {
     JoinPlan plan;
     // Absolute, so that the encoder cannot take a name such as "-x.avi" for an option.
     for (int k = 0; k < rows.count(); ++k)
         plan.inputs << QFileInfo(rows.inputPath(k)).absoluteFilePath();
+    plan.progress = ProgressRules::onePassJoin();
+    plan.followsRows = true;
+    return plan;
+}
+
+} // namespace
+
+JoinPlan onePassJoinPlan(const TaskRows& rows, const QString& encoderOptions,
+                         const PictureRules& pictures)
+{
+    JoinPlan plan = originalsJoinPlan(rows);
     plan.command = [encoderOptions, pictures](const QStringList& inputs, const QString& output) {
         return onePassJoinCommand(inputs, output, encoderOptions, pictures);
     };
-    plan.progress = ProgressRules::onePassJoin();
-    plan.followsRows = true;
+    return plan;
+}
+
+JoinPlan copyJoinPlan(const TaskRows& rows, const QString& encoderOptions)
+{
+    JoinPlan plan = originalsJoinPlan(rows);
+    // The pictures keep their own frame rate: no -ofps.
+    plan.command = [encoderOptions](const QStringList& inputs, const QString& output) {
+        return joinCommand(inputs, output, encoderOptions);
+    };
     return plan;
 }
 

@@ -54,6 +54,9 @@ JoinPlan intermediatesJoinPlan(const TaskRows& rows, const QString& jobFolder,
 // from 0 to 100.
 JoinPlan onePassJoinPlan(const TaskRows& rows, const QString& encoderOptions,
                          const PictureRules& pictures);
+// The rows' own inputs copied into the output as they are (the options hold "-ovc copy"), shown
+// as the join in one pass is.
+JoinPlan copyJoinPlan(const TaskRows& rows, const QString& encoderOptions);
 
 // Joins the rows in list order into the output file with the profile's options, as the plan
 // says.

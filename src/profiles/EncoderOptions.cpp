@@ -6,6 +6,9 @@
 
 namespace {
 
+// The value of the video and audio choices that keep the videos' own streams.
+const QString kCopyValue = QStringLiteral("copy");
+
 QString videoOptions(const CurrentProfile& profile)
 {
     const OutputSelection& selection = profile.selection();
@@ -55,6 +58,23 @@ AudioPart audioPart(const CurrentProfile& profile)
                 limitedAudioBitrate(selection)};
 }
 
+// The pictures go into the output as they are: no size, bitrate, aspect or frame rate. The
+// sound is copied too, or encoded once for the whole output.
+QString copyOptions(const CurrentProfile& profile)
+{
+    QStringList words{QStringLiteral("-ovc"), kCopyValue, QStringLiteral("-oac")};
+    if (copiesAudio(profile))
+        return QLatin1Char(' ') + (words << kCopyValue).join(QLatin1Char(' '));
+    const AudioPart audio = audioPart(profile);
+    words << audio.encoder;
+    if (!audio.optionSwitch.isEmpty())
+        words << audio.optionSwitch << audio.options;
+    words << QStringLiteral("-channels")
+          << profile.chosenValue(OutputSetting::Channels, QStringLiteral("2"))
+          << QStringLiteral("-srate") << profile.selection()[OutputSetting::SampleRate].text;
+    return QLatin1Char(' ') + words.join(QLatin1Char(' '));
+}
+
 } // namespace
 
 QString chosenAspectText(const CurrentProfile& profile)
@@ -63,6 +83,38 @@ QString chosenAspectText(const CurrentProfile& profile)
     if (profile.selection()[OutputSetting::Aspect].index == 0)
         return QString();
     return profile.chosenValue(OutputSetting::Aspect, QStringLiteral("16:9"));
+}
+
+bool copiesVideo(const CurrentProfile& profile)
+{
+    return profile.chosenValue(OutputSetting::VideoCodec, QString()) == kCopyValue;
+}
+
+bool copiesAudio(const CurrentProfile& profile)
+{
+    return copiesVideo(profile) &&
+           profile.chosenValue(OutputSetting::AudioCodec, QString()) == kCopyValue;
+}
+
+bool settingUnused(const CurrentProfile& profile, OutputSetting setting)
+{
+    switch (setting) {
+    case OutputSetting::VideoSize:
+    case OutputSetting::VideoBitrate:
+    case OutputSetting::Aspect:
+        return copiesVideo(profile);
+    case OutputSetting::Mp3Encode:
+    case OutputSetting::VbrQuality:
+    case OutputSetting::AbrCbrBitrate:
+    case OutputSetting::AudioBitrate:
+    case OutputSetting::SampleRate:
+    case OutputSetting::Channels:
+        return copiesAudio(profile);
+    case OutputSetting::VideoCodec:
+    case OutputSetting::AudioCodec:
+        break;
+    }
+    return false;
 }
 
 QString pictureSizeText(const CurrentProfile& profile)
@@ -75,6 +127,8 @@ QString pictureSizeText(const CurrentProfile& profile)
 
 QString GetEncoderOptions(const CurrentProfile& profile)
 {
+    if (copiesVideo(profile))
+        return copyOptions(profile);
     const QString video = videoOptions(profile);
     const AudioPart audio = audioPart(profile);
     const QString channels = profile.chosenValue(OutputSetting::Channels, QStringLiteral("2"));

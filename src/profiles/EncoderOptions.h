@@ -1,8 +1,19 @@
 #pragma once
 
+#include "OutputSetting.h"
+
 #include <QString>
 
 class CurrentProfile;
+
+// The chosen video codec is "copy": the job joins the videos' own pictures without re-encoding
+// them, in one pass.
+bool copiesVideo(const CurrentProfile& profile);
+// The pictures are copied and the chosen audio codec is "copy" too.
+bool copiesAudio(const CurrentProfile& profile);
+// A setting that the option text leaves out as things are chosen: the picture's size, bitrate
+// and aspect when the pictures are copied, every sound setting when the sound is.
+bool settingUnused(const CurrentProfile& profile, OutputSetting setting);
 
 // The picture size W:H of the output: the "Video Size" value of the selected choice (default
 // "640:480") while the size comes from the list, else the manual width and height as typed.
@@ -14,5 +25,7 @@ QString chosenAspectText(const CurrentProfile& profile);
 
 // The encoder options that describe the output, from the profile's values and the choices made
 // in it: one line starting with a blank and ending in the sample rate text. A missing profile,
-// section or key gives the defaults, so there is always a text.
+// section or key gives the defaults, so there is always a text. A copy is " -ovc copy -oac copy",
+// or with the sound encoded " -ovc copy -oac lavc -lavcopts acodec=aac:abitrate=160 -channels 2
+// -srate 48000".
 QString GetEncoderOptions(const CurrentProfile& profile);

@@ -4,5 +4,5 @@ QStringList outputTypeList()
 {
     return {QStringLiteral(".avi"), QStringLiteral(".mpg"), QStringLiteral(".mp4"),
             QStringLiteral(".wmv"), QStringLiteral(".mov"), QStringLiteral(".vob"),
-            QStringLiteral(".asf"), QStringLiteral(".flv")};
+            QStringLiteral(".asf"), QStringLiteral(".flv"), QStringLiteral(".mkv")};
 }

@@ -5,9 +5,23 @@
 const QStringList& supportedExtensions()
 {
     static const QStringList extensions{
-        QStringLiteral(".avi"), QStringLiteral(".mpg"), QStringLiteral(".mpeg"),
-        QStringLiteral(".mp4"), QStringLiteral(".wmv"), QStringLiteral(".mov"),
-        QStringLiteral(".vob"), QStringLiteral(".asf"),
+        QStringLiteral(".avi"),
+        QStringLiteral(".mpg"),
+        QStringLiteral(".mpeg"),
+        QStringLiteral(".mp4"),
+        QStringLiteral(".wmv"),
+        QStringLiteral(".mov"),
+        QStringLiteral(".vob"),
+        QStringLiteral(".asf"),
+        // What cameras, phones, recorders and the web give today; libavformat reads them all.
+        QStringLiteral(".mkv"),
+        QStringLiteral(".webm"),
+        QStringLiteral(".flv"),
+        QStringLiteral(".m4v"),
+        QStringLiteral(".3gp"),
+        QStringLiteral(".ts"),
+        QStringLiteral(".mts"),
+        QStringLiteral(".m2ts"),
     };
     return extensions;
 }

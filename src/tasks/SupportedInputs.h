@@ -5,10 +5,11 @@
 
 // The input kinds the task list takes from the command line, drops and folders.
 
-// ".avi", ".mpg", ".mpeg", ".mp4", ".wmv", ".mov", ".vob", ".asf", in this order.
+// ".avi", ".mpg", ".mpeg", ".mp4", ".wmv", ".mov", ".vob", ".asf", then ".mkv", ".webm", ".flv",
+// ".m4v", ".3gp" and the MPEG transport streams ".ts", ".mts", ".m2ts", in this order.
 const QStringList& supportedExtensions();
 
-// "*.avi;*.mpg;...;*.asf;": every extension as a pattern, each followed by ";".
+// "*.avi;*.mpg;...;*.m2ts;": every extension as a pattern, each followed by ";".
 QString supportedFileMask(const QStringList& extensions);
 
 // True when the path's extension (from the last "." of its file name; none without a dot),

@@ -1,6 +1,7 @@
 #include "TopSettingForm.h"
 
 #include "paths/PathText.h"
+#include "profiles/EncoderOptions.h"
 #include "ui_TopSettingForm.h"
 
 #include <QLineEdit>
@@ -143,6 +144,7 @@ OutputSelection TopSettingForm::selectionInControls() const
 void TopSettingForm::storeSelection()
 {
     m_profile.setSelection(selectionInControls());
+    greyUnusedSettings();
 }
 
 void TopSettingForm::settingBoxEnter(QComboBox* settingBox)
@@ -175,6 +177,22 @@ void TopSettingForm::showPanelForAudioCodec()
     const bool mp3 = ui->cmbAcodec->currentText() == QLatin1String("MP3");
     ui->panMP3->setVisible(mp3);
     ui->panLavc->setVisible(!mp3);
+}
+
+void TopSettingForm::greyUnusedSettings()
+{
+    const auto usedOrGrey = [this](OutputSetting setting, std::initializer_list<QWidget*> widgets) {
+        for (QWidget* widget : widgets)
+            widget->setEnabled(!settingUnused(m_profile, setting));
+    };
+    usedOrGrey(OutputSetting::VideoBitrate,
+               {ui->labVbitrate, ui->cmbVbitrate, ui->labVbitrateUnit});
+    usedOrGrey(OutputSetting::Aspect, {ui->labAspect, ui->cmbAspect});
+    usedOrGrey(OutputSetting::VideoSize, {ui->gpbOutputSize});
+    usedOrGrey(OutputSetting::AudioBitrate, {ui->panLavc});
+    usedOrGrey(OutputSetting::Mp3Encode, {ui->panMP3});
+    usedOrGrey(OutputSetting::Channels, {ui->labChannels, ui->cmbChannels});
+    usedOrGrey(OutputSetting::SampleRate, {ui->labSrate, ui->cmbSrate, ui->labSrateUnit});
 }
 
 void TopSettingForm::showPairForEncodeMode()

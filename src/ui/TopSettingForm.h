@@ -52,6 +52,9 @@ private:
     void storeSelection();
     void showPanelForAudioCodec();
     void showPairForEncodeMode();
+    // Greys out the settings that a copy of the videos' own streams leaves out; it follows every
+    // change of the selection.
+    void greyUnusedSettings();
     void focusRefusedControl(SelectionRefusal::Field field);
 
     // Control values taken when the dialog is shown, put back by Cancel.

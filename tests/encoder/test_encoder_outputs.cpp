@@ -54,7 +54,8 @@ private slots:
     {
         QTest::addColumn<QString>("clip");
         QTest::addColumn<double>("length"); // seconds of picture in the clip
-        for (const char* kind : {"avi", "mpg", "mpeg", "mp4", "wmv", "mov", "vob", "asf"})
+        for (const char* kind : {"avi", "mpg", "mpeg", "mp4", "wmv", "mov", "vob", "asf", "mkv",
+                                 "webm", "flv", "m4v", "3gp", "ts", "m2ts"})
             QTest::newRow(kind) << QStringLiteral("clip.") + QLatin1String(kind) << 2.0;
         QTest::newRow("mono") << QStringLiteral("mono.avi") << 1.0;
         QTest::newRow("without audio") << QStringLiteral("noaudio.avi") << 1.0;
@@ -153,6 +154,14 @@ private slots:
                              << "flv"
                              << "flv1"
                              << "mp3" << 320 << 240 << 44100;
+        QTest::newRow("MKV")
+            << "mkv"
+            << " -ovc lavc -lavcopts vcodec=libx264:vbitrate=2000:mbd=2:autoaspect "
+               "-oac lavc -lavcopts acodec=aac:abitrate=160 -channels 2 "
+               "-vf scale=320:240 -srate 48000"
+            << "matroska,webm"
+            << "h264"
+            << "aac" << 320 << 240 << 48000;
     }
 
     void joinWritesEveryOutputType()

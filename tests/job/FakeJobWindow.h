@@ -43,6 +43,7 @@ public:
     QString pictureSize = QStringLiteral("320:240");
     QString options = QStringLiteral(" -ovc lavc -oac mp3lame");
     bool bitrateInvalid = false;
+    bool copies = false;
     prefs::GeneralSettings general;
 
     QWidget* owner() override { return nullptr; }
@@ -109,4 +110,5 @@ public:
     QString pictureSizeText() const override { return pictureSize; }
     QString encoderOptions() const override { return options; }
     bool audioBitrateInvalid() const override { return bitrateInvalid; }
+    bool copiesVideo() const override { return copies; }
 };

@@ -27,6 +27,7 @@
 // same way) to FAKE_ENCODER_CHECK_LOG when that is set.
 //   (unset or empty)  take it: exit 0
 //   refuse TEXT       TEXT on standard error, exit 1
+//   cannot-copy TEXT  TEXT on standard error, exit 3: the videos cannot be joined by copying
 //   exit CODE         exit with CODE
 //   wait              sleep until killed
 //   abort             crash (SIGABRT)
@@ -107,10 +108,10 @@ int answerCheck(const std::vector<std::string>& args)
     std::istringstream words(answer ? answer : "");
     std::string command;
     words >> command;
-    if (command == "refuse") {
+    if (command == "refuse" || command == "cannot-copy") {
         const std::string text = std::string(answer).substr(std::string(answer).find(' ') + 1);
         std::fprintf(stderr, "%s\n", text.c_str());
-        return 1;
+        return command == "refuse" ? 1 : 3;
     }
     if (command == "exit") {
         int code = 0;

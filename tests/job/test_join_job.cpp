@@ -477,6 +477,50 @@ private slots:
                  (QVector<int>{0, 10, 20, 30, 40, 50, 60, 70, 80, 90, 100}));
     }
 
+    // A copy joins the originals in one encoder run, whatever the One Pass setting: no
+    // conversion, no folder, no frame rate of its own; it is shown as a join in one pass is.
+    void aCopyJoinsTheOriginalsInOneRun_data()
+    {
+        QTest::addColumn<bool>("onePass");
+        QTest::newRow("One Pass off") << false;
+        QTest::newRow("One Pass on") << true;
+    }
+    void aCopyJoinsTheOriginalsInOneRun()
+    {
+        QFETCH(bool, onePass);
+        writeScript("banner 20\npos 1 9 4\noutput\n");
+        m_window->copies = true;
+        m_window->options = " -ovc copy -oac lavc -lavcopts acodec=aac:abitrate=160 -channels 2 "
+                            "-srate 48000";
+        m_window->extension = ".mkv";
+        m_window->outputFile = path("film.mkv");
+        m_window->general.onePass = onePass;
+        m_window->general.autoOpenDir = false;
+        m_job->start();
+        QCOMPARE(captions(), QStringList{"Complete"});
+        const QStringList join{path("a.mov"),
+                               path("b c.avi"),
+                               path("-x.mp4"),
+                               "-o",
+                               path("film.mkv"),
+                               "-ovc",
+                               "copy",
+                               "-oac",
+                               "lavc",
+                               "-lavcopts",
+                               "acodec=aac:abitrate=160",
+                               "-channels",
+                               "2",
+                               "-srate",
+                               "48000"};
+        QCOMPARE(runs(), QVector<QStringList>{join});
+        QCOMPARE(checks(), QVector<QStringList>{QStringList{"-checkonly"} + join});
+        QVERIFY(!QFileInfo::exists(tempDir()));
+        QCOMPARE(m_window->statuses(), (QStringList{"Complete", "Complete", "Complete"}));
+        QCOMPARE(m_window->convertingFileChanges, (QStringList{"a.mov", "-x.mp4"}));
+        QCOMPARE(m_window->totalBarHistory, (QVector<int>{0, 10, 50, 90, 100}));
+    }
+
     void runsThatLeaveNoGoodFileAreFailures_data()
     {
         // The encoder's last line before a clean exit is its summary, never the reason.
@@ -556,24 +600,48 @@ private slots:
 
     // The encoder is asked first whether it takes the join's command line; what it refuses is
     // refused at Start with its reason, before the overwrite question, with nothing made and no
-    // conversion run.
+    // conversion run. Videos that differ where a copy needs them alike are refused so too.
     void optionsTheEncoderRefusesAreRefusedAtStart_data()
     {
         QTest::addColumn<bool>("onePass");
-        QTest::newRow("two stages") << false;
-        QTest::newRow("one pass") << true;
+        QTest::addColumn<bool>("copies");
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("text");
+        const QByteArray refusal = "refuse Suboption vbitrate needs a value.";
+        QTest::newRow("two stages") << false << false << refusal << "Invalid Output Settings"
+                                    << "Suboption vbitrate needs a value.";
+        QTest::newRow("one pass") << true << false << refusal << "Invalid Output Settings"
+                                  << "Suboption vbitrate needs a value.";
+        QTest::newRow("copy of videos that differ")
+            << false << true
+            << QByteArray("cannot-copy b c.avi is 1280x720 at 25 fps; a.mov is 1920x1080 at 30 "
+                          "fps.")
+            << "Videos Cannot Be Copied"
+            << "b c.avi is 1280x720 at 25 fps; a.mov is 1920x1080 at 30 fps.\nThese videos cannot "
+               "be joined without re-encoding. Please choose a profile that re-encodes them, such "
+               "as \"MP4 - H.264 and AAC\".";
     }
     void optionsTheEncoderRefusesAreRefusedAtStart()
     {
         QFETCH(bool, onePass);
-        qputenv("FAKE_ENCODER_CHECK", "refuse Suboption vbitrate needs a value.");
-        m_window->options = " -ovc lavc -lavcopts vcodec=mpeg4:vbitrate=:mbd=2 -oac mp3lame";
+        QFETCH(bool, copies);
+        QFETCH(QByteArray, answer);
+        QFETCH(QString, caption);
+        QFETCH(QString, text);
+        qputenv("FAKE_ENCODER_CHECK", answer);
+        m_window->options = copies
+                                ? " -ovc copy -oac copy"
+                                : " -ovc lavc -lavcopts vcodec=mpeg4:vbitrate=:mbd=2 -oac mp3lame";
+        m_window->copies = copies;
+        m_window->extension = copies ? ".mp4" : ".avi";
+        m_window->outputFile = path("film") + m_window->extension;
         m_window->general.onePass = onePass;
         touch(m_window->outputFile); // the overwrite question would come next
         const QStringList before = everything();
         m_job->start();
-        QCOMPARE(captions(), QStringList{"Invalid Output Settings"});
-        QCOMPARE(m_doubles->messages.shown[0].text, QString("Suboption vbitrate needs a value."));
+        QCOMPARE(captions(), QStringList{caption});
+        QCOMPARE(m_doubles->messages.shown[0].text, text);
         QCOMPARE(checks().size(), 1);
         QVERIFY(runs().isEmpty());
         QCOMPARE(everything(), before);
@@ -625,7 +693,7 @@ private slots:
     {
         QTest::addColumn<QByteArray>("answer");
         QTest::newRow("crashes") << QByteArray("abort");
-        QTest::newRow("another exit code") << QByteArray("exit 3");
+        QTest::newRow("another exit code") << QByteArray("exit 5");
         QTest::newRow("no answer before the deadline") << QByteArray("wait");
     }
     void noAnswerFromTheCheckRefusesNothing()

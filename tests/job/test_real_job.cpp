@@ -101,6 +101,10 @@ private slots:
             row("FLV - Flash Video") << QStringList{"clip.mp4", "clip.wmv"} << 4.0 << "flv"
                                      << "flv1"
                                      << "mp3" << QSize(640, 480) << QString() << 30.0;
+            row("MKV - H.264 and AAC")
+                << QStringList{"clip.mkv", "clip.m2ts"} << 4.0 << "matroska,webm"
+                << "h264"
+                << "aac" << QSize(1280, 720) << QString() << 30.0;
             row("MOV - H.264 and AAC")
                 << QStringList{"clip.mpg", "noaudio.avi"} << 3.0 << mov << "h264"
                 << "aac" << QSize(1280, 720) << QString() << 30.0;

@@ -12,6 +12,7 @@ namespace {
 // The profile of the worked examples; only the values matter to the composition.
 const char* const kProfile = R"([Video Codec]
 value0=mpeg4
+value1=copy
 [Video Size]
 value0=320:240
 [Aspect]
@@ -20,6 +21,8 @@ value1=4:3
 value0=libmp3lame
 value1=mp2
 value2=pcm
+value3=copy
+value4=aac
 [MP3 Encode]
 value0=vbr
 value1=abr
@@ -164,6 +167,24 @@ private slots:
                 << s
                 << kVideo + " -oac mp3lame -lameopts vbr=2:q=4 -channels 2 -vf scale=640:480 "
                             "-srate 44100";
+        }
+        {
+            OutputSelection s = firstExample();
+            choose(s, OutputSetting::VideoCodec, 1, "Copy (no re-encoding)");
+            choose(s, OutputSetting::AudioCodec, 3, "Copy (no re-encoding)");
+            QTest::newRow("copy, sound copied") << s << " -ovc copy -oac copy";
+            choose(s, OutputSetting::AudioCodec, 4, "AAC (re-encoded as one stream)");
+            choose(s, OutputSetting::SampleRate, 3, "48000");
+            QTest::newRow("copy, sound in AAC")
+                << s
+                << " -ovc copy -oac lavc -lavcopts acodec=aac:abitrate=192 -channels 2 -srate "
+                   "48000";
+        }
+        {
+            OutputSelection s = firstExample();
+            choose(s, OutputSetting::AudioCodec, 3, "Copy (no re-encoding)");
+            QTest::newRow("sound copy without a picture copy is an ordinary codec value")
+                << s << kVideo + " -oac lavc -lavcopts acodec=copy:abitrate=192" + kTail;
         }
     }
     void composesTheWholeOptionText()

@@ -1,3 +1,4 @@
+#include "prefs/IniFile.h"
 #include "prefs/IntegerText.h"
 #include "profiles/CurrentProfile.h"
 #include "profiles/Profile.h"
@@ -30,8 +31,9 @@ const QMap<QString, Container>& containers()
          {{"mpeg4", "msmpeg4v2", "msmpeg4", "mpeg1video", "mpeg2video", "libx264"},
           {"libmp3lame", "mp2", "ac3", "pcm"},
           {}}},
-        {"mp4", {{"libx264", "mpeg4"}, {"aac", "libmp3lame", "ac3"}, {}}},
-        {"mov", {{"libx264", "mpeg4"}, {"aac", "libmp3lame", "pcm"}, {}}},
+        {"mp4", {{"libx264", "mpeg4", "copy"}, {"aac", "libmp3lame", "ac3", "copy"}, {}}},
+        {"mov", {{"libx264", "mpeg4", "copy"}, {"aac", "libmp3lame", "pcm", "copy"}, {}}},
+        {"mkv", {{"libx264", "mpeg4", "copy"}, {"aac", "libmp3lame", "ac3", "pcm", "copy"}, {}}},
         {"wmv", {{"wmv1", "wmv2", "msmpeg4", "msmpeg4v2"}, {"wmav2", "libmp3lame"}, {}}},
         {"asf", {{"wmv1", "wmv2", "msmpeg4", "msmpeg4v2"}, {"wmav2", "libmp3lame"}, {}}},
         {"mpg", {{"mpeg1video", "mpeg2video"}, {"mp2", "libmp3lame", "ac3"}, {}}},
@@ -99,6 +101,17 @@ private slots:
             QVERIFY2(types.contains(type), qPrintable(type));
     }
 
+    // The profile box opens on the position the delivered preferences name: a profile added in
+    // front of it must not move the default.
+    void deliveredPreferencesChooseTheMp4Profile()
+    {
+        const int index =
+            IniFile(m_programDir + "Preferences.ini").readInteger("Main", "Profile", -1);
+        const QVector<ListedProfile> profiles = listProfiles({m_programDir + "Profiles/"});
+        QVERIFY(index >= 0 && index < profiles.size());
+        QCOMPARE(profiles[index].name, QString("MP4 - H.264 and AAC"));
+    }
+
     void profileIsCompleteAndFitsItsType_data()
     {
         QTest::addColumn<QString>("path");
@@ -162,6 +175,8 @@ private slots:
         for (int n = 0; n < audioCaptions.size(); ++n) {
             const QString codec = audioCodecOf(loaded, audioCaptions[n], n);
             QVERIFY2(container.audio.contains(codec), qPrintable(codec));
+            if (codec == "copy") // the videos' own rate
+                continue;
             for (const QString& rate : sampleRates) {
                 QVERIFY2(sampleRatesOf(codec).contains(rate), qPrintable(codec + " " + rate));
                 QVERIFY2(container.sampleRates.isEmpty() || container.sampleRates.contains(rate),

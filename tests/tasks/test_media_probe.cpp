@@ -63,6 +63,28 @@ private slots:
         QTest::newRow("asf") << "clip.asf"
                              << "00:00:02"
                              << "320x240";
+        QTest::newRow("mkv") << "clip.mkv"
+                             << "00:00:02"
+                             << "320x240";
+        QTest::newRow("webm") << "clip.webm"
+                              << "00:00:02"
+                              << "320x240";
+        QTest::newRow("flv") << "clip.flv"
+                             << "00:00:02"
+                             << "320x240";
+        QTest::newRow("m4v") << "clip.m4v"
+                             << "00:00:02"
+                             << "320x240";
+        QTest::newRow("3gp") << "clip.3gp"
+                             << "00:00:02"
+                             << "176x144";
+        // MediaInfo measures a transport stream from its first time stamp to its last.
+        QTest::newRow("ts") << "clip.ts"
+                            << "00:00:01.9"
+                            << "320x240";
+        QTest::newRow("m2ts") << "clip.m2ts"
+                              << "00:00:01.9"
+                              << "320x240";
         QTest::newRow("no audio") << "noaudio.avi"
                                   << "00:00:01"
                                   << "320x240";

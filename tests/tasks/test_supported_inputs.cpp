@@ -9,8 +9,10 @@ class TestSupportedInputs : public QObject
 private slots:
     void maskListsEveryExtensionWithATrailingSemicolon()
     {
-        QCOMPARE(supportedFileMask(supportedExtensions()),
-                 QString("*.avi;*.mpg;*.mpeg;*.mp4;*.wmv;*.mov;*.vob;*.asf;"));
+        QCOMPARE(
+            supportedFileMask(supportedExtensions()),
+            QString("*.avi;*.mpg;*.mpeg;*.mp4;*.wmv;*.mov;*.vob;*.asf;*.mkv;*.webm;*.flv;*.m4v;"
+                    "*.3gp;*.ts;*.mts;*.m2ts;"));
     }
 
     void hasListedExt_data()
@@ -20,7 +22,10 @@ private slots:
         QTest::newRow("avi") << "/v/a.avi" << true;
         QTest::newRow("upper case") << "/v/MOVIE.AVI" << true;
         QTest::newRow("mpeg") << "/v/a.mpeg" << true;
-        QTest::newRow("flv is an output type only") << "/v/a.flv" << false;
+        QTest::newRow("flv") << "/v/a.flv" << true;
+        QTest::newRow("camera's MTS in capitals") << "/v/00001.MTS" << true;
+        QTest::newRow("m2ts") << "/v/00001.m2ts" << true;
+        QTest::newRow("m4a is sound only") << "/v/a.m4a" << false;
         QTest::newRow("text") << "/v/b.txt" << false;
         QTest::newRow("last dot counts") << "/v/a.avi.txt" << false;
         QTest::newRow("several dots") << "/v/a.b.c.wmv" << true;

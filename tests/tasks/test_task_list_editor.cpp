@@ -94,10 +94,10 @@ private slots:
         const QString a = clip("a.avi");
         const QString b = clip("b.avi");
         const QString c = clip("c.avi");
-        const QString flv = clip("d.flv"); // the "All Files" filter lets anything through
-        m_f->doubles.dialogs.openAnswers.enqueue({a, b, c, flv});
+        const QString ogv = clip("d.ogv"); // the "All Files" filter lets anything through
+        m_f->doubles.dialogs.openAnswers.enqueue({a, b, c, ogv});
         m_f->editor.addFilesFromDialog();
-        QCOMPARE(paths(), QStringList({a, b, c, flv}));
+        QCOMPARE(paths(), QStringList({a, b, c, ogv}));
         QCOMPARE(m_f->doubles.dialogs.filtersSeen, QStringList({inputFileFilter()}));
     }
 
@@ -148,10 +148,10 @@ private slots:
         const QString a = clip("a.wmv");
         const QString b = textFile("b.txt", "text");
         const QString inD = clip("D/x.avi");
-        const QString flv = clip("c.flv");
+        const QString ogv = clip("c.ogv");
         const QString upper = clip("MOVIE.AVI");
         // Relative paths are taken from the folder the program was started in.
-        m_f->editor.addCommandLine({"a.wmv", b, "./D", flv, "missing.avi", upper}, m_dir->path());
+        m_f->editor.addCommandLine({"a.wmv", b, "./D", ogv, "missing.avi", upper}, m_dir->path());
         QCOMPARE(paths(), QStringList({a, inD, upper}));
         QVERIFY(m_f->doubles.messages.shown.isEmpty());
     }

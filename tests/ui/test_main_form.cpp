@@ -210,7 +210,8 @@ private slots:
         QCOMPARE(m_doubles.dialogs.filtersSeen.last(),
                  QString("MP4 Files (*.mp4)|*.mp4|AVI Files (*.avi)|*.avi|MPG Files (*.mpg)|*.mpg|"
                          "WMV Files (*.wmv)|*.wmv|MOV Files (*.mov)|*.mov|VOB Files (*.vob)|*.vob|"
-                         "ASF Files (*.asf)|*.asf|FLV Files (*.flv)|*.flv|All Files (*.*)|*.*"));
+                         "ASF Files (*.asf)|*.asf|FLV Files (*.flv)|*.flv|MKV Files (*.mkv)|*.mkv|"
+                         "All Files (*.*)|*.*"));
         profiles->setCurrentIndex(profiles->findText("avi"));
         browser->click(); // cancelled
         QCOMPARE(m_doubles.dialogs.suffixesSeen.last(), QString("avi"));

@@ -95,6 +95,23 @@ value0=1
 value1=2
 )";
 
+// Only what decides a copy: the pictures copied, the sound copied or encoded.
+const char* const kCopyProfile = R"([Main]
+Type=mkv
+[Video Codec]
+Items=1
+Caption0=Copy (no re-encoding)
+value0=copy
+Index=0
+[Audio Codec]
+Items=2
+Caption0=Copy (no re-encoding)
+Caption1=AAC (re-encoded as one stream)
+value0=copy
+value1=aac
+Index=1
+)";
+
 } // namespace
 
 class TestTopSettingForm : public QObject
@@ -314,6 +331,41 @@ private slots:
         QTest::keyClick(combo("cmbEncodeTo"), Qt::Key_Up);
         QVERIFY(shows("cmbQuality") && shows("labQuality") && !shows("cmbBitrate"));
         QCOMPARE(description(), QString("How the MP3 bitrate is chosen.\nCurrent Value: VBR"));
+    }
+
+    // The settings a copy leaves out are greyed out, the sound's only while it is copied too;
+    // Cancel and a profile that re-encodes bring them back.
+    void aCopyGreysOutWhatItLeavesOut()
+    {
+        const QString copyProfile = m_dir.filePath("Copy.bpf");
+        QFile file(copyProfile);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(kCopyProfile);
+        file.close();
+        const auto enabled = [this](std::initializer_list<const char*> names) {
+            QStringList states;
+            for (const char* name : names)
+                states << QString(name) + (control<QWidget>(name)->isEnabled() ? " on" : " off");
+            return states.join(", ");
+        };
+        const auto picture = {"cmbVcodec", "cmbVbitrate", "cmbAspect", "gpbOutputSize"};
+        const auto sound = {"cmbAcodec", "cmbAbitrate", "cmbChannels", "cmbSrate"};
+
+        m_form->LoadProfile(copyProfile);
+        showDialog();
+        QCOMPARE(enabled(picture),
+                 QString("cmbVcodec on, cmbVbitrate off, cmbAspect off, gpbOutputSize off"));
+        QCOMPARE(enabled(sound),
+                 QString("cmbAcodec on, cmbAbitrate on, cmbChannels on, cmbSrate on"));
+        QTest::keyClick(combo("cmbAcodec"), Qt::Key_Home);
+        QCOMPARE(enabled(sound),
+                 QString("cmbAcodec on, cmbAbitrate off, cmbChannels off, cmbSrate off"));
+        QTest::mouseClick(control<QPushButton>("btnCancel"), Qt::LeftButton);
+        QCOMPARE(enabled(sound),
+                 QString("cmbAcodec on, cmbAbitrate on, cmbChannels on, cmbSrate on"));
+        m_form->LoadProfile(m_profile);
+        QCOMPARE(enabled(picture),
+                 QString("cmbVcodec on, cmbVbitrate on, cmbAspect on, gpbOutputSize on"));
     }
 
     void mainWindowIsDisabledWhileShown_data()

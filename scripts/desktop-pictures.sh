@@ -1,0 +1,158 @@
+#!/usr/bin/env bash
+# Takes the manual's pictures from a real run of the installed program: Xvfb with the openbox
+# window manager, window frames and titles included, a user's Videos folder, the delivered
+# profile, and a real job with the real encoder. Every window is taken at 100% and at 200%
+# scale into build/screenshots/desktop/; with --manual the 100% pictures also replace the
+# manual's (dist/help/images/).
+#
+# Usage: scripts/desktop-pictures.sh [--manual] [BUILD-DIR]
+# As root the user's home is /home/sam, in a mount namespace of its own, so that no picture shows
+# a build or temporary path; otherwise it is a temporary folder.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source_dir=$PWD
+
+manual=
+if [ "${1:-}" = "--manual" ]; then manual=1; shift; fi
+build=$(realpath "${1:-build}")
+out=$build/screenshots/desktop
+
+if [ "${VANTOMEL_PICTURES_INSIDE:-}" != 1 ]; then
+  mkdir -p "$out"
+  work=$(mktemp -d)
+  trap 'rm -rf "$work"' EXIT
+  cmake --install "$build" --prefix "$work/prefix" >/dev/null
+  chmod 755 "$work"
+  export VANTOMEL_PICTURES_INSIDE=1 VANTOMEL_PICTURES_WORK=$work
+  if [ "$(id -u)" -eq 0 ]; then
+    unshare --mount --propagation private bash -c \
+      'mount -t tmpfs tmpfs /home && exec "$0" "$@"' "$0" "$build"
+  else
+    "$0" "$build"
+  fi
+  if [ -n "$manual" ]; then
+    for picture in main-window main-window-with-rows main-window-progress output-settings \
+      general-settings about; do
+      cp "$out/$picture.png" "$source_dir/dist/help/images/$picture.png"
+    done
+    cp "$out/main-window-with-rows.png" "$source_dir/docs/main-window.png"
+  fi
+  echo "pictures in $out"
+  exit 0
+fi
+
+work=$VANTOMEL_PICTURES_WORK
+prefix=$work/prefix
+if [ "$(id -u)" -eq 0 ]; then user_home=/home/sam; else user_home=$work/home/sam; fi
+videos=$user_home/Videos
+mkdir -p "$videos"
+
+# Three short clips of a phone and a camera, as a user has them.
+make_clip() {
+  ffmpeg -nostdin -v error -y -f lavfi -i "testsrc2=size=$2:rate=30:duration=12" \
+    -f lavfi -i "sine=frequency=$3:sample_rate=48000:duration=12" -shortest $4 "$videos/$1"
+}
+make_clip "Beach walk.mp4" 1280x720 440 "-c:v libx264 -preset veryfast -c:a aac"
+make_clip "Birthday cake.mov" 1280x720 523 "-c:v libx264 -preset veryfast -c:a aac"
+make_clip "Harbour at dusk.avi" 640x480 659 "-c:v mpeg4 -q:v 3 -c:a libmp3lame"
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# One session at one scale: the windows a new user opens, then a real job.
+take_pictures() {
+  local scale=$1 suffix=$2 screen=$3
+  local home=$user_home config=$user_home/.config/vantomel
+  rm -rf "$config" "$user_home/.cache"
+  mkdir -p "$config"
+  # The user has joined before: the output file of the last job is kept.
+  sed "0,/^Output File=.*/s##Output File=$videos/Holiday.mp4#" \
+    "$prefix/lib/vantomel/Preferences.ini" >"$config/Preferences.ini"
+  rm -f "$videos/Holiday.mp4"
+  # As root the program directory is writable whatever its modes: the program runs as nobody.
+  [ "$(id -u)" -eq 0 ] && chown -R 65534:65534 "$user_home"
+
+  cat >"$work/session.sh" <<'SESSION'
+set -euo pipefail
+scale=$1 suffix=$2 home=$3
+fail() { echo "FAIL: $*" >&2; exit 1; }
+openbox >/dev/null 2>&1 &
+wm_pid=$!
+program_pid=
+trap 'kill $program_pid $wm_pid 2>/dev/null || true' EXIT
+for _ in $(seq 100); do wmctrl -m >/dev/null 2>&1 && break; sleep 0.1; done
+
+start_program() {
+  local as_user=()
+  [ "$(id -u)" -eq 0 ] && as_user=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+  (cd "$home/Videos" && exec "${as_user[@]}" env -i PATH="$PATH" DISPLAY="$DISPLAY" HOME="$home" \
+    QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR="$scale" "$PREFIX/bin/vantomel" "$@" </dev/null) &
+  program_pid=$!
+}
+window_titled() {
+  local id
+  for _ in $(seq 600); do
+    id=$(xdotool search --all --onlyvisible --pid "$program_pid" --name "^$1\$" 2>/dev/null |
+      head -1 || true)
+    [ -n "$id" ] && { sleep 0.5; echo "$id"; return; }
+    sleep 0.1
+  done
+  fail "no window titled \"$1\""
+}
+# The window with its frame, as the screen shows it.
+take() {
+  local id=$1 name=$2 left right top bottom X Y WIDTH HEIGHT
+  # xwininfo, not xdotool: xdotool counts the frame's offset twice under a reparenting manager.
+  read -r X Y WIDTH HEIGHT < <(xwininfo -id "$id" | awk '/Absolute upper-left X/ {x = $4}
+    /Absolute upper-left Y/ {y = $4} /Width:/ {w = $2} /Height:/ {h = $2}
+    END {print x, y, w, h}')
+  IFS=', ' read -r left right top bottom < <(xprop -id "$id" _NET_FRAME_EXTENTS |
+    sed 's/.*= //')
+  local x=$((X - left)) y=$((Y - top)) w=$((WIDTH + left + right)) h=$((HEIGHT + top + bottom))
+  [ $x -ge 0 ] || x=0
+  [ $y -ge 0 ] || y=0
+  ffmpeg -nostdin -v error -y -f x11grab -draw_mouse 0 -video_size "${w}x${h}" -i "$DISPLAY+$x,$y" -frames:v 1 \
+    "$OUT/$name$suffix.png"
+}
+press() { xdotool windowactivate --sync "$1" key --clearmodifiers "$2"; }
+# Toolbar buttons by their place in the main window (56-pixel buttons, 75-pixel toolbar).
+click_toolbar() {
+  xdotool mousemove --window "$1" $(($2 * scale)) $((37 * scale)) click 1
+}
+start_button=388 settings_button=508 about_button=572
+
+start_program
+main=$(window_titled "Vantomel V1.5")
+take "$main" main-window
+kill "$program_pid"; wait "$program_pid" 2>/dev/null || true
+
+start_program "Beach walk.mp4" "Birthday cake.mov" "Harbour at dusk.avi"
+main=$(window_titled "Vantomel V1.5")
+take "$main" main-window-with-rows
+press "$main" alt+s
+window=$(window_titled "Output Settings")
+take "$window" output-settings
+press "$window" Escape
+click_toolbar "$main" $settings_button
+window=$(window_titled "Settings")
+take "$window" general-settings
+press "$window" Escape
+click_toolbar "$main" $about_button
+window=$(window_titled "About")
+take "$window" about
+press "$window" Escape
+
+# A real job: the toolbar locked, Stop red and the time counting.
+click_toolbar "$main" $start_button
+sleep 4
+take "$main" main-window-progress
+id=$(window_titled "Complete")
+take "$id" job-completed
+press "$id" Return
+SESSION
+  xvfb-run -a -s "-ac -screen 0 ${screen}x24" bash "$work/session.sh" "$scale" "$suffix" "$home" \
+    </dev/null
+}
+
+export PREFIX=$prefix OUT=$out
+take_pictures 1 "" 1280x900
+take_pictures 2 "-200" 2560x1800
