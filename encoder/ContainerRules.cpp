@@ -47,6 +47,10 @@ const std::vector<ContainerRule>& rules()
          {"wmv1", "wmv2", "msmpeg4", "msmpeg4v2", "mpeg4"},
          {"wmav2", "libmp3lame", "pcm_s16le"}},
         {Container::Flv, "FLV", {"flv", "libx264"}, {"libmp3lame", "aac", "pcm_s16le"}},
+        {Container::Mkv,
+         "MKV",
+         {"mpeg4", "libx264", "mpeg1video", "mpeg2video"},
+         {"aac", "libmp3lame", "mp2", "ac3", "pcm_s16le"}},
     };
     return table;
 }
@@ -82,7 +86,8 @@ Container containerFor(const std::string& outputPath, const std::string& outputF
     static const std::map<std::string, Container> byName{
         {"avi", Container::Avi}, {"mpg", Container::Mpeg}, {"mpeg", Container::Mpeg},
         {"vob", Container::Vob}, {"mp4", Container::Mp4},  {"mov", Container::Mov},
-        {"wmv", Container::Asf}, {"asf", Container::Asf},  {"flv", Container::Flv}};
+        {"wmv", Container::Asf}, {"asf", Container::Asf},  {"flv", Container::Flv},
+        {"mkv", Container::Mkv}};
     const std::string format = lowerCase(outputFormat);
     if (!format.empty() && format != "lavf") {
         const auto found = byName.find(format);
@@ -120,6 +125,8 @@ std::string muxerName(Container container, const std::string& videoCodec,
         return "asf";
     case Container::Flv:
         return "flv";
+    case Container::Mkv:
+        return "matroska";
     }
     return "avi";
 }
@@ -132,6 +139,36 @@ void checkCodecs(Container container, const std::string& videoCodec, const std::
                                   " video.");
     if (!rule.audioCodecs.count(audioCodec))
         throw EncoderError::usage("The " + rule.name + " container cannot hold " +
+                                  audioName(audioCodec) + " audio.");
+}
+
+void checkCopiedCodecs(Container container, const std::string& videoCodec,
+                       const std::string& audioCodec, bool audioCopied)
+{
+    // What each container takes as it comes, and players find there; the others take no copy.
+    static const std::map<Container, std::pair<std::set<std::string>, std::set<std::string>>>
+        copyable{
+            {Container::Mp4,
+             {{"h264", "hevc", "mpeg4", "av1"}, {"aac", "mp3", "ac3", "eac3", "alac", "opus"}}},
+            {Container::Mov,
+             {{"h264", "hevc", "mpeg4", "prores", "mjpeg"},
+              {"aac", "mp3", "ac3", "eac3", "alac", "pcm_s16le", "pcm_s24le"}}},
+            {Container::Mkv,
+             {{"h264", "hevc", "mpeg4", "mpeg2video", "vp8", "vp9", "av1"},
+              {"aac", "mp3", "ac3", "eac3", "opus", "vorbis", "flac", "pcm_s16le"}}},
+        };
+    const auto found = copyable.find(container);
+    const std::string name = containerName(container);
+    if (found == copyable.end() || !found->second.first.count(videoCodec))
+        throw EncoderError::usage("The " + name + " container cannot hold copied " + videoCodec +
+                                  " video.");
+    if (audioCodec.empty())
+        return;
+    if (audioCopied && !found->second.second.count(audioCodec))
+        throw EncoderError::usage("The " + name + " container cannot hold copied " + audioCodec +
+                                  " audio.");
+    if (!audioCopied && !ruleFor(container).audioCodecs.count(audioCodec))
+        throw EncoderError::usage("The " + name + " container cannot hold " +
                                   audioName(audioCodec) + " audio.");
 }
 

@@ -254,10 +254,10 @@ private slots:
                                         << "-foo is not an MEncoder option";
         QTest::newRow("other video encoder")
             << "a.avi -o b.avi -ovc x264"
-            << "Video encoder x264 is not supported; use -ovc lavc.";
+            << "Video encoder x264 is not supported; use -ovc lavc or copy.";
         QTest::newRow("other audio encoder")
             << "a.avi -o b.avi -oac faac"
-            << "Audio encoder faac is not supported; use -oac mp3lame, pcm or lavc.";
+            << "Audio encoder faac is not supported; use -oac mp3lame, pcm, lavc or copy.";
         QTest::newRow("unknown audio codec") << "a.avi -o b.avi -lavcopts acodec=opus"
                                              << "Audio codec opus is not supported.";
         QTest::newRow("mbd out of range")
