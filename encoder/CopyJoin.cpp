@@ -252,13 +252,18 @@ void CopyJoin::writeVideo(AVPacket* packet, const AVStream* from, std::int64_t o
         pts = av_rescale_q(packet->pts - origin, from->time_base, to) + m_partStart;
         dts = av_rescale_q(packet->dts - origin, from->time_base, to) + m_partStart;
     }
-    // An input that reorders its pictures further than the one before would begin decoding
-    // before that one ended: it moves on as far as needed, all of it.
+    // An input that reorders its pictures further than the one before begins decoding before
+    // that one ended. Its first pictures are decoded just after the last one's instead, as long
+    // as that is before they are shown; else the whole input moves on as far as needed.
     if (m_lastVideoTime != AV_NOPTS_VALUE && dts <= m_lastVideoTime) {
-        const std::int64_t shift = m_lastVideoTime + 1 - dts;
-        m_partStart += shift;
-        pts += shift;
-        dts += shift;
+        if (m_lastVideoTime + 1 <= pts) {
+            dts = m_lastVideoTime + 1;
+        } else {
+            const std::int64_t shift = m_lastVideoTime + 1 - dts;
+            m_partStart += shift;
+            pts += shift;
+            dts += shift;
+        }
     }
     const std::int64_t duration = packet->duration > 0
                                       ? av_rescale_q(packet->duration, from->time_base, to)
