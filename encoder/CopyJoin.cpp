@@ -87,6 +87,9 @@ void CopyJoin::create(const std::string& path)
     addStreams();
     m_file = std::make_unique<OutputFile>(path);
     m_muxer->pb = m_file->context();
+    // By default the muxer hands every packet to the file at once: for a copy, whose packets
+    // come as fast as the disk takes them, a write of each sound packet's few hundred bytes.
+    m_muxer->flush_packets = 0;
     check(avformat_write_header(muxer, nullptr), "Cannot write " + path);
     if (m_audioEncoder) {
         // The sound is placed against the picture's time line, counted in its time base.
