@@ -168,6 +168,8 @@ void CopyJoin::copyInput(CopyInput& input, const Report& report)
     const std::int64_t origin = pictureOrigin(context, video);
     m_partStart = m_videoEnd;
     m_partSoundStart.reset();
+    const Ratio rate = input.facts.frameRate;
+    m_pictureDuration = av_rescale_q(1, AVRational{rate.den, rate.num}, m_videoStream->time_base);
     const int framesBefore = m_framesWritten;
 
     std::optional<StreamDecoder> soundDecoder;
@@ -270,7 +272,7 @@ void CopyJoin::writeVideo(AVPacket* packet, const AVStream* from, std::int64_t o
     }
     const std::int64_t duration = packet->duration > 0
                                       ? av_rescale_q(packet->duration, from->time_base, to)
-                                      : av_rescale_q(1, av_inv_q(from->avg_frame_rate), to);
+                                      : m_pictureDuration;
     m_videoEnd = std::max(m_videoEnd, pts + duration);
     m_lastVideoTime = dts;
     if (!m_inBand.empty() && (packet->flags & AV_PKT_FLAG_KEY)) {

@@ -96,6 +96,7 @@ private:
     std::int64_t m_partStart = 0;
     std::int64_t m_videoEnd = 0;
     std::int64_t m_lastVideoTime = AV_NOPTS_VALUE; // the last picture's decoding time
+    std::int64_t m_pictureDuration = 0;            // the current input's, for packets without one
     std::int64_t m_audioNext = 0;                  // where the next copied sound packet may begin
     std::int64_t m_audioEnd = 0;                   // of the sound written
     std::deque<HeldAudio> m_heldAudio;
