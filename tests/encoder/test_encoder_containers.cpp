@@ -71,7 +71,9 @@ private slots:
                               << "" << Container::Asf;
         QTest::newRow(".flv") << "/o/film.flv"
                               << "" << Container::Flv;
-        QTest::newRow("anything else") << "/o/film.mkv"
+        QTest::newRow(".mkv") << "/o/film.mkv"
+                              << "" << Container::Mkv;
+        QTest::newRow("anything else") << "/o/film.ogv"
                                        << "" << Container::Avi;
         QTest::newRow("no extension") << "/o.d/film"
                                       << "" << Container::Avi;
@@ -102,7 +104,7 @@ private slots:
     {
         for (const Container container :
              {Container::Avi, Container::Mpeg, Container::Vob, Container::Mp4, Container::Mov,
-              Container::Asf, Container::Flv})
+              Container::Asf, Container::Flv, Container::Mkv})
             for (const auto& video : videoCodecs)
                 for (const auto& audio : audioCodecs) {
                     if (!accepted(container, video, audio))
@@ -142,6 +144,9 @@ private slots:
         QTest::newRow("MPEG-4 in FLV") << Container::Flv << "mpeg4"
                                        << "libmp3lame"
                                        << "The FLV container cannot hold mpeg4 video.";
+        QTest::newRow("WMA in MKV") << Container::Mkv << "libx264"
+                                    << "wmav2"
+                                    << "The MKV container cannot hold WMA audio.";
         QTest::newRow("H.264 in ASF") << Container::Asf << "libx264"
                                       << "wmav2"
                                       << "The ASF container cannot hold libx264 video.";
