@@ -299,10 +299,14 @@ void CopyJoin::writeVideo(AVPacket* packet, const AVStream* from, std::int64_t o
 
 void CopyJoin::holdAudio(AVPacket* packet, const AVStream* from, std::int64_t origin)
 {
+    // Counted in samples (the output's time base). A time base coarser than the samples, as
+    // Matroska's milliseconds, rounds each packet's length; the codec's frame size is exact.
     const AVRational to = m_audioStream->time_base;
-    const std::int64_t duration = packet->duration > 0
+    const int frameSize = from->codecpar->frame_size;
+    const bool exact = from->time_base.num == 1 && from->time_base.den % to.den == 0;
+    const std::int64_t duration = packet->duration > 0 && (exact || frameSize <= 0)
                                       ? av_rescale_q(packet->duration, from->time_base, to)
-                                      : std::max(from->codecpar->frame_size, 1024);
+                                      : std::max(frameSize, 1024);
     const std::int64_t partStart = av_rescale_q(m_partStart, m_videoStream->time_base, to);
     const std::int64_t stamp = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
     const std::int64_t own = stamp == AV_NOPTS_VALUE
