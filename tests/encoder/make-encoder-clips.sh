@@ -95,5 +95,7 @@ phone copy-44100.mp4 440 160x120 30 44100 2
 phone copy-mono.mp4 440 160x120 30 48000 1
 phone copy-mp3.mp4 440 160x120 30 48000 2 -c:a libmp3lame
 phone copy-aac-main.mp4 440 160x120 30 48000 2 -profile:a aac_main -strict -2
+# The same in Matroska, whose times are in milliseconds.
+for clip in copy-a copy-b; do ff -i "$out/$clip.mp4" -c copy "$out/$clip.mkv"; done
 
 clips_complete
