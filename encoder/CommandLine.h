@@ -30,8 +30,9 @@ struct CommandLineOptions
     std::vector<std::string> inputs;
     std::string output;
     std::string outputFormat; // -of, empty when not given
-    // -checkonly: the command line is checked and nothing else done; no input is looked at and
-    // no output is made. Not MEncoder's: the program asks with it before a job begins.
+    // -checkonly: the command line is checked and nothing else done; no output is made, and no
+    // input is looked at but with -ovc copy, whose inputs' headers tell whether they can be
+    // copied into one file. Not MEncoder's: the program asks with it before a job begins.
     bool checkOnly = false;
     // -ovc copy: the inputs' picture packets are joined as they are, nothing decoded; the sound
     // is copied too (-oac copy) or encoded once over the whole join.

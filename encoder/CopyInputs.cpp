@@ -117,10 +117,10 @@ bool carriedInBand(const AVCodecParameters* first, const AVCodecParameters* inpu
     return a && b && a->lengthSize == b->lengthSize;
 }
 
-std::string rateText(AVRational rate)
+std::string rateText(Ratio rate)
 {
     char text[32];
-    std::snprintf(text, sizeof text, "%.3f", av_q2d(rate));
+    std::snprintf(text, sizeof text, "%.3f", rate.value());
     std::string shown = text;
     shown.erase(shown.find_last_not_of('0') + 1);
     if (shown.back() == '.')
@@ -149,10 +149,10 @@ std::optional<Difference> videoDifference(const CopyInput& input, const CopyInpu
         return Difference{"has " + codecName(a) + " video", "has " + codecName(b) + " video"};
     const auto shape = [](const CopyInput& clip) {
         return "is " + std::to_string(clip.facts.width) + "x" + std::to_string(clip.facts.height) +
-               " at " + rateText(clip.video()->avg_frame_rate) + " fps";
+               " at " + rateText(clip.facts.frameRate) + " fps";
     };
-    const double rate = av_q2d(input.video()->avg_frame_rate);
-    const double firstRate = av_q2d(first.video()->avg_frame_rate);
+    const double rate = input.facts.frameRate.value();
+    const double firstRate = first.facts.frameRate.value();
     if (a->width != b->width || a->height != b->height || input.facts.width != first.facts.width ||
         std::abs(rate - firstRate) > frameRateTolerance * firstRate)
         return Difference{shape(input), shape(first)};
