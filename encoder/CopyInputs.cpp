@@ -4,6 +4,7 @@ extern "C" {
 #include <libavutil/pixdesc.h>
 }
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -241,6 +242,13 @@ void checkCopyable(const std::vector<CopyInput>& inputs, bool audioCopied)
         throw EncoderError::cannotCopy(name + " " + difference->input + "; " + firstName + " " +
                                        difference->first + ".");
     }
+}
+
+bool parametersGoInBand(const std::vector<CopyInput>& inputs)
+{
+    return std::any_of(inputs.begin() + 1, inputs.end(), [&inputs](const CopyInput& input) {
+        return !sameBytes(inputs.front().video()->codecpar, input.video()->codecpar);
+    });
 }
 
 std::vector<std::uint8_t> inBandParameterSets(const AVCodecParameters* inEffect,

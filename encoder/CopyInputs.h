@@ -32,6 +32,9 @@ std::vector<CopyInput> openCopyInputs(const std::vector<std::string>& paths,
 // sound is compared only when it is copied.
 void checkCopyable(const std::vector<CopyInput>& inputs, bool audioCopied);
 
+// Some later input's picture parameters differ from the first input's: they go in band.
+bool parametersGoInBand(const std::vector<CopyInput>& inputs);
+
 // A later input whose H.264 or HEVC parameter sets differ from those in effect brings its own
 // in band, before its first keyframe: the bytes to put there, in the packets' own form. Empty
 // when the parameters are the same. checkCopyable refuses inputs whose parameters cannot be

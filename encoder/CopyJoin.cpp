@@ -107,6 +107,15 @@ void CopyJoin::addStreams()
     m_videoStream = allocated(avformat_new_stream(muxer, nullptr));
     check(avcodec_parameters_copy(m_videoStream->codecpar, video->codecpar), "Out of memory");
     m_videoStream->codecpar->codec_tag = keptTag(muxer->oformat, video->codecpar);
+    // In MP4 and MOV, the sample entries avc3 and hev1 let parameter sets come in band; avc1 and
+    // hvc1 keep them all in the file's header.
+    const bool isoFile = m_plan.container == Container::Mp4 || m_plan.container == Container::Mov;
+    if (isoFile && parametersGoInBand(m_inputs)) {
+        if (video->codecpar->codec_id == AV_CODEC_ID_H264)
+            m_videoStream->codecpar->codec_tag = MKTAG('a', 'v', 'c', '3');
+        else if (video->codecpar->codec_id == AV_CODEC_ID_HEVC)
+            m_videoStream->codecpar->codec_tag = MKTAG('h', 'e', 'v', '1');
+    }
     m_videoStream->time_base = video->time_base;
     m_videoStream->avg_frame_rate = video->avg_frame_rate;
     m_videoStream->r_frame_rate = video->r_frame_rate;
