@@ -42,6 +42,7 @@ bool EncoderRun::start(const QString& program, const QStringList& arguments,
     m_terminated = false;
     m_partialLine.clear();
     m_lastMessage.clear();
+    m_joinOffsets.clear();
     m_active = true;
 
     m_process.start(program, arguments, QIODevice::ReadOnly);
@@ -65,6 +66,7 @@ EncoderOutcome EncoderRun::finish()
     m_onChunk = nullptr;
 
     outcome.lastMessage = m_lastMessage;
+    outcome.joinOffsets = m_joinOffsets;
     outcome.exitCode = m_process.exitCode();
     // An encoder that had exited on its own before the kill reached it ends as it exited.
     if (m_process.exitStatus() == QProcess::NormalExit)
@@ -115,9 +117,13 @@ void EncoderRun::rememberMessages(const QByteArray& chunk)
         if (c != '\n' && c != '\r')
             continue;
         const QString line = QString::fromLocal8Bit(m_partialLine.mid(start, i - start)).trimmed();
-        if (!line.isEmpty() && !line.startsWith(kPositionMarker))
-            m_lastMessage = line;
         start = i + 1;
+        if (line.isEmpty() || line.startsWith(kPositionMarker))
+            continue;
+        if (const std::optional<JoinOffset> offset = parseJoinOffset(line))
+            m_joinOffsets << *offset;
+        else
+            m_lastMessage = line;
     }
     m_partialLine.remove(0, start);
     if (m_partialLine.size() > 64 * 1024) // a line without end; keep its tail only

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "ResultCheck.h"
+
+#include <QList>
 #include <QObject>
 #include <QProcess>
 #include <QString>
@@ -22,8 +25,11 @@ struct EncoderOutcome
 
     Kind kind = Kind::FailedToStart;
     int exitCode = 0;
-    // The last line the encoder printed that is not a status line: its error, when it failed.
+    // The last line the encoder printed that is not a status line or a join report: its error,
+    // when it failed.
     QString lastMessage;
+    // What the encoder reported of its join points, in the order it wrote them.
+    QList<JoinOffset> joinOffsets;
 };
 
 // The encoder started by this process ends with the program, however the program ends: an
@@ -75,4 +81,5 @@ private:
     bool m_reading = false;
     QByteArray m_partialLine;
     QString m_lastMessage;
+    QList<JoinOffset> m_joinOffsets;
 };

@@ -66,8 +66,12 @@ private:
     // The join this job runs, with its intermediates in jobFolder unless it joins in one pass.
     JoinPlan joinPlan(const QString& jobFolder) const;
     // The one place where a job ends: statuses, message, job folder, clock, panels, run state.
-    void endJob(Stage stage, const StageOutcome& outcome, JobFolder& folder);
-    void complete(JobFolder& folder);
+    void endJob(Stage stage, const StageOutcome& outcome, JobFolder& folder,
+                const JoinResult& joined = {});
+    void complete(const JoinResult& joined, JobFolder& folder);
+    // "The joining is completed successfully.", and a sentence on the output when the check
+    // finds it shorter or longer than the videos together or its sound apart from its picture.
+    QString completionText(const JoinResult& joined) const;
 
     JobView& m_view;
     TaskRows& m_rows;
