@@ -47,12 +47,15 @@ public:
     static constexpr qint64 kChunkSize = 4095;
 
     using ChunkHandler = std::function<void(const QString& chunk)>;
+    using EndHandler = std::function<void()>;
 
     explicit EncoderRun(QObject* parent = nullptr);
     ~EncoderRun() override;
 
-    // False when the encoder could not be started; finish() then tells why.
-    bool start(const QString& program, const QStringList& arguments, const ChunkHandler& onChunk);
+    // False when the encoder could not be started; finish() then tells why. onEnd runs in
+    // finish(), once the last chunk has been handed on.
+    bool start(const QString& program, const QStringList& arguments, const ChunkHandler& onChunk,
+               const EndHandler& onEnd = {});
     // Started, and not yet finished.
     bool isActive() const { return m_active; }
     // Started and exited; finish() is due.
@@ -75,6 +78,7 @@ private:
 
     QProcess m_process;
     ChunkHandler m_onChunk;
+    EndHandler m_onEnd;
     bool m_active = false;
     bool m_started = false;
     bool m_terminated = false;

@@ -37,6 +37,8 @@ public:
 
     // How many conversions may run side by side; the machine's cores unless set.
     void setConversionRunsAtOnce(int runs) { m_conversionRunsAtOnce = runs; }
+    // How often at most the progress is shown while an encoder runs; 0: at every chunk parsed.
+    void setProgressInterval(int milliseconds) { m_step.setProgressInterval(milliseconds); }
 
     RunState runState() const { return m_runState; }
     // Start is running: the window is locked.

@@ -145,6 +145,8 @@ private slots:
                                           FAKE_PROGRAM_DIR "temp/", "Vantomel");
         // The order of a machine with one core, unless a test sets more.
         m_job->setConversionRunsAtOnce(1);
+        // Every chunk shows the progress, whatever the fake encoder's pace.
+        m_job->setProgressInterval(0);
     }
     void cleanup()
     {
@@ -509,6 +511,18 @@ private slots:
         m_job->start();
         QCOMPARE(captions(), QStringList{"Complete"});
         QCOMPARE(m_doubles->messages.shown[0].text, text);
+    }
+
+    void progressHeldBackIsShownWhenTheRunEnds()
+    {
+        // With an interval longer than the run: the first position parsed, then the last.
+        writeScript("banner 20\npos 1 9 1\noutput\n");
+        m_window->general.onePass = true;
+        m_window->general.autoOpenDir = false;
+        m_job->setProgressInterval(24 * 3600 * 1000);
+        m_job->start();
+        QCOMPARE(m_window->totalBarHistory, (QVector<int>{0, 10, 90, 100}));
+        QCOMPARE(m_window->convertingFileChanges, (QStringList{"a.mov", "-x.mp4"}));
     }
 
     void runsThatLeaveNoGoodFileAreFailures_data()
