@@ -29,7 +29,7 @@ bool anyHas(const QStringList& paths, std::optional<TrackTimes> TrackLengths::*t
 std::optional<JoinOffset> parseJoinOffset(const QString& line)
 {
     static const QRegularExpression report(
-        QStringLiteral(R"(^Join (\d+) at (\d+(?:\.\d+)?)s: A/V offset ([+-]\d+(?:\.\d+)?)s$)"));
+        QStringLiteral(R"(^Join (\d+) at (\d+(?:\.\d+)?)s: A/V offset ([+-]?\d+(?:\.\d+)?)s$)"));
     const QRegularExpressionMatch match = report.match(line.trimmed());
     if (!match.hasMatch())
         return std::nullopt;
