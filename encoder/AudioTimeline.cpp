@@ -54,6 +54,7 @@ void AudioTimeline::beginInput(bool hasAudio, std::int64_t videoFrames)
 {
     m_inputHasAudio = hasAudio;
     m_inputStart = samplesFor(videoFrames);
+    m_inputSoundStart = m_inputStart;
     m_placed = false;
     m_skip = 0;
     m_resampler.reset();
@@ -154,6 +155,7 @@ void AudioTimeline::push(const AVFrame* decoded, double start)
             appendSilence(expected - current, m_emitted);
         else
             m_skip += current - expected;
+        m_inputSoundStart = std::max(expected, m_inputStart);
         m_placed = true;
     } else if (expected - current > gapThresholdSeconds * m_target.sampleRate) {
         appendSilence(expected - current, m_emitted); // packets lost on the way

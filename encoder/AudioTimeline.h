@@ -39,6 +39,10 @@ public:
     void finish();
 
     std::int64_t samplesFor(std::int64_t videoFrames) const;
+    // Where the current input's own sound begins in the output, in samples: at its picture's
+    // start when it has none, or when the sound began before the picture and was cut there.
+    std::int64_t inputSoundStart() const { return m_inputSoundStart; }
+    int sampleRate() const { return m_target.sampleRate; }
 
 private:
     void configureResampler(const AVFrame* decoded);
@@ -60,6 +64,7 @@ private:
     std::int64_t m_appended = 0; // samples of the output so far: handed on plus waiting
     std::int64_t m_emitted = 0;
     std::int64_t m_inputStart = 0;
+    std::int64_t m_inputSoundStart = 0;
     std::int64_t m_skip = 0; // converted samples still to drop, from before the origin
     bool m_inputHasAudio = false;
     bool m_placed = false;

@@ -312,9 +312,10 @@ CommandLineOptions parseCommandLine(const std::vector<std::string>& arguments)
             options.output = value;
             haveOutput = true;
         } else if (argument == "-ovc") {
-            if (value != "lavc")
+            if (value != "lavc" && value != "copy")
                 throw EncoderError::usage("Video encoder " + value +
-                                          " is not supported; use -ovc lavc.");
+                                          " is not supported; use -ovc lavc or copy.");
+            options.copyVideo = value == "copy";
         } else if (argument == "-oac") {
             if (value == "mp3lame")
                 options.audioEncoder = AudioEncoder::Mp3Lame;
@@ -322,9 +323,12 @@ CommandLineOptions parseCommandLine(const std::vector<std::string>& arguments)
                 options.audioEncoder = AudioEncoder::Pcm;
             else if (value == "lavc")
                 options.audioEncoder = AudioEncoder::Lavc;
+            else if (value == "copy")
+                options.audioEncoder = AudioEncoder::Copy;
             else
-                throw EncoderError::usage("Audio encoder " + value +
-                                          " is not supported; use -oac mp3lame, pcm or lavc.");
+                throw EncoderError::usage(
+                    "Audio encoder " + value +
+                    " is not supported; use -oac mp3lame, pcm, lavc or copy.");
         } else if (argument == "-lavcopts") {
             applyLavcopts(options, value);
         } else if (argument == "-lavdopts") {
@@ -361,6 +365,12 @@ CommandLineOptions parseCommandLine(const std::vector<std::string>& arguments)
         throw EncoderError::usage("No output file specified, please see the -o option.");
     if (options.inputs.empty())
         throw EncoderError::usage("No input file given.");
+    // Sound packets fit only beside the pictures they came with; a copied picture cannot be
+    // scaled or retimed.
+    if (options.audioEncoder == AudioEncoder::Copy && !options.copyVideo)
+        throw EncoderError::usage("-oac copy needs -ovc copy.");
+    if (options.copyVideo && (!options.videoFilters.empty() || options.frameRate))
+        throw EncoderError::usage("-vf and -ofps cannot change a picture that -ovc copy copies.");
     return options;
 }
 

@@ -13,7 +13,8 @@ enum class AudioEncoder
 {
     Mp3Lame,
     Pcm,
-    Lavc
+    Lavc,
+    Copy // the inputs' sound packets as they are; only beside -ovc copy
 };
 
 enum class Mp3Mode
@@ -48,9 +49,13 @@ struct CommandLineOptions
     std::vector<std::string> inputs;
     std::string output;
     std::string outputFormat; // -of, empty when not given
-    // -checkonly: the command line is checked and nothing else done; no input is looked at and
-    // no output is made. Not MEncoder's: the program asks with it before a job begins.
+    // -checkonly: the command line is checked and nothing else done; no output is made, and no
+    // input is looked at but with -ovc copy, whose inputs' headers tell whether they can be
+    // copied into one file. Not MEncoder's: the program asks with it before a job begins.
     bool checkOnly = false;
+    // -ovc copy: the inputs' picture packets are joined as they are, nothing decoded; the sound
+    // is copied too (-oac copy) or encoded once over the whole join.
+    bool copyVideo = false;
 
     // -lavcopts, merged over all occurrences
     std::string videoCodec = "mpeg4";

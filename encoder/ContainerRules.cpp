@@ -142,6 +142,36 @@ void checkCodecs(Container container, const std::string& videoCodec, const std::
                                   audioName(audioCodec) + " audio.");
 }
 
+void checkCopiedCodecs(Container container, const std::string& videoCodec,
+                       const std::string& audioCodec, bool audioCopied)
+{
+    // What each container takes as it comes, and players find there; the others take no copy.
+    static const std::map<Container, std::pair<std::set<std::string>, std::set<std::string>>>
+        copyable{
+            {Container::Mp4,
+             {{"h264", "hevc", "mpeg4", "av1"}, {"aac", "mp3", "ac3", "eac3", "alac", "opus"}}},
+            {Container::Mov,
+             {{"h264", "hevc", "mpeg4", "prores", "mjpeg"},
+              {"aac", "mp3", "ac3", "eac3", "alac", "pcm_s16le", "pcm_s24le"}}},
+            {Container::Mkv,
+             {{"h264", "hevc", "mpeg4", "mpeg2video", "vp8", "vp9", "av1"},
+              {"aac", "mp3", "ac3", "eac3", "opus", "vorbis", "flac", "pcm_s16le"}}},
+        };
+    const auto found = copyable.find(container);
+    const std::string name = containerName(container);
+    if (found == copyable.end() || !found->second.first.count(videoCodec))
+        throw EncoderError::usage("The " + name + " container cannot hold copied " + videoCodec +
+                                  " video.");
+    if (audioCodec.empty())
+        return;
+    if (audioCopied && !found->second.second.count(audioCodec))
+        throw EncoderError::usage("The " + name + " container cannot hold copied " + audioCodec +
+                                  " audio.");
+    if (!audioCopied && !ruleFor(container).audioCodecs.count(audioCodec))
+        throw EncoderError::usage("The " + name + " container cannot hold " +
+                                  audioName(audioCodec) + " audio.");
+}
+
 std::vector<int> containerSampleRates(Container container, const std::string& audioCodec)
 {
     // FLV stores the rate of MP3 and PCM in two bits.

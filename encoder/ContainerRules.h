@@ -36,6 +36,13 @@ std::string muxerName(Container container, const std::string& videoCodec,
 // names (mpeg4, libx264, libmp3lame, pcm_s16le, ...).
 void checkCodecs(Container container, const std::string& videoCodec, const std::string& audioCodec);
 
+// For a join that copies the inputs' packets: throws a usage EncoderError naming the codec the
+// container cannot hold. The video codec and a copied audio codec are FFmpeg codec names (h264,
+// hevc, aac, mp3, ...), a sound that is encoded an encoder name as for checkCodecs; an empty
+// audio codec is a join without sound.
+void checkCopiedCodecs(Container container, const std::string& videoCodec,
+                       const std::string& audioCodec, bool audioCopied);
+
 // The sample rates the container allows for that audio codec; empty when any rate will do.
 std::vector<int> containerSampleRates(Container container, const std::string& audioCodec);
 

@@ -17,7 +17,9 @@ public:
     {
         Usage,
         Encoding,
-        Stop
+        Stop,
+        // The inputs cannot be joined by copying their packets: they differ.
+        CannotCopy
     };
 
     explicit EncoderError(const std::string& message, Kind kind = Kind::Encoding)
@@ -27,6 +29,10 @@ public:
     static EncoderError usage(const std::string& message)
     {
         return EncoderError(message, Kind::Usage);
+    }
+    static EncoderError cannotCopy(const std::string& message)
+    {
+        return EncoderError(message, Kind::CannotCopy);
     }
     // Where a stop cut a blocking call short.
     static EncoderError stopped() { return EncoderError("Stopped.", Kind::Stop); }

@@ -8,6 +8,7 @@ extern "C" {
 }
 
 #include <cmath>
+#include <filesystem>
 
 namespace asapi {
 
@@ -77,7 +78,11 @@ OpenedInput openInput(const std::string& path)
 
 InputFacts probeInput(const std::string& path)
 {
-    const OpenedInput input = openInput(path);
+    return inputFacts(openInput(path), path);
+}
+
+InputFacts inputFacts(const OpenedInput& input, const std::string& path)
+{
     AVFormatContext* context = input.context.get();
     AVStream* video = context->streams[input.videoIndex];
     const AVCodecParameters* parameters = video->codecpar;
@@ -109,6 +114,9 @@ InputFacts probeInput(const std::string& path)
         facts.duration = context->duration / static_cast<double>(AV_TIME_BASE);
     else if (video->duration > 0)
         facts.duration = video->duration * av_q2d(video->time_base);
+    const AVDictionaryEntry* title = av_dict_get(context->metadata, "title", nullptr, 0);
+    facts.chapterName = title && *title->value ? std::string(title->value)
+                                               : std::filesystem::path(path).stem().string();
     return facts;
 }
 

@@ -22,6 +22,9 @@ struct InputFacts
     bool hasAudio = false;
     int sampleRate = 0;
     double duration = 0.0; // seconds, 0 when unknown
+    // What a join's chapter at this input's start is called: its title tag when it has one,
+    // else its file name without folder and extension.
+    std::string chapterName;
 };
 
 // An input opened for reading: its best video stream, and the audio stream that goes with it
@@ -39,6 +42,8 @@ struct OpenedInput
 // when a stop cut the open short.
 OpenedInput openInput(const std::string& path);
 InputFacts probeInput(const std::string& path);
+// The facts of an input already opened.
+InputFacts inputFacts(const OpenedInput& input, const std::string& path);
 
 // The clockwise turn a display matrix asks for, in quarter turns of 0 to 270 degrees.
 int rotationFromDisplayMatrix(const int32_t* matrix);

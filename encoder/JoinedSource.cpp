@@ -2,6 +2,7 @@
 
 #include "FrameClock.h"
 #include "StopSignal.h"
+#include "StreamDecoder.h"
 
 #include <functional>
 #include <optional>
@@ -11,97 +12,6 @@ namespace {
 
 // After this many unreadable packets in a row the rest of the input is given up.
 constexpr int readFailureLimit = 1000;
-
-// Frame threads pay for the costly decoders. The MPEG-1, MPEG-2, MPEG-4 Part 2 (our own
-// intermediates among them) and Windows Media decoders keep ahead of the encoder on one thread,
-// and more threads only add the work of handing pictures over.
-int decoderThreadsFor(AVCodecID codec)
-{
-    switch (codec) {
-    case AV_CODEC_ID_H264:
-    case AV_CODEC_ID_HEVC:
-    case AV_CODEC_ID_VP8:
-    case AV_CODEC_ID_VP9:
-    case AV_CODEC_ID_AV1:
-        return 0; // FFmpeg's choice
-    default:
-        return 1;
-    }
-}
-
-// threads 0: as many as pay for the stream's codec
-CodecContextPtr openDecoder(const AVStream* stream, int threads)
-{
-    const AVCodec* decoder = avcodec_find_decoder(stream->codecpar->codec_id);
-    if (!decoder)
-        return nullptr;
-    CodecContextPtr context(allocated(avcodec_alloc_context3(decoder)));
-    if (avcodec_parameters_to_context(context.get(), stream->codecpar) < 0)
-        return nullptr;
-    context->pkt_timebase = stream->time_base;
-    context->thread_count = threads > 0 ? threads : decoderThreadsFor(stream->codecpar->codec_id);
-    if (avcodec_open2(context.get(), decoder, nullptr) < 0)
-        return nullptr;
-    return context;
-}
-
-// One stream's decoder: packets in, timed frames out to the clock's handler; damaged packets and
-// frames are passed over with a warning.
-class StreamDecoder
-{
-public:
-    StreamDecoder(CodecContextPtr decoder, FrameClock clock, double fallbackDuration,
-                  const std::string& path, const Warn& warn)
-        : m_decoder(std::move(decoder)), m_clock(std::move(clock)),
-          m_fallbackDuration(fallbackDuration), m_path(path), m_warn(warn), m_frame(makeFrame())
-    {
-    }
-
-    void decode(const AVPacket* packet)
-    {
-        int sent = avcodec_send_packet(m_decoder.get(), packet);
-        if (sent == AVERROR(EAGAIN)) {
-            drain();
-            sent = avcodec_send_packet(m_decoder.get(), packet);
-        }
-        if (sent < 0 && sent != AVERROR_EOF)
-            m_warn("Skipping a damaged packet in " + m_path + ": " + errorText(sent) + ".");
-        drain();
-    }
-
-    // Drains the decoder at the end.
-    void finish()
-    {
-        decode(nullptr);
-        m_clock.finish();
-    }
-
-private:
-    void drain()
-    {
-        while (true) {
-            const int received = avcodec_receive_frame(m_decoder.get(), m_frame.get());
-            if (received == AVERROR(EAGAIN) || received == AVERROR_EOF)
-                return;
-            if (received < 0) {
-                m_warn("Skipping a damaged frame in " + m_path + ".");
-                return;
-            }
-            const double fallback = m_frame->sample_rate > 0
-                                        ? m_frame->nb_samples / double(m_frame->sample_rate)
-                                        : m_fallbackDuration;
-            m_clock.push(m_frame.get(), fallback);
-            av_frame_unref(m_frame.get());
-        }
-    }
-
-    CodecContextPtr m_decoder;
-    FrameClock m_clock;
-    double m_fallbackDuration;
-    const std::string& m_path;
-    const Warn& m_warn;
-    FramePtr m_frame;
-};
 
 } // namespace
 
@@ -170,6 +80,7 @@ void JoinedSource::readInput(const InputFacts& input, const PictureLayout& layou
                 : av_rescale_q(context->start_time, AV_TIME_BASE_Q, videoStream->time_base);
     const bool clockMayRestart = context->iformat->flags & AVFMT_TS_DISCONT;
 
+    const std::int64_t firstFrame = m_videoFrames;
     m_audio.beginInput(audioIndex >= 0, m_videoFrames);
     // No picture is held longer than the input lasts: a longer gap can only come of damage.
     const double longestGap = input.duration > 0 ? input.duration + 10.0 : 3600.0;
@@ -226,6 +137,14 @@ void JoinedSource::readInput(const InputFacts& input, const PictureLayout& layou
     // An input whose picture cannot be decoded must not vanish from a join that succeeds.
     if (video.framesEmitted() == 0 && !stopRequested())
         throw EncoderError{input.path + " has no picture that can be decoded."};
+    if (m_videoFrames > firstFrame) {
+        const double start = firstFrame / m_videoTarget.frameRate.value();
+        m_chapters.push_back(Chapter{start, input.chapterName});
+        if (m_chapters.size() > 1)
+            m_joinPoints.push_back(JoinPoint{
+                static_cast<int>(m_chapters.size()), start,
+                static_cast<double>(m_audio.inputSoundStart()) / m_audio.sampleRate() - start});
+    }
     m_audio.endInput(m_videoFrames);
 }
 

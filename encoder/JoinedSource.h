@@ -1,8 +1,10 @@
 #pragma once
 
 #include "AudioTimeline.h"
+#include "Chapters.h"
 #include "FrameQueue.h"
 #include "InputProbe.h"
+#include "StatusReporter.h"
 #include "VideoNormaliser.h"
 
 #include <cstdint>
@@ -27,6 +29,10 @@ public:
     // A stop came before the reading ended, so the inputs may not all have been read to their
     // ends: decided once, when the reading ends. Read it after run() has returned.
     bool cutShort() const { return m_cutShort; }
+    // A chapter at the start of every input that reached the output, and the join points
+    // between them. Read them after run() has returned.
+    const std::vector<Chapter>& chapters() const { return m_chapters; }
+    const std::vector<JoinPoint>& joinPoints() const { return m_joinPoints; }
 
 private:
     void readInput(const InputFacts& input, const PictureLayout& layout);
@@ -41,6 +47,8 @@ private:
     AudioTimeline m_audio;
     std::int64_t m_videoFrames = 0;
     bool m_cutShort = false;
+    std::vector<Chapter> m_chapters;
+    std::vector<JoinPoint> m_joinPoints;
 };
 
 } // namespace asapi

@@ -179,6 +179,8 @@ std::string audioCodecName(const CommandLineOptions& options)
         return pcmCodecName;
     case AudioEncoder::Lavc:
         return options.audioCodec;
+    case AudioEncoder::Copy:
+        return "copy";
     }
     return mp3CodecName;
 }
@@ -198,12 +200,8 @@ OutputPlan planOutput(const CommandLineOptions& options, const std::vector<Input
     plan.mendCutAudioFrames = plan.muxer == "vob" && plan.audioCodec == "ac3";
 
     const AVCodec* videoEncoder = avcodec_find_encoder_by_name(plan.videoCodec.c_str());
-    const AVCodec* audioEncoder = avcodec_find_encoder_by_name(plan.audioCodec.c_str());
     if (!videoEncoder)
         throw EncoderError::usage("The " + plan.videoCodec +
-                                  " encoder is missing from this FFmpeg.");
-    if (!audioEncoder)
-        throw EncoderError::usage("The " + plan.audioCodec +
                                   " encoder is missing from this FFmpeg.");
 
     // The first input's filtered size is the output's; the others are fitted to it.
@@ -221,14 +219,27 @@ OutputPlan planOutput(const CommandLineOptions& options, const std::vector<Input
         plan.pixelAspect = firstLayout.displayAspect * plan.height / plan.width;
     planVideoEncoding(options, plan);
 
+    planAudio(options, inputs, plan);
+    for (const auto& input : inputs)
+        plan.expectedDuration += input.duration;
+    if (inputs.size() == 1 && plan.container == Container::Avi)
+        plan.title = first.chapterName;
+    return plan;
+}
+
+void planAudio(const CommandLineOptions& options, const std::vector<InputFacts>& inputs,
+               OutputPlan& plan)
+{
+    plan.audioCodec = audioCodecName(options);
+    const AVCodec* audioEncoder = avcodec_find_encoder_by_name(plan.audioCodec.c_str());
+    if (!audioEncoder)
+        throw EncoderError::usage("The " + plan.audioCodec +
+                                  " encoder is missing from this FFmpeg.");
     plan.sampleRate =
         chooseSampleRate(options, inputs, audioEncoder, plan.container, plan.audioCodec);
     plan.channels = options.channels;
     checkChannels(audioEncoder, plan.channels);
     planAudioEncoding(options, plan);
-    for (const auto& input : inputs)
-        plan.expectedDuration += input.duration;
-    return plan;
 }
 
 } // namespace asapi

@@ -53,12 +53,20 @@ struct OutputPlan
     NamedOptions audioCodecOptions;  // the encoder's own
 
     double expectedDuration = 0.0; // sum of the inputs' lengths, for the status line
+    // The file's title tag. A conversion (one input into AVI) keeps its input's chapter name
+    // there, so that a join of intermediates still names its chapters after the clips.
+    std::string title;
 };
 
 // Throws a usage EncoderError when the container or the codecs cannot take what is asked.
 // warn, when given, hears of a frame rate the video encoder cannot write, and the one taken.
 OutputPlan planOutput(const CommandLineOptions& options, const std::vector<InputFacts>& inputs,
                       const Warn& warn = {});
+
+// The sound's part of planOutput, for a plan whose container is set: the codec, its rate and
+// channels and how its encoder is driven. Throws a usage EncoderError like planOutput.
+void planAudio(const CommandLineOptions& options, const std::vector<InputFacts>& inputs,
+               OutputPlan& plan);
 
 // The FFmpeg encoder name the audio options select.
 std::string audioCodecName(const CommandLineOptions& options);

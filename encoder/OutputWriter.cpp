@@ -28,6 +28,46 @@ void setCodecOptions(AVCodecContext* context, const NamedOptions& options)
 
 } // namespace
 
+CodecContextPtr openAudioEncoder(const OutputPlan& plan, const AVOutputFormat* format)
+{
+    const AVCodec* codec = avcodec_find_encoder_by_name(plan.audioCodec.c_str());
+    CodecContextPtr audio(allocated(avcodec_alloc_context3(codec)));
+    AVCodecContext* c = audio.get();
+    c->sample_rate = plan.sampleRate;
+    av_channel_layout_default(&c->ch_layout, plan.channels);
+    c->sample_fmt = codec->sample_fmts ? codec->sample_fmts[0] : AV_SAMPLE_FMT_S16;
+    c->time_base = AVRational{1, plan.sampleRate};
+    if (plan.audioQuality) {
+        c->flags |= AV_CODEC_FLAG_QSCALE;
+        c->global_quality = FF_QP2LAMBDA * *plan.audioQuality;
+    } else if (plan.audioBitrate > 0) {
+        c->bit_rate = plan.audioBitrate;
+    }
+    setCodecOptions(c, plan.audioCodecOptions);
+    if (format->flags & AVFMT_GLOBALHEADER)
+        c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    const int opened = avcodec_open2(c, codec, nullptr);
+    if (opened < 0)
+        throw EncoderError{
+            "The " + plan.audioCodec + " encoder cannot write " + std::to_string(plan.channels) +
+            " channels at " + std::to_string(plan.sampleRate) + " Hz and " +
+            std::to_string(c->bit_rate / 1000) + " kbit/s: " + errorText(opened) + "."};
+    return audio;
+}
+
+AudioTarget audioTargetFor(const AVCodecContext* encoder, const AVOutputFormat* format,
+                           Ratio videoRate)
+{
+    AudioTarget target;
+    target.sampleRate = encoder->sample_rate;
+    check(av_channel_layout_copy(&target.layout, &encoder->ch_layout), "Out of memory");
+    target.format = encoder->sample_fmt;
+    target.frameSize = encoder->frame_size > 0 ? encoder->frame_size : 1024;
+    target.videoRate = videoRate;
+    target.leadIn = format->flags & AVFMT_TS_NEGATIVE ? 0 : encoder->initial_padding;
+    return target;
+}
+
 OutputWriter::OutputWriter(const OutputPlan& plan)
     : m_plan(plan), m_videoPacket(makePacket()), m_audioPacket(makePacket())
 {
@@ -35,13 +75,8 @@ OutputWriter::OutputWriter(const OutputPlan& plan)
     if (!m_format)
         throw EncoderError{"The " + m_plan.muxer + " muxer is missing from this FFmpeg."};
     openVideoEncoder();
-    openAudioEncoder();
-    // The audio encoder's start-up delay gives its first packets negative times. Containers
-    // without edit lists would move the whole file, and AVI would gain empty frames. There the
-    // delay is played as lead-in in place of the first input's first few milliseconds of sound,
-    // so that sound and picture stay in step.
-    if (!(m_format->flags & AVFMT_TS_NEGATIVE))
-        m_audioLeadIn = m_audio->initial_padding;
+    m_audio = openAudioEncoder(m_plan, m_format);
+    m_audioLeadIn = audioTargetFor(m_audio.get(), m_format, m_plan.frameRate).leadIn;
 }
 
 OutputWriter::~OutputWriter()
@@ -86,33 +121,6 @@ void OutputWriter::openVideoEncoder()
                            " video: " + errorText(opened) + "."};
 }
 
-void OutputWriter::openAudioEncoder()
-{
-    const AVCodec* codec = avcodec_find_encoder_by_name(m_plan.audioCodec.c_str());
-    m_audio.reset(allocated(avcodec_alloc_context3(codec)));
-    AVCodecContext* c = m_audio.get();
-    c->sample_rate = m_plan.sampleRate;
-    av_channel_layout_default(&c->ch_layout, m_plan.channels);
-    c->sample_fmt = codec->sample_fmts ? codec->sample_fmts[0] : AV_SAMPLE_FMT_S16;
-    c->time_base = AVRational{1, m_plan.sampleRate};
-    if (m_plan.audioQuality) {
-        c->flags |= AV_CODEC_FLAG_QSCALE;
-        c->global_quality = FF_QP2LAMBDA * *m_plan.audioQuality;
-    } else if (m_plan.audioBitrate > 0) {
-        c->bit_rate = m_plan.audioBitrate;
-    }
-    setCodecOptions(c, m_plan.audioCodecOptions);
-    if (m_format->flags & AVFMT_GLOBALHEADER)
-        c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    const int opened = avcodec_open2(c, codec, nullptr);
-    if (opened < 0)
-        throw EncoderError{"The " + m_plan.audioCodec + " encoder cannot write " +
-                           std::to_string(m_plan.channels) + " channels at " +
-                           std::to_string(m_plan.sampleRate) + " Hz and " +
-                           std::to_string(c->bit_rate / 1000) + " kbit/s: " + errorText(opened) +
-                           "."};
-}
-
 VideoTarget OutputWriter::videoTarget() const
 {
     return VideoTarget{m_video->width, m_video->height, m_video->pix_fmt,
@@ -121,14 +129,7 @@ VideoTarget OutputWriter::videoTarget() const
 
 AudioTarget OutputWriter::audioTarget() const
 {
-    AudioTarget target;
-    target.sampleRate = m_audio->sample_rate;
-    check(av_channel_layout_copy(&target.layout, &m_audio->ch_layout), "Out of memory");
-    target.format = m_audio->sample_fmt;
-    target.frameSize = m_audio->frame_size > 0 ? m_audio->frame_size : 1024;
-    target.videoRate = m_plan.frameRate;
-    target.leadIn = m_audioLeadIn;
-    return target;
+    return audioTargetFor(m_audio.get(), m_format, m_plan.frameRate);
 }
 
 void OutputWriter::create(const std::string& path)
@@ -146,6 +147,8 @@ void OutputWriter::create(const std::string& path)
     m_videoStream->avg_frame_rate = m_video->framerate;
     m_videoStream->sample_aspect_ratio = m_video->sample_aspect_ratio;
     m_audioStream->time_base = m_audio->time_base;
+    if (!m_plan.title.empty())
+        check(av_dict_set(&muxer->metadata, "title", m_plan.title.c_str(), 0), "Out of memory");
     m_file = std::make_unique<OutputFile>(path);
     m_muxer->pb = m_file->context();
     AVDictionary* muxerOptions = nullptr;
@@ -217,6 +220,7 @@ bool OutputWriter::finish(Placement placement)
     encode(m_video.get(), m_videoStream, nullptr, m_videoPacket.get(), m_videoBytes);
     m_audioWorker->finish();
     encode(m_audio.get(), m_audioStream, nullptr, m_audioPacket.get(), m_audioBytes);
+    asapi::setChapters(m_muxer.get(), m_plan.container, m_chapters, figures().position);
     check(av_write_trailer(m_muxer.get()), "Cannot write " + m_path);
     std::lock_guard lock(m_muxerMutex);
     if (m_plan.mendCutAudioFrames && m_file->mendableDescriptor() >= 0) {

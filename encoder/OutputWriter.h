@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AudioTimeline.h"
+#include "Chapters.h"
 #include "FrameWorker.h"
 #include "OutputFile.h"
 #include "OutputPlan.h"
@@ -13,8 +14,18 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace asapi {
+
+// The sound's encoder as the plan asks for it, for that muxer. Throws EncoderError.
+CodecContextPtr openAudioEncoder(const OutputPlan& plan, const AVOutputFormat* format);
+// What the sound is made into for that encoder. The encoder's start-up delay gives its first
+// packets negative times. Containers without edit lists would move the whole file, and AVI would
+// gain empty frames. There the delay is played as lead-in in place of the first input's first
+// few milliseconds of sound, so that sound and picture stay in step.
+AudioTarget audioTargetFor(const AVCodecContext* encoder, const AVOutputFormat* format,
+                           Ratio videoRate);
 
 // The encoders and the muxer of the output file. The sound is encoded on a thread of its own, so
 // that it runs beside the picture's encoder.
@@ -36,6 +47,8 @@ public:
     // Throws EncoderError, for audio also an error of the sound's thread.
     void writeVideo(AVFrame* frame);
     void writeAudio(FramePtr frame);
+    // The chapters the file gets at its end, where its container takes them.
+    void setChapters(std::vector<Chapter> chapters) { m_chapters = std::move(chapters); }
     // Drains the encoders, writes the index and puts the file in place as placement says;
     // false when a file that stood there was kept and this one dropped (see OutputFile::commit).
     // Throws EncoderError.
@@ -49,7 +62,6 @@ public:
 
 private:
     void openVideoEncoder();
-    void openAudioEncoder();
     void encode(AVCodecContext* encoder, AVStream* stream, const AVFrame* frame, AVPacket* packet,
                 std::atomic<std::int64_t>& bytes);
     void close();
@@ -68,6 +80,7 @@ private:
     AVStream* m_audioStream = nullptr;
     mutable std::mutex m_muxerMutex;
     int m_framesWritten = 0;
+    std::vector<Chapter> m_chapters;
     // The last picture encoded, held so that its repeats are known by their picture; and the
     // time of its last repeat not yet written, if any.
     FramePtr m_lastPicture;

@@ -1,5 +1,6 @@
 #include "Pipeline.h"
 
+#include "CopyJoin.h"
 #include "FrameQueue.h"
 #include "JoinedSource.h"
 #include "OutputPlan.h"
@@ -63,7 +64,58 @@ ExitStatus endOfRun(const std::exception& error, bool afterStatusLines, std::FIL
         return ExitStopped;
     // The status lines end in a carriage return: the message takes a line of its own.
     std::fprintf(errors, "%s%s\n", afterStatusLines ? "\n" : "", error.what());
-    return ExitFailed;
+    return known && known->kind() == EncoderError::Kind::CannotCopy ? ExitCannotCopy : ExitFailed;
+}
+
+// Puts a written file in place. A file that a stop cut short is kept only where no file stood.
+// A stop that came once everything was read leaves a complete file, which replaces as usual,
+// and the run did all it was asked: it ends as done.
+template <typename Writer>
+ExitStatus placeFile(Writer& writer, bool cutShort, const std::vector<JoinPoint>& joins,
+                     StatusReporter& reporter, const std::string& output, std::FILE* errors)
+{
+    if (!writer.finish(cutShort ? Placement::BesideExisting : Placement::Replace)) {
+        std::fprintf(errors,
+                     "\nThe run was stopped: the existing %s is kept and the shorter file "
+                     "discarded.\n",
+                     output.c_str());
+        return ExitStopped;
+    }
+    StatusFigures figures = writer.figures();
+    figures.elapsed = reporter.elapsedSeconds();
+    reporter.finish(figures);
+    reporter.reportJoins(joins);
+    return cutShort ? ExitStopped : ExitDone;
+}
+
+// -ovc copy: the inputs are checked against each other, with -checkonly too, and joined by
+// copying their pictures.
+ExitStatus joinByCopying(const CommandLineOptions& options, std::FILE* status, std::FILE* errors,
+                         const Warn& warn, bool& writing)
+{
+    std::vector<CopyInput> inputs = openCopyInputs(options.inputs, options.output);
+    checkCopyable(inputs, options.audioEncoder == AudioEncoder::Copy);
+    const CopyPlan plan = planCopy(options, inputs);
+    if (options.checkOnly)
+        return ExitDone;
+    if (stopRequested())
+        return ExitStopped;
+    CopyJoin join(plan, inputs, warn);
+    writing = true;
+    StatusReporter reporter(status);
+    join.create(options.output);
+    join.run([&reporter](StatusFigures figures) {
+        figures.elapsed = reporter.elapsedSeconds();
+        reporter.report(figures);
+    });
+    // Stopped before the first picture: there is nothing worth a file.
+    if (join.framesWritten() == 0) {
+        if (!join.cutShort())
+            throw EncoderError{"No picture was written to " + options.output + "."};
+        join.discard();
+        return ExitStopped;
+    }
+    return placeFile(join, join.cutShort(), join.joinPoints(), reporter, options.output, errors);
 }
 
 } // namespace
@@ -78,6 +130,8 @@ ExitStatus runEncoder(const std::vector<std::string>& arguments, std::FILE* stat
     bool writing = false;
     try {
         const CommandLineOptions options = parseCommandLine(arguments);
+        if (options.copyVideo)
+            return joinByCopying(options, status, errors, warn, writing);
         // -checkonly: the command line alone is checked; nothing is opened.
         if (options.checkOnly)
             return ExitDone;
@@ -108,20 +162,8 @@ ExitStatus runEncoder(const std::vector<std::string>& arguments, std::FILE* stat
             writer->discard();
             return ExitStopped;
         }
-        // A file that a stop cut short is kept only where no file stood. A stop that came once
-        // everything was read leaves a complete file, which replaces as usual, and the run did
-        // all it was asked: it ends as done.
-        if (!writer->finish(cutShort ? Placement::BesideExisting : Placement::Replace)) {
-            std::fprintf(errors,
-                         "\nThe run was stopped: the existing %s is kept and the shorter file "
-                         "discarded.\n",
-                         options.output.c_str());
-            return ExitStopped;
-        }
-        StatusFigures figures = writer->figures();
-        figures.elapsed = reporter.elapsedSeconds();
-        reporter.finish(figures);
-        return cutShort ? ExitStopped : ExitDone;
+        writer->setChapters(source.chapters());
+        return placeFile(*writer, cutShort, source.joinPoints(), reporter, options.output, errors);
     } catch (const std::exception& error) {
         if (writer)
             writer->discard();

@@ -16,7 +16,10 @@ enum ExitStatus
     ExitFailed = 1,
     // A stop cut the reading short. The shorter file is in place where no file stood; a file
     // that stood there is kept, the shorter one dropped, and a message says so.
-    ExitStopped = 2
+    ExitStopped = 2,
+    // -ovc copy over inputs that differ: nothing was written, and the message names the first
+    // clip that differs and how. Also with -checkonly.
+    ExitCannotCopy = 3
 };
 
 // One whole run of the program, from its arguments: reads the command line, looks at the

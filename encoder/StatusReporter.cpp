@@ -1,6 +1,7 @@
 #include "StatusReporter.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace asapi {
 namespace {
@@ -29,6 +30,14 @@ std::string formatStatusLine(const StatusFigures& f)
                    p > 0.001 ? static_cast<int>(f.fileBytes / p / 1024 / 1024) : 0,
                    f.audioMinusVideo, kilobitsPerSecond(f.videoBytes, f.position),
                    kilobitsPerSecond(f.audioBytes, f.audioPosition));
+}
+
+std::string formatJoinLine(const JoinPoint& join)
+{
+    // Rounded first, so that a tiny negative offset is not written as -0.000.
+    const double offset = std::round(join.audioOffset * 1000) / 1000;
+    return printed("Join %d at %.3fs: A/V offset %+.3fs\n", join.part, join.start,
+                   offset == 0.0 ? 0.0 : offset);
 }
 
 std::string formatSummary(const StatusFigures& f)
@@ -61,6 +70,15 @@ void StatusReporter::report(const StatusFigures& figures)
 {
     const std::string line = formatStatusLine(figures);
     std::fwrite(line.data(), 1, line.size(), m_out);
+    std::fflush(m_out);
+}
+
+void StatusReporter::reportJoins(const std::vector<JoinPoint>& joins)
+{
+    for (const auto& join : joins) {
+        const std::string line = formatJoinLine(join);
+        std::fwrite(line.data(), 1, line.size(), m_out);
+    }
     std::fflush(m_out);
 }
 

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace asapi {
 
@@ -21,6 +22,17 @@ struct StatusFigures
     double audioPosition = 0.0;
 };
 
+// Where a part of a join begins in the output, and how its sound sits against its picture there.
+struct JoinPoint
+{
+    int part = 0;             // 1-based; the first join point is part 2
+    double start = 0.0;       // seconds, the part's picture
+    double audioOffset = 0.0; // seconds, the part's sound start minus its picture start
+};
+
+// "Join 2 at 60.000s: A/V offset +0.012s\n"
+std::string formatJoinLine(const JoinPoint& join);
+
 // "Pos:%6.1fs %6df (%2d%%) %5.2ffps Trem:%4dmin %3dmb  A-V:%5.3f [%d:%d]\r"
 std::string formatStatusLine(const StatusFigures& figures);
 
@@ -35,6 +47,8 @@ public:
     double elapsedSeconds() const;
     void report(const StatusFigures& figures);
     void finish(const StatusFigures& figures);
+    // One line for each join point.
+    void reportJoins(const std::vector<JoinPoint>& joins);
 
 private:
     std::FILE* m_out;

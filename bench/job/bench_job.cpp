@@ -17,6 +17,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTextStream>
@@ -158,10 +159,64 @@ void runProgram(Measure& measure, RealWindows& windows, RecordingSeams& doubles,
     measure.lengths = lengthsOf(output);
 }
 
-// One pass is the "One Pass" key that the General Settings dialog reads at start-up.
+// One pass as a user sets it: the General Settings dialog hands its values back when it closes.
 void setOnePass(RealWindows& windows, bool onePass)
 {
-    windows.startup().settingForm().findChild<QAbstractButton*>("chkOnePass")->setChecked(onePass);
+    TSettingForm& form = windows.startup().settingForm();
+    form.show();
+    form.findChild<QAbstractButton*>("chkOnePass")->setChecked(onePass);
+    form.findChild<QAbstractButton*>("btnOK")->click();
+}
+
+// Milliseconds from the press of Start to the start of the join's encoder in one pass, over
+// `rounds` presses. The encoder of a program copy is a script that notes when it was started and
+// fails (the check at Start still reaches the real encoder), so each job ends there.
+QList<double> startToEncoder(RecordingSeams& doubles, const QString& builtProgram,
+                             const QStringList& inputs, int rounds)
+{
+    ProgramCopy program(builtProgram);
+    const QString real = program.directory() + QStringLiteral("real-encoder");
+    const QString stamp = program.directory() + QStringLiteral("started");
+    QFile::rename(program.directory() + QStringLiteral("asapi.dll"), real);
+    writeFile(program.directory() + QStringLiteral("asapi.dll"),
+              QStringLiteral("#!/bin/sh\n[ \"$1\" = -checkonly ] && exec ") + shellQuoted(real) +
+                  QStringLiteral(" \"$@\"\ndate +%s%N > ") + shellQuoted(stamp) +
+                  QStringLiteral("\nexit 1\n"));
+    QFile::setPermissions(program.directory() + QStringLiteral("asapi.dll"),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    RealWindows windows(doubles.seams(), program, inputs);
+    windows.selectProfile(kProfile);
+    setOnePass(windows, true);
+    windows.setOutputFile(program.directory() + QStringLiteral("joined.avi"));
+    QList<double> times;
+    for (int round = 0; round < rounds; ++round) {
+        QFile::remove(stamp);
+        QCoreApplication::processEvents(); // the previous job's message and repaints
+        const qint64 pressed = QDateTime::currentMSecsSinceEpoch();
+        windows.pressStart();
+        const QByteArray started = fileContents(stamp).trimmed();
+        if (started.size() > 6)
+            times << started.toLongLong() / 1e6 - pressed;
+    }
+    return times;
+}
+
+// Milliseconds the encoder takes to answer the check at Start for the same one-pass join, run
+// alone: most of the time from Start to the encoder's start.
+QList<double> checkAlone(const QString& builtProgram, const QString& options,
+                         const QStringList& inputs, int rounds)
+{
+    const EncoderCommand join =
+        onePassJoinCommand(inputs, QDir::temp().filePath("joined.avi"), options, PictureRules{});
+    QList<double> times;
+    for (int round = 0; round < rounds; ++round) {
+        QElapsedTimer clock;
+        clock.start();
+        QProcess::execute(QDir(builtProgram).filePath(QStringLiteral("asapi.dll")),
+                          QStringList{QStringLiteral("-checkonly")} + join.arguments);
+        times << clock.nsecsElapsed() / 1e6;
+    }
+    return times;
 }
 
 } // namespace
@@ -233,7 +288,20 @@ int main(int argc, char* argv[])
         if (!m->ownProcessor.isEmpty())
             out << " (program " << seconds(median(m->ownProcessor)) << " s)";
         out << "; output " << m->lengths << '\n';
+        if (!m->ownProcessor.isEmpty())
+            out << "    the program's own share of one core: "
+                << QString::number(100 * median(m->ownProcessor) / median(m->wall), 'f', 1)
+                << " % (target at most 3 %)\n";
     }
+    const QList<double> starts = startToEncoder(doubles, arguments[1], inputs, rounds);
+    out << "\nStart to the encoder's start, one pass: "
+        << (starts.isEmpty() ? QStringLiteral("not measured")
+                             : QString::number(median(starts), 'f', 1) + " ms")
+        << " (median of " << starts.size() << ", target at most 50 ms)\n";
+    const QList<double> checks = checkAlone(
+        arguments[1], GetEncoderOptions(windows.startup().currentProfile()), inputs, rounds);
+    out << "    of it the encoder's answer to the check at Start, run alone: "
+        << QString::number(median(checks), 'f', 1) << " ms\n";
     const auto ratio = [](const Measure& a, const Measure& b) {
         return QString::number(median(a.wall) / median(b.wall), 'f', 3) + " (processor " +
                QString::number(median(a.processor) / median(b.processor), 'f', 3) + ")";

@@ -5,6 +5,7 @@
 #include <csignal>
 #include <sys/prctl.h>
 #include <unistd.h>
+#include <utility>
 
 void endWithTheProgram(QProcess& process)
 {
@@ -36,12 +37,14 @@ EncoderRun::~EncoderRun()
 }
 
 bool EncoderRun::start(const QString& program, const QStringList& arguments,
-                       const ChunkHandler& onChunk)
+                       const ChunkHandler& onChunk, const EndHandler& onEnd)
 {
     m_onChunk = onChunk;
+    m_onEnd = onEnd;
     m_terminated = false;
     m_partialLine.clear();
     m_lastMessage.clear();
+    m_joinOffsets.clear();
     m_active = true;
 
     m_process.start(program, arguments, QIODevice::ReadOnly);
@@ -56,6 +59,7 @@ EncoderOutcome EncoderRun::finish()
     m_active = false;
     EncoderOutcome outcome;
     if (!m_started) {
+        m_onEnd = nullptr;
         outcome.lastMessage = m_lastMessage;
         return outcome;
     }
@@ -63,8 +67,11 @@ EncoderOutcome EncoderRun::finish()
     if (!m_partialLine.trimmed().isEmpty())
         rememberMessages("\n");
     m_onChunk = nullptr;
+    if (const EndHandler onEnd = std::exchange(m_onEnd, nullptr))
+        onEnd();
 
     outcome.lastMessage = m_lastMessage;
+    outcome.joinOffsets = m_joinOffsets;
     outcome.exitCode = m_process.exitCode();
     // An encoder that had exited on its own before the kill reached it ends as it exited.
     if (m_process.exitStatus() == QProcess::NormalExit)
@@ -114,10 +121,18 @@ void EncoderRun::rememberMessages(const QByteArray& chunk)
         const char c = m_partialLine[i];
         if (c != '\n' && c != '\r')
             continue;
-        const QString line = QString::fromLocal8Bit(m_partialLine.mid(start, i - start)).trimmed();
-        if (!line.isEmpty() && !line.startsWith(kPositionMarker))
-            m_lastMessage = line;
+        // Most lines are status lines: they are passed over before any text is made of them.
+        static const QByteArray statusMarker = kPositionMarker.toLatin1();
+        const QByteArrayView bytes =
+            QByteArrayView(m_partialLine).sliced(start, i - start).trimmed();
         start = i + 1;
+        if (bytes.isEmpty() || bytes.startsWith(statusMarker))
+            continue;
+        const QString line = QString::fromLocal8Bit(bytes);
+        if (const std::optional<JoinOffset> offset = parseJoinOffset(line))
+            m_joinOffsets << *offset;
+        else
+            m_lastMessage = line;
     }
     m_partialLine.remove(0, start);
     if (m_partialLine.size() > 64 * 1024) // a line without end; keep its tail only

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "ResultCheck.h"
+
+#include <QList>
 #include <QObject>
 #include <QProcess>
 #include <QString>
@@ -22,8 +25,11 @@ struct EncoderOutcome
 
     Kind kind = Kind::FailedToStart;
     int exitCode = 0;
-    // The last line the encoder printed that is not a status line: its error, when it failed.
+    // The last line the encoder printed that is not a status line or a join report: its error,
+    // when it failed.
     QString lastMessage;
+    // What the encoder reported of its join points, in the order it wrote them.
+    QList<JoinOffset> joinOffsets;
 };
 
 // The encoder started by this process ends with the program, however the program ends: an
@@ -41,12 +47,15 @@ public:
     static constexpr qint64 kChunkSize = 4095;
 
     using ChunkHandler = std::function<void(const QString& chunk)>;
+    using EndHandler = std::function<void()>;
 
     explicit EncoderRun(QObject* parent = nullptr);
     ~EncoderRun() override;
 
-    // False when the encoder could not be started; finish() then tells why.
-    bool start(const QString& program, const QStringList& arguments, const ChunkHandler& onChunk);
+    // False when the encoder could not be started; finish() then tells why. onEnd runs in
+    // finish(), once the last chunk has been handed on.
+    bool start(const QString& program, const QStringList& arguments, const ChunkHandler& onChunk,
+               const EndHandler& onEnd = {});
     // Started, and not yet finished.
     bool isActive() const { return m_active; }
     // Started and exited; finish() is due.
@@ -69,10 +78,12 @@ private:
 
     QProcess m_process;
     ChunkHandler m_onChunk;
+    EndHandler m_onEnd;
     bool m_active = false;
     bool m_started = false;
     bool m_terminated = false;
     bool m_reading = false;
     QByteArray m_partialLine;
     QString m_lastMessage;
+    QList<JoinOffset> m_joinOffsets;
 };

@@ -12,14 +12,38 @@ bool EncoderStep::start(EncoderRun& encoder, const EncoderCommand& command,
                         const std::function<void()>& showProgress)
 {
     tracker.beginRun(durations);
+    m_sinceShown.invalidate();
     const auto onChunk = [this, &tracker, showProgress](const QString& chunk) {
         try {
-            if (tracker.readChunk(chunk, [this] { m_view.pumpEvents(); }))
-                showProgress();
+            const bool due =
+                !m_sinceShown.isValid() || m_sinceShown.elapsed() >= m_progressIntervalMs;
+            const std::function<void()> pumpEvents = [this] { m_view.pumpEvents(); };
+            if (!tracker.readChunk(chunk, due ? pumpEvents : nullptr))
+                return;
+            if (due)
+                show(showProgress);
+            else
+                m_heldBack = showProgress;
         } catch (...) {
         }
     };
-    return encoder.start(m_encoderPath, command.arguments, onChunk);
+    return encoder.start(m_encoderPath, command.arguments, onChunk, [this] { showHeldBack(); });
+}
+
+void EncoderStep::show(const std::function<void()>& showProgress)
+{
+    m_heldBack = nullptr;
+    m_sinceShown.start();
+    showProgress();
+}
+
+void EncoderStep::showHeldBack()
+{
+    try {
+        if (m_heldBack)
+            show(std::function<void()>(m_heldBack));
+    } catch (...) {
+    }
 }
 
 void EncoderStep::showBars(const BarUpdate& update)

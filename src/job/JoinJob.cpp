@@ -180,7 +180,9 @@ void JoinJob::runStages(JobFolder& folder, bool onePass)
             return;
         }
     }
-    endJob(Stage::Join, JoinStage(context).run(joinPlan(folder.path())), folder);
+    JoinStage join(context);
+    const StageOutcome joined = join.run(joinPlan(folder.path()));
+    endJob(Stage::Join, joined, folder, join.result());
 }
 
 JoinPlan JoinJob::joinPlan(const QString& jobFolder) const
@@ -198,11 +200,12 @@ PictureRules JoinJob::pictureRules() const
             m_output.displayAspectText()};
 }
 
-void JoinJob::endJob(Stage stage, const StageOutcome& outcome, JobFolder& folder)
+void JoinJob::endJob(Stage stage, const StageOutcome& outcome, JobFolder& folder,
+                     const JoinResult& joined)
 {
     using Kind = StageOutcome::Kind;
     if (outcome.kind == Kind::Completed) {
-        complete(folder);
+        complete(joined, folder);
         return;
     }
     m_clock.stop();
@@ -240,7 +243,7 @@ void JoinJob::endJob(Stage stage, const StageOutcome& outcome, JobFolder& folder
     m_runState = outcome.kind == Kind::Stopped && conversion ? RunState::Stopped : RunState::Idle;
 }
 
-void JoinJob::complete(JobFolder& folder)
+void JoinJob::complete(const JoinResult& joined, JobFolder& folder)
 {
     m_view.setCurrentBar(100);
     m_view.setTotalBar(100);
@@ -262,12 +265,28 @@ void JoinJob::complete(JobFolder& folder)
         m_view.closeWindow();
         return;
     }
-    m_seams.messages.info(m_view.owner(), QStringLiteral("Complete"),
-                          QStringLiteral("The joining is completed successfully."));
+    m_seams.messages.info(m_view.owner(), QStringLiteral("Complete"), completionText(joined));
     if (m_settings.autoOpenDir)
         m_seams.shell.open(m_view.owner(), QFileInfo(m_view.outputFileText()).path());
     m_runState = RunState::Idle;
     m_view.showProgressPanel(false);
+}
+
+QString JoinJob::completionText(const JoinResult& joined) const
+{
+    QStringList inputs;
+    std::optional<double> expectedLength = 0;
+    for (int row = 0; row < m_rows.count(); ++row) {
+        inputs << m_rows.inputPath(row);
+        if (const double length = m_rows.duration(row); length >= 0 && expectedLength)
+            *expectedLength += length;
+        else
+            expectedLength.reset();
+    }
+    const QString remark = ResultCheck::remark(
+        ResultCheck::measure(joined.outputPath, inputs, expectedLength, joined.joinOffsets));
+    const QString done = QStringLiteral("The joining is completed successfully.");
+    return remark.isEmpty() ? done : done + QLatin1Char('\n') + remark;
 }
 
 void JoinJob::stop()

@@ -38,6 +38,8 @@ public:
 
     // How many conversions may run side by side; the machine's cores unless set.
     void setConversionRunsAtOnce(int runs) { m_conversionRunsAtOnce = runs; }
+    // How often at most the progress is shown while an encoder runs; 0: at every chunk parsed.
+    void setProgressInterval(int milliseconds) { m_step.setProgressInterval(milliseconds); }
 
     RunState runState() const { return m_runState; }
     // Start is running: the window is locked.
@@ -71,8 +73,12 @@ private:
     // The profile's picture size with the General Settings' shape and frame rate.
     PictureRules pictureRules() const;
     // The one place where a job ends: statuses, message, job folder, clock, panels, run state.
-    void endJob(Stage stage, const StageOutcome& outcome, JobFolder& folder);
-    void complete(JobFolder& folder);
+    void endJob(Stage stage, const StageOutcome& outcome, JobFolder& folder,
+                const JoinResult& joined = {});
+    void complete(const JoinResult& joined, JobFolder& folder);
+    // "The joining is completed successfully.", and a sentence on the output when the check
+    // finds it shorter or longer than the videos together or its sound apart from its picture.
+    QString completionText(const JoinResult& joined) const;
 
     JobView& m_view;
     TaskRows& m_rows;

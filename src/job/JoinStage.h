@@ -3,6 +3,7 @@
 #include "EncoderCommand.h"
 #include "JobContext.h"
 #include "ProgressTracker.h"
+#include "ResultCheck.h"
 #include "StageOutcome.h"
 
 #include <QList>
@@ -58,6 +59,13 @@ JoinPlan onePassJoinPlan(const TaskRows& rows, const QString& encoderOptions,
 // as the join in one pass is.
 JoinPlan copyJoinPlan(const TaskRows& rows, const QString& encoderOptions);
 
+// What a join run wrote: the file, and what the encoder reported of its join points.
+struct JoinResult
+{
+    QString outputPath;
+    QList<JoinOffset> joinOffsets;
+};
+
 // Joins the rows in list order into the output file with the profile's options, as the plan
 // says.
 class JoinStage
@@ -66,9 +74,12 @@ public:
     explicit JoinStage(const JobContext& context) : m_job(context) {}
 
     StageOutcome run(const JoinPlan& plan);
+    // After run: what it wrote.
+    const JoinResult& result() const { return m_result; }
 
 private:
     const JobContext& m_job;
+    JoinResult m_result;
 };
 
 // With "rename" chosen and the output existing: the first of <name>_1, <name>_2, ... in the

@@ -11,6 +11,7 @@ enum MediaInfo_stream_C : int
 {
     MediaInfo_Stream_General = 0,
     MediaInfo_Stream_Video = 1,
+    MediaInfo_Stream_Audio = 2,
 };
 
 enum MediaInfo_info_C : int

@@ -17,8 +17,12 @@ namespace {
 // must agree or non-ASCII paths cannot be opened.
 void useUtf8ForFileNames()
 {
-    if (std::strcmp(nl_langinfo(CODESET), "UTF-8") != 0)
-        std::setlocale(LC_CTYPE, "C.UTF-8");
+    static const bool once = [] {
+        if (std::strcmp(nl_langinfo(CODESET), "UTF-8") != 0)
+            std::setlocale(LC_CTYPE, "C.UTF-8");
+        return true;
+    }();
+    Q_UNUSED(once);
 }
 
 struct HandleDeleter
@@ -38,6 +42,23 @@ QString read(const Handle& handle, MediaInfo_stream_C streamKind, const wchar_t*
     return value ? QString::fromWCharArray(value) : QString();
 }
 
+void openRegularFile(const Handle& handle, const QString& path)
+{
+    // Only regular files go to the library: a pipe or device named like a video would block it.
+    if (QFileInfo(path).isFile())
+        MediaInfo_Open(handle.get(), path.toStdWString().c_str());
+}
+
+std::optional<TrackTimes> trackTimes(const Handle& handle, MediaInfo_stream_C streamKind)
+{
+    bool isNumber = false;
+    const double length = read(handle, streamKind, L"Duration").toDouble(&isNumber);
+    if (!isNumber || !std::isfinite(length))
+        return std::nullopt;
+    const double delay = read(handle, streamKind, L"Delay").toDouble(); // none reads as 0
+    return TrackTimes{std::isfinite(delay) ? delay / 1000.0 : 0.0, length / 1000.0};
+}
+
 } // namespace
 
 ProbeError::ProbeError(const QString& playTime)
@@ -48,16 +69,13 @@ ProbeError::ProbeError(const QString& playTime)
 
 MediaProbe::MediaProbe()
 {
-    static const bool once = (useUtf8ForFileNames(), true);
-    Q_UNUSED(once);
+    useUtf8ForFileNames();
 }
 
 void MediaProbe::probe(const QString& path)
 {
     Handle handle(MediaInfo_New());
-    // Only regular files go to the library: a pipe or device named like a video would block it.
-    if (QFileInfo(path).isFile())
-        MediaInfo_Open(handle.get(), path.toStdWString().c_str());
+    openRegularFile(handle, path);
 
     const QString playTime = read(handle, MediaInfo_Stream_General, L"PlayTime");
     bool isNumber = false;
@@ -67,4 +85,12 @@ void MediaProbe::probe(const QString& path)
     m_durationText = FormatDuration(milliseconds / 1000.0);
     m_frameSizeText = read(handle, MediaInfo_Stream_Video, L"Width") + QLatin1Char('x') +
                       read(handle, MediaInfo_Stream_Video, L"Height");
+}
+
+TrackLengths probeTrackLengths(const QString& path)
+{
+    useUtf8ForFileNames();
+    Handle handle(MediaInfo_New());
+    openRegularFile(handle, path);
+    return {trackTimes(handle, MediaInfo_Stream_Video), trackTimes(handle, MediaInfo_Stream_Audio)};
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 #include <stdexcept>
 
 // A probe whose playing time is not a number: the file is no media file the library can read.
@@ -35,3 +36,23 @@ private:
     QString m_durationText;
     QString m_frameSizeText;
 };
+
+// A track of a file as libmediainfo reads it, in seconds: its delay from the file's start and
+// its length.
+struct TrackTimes
+{
+    double start = 0;
+    double length = 0;
+
+    double end() const { return start + length; }
+};
+
+// A file's first video and first audio track; nothing for a track the file does not have or
+// whose length the library cannot tell.
+struct TrackLengths
+{
+    std::optional<TrackTimes> video;
+    std::optional<TrackTimes> audio;
+};
+
+TrackLengths probeTrackLengths(const QString& path);

@@ -82,4 +82,28 @@ ff -f lavfi -i "color=black:size=160x120:rate=25:duration=1,geq=lum='mod(N\,5)*4
 ff -f lavfi -i "testsrc=size=320x240:rate=30:duration=8" -f lavfi -i "sine=sample_rate=44100:duration=8" \
    -c:v mpeg4 -q:v 5 -c:a libmp3lame "$out/long.avi"
 
+# Clips to be joined by copying: 1 s of 160x120 H.264 at 30 fps and stereo AAC at 48000 Hz, like
+# phone clips, each with a tone of its own; one with a title tag; one whose parameter sets and
+# picture order differ (B-frames); and one per way a clip can differ from the first.
+phone() { # name tone video-size video-rate sample-rate channels ffmpeg-options...
+  local name=$1 tone=$2 size=$3 rate=$4 srate=$5 channels=$6
+  shift 6
+  ff -f lavfi -i "testsrc=size=$size:rate=$rate:duration=1" \
+     -f lavfi -i "sine=frequency=$tone:sample_rate=$srate:duration=1" -ac "$channels" \
+     -c:v libx264 -preset ultrafast -g 10 -pix_fmt yuv420p -c:a aac "$@" "$out/$name"
+}
+phone copy-a.mp4 440 160x120 30 48000 2
+phone copy-b.mp4 880 160x120 30 48000 2 -metadata title="Second clip"
+phone copy-high.mp4 660 160x120 30 48000 2 -preset medium
+phone copy-size.mp4 440 176x144 30 48000 2
+phone copy-rate.mp4 440 160x120 25 48000 2
+phone copy-mpeg4.mp4 440 160x120 30 48000 2 -c:v mpeg4
+phone copy-444.mp4 440 160x120 30 48000 2 -pix_fmt yuv444p
+phone copy-44100.mp4 440 160x120 30 44100 2
+phone copy-mono.mp4 440 160x120 30 48000 1
+phone copy-mp3.mp4 440 160x120 30 48000 2 -c:a libmp3lame
+phone copy-aac-main.mp4 440 160x120 30 48000 2 -profile:a aac_main -strict -2
+# The same in Matroska, whose times are in milliseconds.
+for clip in copy-a copy-b; do ff -i "$out/$clip.mp4" -c copy "$out/$clip.mkv"; done
+
 clips_complete

@@ -255,10 +255,15 @@ private slots:
                                         << "-foo is not an MEncoder option";
         QTest::newRow("other video encoder")
             << "a.avi -o b.avi -ovc x264"
-            << "Video encoder x264 is not supported; use -ovc lavc.";
+            << "Video encoder x264 is not supported; use -ovc lavc or copy.";
         QTest::newRow("other audio encoder")
             << "a.avi -o b.avi -oac faac"
-            << "Audio encoder faac is not supported; use -oac mp3lame, pcm or lavc.";
+            << "Audio encoder faac is not supported; use -oac mp3lame, pcm, lavc or copy.";
+        QTest::newRow("sound copied, picture encoded") << "a.mp4 -o b.mp4 -ovc lavc -oac copy"
+                                                       << "-oac copy needs -ovc copy.";
+        QTest::newRow("copied picture scaled")
+            << "a.mp4 -o b.mp4 -ovc copy -vf scale=320:240"
+            << "-vf and -ofps cannot change a picture that -ovc copy copies.";
         QTest::newRow("unknown audio codec") << "a.avi -o b.avi -lavcopts acodec=opus"
                                              << "Audio codec opus is not supported.";
         QTest::newRow("mbd out of range")

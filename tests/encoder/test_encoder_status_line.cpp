@@ -81,6 +81,30 @@ private slots:
                             "10.000 secs\n"));
     }
 
+    // The offset carries its sign and three decimals; one that rounds to nothing is +0.000.
+    void joinLineIsALineOfItsOwn_data()
+    {
+        QTest::addColumn<int>("part");
+        QTest::addColumn<double>("start");
+        QTest::addColumn<double>("offset");
+        QTest::addColumn<QByteArray>("line");
+        QTest::newRow("sound late")
+            << 2 << 60.0 << 0.012 << QByteArray("Join 2 at 60.000s: A/V offset +0.012s\n");
+        QTest::newRow("sound early")
+            << 3 << 120.5 << -0.0213 << QByteArray("Join 3 at 120.500s: A/V offset -0.021s\n");
+        QTest::newRow("early by less than a millisecond")
+            << 10 << 1.0 / 3 << -0.0004 << QByteArray("Join 10 at 0.333s: A/V offset +0.000s\n");
+    }
+
+    void joinLineIsALineOfItsOwn()
+    {
+        QFETCH(int, part);
+        QFETCH(double, start);
+        QFETCH(double, offset);
+        QFETCH(QByteArray, line);
+        QCOMPARE(QByteArray::fromStdString(asapi::formatJoinLine({part, start, offset})), line);
+    }
+
     // A real join: one line per frame written, each exactly as MEncoder's printf makes it, Pos
     // counting the joined output, then the summary.
     void realRunReportsEveryFrame()

@@ -11,6 +11,7 @@
 //   pos FROM TO STEP  status lines as the real encoder writes them, one chunk each
 //   output          write a small file at the path after -o
 //   empty           write an empty file there
+//   copy PATH       write a copy of the file at PATH there (a real clip as the joined video)
 //   wait            sleep until killed
 //   pidfile PATH    write the process id to PATH
 //   touch PATH      create an empty file at PATH
@@ -206,6 +207,11 @@ int main(int argc, char* argv[])
             std::ofstream(output) << "fake output";
         } else if (command == "empty") {
             std::ofstream{output};
+        } else if (command == "copy") {
+            std::string path;
+            words >> path;
+            std::ofstream(output, std::ios::binary)
+                << std::ifstream(path, std::ios::binary).rdbuf();
         } else if (command == "wait") {
             std::this_thread::sleep_for(kLongestWait);
             giveUpWaiting("to be killed");

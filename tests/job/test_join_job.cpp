@@ -1,6 +1,7 @@
 #include "FakeJobWindow.h"
 #include "job/EncoderCheck.h"
 #include "job/JoinJob.h"
+#include "support/Clips.h"
 #include "support/RecordingSeams.h"
 
 #include <QDir>
@@ -144,6 +145,8 @@ private slots:
                                           FAKE_PROGRAM_DIR "temp/", "Vantomel");
         // The order of a machine with one core, unless a test sets more.
         m_job->setConversionRunsAtOnce(1);
+        // Every chunk shows the progress, whatever the fake encoder's pace.
+        m_job->setProgressInterval(0);
     }
     void cleanup()
     {
@@ -519,6 +522,53 @@ private slots:
         QCOMPARE(m_window->statuses(), (QStringList{"Complete", "Complete", "Complete"}));
         QCOMPARE(m_window->convertingFileChanges, (QStringList{"a.mov", "-x.mp4"}));
         QCOMPARE(m_window->totalBarHistory, (QVector<int>{0, 10, 50, 90, 100}));
+    }
+
+    // The joined video is read back after the join: one that is not as long as the rows, or
+    // whose sound the encoder reports apart from its picture, is named in the completion message.
+    void completionMessageTellsOfTheJoinedVideo_data()
+    {
+        QTest::addColumn<QList<double>>("rowLengths");
+        QTest::addColumn<QByteArray>("script");
+        QTest::addColumn<QString>("text");
+        const QByteArray twoSeconds = "copy " + clipPath("clip.avi").toLocal8Bit() + '\n';
+        QTest::newRow("as long as the rows")
+            << QList<double>{1, 1} << twoSeconds << "The joining is completed successfully.";
+        QTest::newRow("shorter than the rows")
+            << QList<double>{2, 3, 5} << twoSeconds
+            << "The joining is completed successfully.\nThe joined video is 2.0 s long, 8.0 s "
+               "shorter than the videos together (10.0 s).";
+        QTest::newRow("a join's sound late")
+            << QList<double>{1, 1} << "chunk Join 2 at 1.000s: A/V offset +0.200s\\n\n" + twoSeconds
+            << "The joining is completed successfully.\nThe sound of part 2 of the joined video "
+               "starts 0.20 s after its picture, at 1.0 s.";
+    }
+    void completionMessageTellsOfTheJoinedVideo()
+    {
+        QFETCH(QList<double>, rowLengths);
+        QFETCH(QByteArray, script);
+        QFETCH(QString, text);
+        m_window->rows.clear();
+        for (const double length : rowLengths)
+            m_window->rows.append({path(QString::number(m_window->rows.size()) + ".mov"), length});
+        m_window->general.onePass = true;
+        m_window->general.autoOpenDir = false;
+        writeScript(script);
+        m_job->start();
+        QCOMPARE(captions(), QStringList{"Complete"});
+        QCOMPARE(m_doubles->messages.shown[0].text, text);
+    }
+
+    void progressHeldBackIsShownWhenTheRunEnds()
+    {
+        // With an interval longer than the run: the first position parsed, then the last.
+        writeScript("banner 20\npos 1 9 1\noutput\n");
+        m_window->general.onePass = true;
+        m_window->general.autoOpenDir = false;
+        m_job->setProgressInterval(24 * 3600 * 1000);
+        m_job->start();
+        QCOMPARE(m_window->totalBarHistory, (QVector<int>{0, 10, 90, 100}));
+        QCOMPARE(m_window->convertingFileChanges, (QStringList{"a.mov", "-x.mp4"}));
     }
 
     void runsThatLeaveNoGoodFileAreFailures_data()

@@ -1,0 +1,144 @@
+#!/usr/bin/env bash
+# Times joins of eight matching phone clips (60 s each, 1280x720 H.264 at 30 fps, AAC at 48000 Hz):
+#   copy         our encoder with -ovc copy -oac copy;
+#   copy + AAC   our encoder with -ovc copy and the sound encoded once as AAC;
+#   one pass     our encoder re-encoding the same clips with the MP4 profile's options;
+#   ffmpeg       ffmpeg's concat demuxer with -c copy;
+#   cat          the files put one after another, the least any join can cost.
+# Prints the median wall-clock and processor seconds of each, the ratios of our copy join to our
+# one pass and to cat, each output's video and audio lengths against the sum of the clips', and
+# the A/V offset at each join as our encoder reports it beside the one ffprobe finds: the first
+# sound packet at or after the join's picture, less the picture's start. Copied sound starts
+# each part with a packet of its own; encoded sound runs on in packets of 1024 samples, so there
+# ffprobe's figure only bounds the offset to one packet (0.021 s).
+#
+# Usage: copy-join-benchmark.sh <asapi.dll> [work directory] [options]
+#   --rounds N       rounds of the quick ways, medians printed (default 3); one pass runs once
+#   --no-one-pass    leave the re-encoding join out (it takes minutes)
+#   --seconds S      length of each clip (default 60)
+set -euo pipefail
+
+encoder=""
+work=""
+rounds=3
+one_pass=true
+seconds=60
+while [ $# -gt 0 ]; do
+  case "$1" in
+  --rounds) rounds="$2"; shift ;;
+  --no-one-pass) one_pass=false ;;
+  --seconds) seconds="$2"; shift ;;
+  -*) echo "Unknown option $1" >&2; exit 2 ;;
+  *) if [ -z "$encoder" ]; then encoder="$(realpath "$1")"; else work="$1"; fi ;;
+  esac
+  shift
+done
+[ -n "$encoder" ] || { sed -n '2,20p' "$0"; exit 2; }
+here="$(dirname "$(realpath "$0")")"
+work="$(realpath -m "${work:-$(mktemp -d /tmp/vantomel-copy-bench.XXXXXX)}")"
+mkdir -p "$work"
+cd "$work"
+
+clips="phone-clips-$seconds"
+"$here/make-bench-clips.sh" "$clips" "$seconds" 1280x720 phone
+inputs=()
+for i in 1 2 3 4 5 6 7 8; do inputs+=("$work/$clips/phone$i.mp4"); done
+
+calc() { awk "BEGIN { printf \"%.6f\", $* }"; }
+median() { sort -g | awk '{ v[NR] = $1 } END { printf "%.6f", NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+length() { # file v|a
+  ffprobe -v error -select_streams "$2" -show_entries stream=duration -of csv=p=0 "$1" | head -n 1
+}
+
+TIMEFORMAT='%R %U %S'
+measure() { # way command...
+  local way=$1 wall user system
+  shift
+  { time "$@" > "$way.log" 2> "$way.errors"; } 2> "$way.time" || {
+    echo "  $way failed (see $work/$way.errors)"
+    touch "$way.failed"
+  }
+  read -r wall user system < <(tail -n 1 "$way.time")
+  printf '%s %s\n' "$wall" "$(calc "$user + $system")" >> "$way.times"
+}
+wall_median() { cut -d' ' -f1 "$1.times" | median; }
+cpu_median() { cut -d' ' -f2 "$1.times" | median; }
+
+copy() { "$encoder" "${inputs[@]}" -o "$work/copy.mp4" -ovc copy -oac copy; }
+copy_aac() {
+  "$encoder" "${inputs[@]}" -o "$work/copy-aac.mp4" -ovc copy -oac lavc \
+    -lavcopts acodec=aac:abitrate=128 -channels 2 -srate 48000
+}
+one_pass() {
+  "$encoder" "${inputs[@]}" -o "$work/one-pass.mp4" -ofps 30 -ovc lavc \
+    -lavcopts vcodec=libx264:vbitrate=2000:mbd=2:autoaspect -oac lavc \
+    -lavcopts acodec=aac:abitrate=160 -channels 2 -vf scale=1280:720 -srate 48000
+}
+ffmpeg_concat() {
+  local list="$work/concat.txt"
+  printf "file '%s'\n" "${inputs[@]}" > "$list"
+  ffmpeg -hide_banner -loglevel error -y -f concat -safe 0 -i "$list" -c copy "$work/ffmpeg.mp4"
+}
+cat_files() { cat "${inputs[@]}" > "$work/cat.out"; }
+
+quick_ways=(copy copy-aac ffmpeg cat)
+ways=("${quick_ways[@]}")
+$one_pass && ways+=(one-pass)
+for way in "${ways[@]}"; do rm -f "$way.times" "$way.failed"; done
+
+echo "Eight $seconds-second 1280x720 H.264/AAC clips; $(nproc) cores; rounds: $rounds;" \
+  "load before the runs: $(cut -d' ' -f1-3 /proc/loadavg)"
+for ((round = 1; round <= rounds; round++)); do
+  measure copy copy
+  measure copy-aac copy_aac
+  measure ffmpeg ffmpeg_concat
+  measure cat cat_files
+done
+$one_pass && measure one-pass one_pass
+echo "Load after the runs: $(cut -d' ' -f1-3 /proc/loadavg)"
+
+sum=0
+for input in "${inputs[@]}"; do sum=$(calc "$sum + $(length "$input" v)"); done
+printf '\nThe clips hold %.3f s of picture by their headers.\n\n' "$sum"
+printf '%-10s %8s %7s %9s %9s %9s %9s\n' way seconds "cpu s" "video s" "audio s" "V-sum s" "A-V s"
+for way in "${ways[@]}"; do
+  output="$way.mp4"
+  [ "$way" = cat ] && output=cat.out
+  v=- a=- dv=- av=-
+  if [ -f "$way.failed" ]; then
+    v=failed
+  elif [ "$way" != cat ]; then
+    v=$(printf '%.3f' "$(length "$output" v)")
+    a=$(printf '%.3f' "$(length "$output" a)")
+    dv=$(printf '%+.3f' "$(calc "$v - $sum")")
+    av=$(printf '%+.3f' "$(calc "$a - $v")")
+  fi
+  printf '%-10s %8.2f %7.2f %9s %9s %9s %9s\n' "$way" "$(wall_median "$way")" \
+    "$(cpu_median "$way")" "$v" "$a" "$dv" "$av"
+done
+
+ratio() { # value reference
+  if [ "$(calc "($2 > 0)")" = "1.000000" ]; then printf '%.4f' "$(calc "$1 / $2")"; else printf -- -; fi
+}
+copy_wall=$(wall_median copy)
+echo
+$one_pass && echo "copy / one pass: $(ratio "$copy_wall" "$(wall_median one-pass)") (target at most 0.02)"
+echo "copy / cat:      $(ratio "$copy_wall" "$(wall_median cat)") (target at most 3)"
+echo "copy + AAC / cat: $(ratio "$(wall_median copy-aac)" "$(wall_median cat)")"
+
+# The A/V offset at each join: the encoder's line beside ffprobe's look at the file.
+offsets() { # way
+  local output="$1.mp4" packets
+  packets=$(ffprobe -v error -select_streams a -show_entries packet=pts_time -of csv=p=0 "$output")
+  printf '\nA/V offset at each join of %s (the encoder; ffprobe):\n' "$1"
+  grep -a '^Join ' "$1.log" | while read -r _ part _ start _ _ offset; do
+    start=${start%s:}
+    local found
+    found=$(awk -v s="$start" '$1 >= s - 0.0005 { printf "%+.3f", $1 - s; exit }' <<< "$packets")
+    printf '  join %s at %ss: %s; %s\n' "$part" "$start" "${offset%s}" "${found:--}"
+  done
+}
+for way in copy copy-aac; do [ -f "$way.failed" ] || offsets "$way"; done
+$one_pass && [ ! -f one-pass.failed ] && offsets one-pass
+echo
+echo "Work directory: $work"

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "InputProbe.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace asapi {
+
+// An input of a join that copies its packets, opened once: what is checked and what is read.
+struct CopyInput
+{
+    InputFacts facts;
+    OpenedInput opened;
+
+    const AVStream* video() const { return opened.context->streams[opened.videoIndex]; }
+    // Nothing when the input has no sound.
+    const AVStream* audio() const
+    {
+        return opened.audioIndex >= 0 ? opened.context->streams[opened.audioIndex] : nullptr;
+    }
+};
+
+// Throws EncoderError as openInput does, and a usage one for an output that is also an input.
+std::vector<CopyInput> openCopyInputs(const std::vector<std::string>& paths,
+                                      const std::string& output);
+
+// Throws the cannot-copy EncoderError when an input's packets cannot follow the first input's in
+// one stream: the message names the first input that differs, how it differs, and the first
+// input as it is ("clip3.mov is 1280x720 at 25 fps; clip1.mp4 is 1920x1080 at 30 fps."). The
+// sound is compared only when it is copied.
+void checkCopyable(const std::vector<CopyInput>& inputs, bool audioCopied);
+
+// Some later input's picture parameters differ from the first input's: they go in band.
+bool parametersGoInBand(const std::vector<CopyInput>& inputs);
+
+// A later input whose H.264 or HEVC parameter sets differ from those in effect brings its own
+// in band, before its first keyframe: the bytes to put there, in the packets' own form. Empty
+// when the parameters are the same. checkCopyable refuses inputs whose parameters cannot be
+// carried so.
+std::vector<std::uint8_t> inBandParameterSets(const AVCodecParameters* inEffect,
+                                              const AVCodecParameters* input);
+
+} // namespace asapi

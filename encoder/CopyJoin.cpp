@@ -1,0 +1,427 @@
+#include "CopyJoin.h"
+
+#include "OutputWriter.h"
+#include "StopSignal.h"
+
+extern "C" {
+#include <libavutil/display.h>
+}
+
+#include <algorithm>
+#include <cstring>
+
+namespace asapi {
+namespace {
+
+// After this many unreadable packets in a row the rest of the input is given up.
+constexpr int readFailureLimit = 1000;
+
+struct ParametersDeleter
+{
+    void operator()(AVCodecParameters* parameters) const { avcodec_parameters_free(&parameters); }
+};
+
+// The codec tag of a copied stream where the output's container knows it for that codec (an
+// MP4's hvc1 stays hvc1); otherwise the container's own choice.
+unsigned keptTag(const AVOutputFormat* format, const AVCodecParameters* codec)
+{
+    return codec->codec_tag && format->codec_tag &&
+                   av_codec_get_id(format->codec_tag, codec->codec_tag) == codec->codec_id
+               ? codec->codec_tag
+               : 0;
+}
+
+// Where an input's picture begins, in its own time base: its sound is measured from there too.
+std::int64_t pictureOrigin(const AVFormatContext* context, const AVStream* video)
+{
+    if (video->start_time != AV_NOPTS_VALUE)
+        return video->start_time;
+    return context->start_time == AV_NOPTS_VALUE
+               ? 0
+               : av_rescale_q(context->start_time, AV_TIME_BASE_Q, video->time_base);
+}
+
+} // namespace
+
+CopyPlan planCopy(const CommandLineOptions& options, const std::vector<CopyInput>& inputs)
+{
+    CopyPlan plan;
+    plan.container = containerFor(options.output, options.outputFormat);
+    plan.audioCopied = options.audioEncoder == AudioEncoder::Copy;
+    const AVStream* firstSound = inputs.front().audio();
+    plan.withAudio = !plan.audioCopied || firstSound;
+    std::string audioCodec;
+    if (!plan.audioCopied)
+        audioCodec = audioCodecName(options);
+    else if (firstSound)
+        audioCodec = avcodec_get_name(firstSound->codecpar->codec_id);
+    checkCopiedCodecs(plan.container, avcodec_get_name(inputs.front().video()->codecpar->codec_id),
+                      audioCodec, plan.audioCopied);
+    plan.muxer = muxerName(plan.container, "", "");
+    std::vector<InputFacts> facts;
+    for (const auto& input : inputs) {
+        facts.push_back(input.facts);
+        plan.expectedDuration += input.facts.duration;
+    }
+    if (!plan.audioCopied) {
+        plan.audioEncoding.container = plan.container;
+        planAudio(options, facts, plan.audioEncoding);
+    }
+    return plan;
+}
+
+CopyJoin::CopyJoin(const CopyPlan& plan, std::vector<CopyInput>& inputs, Warn warn)
+    : m_plan(plan), m_inputs(inputs), m_warn(std::move(warn)), m_encodedPacket(makePacket())
+{
+}
+
+CopyJoin::~CopyJoin() = default;
+
+void CopyJoin::create(const std::string& path)
+{
+    m_path = path;
+    AVFormatContext* muxer = nullptr;
+    check(avformat_alloc_output_context2(&muxer, nullptr, m_plan.muxer.c_str(), path.c_str()),
+          "Cannot write " + path);
+    m_muxer.reset(muxer);
+    addStreams();
+    m_file = std::make_unique<OutputFile>(path);
+    m_muxer->pb = m_file->context();
+    // By default the muxer hands every packet to the file at once: for a copy, whose packets
+    // come as fast as the disk takes them, a write of each sound packet's few hundred bytes.
+    m_muxer->flush_packets = 0;
+    check(avformat_write_header(muxer, nullptr), "Cannot write " + path);
+    if (m_audioEncoder) {
+        // The sound is placed against the picture's time line, counted in its time base.
+        const AVRational ticks = m_videoStream->time_base;
+        m_audioTimeline.emplace(
+            audioTargetFor(m_audioEncoder.get(), muxer->oformat, Ratio{ticks.den, ticks.num}),
+            [this](FramePtr frame) { encodeAudio(frame.get()); }, m_warn);
+    }
+}
+
+void CopyJoin::addStreams()
+{
+    AVFormatContext* muxer = m_muxer.get();
+    const AVStream* video = m_inputs.front().video();
+    m_videoStream = allocated(avformat_new_stream(muxer, nullptr));
+    check(avcodec_parameters_copy(m_videoStream->codecpar, video->codecpar), "Out of memory");
+    m_videoStream->codecpar->codec_tag = keptTag(muxer->oformat, video->codecpar);
+    // In MP4 and MOV, the sample entries avc3 and hev1 let parameter sets come in band; avc1 and
+    // hvc1 keep them all in the file's header.
+    const bool isoFile = m_plan.container == Container::Mp4 || m_plan.container == Container::Mov;
+    if (isoFile && parametersGoInBand(m_inputs)) {
+        if (video->codecpar->codec_id == AV_CODEC_ID_H264)
+            m_videoStream->codecpar->codec_tag = MKTAG('a', 'v', 'c', '3');
+        else if (video->codecpar->codec_id == AV_CODEC_ID_HEVC)
+            m_videoStream->codecpar->codec_tag = MKTAG('h', 'e', 'v', '1');
+    }
+    m_videoStream->time_base = video->time_base;
+    m_videoStream->avg_frame_rate = video->avg_frame_rate;
+    m_videoStream->r_frame_rate = video->r_frame_rate;
+    m_videoStream->sample_aspect_ratio = video->sample_aspect_ratio;
+    // A phone clip held upright stays upright.
+    std::size_t size = 0;
+    if (const std::uint8_t* matrix =
+            av_stream_get_side_data(video, AV_PKT_DATA_DISPLAYMATRIX, &size)) {
+        std::uint8_t* copy =
+            allocated(av_stream_new_side_data(m_videoStream, AV_PKT_DATA_DISPLAYMATRIX, size));
+        std::memcpy(copy, matrix, size);
+    }
+    if (!m_plan.withAudio)
+        return;
+    m_audioStream = allocated(avformat_new_stream(muxer, nullptr));
+    if (m_plan.audioCopied) {
+        const AVStream* sound = m_inputs.front().audio();
+        check(avcodec_parameters_copy(m_audioStream->codecpar, sound->codecpar), "Out of memory");
+        m_audioStream->codecpar->codec_tag = keptTag(muxer->oformat, sound->codecpar);
+        m_audioStream->time_base = AVRational{1, sound->codecpar->sample_rate};
+        return;
+    }
+    m_audioEncoder = openAudioEncoder(m_plan.audioEncoding, muxer->oformat);
+    check(avcodec_parameters_from_context(m_audioStream->codecpar, m_audioEncoder.get()),
+          "Out of memory");
+    m_audioStream->time_base = m_audioEncoder->time_base;
+}
+
+void CopyJoin::run(const Report& report)
+{
+    std::unique_ptr<AVCodecParameters, ParametersDeleter> inEffect;
+    for (std::size_t i = 0; i < m_inputs.size() && !stopRequested(); ++i) {
+        CopyInput& input = m_inputs[i];
+        const AVCodecParameters* parameters = input.video()->codecpar;
+        m_inBand.clear();
+        if (inEffect)
+            m_inBand = inBandParameterSets(inEffect.get(), parameters);
+        if (!inEffect || !m_inBand.empty()) {
+            inEffect.reset(allocated(avcodec_parameters_alloc()));
+            check(avcodec_parameters_copy(inEffect.get(), parameters), "Out of memory");
+        }
+        copyInput(input, report);
+        // Done with: its buffers go.
+        input.opened.context.reset();
+        input.opened.file.reset();
+    }
+    m_cutShort = stopRequested();
+}
+
+void CopyJoin::copyInput(CopyInput& input, const Report& report)
+{
+    AVFormatContext* context = input.opened.context.get();
+    const int videoIndex = input.opened.videoIndex;
+    int audioIndex = m_audioStream ? input.opened.audioIndex : -1;
+    for (unsigned i = 0; i < context->nb_streams; ++i)
+        if (static_cast<int>(i) != videoIndex && static_cast<int>(i) != audioIndex)
+            context->streams[i]->discard = AVDISCARD_ALL;
+    const AVStream* video = context->streams[videoIndex];
+    const std::int64_t origin = pictureOrigin(context, video);
+    m_partStart = m_videoEnd;
+    m_partSoundStart.reset();
+    const Ratio rate = input.facts.frameRate;
+    m_pictureDuration = av_rescale_q(1, AVRational{rate.den, rate.num}, m_videoStream->time_base);
+    const int framesBefore = m_framesWritten;
+
+    std::optional<StreamDecoder> soundDecoder;
+    if (m_audioTimeline) {
+        CodecContextPtr codec;
+        if (audioIndex >= 0 && !(codec = openDecoder(context->streams[audioIndex], 0))) {
+            m_warn("No usable audio in " + input.facts.path + "; using silence.");
+            audioIndex = -1;
+        }
+        m_audioTimeline->beginInput(audioIndex >= 0, m_partStart);
+        if (audioIndex >= 0) {
+            const AVRational timeBase = context->streams[audioIndex]->time_base;
+            soundDecoder.emplace(
+                std::move(codec),
+                FrameClock(timeBase, av_rescale_q(origin, video->time_base, timeBase),
+                           context->iformat->flags & AVFMT_TS_DISCONT, input.facts.duration,
+                           [this](const AVFrame* frame, double start, double) {
+                               m_audioTimeline->push(frame, start);
+                           }),
+                0.0, input.facts.path, m_warn);
+        }
+    }
+
+    const PacketPtr packet = makePacket();
+    int failuresInRow = 0;
+    while (!stopRequested()) {
+        const int read = av_read_frame(context, packet.get());
+        if (read == AVERROR_EOF || (read < 0 && avio_feof(context->pb)))
+            break;
+        if (read < 0) {
+            if (++failuresInRow >= readFailureLimit) {
+                m_warn("Giving up the rest of " + input.facts.path + ": " + errorText(read) + ".");
+                break;
+            }
+            continue;
+        }
+        failuresInRow = 0;
+        if (packet->stream_index == videoIndex) {
+            writeVideo(packet.get(), video, origin);
+            report(figures());
+        } else if (packet->stream_index == audioIndex) {
+            if (soundDecoder)
+                soundDecoder->decode(packet.get());
+            else
+                holdAudio(packet.get(), context->streams[audioIndex],
+                          av_rescale_q(origin, video->time_base,
+                                       context->streams[audioIndex]->time_base));
+        }
+        av_packet_unref(packet.get());
+    }
+    if (soundDecoder)
+        soundDecoder->finish();
+    if (m_audioTimeline) {
+        m_partSoundStart =
+            av_rescale_q(m_audioTimeline->inputSoundStart(),
+                         AVRational{1, m_audioTimeline->sampleRate()}, m_videoStream->time_base);
+        m_audioTimeline->endInput(m_videoEnd);
+    } else if (m_audioStream) {
+        writeHeldAudio(av_rescale_q(m_videoEnd, m_videoStream->time_base, m_audioStream->time_base),
+                       true);
+        if (m_partSoundStart)
+            m_partSoundStart =
+                av_rescale_q(*m_partSoundStart, m_audioStream->time_base, m_videoStream->time_base);
+    }
+    if (m_framesWritten == framesBefore)
+        return;
+    const double start = videoSeconds(m_partStart);
+    m_chapters.push_back(Chapter{start, input.facts.chapterName});
+    if (m_chapters.size() > 1)
+        m_joinPoints.push_back(
+            JoinPoint{static_cast<int>(m_chapters.size()), start,
+                      m_partSoundStart ? videoSeconds(*m_partSoundStart) - start : 0.0});
+}
+
+void CopyJoin::writeVideo(AVPacket* packet, const AVStream* from, std::int64_t origin)
+{
+    const AVRational to = m_videoStream->time_base;
+    if (packet->pts == AV_NOPTS_VALUE)
+        packet->pts = packet->dts;
+    if (packet->dts == AV_NOPTS_VALUE)
+        packet->dts = packet->pts;
+    std::int64_t pts = m_lastVideoTime == AV_NOPTS_VALUE ? m_partStart : m_lastVideoTime + 1;
+    std::int64_t dts = pts;
+    if (packet->pts != AV_NOPTS_VALUE) {
+        pts = av_rescale_q(packet->pts - origin, from->time_base, to) + m_partStart;
+        dts = av_rescale_q(packet->dts - origin, from->time_base, to) + m_partStart;
+    }
+    // An input that reorders its pictures further than the one before begins decoding before
+    // that one ended. Its first pictures are decoded just after the last one's instead, as long
+    // as that is before they are shown; else the whole input moves on as far as needed.
+    if (m_lastVideoTime != AV_NOPTS_VALUE && dts <= m_lastVideoTime) {
+        if (m_lastVideoTime + 1 <= pts) {
+            dts = m_lastVideoTime + 1;
+        } else {
+            const std::int64_t shift = m_lastVideoTime + 1 - dts;
+            m_partStart += shift;
+            pts += shift;
+            dts += shift;
+        }
+    }
+    const std::int64_t duration = packet->duration > 0
+                                      ? av_rescale_q(packet->duration, from->time_base, to)
+                                      : m_pictureDuration;
+    m_videoEnd = std::max(m_videoEnd, pts + duration);
+    m_lastVideoTime = dts;
+    if (!m_inBand.empty() && (packet->flags & AV_PKT_FLAG_KEY)) {
+        const int size = packet->size;
+        const int extra = static_cast<int>(m_inBand.size());
+        check(av_grow_packet(packet, extra), "Out of memory");
+        std::memmove(packet->data + extra, packet->data, static_cast<std::size_t>(size));
+        std::memcpy(packet->data, m_inBand.data(), m_inBand.size());
+        m_inBand.clear();
+    }
+    packet->pts = pts;
+    packet->dts = dts;
+    packet->duration = duration;
+    packet->pos = -1;
+    packet->stream_index = m_videoStream->index;
+    m_videoBytes += packet->size;
+    ++m_framesWritten;
+    write(packet);
+    if (m_audioTimeline)
+        m_audioTimeline->videoReached(dts);
+    else if (m_audioStream)
+        writeHeldAudio(av_rescale_q(m_videoEnd, to, m_audioStream->time_base), false);
+}
+
+void CopyJoin::holdAudio(AVPacket* packet, const AVStream* from, std::int64_t origin)
+{
+    // Counted in samples (the output's time base). A time base coarser than the samples, as
+    // Matroska's milliseconds, rounds each packet's length; the codec's frame size is exact.
+    const AVRational to = m_audioStream->time_base;
+    const int frameSize = from->codecpar->frame_size;
+    const bool exact = from->time_base.num == 1 && from->time_base.den % to.den == 0;
+    const std::int64_t duration = packet->duration > 0 && (exact || frameSize <= 0)
+                                      ? av_rescale_q(packet->duration, from->time_base, to)
+                                      : std::max(frameSize, 1024);
+    const std::int64_t partStart = av_rescale_q(m_partStart, m_videoStream->time_base, to);
+    const std::int64_t stamp = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
+    const std::int64_t own = stamp == AV_NOPTS_VALUE
+                                 ? std::max(m_audioNext, partStart)
+                                 : partStart + av_rescale_q(stamp - origin, from->time_base, to);
+    // Mostly before the picture: the encoder's priming, or sound the picture does not have.
+    if (own + duration / 2 < partStart)
+        return;
+    // Each packet follows the one before, unless sound is missing before it for longer than
+    // half a packet: that gap is kept. So the sound never drifts from its own times by more.
+    const std::int64_t position = own - m_audioNext > duration / 2 ? own : m_audioNext;
+    m_audioNext = position + duration;
+    if (!m_partSoundStart)
+        m_partSoundStart = position;
+    PacketPtr held(allocated(av_packet_clone(packet)));
+    // The priming a decoder skips belongs to the input's start, not to the middle of a join.
+    av_packet_shrink_side_data(held.get(), AV_PKT_DATA_SKIP_SAMPLES, 0);
+    held->pts = position;
+    held->dts = position;
+    held->duration = duration;
+    held->pos = -1;
+    held->stream_index = m_audioStream->index;
+    m_heldAudio.push_back(HeldAudio{std::move(held), position});
+}
+
+// Sound within the picture read so far goes out; at an input's end, a packet goes out when most
+// of it lies within the picture, and the rest is dropped.
+void CopyJoin::writeHeldAudio(std::int64_t end, bool partEnds)
+{
+    while (!m_heldAudio.empty()) {
+        HeldAudio& held = m_heldAudio.front();
+        const std::int64_t duration = held.packet->duration;
+        const bool within = held.position + (partEnds ? duration / 2 : duration) <= end;
+        if (!within && !partEnds)
+            return;
+        if (!within) {
+            m_audioNext = held.position;
+            m_heldAudio.clear();
+            return;
+        }
+        m_audioBytes += held.packet->size;
+        write(held.packet.get());
+        m_heldAudio.pop_front();
+    }
+}
+
+void CopyJoin::encodeAudio(const AVFrame* frame)
+{
+    AVCodecContext* encoder = m_audioEncoder.get();
+    check(avcodec_send_frame(encoder, frame), "Cannot encode " + m_path);
+    AVPacket* packet = m_encodedPacket.get();
+    while (true) {
+        const int received = avcodec_receive_packet(encoder, packet);
+        if (received == AVERROR(EAGAIN) || received == AVERROR_EOF)
+            return;
+        check(received, "Cannot encode " + m_path);
+        m_audioBytes += packet->size;
+        av_packet_rescale_ts(packet, encoder->time_base, m_audioStream->time_base);
+        packet->stream_index = m_audioStream->index;
+        write(packet);
+    }
+}
+
+void CopyJoin::write(AVPacket* packet)
+{
+    if (m_audioStream && packet->stream_index == m_audioStream->index)
+        m_audioEnd = std::max(m_audioEnd, packet->pts + packet->duration);
+    check(av_interleaved_write_frame(m_muxer.get(), packet), "Cannot write " + m_path);
+}
+
+bool CopyJoin::finish(Placement placement)
+{
+    if (m_audioTimeline) {
+        m_audioTimeline->finish();
+        encodeAudio(nullptr);
+    }
+    setChapters(m_muxer.get(), m_plan.container, m_chapters, videoSeconds(m_videoEnd));
+    check(av_write_trailer(m_muxer.get()), "Cannot write " + m_path);
+    return m_file->commit(placement);
+}
+
+void CopyJoin::discard()
+{
+    m_muxer.reset();
+    m_file.reset();
+}
+
+double CopyJoin::videoSeconds(std::int64_t time) const
+{
+    return time * av_q2d(m_videoStream->time_base);
+}
+
+StatusFigures CopyJoin::figures() const
+{
+    StatusFigures figures;
+    figures.frames = m_framesWritten;
+    figures.position = videoSeconds(m_videoEnd);
+    if (m_audioStream)
+        figures.audioPosition = m_audioEnd * av_q2d(m_audioStream->time_base);
+    figures.audioMinusVideo = figures.audioPosition - figures.position;
+    figures.fraction =
+        m_plan.expectedDuration > 0 ? figures.position / m_plan.expectedDuration : 0.0;
+    figures.fileBytes = m_muxer && m_muxer->pb ? avio_tell(m_muxer->pb) : 0;
+    figures.videoBytes = m_videoBytes;
+    figures.audioBytes = m_audioBytes;
+    return figures;
+}
+
+} // namespace asapi

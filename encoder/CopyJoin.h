@@ -1,0 +1,114 @@
+#pragma once
+
+#include "AudioTimeline.h"
+#include "Chapters.h"
+#include "CommandLine.h"
+#include "CopyInputs.h"
+#include "OutputFile.h"
+#include "OutputPlan.h"
+#include "StatusReporter.h"
+#include "StreamDecoder.h"
+
+#include <deque>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace asapi {
+
+// What a join that copies the pictures writes.
+struct CopyPlan
+{
+    Container container = Container::Mp4;
+    std::string muxer;
+    bool audioCopied = false;
+    bool withAudio = false; // copied sound needs some; encoded sound is silence where none
+    // The sound's encoder, when it is not copied: the audio fields of a plan.
+    OutputPlan audioEncoding;
+    double expectedDuration = 0.0;
+};
+
+// Throws a usage EncoderError when the container cannot hold what is copied or encoded.
+CopyPlan planCopy(const CommandLineOptions& options, const std::vector<CopyInput>& inputs);
+
+// Joins the inputs' picture packets as they are, one input after the other on one time line:
+// each input starts where the picture of the one before ended. Copied sound follows its picture
+// in whole packets, cut or spaced at each input's end so that it never drifts from the picture by
+// more than a packet; encoded sound is decoded from every input, cut or padded to each input's
+// picture and encoded once over the whole join.
+class CopyJoin
+{
+public:
+    using Report = std::function<void(const StatusFigures&)>;
+
+    CopyJoin(const CopyPlan& plan, std::vector<CopyInput>& inputs, Warn warn);
+    ~CopyJoin();
+    CopyJoin(const CopyJoin&) = delete;
+    CopyJoin& operator=(const CopyJoin&) = delete;
+
+    // Starts the file, which stands at the path only once finish() succeeds. Throws EncoderError.
+    void create(const std::string& path);
+    // Reads every input to its end, or until a stop is asked for; report hears of each picture.
+    // Throws EncoderError.
+    void run(const Report& report);
+    bool cutShort() const { return m_cutShort; }
+    int framesWritten() const { return m_framesWritten; }
+    // Writes the rest of the sound, the chapters and the index and puts the file in place as
+    // OutputWriter::finish does. Throws EncoderError.
+    bool finish(Placement placement);
+    // Drops what was written; a file already at the output path stays as it was.
+    void discard();
+
+    StatusFigures figures() const;
+    const std::vector<JoinPoint>& joinPoints() const { return m_joinPoints; }
+
+private:
+    struct HeldAudio
+    {
+        PacketPtr packet;
+        std::int64_t position; // where it goes, in the output's sound time base
+    };
+
+    void addStreams();
+    void copyInput(CopyInput& input, const Report& report);
+    void writeVideo(AVPacket* packet, const AVStream* from, std::int64_t origin);
+    void holdAudio(AVPacket* packet, const AVStream* from, std::int64_t origin);
+    void writeHeldAudio(std::int64_t end, bool partEnds);
+    void encodeAudio(const AVFrame* frame);
+    void write(AVPacket* packet);
+    double videoSeconds(std::int64_t time) const;
+
+    CopyPlan m_plan;
+    std::vector<CopyInput>& m_inputs;
+    Warn m_warn;
+    std::string m_path;
+    std::unique_ptr<OutputFile> m_file;
+    OutputContextPtr m_muxer;
+    AVStream* m_videoStream = nullptr;
+    AVStream* m_audioStream = nullptr;
+    CodecContextPtr m_audioEncoder;
+    PacketPtr m_encodedPacket;
+    std::optional<AudioTimeline> m_audioTimeline;
+
+    // The output's time line, in its streams' time bases.
+    std::int64_t m_partStart = 0;
+    std::int64_t m_videoEnd = 0;
+    std::int64_t m_lastVideoTime = AV_NOPTS_VALUE; // the last picture's decoding time
+    std::int64_t m_pictureDuration = 0;            // the current input's, for packets without one
+    std::int64_t m_audioNext = 0;                  // where the next copied sound packet may begin
+    std::int64_t m_audioEnd = 0;                   // of the sound written
+    std::deque<HeldAudio> m_heldAudio;
+    std::optional<std::int64_t> m_partSoundStart;
+    std::vector<std::uint8_t> m_inBand; // for the current input's first keyframe
+
+    bool m_cutShort = false;
+    int m_framesWritten = 0;
+    std::int64_t m_videoBytes = 0;
+    std::int64_t m_audioBytes = 0;
+    std::vector<Chapter> m_chapters;
+    std::vector<JoinPoint> m_joinPoints;
+};
+
+} // namespace asapi

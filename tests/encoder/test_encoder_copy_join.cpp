@@ -1,0 +1,300 @@
+// The real encoder joining clips by copying their pictures, and what every join marks in its
+// output: a chapter at each part's start, a line on each join point's A/V offset.
+#include "EncoderClips.h"
+#include "EncoderProgramRun.h"
+#include "MediaFacts.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+constexpr double lengthTolerance = 0.05;
+
+const QString copyBoth = QStringLiteral("-ovc copy -oac copy");
+const QString copyPictureEncodeSound = QStringLiteral(
+    "-ovc copy -oac lavc -lavcopts acodec=aac:abitrate=128 -channels 2 -srate 48000");
+const QString reencode = QStringLiteral(
+    "-ovc lavc -lavcopts vcodec=libx264:vbitrate=800 -oac lavc -lavcopts acodec=aac -ofps 30");
+
+QByteArray toolOutput(const QString& tool, const QStringList& arguments)
+{
+    QProcess process;
+    process.start(tool, arguments);
+    if (!process.waitForFinished(60000))
+        qWarning() << tool << "did not finish within a minute";
+    return process.readAllStandardOutput();
+}
+
+// The MD5 of every picture of the video stream: of its packets as stored, or as decoded.
+QByteArrayList pictureSums(const QString& path, bool decoded)
+{
+    QStringList arguments{QStringLiteral("-v"),   QStringLiteral("error"),
+                          QStringLiteral("-i"),   path,
+                          QStringLiteral("-map"), QStringLiteral("0:v")};
+    if (!decoded)
+        arguments << QStringLiteral("-c") << QStringLiteral("copy");
+    arguments << QStringLiteral("-f") << QStringLiteral("framemd5") << QStringLiteral("-");
+    QByteArrayList sums;
+    for (const QByteArray& line : toolOutput(QStringLiteral("ffmpeg"), arguments).split('\n'))
+        if (!line.isEmpty() && !line.startsWith('#'))
+            sums << line.mid(line.lastIndexOf(',') + 1).trimmed();
+    return sums;
+}
+
+struct ChapterMark
+{
+    double start = 0.0;
+    QString title;
+};
+
+QList<ChapterMark> chaptersOf(const QString& path)
+{
+    const QJsonDocument document = QJsonDocument::fromJson(
+        toolOutput(QStringLiteral("ffprobe"),
+                   {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-show_chapters"),
+                    QStringLiteral("-of"), QStringLiteral("json"), path}));
+    QList<ChapterMark> chapters;
+    for (const QJsonValue chapter : document.object().value(QStringLiteral("chapters")).toArray())
+        chapters << ChapterMark{
+            chapter.toObject().value(QStringLiteral("start_time")).toString().toDouble(),
+            chapter.toObject()
+                .value(QStringLiteral("tags"))
+                .toObject()
+                .value(QStringLiteral("title"))
+                .toString()};
+    return chapters;
+}
+
+struct JoinLine
+{
+    int part = 0;
+    double start = 0.0;
+    double offset = 0.0;
+};
+
+QList<JoinLine> joinLines(const QByteArray& output)
+{
+    static const QRegularExpression line(
+        QStringLiteral("^Join (\\d+) at (\\d+\\.\\d{3})s: A/V offset ([+-]\\d+\\.\\d{3})s$"),
+        QRegularExpression::MultilineOption);
+    QList<JoinLine> lines;
+    auto matches = line.globalMatch(QString::fromUtf8(output));
+    while (matches.hasNext()) {
+        const auto match = matches.next();
+        lines << JoinLine{match.captured(1).toInt(), match.captured(2).toDouble(),
+                          match.captured(3).toDouble()};
+    }
+    return lines;
+}
+
+// "{copy-a.mp4}" in an argument stands for that clip, "{out}" for the output path.
+QStringList expand(const QStringList& words, const QString& output)
+{
+    QStringList arguments;
+    for (QString word : words) {
+        if (word == QLatin1String("{out}"))
+            word = output;
+        else if (word.startsWith(QLatin1Char('{')) && word.endsWith(QLatin1Char('}')))
+            word = encoderClipPath(word.mid(1, word.size() - 2));
+        arguments << word;
+    }
+    return arguments;
+}
+
+} // namespace
+
+class EncoderCopyJoinTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_work;
+
+private slots:
+    void initTestCase() { QVERIFY(m_work.isValid()); }
+
+    // Every part's pictures come out as they went in, one part after the other; the sound keeps
+    // to the picture; a chapter and a join line mark where each part begins.
+    void joinMarksEveryPartAndKeepsItsPictures_data()
+    {
+        QTest::addColumn<QStringList>("clips");
+        QTest::addColumn<QString>("extension");
+        QTest::addColumn<QString>("options");
+        QTest::addColumn<bool>("throughConversion");
+        QTest::addColumn<QString>("pictures"); // "stored", "decoded" or "" when re-encoded
+
+        const QStringList matching{"copy-a.mp4", "copy-b.mp4", "copy-a.mp4"};
+        QTest::newRow("copied into MP4") << matching << "mp4" << copyBoth << false << "stored";
+        QTest::newRow("copied into MKV, sound encoded")
+            << matching << "mkv" << copyPictureEncodeSound << false << "stored";
+        // Its own parameter sets, carried in band, and a longer picture reordering.
+        QTest::newRow("copied into MOV, other parameter sets")
+            << QStringList{"copy-a.mp4", "copy-high.mp4", "copy-a.mp4"} << "mov" << copyBoth
+            << false << "decoded";
+        QTest::newRow("copied from MKV into MP4")
+            << QStringList{"copy-a.mkv", "copy-b.mkv", "copy-a.mkv"} << "mp4" << copyBoth << false
+            << "stored";
+        QTest::newRow("re-encoded into MP4") << matching << "mp4" << reencode << false << "";
+        // The intermediates keep their clips' names for the chapters.
+        QTest::newRow("re-encoded into MKV from intermediates")
+            << matching << "mkv" << reencode << true << "";
+    }
+
+    void joinMarksEveryPartAndKeepsItsPictures()
+    {
+        QFETCH(QStringList, clips);
+        QFETCH(QString, extension);
+        QFETCH(QString, options);
+        QFETCH(bool, throughConversion);
+        QFETCH(QString, pictures);
+
+        QStringList inputs;
+        QList<double> starts;
+        double length = 0.0;
+        QByteArrayList partSums;
+        for (const QString& clip : clips) {
+            QString input = encoderClipPath(clip);
+            if (throughConversion) {
+                const QString intermediate =
+                    m_work.filePath(QStringLiteral("%1.avi").arg(inputs.size()));
+                QCOMPARE(
+                    convertToIntermediate(input, intermediate, QStringLiteral("160:120")).exitCode,
+                    0);
+                input = intermediate;
+            }
+            inputs << input;
+            starts << length;
+            length += readMediaFacts(input).video.duration;
+            if (!pictures.isEmpty())
+                partSums << pictureSums(input, pictures == QLatin1String("decoded"));
+        }
+        const QString output = m_work.filePath(QStringLiteral("joined.") + extension);
+        const EncoderProgramRun run =
+            runEncoder(inputs + QStringList{QStringLiteral("-o"), output} + optionWords(options));
+        QVERIFY2(run.exitCode == 0, run.errors.constData());
+
+        if (!pictures.isEmpty())
+            QVERIFY(pictureSums(output, pictures == QLatin1String("decoded")) == partSums);
+        // Parameter sets in band need a sample entry that lets them come there.
+        if (pictures == QLatin1String("decoded"))
+            QCOMPARE(toolOutput(QStringLiteral("ffprobe"),
+                                {QStringLiteral("-v"), QStringLiteral("error"),
+                                 QStringLiteral("-select_streams"), QStringLiteral("v:0"),
+                                 QStringLiteral("-show_entries"),
+                                 QStringLiteral("stream=codec_tag_string"), QStringLiteral("-of"),
+                                 QStringLiteral("csv=p=0"), output})
+                         .trimmed(),
+                     QByteArray("avc3"));
+        const MediaFacts facts = readMediaFacts(output);
+        QVERIFY2(std::abs(facts.video.duration - length) < lengthTolerance,
+                 qPrintable(QStringLiteral("%1 of %2").arg(facts.video.duration).arg(length)));
+        QVERIFY2(std::abs(facts.audioMinusVideo()) < lengthTolerance,
+                 qPrintable(QString::number(facts.audioMinusVideo())));
+        // Each AAC packet holds 1024 samples and lasts as long as they do, but for the last of
+        // a part. (Matroska keeps milliseconds only.)
+        if (extension != QLatin1String("mkv")) {
+            const double frame = 1024.0 / facts.audio.sampleRate;
+            int otherLengths = 0;
+            for (const QByteArray& line :
+                 toolOutput(QStringLiteral("ffprobe"),
+                            {QStringLiteral("-v"), QStringLiteral("error"),
+                             QStringLiteral("-select_streams"), QStringLiteral("a"),
+                             QStringLiteral("-show_entries"),
+                             QStringLiteral("packet=duration_time"), QStringLiteral("-of"),
+                             QStringLiteral("csv=p=0"), output})
+                     .split('\n'))
+                if (!line.isEmpty() &&
+                    std::abs(line.toDouble() - frame) * facts.audio.sampleRate > 1)
+                    ++otherLengths;
+            QVERIFY2(otherLengths <= clips.size(), qPrintable(QString::number(otherLengths)));
+        }
+
+        const QList<ChapterMark> chapters = chaptersOf(output);
+        QCOMPARE(chapters.size(), clips.size());
+        const QList<JoinLine> joins = joinLines(run.output);
+        QCOMPARE(joins.size(), clips.size() - 1);
+        for (int i = 0; i < clips.size(); ++i) {
+            QVERIFY2(std::abs(chapters[i].start - starts[i]) < 0.01,
+                     qPrintable(QStringLiteral("chapter %1 at %2, part at %3")
+                                    .arg(i + 1)
+                                    .arg(chapters[i].start)
+                                    .arg(starts[i])));
+            QCOMPARE(chapters[i].title, clips[i].startsWith(QLatin1String("copy-b."))
+                                            ? QStringLiteral("Second clip")
+                                            : QString(clips[i]).chopped(4));
+            if (i == 0)
+                continue;
+            QCOMPARE(joins[i - 1].part, i + 1);
+            QVERIFY(std::abs(joins[i - 1].start - starts[i]) < 0.01);
+            QVERIFY2(std::abs(joins[i - 1].offset) < lengthTolerance,
+                     qPrintable(QString::number(joins[i - 1].offset)));
+        }
+    }
+
+    // Clips that differ from the first are refused, with -checkonly too, before anything is
+    // written: the message names the clip and how it differs. The sound is compared only when it
+    // is copied.
+    void copyRefusesClipsThatDiffer_data()
+    {
+        QTest::addColumn<QString>("clip");
+        QTest::addColumn<QString>("options");
+        QTest::addColumn<QString>("message"); // empty: joined
+
+        QTest::newRow("picture size")
+            << "copy-size.mp4" << copyBoth
+            << "copy-size.mp4 is 176x144 at 30 fps; copy-a.mp4 is 160x120 at 30 fps.";
+        QTest::newRow("frame rate")
+            << "copy-rate.mp4" << copyBoth
+            << "copy-rate.mp4 is 160x120 at 25 fps; copy-a.mp4 is 160x120 at 30 fps.";
+        QTest::newRow("video codec")
+            << "copy-mpeg4.mp4" << copyBoth
+            << "copy-mpeg4.mp4 has mpeg4 video; copy-a.mp4 has h264 video.";
+        QTest::newRow("pixel format")
+            << "copy-444.mp4" << copyBoth
+            << "copy-444.mp4 has yuv444p pictures; copy-a.mp4 has yuv420p pictures.";
+        QTest::newRow("audio codec") << "copy-mp3.mp4" << copyBoth
+                                     << "copy-mp3.mp4 has mp3 audio; copy-a.mp4 has aac audio.";
+        QTest::newRow("audio codec parameters")
+            << "copy-aac-main.mp4" << copyBoth
+            << "copy-aac-main.mp4 has aac audio codec parameters that cannot follow those of "
+               "copy-a.mp4.";
+        QTest::newRow("sample rate")
+            << "copy-44100.mp4" << copyBoth
+            << "copy-44100.mp4 has audio at 44100 Hz; copy-a.mp4 has audio at 48000 Hz.";
+        QTest::newRow("channels")
+            << "copy-mono.mp4" << copyBoth
+            << "copy-mono.mp4 has 1 audio channel; copy-a.mp4 has 2 audio channels.";
+        QTest::newRow("sample rate, sound encoded")
+            << "copy-44100.mp4" << copyPictureEncodeSound << QString();
+    }
+
+    void copyRefusesClipsThatDiffer()
+    {
+        QFETCH(QString, clip);
+        QFETCH(QString, options);
+        QFETCH(QString, message);
+        const QString output = m_work.filePath(QStringLiteral("refused.mp4"));
+        QFile::remove(output);
+        const QStringList arguments =
+            expand(QStringList{"{copy-a.mp4}", "{copy-b.mp4}", "{" + clip + "}", "-o", "{out}"} +
+                       optionWords(options),
+                   output);
+        for (const bool checkOnly : {true, false}) {
+            const EncoderProgramRun run = runEncoder(
+                checkOnly ? QStringList{QStringLiteral("-checkonly")} + arguments : arguments);
+            QVERIFY(!run.crashed);
+            QCOMPARE(QString::fromUtf8(run.errors).trimmed(), message);
+            QCOMPARE(run.exitCode, message.isEmpty() ? 0 : 3);
+            QCOMPARE(QFile::exists(output), !checkOnly && message.isEmpty());
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(EncoderCopyJoinTest)
+#include "test_encoder_copy_join.moc"
