@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QByteArrayList>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 // What a written file holds, read back with libavformat and libavcodec.
 struct StreamFacts
@@ -39,3 +41,18 @@ QList<double> soundOnsets(const QString& path, double minimumSilence);
 
 // The brightness (0 to 255) of the first picture at a point given as fractions of its size.
 int lumaAt(const QString& path, double x, double y);
+
+// The standard output of a tool such as ffprobe, run to its end (a minute at most).
+QByteArray toolOutput(const QString& tool, const QStringList& arguments);
+
+// The MD5 of every picture of the video stream: of its packets as stored, or as decoded.
+QByteArrayList pictureSums(const QString& path, bool decoded);
+
+struct ChapterMark
+{
+    double start = 0.0;
+    QString title;
+};
+
+// The chapters as ffprobe lists them.
+QList<ChapterMark> chaptersOf(const QString& path);
