@@ -1,5 +1,11 @@
 #include "MediaFacts.h"
 
+#include <QDebug>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+
 #include <algorithm>
 
 extern "C" {
@@ -214,4 +220,46 @@ QRect brightArea(const QString& path)
         return false;
     });
     return area;
+}
+
+QByteArray toolOutput(const QString& tool, const QStringList& arguments)
+{
+    QProcess process;
+    process.start(tool, arguments);
+    if (!process.waitForFinished(60000))
+        qWarning() << tool << "did not finish within a minute";
+    return process.readAllStandardOutput();
+}
+
+QByteArrayList pictureSums(const QString& path, bool decoded)
+{
+    QStringList arguments{QStringLiteral("-v"),   QStringLiteral("error"),
+                          QStringLiteral("-i"),   path,
+                          QStringLiteral("-map"), QStringLiteral("0:v")};
+    if (!decoded)
+        arguments << QStringLiteral("-c") << QStringLiteral("copy");
+    arguments << QStringLiteral("-f") << QStringLiteral("framemd5") << QStringLiteral("-");
+    QByteArrayList sums;
+    for (const QByteArray& line : toolOutput(QStringLiteral("ffmpeg"), arguments).split('\n'))
+        if (!line.isEmpty() && !line.startsWith('#'))
+            sums << line.mid(line.lastIndexOf(',') + 1).trimmed();
+    return sums;
+}
+
+QList<ChapterMark> chaptersOf(const QString& path)
+{
+    const QJsonDocument document = QJsonDocument::fromJson(
+        toolOutput(QStringLiteral("ffprobe"),
+                   {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-show_chapters"),
+                    QStringLiteral("-of"), QStringLiteral("json"), path}));
+    QList<ChapterMark> chapters;
+    for (const QJsonValue chapter : document.object().value(QStringLiteral("chapters")).toArray())
+        chapters << ChapterMark{
+            chapter.toObject().value(QStringLiteral("start_time")).toString().toDouble(),
+            chapter.toObject()
+                .value(QStringLiteral("tags"))
+                .toObject()
+                .value(QStringLiteral("title"))
+                .toString()};
+    return chapters;
 }

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QByteArrayList>
 #include <QList>
 #include <QRect>
 #include <QString>
+#include <QStringList>
 
 // What a written file holds, read back with libavformat and libavcodec.
 struct StreamFacts
@@ -44,3 +46,18 @@ int lumaAt(const QString& path, double x, double y);
 // The smallest rectangle around the bright pixels of the first picture: the picture inside its
 // black bars, when it is white.
 QRect brightArea(const QString& path);
+
+// The standard output of a tool such as ffprobe, run to its end (a minute at most).
+QByteArray toolOutput(const QString& tool, const QStringList& arguments);
+
+// The MD5 of every picture of the video stream: of its packets as stored, or as decoded.
+QByteArrayList pictureSums(const QString& path, bool decoded);
+
+struct ChapterMark
+{
+    double start = 0.0;
+    QString title;
+};
+
+// The chapters as ffprobe lists them.
+QList<ChapterMark> chaptersOf(const QString& path);

@@ -22,55 +22,6 @@ const QString copyPictureEncodeSound = QStringLiteral(
 const QString reencode = QStringLiteral(
     "-ovc lavc -lavcopts vcodec=libx264:vbitrate=800 -oac lavc -lavcopts acodec=aac -ofps 30");
 
-QByteArray toolOutput(const QString& tool, const QStringList& arguments)
-{
-    QProcess process;
-    process.start(tool, arguments);
-    if (!process.waitForFinished(60000))
-        qWarning() << tool << "did not finish within a minute";
-    return process.readAllStandardOutput();
-}
-
-// The MD5 of every picture of the video stream: of its packets as stored, or as decoded.
-QByteArrayList pictureSums(const QString& path, bool decoded)
-{
-    QStringList arguments{QStringLiteral("-v"),   QStringLiteral("error"),
-                          QStringLiteral("-i"),   path,
-                          QStringLiteral("-map"), QStringLiteral("0:v")};
-    if (!decoded)
-        arguments << QStringLiteral("-c") << QStringLiteral("copy");
-    arguments << QStringLiteral("-f") << QStringLiteral("framemd5") << QStringLiteral("-");
-    QByteArrayList sums;
-    for (const QByteArray& line : toolOutput(QStringLiteral("ffmpeg"), arguments).split('\n'))
-        if (!line.isEmpty() && !line.startsWith('#'))
-            sums << line.mid(line.lastIndexOf(',') + 1).trimmed();
-    return sums;
-}
-
-struct ChapterMark
-{
-    double start = 0.0;
-    QString title;
-};
-
-QList<ChapterMark> chaptersOf(const QString& path)
-{
-    const QJsonDocument document = QJsonDocument::fromJson(
-        toolOutput(QStringLiteral("ffprobe"),
-                   {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-show_chapters"),
-                    QStringLiteral("-of"), QStringLiteral("json"), path}));
-    QList<ChapterMark> chapters;
-    for (const QJsonValue chapter : document.object().value(QStringLiteral("chapters")).toArray())
-        chapters << ChapterMark{
-            chapter.toObject().value(QStringLiteral("start_time")).toString().toDouble(),
-            chapter.toObject()
-                .value(QStringLiteral("tags"))
-                .toObject()
-                .value(QStringLiteral("title"))
-                .toString()};
-    return chapters;
-}
-
 struct JoinLine
 {
     int part = 0;

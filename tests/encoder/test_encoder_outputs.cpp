@@ -380,16 +380,10 @@ private slots:
         QVERIFY2(run.exitCode == 0, run.errors.constData());
         QCOMPARE(readMediaFacts(output).video.frameRate, 25.0);
         const auto pictures = [&output](const QString& filters) {
-            QProcess ffmpeg;
-            ffmpeg.start(QStringLiteral("ffmpeg"),
-                         {"-v", "error", "-i", output, "-vf", filters + "null", "-fps_mode",
-                          "passthrough", "-f", "framemd5", "-"});
-            if (!ffmpeg.waitForFinished(60000))
-                return -1;
-            return int(QString::fromLatin1(ffmpeg.readAllStandardOutput())
-                           .split('\n', Qt::SkipEmptyParts)
-                           .filter(QRegularExpression(QStringLiteral("^0,")))
-                           .size());
+            return int(toolOutput(QStringLiteral("ffmpeg"),
+                                  {"-v", "error", "-i", output, "-vf", filters + "null",
+                                   "-fps_mode", "passthrough", "-f", "framemd5", "-"})
+                           .count("\n0,"));
         };
         QCOMPARE(pictures(QString()), 50);
         QCOMPARE(pictures(QStringLiteral("mpdecimate,")), 50);

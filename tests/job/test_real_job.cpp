@@ -1,4 +1,5 @@
 #include "RealProgram.h"
+#include "encoder/EncoderClips.h"
 #include "encoder/MediaFacts.h"
 #include "job/JobFolder.h"
 #include "prefs/Preferences.h"
@@ -387,6 +388,76 @@ private slots:
         QCOMPARE(folderEntries(m_outputs.path()), outputFolder);
         QVERIFY(windows.isReadyForAJob());
         qInfo("refused after %lld ms", clock.elapsed());
+    }
+
+    // A copy profile keeps every picture of clips that match, bit for bit, with a chapter at
+    // each clip's start; clips that differ are refused at Start, naming the clip and the field,
+    // and nothing is made. Either way no conversion runs, One Pass or not.
+    void aCopyProfileKeepsThePicturesOrRefusesAtStart_data()
+    {
+        QTest::addColumn<QString>("profile");
+        QTest::addColumn<QStringList>("clips");
+        QTest::addColumn<QString>("refusal");
+        QTest::newRow("MP4, sound encoded once")
+            << "MP4 - Same as the videos (no re-encoding)"
+            << QStringList{"copy-a.mp4", "copy-b.mp4"} << QString();
+        QTest::newRow("MKV") << "MKV - Same as the videos (no re-encoding)"
+                             << QStringList{"copy-b.mp4", "copy-a.mkv"} << QString();
+        QTest::newRow("another size")
+            << "MP4 - Same as the videos (no re-encoding)"
+            << QStringList{"copy-a.mp4", "copy-b.mp4", "copy-size.mp4"}
+            << "copy-size.mp4 is 176x144 at 30 fps; copy-a.mp4 is 160x120 at 30 fps.\n"
+               "These videos cannot be joined without re-encoding. Please choose a profile that "
+               "re-encodes them, such as \"MP4 - H.264 and AAC\".";
+    }
+
+    void aCopyProfileKeepsThePicturesOrRefusesAtStart()
+    {
+        QFETCH(QString, profile);
+        QFETCH(QStringList, clips);
+        QFETCH(QString, refusal);
+        // The two-stage joins of the tests before leave the temporary folder in place.
+        QVERIFY(QDir(m_program->tempDir()).removeRecursively());
+        QStringList inputs;
+        for (const QString& clip : clips)
+            inputs << encoderClipPath(clip);
+        RecordingSeams doubles;
+        RealWindows windows(doubles.seams(), *m_program, inputs);
+        QVERIFY(windows.selectProfile(profile));
+        const QString output = m_outputs.filePath(QStringLiteral("copied"));
+        windows.setOutputFile(output);
+        const QStringList outputFolder = folderEntries(m_outputs.path());
+
+        windows.pressStart();
+
+        QCOMPARE(doubles.messages.shown.size(), 1);
+        if (!refusal.isEmpty()) {
+            QCOMPARE(doubles.messages.shown.first().caption,
+                     QStringLiteral("Videos Cannot Be Copied"));
+            QCOMPARE(doubles.messages.shown.first().text, refusal);
+            QCOMPARE(windows.statuses(), QStringList(inputs.size(), QStringLiteral("OK")));
+            QCOMPARE(folderEntries(m_outputs.path()), outputFolder);
+            QVERIFY(!QFileInfo::exists(m_program->tempDir()));
+            return;
+        }
+        QCOMPARE(doubles.messages.shown.first().text,
+                 QStringLiteral("The joining is completed successfully."));
+        QByteArrayList partSums;
+        QList<double> starts;
+        double start = 0.0;
+        for (const QString& input : inputs) {
+            partSums += pictureSums(input, false);
+            starts << start;
+            start += readMediaFacts(input).video.duration;
+        }
+        QCOMPARE(pictureSums(windows.outputFile(), false), partSums);
+        const QList<ChapterMark> chapters = chaptersOf(windows.outputFile());
+        QCOMPARE(chapters.size(), inputs.size());
+        for (qsizetype part = 0; part < chapters.size(); ++part)
+            QVERIFY2(qAbs(chapters[part].start - starts[part]) < 0.05,
+                     qPrintable(QString::number(chapters[part].start)));
+        QVERIFY(!QFileInfo::exists(m_program->tempDir()));
+        QFile::remove(windows.outputFile());
     }
 
     void twoProgramsWithOneTempFolderJoinTheirOwnClips()
