@@ -11,6 +11,7 @@ namespace {
 const QString kOutputFile = QStringLiteral("Output File");
 const QString kTempDir = QStringLiteral("Temp Dir");
 const QString kProfile = QStringLiteral("Profile");
+const QString kProfileName = QStringLiteral("Profile Name");
 const QString kVersion = QStringLiteral("Version");
 const QString kFrameRate = QStringLiteral("Frame Rate");
 
@@ -76,14 +77,16 @@ MainWindowChoice readMainWindowChoice(const QString& iniPath)
 {
     const IniFile ini(iniPath);
     return {ini.readInteger(kMainSection, kProfile, 0),
-            ini.readString(kMainSection, kOutputFile, QString())};
+            ini.readString(kMainSection, kOutputFile, QString()),
+            ini.readString(kMainSection, kProfileName, QString())};
 }
 
-void writeMainWindowChoice(const QString& iniPath, int profileIndex, const QString& outputFile)
+void writeMainWindowChoice(const QString& iniPath, const MainWindowChoice& choice)
 {
     IniFile ini(iniPath);
-    ini.setInteger(kMainSection, kProfile, profileIndex);
-    ini.setString(kMainSection, kOutputFile, outputFile);
+    ini.setInteger(kMainSection, kProfile, choice.profileIndex);
+    ini.setString(kMainSection, kOutputFile, choice.outputFile);
+    ini.setString(kMainSection, kProfileName, choice.profileName);
     ini.save();
 }
 

@@ -62,6 +62,9 @@ struct MainWindowChoice
 {
     int profileIndex = 0; // the profile box's position, -1 for none
     QString outputFile;
+    // The chosen profile's name, beside its position: adding a profile file moves the positions
+    // of those after it. Empty in files written before it was kept.
+    QString profileName;
 };
 
 QString readVersion(const QString& iniPath);
@@ -75,9 +78,9 @@ void writeMainSettings(const QString& iniPath, const GeneralSettings& settings);
 // Reads [Default]; its "Auto Open Dir" falls back to false, unlike [Main]. tempDir stays empty.
 GeneralSettings readDefaultSettings(const QString& iniPath);
 
-// "Profile" and "Output File" of [Main].
+// "Profile", "Output File" and "Profile Name" of [Main].
 MainWindowChoice readMainWindowChoice(const QString& iniPath);
-// What the main window stores when it closes: "Profile", then "Output File".
-void writeMainWindowChoice(const QString& iniPath, int profileIndex, const QString& outputFile);
+// What the main window stores when it closes: "Profile", "Output File", then "Profile Name".
+void writeMainWindowChoice(const QString& iniPath, const MainWindowChoice& choice);
 
 } // namespace prefs

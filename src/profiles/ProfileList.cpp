@@ -56,3 +56,22 @@ QString profilePath(const QString& folder, const QString& profileName)
 {
     return folder + profileName + kProfileExtension;
 }
+
+int storedProfilePosition(const QStringList& listedNames, int storedPosition,
+                          const QString& storedName)
+{
+    if (!storedName.isEmpty() && listedNames.contains(storedName))
+        return static_cast<int>(listedNames.indexOf(storedName));
+    QStringList counted = listedNames;
+    if (storedName.isEmpty()) {
+        static const QStringList shippedSince{
+            QStringLiteral("MKV - H.264 and AAC"),
+            QStringLiteral("MKV - Same as the videos (no re-encoding)"),
+            QStringLiteral("MP4 - Same as the videos (no re-encoding)")};
+        for (const QString& name : shippedSince)
+            counted.removeOne(name);
+    }
+    if (storedPosition < 0 || storedPosition >= counted.size())
+        return -1;
+    return static_cast<int>(listedNames.indexOf(counted[storedPosition]));
+}

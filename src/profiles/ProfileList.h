@@ -25,3 +25,10 @@ QVector<ListedProfile> listProfiles(const QStringList& folders);
 
 // Where a profile of that name would be in the folder; the extension is written in lower case.
 QString profilePath(const QString& folder, const QString& profileName);
+
+// The position in the profile box of the profile stored as chosen: the one of the stored name
+// when it is listed, else the stored position. A position stored without a name counts the
+// profiles as they were before the MKV and copy profiles were shipped, so that an older
+// preferences file keeps its profile. -1 when none fits.
+int storedProfilePosition(const QStringList& listedNames, int storedPosition,
+                          const QString& storedName);

@@ -245,9 +245,11 @@ void TMainForm::LoadMainPreferences()
     if (ui->cmbProfile->count() > 0) {
         {
             const QSignalBlocker quiet(ui->cmbProfile);
-            const int index = stored.profileIndex;
-            const bool listed = index >= 0 && index < ui->cmbProfile->count();
-            ui->cmbProfile->setCurrentIndex(listed ? index : -1);
+            QStringList names;
+            for (int row = 0; row < ui->cmbProfile->count(); ++row)
+                names << ui->cmbProfile->itemText(row);
+            ui->cmbProfile->setCurrentIndex(
+                storedProfilePosition(names, stored.profileIndex, stored.profileName));
         }
         cmbProfileChange();
     }
@@ -257,8 +259,9 @@ void TMainForm::LoadMainPreferences()
 void TMainForm::SaveMainPreferences()
 {
     try {
-        prefs::writeMainWindowChoice(m_places.preferencesPath, ui->cmbProfile->currentIndex(),
-                                     ui->edtOutputFile->text());
+        prefs::writeMainWindowChoice(m_places.preferencesPath,
+                                     {ui->cmbProfile->currentIndex(), ui->edtOutputFile->text(),
+                                      ui->cmbProfile->currentText()});
     } catch (const IniWriteError& error) {
         m_seams.messages.error(this, error.message());
     }

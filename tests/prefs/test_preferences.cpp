@@ -137,10 +137,11 @@ private slots:
 
     void mainWindowChoiceRoundTrips()
     {
-        prefs::writeMainWindowChoice(m_path, -1, "/x/y.avi");
+        prefs::writeMainWindowChoice(m_path, {-1, "/x/y.avi", "My own"});
         const prefs::MainWindowChoice stored = prefs::readMainWindowChoice(m_path);
         QCOMPARE(stored.profileIndex, -1);
         QCOMPARE(stored.outputFile, QString("/x/y.avi"));
+        QCOMPARE(stored.profileName, QString("My own"));
         QCOMPARE(IniFile(m_path).readString("Main", "Profile", ""), QString("-1"));
     }
 };

@@ -1,5 +1,6 @@
 #include "prefs/IniFile.h"
 #include "prefs/IntegerText.h"
+#include "prefs/Preferences.h"
 #include "profiles/CurrentProfile.h"
 #include "profiles/Profile.h"
 #include "profiles/ProfileList.h"
@@ -105,11 +106,47 @@ private slots:
     // front of it must not move the default.
     void deliveredPreferencesChooseTheMp4Profile()
     {
-        const int index =
-            IniFile(m_programDir + "Preferences.ini").readInteger("Main", "Profile", -1);
-        const QVector<ListedProfile> profiles = listProfiles({m_programDir + "Profiles/"});
-        QVERIFY(index >= 0 && index < profiles.size());
-        QCOMPARE(profiles[index].name, QString("MP4 - H.264 and AAC"));
+        const prefs::MainWindowChoice stored =
+            prefs::readMainWindowChoice(m_programDir + "Preferences.ini");
+        QStringList names;
+        for (const ListedProfile& profile : listProfiles({m_programDir + "Profiles/"}))
+            names << profile.name;
+        const int index = storedProfilePosition(names, stored.profileIndex, stored.profileName);
+        QVERIFY(index >= 0);
+        QCOMPARE(names[index], QString("MP4 - H.264 and AAC"));
+        // Both keys agree, so that an older Vantomel, which reads the position only, agrees too.
+        QCOMPARE(names[stored.profileIndex], QString("MP4 - H.264 and AAC"));
+    }
+
+    // The chosen profile is found by its name; a preferences file from before the name was kept
+    // counts positions in the list as shipped then, so the MKV and copy profiles added since do
+    // not move an older user's choice.
+    void theStoredProfileIsFoundAgain_data()
+    {
+        QTest::addColumn<int>("position");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("found");
+        QTest::newRow("by name") << 0 << "MP4 - Same as the videos (no re-encoding)"
+                                 << "MP4 - Same as the videos (no re-encoding)";
+        QTest::newRow("an older file's MP4") << 4 << ""
+                                             << "MP4 - H.264 and AAC";
+        QTest::newRow("an older file's MOV") << 3 << ""
+                                             << "MOV - H.264 and AAC";
+        QTest::newRow("a name no longer listed") << 1 << "Gone"
+                                                 << "AVI - MPEG-4 and MP3";
+        QTest::newRow("past the end") << 40 << ""
+                                      << "";
+    }
+    void theStoredProfileIsFoundAgain()
+    {
+        QFETCH(int, position);
+        QFETCH(QString, name);
+        QFETCH(QString, found);
+        QStringList names;
+        for (const ListedProfile& profile : listProfiles({m_programDir + "Profiles/"}))
+            names << profile.name;
+        const int index = storedProfilePosition(names, position, name);
+        QCOMPARE(index < 0 ? QString() : names[index], found);
     }
 
     void profileIsCompleteAndFitsItsType_data()

@@ -167,7 +167,8 @@ private slots:
         child<QLineEdit>(windows->mainForm(), "edtOutputFile")->setText("/out/film.mp4");
         windows->mainForm().close();
         QCOMPARE(preferences(),
-                 QByteArray("; mine\n[Main]\nVersion=1.5\nProfile=1\nOutput File=/out/film.mp4\n"));
+                 QByteArray("; mine\n[Main]\nVersion=1.5\nProfile=1\nOutput File=/out/film.mp4\n"
+                            "Profile Name=b\n"));
 
         auto again = start();
         child<QComboBox>(again->mainForm(), "cmbProfile")->setCurrentIndex(-1);
