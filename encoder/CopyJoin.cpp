@@ -13,9 +13,6 @@ extern "C" {
 namespace asapi {
 namespace {
 
-// After this many unreadable packets in a row the rest of the input is given up.
-constexpr int readFailureLimit = 1000;
-
 struct ParametersDeleter
 {
     void operator()(AVCodecParameters* parameters) const { avcodec_parameters_free(&parameters); }
@@ -202,33 +199,19 @@ void CopyJoin::copyInput(CopyInput& input, const Report& report)
         }
     }
 
-    const PacketPtr packet = makePacket();
-    int failuresInRow = 0;
-    while (!stopRequested()) {
-        const int read = av_read_frame(context, packet.get());
-        if (read == AVERROR_EOF || (read < 0 && avio_feof(context->pb)))
-            break;
-        if (read < 0) {
-            if (++failuresInRow >= readFailureLimit) {
-                m_warn("Giving up the rest of " + input.facts.path + ": " + errorText(read) + ".");
-                break;
-            }
-            continue;
-        }
-        failuresInRow = 0;
+    readPackets(context, input.facts.path, m_warn, [&](AVPacket* packet) {
         if (packet->stream_index == videoIndex) {
-            writeVideo(packet.get(), video, origin);
+            writeVideo(packet, video, origin);
             report(figures());
         } else if (packet->stream_index == audioIndex) {
             if (soundDecoder)
-                soundDecoder->decode(packet.get());
+                soundDecoder->decode(packet);
             else
-                holdAudio(packet.get(), context->streams[audioIndex],
+                holdAudio(packet, context->streams[audioIndex],
                           av_rescale_q(origin, video->time_base,
                                        context->streams[audioIndex]->time_base));
         }
-        av_packet_unref(packet.get());
-    }
+    });
     if (soundDecoder)
         soundDecoder->finish();
     if (m_audioTimeline) {

@@ -8,12 +8,6 @@
 #include <optional>
 
 namespace asapi {
-namespace {
-
-// After this many unreadable packets in a row the rest of the input is given up.
-constexpr int readFailureLimit = 1000;
-
-} // namespace
 
 JoinedSource::JoinedSource(const std::vector<InputFacts>& inputs,
                            const std::vector<PictureLayout>& layouts, const VideoTarget& video,
@@ -110,26 +104,12 @@ void JoinedSource::readInput(const InputFacts& input, const PictureLayout& layou
                              0.0, input.path, m_warn);
     }
 
-    const PacketPtr packet = makePacket();
-    int failuresInRow = 0;
-    while (!stopRequested()) {
-        const int read = av_read_frame(context, packet.get());
-        if (read == AVERROR_EOF || (read < 0 && avio_feof(context->pb)))
-            break;
-        if (read < 0) {
-            if (++failuresInRow >= readFailureLimit) {
-                m_warn("Giving up the rest of " + input.path + ": " + errorText(read) + ".");
-                break;
-            }
-            continue;
-        }
-        failuresInRow = 0;
+    readPackets(context, input.path, m_warn, [&](AVPacket* packet) {
         if (packet->stream_index == videoIndex)
-            videoDecoder.decode(packet.get());
+            videoDecoder.decode(packet);
         else if (packet->stream_index == audioIndex)
-            audioDecoder->decode(packet.get());
-        av_packet_unref(packet.get());
-    }
+            audioDecoder->decode(packet);
+    });
     videoDecoder.finish();
     if (audioDecoder)
         audioDecoder->finish();

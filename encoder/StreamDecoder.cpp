@@ -1,5 +1,7 @@
 #include "StreamDecoder.h"
 
+#include "StopSignal.h"
+
 namespace asapi {
 namespace {
 
@@ -20,7 +22,32 @@ int decoderThreadsFor(AVCodecID codec)
     }
 }
 
+// After this many unreadable packets in a row the rest of the input is given up.
+constexpr int readFailureLimit = 1000;
+
 } // namespace
+
+void readPackets(AVFormatContext* context, const std::string& path, const Warn& warn,
+                 const std::function<void(AVPacket*)>& take)
+{
+    const PacketPtr packet = makePacket();
+    int failuresInRow = 0;
+    while (!stopRequested()) {
+        const int read = av_read_frame(context, packet.get());
+        if (read == AVERROR_EOF || (read < 0 && avio_feof(context->pb)))
+            break;
+        if (read < 0) {
+            if (++failuresInRow >= readFailureLimit) {
+                warn("Giving up the rest of " + path + ": " + errorText(read) + ".");
+                break;
+            }
+            continue;
+        }
+        failuresInRow = 0;
+        take(packet.get());
+        av_packet_unref(packet.get());
+    }
+}
 
 CodecContextPtr openDecoder(const AVStream* stream, int threads)
 {
