@@ -61,9 +61,10 @@ std::optional<TrackTimes> trackTimes(const Handle& handle, MediaInfo_stream_C st
 
 } // namespace
 
-ProbeError::ProbeError(const QString& playTime)
+ProbeError::ProbeError(const QString& playTime, const QString& path)
     : std::runtime_error("not a valid floating point value"),
-      m_message(QStringLiteral("'%1' is not a valid floating point value").arg(playTime))
+      m_message(QStringLiteral("'%1' is not a valid floating point value").arg(playTime)),
+      m_path(path)
 {
 }
 
@@ -81,7 +82,7 @@ void MediaProbe::probe(const QString& path)
     bool isNumber = false;
     const double milliseconds = playTime.toDouble(&isNumber);
     if (!isNumber || !std::isfinite(milliseconds))
-        throw ProbeError(playTime);
+        throw ProbeError(playTime, path);
     m_durationText = FormatDuration(milliseconds / 1000.0);
     m_frameSizeText = read(handle, MediaInfo_Stream_Video, L"Width") + QLatin1Char('x') +
                       read(handle, MediaInfo_Stream_Video, L"Height");

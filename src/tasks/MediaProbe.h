@@ -9,12 +9,17 @@
 class ProbeError : public std::runtime_error
 {
 public:
-    explicit ProbeError(const QString& playTime);
+    ProbeError(const QString& playTime, const QString& path);
     // "'<text read>' is not a valid floating point value"
     QString message() const { return m_message; }
+    // The file that was probed.
+    QString path() const { return m_path; }
+    // The message, and on a second line the file it is about.
+    QString messageWithPath() const { return m_message + QLatin1Char('\n') + m_path; }
 
 private:
     QString m_message;
+    QString m_path;
 };
 
 // Reads a file's playing time and first video stream's picture size through libmediainfo and

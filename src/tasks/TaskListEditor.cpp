@@ -80,14 +80,15 @@ void TaskListEditor::addDropped(const QStringList& paths)
     });
 }
 
-void TaskListEditor::addCommandLine(const QStringList& arguments, const QDir& workingDirectory)
+QString TaskListEditor::addCommandLine(const QStringList& arguments, const QDir& workingDirectory)
 {
     if (arguments.isEmpty())
-        return;
+        return {};
     const QStringList paths =
         extensionOf(arguments.first()).toLower() == QLatin1String(".tmp")
             ? listFileLines(startedWithPath(arguments.first(), workingDirectory))
             : arguments;
+    QStringList probeFailures;
     runAddOperation([&] {
         for (QString path : paths) {
             if (path.endsWith(QLatin1Char('\r')))
@@ -97,16 +98,23 @@ void TaskListEditor::addCommandLine(const QStringList& arguments, const QDir& wo
                 continue;
             path = startedWithPath(path, workingDirectory);
             const QFileInfo info(path);
-            if (info.isFile()) {
-                if (HasListedExt(path, supportedExtensions()))
-                    addFile(path);
-            } else if (info.isDir()) {
-                addDirectory(path);
-            } else if (isUnreadableName(path) && HasListedExt(path, supportedExtensions())) {
-                m_unreadableNames << path;
+            // The names were given all at once: one that is no video keeps none of the others
+            // out.
+            try {
+                if (info.isFile()) {
+                    if (HasListedExt(path, supportedExtensions()))
+                        addFile(path);
+                } else if (info.isDir()) {
+                    addDirectory(path);
+                } else if (isUnreadableName(path) && HasListedExt(path, supportedExtensions())) {
+                    m_unreadableNames << path;
+                }
+            } catch (const ProbeError& error) {
+                probeFailures << error.messageWithPath();
             }
         }
     });
+    return probeFailures.join(QStringLiteral("\n\n"));
 }
 
 void TaskListEditor::addFile(const QString& path)
@@ -117,7 +125,8 @@ void TaskListEditor::addFile(const QString& path)
         return;
     }
     if (m_model.findPath(path) >= 0 &&
-        !m_seams.messages.ask(m_owner, kAlreadyListedCaption, kAlreadyListedText))
+        !m_seams.messages.ask(m_owner, kAlreadyListedCaption,
+                              kAlreadyListedText + QLatin1Char('\n') + path))
         return;
 
     // Probed before the row is appended, so that a failed probe leaves no half-filled row.
@@ -216,7 +225,7 @@ void TaskListEditor::runAddOperation(const std::function<void()>& add)
     try {
         add();
     } catch (const ProbeError& error) {
-        m_seams.messages.error(m_owner, error.message());
+        m_seams.messages.error(m_owner, error.messageWithPath());
     }
     if (!m_unreadableNames.isEmpty())
         m_seams.messages.info(m_owner, kUnreadableNamesCaption,

@@ -14,8 +14,9 @@ class TaskListModel;
 // Adding to and editing the task list, for the main window's commands. Talks to the desktop
 // only through the seams; the selection is the list view's.
 //
-// An add operation (a dialog selection, a folder, a drop, the command line) ends at the first
-// file whose probe fails: the error is shown and the remaining files are not added. After every
+// An add operation (a dialog selection, a folder, a drop) ends at the first file whose probe
+// fails: the error, with the file's path on a second line, is shown and the remaining files are
+// not added. After every
 // add operation the task buttons are enabled when the list has rows. Files whose names are not
 // valid UTF-8 cannot be opened at all; they are left out, and named in one notice at the end.
 class TaskListEditor : public QObject
@@ -35,8 +36,10 @@ public:
     void addDropped(const QStringList& paths);
     // Paths of files or folders, or a first argument "*.tmp" naming a file with one path per
     // line (the other arguments are then ignored). Unsupported or missing paths are skipped.
-    // Relative paths, also those of the list file, are taken from workingDirectory.
-    void addCommandLine(const QStringList& arguments, const QDir& workingDirectory);
+    // Relative paths, also those of the list file, are taken from workingDirectory. A file whose
+    // probe fails is left out and the others are added; the errors, each with its file on a
+    // second line, are returned for the caller to show once its window is up (empty: none).
+    QString addCommandLine(const QStringList& arguments, const QDir& workingDirectory);
 
     // The steps the add operations are made of. Both throw ProbeError; call them only inside an
     // add operation, which catches it.

@@ -23,6 +23,8 @@ void MainWindowJobView::setProcessTitle(const QString& title)
 void MainWindowJobView::setConvertingFile(const QString& name)
 {
     ui.labConvertingFile->setText(name);
+    // A long name shows shortened; the whole name is a hover away.
+    ui.labConvertingFile->setToolTip(name);
 }
 
 void MainWindowJobView::setConvertingFileVisible(bool visible)

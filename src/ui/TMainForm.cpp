@@ -26,12 +26,18 @@
 #include <QResizeEvent>
 #include <QScreen>
 #include <QSignalBlocker>
+#include <QTimer>
 #include <QToolButton>
+
+#include <utility>
 
 namespace {
 
 constexpr QSize kWindowSize(798, 542);
-constexpr int kBottomPanelWidth = 607;
+constexpr QSize kGettingStartedSize(768, 372);
+// Room for the window manager's frame around a window that is not shown yet, whose frame is
+// not known: openbox's title bar and borders are well inside it at any scale.
+constexpr QMargins kFrameAllowance(8, 40, 8, 8);
 constexpr int kToolBarHeight = 75;
 constexpr QSize kToolButtonSize(56, 54);
 // On the header alone: a style sheet on the whole list would slow down painting its rows.
@@ -72,13 +78,11 @@ void TMainForm::FormCreate(const QStringList& arguments, const QString& workingD
     setUpBottomStrip();
     setUpPictures();
     fillProfileBox();
-    m_taskListEditor->addCommandLine(arguments, workingDirectory.isEmpty() ? QDir::currentPath()
-                                                                           : workingDirectory);
+    m_commandLineProbeErrors = m_taskListEditor->addCommandLine(
+        arguments, workingDirectory.isEmpty() ? QDir::currentPath() : workingDirectory);
     setAcceptDrops(true);
 
-    resize(kWindowSize);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    fitToScreen();
 
     // The window's first layout is a resize of the list like any other; the starting widths
     // then replace what it made of them, and the reference is the list's real width.
@@ -113,10 +117,26 @@ void TMainForm::setUpToolBar()
     ui->tbtnHelp->setShortcut(QKeySequence(Qt::Key_F1));
 }
 
+// The window opens at its usual size, but never larger than the screen's free area with the
+// frame around it, and wholly on it: at a large scale the usual size is taller than the screen.
+void TMainForm::fitToScreen()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen) {
+        resize(kWindowSize);
+        return;
+    }
+    const QRect available = screen->availableGeometry().marginsRemoved(kFrameAllowance);
+    resize(kWindowSize.boundedTo(available.size()).expandedTo(minimumSizeHint()));
+    QRect placed(QPoint(), size());
+    placed.moveCenter(available.center());
+    placed.moveTopLeft(
+        QPoint(std::max(placed.left(), available.left()), std::max(placed.top(), available.top())));
+    move(placed.topLeft() - QPoint(kFrameAllowance.left(), kFrameAllowance.top()));
+}
+
 void TMainForm::setUpBottomStrip()
 {
-    ui->panBottomCenter->setFixedWidth(kBottomPanelWidth);
-    ui->panBottomLeft->setFixedWidth(kBottomPanelWidth);
     ui->panBottomLeft->hide();
     connect(ui->bbtnSetting, &QPushButton::clicked, this, [this] { m_opSettingForm->show(); });
     connect(ui->bbtnBrowser, &QPushButton::clicked, this, &TMainForm::bbtnBrowserClick);
@@ -148,7 +168,7 @@ void TMainForm::setUpPictures()
     auto* picture = new QLabel(ui->panltvTask);
     picture->setObjectName(QStringLiteral("imgGettingStarted"));
     picture->setPixmap(ownPicture(QStringLiteral("getting-started")).pixmap(QSize(150, 150)));
-    picture->setGeometry(ui->panltvTask->width() - 150 - 40, 30, 150, 150);
+    picture->setGeometry(kGettingStartedSize.width() - 150 - 40, 30, 150, 150);
     QPalette background = ui->panltvTask->palette();
     QLinearGradient gradient(0, 0, 0, 400);
     gradient.setColorAt(0, QColor(250, 251, 253));
@@ -168,6 +188,9 @@ void TMainForm::fillProfileBox()
 void TMainForm::setUpTaskList()
 {
     ui->ltvTask->setModel(&m_taskList);
+    // Over the list, placed by placeGettingStarted: in the layout it would keep the window from
+    // becoming smaller than the panel.
+    ui->layWork->removeWidget(ui->panltvTask);
     ui->ltvTask->header()->setStyleSheet(kHeaderStyle);
     ui->ltvTask->header()->setSectionsMovable(false);
     ui->ltvTask->installEventFilter(this);
@@ -237,6 +260,11 @@ void TMainForm::showEvent(QShowEvent* event)
 void TMainForm::FormShow()
 {
     LoadMainPreferences();
+    // Over the window, once the window manager has it on the screen.
+    if (!m_commandLineProbeErrors.isEmpty())
+        QTimer::singleShot(0, this, [this] {
+            m_seams.messages.error(this, std::exchange(m_commandLineProbeErrors, QString()));
+        });
 }
 
 void TMainForm::LoadMainPreferences()
@@ -388,8 +416,10 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event)
     if (watched == ui->ltvTask) {
         if (event->type() == QEvent::KeyPress)
             return ltvTaskKeyDown(static_cast<QKeyEvent*>(event)->key());
-        if (event->type() == QEvent::Resize)
+        if (event->type() == QEvent::Resize) {
             ltvTaskResize(static_cast<QResizeEvent*>(event)->size().width());
+            placeGettingStarted();
+        }
     } else if (watched == ui->ltvTask->viewport()) {
         if (event->type() == QEvent::MouseButtonDblClick)
             ltvTaskDblClick();
@@ -440,6 +470,16 @@ void TMainForm::ltvTaskResize(int newWidth)
         if (changes[column] != 0)
             header->resizeSection(column, header->sectionSize(column) + changes[column]);
     }
+}
+
+// At the top of the list, in its middle, at most the list's size.
+void TMainForm::placeGettingStarted()
+{
+    const QRect list = ui->ltvTask->geometry();
+    QRect panel(QPoint(), kGettingStartedSize.boundedTo(list.size()));
+    panel.moveTopLeft(QPoint(list.left() + (list.width() - panel.width()) / 2, list.top()));
+    ui->panltvTask->setGeometry(panel);
+    ui->panltvTask->raise();
 }
 
 void TMainForm::labCompanyClick()

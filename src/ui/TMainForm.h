@@ -91,6 +91,8 @@ private:
     void ppmTaskPopup();
     bool ltvTaskKeyDown(int key);
     void ltvTaskResize(int newWidth);
+    void placeGettingStarted();
+    void fitToScreen();
     void labCompanyClick();
     void setTaskButtonsEnabled(bool enabled);
 
@@ -108,6 +110,8 @@ private:
     JoinJob* m_job = nullptr;
 
     bool m_shownOnce = false;
+    // Files of the command line that are no videos: told once the window shows.
+    QString m_commandLineProbeErrors;
     // Start was pressed; the job begins once the press has returned.
     bool m_startQueued = false;
     // Closing during a job waits for its end; a job that ends the program closes at once.
