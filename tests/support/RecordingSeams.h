@@ -15,6 +15,7 @@ struct RecordedMessage
     QString kind; // "info", "ask", "error" or "plain"
     QString caption;
     QString text;
+    const QWidget* owner = nullptr;
 };
 
 class RecordingMessages : public Messages
@@ -25,18 +26,18 @@ public:
     // Runs inside each message, as a user would act while the box is up.
     std::function<void()> whileShown;
 
-    void info(QWidget*, const QString& caption, const QString& text) override
+    void info(QWidget* owner, const QString& caption, const QString& text) override
     {
-        record(QStringLiteral("info"), caption, text);
+        record(QStringLiteral("info"), caption, text, owner);
     }
-    bool ask(QWidget*, const QString& caption, const QString& text) override
+    bool ask(QWidget* owner, const QString& caption, const QString& text) override
     {
-        record(QStringLiteral("ask"), caption, text);
+        record(QStringLiteral("ask"), caption, text, owner);
         return answers.isEmpty() ? false : answers.dequeue();
     }
-    void error(QWidget*, const QString& text) override
+    void error(QWidget* owner, const QString& text) override
     {
-        record(QStringLiteral("error"), QString(), text);
+        record(QStringLiteral("error"), QString(), text, owner);
     }
     void plain(const QString& title, const QString& text) override
     {
@@ -44,9 +45,10 @@ public:
     }
 
 private:
-    void record(const QString& kind, const QString& caption, const QString& text)
+    void record(const QString& kind, const QString& caption, const QString& text,
+                const QWidget* owner = nullptr)
     {
-        shown.append({kind, caption, text});
+        shown.append({kind, caption, text, owner});
         if (whileShown)
             whileShown();
     }

@@ -366,6 +366,24 @@ private slots:
         QCOMPARE(m_doubles->messages.shown[0].caption, QString("Already Listed"));
         QVERIFY(!m_form->isVisible());
     }
+
+    // The names were given together: one that is no video is told about, by name, over the
+    // window once it shows, and the others are added.
+    void aFileOnTheCommandLineThatIsNoVideoIsNamedOverTheShownWindow()
+    {
+        const QString a = video("a.avi");
+        const QString text = m_videos->filePath("text.avi");
+        QVERIFY(QFile::copy(clipPath("text.avi"), text));
+        makeForm({text, a});
+        QCOMPARE(listed(), QStringList({"a.avi"}));
+        QCoreApplication::processEvents();
+        QVERIFY(m_doubles->messages.shown.isEmpty());
+        m_form->show();
+        QTRY_COMPARE(m_doubles->messages.shown.size(), 1);
+        QCOMPARE(m_doubles->messages.shown[0].text,
+                 "'' is not a valid floating point value\n" + text);
+        QCOMPARE(m_doubles->messages.shown[0].owner, m_form);
+    }
 };
 
 QTEST_MAIN(TestMainWindowTasks)

@@ -171,7 +171,7 @@ private slots:
         QCOMPARE(m_f->doubles.messages.shown.size(), 1);
         QCOMPARE(m_f->doubles.messages.shown[0].kind, QString("error"));
         QCOMPARE(m_f->doubles.messages.shown[0].text,
-                 QString("'' is not a valid floating point value"));
+                 "'' is not a valid floating point value\n" + path);
     }
 
     void aFailedProbeEndsTheWholeAddOperation()

@@ -76,8 +76,9 @@ private slots:
         QCOMPARE(paths(), QStringList({a, a}));
         QCOMPARE(asked(), QStringList({"ask: Already Listed", "ask: Already Listed"}));
         QCOMPARE(m_f->doubles.messages.shown[0].text,
-                 QString("This file has been added to the Task List already. Are you sure to "
-                         "add it again?"));
+                 "This file has been added to the Task List already. Are you sure to add it "
+                 "again?\n" +
+                     a);
     }
 
     void pathsDifferingInLetterCaseAreNotDuplicates()

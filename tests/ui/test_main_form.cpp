@@ -2,6 +2,8 @@
 #include "job/JoinJob.h"
 #include "support/Clips.h"
 #include "support/RecordingSeams.h"
+#include "ui/ElidedLabel.h"
+#include "ui/MainWindowJobView.h"
 #include "ui/TAboutForm.h"
 #include "ui/TMainForm.h"
 #include "ui/TSettingForm.h"
@@ -19,6 +21,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -81,7 +84,6 @@ private slots:
         QCOMPARE(main.size(), QSize(798, 542));
         QVERIFY(child<QWidget>(main, "panBottomCenter")->isVisible());
         QVERIFY(!child<QWidget>(main, "panBottomLeft")->isVisible());
-        QCOMPARE(child<QWidget>(main, "panBottomCenter")->width(), 607);
         QCOMPARE(child<QLabel>(main, "labProcessTitle")->text(), QString("Converting (Prepare):"));
         QCOMPARE(child<QLabel>(main, "labConvertingFile")->text(), QString("No File"));
         QCOMPARE(child<QLabel>(main, "labElapsed")->text(), QString("00:00:00"));
@@ -108,6 +110,66 @@ private slots:
         QCOMPARE(windows->currentProfile().path(), programFile("Profiles/A.bpf"));
         QCOMPARE(windows->currentProfile().outputExtension(), QString(".A"));
         QVERIFY(m_doubles.messages.shown.isEmpty());
+    }
+
+    // Every text of the progress panel shows whole however narrow the user makes the window,
+    // also when a longer title comes after the window was narrowed; a wider window gives the
+    // room to the file name, the bars and the output file box.
+    void progressTextsFitAtEveryWidth_data()
+    {
+        QTest::addColumn<QString>("firstTitle");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<bool>("fileShown");
+        QTest::newRow("conversion") << "Prepare (Converting):"
+                                    << "Prepare (Converting):" << true;
+        QTest::newRow("join after the conversions") << "Prepare (Converting):"
+                                                    << "Final Step: Joining all files..." << false;
+        QTest::newRow("one pass") << "Final Step: Joining all files..."
+                                  << "Final Step: Joining all files..." << true;
+    }
+    void progressTextsFitAtEveryWidth()
+    {
+        QFETCH(QString, firstTitle);
+        QFETCH(QString, title);
+        QFETCH(bool, fileShown);
+        auto windows = start();
+        TMainForm& main = windows->mainForm();
+        MainWindowJobView view(main, main.controls(), m_doubles.taskbar, [] {});
+        const QString file = "d4_wmv.wmv";
+        view.showProgressPanel(true);
+        view.setProcessTitle(firstTitle);
+        view.setConvertingFileVisible(fileShown);
+        view.setConvertingFile(file);
+
+        QLineEdit* output = child<QLineEdit>(main, "edtOutputFile");
+        const int outputWidth = output->width();
+        for (const int width : {main.width() + 500, 1}) {
+            main.resize(width, main.height());
+            view.setProcessTitle(title);
+            QTRY_VERIFY2_WITH_TIMEOUT(main.width() >= main.minimumSizeHint().width(),
+                                      "the window stays narrower than its contents", 5000);
+            QCoreApplication::processEvents();
+            for (QLabel* label : child<QWidget>(main, "panBottomLeft")->findChildren<QLabel*>()) {
+                if (label->isHidden() || label->objectName() == "labConvertingFile")
+                    continue;
+                const int needed = label->fontMetrics().horizontalAdvance(label->text());
+                QVERIFY2(needed <= label->contentsRect().width(),
+                         qPrintable(QString("%1 \"%2\" needs %3 pixels at a window width of %4, "
+                                            "has %5")
+                                        .arg(label->objectName(), label->text())
+                                        .arg(needed)
+                                        .arg(main.width())
+                                        .arg(label->contentsRect().width())));
+            }
+            if (width > 1000) {
+                QCOMPARE(child<ElidedLabel>(main, "labConvertingFile")->shownText(), file);
+                view.showProgressPanel(false);
+                QCoreApplication::processEvents();
+                QVERIFY2(output->width() >= outputWidth + 400,
+                         "the output file box does not grow with the window");
+                view.showProgressPanel(true);
+            }
+        }
     }
 
     void storedProfileIndex_data()
