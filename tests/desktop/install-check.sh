@@ -25,6 +25,11 @@ if [ -e "$build/bin/help/index.html" ]; then
   [ -f "$prefix/lib/vantomel/help/index.html" ] || fail "the manual is not installed"
 fi
 
+[ -f "$prefix/share/man/man1/vantomel.1" ] || fail "no manual page"
+# The command line needs no display.
+env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$prefix/bin/vantomel" --version >/dev/null ||
+  fail "vantomel --version did not end well"
+
 entry=org.vantomel.Vantomel
 desktop-file-validate "$prefix/share/applications/$entry.desktop" || fail "desktop entry refused"
 appstreamcli validate --no-net "$prefix/share/metainfo/$entry.metainfo.xml" ||
@@ -45,8 +50,8 @@ for needed in libqt6widgets6 libmediainfo0v5 libavformat59 qt6-qpa-plugins libqt
 done
 contents=$(dpkg-deb -c "$deb")
 for path in ./usr/bin/vantomel ./usr/lib/vantomel/vantomel ./usr/lib/vantomel/asapi.dll \
-  "./usr/share/applications/$entry.desktop" "./usr/share/metainfo/$entry.metainfo.xml" \
-  ./usr/share/doc/vantomel/copyright; do
+  ./usr/share/man/man1/vantomel.1 ./usr/share/doc/vantomel/copyright \
+  "./usr/share/applications/$entry.desktop" "./usr/share/metainfo/$entry.metainfo.xml"; do
   grep -qF " $path" <<<"$contents" || fail "the package lacks $path"
 done
 echo "install tree and package: all checks passed"
