@@ -1,4 +1,5 @@
 #include "Startup.h"
+#include "cli/CommandLineRun.h"
 #include "platform/QtSeams.h"
 #include "ui/Pictures.h"
 #include "ui/TMainForm.h"
@@ -8,6 +9,15 @@
 
 int main(int argc, char* argv[])
 {
+    QStringList arguments;
+    for (int index = 1; index < argc; ++index)
+        arguments << QString::fromLocal8Bit(argv[index]);
+    // Without a window, the program needs no display.
+    if (isCommandLineRun(arguments)) {
+        QCoreApplication app(argc, argv);
+        return runCommandLine(arguments, QCoreApplication::applicationFilePath());
+    }
+
     QApplication app(argc, argv);
     // The desktop entry ties the windows to the menu entry, its icon and the task-bar entry.
     const QString desktopEntry = QStringLiteral(VANTOMEL_DESKTOP_ENTRY);

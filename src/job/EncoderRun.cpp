@@ -14,6 +14,9 @@ void endWithTheProgram(QProcess& process)
     // file it wrote where no file stood.
     const pid_t program = getpid();
     process.setChildProcessModifier([program] {
+        // A group of its own: Ctrl+C in the terminal reaches the program, which stops the job,
+        // and not the encoder, which would keep a shorter file where no file stood.
+        ::setpgid(0, 0);
         ::prctl(PR_SET_PDEATHSIG, SIGKILL);
         if (getppid() != program) // the program died before the line above
             _exit(127);

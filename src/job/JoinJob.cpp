@@ -44,6 +44,7 @@ void JoinJob::start()
 {
     if (m_busy)
         return;
+    m_lastEnd = End::Refused;
     if (m_rows.count() < 2) {
         refuse(QStringLiteral("Add More Videos"),
                QStringLiteral("Please add at least 2 videos to the task for joining."), false);
@@ -209,6 +210,7 @@ void JoinJob::endJob(Stage stage, const StageOutcome& outcome, JobFolder& folder
         return;
     }
     m_clock.stop();
+    m_lastEnd = outcome.kind == Kind::Stopped ? End::Stopped : End::Failed;
     for (int row = 0; row < m_rows.count(); ++row)
         if (outcome.row == StageOutcome::kEveryRow || outcome.row == row ||
             outcome.otherRows.contains(row))
@@ -248,6 +250,7 @@ void JoinJob::complete(const JoinResult& joined, JobFolder& folder)
     m_view.setCurrentBar(100);
     m_view.setTotalBar(100);
     m_clock.stop();
+    m_lastEnd = End::Completed;
     for (int row = 0; row < m_rows.count(); ++row) {
         m_view.pumpEvents();
         m_rows.setStatus(row, TaskStatus::Complete);

@@ -23,6 +23,15 @@ class JoinJob : public QObject
     Q_OBJECT
 
 public:
+    // How the last Start ended.
+    enum class End
+    {
+        Refused, // a check or a question kept the job from starting
+        Completed,
+        Stopped,
+        Failed
+    };
+
     // defaultTempDirectory: used when the temporary folder of the settings cannot be.
     // output and settings: the current profile's part and the General Settings, read when the
     // job needs them; both outlive the job.
@@ -42,6 +51,7 @@ public:
     void setProgressInterval(int milliseconds) { m_step.setProgressInterval(milliseconds); }
 
     RunState runState() const { return m_runState; }
+    End lastEnd() const { return m_lastEnd; }
     // Start is running: the window is locked.
     bool isBusy() const { return m_busy; }
     JobClock& clock() { return m_clock; }
@@ -93,5 +103,6 @@ private:
     int m_conversionRunsAtOnce;
     JobClock m_clock;
     RunState m_runState = RunState::Idle;
+    End m_lastEnd = End::Refused;
     bool m_busy = false;
 };

@@ -25,10 +25,17 @@ if [ -e "$build/bin/help/index.html" ]; then
   [ -f "$prefix/lib/vantomel/help/index.html" ] || fail "the manual is not installed"
 fi
 
+[ -f "$prefix/share/man/man1/vantomel.1" ] || fail "no manual page"
+# The command line needs no display.
+env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$prefix/bin/vantomel" --version >/dev/null ||
+  fail "vantomel --version did not end well"
+
 entry=org.vantomel.Vantomel
 desktop-file-validate "$prefix/share/applications/$entry.desktop" || fail "desktop entry refused"
 appstreamcli validate --no-net "$prefix/share/metainfo/$entry.metainfo.xml" ||
   fail "metainfo refused"
+grep -q '<project_license>GPL-2.0-or-later</project_license>' \
+  "$prefix/share/metainfo/$entry.metainfo.xml" || fail "the metainfo names no licence"
 icons="$prefix/share/icons/hicolor"
 [ -f "$icons/scalable/apps/$entry.svg" ] || fail "no scalable icon"
 for size in 16 22 24 32 48 64 128 256; do
@@ -43,6 +50,7 @@ for needed in libqt6widgets6 libmediainfo0v5 libavformat59 qt6-qpa-plugins libqt
 done
 contents=$(dpkg-deb -c "$deb")
 for path in ./usr/bin/vantomel ./usr/lib/vantomel/vantomel ./usr/lib/vantomel/asapi.dll \
+  ./usr/share/man/man1/vantomel.1 ./usr/share/doc/vantomel/copyright \
   "./usr/share/applications/$entry.desktop" "./usr/share/metainfo/$entry.metainfo.xml"; do
   grep -qF " $path" <<<"$contents" || fail "the package lacks $path"
 done

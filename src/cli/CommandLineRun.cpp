@@ -1,0 +1,268 @@
+#include "CommandLineRun.h"
+
+#include "Console.h"
+#include "ConsoleJobView.h"
+#include "ConsoleSeams.h"
+#include "StopSignals.h"
+#include "app/Startup.h"
+#include "job/CurrentProfileOutput.h"
+#include "job/JoinJob.h"
+#include "job/TaskListRows.h"
+#include "paths/PathText.h"
+#include "profiles/ProfileList.h"
+#include "tasks/TaskListEditor.h"
+#include "tasks/TaskListModel.h"
+
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
+#include <QItemSelectionModel>
+#include <QTimer>
+
+namespace {
+
+const QString kProgramName = QStringLiteral("vantomel");
+
+const QString kUsage = QStringLiteral(
+    "Usage: vantomel --join [--profile NAME|FILE] [--one-pass] [--keep-shape] -o OUTPUT "
+    "INPUT...\n"
+    "       vantomel --list-profiles | --help | --version\n"
+    "       vantomel [VIDEO...]    opens the main window with the videos listed\n");
+
+const QString kHelpEpilogue = QStringLiteral(
+    "\n"
+    "What --join has no option for comes from Preferences.ini, as in the window: the profile,\n"
+    "the question before overwriting, Overwrite or Rename, the temporary folder, One Pass,\n"
+    "Keep Shape and Frame Rate. A question is asked on the terminal; without one it is\n"
+    "answered No and the join is refused.\n"
+    "\n"
+    "Exit codes: 0 joined, 1 failed (or an input is no video), 2 stopped (Ctrl+C or SIGTERM),\n"
+    "3 refused, 64 wrong usage.\n");
+
+struct Options
+{
+    QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")},
+                            QStringLiteral("Shows this help and exits.")};
+    QCommandLineOption version{{QStringLiteral("v"), QStringLiteral("version")},
+                               QStringLiteral("Shows the version and exits.")};
+    QCommandLineOption listProfiles{QStringLiteral("list-profiles"),
+                                    QStringLiteral("Lists the profiles, one per line.")};
+    QCommandLineOption join{QStringLiteral("join"),
+                            QStringLiteral("Joins the inputs into the output without a window.")};
+    QCommandLineOption profile{QStringLiteral("profile"),
+                               QStringLiteral("The profile by its listed name, or a profile file."),
+                               QStringLiteral("name|file")};
+    QCommandLineOption onePass{QStringLiteral("one-pass"),
+                               QStringLiteral("Joins the inputs in one pass.")};
+    QCommandLineOption keepShape{QStringLiteral("keep-shape"),
+                                 QStringLiteral("Keeps each picture's shape, black around it.")};
+    QCommandLineOption output{{QStringLiteral("o"), QStringLiteral("output")},
+                              QStringLiteral("The joined file."),
+                              QStringLiteral("output")};
+
+    QList<QCommandLineOption> all() const
+    {
+        return {help, version, listProfiles, join, profile, onePass, keepShape, output};
+    }
+};
+
+int usageError(Console& console, const QString& text)
+{
+    console.err(kProgramName + QStringLiteral(": ") + text);
+    console.err(QStringLiteral("Try '%1 --help'.").arg(kProgramName));
+    return ExitCode::kUsage;
+}
+
+// The profile named on the command line, or else the one the window would choose; empty when
+// there is none.
+QString chosenProfilePath(const QString& named, const ProgramPlaces& places)
+{
+    const QVector<ListedProfile> listed = listProfiles(places.profileDirectories);
+    if (named.isEmpty()) {
+        const prefs::MainWindowChoice stored = prefs::readMainWindowChoice(places.preferencesPath);
+        QStringList names;
+        for (const ListedProfile& profile : listed)
+            names << profile.name;
+        const int position = storedProfilePosition(names, stored.profileIndex, stored.profileName);
+        return position >= 0 ? listed[position].path : QString();
+    }
+    for (const ListedProfile& profile : listed)
+        if (profile.name.compare(named, Qt::CaseInsensitive) == 0)
+            return profile.path;
+    return QFileInfo(named).isFile() ? QFileInfo(named).absoluteFilePath() : QString();
+}
+
+class HeadlessJoin
+{
+public:
+    HeadlessJoin(Console& console, const ProgramSetup& setup)
+        : m_console(console), m_setup(setup),
+          m_messages(console), m_seams{m_messages, m_desktop, m_desktop,
+                                       m_desktop,  m_desktop, m_desktop}
+    {
+    }
+
+    int run(const QCommandLineParser& parser, const Options& options)
+    {
+        const ProgramPlaces& places = m_setup.places;
+        const QString profilePath = chosenProfilePath(parser.value(options.profile), places);
+        if (profilePath.isEmpty()) {
+            if (parser.isSet(options.profile))
+                return usageError(m_console, QStringLiteral("no profile %1; --list-profiles "
+                                                            "lists them")
+                                                 .arg(parser.value(options.profile)));
+            m_console.err(QStringLiteral("No Profile: No profile is chosen. Please name one "
+                                         "with --profile."));
+            return ExitCode::kRefused;
+        }
+        QString whyNotRead;
+        if (!m_profile.load(profilePath, &whyNotRead)) {
+            m_console.err(
+                QStringLiteral("Profile Not Read: The profile %1 was not read: %2.\n%3")
+                    .arg(baseNameOf(profilePath),
+                         whyNotRead.isEmpty() ? QStringLiteral("no such file") : whyNotRead,
+                         profilePath));
+            return ExitCode::kRefused;
+        }
+
+        // No completion action: the run ends with the job.
+        prefs::GeneralSettings settings =
+            prefs::readMainSettings(places.preferencesPath, places.defaultTempDirectory);
+        settings.autoOpenDir = settings.autoExit = settings.autoTurnOff = false;
+        settings.onePass = settings.onePass || parser.isSet(options.onePass);
+        settings.keepShape = settings.keepShape || parser.isSet(options.keepShape);
+
+        if (const int added = addInputs(parser.positionalArguments()); added != ExitCode::kDone)
+            return added;
+        if (StopSignals::arrived())
+            return stopped();
+
+        TaskListRows rows(m_model);
+        CurrentProfileOutput output(m_profile);
+        JoinJob* job = nullptr;
+        ConsoleJobView view(m_console,
+                            QDir::current().absoluteFilePath(parser.value(options.output)), [&job] {
+                                // A stop that came while the job was checked ends it as soon as
+                                // it runs.
+                                if (StopSignals::arrived())
+                                    QTimer::singleShot(0, job, &JoinJob::stop);
+                            });
+        JoinJob joinJob(view, rows, output, settings, m_seams, places.encoderPath(),
+                        places.defaultTempDirectory, m_setup.info.productName);
+        job = &joinJob;
+        QObject::connect(&m_stopSignals, &StopSignals::stopAsked, &joinJob, &JoinJob::stop);
+        joinJob.start();
+        switch (joinJob.lastEnd()) {
+        case JoinJob::End::Completed:
+            return ExitCode::kDone;
+        case JoinJob::End::Stopped:
+            return ExitCode::kStopped;
+        case JoinJob::End::Failed:
+            return ExitCode::kFailed;
+        case JoinJob::End::Refused:
+            break;
+        }
+        return StopSignals::arrived() ? stopped() : ExitCode::kRefused;
+    }
+
+private:
+    // Each input probed and listed as the window lists it; the first that is no video ends the
+    // run before anything is written.
+    int addInputs(const QStringList& inputs)
+    {
+        QItemSelectionModel selection(&m_model);
+        TaskListEditor editor(m_model, selection, m_seams, nullptr);
+        for (const QString& input : inputs) {
+            const QString path = QDir::cleanPath(QDir::current().absoluteFilePath(input));
+            const auto notAVideo = [&](const QString& why) {
+                m_console.err(QStringLiteral("Not a Video: '%1' cannot be read as a video: %2")
+                                  .arg(path, why));
+                return ExitCode::kFailed;
+            };
+            if (!QFileInfo(path).isFile())
+                return notAVideo(QStringLiteral("no such file."));
+            const int rowsBefore = m_model.rowCount();
+            const int questionsBefore = m_messages.questionsAsked();
+            try {
+                editor.addFile(path);
+            } catch (const ProbeError& error) {
+                return notAVideo(error.message());
+            }
+            if (m_model.rowCount() > rowsBefore)
+                continue;
+            // Answered No on a terminal, the file is left out, as in the window.
+            if (m_messages.questionsAsked() == questionsBefore)
+                return notAVideo(QStringLiteral("its name is not valid UTF-8."));
+            if (StopSignals::arrived())
+                return stopped();
+            if (!m_console.inputIsTerminal())
+                return ExitCode::kRefused;
+        }
+        return ExitCode::kDone;
+    }
+
+    int stopped()
+    {
+        m_console.err(QStringLiteral("Cancel: The Joining is canceled."));
+        return ExitCode::kStopped;
+    }
+
+    Console& m_console;
+    const ProgramSetup& m_setup;
+    StopSignals m_stopSignals;
+    ConsoleMessages m_messages;
+    NoDesktop m_desktop;
+    Seams m_seams;
+    CurrentProfile m_profile;
+    TaskListModel m_model;
+};
+
+} // namespace
+
+bool isCommandLineRun(const QStringList& arguments)
+{
+    // A video whose name starts with "-" still opens in the window; any other word that does is
+    // an option, known or not, so that a mistyped one is reported rather than opened.
+    for (const QString& argument : arguments)
+        if (argument.startsWith(QLatin1Char('-')) && !QFileInfo::exists(argument))
+            return true;
+    return false;
+}
+
+int runCommandLine(const QStringList& arguments, const QString& executablePath)
+{
+    Console console;
+    const Options options;
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Joins videos into one file."));
+    parser.addOptions(options.all());
+    parser.addPositionalArgument(QStringLiteral("INPUT"),
+                                 QStringLiteral("The videos to join, in this order."),
+                                 QStringLiteral("INPUT..."));
+    if (!parser.parse(QStringList{kProgramName} + arguments))
+        return usageError(console, parser.errorText());
+
+    if (parser.isSet(options.help)) {
+        // The parser's own usage line names the program as it was started.
+        const QString options = parser.helpText().section(QLatin1Char('\n'), 1);
+        console.out(kUsage + QLatin1Char('\n') + options + kHelpEpilogue);
+        return ExitCode::kDone;
+    }
+    if (parser.isSet(options.version)) {
+        const QString delivered = programDirectoryOf(executablePath) + ProgramLayout::kPreferences;
+        console.out(InitProgramInfo(prefs::readVersion(delivered)).caption());
+        return ExitCode::kDone;
+    }
+    const ProgramSetup setup = ProgramSetup::decide(executablePath);
+    if (parser.isSet(options.listProfiles)) {
+        for (const ListedProfile& profile : listProfiles(setup.places.profileDirectories))
+            console.out(profile.name);
+        return ExitCode::kDone;
+    }
+    if (!parser.isSet(options.join))
+        return usageError(console, QStringLiteral("--join, --list-profiles, --help or --version "
+                                                  "is needed"));
+    if (!parser.isSet(options.output))
+        return usageError(console, QStringLiteral("--join needs -o OUTPUT"));
+    return HeadlessJoin(console, setup).run(parser, options);
+}

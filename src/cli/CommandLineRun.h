@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QStringList>
+
+// What a run without a window ends with.
+namespace ExitCode {
+constexpr int kDone = 0;
+constexpr int kFailed = 1; // the job failed, or an input is no video
+constexpr int kStopped = 2;
+constexpr int kRefused = 3; // a check or an unanswered question kept the job from starting
+constexpr int kUsage = 64;  // as sysexits' EX_USAGE
+} // namespace ExitCode
+
+// The arguments (without the program name) name an option of the command line: the program runs
+// without a window. Otherwise they are files for the main window.
+bool isCommandLineRun(const QStringList& arguments);
+
+// --help, --version, --list-profiles or --join; needs a QCoreApplication. Returns the exit code.
+int runCommandLine(const QStringList& arguments, const QString& executablePath);

@@ -1,0 +1,42 @@
+#include "ConsoleJobView.h"
+
+#include "Console.h"
+
+#include <QCoreApplication>
+
+ConsoleJobView::ConsoleJobView(Console& console, const QString& outputFile,
+                               std::function<void()> locked)
+    : m_console(console), m_outputFile(outputFile), m_locked(std::move(locked))
+{
+}
+
+void ConsoleJobView::setRemainingText(const QString& text)
+{
+    // The clock sets the remaining time last in each tick, and clears both when it starts.
+    if (text.isEmpty())
+        return;
+    QString line = QStringLiteral("%1 %2% elapsed %3 remaining %4")
+                       .arg(m_title)
+                       .arg(m_totalBar, 3)
+                       .arg(m_elapsed, text);
+    if (m_fileVisible && !m_file.isEmpty())
+        line += QLatin1Char(' ') + m_file;
+    m_console.progress(line);
+}
+
+void ConsoleJobView::showProgressPanel(bool show)
+{
+    if (!show)
+        m_console.endProgress();
+}
+
+void ConsoleJobView::setLocked(bool locked)
+{
+    if (locked && m_locked)
+        m_locked();
+}
+
+void ConsoleJobView::pumpEvents()
+{
+    QCoreApplication::processEvents();
+}

@@ -1,0 +1,31 @@
+#include "ConsoleSeams.h"
+
+#include "Console.h"
+
+void ConsoleMessages::info(QWidget*, const QString& caption, const QString& text)
+{
+    const QString line = caption + QStringLiteral(": ") + text;
+    if (caption == QLatin1String("Complete"))
+        m_console.out(line);
+    else
+        m_console.err(line);
+}
+
+bool ConsoleMessages::ask(QWidget*, const QString& caption, const QString& text)
+{
+    ++m_questionsAsked;
+    const bool yes = m_console.askYesNo(caption + QStringLiteral(": ") + text.simplified());
+    if (!m_console.inputIsTerminal())
+        m_console.err(QStringLiteral("No terminal to answer on: the answer is No."));
+    return yes;
+}
+
+void ConsoleMessages::error(QWidget*, const QString& text)
+{
+    m_console.err(QStringLiteral("Error: ") + text);
+}
+
+void ConsoleMessages::plain(const QString& title, const QString& text)
+{
+    m_console.err(title + QStringLiteral(": ") + text);
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "platform/Seams.h"
+
+class Console;
+
+// The job's messages on the terminal: "caption: text" on standard error, the completion on
+// standard output. A question is asked where standard input is a terminal; without one it is
+// refused, and the run ends as refused.
+class ConsoleMessages : public Messages
+{
+public:
+    explicit ConsoleMessages(Console& console) : m_console(console) {}
+
+    void info(QWidget* owner, const QString& caption, const QString& text) override;
+    bool ask(QWidget* owner, const QString& caption, const QString& text) override;
+    void error(QWidget* owner, const QString& text) override;
+    void plain(const QString& title, const QString& text) override;
+
+    // How many questions were asked, answered or not.
+    int questionsAsked() const { return m_questionsAsked; }
+
+private:
+    Console& m_console;
+    int m_questionsAsked = 0;
+};
+
+// A run without a window has no desktop: nothing is opened, no dialog shown, the computer stays
+// on, and no task-bar entry or notification shows.
+class NoDesktop : public Shell, public Dialogs, public Power, public Taskbar, public Notifications
+{
+public:
+    void open(QWidget*, const QString&) override {}
+    QStringList openFiles(QWidget*, const QString&) override { return {}; }
+    QString saveFile(QWidget*, const QString&, const QString&) override { return {}; }
+    QString browseForFolder(QWidget*, const QString&) override { return {}; }
+    bool powerOff() override { return false; }
+    void showProgress(int) override {}
+    void clearProgress() override {}
+    void notify(const QString&, const QString&) override {}
+};

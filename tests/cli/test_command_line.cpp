@@ -1,0 +1,204 @@
+#include "encoder/MediaFacts.h"
+#include "job/RealProgram.h"
+#include "support/Clips.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <csignal>
+#include <unistd.h>
+
+class TestCommandLine : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<ProgramCopy> m_program;
+    QTemporaryDir m_outputs;
+    // Two inputs long enough for a join that is still running when it is stopped: the profile
+    // that re-encodes them into a larger H.264 picture takes seconds over them.
+    QTemporaryDir m_longClips;
+    QStringList m_longInputs;
+
+    // The program copy's preferences with a question before overwriting, or without.
+    void setAsk(bool ask) const
+    {
+        m_program->writePreferences();
+        const QByteArray text =
+            fileContents(m_program->preferencesPath()).replace("Ask=0", ask ? "Ask=1" : "Ask=0");
+        QFile file(m_program->preferencesPath());
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        QVERIFY(file.write(text) == text.size());
+    }
+
+    // Without a display, in a process group of its own as a terminal's foreground job is, and
+    // with no terminal to answer on.
+    static void prepare(QProcess& process)
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            environment.remove(QString::fromLatin1(name));
+        process.setProcessEnvironment(environment);
+        process.setChildProcessModifier([] { ::setpgid(0, 0); });
+        process.setStandardInputFile(QProcess::nullDevice());
+    }
+
+    struct Ended
+    {
+        int exitCode = -1;
+        QString out;
+        QString err;
+    };
+
+    Ended run(const QStringList& arguments) const
+    {
+        QProcess process;
+        prepare(process);
+        process.start(m_program->executable(), arguments);
+        if (!process.waitForFinished(120000))
+            process.kill();
+        Ended ended;
+        ended.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+        ended.out = QString::fromLocal8Bit(process.readAllStandardOutput());
+        ended.err = QString::fromLocal8Bit(process.readAllStandardError());
+        return ended;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        m_program = std::make_unique<ProgramCopy>(programDirectory());
+        QVERIFY(m_program->isValid());
+        QVERIFY(
+            QFile::copy(programDirectory() + QStringLiteral("vantomel"), m_program->executable()));
+        QVERIFY(m_outputs.isValid() && m_longClips.isValid());
+        const QString first = m_longClips.filePath(QStringLiteral("long0.avi"));
+        QProcess ffmpeg;
+        ffmpeg.start(QStringLiteral("ffmpeg"),
+                     {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-f"),
+                      QStringLiteral("lavfi"), QStringLiteral("-i"),
+                      QStringLiteral("testsrc=size=640x480:rate=30:duration=10"),
+                      QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                      QStringLiteral("sine=sample_rate=44100:duration=10"), QStringLiteral("-c:v"),
+                      QStringLiteral("mpeg4"), QStringLiteral("-c:a"), QStringLiteral("libmp3lame"),
+                      first});
+        QVERIFY(ffmpeg.waitForFinished(120000) && ffmpeg.exitCode() == 0);
+        const QString second = m_longClips.filePath(QStringLiteral("long1.avi"));
+        QVERIFY(QFile::copy(first, second));
+        m_longInputs = QStringList{first, second};
+    }
+
+    // What ends a run before any job runs: the code, and the text on the stream it belongs to.
+    // An existing output is left as it was.
+    void endsWithItsCodeAndText_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("ask");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("stdoutText");
+        QTest::addColumn<QString>("stderrText");
+
+        const QString output = m_outputs.filePath(QStringLiteral("existing.avi"));
+        const QStringList join{QStringLiteral("--join"), QStringLiteral("--profile"),
+                               QStringLiteral("AVI - MPEG-4 and MP3"), QStringLiteral("-o"),
+                               output};
+        const QString avi = clipPath(QStringLiteral("clip.avi"));
+        const QString mp4 = clipPath(QStringLiteral("clip.mp4"));
+        QTest::newRow("help") << QStringList{QStringLiteral("--help")} << false << 0
+                              << "Usage: vantomel --join"
+                              << "";
+        QTest::newRow("unknown option")
+            << QStringList{QStringLiteral("--bogus")} << false << 64 << ""
+            << "Unknown option 'bogus'.";
+        QTest::newRow("no output")
+            << QStringList{QStringLiteral("--join"), avi, mp4} << false << 64 << ""
+            << "--join needs -o OUTPUT";
+        QTest::newRow("one input")
+            << (join + QStringList{avi}) << false << 3 << ""
+            << "Add More Videos: Please add at least 2 videos to the task for joining.";
+        QTest::newRow("no terminal to answer") << (join + QStringList{avi, mp4}) << true << 3 << ""
+                                               << "File Exists: The output file is existent.";
+        QTest::newRow("no video") << (join + QStringList{avi, clipPath(QStringLiteral("text.avi"))})
+                                  << false << 1 << ""
+                                  << "Not a Video: '" + clipPath("text.avi");
+    }
+
+    void endsWithItsCodeAndText()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, ask);
+        QFETCH(int, exitCode);
+        QFETCH(QString, stdoutText);
+        QFETCH(QString, stderrText);
+        setAsk(ask);
+        const QString output = m_outputs.filePath(QStringLiteral("existing.avi"));
+        QFile::remove(output);
+        QVERIFY(QFile::copy(clipPath(QStringLiteral("clip.wmv")), output));
+        const QByteArray before = fileContents(output);
+
+        const Ended ended = run(arguments);
+        QVERIFY2(ended.out.contains(stdoutText), qPrintable(ended.out));
+        QVERIFY2(ended.err.contains(stderrText), qPrintable(ended.err));
+        QCOMPARE(ended.exitCode, exitCode);
+        QVERIFY(fileContents(output) == before);
+        QCOMPARE(m_program->leftInTempDir(), QStringList());
+    }
+
+    void joinsWithoutAWindow()
+    {
+        setAsk(false);
+        const QString output = m_outputs.filePath(QStringLiteral("joined.avi"));
+        const Ended ended =
+            run({QStringLiteral("--join"), QStringLiteral("--profile"),
+                 QStringLiteral("AVI - MPEG-4 and MP3"), QStringLiteral("-o"), output,
+                 clipPath(QStringLiteral("clip.avi")), clipPath(QStringLiteral("clip.mp4"))});
+        QVERIFY2(ended.exitCode == 0, qPrintable(ended.err));
+        QVERIFY(ended.out.contains(QStringLiteral("Complete: The joining is completed")));
+        const MediaFacts facts = readMediaFacts(output);
+        QVERIFY(facts.opened && facts.video.present && facts.audio.present);
+        QVERIFY2(qAbs(facts.video.duration - 4.0) < 0.2,
+                 qPrintable(QString::number(facts.video.duration)));
+        QCOMPARE(m_program->leftInTempDir(), QStringList());
+    }
+
+    // Ctrl+C reaches the whole foreground group, the program and what it started; the join stops
+    // as Stop stops it and the output that stood there stays byte for byte.
+    void ctrlCStopsTheJoinAndKeepsTheOutput()
+    {
+        setAsk(false);
+        const QString output = m_outputs.filePath(QStringLiteral("kept.mp4"));
+        QFile::remove(output);
+        QVERIFY(QFile::copy(clipPath(QStringLiteral("clip.mp4")), output));
+        const QByteArray before = fileContents(output);
+        const QStringList outputFolder = folderEntries(m_outputs.path());
+
+        QProcess process;
+        prepare(process);
+        process.start(m_program->executable(),
+                      QStringList{QStringLiteral("--join"), QStringLiteral("--profile"),
+                                  QStringLiteral("MP4 - H.264 and AAC"), QStringLiteral("-o"),
+                                  output} +
+                          m_longInputs);
+        QVERIFY(process.waitForStarted(30000));
+        // The job runs once its clock has ticked: a progress line.
+        QByteArray progress;
+        QDeadlineTimer deadline(60000);
+        while (!progress.contains('%') && process.state() == QProcess::Running &&
+               !deadline.hasExpired())
+            if (process.waitForReadyRead(1000))
+                progress += process.readAllStandardOutput();
+        QVERIFY2(progress.contains('%'), "no progress line within 60 s");
+        QCOMPARE(::kill(-pid_t(process.processId()), SIGINT), 0);
+        QVERIFY2(process.waitForFinished(30000), "not ended 30 s after Ctrl+C");
+
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        const QString err = QString::fromLocal8Bit(process.readAllStandardError());
+        QVERIFY2(process.exitCode() == 2, qPrintable(err));
+        QVERIFY(err.contains(QStringLiteral("Cancel: The")));
+        QVERIFY(fileContents(output) == before);
+        QCOMPARE(folderEntries(m_outputs.path()), outputFolder);
+        QCOMPARE(m_program->leftInTempDir(), QStringList());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCommandLine)
+#include "test_command_line.moc"
