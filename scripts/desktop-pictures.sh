@@ -74,12 +74,10 @@ take_pictures() {
   cat >"$work/session.sh" <<'SESSION'
 set -euo pipefail
 scale=$1 suffix=$2 home=$3
-fail() { echo "FAIL: $*" >&2; exit 1; }
-openbox >/dev/null 2>&1 &
-wm_pid=$!
-program_pid=
+source "$SOURCE_DIR/tests/desktop/desktop-helpers.sh"
+program_pid= wm_pid=
 trap 'kill $program_pid $wm_pid 2>/dev/null || true' EXIT
-for _ in $(seq 100); do wmctrl -m >/dev/null 2>&1 && break; sleep 0.1; done
+start_window_manager /dev/null
 
 start_program() {
   local as_user=()
@@ -88,30 +86,21 @@ start_program() {
     QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR="$scale" "$PREFIX/bin/vantomel" "$@" </dev/null) &
   program_pid=$!
 }
-window_titled() {
+# A window once it has drawn itself.
+drawn_window() {
   local id
-  for _ in $(seq 600); do
-    id=$(xdotool search --all --onlyvisible --pid "$program_pid" --name "^$1\$" 2>/dev/null |
-      head -1 || true)
-    [ -n "$id" ] && { sleep 0.5; echo "$id"; return; }
-    sleep 0.1
-  done
-  fail "no window titled \"$1\""
+  id=$(window_titled "$1")
+  sleep 0.5
+  echo "$id"
 }
 # The window with its frame, as the screen shows it.
 take() {
-  local id=$1 name=$2 left right top bottom X Y WIDTH HEIGHT
-  # xwininfo, not xdotool: xdotool counts the frame's offset twice under a reparenting manager.
-  read -r X Y WIDTH HEIGHT < <(xwininfo -id "$id" | awk '/Absolute upper-left X/ {x = $4}
-    /Absolute upper-left Y/ {y = $4} /Width:/ {w = $2} /Height:/ {h = $2}
-    END {print x, y, w, h}')
-  IFS=', ' read -r left right top bottom < <(xprop -id "$id" _NET_FRAME_EXTENTS |
-    sed 's/.*= //')
-  local x=$((X - left)) y=$((Y - top)) w=$((WIDTH + left + right)) h=$((HEIGHT + top + bottom))
+  local x y w h
+  read -r x y w h < <(frame_of "$1")
   [ $x -ge 0 ] || x=0
   [ $y -ge 0 ] || y=0
   ffmpeg -nostdin -v error -y -f x11grab -draw_mouse 0 -video_size "${w}x${h}" -i "$DISPLAY+$x,$y" -frames:v 1 \
-    "$OUT/$name$suffix.png"
+    "$OUT/$2$suffix.png"
 }
 press() { xdotool windowactivate --sync "$1" key --clearmodifiers "$2"; }
 # Toolbar buttons by their place in the main window (56-pixel buttons, 75-pixel toolbar).
@@ -121,23 +110,23 @@ click_toolbar() {
 start_button=388 settings_button=508 about_button=572
 
 start_program
-main=$(window_titled "Vantomel V1.5")
+main=$(drawn_window "Vantomel V1.5")
 take "$main" main-window
 kill "$program_pid"; wait "$program_pid" 2>/dev/null || true
 
 start_program "Beach walk.mp4" "Birthday cake.mov" "Harbour at dusk.avi"
-main=$(window_titled "Vantomel V1.5")
+main=$(drawn_window "Vantomel V1.5")
 take "$main" main-window-with-rows
 press "$main" alt+s
-window=$(window_titled "Output Settings")
+window=$(drawn_window "Output Settings")
 take "$window" output-settings
 press "$window" Escape
 click_toolbar "$main" $settings_button
-window=$(window_titled "Settings")
+window=$(drawn_window "Settings")
 take "$window" general-settings
 press "$window" Escape
 click_toolbar "$main" $about_button
-window=$(window_titled "About")
+window=$(drawn_window "About")
 take "$window" about
 press "$window" Escape
 
@@ -145,11 +134,11 @@ press "$window" Escape
 click_toolbar "$main" $start_button
 sleep 4
 take "$main" main-window-progress
-id=$(window_titled "Complete")
+id=$(drawn_window "Complete")
 take "$id" job-completed
 press "$id" Return
 SESSION
-  xvfb-run -a -s "-ac -screen 0 ${screen}x24" bash "$work/session.sh" "$scale" "$suffix" "$home" \
+  SOURCE_DIR=$source_dir xvfb-run -a -s "-ac -screen 0 ${screen}x24" bash "$work/session.sh" "$scale" "$suffix" "$home" \
     </dev/null
 }
 

@@ -21,7 +21,7 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+source "$(dirname "$0")/desktop-helpers.sh"
 
 prefix=$work/prefix
 cmake --install "$build" --prefix "$prefix" >/dev/null
@@ -40,22 +40,8 @@ else
 fi
 chmod 700 "$work/runtime"
 
-# A loaded machine (the rest of the suite runs beside this) may take seconds to start it.
-openbox >"$work/openbox.log" 2>&1 &
-wm_pid=$!
-for _ in $(seq 300); do wmctrl -m >/dev/null 2>&1 && break; sleep 0.1; done
-wmctrl -m >/dev/null 2>&1 || fail "no window manager: $(cat "$work/openbox.log")"
+start_window_manager "$work/openbox.log"
 
-# A window of the program with exactly this title; waits for it to appear.
-window_titled() {
-  local id
-  for _ in $(seq 300); do
-    id=$(xdotool search --all --onlyvisible --pid "$program_pid" --name "^$1\$" 2>/dev/null | head -1 || true)
-    [ -n "$id" ] && { echo "$id"; return; }
-    sleep 0.1
-  done
-  fail "no window titled \"$1\"; open: $(wmctrl -l | cut -c 20- | tr '\n' '|')"
-}
 gone() {
   for _ in $(seq 300); do
     xdotool search --all --onlyvisible --pid "$program_pid" --name "^$1\$" >/dev/null 2>&1 || return 0

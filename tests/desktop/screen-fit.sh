@@ -18,7 +18,7 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+source "$(dirname "$0")/desktop-helpers.sh"
 
 mkdir -p "$work/program" "$work/home" "$work/runtime" "$work/videos"
 chmod 700 "$work/runtime"
@@ -26,11 +26,7 @@ chmod 700 "$work/runtime"
 cp -r "$build/bin/." "$work/program/"
 cp "$clips/clip.avi" "$clips/text.avi" "$work/videos/"
 
-# A loaded machine (the rest of the suite runs beside this) may take seconds to start it.
-openbox >"$work/openbox.log" 2>&1 &
-wm_pid=$!
-for _ in $(seq 300); do wmctrl -m >/dev/null 2>&1 && break; sleep 0.1; done
-wmctrl -m >/dev/null 2>&1 || fail "no window manager: $(cat "$work/openbox.log")"
+start_window_manager "$work/openbox.log"
 read -r screen_w screen_h < <(xdpyinfo | sed -n 's/.*dimensions: *\([0-9]*\)x\([0-9]*\) .*/\1 \2/p')
 
 cd "$work/videos"
@@ -38,25 +34,6 @@ env -i PATH="$PATH" DISPLAY="$DISPLAY" HOME="$work/home" XDG_RUNTIME_DIR="$work/
   QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR=2 "$work/program/vantomel" text.avi clip.avi &
 program_pid=$!
 
-window_titled() {
-  local id
-  for _ in $(seq 600); do
-    id=$(xdotool search --all --onlyvisible --pid "$program_pid" --name "^$1\$" 2>/dev/null | head -1 || true)
-    [ -n "$id" ] && { echo "$id"; return; }
-    sleep 0.1
-  done
-  fail "no window titled \"$1\"; open: $(wmctrl -l | cut -c 20- | tr '\n' '|')"
-}
-# The window with the window manager's frame, as "x y width height" on the screen.
-frame_of() {
-  local X Y WIDTH HEIGHT left right top bottom
-  read -r X Y WIDTH HEIGHT < <(xwininfo -id "$1" | awk '/Absolute upper-left X/ {x = $4}
-    /Absolute upper-left Y/ {y = $4} /Width:/ {w = $2} /Height:/ {h = $2}
-    END {print x, y, w, h}')
-  IFS=', ' read -r left right top bottom < <(xprop -id "$1" _NET_FRAME_EXTENTS | sed -n 's/.*= //p')
-  [ -n "$bottom" ] || return 1
-  echo $((X - left)) $((Y - top)) $((WIDTH + left + right)) $((HEIGHT + top + bottom))
-}
 # The window manager frames and places a window a moment after it maps.
 on_screen() {
   local frame x y w h
