@@ -116,6 +116,16 @@ void TMainForm::setUpToolBar()
     connect(ui->tbtnAbout, &QAction::triggered, this, [this] { m_aboutForm->show(); });
     connect(ui->tbtnHelp, &QAction::triggered, this, &TMainForm::tbtnHelpClick);
     ui->tbtnHelp->setShortcut(QKeySequence(Qt::Key_F1));
+    // The keys users of desktop programs expect. A disabled action takes none, so Esc stops only
+    // while Stop could be clicked, and Ctrl+Return starts only when Start could.
+    ui->tbtnAddFile->setShortcut(QKeySequence::Open);
+    ui->tbtnStart->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)});
+    ui->tbtnStop->setShortcut(QKeySequence(Qt::Key_Escape));
+    auto* quit = new QAction(this);
+    quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    connect(quit, &QAction::triggered, this, &QWidget::close);
+    addAction(quit);
 }
 
 // The window opens at its usual size, but never larger than the screen's free area with the

@@ -296,6 +296,24 @@ private slots:
                               main.programInfo().webPage}));
     }
 
+    // The standard keys do what their buttons do; Esc does nothing while no job runs.
+    void standardKeysWorkLikeTheirButtons()
+    {
+        auto windows = start({clipPath("clip.avi")});
+        TMainForm& main = windows->mainForm();
+        QVERIFY(QTest::qWaitForWindowActive(&main));
+        QTest::keyClick(&main, Qt::Key_O, Qt::ControlModifier);
+        QCOMPARE(m_doubles.dialogs.filtersSeen.size(), 1);
+        QTest::keyClick(&main, Qt::Key_Escape);
+        QVERIFY(m_doubles.messages.shown.isEmpty());
+        QTest::keyClick(&main, Qt::Key_Return, Qt::ControlModifier);
+        QTRY_COMPARE(m_doubles.messages.shown.size(), 1);
+        QCOMPARE(m_doubles.messages.shown.first().text,
+                 QString("Please add at least 2 videos to the task for joining."));
+        QTest::keyClick(&main, Qt::Key_Q, Qt::ControlModifier);
+        QVERIFY(!main.isVisible());
+    }
+
     void commandsShowTheOneExistingDialog()
     {
         makeProfiles({"a"});
