@@ -4,13 +4,21 @@
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 # Starts openbox and waits for it; sets wm_pid. A loaded machine (the rest of the suite runs
-# beside the checks) may take seconds to start it.
+# beside the checks) may take seconds to start it, and an openbox that finds no display yet is
+# started again.
 start_window_manager() {
   local log=$1
   openbox >"$log" 2>&1 &
   wm_pid=$!
-  for _ in $(seq 300); do wmctrl -m >/dev/null 2>&1 && break; sleep 0.1; done
-  wmctrl -m >/dev/null 2>&1 || fail "no window manager: $(cat "$log")"
+  for _ in $(seq 300); do
+    wmctrl -m >/dev/null 2>&1 && return 0
+    if ! kill -0 "$wm_pid" 2>/dev/null; then
+      openbox >>"$log" 2>&1 &
+      wm_pid=$!
+    fi
+    sleep 0.1
+  done
+  fail "no window manager on $DISPLAY: $(tail -3 "$log")"
 }
 
 # A window of the program with exactly this title; waits for it to appear.
