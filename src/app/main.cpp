@@ -29,7 +29,7 @@ int main(int argc, char* argv[])
     const ProgramSetup setup = ProgramSetup::decide(QCoreApplication::applicationFilePath());
     QtMessages messages(setup.info.productName);
     QtShell shell;
-    QtDialogs dialogs;
+    QtDialogs dialogs(setup.places.preferencesPath);
     LogindPower power;
     LauncherEntryTaskbar taskbar(desktopEntry + QStringLiteral(".desktop"));
     FreedesktopNotifications notifications(setup.info.productName, desktopEntry);

@@ -1,5 +1,6 @@
 #include "QtSeams.h"
 
+#include "DialogFolders.h"
 #include "FileFilter.h"
 
 #include <QDBusConnection>
@@ -41,19 +42,24 @@ void QtShell::open(QWidget*, const QString& pathOrUrl)
     QDesktopServices::openUrl(url);
 }
 
+QtDialogs::QtDialogs(QString preferencesPath) : m_preferencesPath(std::move(preferencesPath)) {}
+
 QStringList QtDialogs::openFiles(QWidget* owner, const QString& filter)
 {
     QFileDialog dialog(owner);
+    dialog.setDirectory(dialogStartFolder(readLastFolder(m_preferencesPath)));
     dialog.setFileMode(QFileDialog::ExistingFiles);
     dialog.setNameFilters(qtNameFilters(filter));
     if (dialog.exec() != QDialog::Accepted)
         return {};
+    storeLastFolder(m_preferencesPath, folderToRemember(dialog.selectedFiles(), true));
     return dialog.selectedFiles();
 }
 
 QString QtDialogs::saveFile(QWidget* owner, const QString& filter, const QString& defaultSuffix)
 {
     QFileDialog dialog(owner);
+    dialog.setDirectory(dialogStartFolder(readLastFolder(m_preferencesPath)));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilters(qtNameFilters(filter));
     dialog.setDefaultSuffix(defaultSuffix);
@@ -61,12 +67,16 @@ QString QtDialogs::saveFile(QWidget* owner, const QString& filter, const QString
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
+    storeLastFolder(m_preferencesPath, folderToRemember(dialog.selectedFiles(), true));
     return dialog.selectedFiles().constFirst();
 }
 
 QString QtDialogs::browseForFolder(QWidget* owner, const QString& title)
 {
-    return QFileDialog::getExistingDirectory(owner, title);
+    const QString folder = QFileDialog::getExistingDirectory(
+        owner, title, dialogStartFolder(readLastFolder(m_preferencesPath)));
+    storeLastFolder(m_preferencesPath, folderToRemember({folder}, false));
+    return folder;
 }
 
 bool LogindPower::powerOff()

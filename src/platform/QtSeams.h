@@ -27,12 +27,18 @@ public:
     void open(QWidget* owner, const QString& pathOrUrl) override;
 };
 
+// Qt's file dialogs, each opening in the folder of the last choice made in any of them.
 class QtDialogs : public Dialogs
 {
 public:
+    // Without a preferences path the dialogs remember nothing.
+    explicit QtDialogs(QString preferencesPath = QString());
     QStringList openFiles(QWidget* owner, const QString& filter) override;
     QString saveFile(QWidget* owner, const QString& filter, const QString& defaultSuffix) override;
     QString browseForFolder(QWidget* owner, const QString& title) override;
+
+private:
+    QString m_preferencesPath;
 };
 
 // Power-off through logind, which asks the user for authorisation where the policy wants it.

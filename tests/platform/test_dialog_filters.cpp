@@ -1,7 +1,11 @@
 #include "platform/DialogFilters.h"
+#include "platform/DialogFolders.h"
 #include "platform/FileFilter.h"
 
+#include <QDir>
+#include <QTemporaryDir>
 #include <QTest>
+#include <sys/stat.h>
 
 class TestDialogFilters : public QObject
 {
@@ -39,6 +43,49 @@ private slots:
         QCOMPARE(filterPairs({".mpeg", ".avi"}),
                  QString("MPEG Files (*.mpeg)|*.mpeg|AVI Files (*.avi)|*.avi|"));
         QCOMPARE(filterPairs({}), QString());
+    }
+
+    // The dialogs open where the last choice was: a chosen file's folder or a chosen folder,
+    // while it still exists; at home otherwise.
+    void theDialogsOpenWhereTheLastChoiceWas_data()
+    {
+        QTest::addColumn<QStringList>("chosen");
+        QTest::addColumn<bool>("chosePaths");
+        QTest::addColumn<bool>("folderExists");
+        QTest::addColumn<QString>("startsIn");
+        QTest::newRow("a chosen file's folder")
+            << QStringList{"{tmp}/a b.avi"} << true << true << "{tmp}";
+        QTest::newRow("a chosen folder") << QStringList{"{tmp}"} << false << true << "{tmp}";
+        QTest::newRow("a folder gone since")
+            << QStringList{"{tmp}/a.avi"} << true << false << QDir::homePath();
+        QTest::newRow("cancelled") << QStringList{} << true << true << QDir::homePath();
+    }
+    void theDialogsOpenWhereTheLastChoiceWas()
+    {
+        QFETCH(QStringList, chosen);
+        QFETCH(bool, chosePaths);
+        QFETCH(bool, folderExists);
+        QFETCH(QString, startsIn);
+        QTemporaryDir work;
+        const QString folder = work.filePath("videos");
+        if (folderExists)
+            QVERIFY(QDir().mkdir(folder));
+        chosen.replaceInStrings("{tmp}", folder);
+        startsIn.replace("{tmp}", folder);
+        const QString ini = work.filePath("Preferences.ini");
+        storeLastFolder(ini, folderToRemember(chosen, chosePaths));
+        QCOMPARE(dialogStartFolder(readLastFolder(ini)), startsIn);
+    }
+
+    // A preferences file that is no regular file is never written, and the dialog goes on.
+    void aPreferencesFileNotReadKeepsItsFolder()
+    {
+        QTemporaryDir work;
+        const QString fifo = work.filePath("Preferences.ini");
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        storeLastFolder(fifo, work.path());
+        QVERIFY(QFileInfo(fifo).isFile() == false);
+        QCOMPARE(readLastFolder(fifo), QString());
     }
 };
 
