@@ -43,7 +43,13 @@ fi
 
 work=$VANTOMEL_PICTURES_WORK
 prefix=$work/prefix
-if [ "$(id -u)" -eq 0 ]; then user_home=/home/sam; else user_home=$work/home/sam; fi
+if [ "$(id -u)" -eq 0 ]; then
+  # Only ever the namespace's own empty /home, never a real user's.
+  [ "$(findmnt -n -o FSTYPE /home)" = tmpfs ] || { echo "/home is not this run's own" >&2; exit 1; }
+  user_home=/home/sam
+else
+  user_home=$work/home/sam
+fi
 videos=$user_home/Videos
 mkdir -p "$videos"
 
@@ -62,7 +68,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 take_pictures() {
   local scale=$1 suffix=$2 screen=$3
   local home=$user_home config=$user_home/.config/vantomel
-  rm -rf "$config" "$user_home/.cache"
+  rm -rf "$config" "$user_home/.cache/vantomel"
   mkdir -p "$config"
   # The user has joined before: the output file of the last job is kept.
   sed "0,/^Output File=.*/s##Output File=$videos/Holiday.mp4#" \
