@@ -4,7 +4,6 @@
 #include "job/JoinJob.h"
 #include "job/TaskListRows.h"
 #include "paths/PathText.h"
-#include "paths/WholeFile.h"
 #include "platform/NotifyingMessages.h"
 #include "prefs/Preferences.h"
 #include "ui/MainWindowJobView.h"
@@ -22,15 +21,11 @@ namespace {
 void tellIfPreferencesNotRead(Messages& messages, QWidget* mainWindow, const QString& path,
                               const QString& productName)
 {
-    const WholeFile check = checkWholeFile(path);
-    if (!check.existsUnread())
+    const QString text = prefs::notReadNotice(path, productName);
+    if (text.isEmpty())
         return;
-    const QString text =
-        QStringLiteral("%1 was not read: %2.\n%3\n\n%4 starts with its default settings, and "
-                       "does not save settings into that file.")
-            .arg(fileNamePart(path), check.why, path, productName);
     QTimer::singleShot(0, mainWindow, [&messages, mainWindow, text] {
-        messages.info(mainWindow, QStringLiteral("Preferences Not Read"), text);
+        messages.info(mainWindow, prefs::kPreferencesNotReadCaption, text);
     });
 }
 

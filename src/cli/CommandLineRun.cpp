@@ -19,15 +19,18 @@
 #include <QItemSelectionModel>
 #include <QTimer>
 
+#include <utility>
+
 namespace {
 
 const QString kProgramName = QStringLiteral("vantomel");
 
-const QString kUsage = QStringLiteral(
-    "Usage: vantomel --join [--profile NAME|FILE] [--one-pass] [--keep-shape] -o OUTPUT "
-    "INPUT...\n"
-    "       vantomel --list-profiles | --help | --version\n"
-    "       vantomel [VIDEO...]    opens the main window with the videos listed\n");
+const QString kUsage =
+    QStringLiteral("Usage: vantomel --join [--profile NAME|FILE] [--one-pass|--two-stages] "
+                   "[--keep-shape|--stretch]\n"
+                   "                -o OUTPUT INPUT...\n"
+                   "       vantomel --list-profiles | --help | --version\n"
+                   "       vantomel [VIDEO...]    opens the main window with the videos listed\n");
 
 const QString kHelpEpilogue = QStringLiteral(
     "\n"
@@ -54,15 +57,20 @@ struct Options
                                QStringLiteral("name|file")};
     QCommandLineOption onePass{QStringLiteral("one-pass"),
                                QStringLiteral("Joins the inputs in one pass.")};
+    QCommandLineOption twoStages{QStringLiteral("two-stages"),
+                                 QStringLiteral("Converts each input first, then joins.")};
     QCommandLineOption keepShape{QStringLiteral("keep-shape"),
                                  QStringLiteral("Keeps each picture's shape, black around it.")};
+    QCommandLineOption stretch{QStringLiteral("stretch"),
+                               QStringLiteral("Stretches each picture to the output size.")};
     QCommandLineOption output{{QStringLiteral("o"), QStringLiteral("output")},
                               QStringLiteral("The joined file."),
                               QStringLiteral("output")};
 
     QList<QCommandLineOption> all() const
     {
-        return {help, version, listProfiles, join, profile, onePass, keepShape, output};
+        return {help,    version,   listProfiles, join,    profile,
+                onePass, twoStages, keepShape,    stretch, output};
     }
 };
 
@@ -92,6 +100,13 @@ QString chosenProfilePath(const QString& named, const ProgramPlaces& places)
     return QFileInfo(named).isFile() ? QFileInfo(named).absoluteFilePath() : QString();
 }
 
+// A setting the command line turns on or off, or else the stored one.
+bool chosenSwitch(const QCommandLineParser& parser, const QCommandLineOption& on,
+                  const QCommandLineOption& off, bool stored)
+{
+    return parser.isSet(on) || (!parser.isSet(off) && stored);
+}
+
 class HeadlessJoin
 {
 public:
@@ -105,6 +120,10 @@ public:
     int run(const QCommandLineParser& parser, const Options& options)
     {
         const ProgramPlaces& places = m_setup.places;
+        if (const QString notice =
+                prefs::notReadNotice(places.preferencesPath, m_setup.info.productName);
+            !notice.isEmpty())
+            m_console.err(prefs::kPreferencesNotReadCaption + QStringLiteral(": ") + notice);
         const QString profilePath = chosenProfilePath(parser.value(options.profile), places);
         if (profilePath.isEmpty()) {
             if (parser.isSet(options.profile))
@@ -129,8 +148,10 @@ public:
         prefs::GeneralSettings settings =
             prefs::readMainSettings(places.preferencesPath, places.defaultTempDirectory);
         settings.autoOpenDir = settings.autoExit = settings.autoTurnOff = false;
-        settings.onePass = settings.onePass || parser.isSet(options.onePass);
-        settings.keepShape = settings.keepShape || parser.isSet(options.keepShape);
+        settings.onePass =
+            chosenSwitch(parser, options.onePass, options.twoStages, settings.onePass);
+        settings.keepShape =
+            chosenSwitch(parser, options.keepShape, options.stretch, settings.keepShape);
 
         if (const int added = addInputs(parser.positionalArguments()); added != ExitCode::kDone)
             return added;
@@ -264,5 +285,11 @@ int runCommandLine(const QStringList& arguments, const QString& executablePath)
                                                   "is needed"));
     if (!parser.isSet(options.output))
         return usageError(console, QStringLiteral("--join needs -o OUTPUT"));
+    for (const auto& [on, off] : {std::pair{&options.onePass, &options.twoStages},
+                                  std::pair{&options.keepShape, &options.stretch}})
+        if (parser.isSet(*on) && parser.isSet(*off))
+            return usageError(console,
+                              QStringLiteral("--%1 and --%2 cannot go together")
+                                  .arg(on->names().constFirst(), off->names().constFirst()));
     return HeadlessJoin(console, setup).run(parser, options);
 }

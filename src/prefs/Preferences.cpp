@@ -1,6 +1,8 @@
 #include "Preferences.h"
 
 #include "IniFile.h"
+#include "paths/PathText.h"
+#include "paths/WholeFile.h"
 
 #include <QRegularExpression>
 
@@ -88,6 +90,16 @@ void writeMainWindowChoice(const QString& iniPath, const MainWindowChoice& choic
     ini.setString(kMainSection, kOutputFile, choice.outputFile);
     ini.setString(kMainSection, kProfileName, choice.profileName);
     ini.save();
+}
+
+QString notReadNotice(const QString& iniPath, const QString& productName)
+{
+    const WholeFile check = checkWholeFile(iniPath);
+    if (!check.existsUnread())
+        return {};
+    return QStringLiteral("%1 was not read: %2.\n%3\n\n%4 starts with its default settings, and "
+                          "does not save settings into that file.")
+        .arg(fileNamePart(iniPath), check.why, iniPath, productName);
 }
 
 } // namespace prefs

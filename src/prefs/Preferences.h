@@ -83,4 +83,9 @@ MainWindowChoice readMainWindowChoice(const QString& iniPath);
 // What the main window stores when it closes: "Profile", "Output File", then "Profile Name".
 void writeMainWindowChoice(const QString& iniPath, const MainWindowChoice& choice);
 
+inline const QString kPreferencesNotReadCaption = QStringLiteral("Preferences Not Read");
+// Why a preferences file that is there was not read, and that the program goes on with its
+// defaults and never saves into it; empty when it was read or is missing.
+QString notReadNotice(const QString& iniPath, const QString& productName);
+
 } // namespace prefs

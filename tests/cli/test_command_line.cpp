@@ -22,6 +22,7 @@ class TestCommandLine : public QObject
     // The program copy's preferences with a question before overwriting, or without.
     void setAsk(bool ask) const
     {
+        QDir().rmdir(m_program->preferencesPath()); // a row may have left a folder in its place
         m_program->writePreferences();
         const QByteArray text =
             fileContents(m_program->preferencesPath()).replace("Ask=0", ask ? "Ask=1" : "Ask=0");
@@ -93,6 +94,7 @@ private slots:
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<bool>("ask");
+        QTest::addColumn<bool>("preferencesUnread");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("stdoutText");
         QTest::addColumn<QString>("stderrText");
@@ -103,33 +105,46 @@ private slots:
                                output};
         const QString avi = clipPath(QStringLiteral("clip.avi"));
         const QString mp4 = clipPath(QStringLiteral("clip.mp4"));
-        QTest::newRow("help") << QStringList{QStringLiteral("--help")} << false << 0
+        QTest::newRow("help") << QStringList{QStringLiteral("--help")} << false << false << 0
                               << "Usage: vantomel --join"
                               << "";
         QTest::newRow("unknown option")
-            << QStringList{QStringLiteral("--bogus")} << false << 64 << ""
+            << QStringList{QStringLiteral("--bogus")} << false << false << 64 << ""
             << "Unknown option 'bogus'.";
         QTest::newRow("no output")
-            << QStringList{QStringLiteral("--join"), avi, mp4} << false << 64 << ""
+            << QStringList{QStringLiteral("--join"), avi, mp4} << false << false << 64 << ""
             << "--join needs -o OUTPUT";
         QTest::newRow("one input")
-            << (join + QStringList{avi}) << false << 3 << ""
+            << (join + QStringList{avi}) << false << false << 3 << ""
             << "Add More Videos: Please add at least 2 videos to the task for joining.";
-        QTest::newRow("no terminal to answer") << (join + QStringList{avi, mp4}) << true << 3 << ""
-                                               << "File Exists: The output file is existent.";
+        QTest::newRow("no terminal to answer")
+            << (join + QStringList{avi, mp4}) << true << false << 3 << ""
+            << "File Exists: The output file is existent.";
         QTest::newRow("no video") << (join + QStringList{avi, clipPath(QStringLiteral("text.avi"))})
-                                  << false << 1 << ""
+                                  << false << false << 1 << ""
                                   << "Not a Video: '" + clipPath("text.avi");
+        QTest::newRow("both ways of joining")
+            << (join +
+                QStringList{QStringLiteral("--one-pass"), QStringLiteral("--two-stages"), avi, mp4})
+            << false << false << 64 << ""
+            << "--one-pass and --two-stages cannot go together";
+        QTest::newRow("preferences not read")
+            << (join + QStringList{avi}) << false << true << 3 << ""
+            << "Preferences Not Read: Preferences.ini was not read: it is a folder";
     }
 
     void endsWithItsCodeAndText()
     {
         QFETCH(QStringList, arguments);
         QFETCH(bool, ask);
+        QFETCH(bool, preferencesUnread);
         QFETCH(int, exitCode);
         QFETCH(QString, stdoutText);
         QFETCH(QString, stderrText);
         setAsk(ask);
+        if (preferencesUnread)
+            QVERIFY(QFile::remove(m_program->preferencesPath()) &&
+                    QDir().mkdir(m_program->preferencesPath()));
         const QString output = m_outputs.filePath(QStringLiteral("existing.avi"));
         QFile::remove(output);
         QVERIFY(QFile::copy(clipPath(QStringLiteral("clip.wmv")), output));
