@@ -32,7 +32,10 @@ class NoDesktop : public Shell, public Dialogs, public Power, public Taskbar, pu
 public:
     void open(QWidget*, const QString&) override {}
     QStringList openFiles(QWidget*, const QString&) override { return {}; }
-    QString saveFile(QWidget*, const QString&, const QString&) override { return {}; }
+    QString saveFile(QWidget*, const QString&, const QString&, ExistingFileQuestion) override
+    {
+        return {};
+    }
     QString browseForFolder(QWidget*, const QString&) override { return {}; }
     bool powerOff() override { return false; }
     void showProgress(int) override {}

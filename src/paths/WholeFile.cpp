@@ -1,6 +1,8 @@
 #include "WholeFile.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -138,4 +140,26 @@ WholeFile readWholeFile(const QString& path, qint64 maxBytes)
     bytes.truncate(got);
     file.bytes = std::move(bytes);
     return file;
+}
+
+bool replaceWholeFile(const QString& path, const QByteArray& bytes)
+{
+    const QFileInfo info(path);
+    if (info.exists() && !info.isWritable())
+        return false;
+    // Unbuffered, so that a short write (disk full, size limit) shows in write()'s count:
+    // QSaveFile's buffered flush would commit a truncated file as if all were well.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return false;
+    if (file.write(bytes) != bytes.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+QString unableToWriteMessage(const QString& path)
+{
+    return QStringLiteral("Unable to write to %1").arg(path);
 }

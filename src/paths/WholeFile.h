@@ -4,10 +4,10 @@
 #include <QString>
 
 // Reading a file that the program keeps or is handed (preferences, profiles, a list of paths)
-// whole, and safely: only a regular file (after following links), and only up to a size far
-// beyond any real one, so that a named pipe cannot block the program and a link to a device
-// cannot fill its memory. A named pipe is never opened in a way that waits for a writer.
-// Unlike the path texts beside it, this asks the file system.
+// whole, and writing one back whole. Reading is safe: only a regular file (after following links),
+// and only up to a size far beyond any real one, so that a named pipe cannot block the program and
+// a link to a device cannot fill its memory. A named pipe is never opened in a way that waits for a
+// writer. Unlike the path texts beside it, this asks the file system.
 
 // 64 MiB: far beyond any real preferences file, profile or list of paths.
 inline constexpr qint64 kWholeFileMaxBytes = 64 * 1024 * 1024;
@@ -43,3 +43,11 @@ WholeFile readWholeFile(const QString& path, qint64 maxBytes = kWholeFileMaxByte
 // What readWholeFile would find, but for a read error on the way, without reading: opens the
 // file and closes it again, for a check that must not read a large file twice.
 WholeFile checkWholeFile(const QString& path, qint64 maxBytes = kWholeFileMaxBytes);
+
+// Replaces the file at path with bytes in one step, creating it when missing: the old file stays
+// as it was unless the new one was written completely. False when the system refused, and for
+// a read-only file, which a rename would otherwise replace against the system's own rule.
+bool replaceWholeFile(const QString& path, const QByteArray& bytes);
+
+// How a refused write is told to the user: "Unable to write to <path>".
+QString unableToWriteMessage(const QString& path);

@@ -36,5 +36,7 @@ QString chooseOutputFile(Dialogs& dialogs, QWidget* owner, const QString& output
     // Before a profile is loaded there is no extension; AVI is the program's first output type.
     const QString suffix =
         outputExtension.isEmpty() ? outputTypeList().constFirst() : outputExtension;
-    return dialogs.saveFile(owner, outputFileFilter(suffix), suffix.mid(1));
+    // Start asks before it replaces an existing output file, once the file is really written.
+    return dialogs.saveFile(owner, outputFileFilter(suffix), suffix.mid(1),
+                            ExistingFileQuestion::Caller);
 }

@@ -56,15 +56,15 @@ QStringList QtDialogs::openFiles(QWidget* owner, const QString& filter)
     return dialog.selectedFiles();
 }
 
-QString QtDialogs::saveFile(QWidget* owner, const QString& filter, const QString& defaultSuffix)
+QString QtDialogs::saveFile(QWidget* owner, const QString& filter, const QString& defaultSuffix,
+                            ExistingFileQuestion question)
 {
     QFileDialog dialog(owner);
     dialog.setDirectory(dialogStartFolder(readLastFolder(m_preferencesPath)));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilters(qtNameFilters(filter));
     dialog.setDefaultSuffix(defaultSuffix);
-    // Start asks before overwriting, not the dialog.
-    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, question == ExistingFileQuestion::Caller);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     storeLastFolder(m_preferencesPath, folderToRemember(dialog.selectedFiles(), true));

@@ -34,7 +34,8 @@ public:
     // Without a preferences path the dialogs remember nothing.
     explicit QtDialogs(QString preferencesPath = QString());
     QStringList openFiles(QWidget* owner, const QString& filter) override;
-    QString saveFile(QWidget* owner, const QString& filter, const QString& defaultSuffix) override;
+    QString saveFile(QWidget* owner, const QString& filter, const QString& defaultSuffix,
+                     ExistingFileQuestion question) override;
     QString browseForFolder(QWidget* owner, const QString& title) override;
 
 private:

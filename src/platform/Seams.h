@@ -30,6 +30,13 @@ public:
     virtual void open(QWidget* owner, const QString& pathOrUrl) = 0;
 };
 
+// Who asks before a save dialog's choice replaces an existing file.
+enum class ExistingFileQuestion
+{
+    Dialog, // the dialog, before it closes
+    Caller, // the command that writes the file, when it does
+};
+
 // Filters are given in the "description|pattern|description|pattern" form.
 class Dialogs
 {
@@ -38,8 +45,8 @@ public:
     // The chosen files in the order the dialog returns them; empty when cancelled.
     virtual QStringList openFiles(QWidget* owner, const QString& filter) = 0;
     // The chosen full file name; empty when cancelled.
-    virtual QString saveFile(QWidget* owner, const QString& filter,
-                             const QString& defaultSuffix) = 0;
+    virtual QString saveFile(QWidget* owner, const QString& filter, const QString& defaultSuffix,
+                             ExistingFileQuestion question) = 0;
     // The chosen folder; empty when cancelled.
     virtual QString browseForFolder(QWidget* owner, const QString& title) = 0;
 };

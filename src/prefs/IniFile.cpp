@@ -2,13 +2,11 @@
 
 #include "IntegerText.h"
 
-#include <QFileInfo>
-#include <QSaveFile>
 #include <algorithm>
 
 IniWriteError::IniWriteError(const QString& path)
-    : std::runtime_error(QStringLiteral("Unable to write to %1").arg(path).toStdString()),
-      m_message(QStringLiteral("Unable to write to %1").arg(path))
+    : std::runtime_error(unableToWriteMessage(path).toStdString()),
+      m_message(unableToWriteMessage(path))
 {
 }
 
@@ -89,21 +87,7 @@ void IniFile::setBool(const QString& section, const QString& key, bool value)
 
 void IniFile::save()
 {
-    const QFileInfo info(m_path);
-    // A rename would replace a read-only file; the system's own rule is that it stays.
-    if (m_unreadable || (info.exists() && !info.isWritable()))
-        throw IniWriteError(m_path);
-
-    const QByteArray bytes = m_text.content();
-    // Unbuffered, so that a short write (disk full, size limit) shows in write()'s count:
-    // QSaveFile's buffered flush would commit a truncated file as if all were well.
-    QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        throw IniWriteError(m_path);
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        throw IniWriteError(m_path);
-    }
-    if (!file.commit())
+    // Saving what was not read would leave the file with the changed keys alone.
+    if (m_unreadable || !replaceWholeFile(m_path, m_text.content()))
         throw IniWriteError(m_path);
 }

@@ -1,5 +1,6 @@
 #include "TaskListEditor.h"
 
+#include "JobListFile.h"
 #include "SupportedInputs.h"
 #include "TaskListModel.h"
 #include "UnreadableNames.h"
@@ -29,16 +30,6 @@ QString startedWithPath(const QString& path, const QDir& workingDirectory)
 {
     return QDir::isRelativePath(path) ? QDir::cleanPath(workingDirectory.absoluteFilePath(path))
                                       : path;
-}
-
-// Only a regular file of a bounded size: a named pipe would block the start, a link to a device
-// fill the memory. Anything else lists nothing. A "\r" before "\n" is dropped with each path.
-QStringList listFileLines(const QString& listFile)
-{
-    const WholeFile file = readWholeFile(listFile);
-    if (!file.wasRead())
-        return {};
-    return QString::fromUtf8(file.bytes).split(QLatin1Char('\n'));
 }
 
 } // namespace
@@ -84,10 +75,48 @@ QString TaskListEditor::addCommandLine(const QStringList& arguments, const QDir&
 {
     if (arguments.isEmpty())
         return {};
-    const QStringList paths =
-        extensionOf(arguments.first()).toLower() == QLatin1String(".tmp")
-            ? listFileLines(startedWithPath(arguments.first(), workingDirectory))
-            : arguments;
+    if (extensionOf(arguments.first()).toLower() == QLatin1String(".tmp"))
+        return addListFile(startedWithPath(arguments.first(), workingDirectory), workingDirectory);
+    return addPaths(arguments, workingDirectory);
+}
+
+QString TaskListEditor::addListFile(const QString& listFile, const QDir& workingDirectory)
+{
+    return addPaths(readJobList(listFile), workingDirectory);
+}
+
+void TaskListEditor::addListFromDialog()
+{
+    const QStringList lists = m_seams.dialogs.openFiles(m_owner, kJobListFilter);
+    QStringList probeFailures;
+    for (const QString& list : lists) {
+        // A list written by hand may name its videos from its own folder.
+        const QString failures = addListFile(list, QFileInfo(list).absoluteDir());
+        if (!failures.isEmpty())
+            probeFailures << failures;
+    }
+    if (!probeFailures.isEmpty())
+        m_seams.messages.error(m_owner, probeFailures.join(QStringLiteral("\n\n")));
+}
+
+void TaskListEditor::saveListFromDialog()
+{
+    if (m_model.rowCount() == 0)
+        return;
+    // Nothing else asks before the list replaces a file, so the dialog does.
+    const QString listFile = m_seams.dialogs.saveFile(m_owner, kJobListFilter, kJobListSuffix,
+                                                      ExistingFileQuestion::Dialog);
+    if (listFile.isEmpty())
+        return;
+    QStringList paths;
+    for (int row = 0; row < m_model.rowCount(); ++row)
+        paths << m_model.ReadItemData(row).path;
+    if (!writeJobList(listFile, paths))
+        m_seams.messages.error(m_owner, unableToWriteMessage(listFile));
+}
+
+QString TaskListEditor::addPaths(const QStringList& paths, const QDir& workingDirectory)
+{
     QStringList probeFailures;
     runAddOperation([&] {
         for (QString path : paths) {
@@ -182,7 +211,7 @@ void TaskListEditor::moveUp()
         return;
     for (int row = 1; row < selected.size(); ++row) {
         if (selected[row]) {
-            m_model.exchangeItems(row - 1, row);
+            m_model.moveRow(QModelIndex(), row, QModelIndex(), row - 1);
             selected[row - 1] = true;
             selected[row] = false;
         }
@@ -197,7 +226,7 @@ void TaskListEditor::moveDown()
         return;
     for (int row = static_cast<int>(selected.size()) - 2; row >= 0; --row) {
         if (selected[row]) {
-            m_model.exchangeItems(row, row + 1);
+            m_model.moveRow(QModelIndex(), row + 1, QModelIndex(), row);
             selected[row + 1] = true;
             selected[row] = false;
         }

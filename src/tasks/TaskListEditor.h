@@ -40,6 +40,15 @@ public:
     // probe fails is left out and the others are added; the errors, each with its file on a
     // second line, are returned for the caller to show once its window is up (empty: none).
     QString addCommandLine(const QStringList& arguments, const QDir& workingDirectory);
+    // The paths of a job list file, added as the command line adds them; the same errors come
+    // back.
+    QString addListFile(const QString& listFile, const QDir& workingDirectory);
+    // Open List: asks for job list files and adds their paths, relative ones taken from each
+    // list's folder; the errors of files whose probe failed are shown together.
+    void addListFromDialog();
+    // Save List: asks for a file name (the dialog asks before replacing a file) and writes the
+    // listed paths there, top row first. A refused write is told; the old file stays whole.
+    void saveListFromDialog();
 
     // The steps the add operations are made of. Both throw ProbeError; call them only inside an
     // add operation, which catches it.
@@ -72,6 +81,7 @@ signals:
     void taskButtonsEnabled(bool enabled);
 
 private:
+    QString addPaths(const QStringList& paths, const QDir& workingDirectory);
     void runAddOperation(const std::function<void()>& add);
     QVector<bool> selectedRows() const;
     void selectRows(const QVector<bool>& selected);

@@ -1,5 +1,16 @@
 #include "TaskListModel.h"
 
+#include <QMimeData>
+#include <algorithm>
+
+namespace {
+
+// The row numbers of a drag, "0,2,3": they mean something only to the list they came from,
+// which the view makes sure of by taking drops from itself alone.
+const QString kTaskRowsFormat = QStringLiteral("application/x-vantomel-task-rows");
+
+} // namespace
+
 int TaskListModel::rowCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
@@ -49,7 +60,94 @@ QVariant TaskListModel::headerData(int section, Qt::Orientation orientation, int
 
 Qt::ItemFlags TaskListModel::flags(const QModelIndex& index) const
 {
-    return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
+    // Rows are dropped between rows, never onto one.
+    return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled
+                           : Qt::ItemIsDropEnabled;
+}
+
+bool TaskListModel::moveRows(const QModelIndex& sourceParent, int sourceRow, int count,
+                             const QModelIndex& destinationParent, int destinationChild)
+{
+    if (sourceParent.isValid() || destinationParent.isValid() || count < 1 || sourceRow < 0 ||
+        sourceRow + count > rowCount() || destinationChild < 0 || destinationChild > rowCount())
+        return false;
+    // Refuses a move onto itself, which would change nothing.
+    if (!beginMoveRows(sourceParent, sourceRow, sourceRow + count - 1, destinationParent,
+                       destinationChild))
+        return false;
+    const auto first = m_rows.begin();
+    if (destinationChild < sourceRow)
+        std::rotate(first + destinationChild, first + sourceRow, first + sourceRow + count);
+    else
+        std::rotate(first + sourceRow, first + sourceRow + count, first + destinationChild);
+    endMoveRows();
+    return true;
+}
+
+QStringList TaskListModel::mimeTypes() const
+{
+    return {kTaskRowsFormat};
+}
+
+QMimeData* TaskListModel::mimeData(const QModelIndexList& indexes) const
+{
+    QStringList rows;
+    for (const QModelIndex& index : indexes) {
+        if (index.isValid())
+            rows << QString::number(index.row());
+    }
+    auto* data = new QMimeData;
+    data->setData(kTaskRowsFormat, rows.join(QLatin1Char(',')).toLatin1());
+    return data;
+}
+
+Qt::DropActions TaskListModel::supportedDropActions() const
+{
+    return Qt::MoveAction;
+}
+
+bool TaskListModel::canDropMimeData(const QMimeData* data, Qt::DropAction action, int row, int,
+                                    const QModelIndex& parent) const
+{
+    return action == Qt::MoveAction && data && data->hasFormat(kTaskRowsFormat) &&
+           !parent.isValid() && row <= rowCount();
+}
+
+bool TaskListModel::dropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
+                                 const QModelIndex& parent)
+{
+    if (!canDropMimeData(data, action, row, column, parent))
+        return false;
+    // Each dragged row once, top first; a number that is no row is no part of the drag.
+    QVector<int> dragged;
+    for (const QByteArray& number : data->data(kTaskRowsFormat).split(',')) {
+        bool isNumber = false;
+        const int dragRow = number.toInt(&isNumber);
+        if (isNumber && dragRow >= 0 && dragRow < rowCount())
+            dragged << dragRow;
+    }
+    std::sort(dragged.begin(), dragged.end());
+    dragged.erase(std::unique(dragged.begin(), dragged.end()), dragged.end());
+    if (dragged.isEmpty())
+        return false;
+
+    const int destination = row < 0 ? rowCount() : row;
+    const auto below = std::lower_bound(dragged.cbegin(), dragged.cend(), destination);
+    // The rows above the place, last first, each before the one moved before it; the rows
+    // below it, first first, each after the one moved before it. Neither disturbs the rows
+    // still to move.
+    int blockTop = destination;
+    for (auto above = below; above != dragged.cbegin();) {
+        const int from = *--above;
+        moveRows(QModelIndex(), from, 1, QModelIndex(), blockTop);
+        --blockTop;
+    }
+    int blockEnd = destination;
+    for (auto next = below; next != dragged.cend(); ++next) {
+        moveRows(QModelIndex(), *next, 1, QModelIndex(), blockEnd);
+        ++blockEnd;
+    }
+    return true;
 }
 
 TaskRow TaskListModel::ReadItemData(int row) const
@@ -85,13 +183,6 @@ void TaskListModel::clear()
     beginRemoveRows(QModelIndex(), 0, rowCount() - 1);
     m_rows.clear();
     endRemoveRows();
-}
-
-void TaskListModel::exchangeItems(int first, int second)
-{
-    m_rows.swapItemsAt(first, second);
-    rowChanged(first);
-    rowChanged(second);
 }
 
 int TaskListModel::findPath(const QString& path) const

@@ -6,7 +6,8 @@
 #include <QVector>
 
 // The ordered input videos of the join job, top row first; columns show each row's path,
-// length, frame size and status.
+// length, frame size and status. Rows are dragged within their own list only: the drag carries
+// their row numbers, and the drop moves them.
 class TaskListModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -30,6 +31,26 @@ public:
                         int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
+    // Every change of the order goes through here: Move Up and Down move one row by one, a drop
+    // moves each dragged row to its place. A block of count rows from sourceRow goes before the
+    // row that is at destinationChild now (rowCount(): to the bottom).
+    bool moveRows(const QModelIndex& sourceParent, int sourceRow, int count,
+                  const QModelIndex& destinationParent, int destinationChild) override;
+
+    QStringList mimeTypes() const override;
+    // The rows of the indexes.
+    QMimeData* mimeData(const QModelIndexList& indexes) const override;
+    Qt::DropActions supportedDropActions() const override;
+    bool canDropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
+                         const QModelIndex& parent) const override;
+    // Moves the dragged rows, in their order, to stand together before row (-1: at the bottom).
+    // The rows themselves move, so that a selection moves with them.
+    bool dropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
+                      const QModelIndex& parent) override;
+    // Rows leave only through removeItem and clear. A move drag ends with the view asking to
+    // remove the rows it took, which the drop has moved already: they must stay.
+    bool removeRows(int, int, const QModelIndex& = QModelIndex()) override { return false; }
+
     TaskRow ReadItemData(int row) const;
     // The one part of a row that changes once it is listed.
     void setStatus(int row, TaskStatus status);
@@ -38,9 +59,6 @@ public:
     void removeItem(int row);
     // Deletes every row.
     void clear();
-    // Exchanges the whole contents of two rows.
-    void exchangeItems(int first, int second);
-
     // The first row, from the top, whose path equals path exactly (letter case significant).
     int findPath(const QString& path) const;
 

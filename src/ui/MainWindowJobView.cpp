@@ -74,8 +74,9 @@ void MainWindowJobView::showProgressPanel(bool show)
 
 void MainWindowJobView::setLocked(bool locked)
 {
-    for (QAction* button : {ui.tbtnAddFile, ui.tbtnAddDir, ui.tbtnUp, ui.tbtnDown, ui.tbtnRemove,
-                            ui.tbtnClear, ui.tbtnStart, ui.tbtnSetting})
+    for (QAction* button :
+         {ui.tbtnAddFile, ui.tbtnAddDir, ui.tbtnUp, ui.tbtnDown, ui.tbtnRemove, ui.tbtnClear,
+          ui.tbtnStart, ui.tbtnSetting, ui.mnuOpenList, ui.mnuSaveList})
         button->setEnabled(!locked);
     ui.tbtnStop->setEnabled(locked);
     ui.ltvTask->setEnabled(!locked);

@@ -222,6 +222,9 @@ void TMainForm::setUpTaskList()
     ppmTask->addSeparator();
     ppmTask->addAction(ui->mnuRemove);
     ppmTask->addAction(ui->mnuClear);
+    ppmTask->addSeparator();
+    ppmTask->addAction(ui->mnuOpenList);
+    ppmTask->addAction(ui->mnuSaveList);
     connect(ppmTask, &QMenu::aboutToShow, this, &TMainForm::ppmTaskPopup);
     connect(ui->ltvTask, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { ppmTask->popup(ui->ltvTask->viewport()->mapToGlobal(at)); });
@@ -231,6 +234,14 @@ void TMainForm::setUpTaskList()
     connect(ui->mnuRemove, &QAction::triggered, this,
             [this] { m_taskListEditor->removeSelected(); });
     connect(ui->mnuClear, &QAction::triggered, this, [this] { m_taskListEditor->clear(); });
+    connect(ui->mnuOpenList, &QAction::triggered, this,
+            [this] { m_taskListEditor->addListFromDialog(); });
+    connect(ui->mnuSaveList, &QAction::triggered, this,
+            [this] { m_taskListEditor->saveListFromDialog(); });
+    // Their keys work anywhere in the window, not only while the menu is open.
+    ui->mnuOpenList->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
+    ui->mnuSaveList->setShortcut(QKeySequence::Save);
+    addActions({ui->mnuOpenList, ui->mnuSaveList});
 }
 
 void TMainForm::attachDialogs(TAboutForm* about, TopSettingForm* outputSettings,
@@ -500,6 +511,7 @@ void TMainForm::labCompanyClick()
 
 void TMainForm::setTaskButtonsEnabled(bool enabled)
 {
-    for (QAction* button : {ui->tbtnUp, ui->tbtnDown, ui->tbtnRemove, ui->tbtnClear, ui->tbtnStart})
+    for (QAction* button :
+         {ui->tbtnUp, ui->tbtnDown, ui->tbtnRemove, ui->tbtnClear, ui->tbtnStart, ui->mnuSaveList})
         button->setEnabled(enabled);
 }

@@ -68,7 +68,8 @@ public:
     QQueue<QString> saveAnswers;
     QQueue<QString> folderAnswers;
     QStringList filtersSeen;
-    QStringList suffixesSeen; // the save dialog's default suffixes
+    QStringList suffixesSeen;                    // the save dialog's default suffixes
+    QVector<ExistingFileQuestion> questionsSeen; // who the save dialog left the question to
     QStringList titlesSeen;
 
     QStringList openFiles(QWidget*, const QString& filter) override
@@ -76,10 +77,12 @@ public:
         filtersSeen << filter;
         return openAnswers.isEmpty() ? QStringList() : openAnswers.dequeue();
     }
-    QString saveFile(QWidget*, const QString& filter, const QString& defaultSuffix) override
+    QString saveFile(QWidget*, const QString& filter, const QString& defaultSuffix,
+                     ExistingFileQuestion question) override
     {
         filtersSeen << filter;
         suffixesSeen << defaultSuffix;
+        questionsSeen << question;
         return saveAnswers.isEmpty() ? QString() : saveAnswers.dequeue();
     }
     QString browseForFolder(QWidget*, const QString& title) override

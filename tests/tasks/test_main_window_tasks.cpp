@@ -1,5 +1,6 @@
 #include "support/Clips.h"
 #include "support/RecordingSeams.h"
+#include "ui/MainWindowJobView.h"
 #include "ui/TMainForm.h"
 
 #include <QAction>
@@ -152,7 +153,7 @@ private slots:
         for (QAction* item : popup()->actions())
             menu << (item->isSeparator() ? QString("|") : item->text());
         QCOMPARE(menu, QStringList({"Open", "|", "Add Files...", "Add Directorys...", "|", "Remove",
-                                    "Clear"}));
+                                    "Clear", "|", "Open List...", "Save List..."}));
     }
 
     void columnsShareAWidthChangeOfTheList()
@@ -287,6 +288,25 @@ private slots:
         QCOMPARE(states(), (QList<bool>{false, true, true, false, true}));
         select({0});
         QCOMPARE(states(), (QList<bool>{true, true, true, true, true}));
+    }
+
+    // A job locks both list commands; Save List also waits for rows to save.
+    void listCommandsFollowTheRowsAndTheJobLock()
+    {
+        const auto states = [this] {
+            return QList<bool>{action("mnuOpenList")->isEnabled(),
+                               action("mnuSaveList")->isEnabled()};
+        };
+        QCOMPARE(states(), (QList<bool>{true, false}));
+        addVideos({"a.avi"});
+        QCOMPARE(states(), (QList<bool>{true, true}));
+        MainWindowJobView jobView(*m_form, m_form->controls(), m_doubles->taskbar, [] {});
+        jobView.setLocked(true);
+        QCOMPARE(states(), (QList<bool>{false, false}));
+        jobView.setLocked(false);
+        QCOMPARE(states(), (QList<bool>{true, true}));
+        QTest::keyClick(list(), Qt::Key_Backspace);
+        QCOMPARE(states(), (QList<bool>{true, false}));
     }
 
     void doubleClickOpensTheTopmostSelectedFile()

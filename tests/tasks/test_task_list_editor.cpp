@@ -1,9 +1,11 @@
 #include "EditorFixture.h"
 #include "paths/WholeFile.h"
 #include "platform/DialogFilters.h"
+#include "prefs/FileSizeLimit.h"
 #include "support/Clips.h"
 #include "support/NamedPipe.h"
 #include "support/RecordingSeams.h"
+#include "tasks/JobListFile.h"
 #include "tasks/SupportedInputs.h"
 #include "tasks/TaskListEditor.h"
 #include "tasks/TaskListModel.h"
@@ -40,6 +42,12 @@ class TestTaskListEditor : public QObject
         file.open(QIODevice::WriteOnly);
         file.write(content);
         return path;
+    }
+    QByteArray contentOf(const QString& path) const
+    {
+        QFile file(path);
+        file.open(QIODevice::ReadOnly);
+        return file.readAll();
     }
     QStringList paths() const
     {
@@ -168,6 +176,62 @@ private slots:
         m_f->editor.addCommandLine({"list.TMP", clip("ignored.avi")}, m_dir->path());
         QCOMPARE(paths(), QStringList({two, one, three}));
         QVERIFY(QFile::exists(list));
+    }
+
+    // Save List writes what the command line reads back: the same rows, names beyond ASCII and
+    // a file listed twice included. Nothing but the dialog asks before a list is replaced.
+    void aSavedListReadsBackAsTheSameRows()
+    {
+        const QString a = clip("vid\u00e9o \u00fc.avi");
+        const QString b = clip("b.avi");
+        m_f->doubles.messages.answers << true;
+        m_f->editor.addDropped({a, b, a});
+        const QString list = textFile("jobs.tmp", "an older list\n");
+        m_f->doubles.dialogs.saveAnswers.enqueue(list);
+        m_f->editor.saveListFromDialog();
+        QCOMPARE(m_f->doubles.dialogs.filtersSeen, QStringList{kJobListFilter});
+        QCOMPARE(m_f->doubles.dialogs.questionsSeen,
+                 QVector<ExistingFileQuestion>{ExistingFileQuestion::Dialog});
+
+        m_f = std::make_unique<EditorFixture>();
+        m_f->doubles.messages.answers << true;
+        m_f->editor.addCommandLine({list}, m_dir->path());
+        QCOMPARE(paths(), QStringList({a, b, a}));
+    }
+
+    // Open List adds through the command line's steps: a file that is no video is named in the
+    // error and the others are added.
+    void anOpenedListNamesTheFileThatIsNoVideo()
+    {
+        const QString text = m_dir->filePath("text.avi");
+        QVERIFY(QFile::copy(clipPath("text.avi"), text));
+        const QString a = clip("a.avi");
+        clip("lists/b.avi");
+        m_f->doubles.dialogs.openAnswers.enqueue(
+            {textFile("lists/jobs.tmp", (text + "\nb.avi\n" + a + "\n").toUtf8())});
+        m_f->editor.addListFromDialog();
+        QCOMPARE(paths(), QStringList({m_dir->filePath("lists/b.avi"), a}));
+        QCOMPARE(asked(), QStringList{"error: "});
+        QCOMPARE(m_f->doubles.messages.shown[0].text,
+                 "'' is not a valid floating point value\n" + text);
+    }
+
+    // A file-size limit refuses the write even to root, which CI runs as.
+    void aListThatCannotBeWrittenLeavesTheOldOneWhole()
+    {
+        m_f->editor.addDropped({clip("a.avi"), clip("b.avi"), clip("c.avi")});
+        const QByteArray old = "/videos/old.avi\n";
+        const QString list = textFile("jobs.tmp", old);
+        m_f->doubles.dialogs.saveAnswers.enqueue(list);
+        {
+            const FileSizeLimit limit(old.size() + 8);
+            m_f->editor.saveListFromDialog();
+        }
+        QCOMPARE(contentOf(list), old);
+        QCOMPARE(asked(), QStringList{"error: "});
+        QCOMPARE(m_f->doubles.messages.shown[0].text, "Unable to write to " + list);
+        QCOMPARE(QDir(m_dir->path()).entryList({"jobs.tmp*"}, QDir::Files | QDir::Hidden),
+                 QStringList{"jobs.tmp"});
     }
 
     // Qt reads the name clip\xe9.avi (Latin-1) as "clip\uFFFD.avi", which opens nothing.

@@ -1,5 +1,8 @@
+#include "job/TaskListRows.h"
 #include "tasks/TaskListModel.h"
 
+#include <QItemSelectionModel>
+#include <QMimeData>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -64,18 +67,65 @@ private slots:
         QCOMPARE(changed.count(), 1);
     }
 
-    void exchangingRowsSwapsTheirWholeContents()
+    void movingARowMovesItsWholeContents()
     {
         TaskListModel model;
         model.appendItem(filled("a"));
         model.appendItem(filled("b"));
-        model.exchangeItems(0, 1);
+        QVERIFY(model.moveRow(QModelIndex(), 1, QModelIndex(), 0));
         const TaskRow top = model.ReadItemData(0);
         const TaskRow bottom = model.ReadItemData(1);
         QCOMPARE(top.path, QString("b"));
         QCOMPARE(top.name, QString("b"));
         QCOMPARE(bottom.path, QString("a"));
         QCOMPARE(bottom.name, QString("a"));
+    }
+
+    // Rows dragged in the list, each cell of them as the view hands them over, and dropped
+    // before a row (-1: below the last).
+    void droppedRowsLandTogetherInTheirOrder_data()
+    {
+        QTest::addColumn<QList<int>>("dragged");
+        QTest::addColumn<int>("dropRow");
+        QTest::addColumn<QString>("order");
+        QTest::addColumn<QList<int>>("selectedAfter");
+        QTest::newRow("one row down") << QList<int>{0} << 3 << "bcade" << QList<int>{2};
+        QTest::newRow("scattered rows up") << QList<int>{1, 3} << 0 << "bdace" << QList<int>{0, 1};
+        QTest::newRow("rows from both sides")
+            << QList<int>{0, 4} << 2 << "baecd" << QList<int>{1, 2};
+        QTest::newRow("below the last") << QList<int>{0, 2} << -1 << "bdeac" << QList<int>{3, 4};
+        QTest::newRow("between its own rows")
+            << QList<int>{1, 2} << 2 << "abcde" << QList<int>{1, 2};
+    }
+    void droppedRowsLandTogetherInTheirOrder()
+    {
+        QFETCH(QList<int>, dragged);
+        QFETCH(int, dropRow);
+        QFETCH(QString, order);
+        QFETCH(QList<int>, selectedAfter);
+        TaskListModel model;
+        for (const QChar name : QStringLiteral("abcde"))
+            model.appendItem(filled(name));
+        QItemSelectionModel selection(&model);
+        for (int row : dragged)
+            selection.select(model.index(row, 0),
+                             QItemSelectionModel::Select | QItemSelectionModel::Rows);
+
+        std::unique_ptr<QMimeData> data(model.mimeData(selection.selectedIndexes()));
+        QVERIFY(model.canDropMimeData(data.get(), Qt::MoveAction, dropRow, 0, QModelIndex()));
+        QVERIFY(model.dropMimeData(data.get(), Qt::MoveAction, dropRow, 0, QModelIndex()));
+
+        // The order as the job reads it.
+        const TaskListRows rows(model);
+        QString joined;
+        for (int row = 0; row < rows.count(); ++row)
+            joined += rows.inputPath(row);
+        QCOMPARE(joined, order);
+        QList<int> selected;
+        for (const QModelIndex& index : selection.selectedRows())
+            selected << index.row();
+        std::sort(selected.begin(), selected.end());
+        QCOMPARE(selected, selectedAfter);
     }
 
     void findPathComparesLetterCase()

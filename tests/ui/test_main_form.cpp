@@ -2,6 +2,7 @@
 #include "job/JoinJob.h"
 #include "support/Clips.h"
 #include "support/RecordingSeams.h"
+#include "tasks/JobListFile.h"
 #include "ui/ElidedLabel.h"
 #include "ui/MainWindowJobView.h"
 #include "ui/TAboutForm.h"
@@ -304,6 +305,11 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&main));
         QTest::keyClick(&main, Qt::Key_O, Qt::ControlModifier);
         QCOMPARE(m_doubles.dialogs.filtersSeen.size(), 1);
+        QTest::keyClick(&main, Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
+        QTest::keyClick(&main, Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(m_doubles.dialogs.filtersSeen.mid(1), QStringList(2, kJobListFilter));
+        QCOMPARE(m_doubles.dialogs.questionsSeen,
+                 QVector<ExistingFileQuestion>{ExistingFileQuestion::Dialog});
         QTest::keyClick(&main, Qt::Key_Escape);
         QVERIFY(m_doubles.messages.shown.isEmpty());
         QTest::keyClick(&main, Qt::Key_Return, Qt::ControlModifier);
