@@ -52,7 +52,8 @@ Startup::Startup(Seams seams, const ProgramSetup& setup, const QStringList& argu
       m_mainForm(std::make_unique<TMainForm>(seams, setup.info, setup.places, arguments,
                                              workingDirectory)),
       m_aboutForm(new TAboutForm(seams.shell, setup.info, m_mainForm.get())),
-      m_opSettingForm(new TopSettingForm(seams, m_currentProfile, m_mainForm.get())),
+      m_opSettingForm(new TopSettingForm(seams, m_currentProfile, setup.places.profileDirectories,
+                                         m_mainForm.get())),
       m_settingForm(new TSettingForm(seams, setup.places, m_currentProfile, m_generalSettings,
                                      m_mainForm.get(), m_mainForm->outputFileBox()))
 {

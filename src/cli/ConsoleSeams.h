@@ -37,6 +37,11 @@ public:
         return {};
     }
     QString browseForFolder(QWidget*, const QString&) override { return {}; }
+    std::optional<QString> askText(QWidget*, const QString&, const QString&,
+                                   const QString&) override
+    {
+        return std::nullopt;
+    }
     bool powerOff() override { return false; }
     void showProgress(int) override {}
     void clearProgress() override {}

@@ -7,6 +7,7 @@
 #include <QDBusMessage>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QUrl>
 #include <QVariantMap>
@@ -77,6 +78,15 @@ QString QtDialogs::browseForFolder(QWidget* owner, const QString& title)
         owner, title, dialogStartFolder(readLastFolder(m_preferencesPath)));
     storeLastFolder(m_preferencesPath, folderToRemember({folder}, false));
     return folder;
+}
+
+std::optional<QString> QtDialogs::askText(QWidget* owner, const QString& title,
+                                          const QString& label, const QString& suggestion)
+{
+    bool accepted = false;
+    const QString text =
+        QInputDialog::getText(owner, title, label, QLineEdit::Normal, suggestion, &accepted);
+    return accepted ? std::optional(text) : std::nullopt;
 }
 
 bool LogindPower::powerOff()

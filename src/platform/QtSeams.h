@@ -37,6 +37,8 @@ public:
     QString saveFile(QWidget* owner, const QString& filter, const QString& defaultSuffix,
                      ExistingFileQuestion question) override;
     QString browseForFolder(QWidget* owner, const QString& title) override;
+    std::optional<QString> askText(QWidget* owner, const QString& title, const QString& label,
+                                   const QString& suggestion) override;
 
 private:
     QString m_preferencesPath;

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 class QWidget;
 
@@ -49,6 +50,10 @@ public:
                              ExistingFileQuestion question) = 0;
     // The chosen folder; empty when cancelled.
     virtual QString browseForFolder(QWidget* owner, const QString& title) = 0;
+    // A one-line text question titled `title`, with `label` above the field and `suggestion`
+    // in it; the text given, or nullopt when cancelled.
+    virtual std::optional<QString> askText(QWidget* owner, const QString& title,
+                                           const QString& label, const QString& suggestion) = 0;
 };
 
 class Power

@@ -87,7 +87,12 @@ void IniFile::setBool(const QString& section, const QString& key, bool value)
 
 void IniFile::save()
 {
+    saveAs(m_path);
+}
+
+void IniFile::saveAs(const QString& path) const
+{
     // Saving what was not read would leave the file with the changed keys alone.
-    if (m_unreadable || !replaceWholeFile(m_path, m_text.content()))
-        throw IniWriteError(m_path);
+    if (m_unreadable || !replaceWholeFile(path, m_text.content()))
+        throw IniWriteError(path);
 }

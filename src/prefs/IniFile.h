@@ -55,6 +55,9 @@ public:
     // that was not changed; creates the file when missing. Throws IniWriteError when the system
     // refuses, and when the file exists but could not be read (saving would lose its lines).
     void save();
+    // The same, but to the file at path, which the reading then replaces or creates; the file
+    // read stays as it is.
+    void saveAs(const QString& path) const;
 
 private:
     QString m_path;

@@ -38,6 +38,9 @@ public:
     // The encoder value of the choice now selected for the setting.
     QString chosenValue(OutputSetting setting, const QString& defaultValue) const;
 
+    // The file as it was read at the load; null before the first load.
+    const IniFile* file() const { return m_file.get(); }
+
     // What the dialog's controls hold now: the dialog keeps it up to date.
     const OutputSelection& selection() const { return m_selection; }
     void setSelection(const OutputSelection& selection) { m_selection = selection; }

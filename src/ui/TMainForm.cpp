@@ -250,6 +250,7 @@ void TMainForm::attachDialogs(TAboutForm* about, TopSettingForm* outputSettings,
     m_aboutForm = about;
     m_opSettingForm = outputSettings;
     m_settingForm = settings;
+    connect(m_opSettingForm, &TopSettingForm::profileSaved, this, &TMainForm::selectSavedProfile);
 }
 
 void TMainForm::attachJob(JoinJob* job)
@@ -348,6 +349,17 @@ QString TMainForm::selectedProfilePath() const
 void TMainForm::cmbProfileChange()
 {
     m_opSettingForm->LoadProfile(selectedProfilePath());
+}
+
+void TMainForm::selectSavedProfile(const QString& name)
+{
+    {
+        const QSignalBlocker quiet(ui->cmbProfile);
+        ui->cmbProfile->clear();
+        fillProfileBox();
+        ui->cmbProfile->setCurrentIndex(ui->cmbProfile->findText(name));
+    }
+    cmbProfileChange();
 }
 
 void TMainForm::bbtnBrowserClick()

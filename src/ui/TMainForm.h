@@ -75,6 +75,8 @@ private:
     void SaveMainPreferences();
 
     void cmbProfileChange();
+    // Lists the profiles again and selects the one just saved under that name.
+    void selectSavedProfile(const QString& name);
     // The profile chosen in the profile box, or where a profile of the box's empty text would
     // be when none is chosen.
     QString selectedProfilePath() const;

@@ -2,6 +2,7 @@
 
 #include "paths/PathText.h"
 #include "profiles/EncoderOptions.h"
+#include "profiles/ProfileSaving.h"
 #include "ui_TopSettingForm.h"
 
 #include <QLineEdit>
@@ -12,9 +13,10 @@ const char* const kHintProperty = "hint";
 
 } // namespace
 
-TopSettingForm::TopSettingForm(Seams seams, CurrentProfile& profile, QWidget* mainWindow)
+TopSettingForm::TopSettingForm(Seams seams, CurrentProfile& profile, QStringList profileDirectories,
+                               QWidget* mainWindow)
     : OwnedDialog(mainWindow), m_seams(seams), ui(std::make_unique<Ui::TopSettingForm>()),
-      m_profile(profile)
+      m_profile(profile), m_profileDirectories(std::move(profileDirectories))
 {
     ui->setupUi(this);
     FormCreate();
@@ -48,6 +50,7 @@ TopSettingForm::TopSettingForm(Seams seams, CurrentProfile& profile, QWidget* ma
         connect(sizeField, &QLineEdit::textChanged, this, &TopSettingForm::storeSelection);
     connect(ui->btnOK, &QPushButton::clicked, this, &TopSettingForm::btnOKClick);
     connect(ui->btnCancel, &QPushButton::clicked, this, &TopSettingForm::btnCancelClick);
+    connect(ui->btnSaveAs, &QPushButton::clicked, this, &TopSettingForm::btnSaveAsClick);
 }
 
 TopSettingForm::~TopSettingForm()
@@ -66,6 +69,8 @@ void TopSettingForm::FormCreate()
     ui->panLavc->resize(377, ui->panLavc->height());
     ui->panMP3->setGeometry(ui->panLavc->x(), ui->panMP3->y(), 377, ui->panMP3->height());
     showPanelForAudioCodec();
+    // A profile is saved as a changed copy of the one loaded.
+    ui->btnSaveAs->setEnabled(m_profile.file() != nullptr);
 
     QPalette memoPalette = ui->memDescription->palette();
     memoPalette.setColor(QPalette::Base, palette().color(QPalette::Window));
@@ -115,6 +120,7 @@ void TopSettingForm::LoadProfile(const QString& path)
         }
         return;
     }
+    ui->btnSaveAs->setEnabled(true);
     for (OutputSetting setting : kOutputSettings) {
         QComboBox* settingBox = box(setting);
         const ProfileChoiceList& choices = m_profile.choices(setting);
@@ -207,15 +213,34 @@ void TopSettingForm::showPairForEncodeMode()
 
 void TopSettingForm::btnOKClick()
 {
-    const auto refusal = checkOutputSelection(m_profile.selection());
-    if (!refusal) {
+    if (!refuseSelection())
         accept();
+}
+
+void TopSettingForm::btnSaveAsClick()
+{
+    // A profile that OK would refuse is not kept either.
+    if (refuseSelection())
         return;
-    }
+    const std::optional<QString> name =
+        saveProfileAs(m_seams.messages, m_seams.dialogs, this, m_profile, m_profileDirectories);
+    if (!name)
+        return;
+    emit profileSaved(*name);
+    // What was saved is what Cancel goes back to.
+    rememberValues();
+}
+
+bool TopSettingForm::refuseSelection()
+{
+    const auto refusal = checkOutputSelection(m_profile.selection());
+    if (!refusal)
+        return false;
     m_seams.messages.info(this, refusal->caption, refusal->text);
     if (refusal->limitAudioBitrate)
         ui->cmbAbitrate->setEditText(QString::number(kMaxMp2Bitrate));
     focusRefusedControl(refusal->field);
+    return true;
 }
 
 void TopSettingForm::focusRefusedControl(SelectionRefusal::Field field)
@@ -271,6 +296,11 @@ void TopSettingForm::reject()
 }
 
 void TopSettingForm::FormShow()
+{
+    rememberValues();
+}
+
+void TopSettingForm::rememberValues()
 {
     m_remembered = {m_profile.selection(), ui->rdbManualSize->isChecked()};
 }

@@ -15,14 +15,17 @@ class QComboBox;
 
 // The Output Settings dialog: shows the eleven settings of the current profile and lets the user
 // change them for the running program; every change of its controls goes into the profile's
-// selection at once. It never writes a profile file. A dialog of the main window.
+// selection at once. "Save As..." keeps them as a new profile in the user's profile folder; no
+// other profile file is ever written. A dialog of the main window.
 class TopSettingForm : public OwnedDialog
 {
     Q_OBJECT
 
 public:
-    // profile: what the dialog shows and edits; it outlives the dialog.
-    TopSettingForm(Seams seams, CurrentProfile& profile, QWidget* mainWindow);
+    // profile: what the dialog shows and edits; it outlives the dialog. profileDirectories: the
+    // folders the profiles are listed from, the user's own last.
+    TopSettingForm(Seams seams, CurrentProfile& profile, QStringList profileDirectories,
+                   QWidget* mainWindow);
     ~TopSettingForm() override;
 
     // Loads the profile at path and fills the dialog from it; a path where no file exists
@@ -32,6 +35,11 @@ public:
     QString outputExtension() const { return m_profile.outputExtension(); }
 
     void reject() override; // Escape: as Cancel
+
+signals:
+    // A profile of that name was saved into the user's profile folder: the profile box lists
+    // it and selects it.
+    void profileSaved(const QString& name);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -45,6 +53,11 @@ private:
     void cmbAcodecChange();
     void cmbEncodeToChange();
     void btnOKClick();
+    void btnSaveAsClick();
+    // Shows what OK refuses in the selection, and focuses the control to change; false when
+    // nothing is refused.
+    bool refuseSelection();
+    void rememberValues();
     void btnCancelClick();
 
     QComboBox* box(OutputSetting setting) const;
@@ -67,6 +80,7 @@ private:
     Seams m_seams;
     std::unique_ptr<Ui::TopSettingForm> ui;
     CurrentProfile& m_profile;
+    QStringList m_profileDirectories;
     RememberedValues m_remembered;
     QSet<QString> m_toldNotRead; // profile files the user was told were not read
 };

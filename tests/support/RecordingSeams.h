@@ -71,6 +71,8 @@ public:
     QStringList suffixesSeen;                    // the save dialog's default suffixes
     QVector<ExistingFileQuestion> questionsSeen; // who the save dialog left the question to
     QStringList titlesSeen;
+    QQueue<QString> textAnswers;            // for askText(); an empty script cancels
+    QVector<RecordedMessage> textQuestions; // kind "text", the title, the suggestion, the owner
 
     QStringList openFiles(QWidget*, const QString& filter) override
     {
@@ -89,6 +91,14 @@ public:
     {
         titlesSeen << title;
         return folderAnswers.isEmpty() ? QString() : folderAnswers.dequeue();
+    }
+    std::optional<QString> askText(QWidget* owner, const QString& title, const QString&,
+                                   const QString& suggestion) override
+    {
+        textQuestions.append({QStringLiteral("text"), title, suggestion, owner});
+        if (textAnswers.isEmpty())
+            return std::nullopt;
+        return textAnswers.dequeue();
     }
 };
 

@@ -1,5 +1,7 @@
 #include "paths/WholeFile.h"
+#include "prefs/FileSizeLimit.h"
 #include "profiles/EncoderOptions.h"
+#include "support/Files.h"
 #include "support/NamedPipe.h"
 #include "support/RecordingSeams.h"
 #include "ui/TopSettingForm.h"
@@ -12,12 +14,15 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <optional>
 
 namespace {
 
-const char* const kProfile = R"([Main]
+const char* const kProfile = R"(; A profile for phones.
+[Main]
 Type=mp4
 [Video Codec]
 Items=2
@@ -122,6 +127,7 @@ class TestTopSettingForm : public QObject
     QString m_profile;
     RecordingSeams m_doubles;
     QWidget m_mainWindow;
+    std::unique_ptr<QTemporaryDir> m_userDir; // the user's profile folder, new for each test
     std::unique_ptr<CurrentProfile> m_current;
     std::unique_ptr<TopSettingForm> m_form;
 
@@ -170,8 +176,11 @@ private slots:
     void init()
     {
         m_doubles.messages.shown.clear();
+        m_userDir = std::make_unique<QTemporaryDir>();
         m_current = std::make_unique<CurrentProfile>();
-        m_form = std::make_unique<TopSettingForm>(m_doubles.seams(), *m_current, &m_mainWindow);
+        m_form = std::make_unique<TopSettingForm>(
+            m_doubles.seams(), *m_current, QStringList{m_dir.path() + '/', m_userDir->path() + '/'},
+            &m_mainWindow);
     }
     void cleanup()
     {
@@ -283,6 +292,91 @@ private slots:
             QVERIFY(!pipe->readerWaited());
             QVERIFY(pipe->isStillAPipe());
         }
+    }
+
+    // Loading the saved profile gives the options the dialog composed before saving: chosen
+    // choices become the preselected ones, a typed text that is none of the choices a new one,
+    // kept exactly (a leading blank included).
+    void savedProfileComposesTheSameOptions_data()
+    {
+        QTest::addColumn<int>("aspect");
+        QTest::addColumn<QString>("videoBitrate"); // typed when not empty
+        QTest::addColumn<QString>("sampleRate");
+        QTest::newRow("changed choices") << 2 << "1200"
+                                         << "48000";
+        QTest::newRow("typed texts that are no choice") << 0 << " 1000"
+                                                        << "22050";
+    }
+    void savedProfileComposesTheSameOptions()
+    {
+        QFETCH(int, aspect);
+        QFETCH(QString, videoBitrate);
+        QFETCH(QString, sampleRate);
+        m_form->LoadProfile(m_profile);
+        showDialog();
+        combo("cmbAspect")->setCurrentIndex(aspect);
+        type("cmbVbitrate", videoBitrate);
+        type("cmbSrate", sampleRate);
+        const QString composed = GetEncoderOptions(*m_current);
+        QSignalSpy saved(m_form.get(), &TopSettingForm::profileSaved);
+        m_doubles.dialogs.textAnswers << "Mine";
+
+        QTest::mouseClick(control<QPushButton>("btnSaveAs"), Qt::LeftButton);
+
+        QCOMPARE(m_doubles.messages.shown.size(), 0);
+        QCOMPARE(m_doubles.dialogs.textQuestions.last().caption, QString("Save Profile As"));
+        QCOMPARE(m_doubles.dialogs.textQuestions.last().text, QString("Phone (custom)"));
+        QCOMPARE(saved.size(), 1);
+        const QString path = m_userDir->filePath("Mine.bpf");
+        QVERIFY(fileContents(path).startsWith("; A profile for phones.\n[Main]\nType=mp4\n"));
+        m_form->LoadProfile(m_profile);
+        m_form->LoadProfile(path);
+        QCOMPARE(m_current->path(), path);
+        QCOMPARE(GetEncoderOptions(*m_current), composed);
+    }
+
+    // Declining to replace a profile, or a folder that takes no file, leaves every file as it
+    // was, and nothing is reported as saved.
+    void saveAsThatDoesNotSaveChangesNoFile_data()
+    {
+        QTest::addColumn<bool>("existing");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("replacing declined") << true << "Replace Profile";
+        QTest::newRow("read-only folder") << false << "Profile Not Saved";
+    }
+    void saveAsThatDoesNotSaveChangesNoFile()
+    {
+        QFETCH(bool, existing);
+        QFETCH(QString, caption);
+        const QString path = m_userDir->filePath("Mine.bpf");
+        if (existing)
+            QVERIFY(writeFile(path, "; the user's own\n"));
+        m_form->LoadProfile(m_profile);
+        showDialog();
+        type("cmbSrate", "48000");
+        QSignalSpy saved(m_form.get(), &TopSettingForm::profileSaved);
+        m_doubles.dialogs.textAnswers << "Mine"; // then the name question is cancelled
+        const QFileDevice::Permissions writable = QFile::permissions(m_userDir->path());
+        {
+            std::optional<FileSizeLimit> limit;
+            if (!existing) {
+                QFile::setPermissions(m_userDir->path(),
+                                      QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+                // Root writes into read-only folders, but not past this limit.
+                limit.emplace(0);
+            }
+            QTest::mouseClick(control<QPushButton>("btnSaveAs"), Qt::LeftButton);
+        }
+        QFile::setPermissions(m_userDir->path(), writable);
+
+        QCOMPARE(m_doubles.messages.shown.size(), 1);
+        QCOMPARE(m_doubles.messages.shown.first().caption, caption);
+        QCOMPARE(m_doubles.messages.shown.first().owner, m_form.get());
+        QCOMPARE(saved.size(), 0);
+        QCOMPARE(folderEntries(m_userDir->path()),
+                 existing ? QStringList{"Mine.bpf"} : QStringList());
+        if (existing)
+            QCOMPARE(fileContents(path), QByteArray("; the user's own\n"));
     }
 
     void selectionFeedsTheOptionText()
