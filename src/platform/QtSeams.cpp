@@ -12,6 +12,8 @@
 #include <QUrl>
 #include <QVariantMap>
 
+#include <algorithm>
+
 void QtMessages::info(QWidget* owner, const QString& caption, const QString& text)
 {
     QMessageBox::information(owner, caption, text);
@@ -83,10 +85,16 @@ QString QtDialogs::browseForFolder(QWidget* owner, const QString& title)
 std::optional<QString> QtDialogs::askText(QWidget* owner, const QString& title,
                                           const QString& label, const QString& suggestion)
 {
-    bool accepted = false;
-    const QString text =
-        QInputDialog::getText(owner, title, label, QLineEdit::Normal, suggestion, &accepted);
-    return accepted ? std::optional(text) : std::nullopt;
+    QInputDialog dialog(owner);
+    dialog.setWindowTitle(title);
+    dialog.setLabelText(label);
+    dialog.setTextValue(suggestion);
+    // Wide enough to show the suggested text whole, beside the field's frame and margins.
+    const int width = dialog.fontMetrics().horizontalAdvance(suggestion) + 80;
+    dialog.resize(std::max(dialog.sizeHint().width(), width), dialog.sizeHint().height());
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.textValue();
 }
 
 bool LogindPower::powerOff()

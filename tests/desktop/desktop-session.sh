@@ -4,7 +4,8 @@
 # exact titles of the main window, dialogs and message boxes; that dialogs belong to the main
 # window (transient for it, modal, centred on it); that the window manager cannot close the main
 # window while a dialog is open; that closing it ends the program without an error; and that the
-# preferences are kept in the user's config folder.
+# preferences are kept in the user's config folder; and that "Save As..." of the Output Settings
+# asks for the name in a question of its own and writes the profile into the user's folder.
 #
 # Usage (under xvfb-run with "-ac", so that the other user may connect):
 #   desktop-session.sh BUILD-DIR CLIPS-DIR
@@ -114,6 +115,14 @@ gone "Settings"
 press "$main" alt+s
 output=$(window_titled "Output Settings")
 check_owned "$output" "$main" "Output Settings"
+# Save As asks for the name in a question of the Output Settings; the new profile lands in the
+# user's profile folder and is the one chosen from then on.
+press "$output" alt+a
+name_question=$(window_titled "Save Profile As")
+check_owned "$name_question" "$output" "Save Profile As"
+xdotool windowactivate --sync "$name_question" key --clearmodifiers ctrl+a type "Phone"
+press "$name_question" Return
+gone "Save Profile As"
 wmctrl -i -c "$output"
 gone "Output Settings"
 
@@ -131,4 +140,7 @@ grep -q '^Output File=' "$user_preferences" || fail "closing stored nothing"
 [ "$(cat "$prefix/lib/vantomel/Preferences.ini")" = "$delivered" ] ||
   fail "the delivered preferences changed"
 [ -d "$work/home/.cache/vantomel/temp" ] || fail "no temporary folder in the user's cache"
+saved_profile=$work/home/.config/vantomel/Profiles/Phone.bpf
+[ -f "$saved_profile" ] || fail "Save As wrote no profile into the user's profile folder"
+grep -qx 'Profile Name=Phone' "$user_preferences" || fail "the saved profile is not the one chosen"
 echo "desktop session: all checks passed"
