@@ -607,7 +607,7 @@ private slots:
         const auto keptLog = [&](const QString& folder, int minutesOld) {
             QFile log(temp + folder + "/" + kJobFolderLogName);
             return QDir().mkpath(temp + folder) && log.open(QIODevice::WriteOnly) &&
-                   log.write("=== Run 1") > 0 &&
+                   log.write("=== Run 1") > 0 && log.flush() &&
                    log.setFileTime(QDateTime::currentDateTime().addSecs(-60 * minutesOld),
                                    QFileDevice::FileModificationTime);
         };
