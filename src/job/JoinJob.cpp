@@ -87,6 +87,7 @@ void JoinJob::start()
     m_busy = true;
     m_view.setLocked(true);
     runStages(folder, onePass);
+    m_log = EncoderLog();
     m_view.setLocked(false);
     m_busy = false;
     emit finished();
