@@ -179,6 +179,9 @@ public:
         case JoinJob::End::Stopped:
             return ExitCode::kStopped;
         case JoinJob::End::Failed:
+            if (!joinJob.keptLogPath().isEmpty())
+                m_console.err(QStringLiteral("The encoder's log is kept in ") +
+                              joinJob.keptLogPath());
             return ExitCode::kFailed;
         case JoinJob::End::Refused:
             break;

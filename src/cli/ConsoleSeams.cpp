@@ -11,6 +11,13 @@ void ConsoleMessages::info(QWidget*, const QString& caption, const QString& text
         m_console.err(line);
 }
 
+void ConsoleMessages::infoWithDetails(QWidget* owner, const QString& caption, const QString& text,
+                                      const QString&)
+{
+    // The details are a window's; the run names the log itself.
+    info(owner, caption, text);
+}
+
 bool ConsoleMessages::ask(QWidget*, const QString& caption, const QString& text)
 {
     ++m_questionsAsked;

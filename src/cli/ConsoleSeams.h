@@ -13,6 +13,8 @@ public:
     explicit ConsoleMessages(Console& console) : m_console(console) {}
 
     void info(QWidget* owner, const QString& caption, const QString& text) override;
+    void infoWithDetails(QWidget* owner, const QString& caption, const QString& text,
+                         const QString& details) override;
     bool ask(QWidget* owner, const QString& caption, const QString& text) override;
     void error(QWidget* owner, const QString& text) override;
     void plain(const QString& title, const QString& text) override;

@@ -48,6 +48,8 @@ bool EncoderRun::start(const QString& program, const QStringList& arguments,
     m_partialLine.clear();
     m_lastMessage.clear();
     m_joinOffsets.clear();
+    m_lines.clear();
+    m_lastStatus.clear();
     m_active = true;
 
     m_process.start(program, arguments, QIODevice::ReadOnly);
@@ -62,19 +64,21 @@ EncoderOutcome EncoderRun::finish()
     m_active = false;
     EncoderOutcome outcome;
     if (!m_started) {
-        m_onEnd = nullptr;
         outcome.lastMessage = m_lastMessage;
+        outcome.startError = m_lastMessage;
+        if (const EndHandler onEnd = std::exchange(m_onEnd, nullptr))
+            onEnd(outcome);
         return outcome;
     }
     readChunks(); // whatever arrived together with the exit
     if (!m_partialLine.trimmed().isEmpty())
         rememberMessages("\n");
     m_onChunk = nullptr;
-    if (const EndHandler onEnd = std::exchange(m_onEnd, nullptr))
-        onEnd();
 
     outcome.lastMessage = m_lastMessage;
     outcome.joinOffsets = m_joinOffsets;
+    outcome.lines = m_lines;
+    outcome.lastStatus = QString::fromLocal8Bit(m_lastStatus);
     outcome.exitCode = m_process.exitCode();
     // An encoder that had exited on its own before the kill reached it ends as it exited.
     if (m_process.exitStatus() == QProcess::NormalExit)
@@ -83,6 +87,8 @@ EncoderOutcome EncoderRun::finish()
         outcome.kind = EncoderOutcome::Kind::Terminated;
     else
         outcome.kind = EncoderOutcome::Kind::Crashed;
+    if (const EndHandler onEnd = std::exchange(m_onEnd, nullptr))
+        onEnd(outcome);
     return outcome;
 }
 
@@ -115,6 +121,13 @@ void EncoderRun::readChunks()
     m_reading = false;
 }
 
+namespace {
+
+// A line without end can be megabytes long; its beginning says what it is.
+constexpr qsizetype kLongestKeptLine = 1000;
+
+} // namespace
+
 void EncoderRun::rememberMessages(const QByteArray& chunk)
 {
     // Status lines end in "\r", messages in "\n".
@@ -129,9 +142,16 @@ void EncoderRun::rememberMessages(const QByteArray& chunk)
         const QByteArrayView bytes =
             QByteArrayView(m_partialLine).sliced(start, i - start).trimmed();
         start = i + 1;
-        if (bytes.isEmpty() || bytes.startsWith(statusMarker))
+        if (bytes.isEmpty())
             continue;
+        if (bytes.startsWith(statusMarker)) {
+            m_lastStatus = bytes.toByteArray();
+            continue;
+        }
         const QString line = QString::fromLocal8Bit(bytes);
+        m_lines << line.left(kLongestKeptLine);
+        if (m_lines.size() > EncoderOutcome::kKeptLines)
+            m_lines.removeFirst();
         if (const std::optional<JoinOffset> offset = parseJoinOffset(line))
             m_joinOffsets << *offset;
         else

@@ -30,6 +30,15 @@ struct EncoderOutcome
     QString lastMessage;
     // What the encoder reported of its join points, in the order it wrote them.
     QList<JoinOffset> joinOffsets;
+    // The lines the encoder printed, without its status lines: the last kKeptLines of them, so
+    // that a long run's chatter stays bounded.
+    QStringList lines;
+    // Its last status line ("Pos: ..."): where it was when it ended. Empty when it wrote none.
+    QString lastStatus;
+    // Why it could not be started.
+    QString startError;
+
+    static constexpr int kKeptLines = 300;
 };
 
 // The encoder started by this process ends with the program, however the program ends: an
@@ -47,13 +56,14 @@ public:
     static constexpr qint64 kChunkSize = 4095;
 
     using ChunkHandler = std::function<void(const QString& chunk)>;
-    using EndHandler = std::function<void()>;
+    using EndHandler = std::function<void(const EncoderOutcome& outcome)>;
 
     explicit EncoderRun(QObject* parent = nullptr);
     ~EncoderRun() override;
 
     // False when the encoder could not be started; finish() then tells why. onEnd runs in
-    // finish(), once the last chunk has been handed on.
+    // finish(), once the last chunk has been handed on, with how the run ended (also when it
+    // could not be started).
     bool start(const QString& program, const QStringList& arguments, const ChunkHandler& onChunk,
                const EndHandler& onEnd = {});
     // Started, and not yet finished.
@@ -86,4 +96,6 @@ private:
     QByteArray m_partialLine;
     QString m_lastMessage;
     QList<JoinOffset> m_joinOffsets;
+    QStringList m_lines;
+    QByteArray m_lastStatus;
 };

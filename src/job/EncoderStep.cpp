@@ -1,5 +1,6 @@
 #include "EncoderStep.h"
 
+#include "EncoderLog.h"
 #include "JobView.h"
 
 EncoderStep::EncoderStep(JobView& view, QString encoderPath)
@@ -27,7 +28,13 @@ bool EncoderStep::start(EncoderRun& encoder, const EncoderCommand& command,
         } catch (...) {
         }
     };
-    return encoder.start(m_encoderPath, command.arguments, onChunk, [this] { showHeldBack(); });
+    const auto onEnd = [this, arguments = command.arguments](const EncoderOutcome& outcome) {
+        if (outcome.kind != EncoderOutcome::Kind::FailedToStart)
+            showHeldBack();
+        if (m_log)
+            m_log->addRun(m_encoderPath, arguments, outcome);
+    };
+    return encoder.start(m_encoderPath, command.arguments, onChunk, onEnd);
 }
 
 void EncoderStep::show(const std::function<void()>& showProgress)

@@ -7,10 +7,12 @@
 #include <QElapsedTimer>
 #include <functional>
 
+class EncoderLog;
 class JobView;
 
 // Starts the encoder runs of the stages: each chunk the encoder writes moves a tracker, and the
-// progress is shown from the chunks parsed, at most once an interval.
+// progress is shown from the chunks parsed, at most once an interval. Every run that ends is
+// written to the job's encoder log.
 class EncoderStep
 {
 public:
@@ -32,6 +34,8 @@ public:
 
     // 0: every chunk parsed is shown.
     void setProgressInterval(int milliseconds) { m_progressIntervalMs = milliseconds; }
+    // The log the runs are written to; it outlives them.
+    void setLog(EncoderLog& log) { m_log = &log; }
 
 private:
     void show(const std::function<void()>& showProgress);
@@ -39,6 +43,7 @@ private:
 
     JobView& m_view;
     QString m_encoderPath;
+    EncoderLog* m_log = nullptr;
     int m_progressIntervalMs = kProgressIntervalMs;
     // Since the progress was last shown; invalid when a run has started since.
     QElapsedTimer m_sinceShown;

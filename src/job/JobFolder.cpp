@@ -2,10 +2,12 @@
 
 #include "paths/PathText.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <algorithm>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,7 +15,14 @@ namespace {
 
 const QString kFolderTemplate = QStringLiteral("job-XXXXXX");
 
-std::unique_ptr<QTemporaryDir> makeFolderIn(const QString& parent)
+const QRegularExpression& jobFolderName()
+{
+    static const QRegularExpression name(QStringLiteral("^job-[A-Za-z0-9]{6}$"));
+    return name;
+}
+
+// madeParent: set to the parent when it had to be made.
+std::unique_ptr<QTemporaryDir> makeFolderIn(const QString& parent, QString& madeParent)
 {
     if (parent.isEmpty())
         return nullptr;
@@ -22,8 +31,11 @@ std::unique_ptr<QTemporaryDir> makeFolderIn(const QString& parent)
     if (made && !QDir().mkdir(absoluteParent))
         return nullptr;
     auto folder = std::make_unique<QTemporaryDir>(absoluteParent + kFolderTemplate);
-    if (folder->isValid())
+    if (folder->isValid()) {
+        if (made)
+            madeParent = absoluteParent;
         return folder;
+    }
     if (made)
         QDir().rmdir(absoluteParent);
     return nullptr;
@@ -74,14 +86,22 @@ bool removeIfStale(const QString& folder)
     return QDir(folder).removeRecursively();
 }
 
+// The folder's entries, hidden ones too.
+QStringList entriesOf(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::System | QDir::Hidden |
+                                  QDir::NoDotAndDotDot);
+}
+
 } // namespace
 
 JobFolder::JobFolder(const QString& tempSetting, const QString& defaultTempDirectory)
-    : m_dir(makeFolderIn(tempSetting))
+    : m_dir(makeFolderIn(tempSetting, m_madeParent))
 {
-    // The default is the program's own (the per-user cache may not exist yet).
+    // The default is the program's own (the per-user cache may not exist yet); it stays.
+    QString defaultMade;
     if (!m_dir && !defaultTempDirectory.isEmpty() && QDir().mkpath(defaultTempDirectory))
-        m_dir = makeFolderIn(defaultTempDirectory);
+        m_dir = makeFolderIn(defaultTempDirectory, defaultMade);
     if (!m_dir)
         return;
     // A folder whose lock cannot be written still serves the job; if the program dies, the
@@ -89,7 +109,9 @@ JobFolder::JobFolder(const QString& tempSetting, const QString& defaultTempDirec
     m_lock = lockFileIn(m_dir->path());
     if (!m_lock->tryLock(0))
         m_lock.reset();
-    removeStaleJobFolders(QFileInfo(m_dir->path()).absolutePath());
+    const QString temporaryFolder = QFileInfo(m_dir->path()).absolutePath();
+    removeStaleJobFolders(temporaryFolder);
+    pruneKeptJobLogs(temporaryFolder);
 }
 
 JobFolder& JobFolder::operator=(JobFolder&& other) noexcept
@@ -98,6 +120,7 @@ JobFolder& JobFolder::operator=(JobFolder&& other) noexcept
         remove();
         m_dir = std::move(other.m_dir);
         m_lock = std::move(other.m_lock);
+        m_madeParent = std::exchange(other.m_madeParent, QString());
     }
     return *this;
 }
@@ -107,6 +130,35 @@ void JobFolder::remove()
     // The lock first: QLockFile warns when its file is already gone.
     m_lock.reset();
     m_dir.reset();
+    // Only when empty: another job may have made its folder there meanwhile.
+    if (!m_madeParent.isEmpty())
+        QDir().rmdir(std::exchange(m_madeParent, QString()));
+}
+
+QString JobFolder::keepOnly(const QString& name)
+{
+    if (!m_dir)
+        return QString();
+    const QString kept = path() + name;
+    if (!isRegularFile(kept)) {
+        remove();
+        return QString();
+    }
+    m_lock.reset();
+    const QDir folder(m_dir->path());
+    for (const QString& entry : entriesOf(folder.path())) {
+        if (entry == name)
+            continue;
+        const QFileInfo file(folder.filePath(entry));
+        if (file.isDir() && !file.isSymLink())
+            QDir(file.filePath()).removeRecursively();
+        else
+            QFile::remove(file.filePath());
+    }
+    m_dir->setAutoRemove(false);
+    m_dir.reset();
+    m_madeParent.clear();
+    return kept;
 }
 
 QString JobFolder::path() const
@@ -116,14 +168,47 @@ QString JobFolder::path() const
 
 int removeStaleJobFolders(const QString& temporaryFolder)
 {
-    static const QRegularExpression jobFolderName(QStringLiteral("^job-[A-Za-z0-9]{6}$"));
     const QDir parent(temporaryFolder);
     int removed = 0;
     const QStringList names =
         parent.entryList({QStringLiteral("job-*")},
                          QDir::Dirs | QDir::NoSymLinks | QDir::Hidden | QDir::NoDotAndDotDot);
     for (const QString& name : names)
-        if (jobFolderName.match(name).hasMatch() && removeIfStale(parent.filePath(name)))
+        if (jobFolderName().match(name).hasMatch() && removeIfStale(parent.filePath(name)))
             ++removed;
+    return removed;
+}
+
+int pruneKeptJobLogs(const QString& temporaryFolder, int keep)
+{
+    struct KeptLog
+    {
+        QString folder;
+        QDateTime changed;
+    };
+    QList<KeptLog> kept;
+    const QDir parent(temporaryFolder);
+    const QStringList names =
+        parent.entryList({QStringLiteral("job-*")},
+                         QDir::Dirs | QDir::NoSymLinks | QDir::Hidden | QDir::NoDotAndDotDot);
+    for (const QString& name : names) {
+        const QString folder = parent.filePath(name);
+        struct stat info;
+        if (!jobFolderName().match(name).hasMatch() || !isOwnDirectory(folder, info) ||
+            entriesOf(folder) != QStringList{kJobFolderLogName})
+            continue;
+        const QString log = withTrailingSlash(folder) + kJobFolderLogName;
+        if (isRegularFile(log))
+            kept.append({folder, QFileInfo(log).lastModified()});
+    }
+    std::sort(kept.begin(), kept.end(),
+              [](const KeptLog& a, const KeptLog& b) { return a.changed > b.changed; });
+    int removed = 0;
+    for (qsizetype k = keep; k < kept.size(); ++k) {
+        // The log and then the folder alone: anything put there meanwhile keeps it.
+        if (QFile::remove(withTrailingSlash(kept[k].folder) + kJobFolderLogName) &&
+            QDir().rmdir(kept[k].folder))
+            ++removed;
+    }
     return removed;
 }

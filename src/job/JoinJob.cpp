@@ -38,6 +38,7 @@ JoinJob::JoinJob(JobView& view, TaskRows& rows, const JobOutput& output,
       m_encoderCheck(encoderPath), m_step(view, encoderPath),
       m_conversionRunsAtOnce(QThread::idealThreadCount()), m_clock(view)
 {
+    m_step.setLog(m_log);
 }
 
 void JoinJob::start()
@@ -45,6 +46,7 @@ void JoinJob::start()
     if (m_busy)
         return;
     m_lastEnd = End::Refused;
+    m_keptLogPath.clear();
     if (m_rows.count() < 2) {
         refuse(QStringLiteral("Add More Videos"),
                QStringLiteral("Please add at least 2 videos to the task for joining."), false);
@@ -68,12 +70,11 @@ void JoinJob::start()
         m_view.focusOutputFile();
         return;
     }
-    // Only now, when nothing can refuse the job any more, is anything created. A join in one pass
-    // needs no folder, and a copy always joins the originals in one pass.
+    // Only now, when nothing can refuse the job any more, is anything created. A copy always
+    // joins the originals in one pass. A join in one pass needs its folder only for the encoder
+    // log, and runs without one when it cannot be made.
     const bool onePass = m_settings.onePass || m_output.copiesVideo();
-    JobFolder folder;
-    if (!onePass)
-        folder = JobFolder(m_settings.tempDir, m_defaultTempDirectory);
+    JobFolder folder(m_settings.tempDir, m_defaultTempDirectory);
     if (!onePass && !folder.isValid()) {
         refuse(QStringLiteral("Temp Folder"),
                QStringLiteral("The temporary folder cannot be created. Please specify another one "
@@ -82,9 +83,11 @@ void JoinJob::start()
         return;
     }
 
+    m_log = folder.isValid() ? EncoderLog(folder.path() + kJobFolderLogName) : EncoderLog();
     m_busy = true;
     m_view.setLocked(true);
     runStages(folder, onePass);
+    m_log = EncoderLog();
     m_view.setLocked(false);
     m_busy = false;
     emit finished();
@@ -215,7 +218,11 @@ void JoinJob::endJob(Stage stage, const StageOutcome& outcome, JobFolder& folder
         if (outcome.row == StageOutcome::kEveryRow || outcome.row == row ||
             outcome.otherRows.contains(row))
             m_rows.setStatus(row, TaskStatus::Stop);
-    folder.remove();
+    // A failed job keeps its log for the user, and only that; a stopped one leaves nothing.
+    if (outcome.kind == Kind::Stopped)
+        folder.remove();
+    else
+        m_keptLogPath = folder.keepOnly(kJobFolderLogName);
 
     const bool conversion = stage == Stage::Conversion;
     switch (outcome.kind) {
@@ -230,7 +237,7 @@ void JoinJob::endJob(Stage stage, const StageOutcome& outcome, JobFolder& folder
                                   : QStringLiteral("The joining failed.");
         if (!outcome.reason.isEmpty())
             text += QLatin1Char('\n') + outcome.reason;
-        m_seams.messages.info(m_view.owner(), QStringLiteral("Error"), text);
+        showFailure(text);
         break;
     }
     case Kind::FailedToStart:
@@ -243,6 +250,21 @@ void JoinJob::endJob(Stage stage, const StageOutcome& outcome, JobFolder& folder
     m_view.showProgressPanel(false);
     // A Stop during the conversion leaves the run state at "stopped" until the next Start.
     m_runState = outcome.kind == Kind::Stopped && conversion ? RunState::Stopped : RunState::Idle;
+}
+
+void JoinJob::showFailure(const QString& text)
+{
+    const QString caption = QStringLiteral("Error");
+    if (m_keptLogPath.isEmpty()) {
+        m_seams.messages.info(m_view.owner(), caption, text);
+        return;
+    }
+    // Enough of the log to see what the encoder said last; the whole is in the file.
+    constexpr int kShownLines = 40;
+    m_seams.messages.infoWithDetails(
+        m_view.owner(), caption, text,
+        QStringLiteral("The encoder's log is kept in %1\n\n%2")
+            .arg(m_keptLogPath, lastLinesOf(m_keptLogPath, kShownLines)));
 }
 
 void JoinJob::complete(const JoinResult& joined, JobFolder& folder)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "EncoderCheck.h"
+#include "EncoderLog.h"
 #include "EncoderRuns.h"
 #include "EncoderStep.h"
 #include "JobClock.h"
@@ -17,7 +18,8 @@ class JobFolder;
 // the join stage, or the join stage alone in one pass over the original inputs, which is also
 // how a copy joins them. Start returns when the job is over; meanwhile events are handled inside
 // it, which is how Stop and the clock reach a running job. The stages report how they ended; the
-// job alone turns that into what the user sees.
+// job alone turns that into what the user sees. Every encoder run is written to the job's
+// encoder log in its folder; a failed job keeps the log there, and its message shows the log.
 class JoinJob : public QObject
 {
     Q_OBJECT
@@ -51,6 +53,8 @@ public:
     void setProgressInterval(int milliseconds) { m_step.setProgressInterval(milliseconds); }
 
     RunState runState() const { return m_runState; }
+    // The encoder log the last Start kept because the job failed; empty when it kept none.
+    QString keptLogPath() const { return m_keptLogPath; }
     End lastEnd() const { return m_lastEnd; }
     // Start is running: the window is locked.
     bool isBusy() const { return m_busy; }
@@ -76,6 +80,8 @@ private:
     // is no refusal: the job then finds out as it goes.
     bool checkEncoderTakesTheJoin();
     void refuse(const QString& caption, const QString& text, bool focusOutputFile);
+    // The failure message, with the kept log's path and last lines to unfold when there is one.
+    void showFailure(const QString& text);
     void runStages(JobFolder& folder, bool onePass);
     // The join this job runs: a copy of the originals, or one pass over them, or the
     // intermediates in jobFolder.
@@ -102,6 +108,8 @@ private:
     EncoderStep m_step;
     int m_conversionRunsAtOnce;
     JobClock m_clock;
+    EncoderLog m_log;
+    QString m_keptLogPath;
     RunState m_runState = RunState::Idle;
     End m_lastEnd = End::Refused;
     bool m_busy = false;

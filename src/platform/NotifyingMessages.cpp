@@ -12,6 +12,13 @@ void NotifyingMessages::info(QWidget* owner, const QString& caption, const QStri
     m_shown.info(owner, caption, text);
 }
 
+void NotifyingMessages::infoWithDetails(QWidget* owner, const QString& caption, const QString& text,
+                                        const QString& details)
+{
+    notifyIfWanted(caption, text);
+    m_shown.infoWithDetails(owner, caption, text, details);
+}
+
 bool NotifyingMessages::ask(QWidget* owner, const QString& caption, const QString& text)
 {
     notifyIfWanted(caption, text);

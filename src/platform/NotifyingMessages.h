@@ -12,6 +12,8 @@ public:
     NotifyingMessages(Messages& shown, Notifications& notifications, std::function<bool()> wanted);
 
     void info(QWidget* owner, const QString& caption, const QString& text) override;
+    void infoWithDetails(QWidget* owner, const QString& caption, const QString& text,
+                         const QString& details) override;
     bool ask(QWidget* owner, const QString& caption, const QString& text) override;
     void error(QWidget* owner, const QString& text) override;
     void plain(const QString& title, const QString& text) override;

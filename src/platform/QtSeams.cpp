@@ -19,6 +19,16 @@ void QtMessages::info(QWidget* owner, const QString& caption, const QString& tex
     QMessageBox::information(owner, caption, text);
 }
 
+void QtMessages::infoWithDetails(QWidget* owner, const QString& caption, const QString& text,
+                                 const QString& details)
+{
+    // Qt's own button unfolds the details ("Show Details..."); its label is not Qt's to
+    // change without reaching into the box's insides.
+    QMessageBox box(QMessageBox::Information, caption, text, QMessageBox::Ok, owner);
+    box.setDetailedText(details);
+    box.exec();
+}
+
 bool QtMessages::ask(QWidget* owner, const QString& caption, const QString& text)
 {
     return QMessageBox::question(owner, caption, text, QMessageBox::Yes | QMessageBox::No) ==

@@ -14,6 +14,10 @@ public:
     virtual ~Messages() = default;
     // A notice or refusal: information icon, OK.
     virtual void info(QWidget* owner, const QString& caption, const QString& text) = 0;
+    // A notice as info() gives it, with a longer text that the user can unfold under it (what
+    // the encoder said before a job failed).
+    virtual void infoWithDetails(QWidget* owner, const QString& caption, const QString& text,
+                                 const QString& details) = 0;
     // A question: question icon, Yes and No; only Yes returns true.
     virtual bool ask(QWidget* owner, const QString& caption, const QString& text) = 0;
     // An error that ended a command: error icon, titled with the application title.

@@ -175,6 +175,35 @@ private slots:
         QCOMPARE(m_program->leftInTempDir(), QStringList());
     }
 
+    // A job that fails names the encoder's log it kept: a profile whose sample rate the MP3
+    // encoder refuses only once it has the sound before it.
+    void aFailedJoinNamesItsLog()
+    {
+        setAsk(false);
+        const QString profile = m_outputs.filePath(QStringLiteral("96 kHz.bpf"));
+        QFile file(profile);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(fileContents(m_program->directory() + "Profiles/AVI - MPEG-4 and MP3.bpf")
+                       .replace("Caption1=44100", "Caption1=96000"));
+        file.close();
+        const QString output = m_outputs.filePath(QStringLiteral("never.avi"));
+        const Ended ended = run({QStringLiteral("--join"), QStringLiteral("--profile"), profile,
+                                 QStringLiteral("-o"), output, clipPath(QStringLiteral("clip.avi")),
+                                 clipPath(QStringLiteral("clip.mp4"))});
+        QCOMPARE(ended.exitCode, 1);
+        const QStringList logs = m_program->keptLogs();
+        QCOMPARE(logs.size(), 1);
+        QVERIFY2(
+            ended.err.endsWith("Error: The joining failed.\nThe libmp3lame encoder cannot take "
+                               "audio at 96000 Hz.\nThe encoder's log is kept in " +
+                               logs.first() + '\n'),
+            qPrintable(ended.err));
+        QVERIFY(fileContents(logs.first()).contains("96000 Hz"));
+        QVERIFY(!QFileInfo::exists(output));
+        m_program->removeKeptLogs();
+        QCOMPARE(m_program->leftInTempDir(), QStringList());
+    }
+
     // Ctrl+C reaches the whole foreground group, the program and what it started; the join stops
     // as Stop stops it and the output that stood there stays byte for byte.
     void ctrlCStopsTheJoinAndKeepsTheOutput()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Startup.h"
+#include "job/JobFolder.h"
 #include "job/JoinJob.h"
 #include "tasks/TaskListModel.h"
 #include "ui/TMainForm.h"
@@ -10,6 +11,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QWidget>
@@ -52,6 +54,29 @@ public:
     QString preferencesPath() const { return directory() + QStringLiteral("Preferences.ini"); }
     QString tempDir() const { return directory() + QStringLiteral("work/"); }
     QStringList leftInTempDir() const { return folderEntries(tempDir()); }
+    // The encoder logs that failed jobs kept: each in a job folder that holds nothing else.
+    QStringList keptLogs() const
+    {
+        QStringList logs;
+        for (const QString& name : leftInTempDir())
+            if (folderEntries(tempDir() + name) == QStringList{kJobFolderLogName})
+                logs << tempDir() + name + QLatin1Char('/') + kJobFolderLogName;
+        return logs;
+    }
+    // Removes the kept logs' folders, so that the next test finds the folder as it was.
+    void removeKeptLogs() const
+    {
+        for (const QString& log : keptLogs())
+            QFileInfo(log).dir().removeRecursively();
+    }
+    // What the temporary folder holds beside the kept logs' folders.
+    QStringList leftInTempDirBesideLogs() const
+    {
+        QStringList left = leftInTempDir();
+        for (const QString& log : keptLogs())
+            left.removeOne(QFileInfo(log).dir().dirName());
+        return left;
+    }
 
     // Another program in place of the encoder, such as the fake one.
     bool useEncoder(const QString& encoder) const

@@ -121,6 +121,21 @@ class TestJoinJob : public QObject
     {
         return QDir(tempDir()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
     }
+    // The encoder log of a failed job: the temporary folder holds its folder, and that folder
+    // the log and nothing else. Empty when it is not so.
+    QString keptLog() const
+    {
+        const QStringList folders = tempFiles();
+        if (folders.size() != 1)
+            return QString();
+        const QDir folder(tempDir() + folders.first());
+        return folder.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden) ==
+                       QStringList{"encoder.log"}
+                   ? folder.filePath("encoder.log")
+                   : QString();
+    }
+    // Removes the failed job's folder with its log, after the test has looked at it.
+    void removeKeptLog() const { QVERIFY(QDir(QFileInfo(keptLog()).path()).removeRecursively()); }
 
 private slots:
     void init()
@@ -403,11 +418,36 @@ private slots:
                  QString("The conversion of 'b c.avi' failed.\nCannot open file/device."));
         QCOMPARE(m_window->statuses(), statuses);
         QCOMPARE(encodersNotEnded(), QStringList());
-        QVERIFY(tempFiles().isEmpty());
         QCOMPARE(m_job->runState(), RunState::Idle);
         QVERIFY(!m_window->locked);
         QVERIFY(!m_window->progressPanelShown);
         QVERIFY(!m_job->clock().isRunning());
+
+        // The intermediates are gone; the log stays with the failed run's command line as the
+        // process got it, what it said, and how it ended. The message shows it.
+        const QString log = keptLog();
+        QVERIFY2(!log.isEmpty(), qPrintable(tempFiles().join(' ')));
+        QCOMPARE(m_job->keptLogPath(), log);
+        const QString folder = QFileInfo(log).path() + '/';
+        const QString failedRun =
+            QString(FAKE_PROGRAM_DIR "asapi.dll '") + path("b c.avi") + "' -o " + folder +
+            "1.avi -oac mp3lame -ovc lavc -lavcopts vqscale=3 -ofps 30 -vf "
+            "dsize=320:240:0,scale=0:0,expand=320:240" +
+            (runsAtOnce > 1 ? " -lavcopts threads=1 -lavdopts threads=1" : "");
+        const QString logged = QString::fromUtf8(contents(log));
+        // One at a time the first run has ended before; side by side it is ended after.
+        const QString number = runsAtOnce > 1 ? "1" : "2";
+        const QString section = "=== Run " + number + ": " + failedRun +
+                                "\n[mpeg4 @ 0x1] broken frame\nCannot open file/device.\n=== Run " +
+                                number + " ended: Exit code 1\n";
+        QVERIFY2(logged.contains(section), qPrintable(logged));
+        QVERIFY2(logged.contains(runsAtOnce > 1 ? "=== Run 2 ended: Stopped\n"
+                                                : "=== Run 1 ended: Exit code 0\n"),
+                 qPrintable(logged));
+        const QString details = m_doubles->messages.shown[0].details;
+        QVERIFY2(details.startsWith("The encoder's log is kept in " + log + "\n\n"),
+                 qPrintable(details));
+        QVERIFY2(details.contains(section.trimmed()), qPrintable(details));
     }
 
     void conversionsSideBySideFollowTheEarliestRow()
@@ -624,7 +664,11 @@ private slots:
         QCOMPARE(captions(), QStringList{"Error"});
         QCOMPARE(m_doubles->messages.shown[0].text, text);
         QCOMPARE(contents(path("film.avi")), QByteArray("keep me"));
-        QVERIFY(tempFiles().isEmpty());
+        // In one pass too, the failed job keeps its log, and only that.
+        const QString log = keptLog();
+        QVERIFY2(!log.isEmpty(), qPrintable(tempFiles().join(' ')));
+        QCOMPARE(QString::fromUtf8(contents(log)).count("=== Run "), 2 * runCount);
+        QVERIFY(m_doubles->messages.shown[0].details.contains(log));
     }
 
     void failedJoinLeavesTheOldOutput()
@@ -642,8 +686,8 @@ private slots:
         QCOMPARE(m_doubles->messages.shown[0].text,
                  QString("The joining failed.\nError while encoding"));
         QCOMPARE(contents(path("film.avi")), QByteArray("keep me"));
+        removeKeptLog();
         QCOMPARE(everything(), before);
-        QVERIFY(tempFiles().isEmpty());
         QCOMPARE(m_window->statuses(), (QStringList{"Stop", "Stop", "Stop"}));
         QCOMPARE(m_job->runState(), RunState::Idle);
     }
@@ -798,6 +842,8 @@ private slots:
         QVERIFY(!m_window->progressPanelShown);
         QVERIFY(!job.clock().isRunning());
         QCOMPARE(m_window->statuses(), (QStringList{"Stop", "OK", "OK"}));
+        QVERIFY2(contents(job.keptLogPath()).contains("=== Run 1 ended: Failed to start: "),
+                 contents(job.keptLogPath()).constData());
     }
 
     void stopDuringConversion_data()

@@ -236,7 +236,12 @@ private slots:
                  qPrintable(doubles.messages.shown.first().text));
         QCOMPARE(windows.statuses(), (QStringList{"Waiting for joining", "Stop", "OK"}));
         QVERIFY(!QFileInfo::exists(output));
-        QCOMPARE(m_program->leftInTempDir(), QStringList());
+        // Only the log stays, with what the real encoder said.
+        QCOMPARE(m_program->leftInTempDirBesideLogs(), QStringList());
+        QCOMPARE(m_program->keptLogs().size(), 1);
+        QVERIFY2(doubles.messages.shown.first().details.contains("gone.mp4"),
+                 qPrintable(doubles.messages.shown.first().details));
+        m_program->removeKeptLogs();
         QVERIFY(windows.isReadyForAJob());
     }
 
@@ -325,7 +330,9 @@ private slots:
         QVERIFY(fileContents(input) == oldInput);
         QVERIFY(fileContents(output) == oldOutput);
         QCOMPARE(folderEntries(m_outputs.path()), outputFolder);
-        QCOMPARE(m_program->leftInTempDir(), QStringList());
+        QCOMPARE(m_program->leftInTempDirBesideLogs(), QStringList());
+        QCOMPARE(m_program->keptLogs().size(), 1);
+        m_program->removeKeptLogs();
 
         // Completed: the new video replaces the old one.
         sampleRate->setEditText(profileSampleRate);
@@ -595,6 +602,23 @@ private slots:
              << "job-abroad"
              << "job-linked"
              << "job-7letter";
+        // The logs of failed jobs, one more than are kept, a minute apart: the oldest goes. One
+        // older still that holds more than its log is not a kept log, and stays.
+        const auto keptLog = [&](const QString& folder, int minutesOld) {
+            QFile log(temp + folder + "/" + kJobFolderLogName);
+            return QDir().mkpath(temp + folder) && log.open(QIODevice::WriteOnly) &&
+                   log.write("=== Run 1") > 0 && log.flush() &&
+                   log.setFileTime(QDateTime::currentDateTime().addSecs(-60 * minutesOld),
+                                   QFileDevice::FileModificationTime);
+        };
+        for (int n = 0; n <= kKeptJobLogs; ++n) {
+            const QString folder = QString("job-lg%1").arg(n, 4, 10, QChar('0'));
+            QVERIFY(keptLog(folder, n + 1));
+            if (n < kKeptJobLogs)
+                kept << folder;
+        }
+        QVERIFY(keptLog("job-lgMore", 100) && writeFile(temp + "job-lgMore/0.avi", "x"));
+        kept << "job-lgMore";
         kept.sort();
 
         // Without a script the fake encoder writes its output and ends at once.

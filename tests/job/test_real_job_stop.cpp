@@ -198,7 +198,9 @@ private slots:
                  QStringLiteral("The joining failed.\nThe encoder was stopped."));
         QCOMPARE(windows.statuses(), QStringList(3, QStringLiteral("Stop")));
         QCOMPARE(windows.main().job()->runState(), RunState::Idle);
-        QCOMPARE(m_program->leftInTempDir(), QStringList());
+        QCOMPARE(m_program->leftInTempDirBesideLogs(), QStringList());
+        QCOMPARE(m_program->keptLogs().size(), 1);
+        m_program->removeKeptLogs();
         QVERIFY(windows.isReadyForAJob());
         if (oldFile) {
             QCOMPARE(checksum(output), oldChecksum);

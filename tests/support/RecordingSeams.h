@@ -16,6 +16,7 @@ struct RecordedMessage
     QString caption;
     QString text;
     const QWidget* owner = nullptr;
+    QString details{}; // what infoWithDetails unfolds
 };
 
 class RecordingMessages : public Messages
@@ -29,6 +30,12 @@ public:
     void info(QWidget* owner, const QString& caption, const QString& text) override
     {
         record(QStringLiteral("info"), caption, text, owner);
+    }
+    // Recorded as an "info" that has details.
+    void infoWithDetails(QWidget* owner, const QString& caption, const QString& text,
+                         const QString& details) override
+    {
+        record(QStringLiteral("info"), caption, text, owner, details);
     }
     bool ask(QWidget* owner, const QString& caption, const QString& text) override
     {
@@ -46,9 +53,9 @@ public:
 
 private:
     void record(const QString& kind, const QString& caption, const QString& text,
-                const QWidget* owner = nullptr)
+                const QWidget* owner = nullptr, const QString& details = QString())
     {
-        shown.append({kind, caption, text, owner});
+        shown.append({kind, caption, text, owner, details});
         if (whileShown)
             whileShown();
     }
