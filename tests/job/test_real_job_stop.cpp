@@ -167,41 +167,55 @@ private slots:
         QFETCH(bool, oldFile);
 
         m_program->writePreferences(onePass ? "One Pass=1\r\n" : "");
-        RecordingSeams doubles;
-        RealWindows windows(doubles.seams(), *m_program, m_longInputs);
-        // The moment is taken from the bar, so the bar shows every position the encoder reports.
-        windows.main().job()->setProgressInterval(0);
-        QCOMPARE(windows.statuses().size(), 3);
-        QVERIFY(windows.selectProfile(QStringLiteral("AVI - MPEG-4 and MP3")));
         const QString output = m_outputs.filePath(QStringLiteral("signalled.avi"));
-        QFile::remove(output);
-        if (oldFile)
-            QVERIFY(QFile::copy(clipPath("clip.wmv"), output));
-        const QByteArray oldChecksum = checksum(output);
-        const QStringList outputFolder = folderEntries(m_outputs.path());
-        windows.setOutputFile(output);
-
+        // A loaded machine can keep this process from looking at the bar until the encoder has
+        // already finished: the moment is missed, the join completes, and the run is made again.
+        std::unique_ptr<RecordingSeams> doubles;
+        std::unique_ptr<RealWindows> windows;
+        QByteArray oldChecksum;
+        QStringList outputFolder;
         pid_t signalled = 0;
-        const auto byProgress = QObject::connect(
-            windows.control<QProgressBar>("pgbTotal"), &QProgressBar::valueChanged, &windows.main(),
-            [&](int value) {
-                if (signalled == 0 && value >= totalBar && (signalled = encoderWriting(output)) > 0)
-                    ::kill(signalled, signal);
-            });
-        windows.pressStart();
-        QObject::disconnect(byProgress);
+        for (int attempt = 1; attempt <= 3 && signalled == 0; ++attempt) {
+            if (attempt > 1)
+                qInfo("attempt %d: the encoder had finished before the bar showed %d", attempt,
+                      totalBar);
+            m_program->removeKeptLogs();
+            windows.reset(); // before the doubles it was given
+            doubles = std::make_unique<RecordingSeams>();
+            windows = std::make_unique<RealWindows>(doubles->seams(), *m_program, m_longInputs);
+            // The moment is taken from the bar, so the bar shows every position the encoder
+            // reports.
+            windows->main().job()->setProgressInterval(0);
+            QCOMPARE(windows->statuses().size(), 3);
+            QVERIFY(windows->selectProfile(QStringLiteral("AVI - MPEG-4 and MP3")));
+            QFile::remove(output);
+            if (oldFile)
+                QVERIFY(QFile::copy(clipPath("clip.wmv"), output));
+            oldChecksum = checksum(output);
+            outputFolder = folderEntries(m_outputs.path());
+            windows->setOutputFile(output);
 
+            const auto byProgress =
+                QObject::connect(windows->control<QProgressBar>("pgbTotal"),
+                                 &QProgressBar::valueChanged, &windows->main(), [&](int value) {
+                                     if (signalled == 0 && value >= totalBar &&
+                                         (signalled = encoderWriting(output)) > 0)
+                                         ::kill(signalled, signal);
+                                 });
+            windows->pressStart();
+            QObject::disconnect(byProgress);
+        }
         QVERIFY(signalled > 0);
-        QCOMPARE(doubles.messages.shown.size(), 1);
-        QCOMPARE(doubles.messages.shown.first().caption, QStringLiteral("Error"));
-        QCOMPARE(doubles.messages.shown.first().text,
+        QCOMPARE(doubles->messages.shown.size(), 1);
+        QCOMPARE(doubles->messages.shown.first().caption, QStringLiteral("Error"));
+        QCOMPARE(doubles->messages.shown.first().text,
                  QStringLiteral("The joining failed.\nThe encoder was stopped."));
-        QCOMPARE(windows.statuses(), QStringList(3, QStringLiteral("Stop")));
-        QCOMPARE(windows.main().job()->runState(), RunState::Idle);
+        QCOMPARE(windows->statuses(), QStringList(3, QStringLiteral("Stop")));
+        QCOMPARE(windows->main().job()->runState(), RunState::Idle);
         QCOMPARE(m_program->leftInTempDirBesideLogs(), QStringList());
         QCOMPARE(m_program->keptLogs().size(), 1);
         m_program->removeKeptLogs();
-        QVERIFY(windows.isReadyForAJob());
+        QVERIFY(windows->isReadyForAJob());
         if (oldFile) {
             QCOMPARE(checksum(output), oldChecksum);
             QCOMPARE(folderEntries(m_outputs.path()), outputFolder);
