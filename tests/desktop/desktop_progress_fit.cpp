@@ -98,15 +98,17 @@ class DesktopProgressFit : public QObject
                        error);
     }
 
-    // Clicks the middle of a widget with the pointer; xdotool counts in the screen's pixels.
+    // Clicks the middle of a widget with the pointer; xdotool counts in the screen's pixels. The
+    // pointer comes from the screen's corner: a move to where it already is would wait for a
+    // motion that never comes.
     static bool click(const QWidget& widget, QString* error)
     {
         const QPointF middle =
             QPointF(widget.mapToGlobal(widget.rect().center())) * widget.devicePixelRatioF();
-        return runTool({QStringLiteral("xdotool"), QStringLiteral("mousemove"),
-                        QStringLiteral("--sync"), QString::number(qRound(middle.x())),
-                        QString::number(qRound(middle.y())), QStringLiteral("click"),
-                        QStringLiteral("1")},
+        return runTool({QStringLiteral("xdotool"), QStringLiteral("mousemove"), QStringLiteral("0"),
+                        QStringLiteral("0"), QStringLiteral("mousemove"), QStringLiteral("--sync"),
+                        QString::number(qRound(middle.x())), QString::number(qRound(middle.y())),
+                        QStringLiteral("click"), QStringLiteral("1")},
                        error);
     }
 
