@@ -94,7 +94,7 @@ class DesktopProgressFit : public QObject
     {
         return runTool({QStringLiteral("xdotool"), QStringLiteral("windowsize"),
                         QString::number(window.winId()), QStringLiteral("1"),
-                        QString::number(window.height() * window.devicePixelRatioF())},
+                        QString::number(qRound(window.height() * window.devicePixelRatioF()))},
                        error);
     }
 
@@ -159,7 +159,7 @@ private slots:
         QFile::remove(output);
         windows.setOutputFile(output);
         TMainForm& main = windows.main();
-        QVERIFY(QTest::qWaitForWindowActive(&main));
+        QVERIFY(QTest::qWaitForWindowActive(&main, 20000));
 
         QString error;
         QVERIFY2(narrowThroughTheWindowManager(main, &error), qPrintable(error));
@@ -186,7 +186,7 @@ private slots:
             overdue = true;
             windows.pressStop();
         });
-        deadline.start(150000);
+        deadline.start(90000);
         auto* start = qobject_cast<QToolButton*>(
             main.findChild<QToolBar*>()->widgetForAction(windows.control<QAction>("tbtnStart")));
         QVERIFY(start);
@@ -195,7 +195,7 @@ private slots:
         QTRY_VERIFY2_WITH_TIMEOUT(!doubles.messages.shown.isEmpty() || overdue,
                                   "the click on Start started no job", 20000);
         deadline.stop();
-        QVERIFY2(!overdue, "the job did not end within 150 s");
+        QVERIFY2(!overdue, "the job did not end within 90 s");
 
         for (const auto& fit : std::as_const(painted.tightest))
             qInfo("tightest: %s", qPrintable(fit.first));
