@@ -3,6 +3,7 @@
 #include "ui_TMainForm.h"
 
 #include <QCoreApplication>
+#include <QLayout>
 
 MainWindowJobView::MainWindowJobView(QMainWindow& window, Ui::TMainForm& ui, Taskbar& taskbar,
                                      std::function<void()> closeWindow)
@@ -18,6 +19,12 @@ QWidget* MainWindowJobView::owner()
 void MainWindowJobView::setProcessTitle(const QString& title)
 {
     ui.labProcessTitle->setText(title);
+    // A longer title can need a wider window. Left to the event loop, each layout from the strip
+    // up to the window takes the change on its own turn, and a paint in between shows the title
+    // cut; so the whole way up is laid out at once.
+    for (QWidget* widget = ui.panBottomLeft; widget; widget = widget->parentWidget())
+        if (QLayout* layout = widget->layout())
+            layout->activate();
 }
 
 void MainWindowJobView::setConvertingFile(const QString& name)
