@@ -103,14 +103,23 @@ void TaskListEditor::saveListFromDialog()
 {
     if (m_model.rowCount() == 0)
         return;
+    QStringList paths;
+    for (int row = 0; row < m_model.rowCount(); ++row)
+        paths << m_model.ReadItemData(row).path;
+    // Such a name would come back as other names, and its row would be lost.
+    for (const QString& path : paths)
+        if (path.contains(QLatin1Char('\n')) || path.contains(QLatin1Char('\r'))) {
+            m_seams.messages.error(
+                m_owner, QStringLiteral("A job list holds one name on each line, so it cannot "
+                                        "hold a name with a line break:\n%1")
+                             .arg(path));
+            return;
+        }
     // Nothing else asks before the list replaces a file, so the dialog does.
     const QString listFile = m_seams.dialogs.saveFile(m_owner, kJobListFilter, kJobListSuffix,
                                                       ExistingFileQuestion::Dialog);
     if (listFile.isEmpty())
         return;
-    QStringList paths;
-    for (int row = 0; row < m_model.rowCount(); ++row)
-        paths << m_model.ReadItemData(row).path;
     if (!writeJobList(listFile, paths))
         m_seams.messages.error(m_owner, unableToWriteMessage(listFile));
 }

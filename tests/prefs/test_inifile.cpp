@@ -1,6 +1,6 @@
-#include "prefs/FileSizeLimit.h"
 #include "prefs/IniFile.h"
 #include "prefs/IntegerText.h"
+#include "support/FileSizeLimit.h"
 
 #include <QDir>
 #include <QElapsedTimer>

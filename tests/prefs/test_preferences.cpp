@@ -1,6 +1,6 @@
-#include "prefs/FileSizeLimit.h"
 #include "prefs/IniFile.h"
 #include "prefs/Preferences.h"
+#include "support/FileSizeLimit.h"
 
 #include <QFile>
 #include <QTemporaryDir>

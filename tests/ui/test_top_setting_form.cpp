@@ -1,6 +1,6 @@
 #include "paths/WholeFile.h"
-#include "prefs/FileSizeLimit.h"
 #include "profiles/EncoderOptions.h"
+#include "support/FileSizeLimit.h"
 #include "support/Files.h"
 #include "support/NamedPipe.h"
 #include "support/RecordingSeams.h"
