@@ -3,6 +3,20 @@
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
+# A scratch folder, $work, for one check. However the check ends, the program and the window
+# manager it started are ended and the folder is removed.
+make_scratch_folder() {
+  work=$(mktemp -d)
+  program_pid=
+  wm_pid=
+  trap end_check EXIT
+}
+end_check() {
+  [ -n "$program_pid" ] && kill "$program_pid" 2>/dev/null || true
+  [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+
 # Starts openbox and waits for it; sets wm_pid. A loaded machine (the rest of the suite runs
 # beside the checks) may take seconds to start it, and an openbox that finds no display yet is
 # started again.

@@ -13,16 +13,8 @@ set -euo pipefail
 
 build=$1
 clips=$2
-work=$(mktemp -d)
-program_pid=
-wm_pid=
-cleanup() {
-  [ -n "$program_pid" ] && kill "$program_pid" 2>/dev/null || true
-  [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
 source "$(dirname "$0")/desktop-helpers.sh"
+make_scratch_folder
 
 prefix=$work/prefix
 cmake --install "$build" --prefix "$prefix" >/dev/null

@@ -5,14 +5,8 @@
 #   progress-fit.sh TEST-PROGRAM
 set -euo pipefail
 
-work=$(mktemp -d)
-wm_pid=
-cleanup() {
-  [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
 source "$(dirname "$0")/desktop-helpers.sh"
+make_scratch_folder
 
 start_window_manager "$work/openbox.log"
 for scale in 1 2; do
