@@ -143,6 +143,7 @@ private slots:
                          .trimmed(),
                      QByteArray("avc3"));
         const MediaFacts facts = readMediaFacts(output);
+        QVERIFY(facts.video.playedByDefault && facts.audio.playedByDefault);
         QVERIFY2(std::abs(facts.video.duration - length) < lengthTolerance,
                  qPrintable(QStringLiteral("%1 of %2").arg(facts.video.duration).arg(length)));
         QVERIFY2(std::abs(facts.audioMinusVideo()) < lengthTolerance,
