@@ -3,6 +3,7 @@
 #include "ContainerRules.h"
 #include "FfmpegPointers.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -23,5 +24,29 @@ bool takesChapters(Container container);
 // trailer.
 void setChapters(AVFormatContext* muxer, Container container, const std::vector<Chapter>& chapters,
                  double end);
+
+// Matroska writes the chapters that stand when its header is written into the header, and those
+// added later at the file's end, where readers such as mkvinfo do not look without being asked.
+// So a join into MKV reserves a chapter for each input in the header, at stand-in times that take
+// all eight bytes an EBML number may have, and writes the real times over them once the file is
+// complete.
+class ReservedChapters
+{
+public:
+    // Before the header, for a file that can be mended in place; nothing for other containers.
+    // Adds to the muxer's options what the Matroska muxer needs for it.
+    ReservedChapters(AVFormatContext* muxer, Container container,
+                     const std::vector<std::string>& titles, AVDictionary** muxerOptions);
+    // Just after the header: where it ends.
+    void headerWritten(std::int64_t end) { m_headerEnd = end; }
+    // Once the trailer is written and the file flushed: each input's chapter gets the times of
+    // its part, one without a part none at all (it starts and ends where the next part starts).
+    // Throws EncoderError when the file cannot be mended.
+    void mend(int fd, const std::vector<Chapter>& chapters, double end) const;
+
+private:
+    std::vector<std::string> m_titles; // empty: nothing reserved
+    std::int64_t m_headerEnd = 0;
+};
 
 } // namespace asapi

@@ -87,7 +87,18 @@ void CopyJoin::create(const std::string& path)
     // By default the muxer hands every packet to the file at once: for a copy, whose packets
     // come as fast as the disk takes them, a write of each sound packet's few hundred bytes.
     m_muxer->flush_packets = 0;
-    check(avformat_write_header(muxer, nullptr), "Cannot write " + path);
+    AVDictionary* muxerOptions = nullptr;
+    if (m_file->mendableDescriptor() >= 0) {
+        std::vector<std::string> titles;
+        for (const CopyInput& input : m_inputs)
+            titles.push_back(input.facts.chapterName);
+        m_reservedChapters.emplace(muxer, m_plan.container, titles, &muxerOptions);
+    }
+    const int written = avformat_write_header(muxer, &muxerOptions);
+    av_dict_free(&muxerOptions);
+    check(written, "Cannot write " + path);
+    if (m_reservedChapters)
+        m_reservedChapters->headerWritten(avio_tell(muxer->pb));
     if (m_audioEncoder) {
         // The sound is placed against the picture's time line, counted in its time base.
         const AVRational ticks = m_videoStream->time_base;
@@ -377,6 +388,11 @@ bool CopyJoin::finish(Placement placement)
     }
     setChapters(m_muxer.get(), m_plan.container, m_chapters, videoSeconds(m_videoEnd));
     check(av_write_trailer(m_muxer.get()), "Cannot write " + m_path);
+    if (m_reservedChapters) {
+        m_file->flush();
+        m_reservedChapters->mend(m_file->mendableDescriptor(), m_chapters,
+                                 videoSeconds(m_videoEnd));
+    }
     return m_file->commit(placement);
 }
 

@@ -108,6 +108,7 @@ private:
     std::int64_t m_videoBytes = 0;
     std::int64_t m_audioBytes = 0;
     std::vector<Chapter> m_chapters;
+    std::optional<ReservedChapters> m_reservedChapters;
     std::vector<JoinPoint> m_joinPoints;
 };
 

@@ -220,8 +220,10 @@ OutputPlan planOutput(const CommandLineOptions& options, const std::vector<Input
     planVideoEncoding(options, plan);
 
     planAudio(options, inputs, plan);
-    for (const auto& input : inputs)
+    for (const auto& input : inputs) {
         plan.expectedDuration += input.duration;
+        plan.chapterTitles.push_back(input.chapterName);
+    }
     if (inputs.size() == 1 && plan.container == Container::Avi)
         plan.title = first.chapterName;
     return plan;

@@ -56,6 +56,7 @@ struct OutputPlan
     // The file's title tag. A conversion (one input into AVI) keeps its input's chapter name
     // there, so that a join of intermediates still names its chapters after the clips.
     std::string title;
+    std::vector<std::string> chapterTitles; // one for each input
 };
 
 // Throws a usage EncoderError when the container or the codecs cannot take what is asked.

@@ -156,10 +156,20 @@ void OutputWriter::create(const std::string& path)
     for (const auto& [name, value] : m_plan.muxerOptions)
         if (written >= 0)
             written = av_dict_set(&muxerOptions, name.c_str(), value.c_str(), 0);
+    try {
+        if (m_file->mendableDescriptor() >= 0)
+            m_reservedChapters.emplace(muxer, m_plan.container, m_plan.chapterTitles,
+                                       &muxerOptions);
+    } catch (...) {
+        av_dict_free(&muxerOptions);
+        throw;
+    }
     if (written >= 0)
         written = avformat_write_header(muxer, &muxerOptions);
     av_dict_free(&muxerOptions);
     check(written, "Cannot write " + path);
+    if (m_reservedChapters)
+        m_reservedChapters->headerWritten(avio_tell(muxer->pb));
     m_audioWorker = std::make_unique<FrameWorker>(audioQueueCapacity, [this](AVFrame* frame) {
         encode(m_audio.get(), m_audioStream, frame, m_audioPacket.get(), m_audioBytes);
     });
@@ -220,9 +230,14 @@ bool OutputWriter::finish(Placement placement)
     encode(m_video.get(), m_videoStream, nullptr, m_videoPacket.get(), m_videoBytes);
     m_audioWorker->finish();
     encode(m_audio.get(), m_audioStream, nullptr, m_audioPacket.get(), m_audioBytes);
-    asapi::setChapters(m_muxer.get(), m_plan.container, m_chapters, figures().position);
+    const double end = figures().position;
+    asapi::setChapters(m_muxer.get(), m_plan.container, m_chapters, end);
     check(av_write_trailer(m_muxer.get()), "Cannot write " + m_path);
     std::lock_guard lock(m_muxerMutex);
+    if (m_reservedChapters) {
+        m_file->flush();
+        m_reservedChapters->mend(m_file->mendableDescriptor(), m_chapters, end);
+    }
     if (m_plan.mendCutAudioFrames && m_file->mendableDescriptor() >= 0) {
         m_file->flush();
         if (!clearTimesOfCutAudioFrames(m_file->mendableDescriptor()))

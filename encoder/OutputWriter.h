@@ -81,6 +81,7 @@ private:
     mutable std::mutex m_muxerMutex;
     int m_framesWritten = 0;
     std::vector<Chapter> m_chapters;
+    std::optional<ReservedChapters> m_reservedChapters;
     // The last picture encoded, held so that its repeats are known by their picture; and the
     // time of its last repeat not yet written, if any.
     FramePtr m_lastPicture;
