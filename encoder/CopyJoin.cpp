@@ -1,5 +1,6 @@
 #include "CopyJoin.h"
 
+#include "MissingDecodeTimes.h"
 #include "OutputWriter.h"
 #include "StopSignal.h"
 
@@ -199,10 +200,13 @@ void CopyJoin::copyInput(CopyInput& input, const Report& report)
         }
     }
 
+    MissingDecodeTimes decodeTimes(video->time_base, rate, [&](AVPacket* packet) {
+        writeVideo(packet, video, origin);
+        report(figures());
+    });
     readPackets(context, input.facts.path, m_warn, [&](AVPacket* packet) {
         if (packet->stream_index == videoIndex) {
-            writeVideo(packet, video, origin);
-            report(figures());
+            decodeTimes.push(packet);
         } else if (packet->stream_index == audioIndex) {
             if (soundDecoder)
                 soundDecoder->decode(packet);
@@ -212,6 +216,7 @@ void CopyJoin::copyInput(CopyInput& input, const Report& report)
                                        context->streams[audioIndex]->time_base));
         }
     });
+    decodeTimes.finish();
     if (soundDecoder)
         soundDecoder->finish();
     if (m_audioTimeline) {

@@ -106,4 +106,12 @@ phone copy-aac-main.mp4 440 160x120 30 48000 2 -profile:a aac_main -strict -2
 # The same in Matroska, whose times are in milliseconds.
 for clip in copy-a copy-b; do ff -i "$out/$clip.mp4" -c copy "$out/$clip.mkv"; done
 
+# Clips whose times a copy must mend or refuse: B-frames in Matroska, which stores no decoding
+# times (as recorders and ffmpeg write it every day).
+for clip in a:440 b:880; do
+  ff -f lavfi -i "testsrc2=size=160x120:rate=30:duration=1" \
+     -f lavfi -i "sine=frequency=${clip#*:}:sample_rate=48000:duration=1" \
+     -c:v libx264 -preset medium -g 10 -pix_fmt yuv420p -c:a aac "$out/copy-bframes-${clip%:*}.mkv"
+done
+
 clips_complete

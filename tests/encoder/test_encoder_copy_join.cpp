@@ -95,6 +95,13 @@ private slots:
         // The intermediates keep their clips' names for the chapters.
         QTest::newRow("re-encoded into MKV from intermediates")
             << matching << "mkv" << reencode << true << "";
+        // Matroska stores no decoding times: a copy takes them from the pictures' order.
+        const QStringList reordered{"copy-bframes-a.mkv", "copy-bframes-b.mkv",
+                                    "copy-bframes-a.mkv"};
+        QTest::newRow("B-frames copied from MKV into MP4")
+            << reordered << "mp4" << copyBoth << false << "stored";
+        QTest::newRow("B-frames copied from MKV into MKV, sound encoded")
+            << reordered << "mkv" << copyPictureEncodeSound << false << "stored";
     }
 
     void joinMarksEveryPartAndKeepsItsPictures()
