@@ -257,6 +257,37 @@ private slots:
             QCOMPARE(QFile::exists(output), !checkOnly && message.isEmpty());
         }
     }
+
+    // Recordings put together as MPEG-TS, whose clock jumps 1000 s: the picture goes on a frame
+    // after the last, the sound in step with it, though the first recording's sound ends early.
+    void copyGoesOnAcrossAClockJump_data()
+    {
+        QTest::addColumn<QString>("options");
+        QTest::newRow("sound copied") << copyBoth;
+        QTest::newRow("sound encoded") << copyPictureEncodeSound;
+    }
+
+    void copyGoesOnAcrossAClockJump()
+    {
+        QFETCH(QString, options);
+        const QString output = m_work.filePath(QStringLiteral("jumps.mp4"));
+        const EncoderProgramRun run = runEncoder(
+            expand(QStringList{"{copy-jump.ts}", "{copy-jump.ts}", "-o", "{out}"}, output) +
+            optionWords(options));
+        QVERIFY2(run.exitCode == 0, run.errors.constData());
+
+        const MediaFacts facts = readMediaFacts(output);
+        QVERIFY2(std::abs(facts.video.duration - 4.0) < lengthTolerance,
+                 qPrintable(QString::number(facts.video.duration)));
+        QVERIFY2(std::abs(facts.audioMinusVideo()) < lengthTolerance,
+                 qPrintable(QString::number(facts.audioMinusVideo())));
+        // Each recording beeps 0.1 s after its first picture.
+        const QList<double> beeps = soundOnsets(output, 0.1);
+        QCOMPARE(beeps.size(), 4);
+        for (int i = 0; i < beeps.size(); ++i)
+            QVERIFY2(std::abs(beeps[i] - (i + 0.1)) < lengthTolerance,
+                     qPrintable(QStringLiteral("beep %1 at %2").arg(i + 1).arg(beeps[i])));
+    }
 };
 
 QTEST_GUILESS_MAIN(EncoderCopyJoinTest)
