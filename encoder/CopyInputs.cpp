@@ -208,6 +208,38 @@ std::optional<Difference> audioDifference(const CopyInput& input, const CopyInpu
     return std::nullopt;
 }
 
+// How many pictures at an input's start its edit list hides: a clip trimmed without re-encoding
+// starts inside a group of pictures and keeps the pictures before its start only to decode the
+// rest. Only MP4 and MOV files hide pictures so, by a packet's discard flag. The file is opened
+// anew, as far as its header, since the copy reads the input already open from its start.
+int hiddenPictures(const CopyInput& input)
+{
+    // Pictures enough for the longest group of pictures of a camera or an encoder's default.
+    constexpr int readLimit = 600;
+    const AVInputFormat* format = input.opened.context->iformat;
+    if (format != av_find_input_format("mov"))
+        return 0;
+    const OpenedInput opened = openContainer(input.facts.path, format);
+    AVFormatContext* context = opened.context.get();
+    const int videoIndex = input.opened.videoIndex;
+    if (static_cast<int>(context->nb_streams) <= videoIndex)
+        return 0;
+    for (unsigned i = 0; i < context->nb_streams; ++i)
+        if (static_cast<int>(i) != videoIndex)
+            context->streams[i]->discard = AVDISCARD_ALL;
+    const PacketPtr packet = makePacket();
+    int hidden = 0;
+    while (hidden < readLimit && av_read_frame(context, packet.get()) >= 0) {
+        const bool shown = !(packet->flags & AV_PKT_FLAG_DISCARD);
+        const bool picture = packet->stream_index == videoIndex;
+        av_packet_unref(packet.get());
+        if (picture && shown)
+            break;
+        hidden += picture;
+    }
+    return hidden;
+}
+
 } // namespace
 
 std::vector<CopyInput> openCopyInputs(const std::vector<std::string>& paths,
@@ -244,6 +276,16 @@ void checkCopyable(const std::vector<CopyInput>& inputs, bool audioCopied)
         }
     };
     refuseFirstDifference(videoDifference, EncoderError::cannotCopy);
+    for (const CopyInput& input : inputs) {
+        const int hidden = hiddenPictures(input);
+        if (hidden == 0)
+            continue;
+        throw EncoderError::cannotCopy(
+            fileName(input.facts.path) + " starts inside a group of pictures (an edit list hides " +
+            (hidden == 1 ? std::string("its first picture")
+                         : "its first " + std::to_string(hidden) + " pictures") +
+            "), which a copy cannot show correctly.");
+    }
     if (audioCopied)
         refuseFirstDifference(audioDifference, EncoderError::cannotCopySound);
 }

@@ -1,5 +1,6 @@
 #include "CopyJoin.h"
 
+#include "MissingDecodeTimes.h"
 #include "OutputWriter.h"
 #include "StopSignal.h"
 
@@ -185,6 +186,7 @@ void CopyJoin::copyInput(CopyInput& input, const Report& report)
     const std::int64_t origin = pictureOrigin(context, video);
     m_partStart = m_videoEnd;
     m_partSoundStart.reset();
+    m_clockJumps.emplace(context->iformat->flags & AVFMT_TS_DISCONT);
     const Ratio rate = input.facts.frameRate;
     m_pictureDuration = av_rescale_q(1, AVRational{rate.den, rate.num}, m_videoStream->time_base);
     const int framesBefore = m_framesWritten;
@@ -210,19 +212,26 @@ void CopyJoin::copyInput(CopyInput& input, const Report& report)
         }
     }
 
+    std::int64_t soundNext = AV_NOPTS_VALUE; // where the next sound packet to decode begins
+    MissingDecodeTimes decodeTimes(video->time_base, rate, [&](AVPacket* packet) {
+        writeVideo(packet, video, origin);
+        report(figures());
+    });
     readPackets(context, input.facts.path, m_warn, [&](AVPacket* packet) {
         if (packet->stream_index == videoIndex) {
-            writeVideo(packet, video, origin);
-            report(figures());
+            decodeTimes.push(packet);
         } else if (packet->stream_index == audioIndex) {
-            if (soundDecoder)
+            if (soundDecoder) {
+                m_clockJumps->correct(ClockJumps::Audio, packet, soundNext,
+                                      context->streams[audioIndex]->time_base);
                 soundDecoder->decode(packet);
-            else
+            } else
                 holdAudio(packet, context->streams[audioIndex],
                           av_rescale_q(origin, video->time_base,
                                        context->streams[audioIndex]->time_base));
         }
     });
+    decodeTimes.finish();
     if (soundDecoder)
         soundDecoder->finish();
     if (m_audioTimeline) {
@@ -259,6 +268,10 @@ void CopyJoin::writeVideo(AVPacket* packet, const AVStream* from, std::int64_t o
     if (packet->pts != AV_NOPTS_VALUE) {
         pts = av_rescale_q(packet->pts - origin, from->time_base, to) + m_partStart;
         dts = av_rescale_q(packet->dts - origin, from->time_base, to) + m_partStart;
+        const std::int64_t corrected = m_clockJumps->corrected(
+            ClockJumps::Video, dts, m_lastVideoTime + m_pictureDuration, to);
+        pts += corrected - dts;
+        dts = corrected;
     }
     // An input that reorders its pictures further than the one before begins decoding before
     // that one ended. Its first pictures are decoded just after the last one's instead, as long
@@ -312,9 +325,12 @@ void CopyJoin::holdAudio(AVPacket* packet, const AVStream* from, std::int64_t or
                                       : std::max(frameSize, 1024);
     const std::int64_t partStart = av_rescale_q(m_partStart, m_videoStream->time_base, to);
     const std::int64_t stamp = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
-    const std::int64_t own = stamp == AV_NOPTS_VALUE
-                                 ? std::max(m_audioNext, partStart)
-                                 : partStart + av_rescale_q(stamp - origin, from->time_base, to);
+    const std::int64_t own =
+        stamp == AV_NOPTS_VALUE
+            ? std::max(m_audioNext, partStart)
+            : m_clockJumps->corrected(ClockJumps::Audio,
+                                      partStart + av_rescale_q(stamp - origin, from->time_base, to),
+                                      m_audioNext, to);
     // Mostly before the picture: the encoder's priming, or sound the picture does not have.
     if (own + duration / 2 < partStart)
         return;

@@ -2,6 +2,7 @@
 
 #include "AudioTimeline.h"
 #include "Chapters.h"
+#include "ClockJumps.h"
 #include "CommandLine.h"
 #include "CopyInputs.h"
 #include "OutputFile.h"
@@ -102,6 +103,8 @@ private:
     std::deque<HeldAudio> m_heldAudio;
     std::optional<std::int64_t> m_partSoundStart;
     std::vector<std::uint8_t> m_inBand; // for the current input's first keyframe
+    // The current input's.
+    std::optional<ClockJumps> m_clockJumps;
 
     bool m_cutShort = false;
     int m_framesWritten = 0;

@@ -7,10 +7,7 @@ namespace asapi {
 namespace {
 
 // Closer than this to where the stream is, a time is on its line.
-constexpr double jumpBack = 0.5;  // seconds
 constexpr double jumpAhead = 0.5; // seconds
-// Formats whose clock may start again (MPEG program streams) do so by jumps this long ahead.
-constexpr double restartJump = 10.0; // seconds
 // Frames may end a little after the length the container states.
 constexpr double lengthSlack = 1.0; // seconds
 
@@ -19,7 +16,7 @@ constexpr double lengthSlack = 1.0; // seconds
 FrameClock::FrameClock(AVRational timeBase, std::int64_t origin, bool clockMayRestart,
                        double length, Handler handler)
     : m_timeBase(timeBase), m_origin(origin),
-      m_restartJump(clockMayRestart ? restartJump : std::numeric_limits<double>::infinity()),
+      m_restartJump(clockMayRestart ? clockRestartJump : std::numeric_limits<double>::infinity()),
       // The length such formats state is a guess from timestamps that may start again.
       m_latest(length > 0 && !clockMayRestart ? length + lengthSlack
                                               : std::numeric_limits<double>::infinity()),
@@ -58,7 +55,7 @@ void FrameClock::push(AVFrame* frame, double fallbackDuration)
         deliver(frame, m_next, frameDuration);
     } else if (!m_started) {
         deliver(frame, *stamp, frameDuration);
-    } else if (*stamp < m_next - jumpBack || *stamp > m_next + jumpAhead) {
+    } else if (*stamp < m_next - clockJumpBack || *stamp > m_next + jumpAhead) {
         av_frame_move_ref(m_held.get(), frame);
         m_holding = true;
         m_heldStamp = *stamp;

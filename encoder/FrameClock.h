@@ -8,6 +8,11 @@
 
 namespace asapi {
 
+// A time this far back from where its stream was is off its line, and so, in a format whose clock
+// may start again (MPEG streams put together), is one this far ahead: that clock started again.
+constexpr double clockJumpBack = 0.5;     // seconds
+constexpr double clockRestartJump = 10.0; // seconds
+
 // Times one stream's decoded frames on the input's time line, in seconds from its origin. A
 // frame without a time follows the one before. A time that leaves the line (back by more than
 // a moment, or ahead by more than a moment) is believed only when the next frame carries on

@@ -35,16 +35,18 @@ int refuseNestedOpen(AVFormatContext*, AVIOContext**, const char*, int, AVDictio
     return AVERROR(EPERM);
 }
 
+// A read that a stop cut short is no fault of the file.
+[[noreturn]] void cannotOpen(const std::string& path)
+{
+    if (stopRequested())
+        throw EncoderError::stopped();
+    throw EncoderError{"Failed to open " + path + ".\nCannot open file/device."};
+}
+
 } // namespace
 
-OpenedInput openInput(const std::string& path)
+OpenedInput openContainer(const std::string& path, const AVInputFormat* format)
 {
-    // A read that a stop cut short is no fault of the file.
-    const auto cannotOpen = [&path] {
-        if (stopRequested())
-            throw EncoderError::stopped();
-        throw EncoderError{"Failed to open " + path + ".\nCannot open file/device."};
-    };
     OpenedInput input;
     input.file = std::make_unique<InputFile>(path);
     AVFormatContext* raw = allocated(avformat_alloc_context());
@@ -52,22 +54,27 @@ OpenedInput openInput(const std::string& path)
     raw->interrupt_callback = AVIOInterruptCB{interruptWhenStopped, nullptr};
     raw->io_open = refuseNestedOpen;
     // The path names the file for the format's guess by extension only; it is not opened again.
-    const int opened = avformat_open_input(&raw, path.c_str(), nullptr, nullptr);
-    if (opened < 0)
-        cannotOpen();
+    if (avformat_open_input(&raw, path.c_str(), format, nullptr) < 0)
+        cannotOpen(path);
     input.context.reset(raw);
+    return input;
+}
+
+OpenedInput openInput(const std::string& path)
+{
+    OpenedInput input = openContainer(path, nullptr);
     AVFormatContext* context = input.context.get();
     if (avformat_find_stream_info(context, nullptr) < 0)
-        cannotOpen();
+        cannotOpen(path);
     input.videoIndex = av_find_best_stream(context, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
     if (input.videoIndex == AVERROR_STREAM_NOT_FOUND &&
         av_find_best_stream(context, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0) >= 0)
         throw EncoderError{path + " has no video."};
     if (input.videoIndex < 0)
-        cannotOpen();
+        cannotOpen(path);
     const AVCodecParameters* video = context->streams[input.videoIndex]->codecpar;
     if (video->width <= 0 || video->height <= 0 || !avcodec_find_decoder(video->codec_id))
-        cannotOpen();
+        cannotOpen(path);
     input.audioIndex =
         av_find_best_stream(context, AVMEDIA_TYPE_AUDIO, -1, input.videoIndex, nullptr, 0);
     if (input.audioIndex >= 0 &&

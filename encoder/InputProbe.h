@@ -41,6 +41,9 @@ struct OpenedInput
 // video that can be decoded, "<path> has no video." when it holds sound only; the stop error
 // when a stop cut the open short.
 OpenedInput openInput(const std::string& path);
+// Opened only as far as the container's header, in the format given or the one it seems to be:
+// its packets can be read, its streams are not known or chosen. Throws as openInput does.
+OpenedInput openContainer(const std::string& path, const AVInputFormat* format);
 InputFacts probeInput(const std::string& path);
 // The facts of an input already opened.
 InputFacts inputFacts(const OpenedInput& input, const std::string& path);

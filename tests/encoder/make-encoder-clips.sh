@@ -106,4 +106,26 @@ phone copy-aac-main.mp4 440 160x120 30 48000 2 -profile:a aac_main -strict -2
 # The same in Matroska, whose times are in milliseconds.
 for clip in copy-a copy-b; do ff -i "$out/$clip.mp4" -c copy "$out/$clip.mkv"; done
 
+# Clips whose times a copy must mend or refuse: B-frames in Matroska, which stores no decoding
+# times (as recorders and ffmpeg write it every day); two 1 s recordings put together as MPEG-TS,
+# the second's clock 1000 s on, each beeping at 0.1 s, the first with 0.7 s of sound only; a clip
+# trimmed without re-encoding half a second into a group of pictures, whose edit list hides the
+# 15 pictures before.
+for clip in a:440 b:880; do
+  ff -f lavfi -i "testsrc2=size=160x120:rate=30:duration=1" \
+     -f lavfi -i "sine=frequency=${clip#*:}:sample_rate=48000:duration=1" \
+     -c:v libx264 -preset medium -g 10 -pix_fmt yuv420p -c:a aac "$out/copy-bframes-${clip%:*}.mkv"
+done
+for part in 0:0.7 1000:1; do
+  ff -f lavfi -i "testsrc=size=160x120:rate=30:duration=1" $(beep 48000 "${part#*:}") -ac 2 \
+     -c:v libx264 -preset ultrafast -g 10 -pix_fmt yuv420p -c:a aac \
+     -output_ts_offset "${part%:*}" "$out/jump-${part%:*}.ts"
+done
+cat "$out/jump-0.ts" "$out/jump-1000.ts" > "$out/copy-jump.ts"
+rm "$out/jump-0.ts" "$out/jump-1000.ts"
+ff -f lavfi -i "testsrc=size=160x120:rate=30:duration=6" -f lavfi -i "sine=sample_rate=48000:duration=6" \
+   -ac 2 -c:v libx264 -preset ultrafast -g 30 -pix_fmt yuv420p -c:a aac "$out/trim-source.mp4"
+ff -ss 2.5 -i "$out/trim-source.mp4" -t 3 -c copy "$out/copy-trimmed.mp4"
+rm "$out/trim-source.mp4"
+
 clips_complete

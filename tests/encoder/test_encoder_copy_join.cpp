@@ -95,6 +95,13 @@ private slots:
         // The intermediates keep their clips' names for the chapters.
         QTest::newRow("re-encoded into MKV from intermediates")
             << matching << "mkv" << reencode << true << "";
+        // Matroska stores no decoding times: a copy takes them from the pictures' order.
+        const QStringList reordered{"copy-bframes-a.mkv", "copy-bframes-b.mkv",
+                                    "copy-bframes-a.mkv"};
+        QTest::newRow("B-frames copied from MKV into MP4")
+            << reordered << "mp4" << copyBoth << false << "stored";
+        QTest::newRow("B-frames copied from MKV into MKV, sound encoded")
+            << reordered << "mkv" << copyPictureEncodeSound << false << "stored";
     }
 
     void joinMarksEveryPartAndKeepsItsPictures()
@@ -227,6 +234,11 @@ private slots:
             << "copy-mono.mp4 has 1 audio channel; copy-a.mp4 has 2 audio channels." << 5;
         QTest::newRow("sample rate, sound encoded")
             << "copy-44100.mp4" << copyPictureEncodeSound << QString() << 0;
+        QTest::newRow("trimmed inside a group of pictures")
+            << "copy-trimmed.mp4" << copyPictureEncodeSound
+            << "copy-trimmed.mp4 starts inside a group of pictures (an edit list hides its first "
+               "15 pictures), which a copy cannot show correctly."
+            << 3;
     }
 
     void copyRefusesClipsThatDiffer()
@@ -249,6 +261,37 @@ private slots:
             QCOMPARE(run.exitCode, status);
             QCOMPARE(QFile::exists(output), !checkOnly && message.isEmpty());
         }
+    }
+
+    // Recordings put together as MPEG-TS, whose clock jumps 1000 s: the picture goes on a frame
+    // after the last, the sound in step with it, though the first recording's sound ends early.
+    void copyGoesOnAcrossAClockJump_data()
+    {
+        QTest::addColumn<QString>("options");
+        QTest::newRow("sound copied") << copyBoth;
+        QTest::newRow("sound encoded") << copyPictureEncodeSound;
+    }
+
+    void copyGoesOnAcrossAClockJump()
+    {
+        QFETCH(QString, options);
+        const QString output = m_work.filePath(QStringLiteral("jumps.mp4"));
+        const EncoderProgramRun run = runEncoder(
+            expand(QStringList{"{copy-jump.ts}", "{copy-jump.ts}", "-o", "{out}"}, output) +
+            optionWords(options));
+        QVERIFY2(run.exitCode == 0, run.errors.constData());
+
+        const MediaFacts facts = readMediaFacts(output);
+        QVERIFY2(std::abs(facts.video.duration - 4.0) < lengthTolerance,
+                 qPrintable(QString::number(facts.video.duration)));
+        QVERIFY2(std::abs(facts.audioMinusVideo()) < lengthTolerance,
+                 qPrintable(QString::number(facts.audioMinusVideo())));
+        // Each recording beeps 0.1 s after its first picture.
+        const QList<double> beeps = soundOnsets(output, 0.1);
+        QCOMPARE(beeps.size(), 4);
+        for (int i = 0; i < beeps.size(); ++i)
+            QVERIFY2(std::abs(beeps[i] - (i + 0.1)) < lengthTolerance,
+                     qPrintable(QStringLiteral("beep %1 at %2").arg(i + 1).arg(beeps[i])));
     }
 };
 
