@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ContainerRules.h"
 #include "InputProbe.h"
 
 #include <cstdint>
@@ -31,6 +32,11 @@ std::vector<CopyInput> openCopyInputs(const std::vector<std::string>& paths,
 // input as it is ("clip3.mov is 1280x720 at 25 fps; clip1.mp4 is 1920x1080 at 30 fps."). The
 // sound is compared only when it is copied.
 void checkCopyable(const std::vector<CopyInput>& inputs, bool audioCopied);
+
+// Throws the cannot-copy EncoderError when the container cannot keep how an input is shown (its
+// rotation): the message names the input and what to join with instead.
+void checkContainerKeeps(const std::vector<CopyInput>& inputs, Container container,
+                         bool audioCopied);
 
 // Some later input's picture parameters differ from the first input's: they go in band.
 bool parametersGoInBand(const std::vector<CopyInput>& inputs);

@@ -223,6 +223,47 @@ private slots:
             << "copy-mono.mp4 has 1 audio channel; copy-a.mp4 has 2 audio channels.";
         QTest::newRow("sample rate, sound encoded")
             << "copy-44100.mp4" << copyPictureEncodeSound << QString();
+        // From here a clip of several names is the whole join.
+        const QString intoMkv = copyBoth + QStringLiteral(" -of mkv");
+        QTest::newRow("turned, into MKV")
+            << "copy-turned.mp4 copy-turned.mp4" << intoMkv
+            << "copy-turned.mp4 is shown turned 90 degrees, which an MKV copy cannot keep; join "
+               "with \"MP4 - Same as the videos (no re-encoding)\" or a re-encoding profile.";
+        QTest::newRow("turned, into MP4")
+            << "copy-turned.mp4 copy-turned.mp4" << copyBoth << QString();
+        QTest::newRow("pixel aspect")
+            << "copy-sar.mp4" << copyBoth
+            << "copy-sar.mp4 has a pixel aspect ratio of 4:3; copy-a.mp4 has a pixel aspect ratio "
+               "of 1:1.";
+        QTest::newRow("container's aspect")
+            << "copy-aspect.mp4" << copyBoth
+            << "copy-aspect.mp4 has a pixel aspect ratio of 4:3; copy-a.mp4 has a pixel aspect "
+               "ratio of 1:1.";
+        QTest::newRow("container's aspect, kept")
+            << "copy-aspect.mp4 copy-aspect.mp4" << intoMkv << QString();
+        QTest::newRow("variable frame rates around one")
+            << "copy-vfr.mp4 copy-vfr-b.mp4 copy-vfr.mp4" << copyBoth << QString();
+        QTest::newRow("variable frame rates around two")
+            << "copy-vfr.mp4 copy-vfr-25.mp4" << copyBoth
+            << "copy-vfr-25.mp4 is 160x120 at a variable frame rate around 25 fps; copy-vfr.mp4 "
+               "is 160x120 at a variable frame rate around 30 fps.";
+        QTest::newRow("29.97 and 30 fps") << "copy-ntsc.mp4" << copyBoth << QString();
+        QTest::newRow("full range, stated by each")
+            << "copy-709.mp4 copy-full.mp4 copy-709.mp4" << intoMkv << QString();
+        QTest::newRow("full range, not stated by the first")
+            << "copy-full.mp4" << copyBoth
+            << "copy-full.mp4 has yuvj420p pictures; copy-a.mp4 has yuv420p pictures.";
+        QTest::newRow("limited range, not stated after full")
+            << "copy-709.mp4 copy-full.mp4 copy-a.mp4" << copyBoth
+            << "copy-a.mp4 has yuv420p pictures; copy-full.mp4 has yuvj420p pictures.";
+        QTest::newRow("VP9 into MP4")
+            << "copy-vp9.mkv copy-vp9.mkv" << copyBoth
+            << "The MP4 container cannot hold copied vp9 video; join with \"MKV - Same as the "
+               "videos (no re-encoding)\" or a re-encoding profile.";
+        QTest::newRow("H.264 into AVI")
+            << "copy-a.mp4 copy-b.mp4" << copyBoth + QStringLiteral(" -of avi")
+            << "The AVI container cannot hold copied h264 video; join with \"MP4 - Same as the "
+               "videos (no re-encoding)\" or a re-encoding profile.";
     }
 
     void copyRefusesClipsThatDiffer()
@@ -232,10 +273,14 @@ private slots:
         QFETCH(QString, message);
         const QString output = m_work.filePath(QStringLiteral("refused.mp4"));
         QFile::remove(output);
+        QStringList clips = clip.split(QLatin1Char(' '));
+        if (clips.size() == 1)
+            clips = QStringList{"copy-a.mp4", "copy-b.mp4", clip};
+        QStringList words;
+        for (const QString& name : clips)
+            words << "{" + name + "}";
         const QStringList arguments =
-            expand(QStringList{"{copy-a.mp4}", "{copy-b.mp4}", "{" + clip + "}", "-o", "{out}"} +
-                       optionWords(options),
-                   output);
+            expand(words + QStringList{"-o", "{out}"} + optionWords(options), output);
         for (const bool checkOnly : {true, false}) {
             const EncoderProgramRun run = runEncoder(
                 checkOnly ? QStringList{QStringLiteral("-checkonly")} + arguments : arguments);
@@ -244,6 +289,17 @@ private slots:
             QCOMPARE(run.exitCode, message.isEmpty() ? 0 : 3);
             QCOMPARE(QFile::exists(output), !checkOnly && message.isEmpty());
         }
+        // The join is shown as its clips are: turned and shaped alike.
+        const auto shown = [](const QString& path) {
+            return toolOutput(
+                QStringLiteral("ffprobe"),
+                {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-select_streams"),
+                 QStringLiteral("v:0"), QStringLiteral("-show_entries"),
+                 QStringLiteral("stream=display_aspect_ratio:stream_side_data=rotation"),
+                 QStringLiteral("-of"), QStringLiteral("csv=p=0"), path});
+        };
+        if (message.isEmpty())
+            QCOMPARE(shown(output), shown(encoderClipPath(clips.first())));
     }
 };
 
