@@ -111,9 +111,9 @@ for clip in copy-a copy-b; do ff -i "$out/$clip.mp4" -c copy "$out/$clip.mkv"; d
 # 4:3 wide in the H.264 header, a 16:9 aspect stated by the container alone, limited and full
 # range stated in the header (like iPhones and Android phones), a phone's variable frame rate
 # around 30 and 25 fps (frames left out), 29.97 fps, and VP9.
-phone copy-upright.mp4 440 160x120 30 48000 2
-ff -i "$out/copy-upright.mp4" -c copy -metadata:s:v rotate=270 "$out/copy-turned.mp4"
-rm "$out/copy-upright.mp4"
+for clip in copy-a copy-b; do
+  ff -i "$out/$clip.mp4" -c copy -metadata:s:v rotate=270 "$out/${clip/copy/copy-turned}.mp4"
+done
 phone copy-sar.mp4 440 160x120 30 48000 2 -vf setsar=4/3
 ff -i "$out/copy-a.mp4" -c copy -aspect 16:9 "$out/copy-aspect.mp4"
 bt709=(-colorspace bt709 -color_primaries bt709 -color_trc bt709)

@@ -226,11 +226,11 @@ private slots:
         // From here a clip of several names is the whole join.
         const QString intoMkv = copyBoth + QStringLiteral(" -of mkv");
         QTest::newRow("turned, into MKV")
-            << "copy-turned.mp4 copy-turned.mp4" << intoMkv
-            << "copy-turned.mp4 is shown turned 90 degrees, which an MKV copy cannot keep; join "
+            << "copy-turned-a.mp4 copy-turned-b.mp4" << intoMkv
+            << "copy-turned-a.mp4 is shown turned 90 degrees, which an MKV copy cannot keep; join "
                "with \"MP4 - Same as the videos (no re-encoding)\" or a re-encoding profile.";
         QTest::newRow("turned, into MP4")
-            << "copy-turned.mp4 copy-turned.mp4" << copyBoth << QString();
+            << "copy-turned-a.mp4 copy-turned-b.mp4" << copyBoth << QString();
         QTest::newRow("pixel aspect")
             << "copy-sar.mp4" << copyBoth
             << "copy-sar.mp4 has a pixel aspect ratio of 4:3; copy-a.mp4 has a pixel aspect ratio "
