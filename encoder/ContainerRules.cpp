@@ -142,34 +142,93 @@ void checkCodecs(Container container, const std::string& videoCodec, const std::
                                   audioName(audioCodec) + " audio.");
 }
 
+namespace {
+
+// What each container takes as it comes from a copy, and players find there; the others take no
+// copy. The profile that joins into it by copying, where there is one, for the refusals to offer.
+struct CopyRule
+{
+    Container container;
+    std::set<std::string> videoCodecs;
+    std::set<std::string> audioCodecs;
+    // FFmpeg 5.1's Matroska muxer writes no display matrix: a turned clip would play sideways.
+    bool keepsRotation;
+    std::string profile;
+};
+
+const std::vector<CopyRule>& copyRules()
+{
+    static const std::vector<CopyRule> table{
+        {Container::Mp4,
+         {"h264", "hevc", "mpeg4", "av1"},
+         {"aac", "mp3", "ac3", "eac3", "alac", "opus"},
+         true,
+         "MP4 - Same as the videos (no re-encoding)"},
+        {Container::Mkv,
+         {"h264", "hevc", "mpeg4", "mpeg2video", "vp8", "vp9", "av1"},
+         {"aac", "mp3", "ac3", "eac3", "opus", "vorbis", "flac", "pcm_s16le"},
+         false,
+         "MKV - Same as the videos (no re-encoding)"},
+        {Container::Mov,
+         {"h264", "hevc", "mpeg4", "prores", "mjpeg"},
+         {"aac", "mp3", "ac3", "eac3", "alac", "pcm_s16le", "pcm_s24le"},
+         true,
+         ""},
+    };
+    return table;
+}
+
+const CopyRule* copyRuleFor(Container container)
+{
+    const auto found =
+        std::find_if(copyRules().begin(), copyRules().end(),
+                     [container](const auto& rule) { return rule.container == container; });
+    return found == copyRules().end() ? nullptr : &*found;
+}
+
+bool holds(const CopyRule& rule, const CopiedStreams& streams)
+{
+    return rule.videoCodecs.count(streams.videoCodec) &&
+           (!streams.audioCopied || streams.audioCodec.empty() ||
+            rule.audioCodecs.count(streams.audioCodec)) &&
+           (streams.rotation == 0 || rule.keepsRotation);
+}
+
+} // namespace
+
+std::string copyAlternative(Container container, const CopiedStreams& streams)
+{
+    for (const auto& rule : copyRules())
+        if (rule.container != container && !rule.profile.empty() && holds(rule, streams))
+            return "join with \"" + rule.profile + "\" or a re-encoding profile.";
+    return "join with a re-encoding profile.";
+}
+
+bool keepsRotation(Container container)
+{
+    const CopyRule* rule = copyRuleFor(container);
+    return rule && rule->keepsRotation;
+}
+
 void checkCopiedCodecs(Container container, const std::string& videoCodec,
                        const std::string& audioCodec, bool audioCopied)
 {
-    // What each container takes as it comes, and players find there; the others take no copy.
-    static const std::map<Container, std::pair<std::set<std::string>, std::set<std::string>>>
-        copyable{
-            {Container::Mp4,
-             {{"h264", "hevc", "mpeg4", "av1"}, {"aac", "mp3", "ac3", "eac3", "alac", "opus"}}},
-            {Container::Mov,
-             {{"h264", "hevc", "mpeg4", "prores", "mjpeg"},
-              {"aac", "mp3", "ac3", "eac3", "alac", "pcm_s16le", "pcm_s24le"}}},
-            {Container::Mkv,
-             {{"h264", "hevc", "mpeg4", "mpeg2video", "vp8", "vp9", "av1"},
-              {"aac", "mp3", "ac3", "eac3", "opus", "vorbis", "flac", "pcm_s16le"}}},
-        };
-    const auto found = copyable.find(container);
+    const CopiedStreams streams{videoCodec, audioCodec, audioCopied};
+    const CopyRule* rule = copyRuleFor(container);
     const std::string name = containerName(container);
-    if (found == copyable.end() || !found->second.first.count(videoCodec))
-        throw EncoderError::usage("The " + name + " container cannot hold copied " + videoCodec +
-                                  " video.");
-    if (audioCodec.empty())
+    const auto refuse = [&](const std::string& what) {
+        throw EncoderError::cannotCopy("The " + name + " container cannot hold " + what + "; " +
+                                       copyAlternative(container, streams));
+    };
+    if (!rule || !rule->videoCodecs.count(streams.videoCodec))
+        refuse("copied " + streams.videoCodec + " video");
+    if (streams.audioCodec.empty())
         return;
-    if (audioCopied && !found->second.second.count(audioCodec))
-        throw EncoderError::usage("The " + name + " container cannot hold copied " + audioCodec +
-                                  " audio.");
-    if (!audioCopied && !ruleFor(container).audioCodecs.count(audioCodec))
+    if (streams.audioCopied && !rule->audioCodecs.count(streams.audioCodec))
+        refuse("copied " + streams.audioCodec + " audio");
+    if (!streams.audioCopied && !ruleFor(container).audioCodecs.count(streams.audioCodec))
         throw EncoderError::usage("The " + name + " container cannot hold " +
-                                  audioName(audioCodec) + " audio.");
+                                  audioName(streams.audioCodec) + " audio.");
 }
 
 std::vector<int> containerSampleRates(Container container, const std::string& audioCodec)

@@ -36,12 +36,30 @@ std::string muxerName(Container container, const std::string& videoCodec,
 // names (mpeg4, libx264, libmp3lame, pcm_s16le, ...).
 void checkCodecs(Container container, const std::string& videoCodec, const std::string& audioCodec);
 
-// For a join that copies the inputs' packets: throws a usage EncoderError naming the codec the
-// container cannot hold. The video codec and a copied audio codec are FFmpeg codec names (h264,
-// hevc, aac, mp3, ...), a sound that is encoded an encoder name as for checkCodecs; an empty
-// audio codec is a join without sound.
+// What a join that copies the inputs' packets puts into its output. The video codec and a copied
+// audio codec are FFmpeg codec names (h264, hevc, aac, mp3, ...), a sound that is encoded an
+// encoder name as for checkCodecs; an empty audio codec is a join without sound.
+struct CopiedStreams
+{
+    std::string videoCodec;
+    std::string audioCodec;
+    bool audioCopied = true;
+    int rotation = 0; // clockwise degrees the pictures are shown turned
+};
+
+// For a join that copies the inputs' packets: throws the cannot-copy EncoderError naming the
+// copied codec the container cannot hold and what to join with instead, a usage one for an
+// encoded sound it cannot hold.
 void checkCopiedCodecs(Container container, const std::string& videoCodec,
                        const std::string& audioCodec, bool audioCopied);
+
+// The container keeps a copied picture's rotation, so that it is shown turned as it was.
+bool keepsRotation(Container container);
+
+// What a copy join refused for the container can join with: another container's copy profile
+// that holds the streams ("join with \"MKV - Same as the videos (no re-encoding)\" or a
+// re-encoding profile."), else a re-encoding profile.
+std::string copyAlternative(Container container, const CopiedStreams& streams);
 
 // The sample rates the container allows for that audio codec; empty when any rate will do.
 std::vector<int> containerSampleRates(Container container, const std::string& audioCodec);

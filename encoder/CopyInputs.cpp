@@ -1,5 +1,7 @@
 #include "CopyInputs.h"
 
+#include "H264Header.h"
+
 extern "C" {
 #include <libavutil/pixdesc.h>
 }
@@ -13,8 +15,12 @@ extern "C" {
 namespace asapi {
 namespace {
 
-// Frame rates closer than this share are one rate: containers round their time bases.
-constexpr double frameRateTolerance = 0.001;
+// Nominal rates closer than this share are one rate for a copy: 30000/1001 and 30 fps, 24000/1001
+// and 24. Each part keeps its own pictures' times and its sound is placed against them; the output
+// states the first clip's rate, which no player shows differently for a part a thousandth off.
+constexpr double nominalRateTolerance = 0.0015;
+// An average further than this share from the nominal rate is a variable frame rate.
+constexpr double variableRateTolerance = 0.001;
 
 std::string fileName(const std::string& path)
 {
@@ -118,10 +124,10 @@ bool carriedInBand(const AVCodecParameters* first, const AVCodecParameters* inpu
     return a && b && a->lengthSize == b->lengthSize;
 }
 
-std::string rateText(Ratio rate)
+std::string rateText(double rate)
 {
     char text[32];
-    std::snprintf(text, sizeof text, "%.3f", rate.value());
+    std::snprintf(text, sizeof text, "%.3f", rate);
     std::string shown = text;
     shown.erase(shown.find_last_not_of('0') + 1);
     if (shown.back() == '.')
@@ -134,42 +140,169 @@ std::string codecName(const AVCodecParameters* codec)
     return avcodec_get_name(codec->codec_id);
 }
 
-// What differs between an input and the first one, as a sentence on each; nothing when the
-// packets of both can follow each other.
+bool sane(AVRational rate)
+{
+    return rate.num > 0 && rate.den > 0 && av_q2d(rate) >= 1 && av_q2d(rate) <= 240;
+}
+
+// The rate a clip is made at, as its container or its stream's times state it: a phone's clip of
+// variable frame rate is nominally at 30 fps, on average at 29.4.
+double nominalRate(const CopyInput& clip)
+{
+    const AVStream* video = clip.video();
+    if (sane(video->r_frame_rate))
+        return av_q2d(video->r_frame_rate);
+    return sane(video->avg_frame_rate) ? av_q2d(video->avg_frame_rate)
+                                       : clip.facts.frameRate.value();
+}
+
+bool variableRate(const CopyInput& clip)
+{
+    const AVRational average = clip.video()->avg_frame_rate;
+    const double nominal = nominalRate(clip);
+    return sane(average) && std::abs(av_q2d(average) - nominal) > variableRateTolerance * nominal;
+}
+
+AVRational pixelAspect(const CopyInput& clip)
+{
+    AVRational aspect = av_guess_sample_aspect_ratio(clip.opened.context.get(),
+                                                     const_cast<AVStream*>(clip.video()), nullptr);
+    if (aspect.num <= 0 || aspect.den <= 0)
+        return AVRational{1, 1};
+    av_reduce(&aspect.num, &aspect.den, aspect.num, aspect.den, 65535);
+    return aspect;
+}
+
+// The range its own H.264 sequence parameter set states, which a decoder takes at every join;
+// nothing when it states none or it is not H.264.
+std::optional<bool> rangeStatedBy(const AVCodecParameters* codec)
+{
+    if (codec->codec_id != AV_CODEC_ID_H264)
+        return std::nullopt;
+    const auto sets = parameterSets(codec);
+    if (!sets)
+        return std::nullopt;
+    for (const auto& unit : sets->units) {
+        if (sets->lengthSize > 0) {
+            if (!unit.empty() && (unit[0] & 0x1f) == 7)
+                return statedFullRange(unit);
+            continue;
+        }
+        // Annex B: the units between start codes.
+        for (std::size_t i = 0; i + 3 < unit.size(); ++i)
+            if (unit[i] == 0 && unit[i + 1] == 0 && unit[i + 2] == 1 && (unit[i + 3] & 0x1f) == 7)
+                return statedFullRange(std::vector<std::uint8_t>(unit.begin() + i + 3, unit.end()));
+    }
+    return std::nullopt;
+}
+
+// yuvj420p is yuv420p in full range: the same pictures to a decoder, told apart by the range.
+AVPixelFormat withoutRange(int format)
+{
+    switch (format) {
+    case AV_PIX_FMT_YUVJ420P:
+        return AV_PIX_FMT_YUV420P;
+    case AV_PIX_FMT_YUVJ422P:
+        return AV_PIX_FMT_YUV422P;
+    case AV_PIX_FMT_YUVJ444P:
+        return AV_PIX_FMT_YUV444P;
+    default:
+        return static_cast<AVPixelFormat>(format);
+    }
+}
+
+// What differs between an input and the first one (or another before it), as a sentence on each;
+// nothing when the packets of both can follow each other.
 struct Difference
 {
     std::string input;
     std::string first;
 };
 
-std::optional<Difference> videoDifference(const CopyInput& input, const CopyInput& first)
+// One thing a clip must share with those before it for its packets to follow theirs: whether it
+// does, and what each clip has, as the message says it. A field without a sentence for the other
+// clip says how the input differs from it ("... cannot follow those of clip1.mp4.").
+struct VideoField
 {
-    const AVCodecParameters* a = input.video()->codecpar;
-    const AVCodecParameters* b = first.video()->codecpar;
-    if (a->codec_id != b->codec_id)
-        return Difference{"has " + codecName(a) + " video", "has " + codecName(b) + " video"};
-    const auto shape = [](const CopyInput& clip) {
-        return "is " + std::to_string(clip.facts.width) + "x" + std::to_string(clip.facts.height) +
-               " at " + rateText(clip.facts.frameRate) + " fps";
+    bool (*follows)(const CopyInput& input, const CopyInput& other);
+    std::string (*says)(const CopyInput& clip);
+    bool saysOfOther = true;
+};
+
+const std::vector<VideoField>& videoFields()
+{
+    static const std::vector<VideoField> table{
+        {[](const CopyInput& input, const CopyInput& other) {
+             return input.video()->codecpar->codec_id == other.video()->codecpar->codec_id;
+         },
+         [](const CopyInput& clip) {
+             return "has " + codecName(clip.video()->codecpar) + " video";
+         }},
+        // Each part keeps its pictures' own times: a variable frame rate follows one that is
+        // nominally the same.
+        {[](const CopyInput& input, const CopyInput& other) {
+             const AVCodecParameters* a = input.video()->codecpar;
+             const AVCodecParameters* b = other.video()->codecpar;
+             const double rate = nominalRate(input);
+             const double otherRate = nominalRate(other);
+             return a->width == b->width && a->height == b->height &&
+                    input.facts.width == other.facts.width &&
+                    std::abs(rate - otherRate) <= nominalRateTolerance * otherRate;
+         },
+         [](const CopyInput& clip) {
+             const std::string size =
+                 std::to_string(clip.facts.width) + "x" + std::to_string(clip.facts.height);
+             const std::string rate = rateText(nominalRate(clip)) + " fps";
+             return "is " + size + " at " +
+                    (variableRate(clip) ? "a variable frame rate around " + rate : rate);
+         }},
+        {[](const CopyInput& input, const CopyInput& other) {
+             return input.facts.rotation == other.facts.rotation;
+         },
+         [](const CopyInput& clip) {
+             return "is shown turned " + std::to_string(clip.facts.rotation) + " degrees";
+         }},
+        // Pixels of another shape would show the part squeezed: the output has one shape.
+        {[](const CopyInput& input, const CopyInput& other) {
+             return av_cmp_q(pixelAspect(input), pixelAspect(other)) == 0;
+         },
+         [](const CopyInput& clip) {
+             const AVRational aspect = pixelAspect(clip);
+             return "has a pixel aspect ratio of " + std::to_string(aspect.num) + ":" +
+                    std::to_string(aspect.den);
+         }},
+        // A range that differs follows when both clips' own parameter sets state theirs: they go
+        // in band, and a decoder takes the range anew from them at the join.
+        {[](const CopyInput& input, const CopyInput& other) {
+             const AVCodecParameters* a = input.video()->codecpar;
+             const AVCodecParameters* b = other.video()->codecpar;
+             if (a->format == b->format)
+                 return true;
+             return withoutRange(a->format) == withoutRange(b->format) &&
+                    rangeStatedBy(a).has_value() && rangeStatedBy(b).has_value();
+         },
+         [](const CopyInput& clip) {
+             const char* name =
+                 av_get_pix_fmt_name(static_cast<AVPixelFormat>(clip.video()->codecpar->format));
+             return "has " + std::string(name ? name : "unknown") + " pictures";
+         }},
+        {[](const CopyInput& input, const CopyInput& other) {
+             return carriedInBand(other.video()->codecpar, input.video()->codecpar);
+         },
+         [](const CopyInput& clip) {
+             return "has " + codecName(clip.video()->codecpar) +
+                    " codec parameters that cannot follow those of";
+         },
+         false},
     };
-    const double rate = input.facts.frameRate.value();
-    const double firstRate = first.facts.frameRate.value();
-    if (a->width != b->width || a->height != b->height || input.facts.width != first.facts.width ||
-        std::abs(rate - firstRate) > frameRateTolerance * firstRate)
-        return Difference{shape(input), shape(first)};
-    if (input.facts.rotation != first.facts.rotation)
-        return Difference{"is shown turned " + std::to_string(input.facts.rotation) + " degrees",
-                          "is shown turned " + std::to_string(first.facts.rotation) + " degrees"};
-    if (a->format != b->format) {
-        const auto pixels = [](const AVCodecParameters* codec) {
-            const char* name = av_get_pix_fmt_name(static_cast<AVPixelFormat>(codec->format));
-            return "has " + std::string(name ? name : "unknown") + " pictures";
-        };
-        return Difference{pixels(a), pixels(b)};
-    }
-    if (!carriedInBand(b, a))
-        return Difference{"has " + codecName(a) + " codec parameters that cannot follow those of",
-                          ""};
+    return table;
+}
+
+std::optional<Difference> videoDifference(const CopyInput& input, const CopyInput& other)
+{
+    for (const auto& field : videoFields())
+        if (!field.follows(input, other))
+            return Difference{field.says(input), field.saysOfOther ? field.says(other) : ""};
     return std::nullopt;
 }
 
@@ -261,21 +394,26 @@ void checkCopyable(const std::vector<CopyInput>& inputs, bool audioCopied)
 {
     const CopyInput& first = inputs.front();
     // The pictures first: sound that differs is told apart, as encoding it once cures it.
-    const auto refuseFirstDifference = [&](auto differenceOf, auto refusal) {
+    // What is alike to the first is alike to the one before, but for a picture range that only
+    // the parameter sets of both state: one that states none keeps the range before it.
+    const auto refuseFirstDifference = [&](auto differenceOf, auto refusal, bool withBefore) {
         for (std::size_t i = 1; i < inputs.size(); ++i) {
-            const auto difference = differenceOf(inputs[i], first);
+            const CopyInput* other = &first;
+            auto difference = differenceOf(inputs[i], first);
+            if (!difference && withBefore && (difference = differenceOf(inputs[i], inputs[i - 1])))
+                other = &inputs[i - 1];
             if (!difference)
                 continue;
             const std::string name = fileName(inputs[i].facts.path);
-            const std::string firstName = fileName(first.facts.path);
+            const std::string otherName = fileName(other->facts.path);
             // A difference of the codec's header has no short sentence for the first input.
             throw refusal(difference->first.empty()
-                              ? name + " " + difference->input + " " + firstName + "."
-                              : name + " " + difference->input + "; " + firstName + " " +
+                              ? name + " " + difference->input + " " + otherName + "."
+                              : name + " " + difference->input + "; " + otherName + " " +
                                     difference->first + ".");
         }
     };
-    refuseFirstDifference(videoDifference, EncoderError::cannotCopy);
+    refuseFirstDifference(videoDifference, EncoderError::cannotCopy, true);
     for (const CopyInput& input : inputs) {
         const int hidden = hiddenPictures(input);
         if (hidden == 0)
@@ -287,7 +425,24 @@ void checkCopyable(const std::vector<CopyInput>& inputs, bool audioCopied)
             "), which a copy cannot show correctly.");
     }
     if (audioCopied)
-        refuseFirstDifference(audioDifference, EncoderError::cannotCopySound);
+        refuseFirstDifference(audioDifference, EncoderError::cannotCopySound, false);
+}
+
+void checkContainerKeeps(const std::vector<CopyInput>& inputs, Container container,
+                         bool audioCopied)
+{
+    const auto turned = std::find_if(inputs.begin(), inputs.end(),
+                                     [](const CopyInput& input) { return input.facts.rotation; });
+    if (turned == inputs.end() || keepsRotation(container))
+        return;
+    const AVStream* sound = inputs.front().audio();
+    const CopiedStreams streams{codecName(inputs.front().video()->codecpar),
+                                sound ? codecName(sound->codecpar) : "", audioCopied,
+                                turned->facts.rotation};
+    throw EncoderError::cannotCopy(fileName(turned->facts.path) + " is shown turned " +
+                                   std::to_string(turned->facts.rotation) + " degrees, which an " +
+                                   containerName(container) + " copy cannot keep; " +
+                                   copyAlternative(container, streams));
 }
 
 bool parametersGoInBand(const std::vector<CopyInput>& inputs)

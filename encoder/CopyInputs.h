@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ContainerRules.h"
 #include "InputProbe.h"
 
 #include <cstdint>
@@ -34,6 +35,11 @@ std::vector<CopyInput> openCopyInputs(const std::vector<std::string>& paths,
 // An input whose edit list hides pictures at its start is refused as the pictures are: a copy
 // would show them.
 void checkCopyable(const std::vector<CopyInput>& inputs, bool audioCopied);
+
+// Throws the cannot-copy EncoderError when the container cannot keep how an input is shown (its
+// rotation): the message names the input and what to join with instead.
+void checkContainerKeeps(const std::vector<CopyInput>& inputs, Container container,
+                         bool audioCopied);
 
 // Some later input's picture parameters differ from the first input's: they go in band.
 bool parametersGoInBand(const std::vector<CopyInput>& inputs);

@@ -128,7 +128,12 @@ void CopyJoin::addStreams()
     m_videoStream->time_base = video->time_base;
     m_videoStream->avg_frame_rate = video->avg_frame_rate;
     m_videoStream->r_frame_rate = video->r_frame_rate;
-    m_videoStream->sample_aspect_ratio = video->sample_aspect_ratio;
+    // The pixels' shape as players show it, the container's where it states one: the muxer refuses
+    // a stream whose container and codec layers state two.
+    const AVRational aspect = av_guess_sample_aspect_ratio(m_inputs.front().opened.context.get(),
+                                                           const_cast<AVStream*>(video), nullptr);
+    m_videoStream->sample_aspect_ratio = aspect;
+    m_videoStream->codecpar->sample_aspect_ratio = aspect;
     // A phone clip held upright stays upright.
     std::size_t size = 0;
     if (const std::uint8_t* matrix =

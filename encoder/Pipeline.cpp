@@ -104,6 +104,8 @@ ExitStatus joinByCopying(const CommandLineOptions& options, std::FILE* status, s
 {
     std::vector<CopyInput> inputs = openCopyInputs(options.inputs, options.output);
     checkCopyable(inputs, options.audioEncoder == AudioEncoder::Copy);
+    checkContainerKeeps(inputs, containerFor(options.output, options.outputFormat),
+                        options.audioEncoder == AudioEncoder::Copy);
     const CopyPlan plan = planCopy(options, inputs);
     if (options.checkOnly)
         return ExitDone;

@@ -22,8 +22,11 @@ public:
         enum class Kind
         {
             Accepted,
-            Refused,         // `reason` is the encoder's
-            CannotCopy,      // the videos differ; `reason` names the clip and the difference
+            Refused, // `reason` is the encoder's
+            // The videos differ, or the container cannot hold them as they are; `reason` names
+            // the clip and the difference, and in the second case what to join with instead
+            // ("...; join with \"MP4 - Same as the videos (no re-encoding)\" or ...").
+            CannotCopy,
             CannotCopySound, // as CannotCopy, where only the copied sound differs
             // Not started, too slow, crashed or another exit code: not the encoder's word on the
             // command line, so the job runs and finds out for itself.

@@ -160,8 +160,12 @@ bool JoinJob::checkEncoderTakesTheJoin()
         refuse(QStringLiteral("Invalid Output Settings"), answer.reason, false);
         return false;
     case EncoderCheck::Answer::Kind::CannotCopy:
+        // A reason that offers what to join with instead (another container's copy) says enough.
         refuse(QStringLiteral("Videos Cannot Be Copied"),
-               answer.reason + QLatin1Char('\n') + reencodeSuggestion(m_output.outputExtension()),
+               answer.reason.contains(QLatin1String("join with"))
+                   ? answer.reason
+                   : answer.reason + QLatin1Char('\n') +
+                         reencodeSuggestion(m_output.outputExtension()),
                false);
         return false;
     case EncoderCheck::Answer::Kind::CannotCopySound:

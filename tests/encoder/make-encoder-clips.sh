@@ -128,4 +128,27 @@ ff -f lavfi -i "testsrc=size=160x120:rate=30:duration=6" -f lavfi -i "sine=sampl
 ff -ss 2.5 -i "$out/trim-source.mp4" -t 3 -c copy "$out/copy-trimmed.mp4"
 rm "$out/trim-source.mp4"
 
+# Clips that a copy join takes or refuses by how they are shown: turned a quarter clockwise (this
+# ffmpeg sets the display matrix of a copy only, and counts its angle counter-clockwise), pixels
+# 4:3 wide in the H.264 header, a 16:9 aspect stated by the container alone, limited and full
+# range stated in the header (like iPhones and Android phones), a phone's variable frame rate
+# around 30 and 25 fps (frames left out), 29.97 fps, and VP9.
+for clip in copy-a copy-b; do
+  ff -i "$out/$clip.mp4" -c copy -metadata:s:v rotate=270 "$out/${clip/copy/copy-turned}.mp4"
+done
+phone copy-sar.mp4 440 160x120 30 48000 2 -vf setsar=4/3
+ff -i "$out/copy-a.mp4" -c copy -aspect 16:9 "$out/copy-aspect.mp4"
+bt709=(-colorspace bt709 -color_primaries bt709 -color_trc bt709)
+phone copy-709.mp4 440 160x120 30 48000 2 "${bt709[@]}"
+phone copy-full.mp4 880 160x120 30 48000 2 "${bt709[@]}" -pix_fmt yuvj420p
+phone copy-vfr.mp4 440 160x120 30 48000 2 -vf "setpts='(N+floor(N/7))/30/TB'" \
+  -fps_mode passthrough -video_track_timescale 90000
+phone copy-vfr-b.mp4 880 160x120 30 48000 2 -vf "setpts='(N+floor(N/4))/30/TB'" \
+  -fps_mode passthrough -video_track_timescale 90000
+phone copy-vfr-25.mp4 880 160x120 25 48000 2 -vf "setpts='(N+floor(N/4))/25/TB'" \
+  -fps_mode passthrough -video_track_timescale 90000
+phone copy-ntsc.mp4 440 160x120 29.97 48000 2
+ff -f lavfi -i "testsrc=size=160x120:rate=30:duration=1" -f lavfi -i "sine=sample_rate=48000:duration=1" \
+   -c:v libvpx-vp9 -deadline realtime -c:a libopus "$out/copy-vp9.mkv"
+
 clips_complete

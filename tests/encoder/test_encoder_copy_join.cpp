@@ -239,6 +239,53 @@ private slots:
             << "copy-trimmed.mp4 starts inside a group of pictures (an edit list hides its first "
                "15 pictures), which a copy cannot show correctly."
             << 3;
+        // From here a clip of several names is the whole join.
+        const QString intoMkv = copyBoth + QStringLiteral(" -of mkv");
+        QTest::newRow("turned, into MKV")
+            << "copy-turned-a.mp4 copy-turned-b.mp4" << intoMkv
+            << "copy-turned-a.mp4 is shown turned 90 degrees, which an MKV copy cannot keep; join "
+               "with \"MP4 - Same as the videos (no re-encoding)\" or a re-encoding profile."
+            << 3;
+        QTest::newRow("turned, into MP4")
+            << "copy-turned-a.mp4 copy-turned-b.mp4" << copyBoth << QString() << 0;
+        QTest::newRow("pixel aspect")
+            << "copy-sar.mp4" << copyBoth
+            << "copy-sar.mp4 has a pixel aspect ratio of 4:3; copy-a.mp4 has a pixel aspect ratio "
+               "of 1:1."
+            << 3;
+        QTest::newRow("container's aspect")
+            << "copy-aspect.mp4" << copyBoth
+            << "copy-aspect.mp4 has a pixel aspect ratio of 4:3; copy-a.mp4 has a pixel aspect "
+               "ratio of 1:1."
+            << 3;
+        QTest::newRow("container's aspect, kept")
+            << "copy-aspect.mp4 copy-aspect.mp4" << intoMkv << QString() << 0;
+        QTest::newRow("variable frame rates around one")
+            << "copy-vfr.mp4 copy-vfr-b.mp4 copy-vfr.mp4" << copyBoth << QString() << 0;
+        QTest::newRow("variable frame rates around two")
+            << "copy-vfr.mp4 copy-vfr-25.mp4" << copyBoth
+            << "copy-vfr-25.mp4 is 160x120 at a variable frame rate around 25 fps; copy-vfr.mp4 "
+               "is 160x120 at a variable frame rate around 30 fps."
+            << 3;
+        QTest::newRow("29.97 and 30 fps") << "copy-ntsc.mp4" << copyBoth << QString() << 0;
+        QTest::newRow("full range, stated by each")
+            << "copy-709.mp4 copy-full.mp4 copy-709.mp4" << intoMkv << QString() << 0;
+        QTest::newRow("full range, not stated by the first")
+            << "copy-full.mp4" << copyBoth
+            << "copy-full.mp4 has yuvj420p pictures; copy-a.mp4 has yuv420p pictures." << 3;
+        QTest::newRow("limited range, not stated after full")
+            << "copy-709.mp4 copy-full.mp4 copy-a.mp4" << copyBoth
+            << "copy-a.mp4 has yuv420p pictures; copy-full.mp4 has yuvj420p pictures." << 3;
+        QTest::newRow("VP9 into MP4")
+            << "copy-vp9.mkv copy-vp9.mkv" << copyBoth
+            << "The MP4 container cannot hold copied vp9 video; join with \"MKV - Same as the "
+               "videos (no re-encoding)\" or a re-encoding profile."
+            << 3;
+        QTest::newRow("H.264 into AVI")
+            << "copy-a.mp4 copy-b.mp4" << copyBoth + QStringLiteral(" -of avi")
+            << "The AVI container cannot hold copied h264 video; join with \"MP4 - Same as the "
+               "videos (no re-encoding)\" or a re-encoding profile."
+            << 3;
     }
 
     void copyRefusesClipsThatDiffer()
@@ -249,10 +296,14 @@ private slots:
         QFETCH(int, status);
         const QString output = m_work.filePath(QStringLiteral("refused.mp4"));
         QFile::remove(output);
+        QStringList clips = clip.split(QLatin1Char(' '));
+        if (clips.size() == 1)
+            clips = QStringList{"copy-a.mp4", "copy-b.mp4", clip};
+        QStringList words;
+        for (const QString& name : clips)
+            words << "{" + name + "}";
         const QStringList arguments =
-            expand(QStringList{"{copy-a.mp4}", "{copy-b.mp4}", "{" + clip + "}", "-o", "{out}"} +
-                       optionWords(options),
-                   output);
+            expand(words + QStringList{"-o", "{out}"} + optionWords(options), output);
         for (const bool checkOnly : {true, false}) {
             const EncoderProgramRun run = runEncoder(
                 checkOnly ? QStringList{QStringLiteral("-checkonly")} + arguments : arguments);
@@ -261,6 +312,17 @@ private slots:
             QCOMPARE(run.exitCode, status);
             QCOMPARE(QFile::exists(output), !checkOnly && message.isEmpty());
         }
+        // The join is shown as its clips are: turned and shaped alike.
+        const auto shown = [](const QString& path) {
+            return toolOutput(
+                QStringLiteral("ffprobe"),
+                {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-select_streams"),
+                 QStringLiteral("v:0"), QStringLiteral("-show_entries"),
+                 QStringLiteral("stream=display_aspect_ratio:stream_side_data=rotation"),
+                 QStringLiteral("-of"), QStringLiteral("csv=p=0"), path});
+        };
+        if (message.isEmpty())
+            QCOMPARE(shown(output), shown(encoderClipPath(clips.first())));
     }
 
     // Recordings put together as MPEG-TS, whose clock jumps 1000 s: the picture goes on a frame

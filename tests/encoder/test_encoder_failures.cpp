@@ -119,9 +119,6 @@ private slots:
             << "avi"
             << "{clip.avi} -o {out} -oac lavc -lavcopts acodec=mp2 -channels 6"
             << "The mp2 encoder cannot take 6 audio channels.";
-        QTest::newRow("copied H.264 in AVI") << "avi"
-                                             << "{clip.mp4} -o {out} -ovc copy -oac copy"
-                                             << "The AVI container cannot hold copied h264 video.";
         QTest::newRow("missing input") << "avi"
                                        << "{clip.avi} {nothing.avi} -o {out} -ovc lavc"
                                        << "Cannot open file/device.";

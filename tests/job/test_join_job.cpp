@@ -715,6 +715,14 @@ private slots:
             << "b c.avi is 1280x720 at 25 fps; a.mov is 1920x1080 at 30 fps.\nThese videos cannot "
                "be joined without re-encoding. Please choose a profile that re-encodes them, such "
                "as \"MP4 - H.264 and AAC\".";
+        // What to join with instead is the encoder's to say when a copy into another container
+        // would do.
+        const QString otherCopy =
+            "a.mov is shown turned 90 degrees, which an MKV copy cannot keep; join with \"MP4 - "
+            "Same as the videos (no re-encoding)\" or a re-encoding profile.";
+        QTest::newRow("copy that another container takes")
+            << false << true << ("cannot-copy " + otherCopy).toUtf8() << "Videos Cannot Be Copied"
+            << otherCopy;
     }
     void optionsTheEncoderRefusesAreRefusedAtStart()
     {
