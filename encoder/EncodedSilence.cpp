@@ -8,6 +8,9 @@ namespace asapi {
 
 PacketPtr encodedSilence(const AVCodecParameters* sound)
 {
+    // A Vorbis packet decodes only with the code books of its own stream's headers.
+    if (sound->codec_id == AV_CODEC_ID_VORBIS)
+        return nullptr;
     const AVCodec* codec = avcodec_find_encoder(sound->codec_id);
     if (!codec || sound->sample_rate <= 0 || sound->ch_layout.nb_channels <= 0)
         return nullptr;
