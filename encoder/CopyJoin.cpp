@@ -315,17 +315,16 @@ void CopyJoin::writeVideo(AVPacket* packet, const AVStream* from, std::int64_t o
 void CopyJoin::holdAudio(AVPacket* packet, const AVStream* from, std::int64_t origin,
                          const std::string& path)
 {
-    // A time base coarser than the samples, as Matroska's milliseconds, rounds each packet's
-    // length; the codec's frame size is exact.
+    // A packet lasts as long as what a player decodes of it, the codec's frame size: its own
+    // length is rounded in a time base coarser than the samples, as Matroska's milliseconds, and
+    // the last of a clip's is cut to the sound's end, which in the middle of a join would put
+    // the next part's sound that much ahead by sample count.
     const AVRational to = soundSamples();
     const int frameSize = from->codecpar->frame_size;
-    const bool exact = from->time_base.num == 1 && from->time_base.den % to.den == 0;
-    std::int64_t duration =
-        packet->duration > 0 ? av_rescale_q(packet->duration, from->time_base, to) : 0;
-    if (frameSize > 0 && (!exact || duration <= 0))
-        duration = frameSize;
+    std::int64_t duration = frameSize;
     if (duration <= 0)
-        duration = 1024;
+        duration =
+            packet->duration > 0 ? av_rescale_q(packet->duration, from->time_base, to) : 1024;
     const std::int64_t partStart = av_rescale_q(m_partStart, m_videoStream->time_base, to);
     const std::int64_t stamp = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
     const std::int64_t own = stamp == AV_NOPTS_VALUE

@@ -149,8 +149,10 @@ private slots:
                  qPrintable(QStringLiteral("%1 of %2").arg(facts.video.duration).arg(length)));
         QVERIFY2(std::abs(facts.audioMinusVideo()) < lengthTolerance,
                  qPrintable(QString::number(facts.audioMinusVideo())));
-        // Each AAC packet holds 1024 samples and lasts as long as they do, but for the last of
-        // a part. (Matroska keeps milliseconds only.)
+        // Each AAC packet holds 1024 samples and lasts as long as they do, as a player plays them
+        // one after the other, but for a few; copied, only the file's last may be shorter: a
+        // part's last cut short would put the next part's sound ahead. (Matroska keeps
+        // milliseconds only.)
         if (extension != QLatin1String("mkv")) {
             const double frame = 1024.0 / facts.audio.sampleRate;
             int otherLengths = 0;
@@ -165,7 +167,8 @@ private slots:
                 if (!line.isEmpty() &&
                     std::abs(line.toDouble() - frame) * facts.audio.sampleRate > 1)
                     ++otherLengths;
-            QVERIFY2(otherLengths <= clips.size(), qPrintable(QString::number(otherLengths)));
+            QVERIFY2(otherLengths <= (options == copyBoth ? 1 : clips.size()),
+                     qPrintable(QString::number(otherLengths)));
         }
         const QList<ChapterMark> chapters = chaptersOf(output);
         // Copied AAC packets follow one another from their part's first, each at its own sample
