@@ -1,5 +1,6 @@
 #include "CopyJoin.h"
 
+#include "EncodedSilence.h"
 #include "MissingDecodeTimes.h"
 #include "OutputWriter.h"
 #include "StopSignal.h"
@@ -203,7 +204,6 @@ void CopyJoin::copyInput(CopyInput& input, const Report& report)
             m_warn("No usable audio in " + input.facts.path + "; using silence.");
             audioIndex = -1;
         }
-        m_audioTimeline->beginInput(audioIndex >= 0, m_partStart);
         if (audioIndex >= 0) {
             const AVRational timeBase = context->streams[audioIndex]->time_base;
             soundDecoder.emplace(
@@ -216,27 +216,50 @@ void CopyJoin::copyInput(CopyInput& input, const Report& report)
                 0.0, input.facts.path, m_warn);
         }
     }
-
     std::int64_t soundNext = AV_NOPTS_VALUE; // where the next sound packet to decode begins
+    const auto takeSound = [&](AVPacket* packet) {
+        if (soundDecoder) {
+            m_clockJumps->correct(ClockJumps::Audio, packet, soundNext,
+                                  context->streams[audioIndex]->time_base);
+            soundDecoder->decode(packet);
+        } else
+            holdAudio(
+                packet, context->streams[audioIndex],
+                av_rescale_q(origin, video->time_base, context->streams[audioIndex]->time_base),
+                input.facts.path);
+    };
+    // The part's first picture may move its start on (see writeVideo): its sound is placed
+    // only from there, and what comes before that picture waits.
+    bool soundPlaced = false;
+    std::vector<PacketPtr> waitingSound;
+    const auto placeSound = [&] {
+        soundPlaced = true;
+        if (m_audioTimeline)
+            m_audioTimeline->beginInput(audioIndex >= 0, m_partStart);
+        for (PacketPtr& packet : waitingSound)
+            takeSound(packet.get());
+        waitingSound.clear();
+    };
+
     MissingDecodeTimes decodeTimes(video->time_base, rate, [&](AVPacket* packet) {
         writeVideo(packet, video, origin);
+        if (!soundPlaced)
+            placeSound();
         report(figures());
     });
     readPackets(context, input.facts.path, m_warn, [&](AVPacket* packet) {
         if (packet->stream_index == videoIndex) {
             decodeTimes.push(packet);
         } else if (packet->stream_index == audioIndex) {
-            if (soundDecoder) {
-                m_clockJumps->correct(ClockJumps::Audio, packet, soundNext,
-                                      context->streams[audioIndex]->time_base);
-                soundDecoder->decode(packet);
-            } else
-                holdAudio(packet, context->streams[audioIndex],
-                          av_rescale_q(origin, video->time_base,
-                                       context->streams[audioIndex]->time_base));
+            if (soundPlaced)
+                takeSound(packet);
+            else
+                waitingSound.emplace_back(allocated(av_packet_clone(packet)));
         }
     });
     decodeTimes.finish();
+    if (!soundPlaced)
+        placeSound();
     if (soundDecoder)
         soundDecoder->finish();
     if (m_audioTimeline) {
@@ -249,7 +272,7 @@ void CopyJoin::copyInput(CopyInput& input, const Report& report)
                        true);
         if (m_partSoundStart)
             m_partSoundStart =
-                av_rescale_q(*m_partSoundStart, m_audioStream->time_base, m_videoStream->time_base);
+                av_rescale_q(*m_partSoundStart, soundSamples(), m_videoStream->time_base);
     }
     if (m_framesWritten == framesBefore)
         return;
@@ -318,16 +341,19 @@ void CopyJoin::writeVideo(AVPacket* packet, const AVStream* from, std::int64_t o
         writeHeldAudio(av_rescale_q(m_videoEnd, to, m_audioStream->time_base), false);
 }
 
-void CopyJoin::holdAudio(AVPacket* packet, const AVStream* from, std::int64_t origin)
+void CopyJoin::holdAudio(AVPacket* packet, const AVStream* from, std::int64_t origin,
+                         const std::string& path)
 {
-    // Counted in samples (the output's time base). A time base coarser than the samples, as
-    // Matroska's milliseconds, rounds each packet's length; the codec's frame size is exact.
-    const AVRational to = m_audioStream->time_base;
+    // A packet lasts as long as what a player decodes of it, the codec's frame size: its own
+    // length is rounded in a time base coarser than the samples, as Matroska's milliseconds, and
+    // the last of a clip's is cut to the sound's end, which in the middle of a join would put
+    // the next part's sound that much ahead by sample count.
+    const AVRational to = soundSamples();
     const int frameSize = from->codecpar->frame_size;
-    const bool exact = from->time_base.num == 1 && from->time_base.den % to.den == 0;
-    const std::int64_t duration = packet->duration > 0 && (exact || frameSize <= 0)
-                                      ? av_rescale_q(packet->duration, from->time_base, to)
-                                      : std::max(frameSize, 1024);
+    std::int64_t duration = frameSize;
+    if (duration <= 0)
+        duration =
+            packet->duration > 0 ? av_rescale_q(packet->duration, from->time_base, to) : 1024;
     const std::int64_t partStart = av_rescale_q(m_partStart, m_videoStream->time_base, to);
     const std::int64_t stamp = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
     const std::int64_t own =
@@ -339,8 +365,11 @@ void CopyJoin::holdAudio(AVPacket* packet, const AVStream* from, std::int64_t or
     // Mostly before the picture: the encoder's priming, or sound the picture does not have.
     if (own + duration / 2 < partStart)
         return;
-    // Each packet follows the one before, unless sound is missing before it for longer than
-    // half a packet: that gap is kept. So the sound never drifts from its own times by more.
+    // Each packet follows the one before. Sound missing before it for longer than half a packet
+    // is filled with silence, or else kept as a gap. So the sound never drifts from its own
+    // times by more.
+    if (own - m_audioNext > duration / 2)
+        holdSilence(own - m_audioNext, path);
     const std::int64_t position = own - m_audioNext > duration / 2 ? own : m_audioNext;
     m_audioNext = position + duration;
     if (!m_partSoundStart)
@@ -348,22 +377,44 @@ void CopyJoin::holdAudio(AVPacket* packet, const AVStream* from, std::int64_t or
     PacketPtr held(allocated(av_packet_clone(packet)));
     // The priming a decoder skips belongs to the input's start, not to the middle of a join.
     av_packet_shrink_side_data(held.get(), AV_PKT_DATA_SKIP_SAMPLES, 0);
-    held->pts = position;
-    held->dts = position;
-    held->duration = duration;
     held->pos = -1;
     held->stream_index = m_audioStream->index;
-    m_heldAudio.push_back(HeldAudio{std::move(held), position});
+    m_heldAudio.push_back(HeldAudio{std::move(held), position, duration});
+}
+
+// Whole packets of silence, as many as fill the gap best; none when the codec's silence cannot
+// be made, and then the gap stays.
+void CopyJoin::holdSilence(std::int64_t samples, const std::string& path)
+{
+    if (!m_silenceTried) {
+        m_silenceTried = true;
+        m_silence = encodedSilence(m_audioStream->codecpar);
+        if (!m_silence)
+            m_warn("The gaps in the sound, the first in " + path +
+                   ", cannot be filled with silence of its codec.");
+    }
+    if (!m_silence)
+        return;
+    const std::int64_t length = m_silence->duration;
+    for (std::int64_t count = (samples + length / 2) / length; count > 0; --count) {
+        PacketPtr held(allocated(av_packet_clone(m_silence.get())));
+        held->pos = -1;
+        held->stream_index = m_audioStream->index;
+        m_heldAudio.push_back(HeldAudio{std::move(held), m_audioNext, length});
+        m_audioNext += length;
+    }
 }
 
 // Sound within the picture read so far goes out; at an input's end, a packet goes out when most
-// of it lies within the picture, and the rest is dropped.
+// of it lies within the picture, and the rest is dropped. end: in the output's sound time base.
 void CopyJoin::writeHeldAudio(std::int64_t end, bool partEnds)
 {
+    const AVRational samples = soundSamples();
+    const AVRational out = m_audioStream->time_base;
+    end = av_rescale_q(end, out, samples);
     while (!m_heldAudio.empty()) {
         HeldAudio& held = m_heldAudio.front();
-        const std::int64_t duration = held.packet->duration;
-        const bool within = held.position + (partEnds ? duration / 2 : duration) <= end;
+        const bool within = held.position + (partEnds ? held.duration / 2 : held.duration) <= end;
         if (!within && !partEnds)
             return;
         if (!within) {
@@ -371,8 +422,13 @@ void CopyJoin::writeHeldAudio(std::int64_t end, bool partEnds)
             m_heldAudio.clear();
             return;
         }
-        m_audioBytes += held.packet->size;
-        write(held.packet.get());
+        // Each time from its own sample count, not from rounded lengths laid end to end.
+        AVPacket* packet = held.packet.get();
+        packet->pts = av_rescale_q(held.position, samples, out);
+        packet->dts = packet->pts;
+        packet->duration = av_rescale_q(held.position + held.duration, samples, out) - packet->pts;
+        m_audioBytes += packet->size;
+        write(packet);
         m_heldAudio.pop_front();
     }
 }
@@ -421,6 +477,11 @@ void CopyJoin::discard()
 {
     m_muxer.reset();
     m_file.reset();
+}
+
+AVRational CopyJoin::soundSamples() const
+{
+    return AVRational{1, m_audioStream->codecpar->sample_rate};
 }
 
 double CopyJoin::videoSeconds(std::int64_t time) const

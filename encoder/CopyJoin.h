@@ -66,17 +66,23 @@ public:
     const std::vector<JoinPoint>& joinPoints() const { return m_joinPoints; }
 
 private:
+    // Copied sound is placed in samples (m_audioNext too): a time base coarser than that, as
+    // Matroska's milliseconds, would round every packet's length.
     struct HeldAudio
     {
         PacketPtr packet;
-        std::int64_t position; // where it goes, in the output's sound time base
+        std::int64_t position; // where it goes, in samples
+        std::int64_t duration; // in samples
     };
 
     void addStreams();
     void copyInput(CopyInput& input, const Report& report);
     void writeVideo(AVPacket* packet, const AVStream* from, std::int64_t origin);
-    void holdAudio(AVPacket* packet, const AVStream* from, std::int64_t origin);
+    void holdAudio(AVPacket* packet, const AVStream* from, std::int64_t origin,
+                   const std::string& path);
+    void holdSilence(std::int64_t samples, const std::string& path);
     void writeHeldAudio(std::int64_t end, bool partEnds);
+    AVRational soundSamples() const;
     void encodeAudio(const AVFrame* frame);
     void write(AVPacket* packet);
     double videoSeconds(std::int64_t time) const;
@@ -102,6 +108,8 @@ private:
     std::int64_t m_audioEnd = 0;                   // of the sound written
     std::deque<HeldAudio> m_heldAudio;
     std::optional<std::int64_t> m_partSoundStart;
+    PacketPtr m_silence; // for gaps in copied sound; made at the first gap
+    bool m_silenceTried = false;
     std::vector<std::uint8_t> m_inBand; // for the current input's first keyframe
     // The current input's.
     std::optional<ClockJumps> m_clockJumps;

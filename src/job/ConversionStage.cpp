@@ -60,9 +60,18 @@ StageOutcome ConversionStage::run(const PictureRules& pictures, const QString& j
                                                   conversion->intermediate, conversion->before);
             if (outcome.kind != StageOutcome::Kind::Completed)
                 return endOthers(outcome);
+            m_silencedInputs[conversion->row] = run.silencedInputs;
             rowConverted(*conversion);
         }
     }
+}
+
+QStringList ConversionStage::silencedInputs() const
+{
+    QStringList inputs;
+    for (const QStringList& ofRow : m_silencedInputs)
+        inputs << ofRow;
+    return inputs;
 }
 
 bool ConversionStage::startRun(Conversion& conversion, int row, const PictureRules& pictures,

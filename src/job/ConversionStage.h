@@ -6,7 +6,9 @@
 #include "ProgressTracker.h"
 #include "StageOutcome.h"
 
+#include <QMap>
 #include <QString>
+#include <QStringList>
 #include <vector>
 
 class EncoderRun;
@@ -23,6 +25,9 @@ public:
     explicit ConversionStage(const JobContext& context) : m_job(context) {}
 
     StageOutcome run(const PictureRules& pictures, const QString& jobFolder, int runsAtOnce = 1);
+    // After run: the inputs converted with silence because their sound could not be decoded, in
+    // list order.
+    QStringList silencedInputs() const;
 
 private:
     // One place for a run, free or converting a row.
@@ -51,4 +56,6 @@ private:
     double m_total = 0;
     double m_completed = 0; // the durations of the rows converted
     int m_nextRow = 0;      // the first row not started
+    // By row: the conversions end in any order.
+    QMap<int, QStringList> m_silencedInputs;
 };

@@ -48,6 +48,7 @@ bool EncoderRun::start(const QString& program, const QStringList& arguments,
     m_partialLine.clear();
     m_lastMessage.clear();
     m_joinOffsets.clear();
+    m_silencedInputs.clear();
     m_lines.clear();
     m_lastStatus.clear();
     m_active = true;
@@ -77,6 +78,7 @@ EncoderOutcome EncoderRun::finish()
 
     outcome.lastMessage = m_lastMessage;
     outcome.joinOffsets = m_joinOffsets;
+    outcome.silencedInputs = m_silencedInputs;
     outcome.lines = m_lines;
     outcome.lastStatus = QString::fromLocal8Bit(m_lastStatus);
     outcome.exitCode = m_process.exitCode();
@@ -156,6 +158,8 @@ void EncoderRun::rememberMessages(const QByteArray& chunk)
             m_joinOffsets << *offset;
         else
             m_lastMessage = line;
+        if (const std::optional<QString> silenced = parseSilencedInput(line))
+            m_silencedInputs << *silenced;
     }
     m_partialLine.remove(0, start);
     if (m_partialLine.size() > 64 * 1024) // a line without end; keep its tail only

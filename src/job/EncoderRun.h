@@ -30,6 +30,9 @@ struct EncoderOutcome
     QString lastMessage;
     // What the encoder reported of its join points, in the order it wrote them.
     QList<JoinOffset> joinOffsets;
+    // The inputs it joined with silence because their sound could not be decoded, as it named
+    // them.
+    QStringList silencedInputs;
     // The lines the encoder printed, without its status lines: the last kKeptLines of them, so
     // that a long run's chatter stays bounded.
     QStringList lines;
@@ -96,6 +99,7 @@ private:
     QByteArray m_partialLine;
     QString m_lastMessage;
     QList<JoinOffset> m_joinOffsets;
+    QStringList m_silencedInputs;
     QStringList m_lines;
     QByteArray m_lastStatus;
 };

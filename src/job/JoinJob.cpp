@@ -188,17 +188,22 @@ void JoinJob::runStages(JobFolder& folder, bool onePass)
     m_runState = RunState::Running;
     m_clock.start();
     const JobContext context{m_view, m_rows, m_output, m_settings, m_encoders, m_step, m_runState};
+    QStringList silencedInConversion;
     if (!onePass) {
+        ConversionStage conversion(context);
         const StageOutcome converted =
-            ConversionStage(context).run(pictureRules(), folder.path(), m_conversionRunsAtOnce);
+            conversion.run(pictureRules(), folder.path(), m_conversionRunsAtOnce);
         if (converted.kind != StageOutcome::Kind::Completed) {
             endJob(Stage::Conversion, converted, folder);
             return;
         }
+        silencedInConversion = conversion.silencedInputs();
     }
     JoinStage join(context);
     const StageOutcome joined = join.run(joinPlan(folder.path()));
-    endJob(Stage::Join, joined, folder, join.result());
+    JoinResult result = join.result();
+    result.silencedInputs = silencedInConversion + result.silencedInputs;
+    endJob(Stage::Join, joined, folder, result);
 }
 
 JoinPlan JoinJob::joinPlan(const QString& jobFolder) const
@@ -322,8 +327,10 @@ QString JoinJob::completionText(const JoinResult& joined) const
     }
     const QString remark = ResultCheck::remark(
         ResultCheck::measure(joined.outputPath, inputs, expectedLength, joined.joinOffsets));
-    const QString done = QStringLiteral("The joining is completed successfully.");
-    return remark.isEmpty() ? done : done + QLatin1Char('\n') + remark;
+    QStringList lines{QStringLiteral("The joining is completed successfully."), remark,
+                      silenceNote(joined.silencedInputs)};
+    lines.removeAll(QString());
+    return lines.join(QLatin1Char('\n'));
 }
 
 void JoinJob::stop()

@@ -92,8 +92,9 @@ private:
     void endJob(Stage stage, const StageOutcome& outcome, JobFolder& folder,
                 const JoinResult& joined = {});
     void complete(const JoinResult& joined, JobFolder& folder);
-    // "The joining is completed successfully.", and a sentence on the output when the check
-    // finds it shorter or longer than the videos together or its sound apart from its picture.
+    // "The joining is completed successfully.", a sentence on the output when the check finds
+    // it shorter or longer than the videos together or its sound apart from its picture, and one
+    // naming the inputs whose sound was replaced by silence.
     QString completionText(const JoinResult& joined) const;
 
     JobView& m_view;

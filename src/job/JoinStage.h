@@ -59,11 +59,13 @@ JoinPlan onePassJoinPlan(const TaskRows& rows, const QString& encoderOptions,
 // as the join in one pass is.
 JoinPlan copyJoinPlan(const TaskRows& rows, const QString& encoderOptions);
 
-// What a join run wrote: the file, and what the encoder reported of its join points.
+// What a join run wrote: the file, and what the encoder reported of its join points and of
+// inputs whose sound it replaced by silence.
 struct JoinResult
 {
     QString outputPath;
     QList<JoinOffset> joinOffsets;
+    QStringList silencedInputs;
 };
 
 // Joins the rows in list order into the output file with the profile's options, as the plan

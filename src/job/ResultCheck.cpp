@@ -1,5 +1,6 @@
 #include "ResultCheck.h"
 
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <algorithm>
 #include <cmath>
@@ -35,6 +36,32 @@ std::optional<JoinOffset> parseJoinOffset(const QString& line)
         return std::nullopt;
     return JoinOffset{match.captured(1).toInt(), match.captured(2).toDouble(),
                       match.captured(3).toDouble()};
+}
+
+std::optional<QString> parseSilencedInput(const QString& line)
+{
+    static const QRegularExpression warning(
+        QStringLiteral(R"(^No usable audio in (.+); using silence\.$)"));
+    const QRegularExpressionMatch match = warning.match(line.trimmed());
+    if (!match.hasMatch())
+        return std::nullopt;
+    return match.captured(1);
+}
+
+QString silenceNote(const QStringList& silencedInputs)
+{
+    QStringList names;
+    for (const QString& path : silencedInputs)
+        names << QFileInfo(path).fileName();
+    names.removeDuplicates();
+    if (names.isEmpty())
+        return {};
+    const QString last = names.takeLast();
+    const QString listed =
+        names.isEmpty() ? last : names.join(QStringLiteral(", ")) + QStringLiteral(" and ") + last;
+    return QStringLiteral("Silence was put in place of the sound of %1, which could not be "
+                          "decoded.")
+        .arg(listed);
 }
 
 ResultCheck::Figures ResultCheck::measure(const QString& outputPath, const QStringList& inputPaths,

@@ -19,6 +19,14 @@ struct JoinOffset
 // The report on one line of the encoder's output; nothing for any other line.
 std::optional<JoinOffset> parseJoinOffset(const QString& line);
 
+// The input that a line of the encoder's output names as joined with silence because its sound
+// cannot be decoded: "No usable audio in /videos/clip3.mp4; using silence."
+std::optional<QString> parseSilencedInput(const QString& line);
+
+// "Silence was put in place of the sound of clip3.mp4, which could not be decoded."; empty when
+// no input was joined with silence.
+QString silenceNote(const QStringList& silencedInputs);
+
 // Looks at a finished join's output the way a viewer would: is it as long as the videos
 // together, and do its sound and picture keep together? The encoder's exit status only says that
 // it wrote a file.

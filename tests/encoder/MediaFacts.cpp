@@ -7,6 +7,7 @@
 #include <QProcess>
 
 #include <algorithm>
+#include <optional>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -151,7 +152,7 @@ MediaFacts readMediaFacts(const QString& path)
     return facts;
 }
 
-QList<double> soundOnsets(const QString& path, double minimumSilence)
+QList<double> soundOnsets(const QString& path, double minimumSilence, bool countingSamples)
 {
     QList<double> onsets;
     // Times count from the start of the picture, as a player shows them.
@@ -163,11 +164,12 @@ QList<double> soundOnsets(const QString& path, double minimumSilence)
     }
     double quietFor = 0.0;
     bool armed = true; // the start counts as after silence
-    double nextStart = 0.0;
+    std::optional<double> nextStart;
     decodeFrames(path, AVMEDIA_TYPE_AUDIO, [&](const AVFrame* frame, const AVStream* stream) {
-        const double start = frame->best_effort_timestamp != AV_NOPTS_VALUE
-                                 ? frame->best_effort_timestamp * av_q2d(stream->time_base)
-                                 : nextStart;
+        const double start =
+            frame->best_effort_timestamp != AV_NOPTS_VALUE && !(countingSamples && nextStart)
+                ? frame->best_effort_timestamp * av_q2d(stream->time_base)
+                : nextStart.value_or(0.0);
         nextStart = start + static_cast<double>(frame->nb_samples) / frame->sample_rate;
         // Mix down to one float channel through the resampler for any format.
         SwrContext* swr = nullptr;

@@ -38,8 +38,10 @@ struct MediaFacts
 MediaFacts readMediaFacts(const QString& path);
 
 // Seconds from the start of the picture at which the sound rises above 5 % of full scale after
-// at least minimumSilence seconds below 0.5 % of it.
-QList<double> soundOnsets(const QString& path, double minimumSilence);
+// at least minimumSilence seconds below 0.5 % of it. Counting samples, the sound is timed as a
+// player plays it: from the first frame's time on, one sample after the other, whatever the
+// times of the frames after it.
+QList<double> soundOnsets(const QString& path, double minimumSilence, bool countingSamples = false);
 
 // The brightness (0 to 255) of the first picture at a point given as fractions of its size.
 int lumaAt(const QString& path, double x, double y);

@@ -91,6 +91,8 @@ private slots:
         QTest::newRow("copied from MKV into MP4")
             << QStringList{"copy-a.mkv", "copy-b.mkv", "copy-a.mkv"} << "mp4" << copyBoth << false
             << "stored";
+        QTest::newRow("copied into MKV") << QStringList{"copy-a.mkv", "copy-b.mkv", "copy-a.mkv"}
+                                         << "mkv" << copyBoth << false << "stored";
         QTest::newRow("re-encoded into MP4") << matching << "mp4" << reencode << false << "";
         // The intermediates keep their clips' names for the chapters.
         QTest::newRow("re-encoded into MKV from intermediates")
@@ -155,8 +157,10 @@ private slots:
                  qPrintable(QStringLiteral("%1 of %2").arg(facts.video.duration).arg(length)));
         QVERIFY2(std::abs(facts.audioMinusVideo()) < lengthTolerance,
                  qPrintable(QString::number(facts.audioMinusVideo())));
-        // Each AAC packet holds 1024 samples and lasts as long as they do, but for the last of
-        // a part. (Matroska keeps milliseconds only.)
+        // Each AAC packet holds 1024 samples and lasts as long as they do, as a player plays them
+        // one after the other, but for a few; copied, only the file's last may be shorter: a
+        // part's last cut short would put the next part's sound ahead. (Matroska keeps
+        // milliseconds only.)
         if (extension != QLatin1String("mkv")) {
             const double frame = 1024.0 / facts.audio.sampleRate;
             int otherLengths = 0;
@@ -171,10 +175,35 @@ private slots:
                 if (!line.isEmpty() &&
                     std::abs(line.toDouble() - frame) * facts.audio.sampleRate > 1)
                     ++otherLengths;
-            QVERIFY2(otherLengths <= clips.size(), qPrintable(QString::number(otherLengths)));
+            QVERIFY2(otherLengths <= (options == copyBoth ? 1 : clips.size()),
+                     qPrintable(QString::number(otherLengths)));
+        }
+        const QList<ChapterMark> chapters = chaptersOf(output);
+        // Copied AAC packets follow one another from their part's first, each at its own sample
+        // count, within the millisecond that Matroska keeps.
+        if (options == copyBoth) {
+            const double frame = 1024.0 / facts.audio.sampleRate;
+            QList<double> partSoundStarts;
+            double worst = 0.0;
+            for (const QByteArray& line :
+                 toolOutput(QStringLiteral("ffprobe"),
+                            {QStringLiteral("-v"), QStringLiteral("error"),
+                             QStringLiteral("-select_streams"), QStringLiteral("a"),
+                             QStringLiteral("-show_entries"), QStringLiteral("packet=pts_time"),
+                             QStringLiteral("-of"), QStringLiteral("csv=p=0"), output})
+                     .split('\n')) {
+                if (line.isEmpty())
+                    continue;
+                const double time = line.toDouble();
+                if (partSoundStarts.size() < chapters.size() &&
+                    time >= chapters[partSoundStarts.size()].start - frame / 2)
+                    partSoundStarts << time;
+                const double since = time - partSoundStarts.value(partSoundStarts.size() - 1);
+                worst = std::max(worst, std::abs(since - std::round(since / frame) * frame));
+            }
+            QVERIFY2(worst < 0.001, qPrintable(QString::number(worst)));
         }
 
-        const QList<ChapterMark> chapters = chaptersOf(output);
         QCOMPARE(chapters.size(), clips.size());
         const QList<JoinLine> joins = joinLines(run.output);
         QCOMPARE(joins.size(), clips.size() - 1);
@@ -194,6 +223,45 @@ private slots:
             QVERIFY2(std::abs(joins[i - 1].offset) < lengthTolerance,
                      qPrintable(QString::number(joins[i - 1].offset)));
         }
+    }
+
+    // Each part's sound keeps to its picture, as a player counts its samples, where the two begin
+    // apart in the clip: sound that starts after the picture, which MP4 plays at once unless the
+    // gap is filled, and a clip trimmed by an edit list, whose first pictures move its part on.
+    // Every clip beeps 0.23 s after its picture begins.
+    void everyPartsSoundKeepsToItsPicture_data()
+    {
+        QTest::addColumn<QStringList>("clips");
+        QTest::addColumn<QString>("options");
+
+        const QStringList late{"copy-late-sound.mp4", "copy-late-sound.mp4", "copy-late-sound.mp4"};
+        const QStringList trimmed{"copy-late-sound.mp4", "copy-trimmed.mp4", "copy-late-sound.mp4"};
+        QTest::newRow("sound starting late, copied") << late << copyBoth;
+        QTest::newRow("sound starting late, encoded") << late << copyPictureEncodeSound;
+        QTest::newRow("trimmed, sound copied") << trimmed << copyBoth;
+        QTest::newRow("trimmed, sound encoded") << trimmed << copyPictureEncodeSound;
+    }
+
+    void everyPartsSoundKeepsToItsPicture()
+    {
+        QFETCH(QStringList, clips);
+        QFETCH(QString, options);
+        const QString output = m_work.filePath(QStringLiteral("beeps.mp4"));
+        QStringList inputs;
+        for (const QString& clip : clips)
+            inputs << encoderClipPath(clip);
+        const EncoderProgramRun run =
+            runEncoder(inputs + QStringList{QStringLiteral("-o"), output} + optionWords(options));
+        QVERIFY2(run.exitCode == 0, run.errors.constData());
+        const QList<ChapterMark> chapters = chaptersOf(output);
+        const QList<double> beeps = soundOnsets(output, 0.1, true);
+        QCOMPARE(beeps.size(), clips.size());
+        for (int part = 0; part < clips.size(); ++part)
+            QVERIFY2(std::abs(beeps[part] - chapters[part].start - 0.23) < 0.025,
+                     qPrintable(QStringLiteral("part %1 at %2 beeps at %3")
+                                    .arg(part + 1)
+                                    .arg(chapters[part].start)
+                                    .arg(beeps[part])));
     }
 
     // Clips that differ from the first are refused, with -checkonly too, before anything is

@@ -6,6 +6,7 @@
 #include "tasks/TaskListModel.h"
 #include "ui/TMainForm.h"
 
+#include "ui/TopSettingForm.h"
 #include <QAction>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -13,6 +14,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QWidget>
 #include <memory>
@@ -133,6 +135,13 @@ public:
         const int index = box->findText(name);
         box->setCurrentIndex(index);
         return index >= 0;
+    }
+    // As the user would: in the Output Settings, then OK.
+    void chooseInOutputSettings(const char* box, int index) const
+    {
+        TopSettingForm& settings = m_startup->opSettingForm();
+        settings.findChild<QComboBox*>(QString::fromLatin1(box))->setCurrentIndex(index);
+        settings.findChild<QPushButton*>(QStringLiteral("btnOK"))->click();
     }
     void setOutputFile(const QString& path) const
     {

@@ -398,29 +398,42 @@ private slots:
     }
 
     // A copy profile keeps every picture of clips that match, bit for bit, with a chapter at
-    // each clip's start; clips that differ are refused at Start, naming the clip and the field,
-    // and nothing is made. Either way no conversion runs, One Pass or not.
+    // each clip's start, and names a clip whose sound was replaced by silence; clips that differ
+    // are refused at Start, naming the clip and the field, and nothing is made. Either way no
+    // conversion runs, One Pass or not.
     void aCopyProfileKeepsThePicturesOrRefusesAtStart_data()
     {
         QTest::addColumn<QString>("profile");
         QTest::addColumn<QStringList>("clips");
         QTest::addColumn<QString>("refusal");
+        QTest::addColumn<QString>("note");     // after the completion message's first line
+        QTest::addColumn<bool>("encodeSound"); // chosen in the Output Settings
         QTest::newRow("MP4") << "MP4 - Same as the videos (no re-encoding)"
-                             << QStringList{"copy-a.mp4", "copy-b.mp4"} << QString();
+                             << QStringList{"copy-a.mp4", "copy-b.mp4"} << QString() << QString()
+                             << false;
         QTest::newRow("MKV") << "MKV - Same as the videos (no re-encoding)"
-                             << QStringList{"copy-b.mp4", "copy-a.mkv"} << QString();
+                             << QStringList{"copy-b.mp4", "copy-a.mkv"} << QString() << QString()
+                             << false;
         QTest::newRow("another size")
             << "MP4 - Same as the videos (no re-encoding)"
             << QStringList{"copy-a.mp4", "copy-b.mp4", "copy-size.mp4"}
             << "copy-size.mp4 is 176x144 at 30 fps; copy-a.mp4 is 160x120 at 30 fps.\n"
                "These videos cannot be joined without re-encoding. Please choose a profile that "
-               "re-encodes them, such as \"MP4 - H.264 and AAC\".";
+               "re-encodes them, such as \"MP4 - H.264 and AAC\"."
+            << QString() << false;
         QTest::newRow("another sample rate")
             << "MKV - Same as the videos (no re-encoding)"
             << QStringList{"copy-a.mp4", "copy-44100.mp4"}
             << "copy-44100.mp4 has audio at 44100 Hz; copy-a.mp4 has audio at 48000 Hz.\n"
                "The pictures can be copied, but the sound cannot. Please choose AAC as the Audio "
-               "Codec in the Output Settings: the sound is then encoded once for all videos.";
+               "Codec in the Output Settings: the sound is then encoded once for all videos."
+            << QString() << false;
+        QTest::newRow("MP4, a clip's sound undecodable")
+            << "MP4 - Same as the videos (no re-encoding)"
+            << QStringList{"copy-a.mp4", "copy-undecodable-sound.mp4", "copy-b.mp4"} << QString()
+            << "\nSilence was put in place of the sound of copy-undecodable-sound.mp4, which could "
+               "not be decoded."
+            << true;
     }
 
     void aCopyProfileKeepsThePicturesOrRefusesAtStart()
@@ -428,6 +441,8 @@ private slots:
         QFETCH(QString, profile);
         QFETCH(QStringList, clips);
         QFETCH(QString, refusal);
+        QFETCH(QString, note);
+        QFETCH(bool, encodeSound);
         // The two-stage joins of the tests before leave the temporary folder in place.
         QVERIFY(QDir(m_program->tempDir()).removeRecursively());
         QStringList inputs;
@@ -436,6 +451,8 @@ private slots:
         RecordingSeams doubles;
         RealWindows windows(doubles.seams(), *m_program, inputs);
         QVERIFY(windows.selectProfile(profile));
+        if (encodeSound)
+            windows.chooseInOutputSettings("cmbAcodec", 1);
         const QString output = m_outputs.filePath(QStringLiteral("copied"));
         windows.setOutputFile(output);
         const QStringList outputFolder = folderEntries(m_outputs.path());
@@ -453,7 +470,7 @@ private slots:
             return;
         }
         QCOMPARE(doubles.messages.shown.first().text,
-                 QStringLiteral("The joining is completed successfully."));
+                 QStringLiteral("The joining is completed successfully.") + note);
         QByteArrayList partSums;
         QList<double> starts;
         double start = 0.0;
