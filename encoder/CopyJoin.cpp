@@ -369,7 +369,7 @@ void CopyJoin::holdAudio(AVPacket* packet, const AVStream* from, std::int64_t or
     // is filled with silence, or else kept as a gap. So the sound never drifts from its own
     // times by more.
     if (own - m_audioNext > duration / 2)
-        holdSilence(own - m_audioNext, path);
+        holdSilence(own - m_audioNext, path, hasAdtsHeader(packet));
     const std::int64_t position = own - m_audioNext > duration / 2 ? own : m_audioNext;
     m_audioNext = position + duration;
     if (!m_partSoundStart)
@@ -384,11 +384,11 @@ void CopyJoin::holdAudio(AVPacket* packet, const AVStream* from, std::int64_t or
 
 // Whole packets of silence, as many as fill the gap best; none when the codec's silence cannot
 // be made, and then the gap stays.
-void CopyJoin::holdSilence(std::int64_t samples, const std::string& path)
+void CopyJoin::holdSilence(std::int64_t samples, const std::string& path, bool adtsHeaders)
 {
     if (!m_silenceTried) {
         m_silenceTried = true;
-        m_silence = encodedSilence(m_audioStream->codecpar);
+        m_silence = encodedSilence(m_audioStream->codecpar, adtsHeaders);
         if (!m_silence)
             m_warn("The gaps in the sound, the first in " + path +
                    ", cannot be filled with silence of its codec.");

@@ -80,7 +80,7 @@ private:
     void writeVideo(AVPacket* packet, const AVStream* from, std::int64_t origin);
     void holdAudio(AVPacket* packet, const AVStream* from, std::int64_t origin,
                    const std::string& path);
-    void holdSilence(std::int64_t samples, const std::string& path);
+    void holdSilence(std::int64_t samples, const std::string& path, bool adtsHeaders);
     void writeHeldAudio(std::int64_t end, bool partEnds);
     AVRational soundSamples() const;
     void encodeAudio(const AVFrame* frame);

@@ -4,9 +4,48 @@ extern "C" {
 #include <libavutil/samplefmt.h>
 }
 
-namespace asapi {
+#include <algorithm>
+#include <array>
+#include <cstring>
 
-PacketPtr encodedSilence(const AVCodecParameters* sound)
+namespace asapi {
+namespace {
+
+// The seven bytes before a raw AAC frame in an ADTS stream, without a checksum.
+bool prependAdtsHeader(AVPacket* packet, int profile, int sampleRate, int channels)
+{
+    static constexpr std::array<int, 13> rates{96000, 88200, 64000, 48000, 44100, 32000, 24000,
+                                               22050, 16000, 12000, 11025, 8000,  7350};
+    const auto rate = std::find(rates.begin(), rates.end(), sampleRate);
+    const int length = packet->size + 7;
+    if (rate == rates.end() || channels > 7 || length >= 1 << 13)
+        return false;
+    const int rateIndex = static_cast<int>(rate - rates.begin());
+    const int objectType = profile >= 0 && profile < 4 ? profile : FF_PROFILE_AAC_LOW;
+    const std::array<std::uint8_t, 7> header{
+        0xff,
+        0xf1, // MPEG-4, no checksum
+        static_cast<std::uint8_t>(objectType << 6 | rateIndex << 2 | channels >> 2),
+        static_cast<std::uint8_t>((channels & 3) << 6 | length >> 11),
+        static_cast<std::uint8_t>(length >> 3),
+        static_cast<std::uint8_t>((length & 7) << 5 | 0x1f), // buffer fullness: variable
+        0xfc};
+    const int size = packet->size;
+    if (av_grow_packet(packet, 7) < 0)
+        return false;
+    std::memmove(packet->data + 7, packet->data, static_cast<std::size_t>(size));
+    std::memcpy(packet->data, header.data(), header.size());
+    return true;
+}
+
+} // namespace
+
+bool hasAdtsHeader(const AVPacket* packet)
+{
+    return packet->size > 2 && packet->data[0] == 0xff && (packet->data[1] & 0xf0) == 0xf0;
+}
+
+PacketPtr encodedSilence(const AVCodecParameters* sound, bool adtsHeaders)
 {
     // A Vorbis packet decodes only with the code books of its own stream's headers.
     if (sound->codec_id == AV_CODEC_ID_VORBIS)
@@ -48,6 +87,10 @@ PacketPtr encodedSilence(const AVCodecParameters* sound)
             return nullptr;
         if (avcodec_receive_packet(encoder.get(), packet.get()) == 0) {
             packet->duration = frameSize;
+            if (adtsHeaders &&
+                !prependAdtsHeader(packet.get(), encoder->profile, encoder->sample_rate,
+                                   encoder->ch_layout.nb_channels))
+                return nullptr;
             return packet;
         }
     }

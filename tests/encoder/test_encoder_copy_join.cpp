@@ -227,19 +227,15 @@ private slots:
 
     // Each part's sound keeps to its picture, as a player counts its samples, where the two begin
     // apart in the clip: sound that starts after the picture, which MP4 plays at once unless the
-    // gap is filled, and a clip trimmed by an edit list, whose first pictures move its part on.
-    // Every clip beeps 0.23 s after its picture begins.
+    // gap is filled. Every clip beeps 0.23 s after its picture begins.
     void everyPartsSoundKeepsToItsPicture_data()
     {
         QTest::addColumn<QStringList>("clips");
         QTest::addColumn<QString>("options");
 
         const QStringList late{"copy-late-sound.mp4", "copy-late-sound.mp4", "copy-late-sound.mp4"};
-        const QStringList trimmed{"copy-late-sound.mp4", "copy-trimmed.mp4", "copy-late-sound.mp4"};
         QTest::newRow("sound starting late, copied") << late << copyBoth;
         QTest::newRow("sound starting late, encoded") << late << copyPictureEncodeSound;
-        QTest::newRow("trimmed, sound copied") << trimmed << copyBoth;
-        QTest::newRow("trimmed, sound encoded") << trimmed << copyPictureEncodeSound;
     }
 
     void everyPartsSoundKeepsToItsPicture()

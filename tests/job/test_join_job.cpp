@@ -795,7 +795,7 @@ private slots:
     {
         QTest::addColumn<QByteArray>("answer");
         QTest::newRow("crashes") << QByteArray("abort");
-        QTest::newRow("another exit code") << QByteArray("exit 5");
+        QTest::newRow("another exit code") << QByteArray("exit 6");
         QTest::newRow("no answer before the deadline") << QByteArray("wait");
     }
     void noAnswerFromTheCheckRefusesNothing()
