@@ -4,6 +4,7 @@
 #include "Chapters.h"
 #include "CommandLine.h"
 #include "CopyInputs.h"
+#include "JoinReadBack.h"
 #include "OutputFile.h"
 #include "OutputPlan.h"
 #include "StatusReporter.h"
@@ -63,6 +64,8 @@ public:
 
     StatusFigures figures() const;
     const std::vector<JoinPoint>& joinPoints() const { return m_joinPoints; }
+    // What the join meant to write, for reading it back.
+    WrittenJoin written() const;
 
 private:
     struct HeldAudio
@@ -109,6 +112,7 @@ private:
     std::int64_t m_audioBytes = 0;
     std::vector<Chapter> m_chapters;
     std::vector<JoinPoint> m_joinPoints;
+    WrittenJoin m_written; // the parts' shapes and lengths
 };
 
 } // namespace asapi

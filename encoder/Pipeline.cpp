@@ -2,6 +2,7 @@
 
 #include "CopyJoin.h"
 #include "FrameQueue.h"
+#include "JoinReadBack.h"
 #include "JoinedSource.h"
 #include "OutputPlan.h"
 #include "OutputWriter.h"
@@ -70,8 +71,9 @@ ExitStatus endOfRun(const std::exception& error, bool afterStatusLines, std::FIL
 // Puts a written file in place. A file that a stop cut short is kept only where no file stood.
 // A stop that came once everything was read leaves a complete file, which replaces as usual,
 // and the run did all it was asked: it ends as done.
+// A complete file is read back: its join lines say what it holds, not what was meant.
 template <typename Writer>
-ExitStatus placeFile(Writer& writer, bool cutShort, const std::vector<JoinPoint>& joins,
+ExitStatus placeFile(Writer& writer, bool cutShort, const WrittenJoin& written,
                      StatusReporter& reporter, const std::string& output, std::FILE* errors)
 {
     if (!writer.finish(cutShort ? Placement::BesideExisting : Placement::Replace)) {
@@ -84,8 +86,20 @@ ExitStatus placeFile(Writer& writer, bool cutShort, const std::vector<JoinPoint>
     StatusFigures figures = writer.figures();
     figures.elapsed = reporter.elapsedSeconds();
     reporter.finish(figures);
-    reporter.reportJoins(joins);
-    return cutShort ? ExitStopped : ExitDone;
+    if (cutShort) {
+        reporter.reportJoins(written.joins);
+        return ExitStopped;
+    }
+    // A pipe or a device cannot be read again.
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(output, error)) {
+        reporter.reportJoins(written.joins);
+        return ExitDone;
+    }
+    const double before = reporter.elapsedSeconds();
+    reporter.reportReadBack(readJoinBack(output, written));
+    reporter.reportReadBackTime(reporter.elapsedSeconds() - before);
+    return ExitDone;
 }
 
 // -ovc copy: the inputs are checked against each other, with -checkonly too, and joined by
@@ -115,7 +129,7 @@ ExitStatus joinByCopying(const CommandLineOptions& options, std::FILE* status, s
         join.discard();
         return ExitStopped;
     }
-    return placeFile(join, join.cutShort(), join.joinPoints(), reporter, options.output, errors);
+    return placeFile(join, join.cutShort(), join.written(), reporter, options.output, errors);
 }
 
 } // namespace
@@ -163,7 +177,7 @@ ExitStatus runEncoder(const std::vector<std::string>& arguments, std::FILE* stat
             return ExitStopped;
         }
         writer->setChapters(source.chapters());
-        return placeFile(*writer, cutShort, source.joinPoints(), reporter, options.output, errors);
+        return placeFile(*writer, cutShort, source.written(), reporter, options.output, errors);
     } catch (const std::exception& error) {
         if (writer)
             writer->discard();

@@ -47,7 +47,7 @@ bool EncoderRun::start(const QString& program, const QStringList& arguments,
     m_terminated = false;
     m_partialLine.clear();
     m_lastMessage.clear();
-    m_joinOffsets.clear();
+    m_joinReport = {};
     m_lines.clear();
     m_lastStatus.clear();
     m_active = true;
@@ -76,7 +76,7 @@ EncoderOutcome EncoderRun::finish()
     m_onChunk = nullptr;
 
     outcome.lastMessage = m_lastMessage;
-    outcome.joinOffsets = m_joinOffsets;
+    outcome.joinReport = m_joinReport;
     outcome.lines = m_lines;
     outcome.lastStatus = QString::fromLocal8Bit(m_lastStatus);
     outcome.exitCode = m_process.exitCode();
@@ -152,9 +152,7 @@ void EncoderRun::rememberMessages(const QByteArray& chunk)
         m_lines << line.left(kLongestKeptLine);
         if (m_lines.size() > EncoderOutcome::kKeptLines)
             m_lines.removeFirst();
-        if (const std::optional<JoinOffset> offset = parseJoinOffset(line))
-            m_joinOffsets << *offset;
-        else
+        if (!takeJoinReportLine(m_joinReport, line))
             m_lastMessage = line;
     }
     m_partialLine.remove(0, start);

@@ -47,6 +47,7 @@ void JoinJob::start()
         return;
     m_lastEnd = End::Refused;
     m_keptLogPath.clear();
+    m_lastRemark.clear();
     if (m_rows.count() < 2) {
         refuse(QStringLiteral("Add More Videos"),
                QStringLiteral("Please add at least 2 videos to the task for joining."), false);
@@ -297,7 +298,7 @@ void JoinJob::complete(const JoinResult& joined, JobFolder& folder)
     m_view.showProgressPanel(false);
 }
 
-QString JoinJob::completionText(const JoinResult& joined) const
+QString JoinJob::completionText(const JoinResult& joined)
 {
     QStringList inputs;
     std::optional<double> expectedLength = 0;
@@ -308,10 +309,10 @@ QString JoinJob::completionText(const JoinResult& joined) const
         else
             expectedLength.reset();
     }
-    const QString remark = ResultCheck::remark(
-        ResultCheck::measure(joined.outputPath, inputs, expectedLength, joined.joinOffsets));
+    m_lastRemark = ResultCheck::remark(
+        ResultCheck::measure(joined.outputPath, inputs, expectedLength, joined.report));
     const QString done = QStringLiteral("The joining is completed successfully.");
-    return remark.isEmpty() ? done : done + QLatin1Char('\n') + remark;
+    return m_lastRemark.isEmpty() ? done : done + QLatin1Char('\n') + m_lastRemark;
 }
 
 void JoinJob::stop()

@@ -56,6 +56,8 @@ public:
     // The encoder log the last Start kept because the job failed; empty when it kept none.
     QString keptLogPath() const { return m_keptLogPath; }
     End lastEnd() const { return m_lastEnd; }
+    // What the check of the last completed join found wrong with it; empty for a good one.
+    QString lastRemark() const { return m_lastRemark; }
     // Start is running: the window is locked.
     bool isBusy() const { return m_busy; }
     JobClock& clock() { return m_clock; }
@@ -93,8 +95,9 @@ private:
                 const JoinResult& joined = {});
     void complete(const JoinResult& joined, JobFolder& folder);
     // "The joining is completed successfully.", and a sentence on the output when the check
-    // finds it shorter or longer than the videos together or its sound apart from its picture.
-    QString completionText(const JoinResult& joined) const;
+    // finds it shorter or longer than the videos together, its sound apart from its picture or
+    // its picture unlike the videos'; that sentence is kept as the last remark.
+    QString completionText(const JoinResult& joined);
 
     JobView& m_view;
     TaskRows& m_rows;
@@ -110,6 +113,7 @@ private:
     JobClock m_clock;
     EncoderLog m_log;
     QString m_keptLogPath;
+    QString m_lastRemark;
     RunState m_runState = RunState::Idle;
     End m_lastEnd = End::Refused;
     bool m_busy = false;

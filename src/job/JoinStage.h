@@ -59,11 +59,11 @@ JoinPlan onePassJoinPlan(const TaskRows& rows, const QString& encoderOptions,
 // as the join in one pass is.
 JoinPlan copyJoinPlan(const TaskRows& rows, const QString& encoderOptions);
 
-// What a join run wrote: the file, and what the encoder reported of its join points.
+// What a join run wrote: the file, and what the encoder reported of it.
 struct JoinResult
 {
     QString outputPath;
-    QList<JoinOffset> joinOffsets;
+    JoinReport report;
 };
 
 // Joins the rows in list order into the output file with the profile's options, as the plan
