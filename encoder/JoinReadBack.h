@@ -18,16 +18,18 @@ struct PartShape
 // What a join meant to write, for the read-back to hold the file against.
 struct WrittenJoin
 {
-    std::vector<JoinPoint> joins;  // parts 2 onwards, offsets as the join meant them
-    std::vector<PartShape> shapes; // one per part, part 1 first
-    double clipsLength = 0.0;      // seconds of picture the join read from its inputs
-    double videoEnd = 0.0;         // where the join meant the picture to end
-    bool decodeSeams = false;      // the pictures at each seam were copied, not encoded
+    std::vector<JoinPoint> joins; // parts 2 onwards, offsets as the join meant them
+    // One per part, part 1 first, where the output's header must show each part as its input
+    // did: a copy. A re-encoded part is made upright with the output's own pixels.
+    std::vector<PartShape> shapes;
+    double clipsLength = 0.0; // seconds of picture the join read from its inputs
+    double videoEnd = 0.0;    // where the join meant the picture to end
+    bool decodeSeams = false; // the pictures at each seam were copied, not encoded
 };
 
 // Reads a finished join back as a player would: where each part's first picture and first sound
-// sample are shown (timestamps and edit lists applied), how long the tracks are, how the picture
-// is shown, and, for a copy, whether each seam's first pictures decode. Reads only around the
+// sample are shown (timestamps and edit lists applied), how long the tracks are, and, for a copy,
+// how the picture is shown and whether each seam's first pictures decode. Reads only around the
 // seams and the end, so that it costs little beside the join.
 ReadBackReport readJoinBack(const std::string& path, const WrittenJoin& written);
 

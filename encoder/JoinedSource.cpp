@@ -139,8 +139,8 @@ WrittenJoin JoinedSource::written() const
 {
     WrittenJoin written;
     written.joins = m_joinPoints;
-    // Every part is turned upright and given the output's pixels.
-    written.shapes.assign(m_chapters.size(), PartShape{0, av_q2d(m_videoTarget.pixelAspect)});
+    // No shapes: every part is turned upright and given the output's own pixels, and not every
+    // container the output may be in says what shape they have.
     written.clipsLength = m_clipsLength;
     written.videoEnd = m_videoFrames / m_videoTarget.frameRate.value();
     return written;
