@@ -39,7 +39,7 @@ struct PartStart
 class OutputReader
 {
 public:
-    OutputReader(const std::string& path) : m_file(path), m_packet(makePacket())
+    explicit OutputReader(const std::string& path) : m_file(path), m_packet(makePacket())
     {
         AVFormatContext* raw = allocated(avformat_alloc_context());
         raw->pb = m_file.context();

@@ -70,8 +70,8 @@ ExitStatus endOfRun(const std::exception& error, bool afterStatusLines, std::FIL
 
 // Puts a written file in place. A file that a stop cut short is kept only where no file stood.
 // A stop that came once everything was read leaves a complete file, which replaces as usual,
-// and the run did all it was asked: it ends as done.
-// A complete file is read back: its join lines say what it holds, not what was meant.
+// and the run did all it was asked: it ends as done. A complete file is read back, so that its
+// join lines say what it holds, not what was meant.
 template <typename Writer>
 ExitStatus placeFile(Writer& writer, bool cutShort, const WrittenJoin& written,
                      StatusReporter& reporter, const std::string& output, std::FILE* errors)
