@@ -228,20 +228,24 @@ std::vector<CopyInput> openCopyInputs(const std::vector<std::string>& paths,
 void checkCopyable(const std::vector<CopyInput>& inputs, bool audioCopied)
 {
     const CopyInput& first = inputs.front();
-    for (std::size_t i = 1; i < inputs.size(); ++i) {
-        auto difference = videoDifference(inputs[i], first);
-        if (!difference && audioCopied)
-            difference = audioDifference(inputs[i], first);
-        if (!difference)
-            continue;
-        const std::string name = fileName(inputs[i].facts.path);
-        const std::string firstName = fileName(first.facts.path);
-        // A difference of the codec's header has no short sentence for the first input.
-        if (difference->first.empty())
-            throw EncoderError::cannotCopy(name + " " + difference->input + " " + firstName + ".");
-        throw EncoderError::cannotCopy(name + " " + difference->input + "; " + firstName + " " +
-                                       difference->first + ".");
-    }
+    // The pictures first: sound that differs is told apart, as encoding it once cures it.
+    const auto refuseFirstDifference = [&](auto differenceOf, auto refusal) {
+        for (std::size_t i = 1; i < inputs.size(); ++i) {
+            const auto difference = differenceOf(inputs[i], first);
+            if (!difference)
+                continue;
+            const std::string name = fileName(inputs[i].facts.path);
+            const std::string firstName = fileName(first.facts.path);
+            // A difference of the codec's header has no short sentence for the first input.
+            throw refusal(difference->first.empty()
+                              ? name + " " + difference->input + " " + firstName + "."
+                              : name + " " + difference->input + "; " + firstName + " " +
+                                    difference->first + ".");
+        }
+    };
+    refuseFirstDifference(videoDifference, EncoderError::cannotCopy);
+    if (audioCopied)
+        refuseFirstDifference(audioDifference, EncoderError::cannotCopySound);
 }
 
 bool parametersGoInBand(const std::vector<CopyInput>& inputs)

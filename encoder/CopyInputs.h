@@ -29,7 +29,8 @@ std::vector<CopyInput> openCopyInputs(const std::vector<std::string>& paths,
 // Throws the cannot-copy EncoderError when an input's packets cannot follow the first input's in
 // one stream: the message names the first input that differs, how it differs, and the first
 // input as it is ("clip3.mov is 1280x720 at 25 fps; clip1.mp4 is 1920x1080 at 30 fps."). The
-// sound is compared only when it is copied.
+// sound is compared only when it is copied, and only when the pictures can be: its refusal is
+// of a kind of its own.
 void checkCopyable(const std::vector<CopyInput>& inputs, bool audioCopied);
 
 // Some later input's picture parameters differ from the first input's: they go in band.

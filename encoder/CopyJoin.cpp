@@ -101,7 +101,7 @@ void CopyJoin::addStreams()
 {
     AVFormatContext* muxer = m_muxer.get();
     const AVStream* video = m_inputs.front().video();
-    m_videoStream = allocated(avformat_new_stream(muxer, nullptr));
+    m_videoStream = newTrack(muxer);
     check(avcodec_parameters_copy(m_videoStream->codecpar, video->codecpar), "Out of memory");
     m_videoStream->codecpar->codec_tag = keptTag(muxer->oformat, video->codecpar);
     // In MP4 and MOV, the sample entries avc3 and hev1 let parameter sets come in band; avc1 and
@@ -127,7 +127,7 @@ void CopyJoin::addStreams()
     }
     if (!m_plan.withAudio)
         return;
-    m_audioStream = allocated(avformat_new_stream(muxer, nullptr));
+    m_audioStream = newTrack(muxer);
     if (m_plan.audioCopied) {
         const AVStream* sound = m_inputs.front().audio();
         check(avcodec_parameters_copy(m_audioStream->codecpar, sound->codecpar), "Out of memory");

@@ -19,7 +19,9 @@ public:
         Encoding,
         Stop,
         // The inputs cannot be joined by copying their packets: they differ.
-        CannotCopy
+        CannotCopy,
+        // Only their copied sound differs.
+        CannotCopySound
     };
 
     explicit EncoderError(const std::string& message, Kind kind = Kind::Encoding)
@@ -33,6 +35,10 @@ public:
     static EncoderError cannotCopy(const std::string& message)
     {
         return EncoderError(message, Kind::CannotCopy);
+    }
+    static EncoderError cannotCopySound(const std::string& message)
+    {
+        return EncoderError(message, Kind::CannotCopySound);
     }
     // Where a stop cut a blocking call short.
     static EncoderError stopped() { return EncoderError("Stopped.", Kind::Stop); }

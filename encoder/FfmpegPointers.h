@@ -95,4 +95,13 @@ inline PacketPtr makePacket()
     return PacketPtr(allocated(av_packet_alloc()));
 }
 
+// A track of the output, marked as the one to play: Matroska marks a track without the mark as
+// not to be played by default.
+inline AVStream* newTrack(AVFormatContext* muxer)
+{
+    AVStream* track = allocated(avformat_new_stream(muxer, nullptr));
+    track->disposition |= AV_DISPOSITION_DEFAULT;
+    return track;
+}
+
 } // namespace asapi

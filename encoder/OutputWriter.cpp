@@ -139,8 +139,8 @@ void OutputWriter::create(const std::string& path)
     check(avformat_alloc_output_context2(&muxer, nullptr, m_plan.muxer.c_str(), path.c_str()),
           "Cannot write " + path);
     m_muxer.reset(muxer);
-    m_videoStream = allocated(avformat_new_stream(muxer, nullptr));
-    m_audioStream = allocated(avformat_new_stream(muxer, nullptr));
+    m_videoStream = newTrack(muxer);
+    m_audioStream = newTrack(muxer);
     check(avcodec_parameters_from_context(m_videoStream->codecpar, m_video.get()), "Out of memory");
     check(avcodec_parameters_from_context(m_audioStream->codecpar, m_audio.get()), "Out of memory");
     m_videoStream->time_base = m_video->time_base;

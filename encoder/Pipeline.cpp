@@ -65,7 +65,16 @@ ExitStatus endOfRun(const std::exception& error, bool afterStatusLines, std::FIL
         return ExitStopped;
     // The status lines end in a carriage return: the message takes a line of its own.
     std::fprintf(errors, "%s%s\n", afterStatusLines ? "\n" : "", error.what());
-    return known && known->kind() == EncoderError::Kind::CannotCopy ? ExitCannotCopy : ExitFailed;
+    if (!known)
+        return ExitFailed;
+    switch (known->kind()) {
+    case EncoderError::Kind::CannotCopy:
+        return ExitCannotCopy;
+    case EncoderError::Kind::CannotCopySound:
+        return ExitCannotCopySound;
+    default:
+        return ExitFailed;
+    }
 }
 
 // Puts a written file in place. A file that a stop cut short is kept only where no file stood.

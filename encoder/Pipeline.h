@@ -19,7 +19,10 @@ enum ExitStatus
     ExitStopped = 2,
     // -ovc copy over inputs that differ: nothing was written, and the message names the first
     // clip that differs and how. Also with -checkonly.
-    ExitCannotCopy = 3
+    ExitCannotCopy = 3,
+    // As ExitCannotCopy, where only the copied sound differs: the pictures could be copied with
+    // the sound encoded once. (4 is the status a stopping program gives the encoder.)
+    ExitCannotCopySound = 5
 };
 
 // One whole run of the program, from its arguments: reads the command line, looks at the

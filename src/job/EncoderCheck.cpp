@@ -11,6 +11,7 @@ namespace {
 constexpr int kTakesIt = 0;
 constexpr int kRefusesIt = 1;
 constexpr int kCannotCopy = 3;
+constexpr int kCannotCopySound = 5;
 
 } // namespace
 
@@ -41,8 +42,9 @@ EncoderCheck::Answer EncoderCheck::ask(const EncoderCommand& command) const
     if (process.exitCode() == kTakesIt)
         return {Answer::Kind::Accepted, {}};
     const QString reason = QString::fromLocal8Bit(process.readAllStandardError()).trimmed();
-    if (process.exitCode() == kCannotCopy)
-        return {Answer::Kind::CannotCopy,
+    if (process.exitCode() == kCannotCopy || process.exitCode() == kCannotCopySound)
+        return {process.exitCode() == kCannotCopy ? Answer::Kind::CannotCopy
+                                                  : Answer::Kind::CannotCopySound,
                 reason.isEmpty() ? QStringLiteral("The videos differ.") : reason};
     if (process.exitCode() != kRefusesIt)
         return {};

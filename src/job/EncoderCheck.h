@@ -8,7 +8,8 @@
 // -checkonly it reads its arguments, writes nothing and says yes (exit 0) or why not (exit 1, its
 // reason on standard error). A profile whose option text the encoder refuses is then refused at
 // Start, not after the whole conversion stage. With -ovc copy it also opens the inputs' headers:
-// videos that cannot be joined by copying give exit 3, the first difference on standard error.
+// videos that cannot be joined by copying give exit 3, the first difference on standard error;
+// exit 5 when only their copied sound differs.
 class EncoderCheck
 {
 public:
@@ -21,8 +22,9 @@ public:
         enum class Kind
         {
             Accepted,
-            Refused,    // `reason` is the encoder's
-            CannotCopy, // the videos differ; `reason` names the clip and the difference
+            Refused,         // `reason` is the encoder's
+            CannotCopy,      // the videos differ; `reason` names the clip and the difference
+            CannotCopySound, // as CannotCopy, where only the copied sound differs
             // Not started, too slow, crashed or another exit code: not the encoder's word on the
             // command line, so the job runs and finds out for itself.
             NoAnswer,

@@ -165,6 +165,14 @@ bool JoinJob::checkEncoderTakesTheJoin()
                answer.reason + QLatin1Char('\n') + reencodeSuggestion(m_output.outputExtension()),
                false);
         return false;
+    case EncoderCheck::Answer::Kind::CannotCopySound:
+        refuse(QStringLiteral("Videos Cannot Be Copied"),
+               answer.reason + QLatin1Char('\n') +
+                   QStringLiteral("The pictures can be copied, but the sound cannot. Please choose "
+                                  "AAC as the Audio Codec in the Output Settings: the sound is "
+                                  "then encoded once for all videos."),
+               false);
+        return false;
     case EncoderCheck::Answer::Kind::Accepted:
     case EncoderCheck::Answer::Kind::NoAnswer:
         break;

@@ -99,6 +99,7 @@ MediaFacts readMediaFacts(const QString& path)
         stream.frameRate = rate.den > 0 ? av_q2d(rate) : 0.0;
         stream.sampleRate = s->codecpar->sample_rate;
         stream.channels = s->codecpar->ch_layout.nb_channels;
+        stream.playedByDefault = s->disposition & AV_DISPOSITION_DEFAULT;
     };
     describe(videoIndex, facts.video);
     describe(audioIndex, facts.audio);

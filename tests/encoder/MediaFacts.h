@@ -16,6 +16,7 @@ struct StreamFacts
     double frameRate = 0.0;
     int sampleRate = 0;
     int channels = 0;
+    bool playedByDefault = false;
     int packets = 0;
     // In seconds: from the first packet's time to the end of the last one, as a player shows
     // it, so that a picture stored once for several frames counts for all of them.

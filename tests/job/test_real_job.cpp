@@ -405,9 +405,8 @@ private slots:
         QTest::addColumn<QString>("profile");
         QTest::addColumn<QStringList>("clips");
         QTest::addColumn<QString>("refusal");
-        QTest::newRow("MP4, sound encoded once")
-            << "MP4 - Same as the videos (no re-encoding)"
-            << QStringList{"copy-a.mp4", "copy-b.mp4"} << QString();
+        QTest::newRow("MP4") << "MP4 - Same as the videos (no re-encoding)"
+                             << QStringList{"copy-a.mp4", "copy-b.mp4"} << QString();
         QTest::newRow("MKV") << "MKV - Same as the videos (no re-encoding)"
                              << QStringList{"copy-b.mp4", "copy-a.mkv"} << QString();
         QTest::newRow("another size")
@@ -416,6 +415,12 @@ private slots:
             << "copy-size.mp4 is 176x144 at 30 fps; copy-a.mp4 is 160x120 at 30 fps.\n"
                "These videos cannot be joined without re-encoding. Please choose a profile that "
                "re-encodes them, such as \"MP4 - H.264 and AAC\".";
+        QTest::newRow("another sample rate")
+            << "MKV - Same as the videos (no re-encoding)"
+            << QStringList{"copy-a.mp4", "copy-44100.mp4"}
+            << "copy-44100.mp4 has audio at 44100 Hz; copy-a.mp4 has audio at 48000 Hz.\n"
+               "The pictures can be copied, but the sound cannot. Please choose AAC as the Audio "
+               "Codec in the Output Settings: the sound is then encoded once for all videos.";
     }
 
     void aCopyProfileKeepsThePicturesOrRefusesAtStart()
