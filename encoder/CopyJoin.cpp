@@ -381,7 +381,7 @@ void CopyJoin::write(AVPacket* packet)
     check(av_interleaved_write_frame(m_muxer.get(), packet), "Cannot write " + m_path);
 }
 
-bool CopyJoin::finish(Placement placement)
+bool CopyJoin::finish(Placement placement, const BeforePlacing& beforePlacing)
 {
     if (m_audioTimeline) {
         m_audioTimeline->finish();
@@ -389,6 +389,7 @@ bool CopyJoin::finish(Placement placement)
     }
     setChapters(m_muxer.get(), m_plan.container, m_chapters, videoSeconds(m_videoEnd));
     check(av_write_trailer(m_muxer.get()), "Cannot write " + m_path);
+    m_file->showBeforePlacing(beforePlacing);
     return m_file->commit(placement);
 }
 

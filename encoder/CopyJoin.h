@@ -58,7 +58,7 @@ public:
     int framesWritten() const { return m_framesWritten; }
     // Writes the rest of the sound, the chapters and the index and puts the file in place as
     // OutputWriter::finish does. Throws EncoderError.
-    bool finish(Placement placement);
+    bool finish(Placement placement, const BeforePlacing& beforePlacing = {});
     // Drops what was written; a file already at the output path stays as it was.
     void discard();
 

@@ -39,13 +39,18 @@ struct PartStart
 class OutputReader
 {
 public:
-    explicit OutputReader(const std::string& path) : m_file(path), m_packet(makePacket())
+    OutputReader(const std::string& readablePath, const std::string& name)
+        : m_file(readablePath), m_packet(makePacket())
     {
         AVFormatContext* raw = allocated(avformat_alloc_context());
         raw->pb = m_file.context();
-        if (avformat_open_input(&raw, path.c_str(), nullptr, nullptr) < 0)
+        if (avformat_open_input(&raw, name.c_str(), nullptr, nullptr) < 0)
             return;
         m_context.reset(raw);
+        // MPEG program streams name their tracks only as their packets come; the other
+        // containers say in their header all that is asked here.
+        if ((raw->ctx_flags & AVFMTCTX_NOHEADER) && avformat_find_stream_info(raw, nullptr) < 0)
+            return;
         m_video = av_find_best_stream(raw, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
         m_audio = av_find_best_stream(raw, AVMEDIA_TYPE_AUDIO, -1, m_video, nullptr, 0);
         if (m_video < 0)
@@ -88,7 +93,8 @@ public:
                     ++sent;
                     found.decodes = decodes(decoder, packet) && found.decodes;
                 }
-                if (start < at - m_frame / 2)
+                // Only a picture's own showing time tells when it is shown.
+                if (packet->pts == AV_NOPTS_VALUE || start < at - m_frame / 2)
                     continue;
                 pictures.push_back(start);
                 ++picturesFromStart;
@@ -263,24 +269,27 @@ void checkShape(const OutputReader& reader, const WrittenJoin& written,
 
 } // namespace
 
-ReadBackReport readJoinBack(const std::string& path, const WrittenJoin& written)
+ReadBackReport readJoinBack(const std::string& readablePath, const std::string& outputName,
+                            const WrittenJoin& written)
 {
     ReadBackReport report;
     report.joins = written.joins;
     report.clipsLength = written.clipsLength;
     try {
-        OutputReader reader(path);
+        OutputReader reader(readablePath, outputName);
         if (!reader.isOpen())
             return report;
         checkShape(reader, written, report.faults);
 
         const PartStart first = reader.partStart(0.0, nullptr);
+        // Where the file's time line has the output's start: MPEG streams begin later.
+        const double origin = std::max(0.0, first.picture.value_or(0.0));
         const CodecContextPtr decoder =
             written.decodeSeams ? seamDecoder(reader.video()) : CodecContextPtr();
         for (JoinPoint& join : report.joins) {
             PartStart found;
-            if (reader.seek(join.start))
-                found = reader.partStart(join.start, decoder.get());
+            if (reader.seek(origin + join.start))
+                found = reader.partStart(origin + join.start, decoder.get());
             else
                 found.decodes = !decoder;
             if (found.picture && found.sound)
@@ -297,7 +306,7 @@ ReadBackReport readJoinBack(const std::string& path, const WrittenJoin& written)
 
         std::optional<double> videoEnd;
         std::optional<double> audioEnd;
-        reader.ends(written.videoEnd, videoEnd, audioEnd);
+        reader.ends(origin + written.videoEnd, videoEnd, audioEnd);
         // Without the picture's end nothing is known of the lengths.
         report.read = videoEnd.has_value();
         if (videoEnd)

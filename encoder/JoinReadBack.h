@@ -31,6 +31,9 @@ struct WrittenJoin
 // sample are shown (timestamps and edit lists applied), how long the tracks are, and, for a copy,
 // how the picture is shown and whether each seam's first pictures decode. Reads only around the
 // seams and the end, so that it costs little beside the join.
-ReadBackReport readJoinBack(const std::string& path, const WrittenJoin& written);
+// readablePath: where the file can be opened; outputName: its name, whose extension tells its
+// container.
+ReadBackReport readJoinBack(const std::string& readablePath, const std::string& outputName,
+                            const WrittenJoin& written);
 
 } // namespace asapi

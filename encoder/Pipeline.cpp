@@ -79,13 +79,24 @@ ExitStatus endOfRun(const std::exception& error, bool afterStatusLines, std::FIL
 
 // Puts a written file in place. A file that a stop cut short is kept only where no file stood.
 // A stop that came once everything was read leaves a complete file, which replaces as usual,
-// and the run did all it was asked: it ends as done. A complete file is read back, so that its
-// join lines say what it holds, not what was meant.
+// and the run did all it was asked: it ends as done. A complete file is read back before it is
+// placed, so that its join lines say what it holds, not what was meant, and a stop that kills
+// the run meanwhile leaves the output path as it was.
 template <typename Writer>
 ExitStatus placeFile(Writer& writer, bool cutShort, const WrittenJoin& written,
                      StatusReporter& reporter, const std::string& output, std::FILE* errors)
 {
-    if (!writer.finish(cutShort ? Placement::BesideExisting : Placement::Replace)) {
+    std::optional<ReadBackReport> readBack;
+    double readBackSeconds = 0.0;
+    const auto readBackFirst = [&](const std::string& readablePath) {
+        if (readablePath.empty())
+            return;
+        const double before = reporter.elapsedSeconds();
+        readBack = readJoinBack(readablePath, output, written);
+        readBackSeconds = reporter.elapsedSeconds() - before;
+    };
+    if (!writer.finish(cutShort ? Placement::BesideExisting : Placement::Replace,
+                       cutShort ? BeforePlacing() : BeforePlacing(readBackFirst))) {
         std::fprintf(errors,
                      "\nThe run was stopped: the existing %s is kept and the shorter file "
                      "discarded.\n",
@@ -95,19 +106,12 @@ ExitStatus placeFile(Writer& writer, bool cutShort, const WrittenJoin& written,
     StatusFigures figures = writer.figures();
     figures.elapsed = reporter.elapsedSeconds();
     reporter.finish(figures);
-    if (cutShort) {
+    if (!readBack) {
         reporter.reportJoins(written.joins);
-        return ExitStopped;
+        return cutShort ? ExitStopped : ExitDone;
     }
-    // A pipe or a device cannot be read again.
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(output, error)) {
-        reporter.reportJoins(written.joins);
-        return ExitDone;
-    }
-    const double before = reporter.elapsedSeconds();
-    reporter.reportReadBack(readJoinBack(output, written));
-    reporter.reportReadBackTime(reporter.elapsedSeconds() - before);
+    reporter.reportReadBack(*readBack);
+    reporter.reportReadBackTime(readBackSeconds);
     return ExitDone;
 }
 

@@ -73,7 +73,8 @@ private slots:
         written.clipsLength = written.videoEnd = end;
         written.decodeSeams = true;
 
-        const asapi::ReadBackReport report = asapi::readJoinBack(path.toStdString(), written);
+        const asapi::ReadBackReport report =
+            asapi::readJoinBack(path.toStdString(), path.toStdString(), written);
         QVERIFY(report.read);
         std::string lines;
         for (const asapi::JoinPoint& join : report.joins)
