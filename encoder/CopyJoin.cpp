@@ -281,7 +281,19 @@ void CopyJoin::copyInput(CopyInput& input, const Report& report)
     if (m_chapters.size() > 1)
         m_joinPoints.push_back(
             JoinPoint{static_cast<int>(m_chapters.size()), start,
-                      m_partSoundStart ? videoSeconds(*m_partSoundStart) - start : 0.0});
+                      m_partSoundStart ? videoSeconds(*m_partSoundStart) - start : 0.0,
+                      m_audioTimeline ? std::optional<double>(0.0) : input.facts.soundOffset});
+    m_written.shapes.push_back(PartShape{input.facts.rotation, input.facts.pixelAspect});
+    m_written.clipsLength += videoSeconds(m_videoEnd) - start;
+}
+
+WrittenJoin CopyJoin::written() const
+{
+    WrittenJoin written = m_written;
+    written.joins = m_joinPoints;
+    written.videoEnd = videoSeconds(m_videoEnd);
+    written.decodeSeams = true;
+    return written;
 }
 
 void CopyJoin::writeVideo(AVPacket* packet, const AVStream* from, std::int64_t origin)
@@ -457,7 +469,7 @@ void CopyJoin::write(AVPacket* packet)
     check(av_interleaved_write_frame(m_muxer.get(), packet), "Cannot write " + m_path);
 }
 
-bool CopyJoin::finish(Placement placement)
+bool CopyJoin::finish(Placement placement, const BeforePlacing& beforePlacing)
 {
     if (m_audioTimeline) {
         m_audioTimeline->finish();
@@ -470,6 +482,7 @@ bool CopyJoin::finish(Placement placement)
         m_reservedChapters->mend(m_file->mendableDescriptor(), m_chapters,
                                  videoSeconds(m_videoEnd));
     }
+    m_file->showBeforePlacing(beforePlacing);
     return m_file->commit(placement);
 }
 

@@ -5,6 +5,7 @@
 #include "ClockJumps.h"
 #include "CommandLine.h"
 #include "CopyInputs.h"
+#include "JoinReadBack.h"
 #include "OutputFile.h"
 #include "OutputPlan.h"
 #include "StatusReporter.h"
@@ -58,12 +59,14 @@ public:
     int framesWritten() const { return m_framesWritten; }
     // Writes the rest of the sound, the chapters and the index and puts the file in place as
     // OutputWriter::finish does. Throws EncoderError.
-    bool finish(Placement placement);
+    bool finish(Placement placement, const BeforePlacing& beforePlacing = {});
     // Drops what was written; a file already at the output path stays as it was.
     void discard();
 
     StatusFigures figures() const;
     const std::vector<JoinPoint>& joinPoints() const { return m_joinPoints; }
+    // What the join meant to write, for reading it back.
+    WrittenJoin written() const;
 
 private:
     // Copied sound is placed in samples (m_audioNext too): a time base coarser than that, as
@@ -121,6 +124,7 @@ private:
     std::vector<Chapter> m_chapters;
     std::optional<ReservedChapters> m_reservedChapters;
     std::vector<JoinPoint> m_joinPoints;
+    WrittenJoin m_written; // the parts' shapes and lengths
 };
 
 } // namespace asapi

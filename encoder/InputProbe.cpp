@@ -115,7 +115,11 @@ InputFacts inputFacts(const OpenedInput& input, const std::string& path)
 
     if (input.audioIndex >= 0) {
         facts.hasAudio = true;
-        facts.sampleRate = context->streams[input.audioIndex]->codecpar->sample_rate;
+        const AVStream* audio = context->streams[input.audioIndex];
+        facts.sampleRate = audio->codecpar->sample_rate;
+        if (audio->start_time != AV_NOPTS_VALUE && video->start_time != AV_NOPTS_VALUE)
+            facts.soundOffset = audio->start_time * av_q2d(audio->time_base) -
+                                video->start_time * av_q2d(video->time_base);
     }
     if (context->duration > 0)
         facts.duration = context->duration / static_cast<double>(AV_TIME_BASE);

@@ -5,6 +5,7 @@
 #include "Ratio.h"
 
 #include <memory>
+#include <optional>
 
 #include <string>
 
@@ -22,6 +23,8 @@ struct InputFacts
     bool hasAudio = false;
     int sampleRate = 0;
     double duration = 0.0; // seconds, 0 when unknown
+    // Its sound's start minus its picture's start, in seconds; nothing without sound.
+    std::optional<double> soundOffset;
     // What a join's chapter at this input's start is called: its title tag when it has one,
     // else its file name without folder and extension.
     std::string chapterName;

@@ -4,6 +4,7 @@
 #include "StopSignal.h"
 #include "StreamDecoder.h"
 
+#include <algorithm>
 #include <functional>
 #include <optional>
 
@@ -84,10 +85,14 @@ void JoinedSource::readInput(const InputFacts& input, const PictureLayout& layou
                               send(FrameKind::Video, std::move(frame));
                               m_audio.videoReached(m_videoFrames);
                           });
+    // How long the input's picture is as read, jumps of its clock taken out: its header may
+    // count them.
+    double pictureEnd = 0.0;
     StreamDecoder videoDecoder(
         std::move(videoCodec),
         FrameClock(videoStream->time_base, videoOrigin, clockMayRestart, input.duration,
-                   [&video](const AVFrame* frame, double start, double duration) {
+                   [&video, &pictureEnd](const AVFrame* frame, double start, double duration) {
+                       pictureEnd = std::max(pictureEnd, start + duration);
                        video.push(frame, start, duration);
                    }),
         1.0 / input.frameRate.value(), input.path, m_warn);
@@ -123,9 +128,22 @@ void JoinedSource::readInput(const InputFacts& input, const PictureLayout& layou
         if (m_chapters.size() > 1)
             m_joinPoints.push_back(JoinPoint{
                 static_cast<int>(m_chapters.size()), start,
-                static_cast<double>(m_audio.inputSoundStart()) / m_audio.sampleRate() - start});
+                static_cast<double>(m_audio.inputSoundStart()) / m_audio.sampleRate() - start,
+                0.0});
+        m_clipsLength += pictureEnd;
     }
     m_audio.endInput(m_videoFrames);
+}
+
+WrittenJoin JoinedSource::written() const
+{
+    WrittenJoin written;
+    written.joins = m_joinPoints;
+    // No shapes: every part is turned upright and given the output's own pixels, and not every
+    // container the output may be in says what shape they have.
+    written.clipsLength = m_clipsLength;
+    written.videoEnd = m_videoFrames / m_videoTarget.frameRate.value();
+    return written;
 }
 
 } // namespace asapi

@@ -4,6 +4,7 @@
 #include "Chapters.h"
 #include "FrameQueue.h"
 #include "InputProbe.h"
+#include "JoinReadBack.h"
 #include "StatusReporter.h"
 #include "VideoNormaliser.h"
 
@@ -33,6 +34,8 @@ public:
     // between them. Read them after run() has returned.
     const std::vector<Chapter>& chapters() const { return m_chapters; }
     const std::vector<JoinPoint>& joinPoints() const { return m_joinPoints; }
+    // What the join meant to write, for reading it back. Read it after run() has returned.
+    WrittenJoin written() const;
 
 private:
     void readInput(const InputFacts& input, const PictureLayout& layout);
@@ -49,6 +52,7 @@ private:
     bool m_cutShort = false;
     std::vector<Chapter> m_chapters;
     std::vector<JoinPoint> m_joinPoints;
+    double m_clipsLength = 0.0; // seconds of picture read from the inputs
 };
 
 } // namespace asapi

@@ -114,6 +114,17 @@ void OutputFile::createBeside(bool unnamedFiles)
     fchmod(fd, 0666 & ~currentUmask());
 }
 
+void OutputFile::showBeforePlacing(const BeforePlacing& beforePlacing)
+{
+    if (!beforePlacing)
+        return;
+    flush();
+    if (m_direct)
+        beforePlacing({});
+    else
+        beforePlacing(m_hiddenPath.empty() ? procLink(m_fd.get()) : m_hiddenPath);
+}
+
 void OutputFile::flush()
 {
     avio_flush(m_context.get());

@@ -2,6 +2,7 @@
 
 #include "FileIo.h"
 
+#include <functional>
 #include <string>
 
 namespace asapi {
@@ -21,6 +22,11 @@ struct FileSystemUse
     bool unnamedFiles = true;    // O_TMPFILE
     bool noReplaceRename = true; // renameat2's RENAME_NOREPLACE
 };
+
+// Hears of a complete file just before it is put in place, with a path to read it back from; the
+// path is empty for a device or FIFO, which cannot be read back. A stop that kills the run
+// meanwhile leaves the output path as it was.
+using BeforePlacing = std::function<void(const std::string& readablePath)>;
 
 // The output while it is written: a file without a name in the output's folder, linked into
 // place only once it is complete, so that a file already at the output path is replaced whole
@@ -44,6 +50,9 @@ public:
     int mendableDescriptor() const { return m_direct ? -1 : m_fd.get(); }
     // Writes out what the context still holds. Throws EncoderError.
     void flush();
+    // Writes out what the context holds and tells beforePlacing, if any, where the file can be
+    // read. Throws EncoderError.
+    void showBeforePlacing(const BeforePlacing& beforePlacing);
 
     // Flushes what was written and puts it at the output path. False when placement is
     // BesideExisting and something already stood there: that stays as it was and what was

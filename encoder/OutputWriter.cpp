@@ -219,7 +219,7 @@ void OutputWriter::writeAudio(FramePtr frame)
     m_audioWorker->push(std::move(frame));
 }
 
-bool OutputWriter::finish(Placement placement)
+bool OutputWriter::finish(Placement placement, const BeforePlacing& beforePlacing)
 {
     // The file lasts to the end of the last repeat.
     if (m_lastRepeatTime) {
@@ -243,6 +243,7 @@ bool OutputWriter::finish(Placement placement)
         if (!clearTimesOfCutAudioFrames(m_file->mendableDescriptor()))
             throw EncoderError{"Cannot write " + m_path + ": " + systemErrorText(errno) + "."};
     }
+    m_file->showBeforePlacing(beforePlacing);
     return m_file->commit(placement);
 }
 

@@ -51,8 +51,8 @@ public:
     void setChapters(std::vector<Chapter> chapters) { m_chapters = std::move(chapters); }
     // Drains the encoders, writes the index and puts the file in place as placement says;
     // false when a file that stood there was kept and this one dropped (see OutputFile::commit).
-    // Throws EncoderError.
-    bool finish(Placement placement);
+    // beforePlacing hears of the complete file first. Throws EncoderError.
+    bool finish(Placement placement, const BeforePlacing& beforePlacing = {});
     // Drops what was written; a file already at the output path stays as it was.
     void discard();
 

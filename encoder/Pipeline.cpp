@@ -2,6 +2,7 @@
 
 #include "CopyJoin.h"
 #include "FrameQueue.h"
+#include "JoinReadBack.h"
 #include "JoinedSource.h"
 #include "OutputPlan.h"
 #include "OutputWriter.h"
@@ -78,12 +79,24 @@ ExitStatus endOfRun(const std::exception& error, bool afterStatusLines, std::FIL
 
 // Puts a written file in place. A file that a stop cut short is kept only where no file stood.
 // A stop that came once everything was read leaves a complete file, which replaces as usual,
-// and the run did all it was asked: it ends as done.
+// and the run did all it was asked: it ends as done. A complete file is read back before it is
+// placed, so that its join lines say what it holds, not what was meant, and a stop that kills
+// the run meanwhile leaves the output path as it was.
 template <typename Writer>
-ExitStatus placeFile(Writer& writer, bool cutShort, const std::vector<JoinPoint>& joins,
+ExitStatus placeFile(Writer& writer, bool cutShort, const WrittenJoin& written,
                      StatusReporter& reporter, const std::string& output, std::FILE* errors)
 {
-    if (!writer.finish(cutShort ? Placement::BesideExisting : Placement::Replace)) {
+    std::optional<ReadBackReport> readBack;
+    double readBackSeconds = 0.0;
+    const auto readBackFirst = [&](const std::string& readablePath) {
+        if (readablePath.empty())
+            return;
+        const double before = reporter.elapsedSeconds();
+        readBack = readJoinBack(readablePath, output, written);
+        readBackSeconds = reporter.elapsedSeconds() - before;
+    };
+    if (!writer.finish(cutShort ? Placement::BesideExisting : Placement::Replace,
+                       cutShort ? BeforePlacing() : BeforePlacing(readBackFirst))) {
         std::fprintf(errors,
                      "\nThe run was stopped: the existing %s is kept and the shorter file "
                      "discarded.\n",
@@ -93,8 +106,13 @@ ExitStatus placeFile(Writer& writer, bool cutShort, const std::vector<JoinPoint>
     StatusFigures figures = writer.figures();
     figures.elapsed = reporter.elapsedSeconds();
     reporter.finish(figures);
-    reporter.reportJoins(joins);
-    return cutShort ? ExitStopped : ExitDone;
+    if (!readBack) {
+        reporter.reportJoins(written.joins);
+        return cutShort ? ExitStopped : ExitDone;
+    }
+    reporter.reportReadBack(*readBack);
+    reporter.reportReadBackTime(readBackSeconds);
+    return ExitDone;
 }
 
 // -ovc copy: the inputs are checked against each other, with -checkonly too, and joined by
@@ -126,7 +144,7 @@ ExitStatus joinByCopying(const CommandLineOptions& options, std::FILE* status, s
         join.discard();
         return ExitStopped;
     }
-    return placeFile(join, join.cutShort(), join.joinPoints(), reporter, options.output, errors);
+    return placeFile(join, join.cutShort(), join.written(), reporter, options.output, errors);
 }
 
 } // namespace
@@ -174,7 +192,7 @@ ExitStatus runEncoder(const std::vector<std::string>& arguments, std::FILE* stat
             return ExitStopped;
         }
         writer->setChapters(source.chapters());
-        return placeFile(*writer, cutShort, source.joinPoints(), reporter, options.output, errors);
+        return placeFile(*writer, cutShort, source.written(), reporter, options.output, errors);
     } catch (const std::exception& error) {
         if (writer)
             writer->discard();

@@ -32,12 +32,59 @@ std::string formatStatusLine(const StatusFigures& f)
                    kilobitsPerSecond(f.audioBytes, f.audioPosition));
 }
 
+namespace {
+
+// Rounded first, so that a tiny negative offset is not written as -0.000.
+double inMilliseconds(double seconds)
+{
+    const double rounded = std::round(seconds * 1000) / 1000;
+    return rounded == 0.0 ? 0.0 : rounded;
+}
+
+std::string faultLine(const PartFault& fault)
+{
+    const std::string part = printed("Read back: part %d at %.3fs: ", fault.part, fault.at);
+    switch (fault.kind) {
+    case PartFault::Kind::Undecodable:
+        return part + "picture not decodable\n";
+    case PartFault::Kind::ShownTwice:
+        return part + "pictures shown twice\n";
+    case PartFault::Kind::Rotation:
+        return part + printed("turned %d degrees, joined video %d degrees\n",
+                              static_cast<int>(fault.partValue),
+                              static_cast<int>(fault.outputValue));
+    case PartFault::Kind::PixelShape:
+        return part + printed("pixel aspect %.3f, joined video %.3f\n", fault.partValue,
+                              fault.outputValue);
+    }
+    return {};
+}
+
+} // namespace
+
 std::string formatJoinLine(const JoinPoint& join)
 {
-    // Rounded first, so that a tiny negative offset is not written as -0.000.
-    const double offset = std::round(join.audioOffset * 1000) / 1000;
-    return printed("Join %d at %.3fs: A/V offset %+.3fs\n", join.part, join.start,
-                   offset == 0.0 ? 0.0 : offset);
+    std::string line = printed("Join %d at %.3fs: A/V offset %+.3fs\n", join.part, join.start,
+                               inMilliseconds(join.audioOffset));
+    if (join.clipOffset)
+        line += printed("Join %d at %.3fs: clip A/V offset %+.3fs\n", join.part, join.start,
+                        inMilliseconds(*join.clipOffset));
+    return line;
+}
+
+std::string formatReadBackLines(const ReadBackReport& report)
+{
+    if (!report.read)
+        return {};
+    std::string lines = printed("Read back: clips %.3fs", report.clipsLength);
+    if (report.video)
+        lines += printed("; video %.3fs to %.3fs", report.video->start, report.video->end);
+    if (report.audio)
+        lines += printed("; audio %.3fs to %.3fs", report.audio->start, report.audio->end);
+    lines += "\n";
+    for (const PartFault& fault : report.faults)
+        lines += faultLine(fault);
+    return lines;
 }
 
 std::string formatSummary(const StatusFigures& f)
@@ -79,6 +126,20 @@ void StatusReporter::reportJoins(const std::vector<JoinPoint>& joins)
         const std::string line = formatJoinLine(join);
         std::fwrite(line.data(), 1, line.size(), m_out);
     }
+    std::fflush(m_out);
+}
+
+void StatusReporter::reportReadBack(const ReadBackReport& report)
+{
+    reportJoins(report.joins);
+    const std::string lines = formatReadBackLines(report);
+    std::fwrite(lines.data(), 1, lines.size(), m_out);
+    std::fflush(m_out);
+}
+
+void StatusReporter::reportReadBackTime(double seconds)
+{
+    std::fprintf(m_out, "Read back in %.3fs\n", seconds);
     std::fflush(m_out);
 }
 

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,10 +29,56 @@ struct JoinPoint
     int part = 0;             // 1-based; the first join point is part 2
     double start = 0.0;       // seconds, the part's picture
     double audioOffset = 0.0; // seconds, the part's sound start minus its picture start
+    // The same as the part's own input gives it: a join cannot do better. Copied sound keeps
+    // the input's own offset (nothing when it has no sound); encoded sound is laid from the
+    // picture's start, with silence where the input has none yet, so there it is 0.
+    std::optional<double> clipOffset;
 };
 
-// "Join 2 at 60.000s: A/V offset +0.012s\n"
+// Where one track of a file is shown, in seconds.
+struct TrackSpan
+{
+    double start = 0.0;
+    double end = 0.0;
+};
+
+// Something a finished join holds that it should not.
+struct PartFault
+{
+    enum class Kind
+    {
+        Undecodable, // the part's first pictures do not decode
+        ShownTwice,  // two of its pictures are shown at the same time
+        Rotation,    // the output is shown turned otherwise than the part
+        PixelShape   // the output's pixels have another shape than the part's
+    };
+    Kind kind = Kind::Undecodable;
+    int part = 0;
+    double at = 0.0;          // seconds, the part's start
+    double partValue = 0.0;   // Rotation: degrees; PixelShape: width over height of a pixel
+    double outputValue = 0.0; // the same, of the output
+};
+
+// What reading a finished join back found in the file.
+struct ReadBackReport
+{
+    bool read = false;            // the file could be read back; nothing else is known without
+    std::vector<JoinPoint> joins; // the offsets as the file holds them
+    double clipsLength = 0.0;     // seconds of picture the join read from its inputs
+    std::optional<TrackSpan> video;
+    std::optional<TrackSpan> audio;
+    std::vector<PartFault> faults;
+};
+
+// "Join 2 at 60.000s: A/V offset +0.012s\n", and with the input's own offset a line of its own
+// after it, which a program that knows only the first passes over:
+// "Join 2 at 60.000s: clip A/V offset +0.010s\n"
 std::string formatJoinLine(const JoinPoint& join);
+
+// "Read back: clips 120.000s; video 0.000s to 120.000s; audio 0.000s to 120.010s\n" and a line
+// for each fault, such as "Read back: part 2 at 60.000s: turned 90 degrees, joined video 0
+// degrees\n".
+std::string formatReadBackLines(const ReadBackReport& report);
 
 // "Pos:%6.1fs %6df (%2d%%) %5.2ffps Trem:%4dmin %3dmb  A-V:%5.3f [%d:%d]\r"
 std::string formatStatusLine(const StatusFigures& figures);
@@ -49,6 +96,10 @@ public:
     void finish(const StatusFigures& figures);
     // One line for each join point.
     void reportJoins(const std::vector<JoinPoint>& joins);
+    // The join points as the file holds them, then what else reading it back found.
+    void reportReadBack(const ReadBackReport& report);
+    // "Read back in 0.042s": what the read-back adds to the join.
+    void reportReadBackTime(double seconds);
 
 private:
     std::FILE* m_out;

@@ -10,7 +10,9 @@
 # the A/V offset at each join as our encoder reports it beside the one ffprobe finds: the first
 # sound packet at or after the join's picture, less the picture's start. Copied sound starts
 # each part with a packet of its own; encoded sound runs on in packets of 1024 samples, so there
-# ffprobe's figure only bounds the offset to one packet (0.021 s).
+# ffprobe's figure only bounds the offset to one packet (0.021 s). Our encoder reads each join
+# back once it is written ("Read back in 0.042s"): the median of that time is printed as a share
+# of the copy join's wall-clock time (target at most 0.05).
 #
 # Usage: copy-join-benchmark.sh <asapi.dll> [work directory] [options]
 #   --rounds N       rounds of the quick ways, medians printed (default 3); one pass runs once
@@ -60,6 +62,7 @@ measure() { # way command...
   }
   read -r wall user system < <(tail -n 1 "$way.time")
   printf '%s %s\n' "$wall" "$(calc "$user + $system")" >> "$way.times"
+  grep -a -o 'Read back in [0-9.]*' "$way.log" | awk '{ print $4 }' >> "$way.read-back" || true
 }
 wall_median() { cut -d' ' -f1 "$1.times" | median; }
 cpu_median() { cut -d' ' -f2 "$1.times" | median; }
@@ -84,7 +87,7 @@ cat_files() { cat "${inputs[@]}" > "$work/cat.out"; }
 quick_ways=(copy copy-aac ffmpeg cat)
 ways=("${quick_ways[@]}")
 $one_pass && ways+=(one-pass)
-for way in "${ways[@]}"; do rm -f "$way.times" "$way.failed"; done
+for way in "${ways[@]}"; do rm -f "$way.times" "$way.failed" "$way.read-back"; done
 
 echo "Eight $seconds-second 1280x720 H.264/AAC clips; $(nproc) cores; rounds: $rounds;" \
   "load before the runs: $(cut -d' ' -f1-3 /proc/loadavg)"
@@ -125,13 +128,22 @@ echo
 $one_pass && echo "copy / one pass: $(ratio "$copy_wall" "$(wall_median one-pass)") (target at most 0.02)"
 echo "copy / cat:      $(ratio "$copy_wall" "$(wall_median cat)") (target at most 3)"
 echo "copy + AAC / cat: $(ratio "$(wall_median copy-aac)" "$(wall_median cat)")"
+# What reading the join back adds: the encoder times it, once per run.
+for way in copy copy-aac; do
+  [ -f "$way.failed" ] && continue
+  [ -s "$way.read-back" ] || { echo "$way read-back: none (an encoder that does not read back)"; continue; }
+  seconds=$(median < "$way.read-back")
+  printf '%s read-back: %ss, %s of the join (target at most 0.05)\n' "$way" "$seconds" \
+    "$(ratio "$seconds" "$(wall_median "$way")")"
+done
 
-# The A/V offset at each join: the encoder's line beside ffprobe's look at the file.
+# The A/V offset at each join: the encoder's line (its own read-back) beside ffprobe's look at the
+# file.
 offsets() { # way
   local output="$1.mp4" packets
   packets=$(ffprobe -v error -select_streams a -show_entries packet=pts_time -of csv=p=0 "$output")
   printf '\nA/V offset at each join of %s (the encoder; ffprobe):\n' "$1"
-  grep -a '^Join ' "$1.log" | while read -r _ part _ start _ _ offset; do
+  grep -a '^Join .*: A/V offset' "$1.log" | while read -r _ part _ start _ _ offset; do
     start=${start%s:}
     local found
     found=$(awk -v s="$start" '$1 >= s - 0.0005 { printf "%+.3f", $1 - s; exit }' <<< "$packets")

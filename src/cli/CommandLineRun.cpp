@@ -40,7 +40,8 @@ const QString kHelpEpilogue = QStringLiteral(
     "answered No and the join is refused.\n"
     "\n"
     "Exit codes: 0 joined, 1 failed (or an input is no video), 2 stopped (Ctrl+C or SIGTERM),\n"
-    "3 refused, 64 wrong usage.\n");
+    "3 refused, 4 joined but the joined video is out of step, short or otherwise faulty (the\n"
+    "completion message says how), 64 wrong usage.\n");
 
 struct Options
 {
@@ -175,7 +176,7 @@ public:
         joinJob.start();
         switch (joinJob.lastEnd()) {
         case JoinJob::End::Completed:
-            return ExitCode::kDone;
+            return joinJob.lastRemark().isEmpty() ? ExitCode::kDone : ExitCode::kJoinedWithFault;
         case JoinJob::End::Stopped:
             return ExitCode::kStopped;
         case JoinJob::End::Failed:

@@ -8,7 +8,10 @@ constexpr int kDone = 0;
 constexpr int kFailed = 1; // the job failed, or an input is no video
 constexpr int kStopped = 2;
 constexpr int kRefused = 3; // a check or an unanswered question kept the job from starting
-constexpr int kUsage = 64;  // as sysexits' EX_USAGE
+// Joined, but the check of the joined video found a fault: out of step, shorter or longer, a
+// picture that does not decode or is shown otherwise. The completion message says which.
+constexpr int kJoinedWithFault = 4;
+constexpr int kUsage = 64; // as sysexits' EX_USAGE
 } // namespace ExitCode
 
 // The arguments (without the program name) name an option of the command line: the program runs

@@ -47,7 +47,7 @@ bool EncoderRun::start(const QString& program, const QStringList& arguments,
     m_terminated = false;
     m_partialLine.clear();
     m_lastMessage.clear();
-    m_joinOffsets.clear();
+    m_joinReport = {};
     m_silencedInputs.clear();
     m_lines.clear();
     m_lastStatus.clear();
@@ -77,7 +77,7 @@ EncoderOutcome EncoderRun::finish()
     m_onChunk = nullptr;
 
     outcome.lastMessage = m_lastMessage;
-    outcome.joinOffsets = m_joinOffsets;
+    outcome.joinReport = m_joinReport;
     outcome.silencedInputs = m_silencedInputs;
     outcome.lines = m_lines;
     outcome.lastStatus = QString::fromLocal8Bit(m_lastStatus);
@@ -154,9 +154,7 @@ void EncoderRun::rememberMessages(const QByteArray& chunk)
         m_lines << line.left(kLongestKeptLine);
         if (m_lines.size() > EncoderOutcome::kKeptLines)
             m_lines.removeFirst();
-        if (const std::optional<JoinOffset> offset = parseJoinOffset(line))
-            m_joinOffsets << *offset;
-        else
+        if (!takeJoinReportLine(m_joinReport, line))
             m_lastMessage = line;
         if (const std::optional<QString> silenced = parseSilencedInput(line))
             m_silencedInputs << *silenced;

@@ -28,8 +28,8 @@ struct EncoderOutcome
     // The last line the encoder printed that is not a status line or a join report: its error,
     // when it failed.
     QString lastMessage;
-    // What the encoder reported of its join points, in the order it wrote them.
-    QList<JoinOffset> joinOffsets;
+    // What the encoder reported of its join points and of its output read back.
+    JoinReport joinReport;
     // The inputs it joined with silence because their sound could not be decoded, as it named
     // them.
     QStringList silencedInputs;
@@ -98,7 +98,7 @@ private:
     bool m_reading = false;
     QByteArray m_partialLine;
     QString m_lastMessage;
-    QList<JoinOffset> m_joinOffsets;
+    JoinReport m_joinReport;
     QStringList m_silencedInputs;
     QStringList m_lines;
     QByteArray m_lastStatus;

@@ -47,6 +47,7 @@ void JoinJob::start()
         return;
     m_lastEnd = End::Refused;
     m_keptLogPath.clear();
+    m_lastRemark.clear();
     if (m_rows.count() < 2) {
         refuse(QStringLiteral("Add More Videos"),
                QStringLiteral("Please add at least 2 videos to the task for joining."), false);
@@ -314,7 +315,7 @@ void JoinJob::complete(const JoinResult& joined, JobFolder& folder)
     m_view.showProgressPanel(false);
 }
 
-QString JoinJob::completionText(const JoinResult& joined) const
+QString JoinJob::completionText(const JoinResult& joined)
 {
     QStringList inputs;
     std::optional<double> expectedLength = 0;
@@ -325,9 +326,9 @@ QString JoinJob::completionText(const JoinResult& joined) const
         else
             expectedLength.reset();
     }
-    const QString remark = ResultCheck::remark(
-        ResultCheck::measure(joined.outputPath, inputs, expectedLength, joined.joinOffsets));
-    QStringList lines{QStringLiteral("The joining is completed successfully."), remark,
+    m_lastRemark = ResultCheck::remark(
+        ResultCheck::measure(joined.outputPath, inputs, expectedLength, joined.report));
+    QStringList lines{QStringLiteral("The joining is completed successfully."), m_lastRemark,
                       silenceNote(joined.silencedInputs)};
     lines.removeAll(QString());
     return lines.join(QLatin1Char('\n'));

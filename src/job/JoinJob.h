@@ -56,6 +56,8 @@ public:
     // The encoder log the last Start kept because the job failed; empty when it kept none.
     QString keptLogPath() const { return m_keptLogPath; }
     End lastEnd() const { return m_lastEnd; }
+    // What the check of the last completed join found wrong with it; empty for a good one.
+    QString lastRemark() const { return m_lastRemark; }
     // Start is running: the window is locked.
     bool isBusy() const { return m_busy; }
     JobClock& clock() { return m_clock; }
@@ -93,9 +95,10 @@ private:
                 const JoinResult& joined = {});
     void complete(const JoinResult& joined, JobFolder& folder);
     // "The joining is completed successfully.", a sentence on the output when the check finds
-    // it shorter or longer than the videos together or its sound apart from its picture, and one
-    // naming the inputs whose sound was replaced by silence.
-    QString completionText(const JoinResult& joined) const;
+    // it shorter or longer than the videos together, its sound apart from its picture or its
+    // picture unlike the videos' (kept as the last remark), and one naming the inputs whose
+    // sound was replaced by silence.
+    QString completionText(const JoinResult& joined);
 
     JobView& m_view;
     TaskRows& m_rows;
@@ -111,6 +114,7 @@ private:
     JobClock m_clock;
     EncoderLog m_log;
     QString m_keptLogPath;
+    QString m_lastRemark;
     RunState m_runState = RunState::Idle;
     End m_lastEnd = End::Refused;
     bool m_busy = false;

@@ -124,7 +124,7 @@ StageOutcome JoinStage::run(const JoinPlan& plan)
     // An encoder that had put the whole output in place before a Stop reached it has done the
     // join: "canceled" would hide that the old file is gone.
     const bool finishedFirst = run.kind == EncoderOutcome::Kind::Exited && run.exitCode == 0;
-    m_result = {output, run.joinOffsets, run.silencedInputs};
+    m_result = {output, run.joinReport, run.silencedInputs};
     return judgeRun(run, m_job.stopRequested() && !finishedFirst, StageOutcome::kEveryRow, output,
                     before);
 }

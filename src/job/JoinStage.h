@@ -59,12 +59,12 @@ JoinPlan onePassJoinPlan(const TaskRows& rows, const QString& encoderOptions,
 // as the join in one pass is.
 JoinPlan copyJoinPlan(const TaskRows& rows, const QString& encoderOptions);
 
-// What a join run wrote: the file, and what the encoder reported of its join points and of
-// inputs whose sound it replaced by silence.
+// What a join run wrote: the file, and what the encoder reported of it and of inputs whose sound
+// it replaced by silence.
 struct JoinResult
 {
     QString outputPath;
-    QList<JoinOffset> joinOffsets;
+    JoinReport report;
     QStringList silencedInputs;
 };
 

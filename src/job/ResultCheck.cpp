@@ -25,17 +25,130 @@ bool anyHas(const QStringList& paths, std::optional<TrackTimes> TrackLengths::*t
     });
 }
 
+QString beforeOrAfter(double offset)
+{
+    return offset > 0 ? QStringLiteral("after") : QStringLiteral("before");
+}
+
+QString faultRemark(const PartFault& fault)
+{
+    switch (fault.kind) {
+    case PartFault::Kind::Undecodable:
+        return QStringLiteral("The picture of the joined video does not decode where part %1 "
+                              "begins, at %2 s.")
+            .arg(QString::number(fault.part), tenths(fault.at));
+    case PartFault::Kind::ShownTwice:
+        return QStringLiteral("The joined video shows pictures twice where part %1 begins, at "
+                              "%2 s.")
+            .arg(QString::number(fault.part), tenths(fault.at));
+    case PartFault::Kind::Rotation:
+        return QStringLiteral("The joined video is shown turned %1 degrees, but part %2 is "
+                              "turned %3 degrees.")
+            .arg(QString::number(fault.outputValue), QString::number(fault.part),
+                 QString::number(fault.partValue));
+    case PartFault::Kind::PixelShape:
+        return QStringLiteral("The pixels of the joined video are %1 times as wide as high, but "
+                              "those of part %2 are %3 times.")
+            .arg(hundredths(fault.outputValue), QString::number(fault.part),
+                 hundredths(fault.partValue));
+    }
+    return {};
+}
+
+const QString kSeconds = QStringLiteral(R"((\d+(?:\.\d+)?)s)");
+const QString kSigned = QStringLiteral(R"(([+-]?\d+(?:\.\d+)?)s)");
+
+std::optional<JoinOffset> parseClipOffset(const QString& line)
+{
+    static const QRegularExpression report(
+        QStringLiteral("^Join (\\d+) at %1: clip A/V offset %2$").arg(kSeconds, kSigned));
+    const QRegularExpressionMatch match = report.match(line.trimmed());
+    if (!match.hasMatch())
+        return std::nullopt;
+    return JoinOffset{match.captured(1).toInt(), match.captured(2).toDouble(), 0,
+                      match.captured(3).toDouble()};
+}
+
+bool takeTracks(JoinReport& report, const QString& line)
+{
+    static const QRegularExpression tracks(
+        QStringLiteral("^Read back: clips %1(?:; video %1 to %1)?(?:; audio %1 to %1)?$")
+            .arg(kSeconds));
+    const QRegularExpressionMatch match = tracks.match(line.trimmed());
+    if (!match.hasMatch())
+        return false;
+    const auto span = [&match](int first) -> std::optional<TrackTimes> {
+        if (!match.hasCaptured(first))
+            return std::nullopt;
+        const double start = match.captured(first).toDouble();
+        return TrackTimes{start, match.captured(first + 1).toDouble() - start};
+    };
+    report.clipsLength = match.captured(1).toDouble();
+    report.tracks = {span(2), span(4)};
+    return true;
+}
+
+bool takeFault(JoinReport& report, const QString& line)
+{
+    static const QRegularExpression fault(
+        QStringLiteral("^Read back: part (\\d+) at %1: (?:(picture not decodable)|(pictures shown "
+                       "twice)|turned (\\d+) degrees, joined video (\\d+) degrees|pixel aspect "
+                       "(\\d+\\.\\d+), joined video (\\d+\\.\\d+))$")
+            .arg(kSeconds));
+    const QRegularExpressionMatch match = fault.match(line.trimmed());
+    if (!match.hasMatch())
+        return false;
+    PartFault found{PartFault::Kind::Undecodable, match.captured(1).toInt(),
+                    match.captured(2).toDouble(), 0, 0};
+    if (match.hasCaptured(4))
+        found.kind = PartFault::Kind::ShownTwice;
+    for (const auto& [kind, first] :
+         {std::pair{PartFault::Kind::Rotation, 5}, std::pair{PartFault::Kind::PixelShape, 7}})
+        if (match.hasCaptured(first)) {
+            found.kind = kind;
+            found.partValue = match.captured(first).toDouble();
+            found.outputValue = match.captured(first + 1).toDouble();
+        }
+    report.faults << found;
+    return true;
+}
+
 } // namespace
+
+double JoinOffset::change() const
+{
+    if (!clipOffset)
+        return offset;
+    const double own = *clipOffset;
+    if (own >= 0)
+        return offset - own;
+    return offset - std::clamp(offset, own, 0.0);
+}
 
 std::optional<JoinOffset> parseJoinOffset(const QString& line)
 {
     static const QRegularExpression report(
-        QStringLiteral(R"(^Join (\d+) at (\d+(?:\.\d+)?)s: A/V offset ([+-]?\d+(?:\.\d+)?)s$)"));
+        QStringLiteral("^Join (\\d+) at %1: A/V offset %2$").arg(kSeconds, kSigned));
     const QRegularExpressionMatch match = report.match(line.trimmed());
     if (!match.hasMatch())
         return std::nullopt;
     return JoinOffset{match.captured(1).toInt(), match.captured(2).toDouble(),
-                      match.captured(3).toDouble()};
+                      match.captured(3).toDouble(), std::nullopt};
+}
+
+bool takeJoinReportLine(JoinReport& report, const QString& line)
+{
+    if (const std::optional<JoinOffset> offset = parseJoinOffset(line)) {
+        report.offsets << *offset;
+        return true;
+    }
+    if (const std::optional<JoinOffset> clip = parseClipOffset(line)) {
+        for (JoinOffset& offset : report.offsets)
+            if (offset.part == clip->part)
+                offset.clipOffset = clip->clipOffset;
+        return true;
+    }
+    return takeTracks(report, line) || takeFault(report, line);
 }
 
 std::optional<QString> parseSilencedInput(const QString& line)
@@ -65,13 +178,14 @@ QString silenceNote(const QStringList& silencedInputs)
 }
 
 ResultCheck::Figures ResultCheck::measure(const QString& outputPath, const QStringList& inputPaths,
-                                          std::optional<double> expectedLength,
-                                          const QList<JoinOffset>& offsets)
+                                          std::optional<double> rowsLength,
+                                          const JoinReport& report)
 {
     Figures figures;
-    figures.expectedLength = expectedLength;
-    figures.output = probeTrackLengths(outputPath);
-    figures.offsets = offsets;
+    figures.expectedLength = report.clipsLength ? report.clipsLength : rowsLength;
+    figures.output = report.clipsLength ? report.tracks : probeTrackLengths(outputPath);
+    figures.offsets = report.offsets;
+    figures.faults = report.faults;
     if (figures.output.audio && !figures.output.video)
         figures.inputsHavePicture = anyHas(inputPaths, &TrackLengths::video);
     if (figures.output.video && !figures.output.audio)
@@ -108,16 +222,26 @@ QString ResultCheck::remark(const Figures& figures)
                      soundAfterPicture < 0 ? QStringLiteral("before") : QStringLiteral("after"));
     }
 
-    // The join point whose sound is furthest from its picture.
+    if (!figures.faults.isEmpty())
+        return faultRemark(figures.faults.first());
+
+    // The join point whose sound the join moved furthest from its picture.
     const auto worst = std::max_element(figures.offsets.begin(), figures.offsets.end(),
                                         [](const JoinOffset& a, const JoinOffset& b) {
-                                            return std::abs(a.offset) < std::abs(b.offset);
+                                            return std::abs(a.change()) < std::abs(b.change());
                                         });
-    if (worst != figures.offsets.end() && std::abs(worst->offset) > kSyncTolerance)
-        return QStringLiteral("The sound of part %1 of the joined video starts %2 s %3 its "
-                              "picture, at %4 s.")
-            .arg(QString::number(worst->part), hundredths(std::abs(worst->offset)),
-                 worst->offset > 0 ? QStringLiteral("after") : QStringLiteral("before"),
-                 tenths(worst->at));
-    return {};
+    if (worst == figures.offsets.end() || std::abs(worst->change()) <= kSyncTolerance)
+        return {};
+    QString text = QStringLiteral("The sound of part %1 of the joined video starts %2 s %3 its "
+                                  "picture, at %4 s.")
+                       .arg(QString::number(worst->part), hundredths(std::abs(worst->offset)),
+                            beforeOrAfter(worst->offset), tenths(worst->at));
+    // Half a hundredth shows as nothing.
+    if (worst->clipOffset && std::abs(*worst->clipOffset) >= 0.005) {
+        text.chop(1);
+        text +=
+            QStringLiteral("; in its own video it starts %1 s %2 it.")
+                .arg(hundredths(std::abs(*worst->clipOffset)), beforeOrAfter(*worst->clipOffset));
+    }
+    return text;
 }

@@ -7,17 +7,57 @@
 #include <QStringList>
 #include <optional>
 
-// What the encoder says of one join point once it has passed it, on a line of its own beside
-// its status lines: "Join 2 at 60.000s: A/V offset +0.012s".
+// What the encoder says of one join point once the file is written, on a line of its own beside
+// its status lines: "Join 2 at 60.000s: A/V offset +0.012s", and on the next line the part's own
+// video's offset, "Join 2 at 60.000s: clip A/V offset +0.010s". An older encoder writes the first
+// line only, and an older program reads only that one.
 struct JoinOffset
 {
     int part = 0;      // 1-based: the part that begins there
     double at = 0;     // its start in the output, in seconds
     double offset = 0; // its sound's start minus its picture's start, in seconds
+    // The same in the part's own video; nothing when the encoder does not say.
+    std::optional<double> clipOffset;
+
+    // How far the join moved the part's sound against its picture. Sound that starts before the
+    // picture in the clip may be cut there.
+    double change() const;
+};
+
+// What the encoder found wrong in a part when it read the file back: "Read back: part 2 at
+// 60.000s: picture not decodable" (or "pictures shown twice", "turned 90 degrees, joined video
+// 0 degrees", "pixel aspect 1.333, joined video 1.000").
+struct PartFault
+{
+    enum class Kind
+    {
+        Undecodable,
+        ShownTwice,
+        Rotation,
+        PixelShape
+    };
+    Kind kind = Kind::Undecodable;
+    int part = 0;
+    double at = 0;
+    double partValue = 0;   // Rotation: degrees; PixelShape: a pixel's width over its height
+    double outputValue = 0; // the same, of the joined video
+};
+
+// All the encoder says of a join it has finished. An encoder that read the file back also says
+// "Read back: clips 120.000s; video 0.000s to 120.000s; audio 0.000s to 120.010s": the length
+// of picture it read from the inputs, and where the file's tracks are shown.
+struct JoinReport
+{
+    QList<JoinOffset> offsets;
+    std::optional<double> clipsLength;
+    TrackLengths tracks; // when clipsLength is known
+    QList<PartFault> faults;
 };
 
 // The report on one line of the encoder's output; nothing for any other line.
 std::optional<JoinOffset> parseJoinOffset(const QString& line);
+// Takes a line of the encoder's output into the report; false for a line that is no part of it.
+bool takeJoinReportLine(JoinReport& report, const QString& line);
 
 // The input that a line of the encoder's output names as joined with silence because its sound
 // cannot be decoded: "No usable audio in /videos/clip3.mp4; using silence."
@@ -40,18 +80,21 @@ public:
 
     struct Figures
     {
-        // The rows' lengths together, in seconds; nothing when one of them is not known.
+        // The inputs' lengths together, in seconds; nothing when one of them is not known.
         std::optional<double> expectedLength;
         TrackLengths output;
         QList<JoinOffset> offsets;
+        QList<PartFault> faults;
         // Asked only when the output lacks that track: whether any input has one.
         bool inputsHavePicture = true;
         bool inputsHaveSound = true;
     };
 
-    // Reads the output, and the inputs only when the output lacks a track.
+    // Takes what the encoder read back. Without that (an older encoder) the output is read
+    // here, and the rows' lengths stand for the inputs'; they count a jump of a recording's
+    // clock that the encoder leaves out. The inputs are read only when the output lacks a track.
     static Figures measure(const QString& outputPath, const QStringList& inputPaths,
-                           std::optional<double> expectedLength, const QList<JoinOffset>& offsets);
+                           std::optional<double> rowsLength, const JoinReport& report);
 
     // One sentence on what is most wrong with the result; empty for a good one, and for an
     // output in which no track can be read (the encoder's word then stands).

@@ -2,6 +2,7 @@
 #include "job/RealProgram.h"
 #include "support/Clips.h"
 
+#include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -173,6 +174,32 @@ private slots:
         QVERIFY2(qAbs(facts.video.duration - 4.0) < 0.2,
                  qPrintable(QString::number(facts.video.duration)));
         QCOMPARE(m_program->leftInTempDir(), QStringList());
+    }
+
+    // A join whose check finds a fault ends with a code of its own: here a copy of a phone clip
+    // held upright into Matroska, which cannot say that the picture is turned. (Its sound is
+    // encoded once, as the profile offers.)
+    void aFaultyJoinEndsWithItsOwnCode()
+    {
+        setAsk(false);
+        const QString profile = m_outputs.filePath(QStringLiteral("MKV sound encoded.bpf"));
+        QFile file(profile);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(fileContents(m_program->directory() +
+                                "Profiles/MKV - Same as the videos (no re-encoding).bpf")
+                       .replace("value1=aac\nIndex=0", "value1=aac\nIndex=1"));
+        file.close();
+        const QString clip =
+            QDir(QStringLiteral(VANTOMEL_ENCODER_CLIPS)).filePath(QStringLiteral("rotated.mp4"));
+        const QString again = m_outputs.filePath(QStringLiteral("rotated again.mp4"));
+        QVERIFY(QFile::copy(clip, again));
+        const Ended ended = run(
+            {QStringLiteral("--join"), QStringLiteral("--profile"), profile, QStringLiteral("-o"),
+             m_outputs.filePath(QStringLiteral("rotated joined.mkv")), clip, again});
+        QVERIFY2(ended.out.contains(QStringLiteral("The joined video is shown turned 0 degrees, "
+                                                   "but part 1 is turned 90 degrees.")),
+                 qPrintable(ended.out + ended.err));
+        QCOMPARE(ended.exitCode, 4);
     }
 
     // A job that fails names the encoder's log it kept: a profile whose sample rate the MP3

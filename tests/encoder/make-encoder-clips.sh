@@ -161,4 +161,21 @@ cp "$out/copy-a.mp4" "$out/copy-undecodable-sound.mp4"
 perl -0777 -pi -e 's/\x05\x80\x80\x80\x05\x11\x90/\x05\x80\x80\x80\x05\x01\x90/s' \
   "$out/copy-undecodable-sound.mp4"
 
+# Joins as a player meets them. A recording spliced with TS tools: two 2 s segments whose clocks
+# lie 1000 s apart, put one after the other, so that its header length counts the jump. And a
+# join made by hand whose second part's sound starts 0.5 s after that part's picture, though the
+# part's own clip starts both together.
+for part in 1 2; do
+  ff -f lavfi -i "testsrc=size=160x120:rate=25:duration=2" -f lavfi -i "sine=sample_rate=48000:duration=2" \
+     -c:v mpeg2video -q:v 4 -c:a mp2 -output_ts_offset $(( (part - 1) * 1000 )) -f mpegts "$out/ts-part$part.ts"
+done
+cat "$out/ts-part1.ts" "$out/ts-part2.ts" > "$out/ts-clock-jump.ts"
+rm "$out/ts-part1.ts" "$out/ts-part2.ts"
+ff -f lavfi -i "testsrc=size=160x120:rate=30:duration=1" -itsoffset 0.5 \
+   -f lavfi -i "sine=frequency=880:sample_rate=48000:duration=0.5" -ac 2 \
+   -c:v libx264 -preset ultrafast -g 30 -pix_fmt yuv420p -c:a aac "$out/late-sound-part.mp4"
+printf "file '%s'\n" "$out/copy-a.mp4" "$out/late-sound-part.mp4" > "$out/late-sound.txt"
+ff -f concat -safe 0 -i "$out/late-sound.txt" -c copy "$out/joined-late-sound.mp4"
+rm "$out/late-sound.txt" "$out/late-sound-part.mp4"
+
 clips_complete

@@ -102,7 +102,7 @@ private slots:
         QFETCH(double, start);
         QFETCH(double, offset);
         QFETCH(QByteArray, line);
-        QCOMPARE(QByteArray::fromStdString(asapi::formatJoinLine({part, start, offset})), line);
+        QCOMPARE(QByteArray::fromStdString(asapi::formatJoinLine({part, start, offset, {}})), line);
     }
 
     // A real join: one line per frame written, each exactly as MEncoder's printf makes it, Pos

@@ -1,0 +1,113 @@
+// The encoder reading finished joins back, and the program's remark on what it reports: a fault
+// that a file holds is found in it, and what an input brings with it is not blamed on the join.
+#include "EncoderClips.h"
+#include "EncoderProgramRun.h"
+#include "JoinReadBack.h"
+#include "MediaFacts.h"
+#include "job/ResultCheck.h"
+#include "tasks/Durations.h"
+#include "tasks/MediaProbe.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+QString remarkOn(const QString& encoderOutput, std::optional<double> rowsLength)
+{
+    JoinReport report;
+    for (const QString& line : encoderOutput.split(QRegularExpression(QStringLiteral("[\r\n]"))))
+        takeJoinReportLine(report, line);
+    return ResultCheck::remark(ResultCheck::measure({}, {}, rowsLength, report));
+}
+
+// Where the hand-made join's second part begins: its last keyframe, the part having one only.
+double lastKeyframe(const QString& path)
+{
+    double last = 0.0;
+    for (const QByteArray& line :
+         toolOutput(QStringLiteral("ffprobe"),
+                    {QStringLiteral("-v"), QStringLiteral("error"),
+                     QStringLiteral("-select_streams"), QStringLiteral("v"),
+                     QStringLiteral("-show_entries"), QStringLiteral("packet=pts_time,flags"),
+                     QStringLiteral("-of"), QStringLiteral("csv=p=0"), path})
+             .split('\n'))
+        if (line.contains('K'))
+            last = line.split(',').value(0).toDouble();
+    return last;
+}
+
+} // namespace
+
+class JoinReadBackTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // joined-late-sound.mp4 was joined by ffmpeg from copy-a.mp4 and a part whose sound starts
+    // 0.5 s after its picture. What the join meant to write is told here.
+    void findsWhatTheFileHolds_data()
+    {
+        QTest::addColumn<double>("clipOffset");
+        QTest::addColumn<int>("rotation");
+        QTest::addColumn<QString>("remark"); // a pattern
+        QTest::newRow("sound moved late at a join")
+            << 0.0 << 0 << "^The sound of part 2 of the joined video starts 0\\.[45]\\d s after";
+        QTest::newRow("the part's own late sound") << 0.5 << 0 << "^$";
+        QTest::newRow("rotation lost")
+            << 0.5 << 90
+            << "^The joined video is shown turned 0 degrees, but part 1 is turned 90 degrees\\.$";
+    }
+    void findsWhatTheFileHolds()
+    {
+        QFETCH(double, clipOffset);
+        QFETCH(int, rotation);
+        QFETCH(QString, remark);
+        const QString path = encoderClipPath(QStringLiteral("joined-late-sound.mp4"));
+        const double seam = lastKeyframe(path);
+        QVERIFY2(seam > 0.9 && seam < 1.1, qPrintable(QString::number(seam)));
+        const double end = readMediaFacts(path).video.duration;
+        asapi::WrittenJoin written;
+        written.joins = {asapi::JoinPoint{2, seam, 0.0, clipOffset}};
+        written.shapes.assign(2, asapi::PartShape{rotation, 1.0});
+        written.clipsLength = written.videoEnd = end;
+        written.decodeSeams = true;
+
+        const asapi::ReadBackReport report =
+            asapi::readJoinBack(path.toStdString(), path.toStdString(), written);
+        QVERIFY(report.read);
+        std::string lines;
+        for (const asapi::JoinPoint& join : report.joins)
+            lines += asapi::formatJoinLine(join);
+        lines += asapi::formatReadBackLines(report);
+        const QString said = remarkOn(QString::fromStdString(lines), std::nullopt);
+        QVERIFY2(QRegularExpression(remark).match(said).hasMatch(),
+                 qPrintable(QString::fromStdString(lines) + said));
+    }
+
+    // A recording whose clock jumps 1000 s between its halves is 4 s long, though its header
+    // counts the jump: a join that re-encodes it is not "shorter than the videos together".
+    void clockJumpIsNoShortJoin()
+    {
+        QTemporaryDir work;
+        QVERIFY(work.isValid());
+        const QStringList inputs{encoderClipPath(QStringLiteral("ts-clock-jump.ts")),
+                                 encoderClipPath(QStringLiteral("copy-a.mp4"))};
+        double rowsLength = 0.0;
+        for (const QString& input : inputs) {
+            MediaProbe probe;
+            probe.probe(input);
+            rowsLength += ParseDuration(probe.durationText());
+        }
+        QVERIFY2(rowsLength > 1000, qPrintable(QString::number(rowsLength)));
+        const EncoderProgramRun run = runEncoder(
+            inputs + QStringList{QStringLiteral("-o"), work.filePath(QStringLiteral("out.mp4"))} +
+            optionWords(QStringLiteral("-ovc lavc -lavcopts vcodec=libx264:vbitrate=800 -oac lavc "
+                                       "-lavcopts acodec=aac -ofps 30")));
+        QVERIFY2(run.exitCode == 0, run.errors.constData());
+        QCOMPARE(remarkOn(QString::fromUtf8(run.output), rowsLength), QString());
+    }
+};
+
+QTEST_GUILESS_MAIN(JoinReadBackTest)
+#include "test_join_read_back.moc"
