@@ -385,6 +385,7 @@ std::vector<CopyInput> openCopyInputs(const std::vector<std::string>& paths,
         CopyInput input;
         input.opened = openInput(path);
         input.facts = inputFacts(input.opened, path);
+        input.opened.file->setAside();
         inputs.push_back(std::move(input));
     }
     return inputs;

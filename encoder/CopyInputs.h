@@ -24,6 +24,7 @@ struct CopyInput
 };
 
 // Throws EncoderError as openInput does, and a usage one for an output that is also an input.
+// Each input's file is set aside once its header is read, and taken up again to be copied.
 std::vector<CopyInput> openCopyInputs(const std::vector<std::string>& paths,
                                       const std::string& output);
 

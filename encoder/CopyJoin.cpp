@@ -172,6 +172,7 @@ void CopyJoin::run(const Report& report)
             inEffect.reset(allocated(avcodec_parameters_alloc()));
             check(avcodec_parameters_copy(inEffect.get(), parameters), "Out of memory");
         }
+        input.opened.file->takeUp();
         copyInput(input, report);
         // Done with: its buffers go.
         input.opened.context.reset();

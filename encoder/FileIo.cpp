@@ -133,7 +133,7 @@ void FileDescriptor::reset(int fd)
     m_fd = fd;
 }
 
-InputFile::InputFile(const std::string& path)
+InputFile::InputFile(const std::string& path) : m_path(path)
 {
     const int fd = openInterruptibly(path, O_RDONLY);
     if (fd < 0)
@@ -141,6 +141,33 @@ InputFile::InputFile(const std::string& path)
     m_fd.reset(fd);
     const bool seekable = lseek(fd, 0, SEEK_CUR) >= 0;
     m_context = makeContext(fd, false, seekable, true);
+}
+
+void InputFile::setAside()
+{
+    struct stat facts = {};
+    if (m_setAsideAt >= 0 || fstat(m_fd.get(), &facts) != 0 || !S_ISREG(facts.st_mode))
+        return;
+    const off_t at = lseek(m_fd.get(), 0, SEEK_CUR);
+    if (at < 0)
+        return;
+    m_setAsideAt = at;
+    m_fd.reset();
+}
+
+void InputFile::takeUp()
+{
+    if (m_setAsideAt < 0)
+        return;
+    const int fd = openInterruptibly(m_path, O_RDONLY);
+    if (fd < 0 || lseek(fd, m_setAsideAt, SEEK_SET) != m_setAsideAt) {
+        const int error = fd < 0 ? -fd : errno;
+        FileDescriptor opened(fd);
+        throw EncoderError{"Cannot read " + m_path + " again: " + systemErrorText(error) + "."};
+    }
+    m_fd.reset(fd);
+    static_cast<Channel*>(m_context->opaque)->fd = fd;
+    m_setAsideAt = -1;
 }
 
 IoContextPtr writingContext(int fd, bool seekable, bool interruptible)

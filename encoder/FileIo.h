@@ -47,9 +47,18 @@ public:
     explicit InputFile(const std::string& path);
     AVIOContext* context() const { return m_context.get(); }
 
+    // A join of more inputs than the process may hold open reads their headers first and their
+    // packets later: a file set aside closes its descriptor, and one taken up opens it again
+    // where it was, under the context that read it. A FIFO or device stays open. takeUp throws
+    // EncoderError naming the path when the file cannot be opened again.
+    void setAside();
+    void takeUp();
+
 private:
+    std::string m_path;
     FileDescriptor m_fd;
     IoContextPtr m_context;
+    off_t m_setAsideAt = -1; // where the descriptor stood when it was closed
 };
 
 // Writes into fd; with interruptible, a stop ends a write that has to wait (a FIFO, a device).

@@ -5,6 +5,7 @@
 
 #include <QProcess>
 #include <QStringList>
+#include <sys/resource.h>
 
 // One run of the real encoder program, asapi.dll in the program directory.
 struct EncoderProgramRun
@@ -26,9 +27,15 @@ inline QStringList optionWords(const QString& options)
     return options.split(QLatin1Char(' '), Qt::SkipEmptyParts);
 }
 
-inline EncoderProgramRun runEncoder(const QStringList& arguments)
+// openFiles, when given: how many files the encoder may hold open at once.
+inline EncoderProgramRun runEncoder(const QStringList& arguments, rlim_t openFiles = 0)
 {
     QProcess process;
+    if (openFiles > 0)
+        process.setChildProcessModifier([openFiles] {
+            const rlimit limit{openFiles, openFiles};
+            setrlimit(RLIMIT_NOFILE, &limit);
+        });
     process.start(encoderProgram(), arguments);
     process.waitForFinished(120000);
     EncoderProgramRun run;

@@ -205,6 +205,19 @@ private slots:
         }
 
         QCOMPARE(chapters.size(), clips.size());
+        // Readers such as mkvinfo look for Matroska's chapters in its header, before the pictures.
+        if (extension == QLatin1String("mkv")) {
+            QFile file(output);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            const qsizetype chapterAt = file.readAll().indexOf(chapters.last().title.toUtf8());
+            const QByteArray firstPacketAt = toolOutput(
+                QStringLiteral("ffprobe"),
+                {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-show_entries"),
+                 QStringLiteral("packet=pos"), QStringLiteral("-read_intervals"),
+                 QStringLiteral("%+#1"), QStringLiteral("-of"), QStringLiteral("csv=p=0"), output});
+            QVERIFY2(chapterAt >= 0 && chapterAt < firstPacketAt.trimmed().toLongLong(),
+                     qPrintable(QString::number(chapterAt)));
+        }
         const QList<JoinLine> joins = joinLines(run.output);
         QCOMPARE(joins.size(), clips.size() - 1);
         for (int i = 0; i < clips.size(); ++i) {
@@ -387,6 +400,17 @@ private slots:
         };
         if (message.isEmpty())
             QCOMPARE(shown(output), shown(encoderClipPath(clips.first())));
+    }
+
+    // More clips than the encoder may hold files open: each is read once the join reaches it.
+    void copyJoinsMoreClipsThanItMayOpenFiles()
+    {
+        const QString output = m_work.filePath(QStringLiteral("many.mp4"));
+        const QStringList clips(80, encoderClipPath(QStringLiteral("copy-a.mp4")));
+        const EncoderProgramRun run =
+            runEncoder(clips + QStringList{"-o", output} + optionWords(copyBoth), 40);
+        QVERIFY2(run.exitCode == 0, run.errors.constData());
+        QVERIFY(std::abs(readMediaFacts(output).video.duration - 80.0) < lengthTolerance);
     }
 
     // Recordings put together as MPEG-TS, whose clock jumps 1000 s: the picture goes on a frame
