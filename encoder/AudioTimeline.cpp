@@ -50,8 +50,9 @@ std::int64_t AudioTimeline::samplesFor(std::int64_t videoFrames) const
                       m_target.videoRate.num);
 }
 
-void AudioTimeline::beginInput(bool hasAudio, std::int64_t videoFrames)
+void AudioTimeline::beginInput(const std::string& path, bool hasAudio, std::int64_t videoFrames)
 {
+    m_inputPath = path;
     m_inputHasAudio = hasAudio;
     m_inputStart = samplesFor(videoFrames);
     m_inputSoundStart = m_inputStart;
@@ -79,8 +80,9 @@ void AudioTimeline::configureResampler(const AVFrame* decoded)
         &context, &m_target.layout, m_target.format, m_target.sampleRate, &layout,
         static_cast<AVSampleFormat>(decoded->format), decoded->sample_rate, 0, nullptr);
     m_resampler.reset(context);
-    check(result, "Cannot set up the audio conversion");
-    check(swr_init(context), "Cannot set up the audio conversion");
+    const std::string what = "Cannot set up the audio conversion of " + clipName(m_inputPath);
+    check(result, what);
+    check(swr_init(context), what);
     av_channel_layout_uninit(&m_resamplerLayout);
     m_resamplerLayout = layout;
     m_resamplerFormat = decoded->format;

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 
 namespace asapi {
 
@@ -28,8 +29,8 @@ public:
 
     AudioTimeline(const AudioTarget& target, Emit emit, Warn warn);
 
-    // videoFrames: the output's video frames before this input
-    void beginInput(bool hasAudio, std::int64_t videoFrames);
+    // videoFrames: the output's video frames before this input; the path names it in messages
+    void beginInput(const std::string& path, bool hasAudio, std::int64_t videoFrames);
     // start in seconds from the input's origin
     void push(const AVFrame* decoded, double start);
     // The video has reached this many frames in all; an input without sound gets silence.
@@ -66,6 +67,7 @@ private:
     std::int64_t m_inputStart = 0;
     std::int64_t m_inputSoundStart = 0;
     std::int64_t m_skip = 0; // converted samples still to drop, from before the origin
+    std::string m_inputPath;
     bool m_inputHasAudio = false;
     bool m_placed = false;
 };

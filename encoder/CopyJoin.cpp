@@ -236,7 +236,7 @@ void CopyJoin::copyInput(CopyInput& input, const Report& report)
     const auto placeSound = [&] {
         soundPlaced = true;
         if (m_audioTimeline)
-            m_audioTimeline->beginInput(audioIndex >= 0, m_partStart);
+            m_audioTimeline->beginInput(input.facts.path, audioIndex >= 0, m_partStart);
         for (PacketPtr& packet : waitingSound)
             takeSound(packet.get());
         waitingSound.clear();

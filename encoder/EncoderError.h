@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <functional>
 #include <stdexcept>
 #include <string>
@@ -21,7 +22,9 @@ public:
         // The inputs cannot be joined by copying their packets: they differ.
         CannotCopy,
         // Only their copied sound differs.
-        CannotCopySound
+        CannotCopySound,
+        // An input cannot be opened or read as a video: it is missing, damaged or no video.
+        UnreadableInput
     };
 
     explicit EncoderError(const std::string& message, Kind kind = Kind::Encoding)
@@ -40,6 +43,10 @@ public:
     {
         return EncoderError(message, Kind::CannotCopySound);
     }
+    static EncoderError unreadableInput(const std::string& message)
+    {
+        return EncoderError(message, Kind::UnreadableInput);
+    }
     // Where a stop cut a blocking call short.
     static EncoderError stopped() { return EncoderError("Stopped.", Kind::Stop); }
 
@@ -48,6 +55,12 @@ public:
 private:
     Kind m_kind;
 };
+
+// How a message names a clip: by the name the user gave it, without its folder.
+inline std::string clipName(const std::string& path)
+{
+    return std::filesystem::path(path).filename().string();
+}
 
 // Tells the user of something the run passes over or changes, and goes on: one line on the
 // stream the errors go to.

@@ -137,7 +137,8 @@ InputFile::InputFile(const std::string& path) : m_path(path)
 {
     const int fd = openInterruptibly(path, O_RDONLY);
     if (fd < 0)
-        throw EncoderError{"Failed to open " + path + ".\nCannot open file/device."};
+        throw EncoderError::unreadableInput("Cannot open " + clipName(path) + ": " +
+                                            systemErrorText(-fd) + ".");
     m_fd.reset(fd);
     const bool seekable = lseek(fd, 0, SEEK_CUR) >= 0;
     m_context = makeContext(fd, false, seekable, true);

@@ -40,7 +40,7 @@ int refuseNestedOpen(AVFormatContext*, AVIOContext**, const char*, int, AVDictio
 {
     if (stopRequested())
         throw EncoderError::stopped();
-    throw EncoderError{"Failed to open " + path + ".\nCannot open file/device."};
+    throw EncoderError::unreadableInput(clipName(path) + " cannot be read as a video.");
 }
 
 } // namespace
@@ -69,7 +69,7 @@ OpenedInput openInput(const std::string& path)
     input.videoIndex = av_find_best_stream(context, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
     if (input.videoIndex == AVERROR_STREAM_NOT_FOUND &&
         av_find_best_stream(context, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0) >= 0)
-        throw EncoderError{path + " has no video."};
+        throw EncoderError::unreadableInput(clipName(path) + " has no video.");
     if (input.videoIndex < 0)
         cannotOpen(path);
     const AVCodecParameters* video = context->streams[input.videoIndex]->codecpar;

@@ -40,9 +40,10 @@ struct OpenedInput
     int audioIndex = -1;
 };
 
-// Both throw EncoderError "Cannot open file/device." when the file cannot be read or has no
-// video that can be decoded, "<path> has no video." when it holds sound only; the stop error
-// when a stop cut the open short.
+// Both throw the unreadable-input EncoderError, naming the clip, when the file cannot be opened
+// ("Cannot open <clip>: <reason>."), read or has no video that can be decoded ("<clip> cannot
+// be read as a video."), or holds sound only ("<clip> has no video."); the stop error when a
+// stop cut the open short.
 OpenedInput openInput(const std::string& path);
 // Opened only as far as the container's header, in the format given or the one it seems to be:
 // its packets can be read, its streams are not known or chosen. Throws as openInput does.

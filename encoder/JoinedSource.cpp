@@ -58,7 +58,7 @@ void JoinedSource::readInput(const InputFacts& input, const PictureLayout& layou
     const AVStream* videoStream = context->streams[videoIndex];
     CodecContextPtr videoCodec = openDecoder(videoStream, m_decoderThreads);
     if (!videoCodec)
-        throw EncoderError{"Failed to open " + input.path + ".\nCannot open file/device."};
+        throw EncoderError::unreadableInput(clipName(input.path) + " cannot be read as a video.");
     CodecContextPtr audioCodec;
     if (audioIndex >= 0 &&
         !(audioCodec = openDecoder(context->streams[audioIndex], m_decoderThreads))) {
@@ -76,7 +76,7 @@ void JoinedSource::readInput(const InputFacts& input, const PictureLayout& layou
     const bool clockMayRestart = context->iformat->flags & AVFMT_TS_DISCONT;
 
     const std::int64_t firstFrame = m_videoFrames;
-    m_audio.beginInput(audioIndex >= 0, m_videoFrames);
+    m_audio.beginInput(input.path, audioIndex >= 0, m_videoFrames);
     // No picture is held longer than the input lasts: a longer gap can only come of damage.
     const double longestGap = input.duration > 0 ? input.duration + 10.0 : 3600.0;
     VideoNormaliser video(m_videoTarget, layout, input.rotation, longestGap,

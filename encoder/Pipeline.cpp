@@ -72,6 +72,8 @@ ExitStatus endOfRun(const std::exception& error, bool afterStatusLines, std::FIL
         return ExitCannotCopy;
     case EncoderError::Kind::CannotCopySound:
         return ExitCannotCopySound;
+    case EncoderError::Kind::UnreadableInput:
+        return ExitUnreadableInput;
     default:
         return ExitFailed;
     }

@@ -22,7 +22,10 @@ enum ExitStatus
     ExitCannotCopy = 3,
     // As ExitCannotCopy, where only the copied sound differs: the pictures could be copied with
     // the sound encoded once. (4 is the status a stopping program gives the encoder.)
-    ExitCannotCopySound = 5
+    ExitCannotCopySound = 5,
+    // An input cannot be opened or read as a video; the message names it and says why. Also
+    // with -checkonly -ovc copy, which opens the inputs.
+    ExitUnreadableInput = 6
 };
 
 // One whole run of the program, from its arguments: reads the command line, looks at the

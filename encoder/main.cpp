@@ -1,4 +1,5 @@
 // asapi.dll: the encoder the joiner drives, on MEncoder's command line and the FFmpeg libraries.
+#include "LibavLog.h"
 #include "Pipeline.h"
 #include "StopSignal.h"
 
@@ -10,5 +11,6 @@ int main(int argc, char** argv)
 {
     asapi::installStopHandlers();
     av_log_set_level(AV_LOG_ERROR);
+    asapi::markLibavLines(stderr);
     return asapi::runEncoder(std::vector<std::string>(argv + 1, argv + argc), stdout, stderr);
 }

@@ -12,6 +12,7 @@ constexpr int kTakesIt = 0;
 constexpr int kRefusesIt = 1;
 constexpr int kCannotCopy = 3;
 constexpr int kCannotCopySound = 5;
+constexpr int kCannotReadInput = 6;
 
 } // namespace
 
@@ -41,11 +42,14 @@ EncoderCheck::Answer EncoderCheck::ask(const EncoderCommand& command) const
         return {};
     if (process.exitCode() == kTakesIt)
         return {Answer::Kind::Accepted, {}};
-    const QString reason = QString::fromLocal8Bit(process.readAllStandardError()).trimmed();
+    const QString reason = encoderReason(QString::fromLocal8Bit(process.readAllStandardError()));
     if (process.exitCode() == kCannotCopy || process.exitCode() == kCannotCopySound)
         return {process.exitCode() == kCannotCopy ? Answer::Kind::CannotCopy
                                                   : Answer::Kind::CannotCopySound,
                 reason.isEmpty() ? QStringLiteral("The videos differ.") : reason};
+    if (process.exitCode() == kCannotReadInput)
+        return {Answer::Kind::CannotReadInput,
+                reason.isEmpty() ? QStringLiteral("A video cannot be read.") : reason};
     if (process.exitCode() != kRefusesIt)
         return {};
     return {Answer::Kind::Refused,

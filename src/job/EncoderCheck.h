@@ -9,7 +9,8 @@
 // reason on standard error). A profile whose option text the encoder refuses is then refused at
 // Start, not after the whole conversion stage. With -ovc copy it also opens the inputs' headers:
 // videos that cannot be joined by copying give exit 3, the first difference on standard error;
-// exit 5 when only their copied sound differs.
+// exit 5 when only their copied sound differs; exit 6 when an input cannot be opened or read as a
+// video, its name and the fault on standard error.
 class EncoderCheck
 {
 public:
@@ -28,6 +29,7 @@ public:
             // ("...; join with \"MP4 - Same as the videos (no re-encoding)\" or ...").
             CannotCopy,
             CannotCopySound, // as CannotCopy, where only the copied sound differs
+            CannotReadInput, // `reason` names the clip that is missing, damaged or no video
             // Not started, too slow, crashed or another exit code: not the encoder's word on the
             // command line, so the job runs and finds out for itself.
             NoAnswer,

@@ -123,6 +123,20 @@ void EncoderRun::readChunks()
     m_reading = false;
 }
 
+bool isLibavLine(QStringView line)
+{
+    return line.startsWith(QLatin1String("[libav] "));
+}
+
+QString encoderReason(const QString& printed)
+{
+    QStringList reason;
+    for (const QString& line : printed.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        if (!isLibavLine(line))
+            reason << line;
+    return reason.join(QLatin1Char('\n')).trimmed();
+}
+
 namespace {
 
 // A line without end can be megabytes long; its beginning says what it is.
@@ -154,7 +168,7 @@ void EncoderRun::rememberMessages(const QByteArray& chunk)
         m_lines << line.left(kLongestKeptLine);
         if (m_lines.size() > EncoderOutcome::kKeptLines)
             m_lines.removeFirst();
-        if (!takeJoinReportLine(m_joinReport, line))
+        if (!takeJoinReportLine(m_joinReport, line) && !isLibavLine(line))
             m_lastMessage = line;
         if (const std::optional<QString> silenced = parseSilencedInput(line))
             m_silencedInputs << *silenced;

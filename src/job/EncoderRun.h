@@ -25,8 +25,8 @@ struct EncoderOutcome
 
     Kind kind = Kind::FailedToStart;
     int exitCode = 0;
-    // The last line the encoder printed that is not a status line or a join report: its error,
-    // when it failed.
+    // The last line the encoder printed that is not a status line, a join report or a line of
+    // FFmpeg's own log: its error, when it failed.
     QString lastMessage;
     // What the encoder reported of its join points and of its output read back.
     JoinReport joinReport;
@@ -43,6 +43,13 @@ struct EncoderOutcome
 
     static constexpr int kKeptLines = 300;
 };
+
+// The encoder marks the lines of FFmpeg's own log ("[libav] [aac @ 0x55…] decode_pce: …"): the
+// log keeps them, but they are never the reason shown.
+bool isLibavLine(QStringView line);
+
+// The encoder's own lines of what it printed, without FFmpeg's: its reason.
+QString encoderReason(const QString& printed);
 
 // The encoder started by this process ends with the program, however the program ends: an
 // orphan would go on filling the temporary folder.

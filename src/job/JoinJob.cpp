@@ -177,6 +177,13 @@ bool JoinJob::checkEncoderTakesTheJoin()
                                   "then encoded once for all videos."),
                false);
         return false;
+    case EncoderCheck::Answer::Kind::CannotReadInput:
+        refuse(QStringLiteral("Video Cannot Be Read"),
+               answer.reason + QLatin1Char('\n') +
+                   QStringLiteral("Please check that the video plays and is still where it was "
+                                  "added, or remove it from the list."),
+               false);
+        return false;
     case EncoderCheck::Answer::Kind::Accepted:
     case EncoderCheck::Answer::Kind::NoAnswer:
         break;

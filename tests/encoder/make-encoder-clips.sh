@@ -178,4 +178,8 @@ printf "file '%s'\n" "$out/copy-a.mp4" "$out/late-sound-part.mp4" > "$out/late-s
 ff -f concat -safe 0 -i "$out/late-sound.txt" -c copy "$out/joined-late-sound.mp4"
 rm "$out/late-sound.txt" "$out/late-sound-part.mp4"
 
+# Sound that no conversion takes: 100 channels of PCM, beyond what the resampler handles.
+ff -f lavfi -i "testsrc=size=160x120:rate=25:duration=1" -f s16le -ar 8000 -ac 100 -t 1 -i /dev/zero \
+   -c:v mpeg4 -c:a copy -shortest "$out/hundred-channels.mkv"
+
 clips_complete

@@ -29,6 +29,8 @@
 //   (unset or empty)  take it: exit 0
 //   refuse TEXT       TEXT on standard error, exit 1
 //   cannot-copy TEXT  TEXT on standard error, exit 3: the videos cannot be joined by copying
+//   cannot-read TEXT  TEXT on standard error, exit 6: an input cannot be read
+// TEXT may hold several lines, "\n" between them.
 //   exit CODE         exit with CODE
 //   wait              sleep until killed
 //   abort             crash (SIGABRT)
@@ -109,10 +111,11 @@ int answerCheck(const std::vector<std::string>& args)
     std::istringstream words(answer ? answer : "");
     std::string command;
     words >> command;
-    if (command == "refuse" || command == "cannot-copy") {
-        const std::string text = std::string(answer).substr(std::string(answer).find(' ') + 1);
+    if (command == "refuse" || command == "cannot-copy" || command == "cannot-read") {
+        const std::string text =
+            unescape(std::string(answer).substr(std::string(answer).find(' ') + 1));
         std::fprintf(stderr, "%s\n", text.c_str());
-        return command == "refuse" ? 1 : 3;
+        return command == "refuse" ? 1 : command == "cannot-copy" ? 3 : 6;
     }
     if (command == "exit") {
         int code = 0;

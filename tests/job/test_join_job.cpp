@@ -723,6 +723,23 @@ private slots:
         QTest::newRow("copy that another container takes")
             << false << true << ("cannot-copy " + otherCopy).toUtf8() << "Videos Cannot Be Copied"
             << otherCopy;
+        // FFmpeg's own lines stay in the log: the reason is the encoder's.
+        const QByteArray unreadable = "cannot-read [libav] [aac @ 0x1] decode_pce: Input buffer "
+                                      "exhausted before END element found\\nb c.avi cannot be "
+                                      "read as a video.";
+        const QString readHint = "\nPlease check that the video plays and is still where it was "
+                                 "added, or remove it from the list.";
+        QTest::newRow("copy of a clip that cannot be read")
+            << false << true << unreadable << "Video Cannot Be Read"
+            << "b c.avi cannot be read as a video." + readHint;
+        QTest::newRow("copy refused after FFmpeg's lines")
+            << false << true
+            << QByteArray("cannot-copy [libav] [mpeg4 @ 0x1] header damaged\\nb c.avi has mpeg4 "
+                          "video; a.mov has h264 video.")
+            << "Videos Cannot Be Copied"
+            << "b c.avi has mpeg4 video; a.mov has h264 video.\nThese videos cannot be joined "
+               "without re-encoding. Please choose a profile that re-encodes them, such as \"MP4 - "
+               "H.264 and AAC\".";
     }
     void optionsTheEncoderRefusesAreRefusedAtStart()
     {
@@ -795,7 +812,7 @@ private slots:
     {
         QTest::addColumn<QByteArray>("answer");
         QTest::newRow("crashes") << QByteArray("abort");
-        QTest::newRow("another exit code") << QByteArray("exit 6");
+        QTest::newRow("another exit code") << QByteArray("exit 7");
         QTest::newRow("no answer before the deadline") << QByteArray("wait");
     }
     void noAnswerFromTheCheckRefusesNothing()

@@ -434,6 +434,14 @@ private slots:
             << "\nSilence was put in place of the sound of copy-undecodable-sound.mp4, which could "
                "not be decoded."
             << true;
+        // Opening its damaged picture makes FFmpeg log at length; the reason is the encoder's.
+        QTest::newRow("a damaged clip of another codec")
+            << "MP4 - Same as the videos (no re-encoding)"
+            << QStringList{"copy-a.mp4", "undecodable.avi"}
+            << "undecodable.avi has mpeg4 video; copy-a.mp4 has h264 video.\n"
+               "These videos cannot be joined without re-encoding. Please choose a profile that "
+               "re-encodes them, such as \"MP4 - H.264 and AAC\"."
+            << QString() << false;
     }
 
     void aCopyProfileKeepsThePicturesOrRefusesAtStart()
