@@ -22,11 +22,6 @@ constexpr double nominalRateTolerance = 0.0015;
 // An average further than this share from the nominal rate is a variable frame rate.
 constexpr double variableRateTolerance = 0.001;
 
-std::string fileName(const std::string& path)
-{
-    return std::filesystem::path(path).filename().string();
-}
-
 bool sameFile(const std::string& a, const std::string& b)
 {
     std::error_code error;
@@ -405,8 +400,8 @@ void checkCopyable(const std::vector<CopyInput>& inputs, bool audioCopied)
                 other = &inputs[i - 1];
             if (!difference)
                 continue;
-            const std::string name = fileName(inputs[i].facts.path);
-            const std::string otherName = fileName(other->facts.path);
+            const std::string name = clipName(inputs[i].facts.path);
+            const std::string otherName = clipName(other->facts.path);
             // A difference of the codec's header has no short sentence for the first input.
             throw refusal(difference->first.empty()
                               ? name + " " + difference->input + " " + otherName + "."
@@ -420,7 +415,7 @@ void checkCopyable(const std::vector<CopyInput>& inputs, bool audioCopied)
         if (hidden == 0)
             continue;
         throw EncoderError::cannotCopy(
-            fileName(input.facts.path) + " starts inside a group of pictures (an edit list hides " +
+            clipName(input.facts.path) + " starts inside a group of pictures (an edit list hides " +
             (hidden == 1 ? std::string("its first picture")
                          : "its first " + std::to_string(hidden) + " pictures") +
             "), which a copy cannot show correctly.");
@@ -440,7 +435,7 @@ void checkContainerKeeps(const std::vector<CopyInput>& inputs, Container contain
     const CopiedStreams streams{codecName(inputs.front().video()->codecpar),
                                 sound ? codecName(sound->codecpar) : "", audioCopied,
                                 turned->facts.rotation};
-    throw EncoderError::cannotCopy(fileName(turned->facts.path) + " is shown turned " +
+    throw EncoderError::cannotCopy(clipName(turned->facts.path) + " is shown turned " +
                                    std::to_string(turned->facts.rotation) + " degrees, which an " +
                                    containerName(container) + " copy cannot keep; " +
                                    copyAlternative(container, streams));

@@ -164,7 +164,8 @@ void InputFile::takeUp()
     if (fd < 0 || lseek(fd, m_setAsideAt, SEEK_SET) != m_setAsideAt) {
         const int error = fd < 0 ? -fd : errno;
         FileDescriptor opened(fd);
-        throw EncoderError{"Cannot read " + m_path + " again: " + systemErrorText(error) + "."};
+        throw EncoderError::unreadableInput("Cannot read " + clipName(m_path) +
+                                            " again: " + systemErrorText(error) + ".");
     }
     m_fd.reset(fd);
     static_cast<Channel*>(m_context->opaque)->fd = fd;
