@@ -79,10 +79,11 @@ void setChapters(AVFormatContext* muxer, Container container, const std::vector<
 }
 
 ReservedChapters::ReservedChapters(AVFormatContext* muxer, Container container,
-                                   const std::vector<std::string>& titles,
+                                   const std::vector<std::string>& titles, OutputFile& file,
                                    AVDictionary** muxerOptions)
+    : m_file(file)
 {
-    if (container != Container::Mkv || titles.empty())
+    if (container != Container::Mkv || titles.empty() || file.mendableDescriptor() < 0)
         return;
     m_titles = titles;
     addChapters(muxer, static_cast<unsigned>(titles.size()));
@@ -97,10 +98,12 @@ ReservedChapters::ReservedChapters(AVFormatContext* muxer, Container container,
     check(av_dict_set(muxerOptions, "write_crc32", "0", 0), "Out of memory");
 }
 
-void ReservedChapters::mend(int fd, const std::vector<Chapter>& chapters, double end) const
+void ReservedChapters::mend(const std::vector<Chapter>& chapters, double end) const
 {
     if (m_titles.empty())
         return;
+    m_file.flush();
+    const int fd = m_file.mendableDescriptor();
     std::vector<std::uint8_t> header(static_cast<std::size_t>(m_headerEnd));
     const auto fail = [] {
         throw EncoderError{"Cannot write the chapters: " + systemErrorText(errno) + "."};

@@ -2,6 +2,7 @@
 
 #include "ContainerRules.h"
 #include "FfmpegPointers.h"
+#include "OutputFile.h"
 
 #include <cstdint>
 #include <string>
@@ -33,18 +34,20 @@ void setChapters(AVFormatContext* muxer, Container container, const std::vector<
 class ReservedChapters
 {
 public:
-    // Before the header, for a file that can be mended in place; nothing for other containers.
-    // Adds to the muxer's options what the Matroska muxer needs for it.
+    // Before the header; nothing for other containers, nor for a file that cannot be mended in
+    // place (a FIFO or device). Adds to the muxer's options what the Matroska muxer needs for it.
     ReservedChapters(AVFormatContext* muxer, Container container,
-                     const std::vector<std::string>& titles, AVDictionary** muxerOptions);
+                     const std::vector<std::string>& titles, OutputFile& file,
+                     AVDictionary** muxerOptions);
     // Just after the header: where it ends.
     void headerWritten(std::int64_t end) { m_headerEnd = end; }
-    // Once the trailer is written and the file flushed: each input's chapter gets the times of
-    // its part, one without a part none at all (it starts and ends where the next part starts).
-    // Throws EncoderError when the file cannot be mended.
-    void mend(int fd, const std::vector<Chapter>& chapters, double end) const;
+    // Once the trailer is written: each input's chapter gets the times of its part, one without
+    // a part none at all (it starts and ends where the next part starts). Throws EncoderError
+    // when the file cannot be mended.
+    void mend(const std::vector<Chapter>& chapters, double end) const;
 
 private:
+    OutputFile& m_file;
     std::vector<std::string> m_titles; // empty: nothing reserved
     std::int64_t m_headerEnd = 0;
 };

@@ -90,17 +90,14 @@ void CopyJoin::create(const std::string& path)
     // come as fast as the disk takes them, a write of each sound packet's few hundred bytes.
     m_muxer->flush_packets = 0;
     AVDictionary* muxerOptions = nullptr;
-    if (m_file->mendableDescriptor() >= 0) {
-        std::vector<std::string> titles;
-        for (const CopyInput& input : m_inputs)
-            titles.push_back(input.facts.chapterName);
-        m_reservedChapters.emplace(muxer, m_plan.container, titles, &muxerOptions);
-    }
+    std::vector<std::string> titles;
+    for (const CopyInput& input : m_inputs)
+        titles.push_back(input.facts.chapterName);
+    m_reservedChapters.emplace(muxer, m_plan.container, titles, *m_file, &muxerOptions);
     const int written = avformat_write_header(muxer, &muxerOptions);
     av_dict_free(&muxerOptions);
     check(written, "Cannot write " + path);
-    if (m_reservedChapters)
-        m_reservedChapters->headerWritten(avio_tell(muxer->pb));
+    m_reservedChapters->headerWritten(avio_tell(muxer->pb));
     if (m_audioEncoder) {
         // The sound is placed against the picture's time line, counted in its time base.
         const AVRational ticks = m_videoStream->time_base;
@@ -478,11 +475,7 @@ bool CopyJoin::finish(Placement placement, const BeforePlacing& beforePlacing)
     }
     setChapters(m_muxer.get(), m_plan.container, m_chapters, videoSeconds(m_videoEnd));
     check(av_write_trailer(m_muxer.get()), "Cannot write " + m_path);
-    if (m_reservedChapters) {
-        m_file->flush();
-        m_reservedChapters->mend(m_file->mendableDescriptor(), m_chapters,
-                                 videoSeconds(m_videoEnd));
-    }
+    m_reservedChapters->mend(m_chapters, videoSeconds(m_videoEnd));
     m_file->showBeforePlacing(beforePlacing);
     return m_file->commit(placement);
 }

@@ -157,9 +157,8 @@ void OutputWriter::create(const std::string& path)
         if (written >= 0)
             written = av_dict_set(&muxerOptions, name.c_str(), value.c_str(), 0);
     try {
-        if (m_file->mendableDescriptor() >= 0)
-            m_reservedChapters.emplace(muxer, m_plan.container, m_plan.chapterTitles,
-                                       &muxerOptions);
+        m_reservedChapters.emplace(muxer, m_plan.container, m_plan.chapterTitles, *m_file,
+                                   &muxerOptions);
     } catch (...) {
         av_dict_free(&muxerOptions);
         throw;
@@ -168,8 +167,7 @@ void OutputWriter::create(const std::string& path)
         written = avformat_write_header(muxer, &muxerOptions);
     av_dict_free(&muxerOptions);
     check(written, "Cannot write " + path);
-    if (m_reservedChapters)
-        m_reservedChapters->headerWritten(avio_tell(muxer->pb));
+    m_reservedChapters->headerWritten(avio_tell(muxer->pb));
     m_audioWorker = std::make_unique<FrameWorker>(audioQueueCapacity, [this](AVFrame* frame) {
         encode(m_audio.get(), m_audioStream, frame, m_audioPacket.get(), m_audioBytes);
     });
@@ -234,10 +232,7 @@ bool OutputWriter::finish(Placement placement, const BeforePlacing& beforePlacin
     asapi::setChapters(m_muxer.get(), m_plan.container, m_chapters, end);
     check(av_write_trailer(m_muxer.get()), "Cannot write " + m_path);
     std::lock_guard lock(m_muxerMutex);
-    if (m_reservedChapters) {
-        m_file->flush();
-        m_reservedChapters->mend(m_file->mendableDescriptor(), m_chapters, end);
-    }
+    m_reservedChapters->mend(m_chapters, end);
     if (m_plan.mendCutAudioFrames && m_file->mendableDescriptor() >= 0) {
         m_file->flush();
         if (!clearTimesOfCutAudioFrames(m_file->mendableDescriptor()))

@@ -156,34 +156,32 @@ bool JoinJob::checkEncoderTakesTheJoin()
     const EncoderCommand command = joinPlan(folder).commandFor(
         joinStageOutput(m_view.outputFileText(), m_output.outputExtension(), m_settings));
     const EncoderCheck::Answer answer = m_encoderCheck.ask(command);
+    // The encoder's reason, then what to do about it.
+    const auto refuseWith = [&](const QString& caption, const QString& advice) {
+        refuse(caption,
+               advice.isEmpty() ? answer.reason : answer.reason + QLatin1Char('\n') + advice,
+               false);
+        return false;
+    };
     switch (answer.kind) {
     case EncoderCheck::Answer::Kind::Refused:
-        refuse(QStringLiteral("Invalid Output Settings"), answer.reason, false);
-        return false;
+        return refuseWith(QStringLiteral("Invalid Output Settings"), {});
     case EncoderCheck::Answer::Kind::CannotCopy:
         // A reason that offers what to join with instead (another container's copy) says enough.
-        refuse(QStringLiteral("Videos Cannot Be Copied"),
-               answer.reason.contains(QLatin1String("join with"))
-                   ? answer.reason
-                   : answer.reason + QLatin1Char('\n') +
-                         reencodeSuggestion(m_output.outputExtension()),
-               false);
-        return false;
+        return refuseWith(QStringLiteral("Videos Cannot Be Copied"),
+                          answer.reason.contains(QLatin1String("join with"))
+                              ? QString()
+                              : reencodeSuggestion(m_output.outputExtension()));
     case EncoderCheck::Answer::Kind::CannotCopySound:
-        refuse(QStringLiteral("Videos Cannot Be Copied"),
-               answer.reason + QLatin1Char('\n') +
-                   QStringLiteral("The pictures can be copied, but the sound cannot. Please choose "
-                                  "AAC as the Audio Codec in the Output Settings: the sound is "
-                                  "then encoded once for all videos."),
-               false);
-        return false;
+        return refuseWith(
+            QStringLiteral("Videos Cannot Be Copied"),
+            QStringLiteral("The pictures can be copied, but the sound cannot. Please choose AAC as "
+                           "the Audio Codec in the Output Settings: the sound is then encoded "
+                           "once for all videos."));
     case EncoderCheck::Answer::Kind::CannotReadInput:
-        refuse(QStringLiteral("Video Cannot Be Read"),
-               answer.reason + QLatin1Char('\n') +
-                   QStringLiteral("Please check that the video plays and is still where it was "
-                                  "added, or remove it from the list."),
-               false);
-        return false;
+        return refuseWith(QStringLiteral("Video Cannot Be Read"),
+                          QStringLiteral("Please check that the video plays and is still where "
+                                         "it was added, or remove it from the list."));
     case EncoderCheck::Answer::Kind::Accepted:
     case EncoderCheck::Answer::Kind::NoAnswer:
         break;

@@ -234,6 +234,19 @@ QByteArray toolOutput(const QString& tool, const QStringList& arguments)
     return process.readAllStandardOutput();
 }
 
+QByteArrayList probedEntries(const QString& path, const QString& streams, const QString& entries,
+                             const QStringList& more)
+{
+    QStringList arguments{QStringLiteral("-v"), QStringLiteral("error")};
+    if (!streams.isEmpty())
+        arguments << QStringLiteral("-select_streams") << streams;
+    arguments << QStringLiteral("-show_entries") << entries << more << QStringLiteral("-of")
+              << QStringLiteral("csv=p=0") << path;
+    QByteArrayList lines = toolOutput(QStringLiteral("ffprobe"), arguments).split('\n');
+    lines.removeAll(QByteArray());
+    return lines;
+}
+
 QByteArrayList pictureSums(const QString& path, bool decoded)
 {
     QStringList arguments{QStringLiteral("-v"),   QStringLiteral("error"),

@@ -53,6 +53,11 @@ QRect brightArea(const QString& path);
 // The standard output of a tool such as ffprobe, run to its end (a minute at most).
 QByteArray toolOutput(const QString& tool, const QStringList& arguments);
 
+// What ffprobe shows of the entries asked for ("packet=pts_time,flags"), one line of values for
+// each item, of the streams selected ("v:0", "a"; empty: all). more: further ffprobe options.
+QByteArrayList probedEntries(const QString& path, const QString& streams, const QString& entries,
+                             const QStringList& more = {});
+
 // The MD5 of every picture of the video stream: of its packets as stored, or as decoded.
 QByteArrayList pictureSums(const QString& path, bool decoded);
 

@@ -143,14 +143,8 @@ private slots:
             QVERIFY(pictureSums(output, pictures == QLatin1String("decoded")) == partSums);
         // Parameter sets in band need a sample entry that lets them come there.
         if (pictures == QLatin1String("decoded"))
-            QCOMPARE(toolOutput(QStringLiteral("ffprobe"),
-                                {QStringLiteral("-v"), QStringLiteral("error"),
-                                 QStringLiteral("-select_streams"), QStringLiteral("v:0"),
-                                 QStringLiteral("-show_entries"),
-                                 QStringLiteral("stream=codec_tag_string"), QStringLiteral("-of"),
-                                 QStringLiteral("csv=p=0"), output})
-                         .trimmed(),
-                     QByteArray("avc3"));
+            QCOMPARE(probedEntries(output, "v:0", "stream=codec_tag_string"),
+                     QByteArrayList{"avc3"});
         const MediaFacts facts = readMediaFacts(output);
         QVERIFY(facts.video.playedByDefault && facts.audio.playedByDefault);
         QVERIFY2(std::abs(facts.video.duration - length) < lengthTolerance,
@@ -164,16 +158,8 @@ private slots:
         if (extension != QLatin1String("mkv")) {
             const double frame = 1024.0 / facts.audio.sampleRate;
             int otherLengths = 0;
-            for (const QByteArray& line :
-                 toolOutput(QStringLiteral("ffprobe"),
-                            {QStringLiteral("-v"), QStringLiteral("error"),
-                             QStringLiteral("-select_streams"), QStringLiteral("a"),
-                             QStringLiteral("-show_entries"),
-                             QStringLiteral("packet=duration_time"), QStringLiteral("-of"),
-                             QStringLiteral("csv=p=0"), output})
-                     .split('\n'))
-                if (!line.isEmpty() &&
-                    std::abs(line.toDouble() - frame) * facts.audio.sampleRate > 1)
+            for (const QByteArray& line : probedEntries(output, "a", "packet=duration_time"))
+                if (std::abs(line.toDouble() - frame) * facts.audio.sampleRate > 1)
                     ++otherLengths;
             QVERIFY2(otherLengths <= (options == copyBoth ? 1 : clips.size()),
                      qPrintable(QString::number(otherLengths)));
@@ -185,15 +171,7 @@ private slots:
             const double frame = 1024.0 / facts.audio.sampleRate;
             QList<double> partSoundStarts;
             double worst = 0.0;
-            for (const QByteArray& line :
-                 toolOutput(QStringLiteral("ffprobe"),
-                            {QStringLiteral("-v"), QStringLiteral("error"),
-                             QStringLiteral("-select_streams"), QStringLiteral("a"),
-                             QStringLiteral("-show_entries"), QStringLiteral("packet=pts_time"),
-                             QStringLiteral("-of"), QStringLiteral("csv=p=0"), output})
-                     .split('\n')) {
-                if (line.isEmpty())
-                    continue;
+            for (const QByteArray& line : probedEntries(output, "a", "packet=pts_time")) {
                 const double time = line.toDouble();
                 if (partSoundStarts.size() < chapters.size() &&
                     time >= chapters[partSoundStarts.size()].start - frame / 2)
@@ -210,12 +188,9 @@ private slots:
             QFile file(output);
             QVERIFY(file.open(QIODevice::ReadOnly));
             const qsizetype chapterAt = file.readAll().indexOf(chapters.last().title.toUtf8());
-            const QByteArray firstPacketAt = toolOutput(
-                QStringLiteral("ffprobe"),
-                {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-show_entries"),
-                 QStringLiteral("packet=pos"), QStringLiteral("-read_intervals"),
-                 QStringLiteral("%+#1"), QStringLiteral("-of"), QStringLiteral("csv=p=0"), output});
-            QVERIFY2(chapterAt >= 0 && chapterAt < firstPacketAt.trimmed().toLongLong(),
+            const QByteArray firstPacketAt =
+                probedEntries(output, {}, "packet=pos", {"-read_intervals", "%+#1"}).value(0);
+            QVERIFY2(chapterAt >= 0 && chapterAt < firstPacketAt.toLongLong(),
                      qPrintable(QString::number(chapterAt)));
         }
         const QList<JoinLine> joins = joinLines(run.output);
@@ -391,12 +366,8 @@ private slots:
         }
         // The join is shown as its clips are: turned and shaped alike.
         const auto shown = [](const QString& path) {
-            return toolOutput(
-                QStringLiteral("ffprobe"),
-                {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-select_streams"),
-                 QStringLiteral("v:0"), QStringLiteral("-show_entries"),
-                 QStringLiteral("stream=display_aspect_ratio:stream_side_data=rotation"),
-                 QStringLiteral("-of"), QStringLiteral("csv=p=0"), path});
+            return probedEntries(path, "v:0",
+                                 "stream=display_aspect_ratio:stream_side_data=rotation");
         };
         if (message.isEmpty())
             QCOMPARE(shown(output), shown(encoderClipPath(clips.first())));

@@ -25,13 +25,7 @@ QString remarkOn(const QString& encoderOutput, std::optional<double> rowsLength)
 double lastKeyframe(const QString& path)
 {
     double last = 0.0;
-    for (const QByteArray& line :
-         toolOutput(QStringLiteral("ffprobe"),
-                    {QStringLiteral("-v"), QStringLiteral("error"),
-                     QStringLiteral("-select_streams"), QStringLiteral("v"),
-                     QStringLiteral("-show_entries"), QStringLiteral("packet=pts_time,flags"),
-                     QStringLiteral("-of"), QStringLiteral("csv=p=0"), path})
-             .split('\n'))
+    for (const QByteArray& line : probedEntries(path, "v", "packet=pts_time,flags"))
         if (line.contains('K'))
             last = line.split(',').value(0).toDouble();
     return last;
