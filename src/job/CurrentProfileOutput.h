@@ -16,6 +16,7 @@ public:
     QString encoderOptions() const override;
     bool audioBitrateInvalid() const override;
     bool copiesVideo() const override;
+    std::optional<OutputRefusal> valueRefusal() const override;
 
 private:
     const CurrentProfile& m_profile;

@@ -3,6 +3,7 @@
 #include "tasks/TaskRow.h"
 
 #include <QString>
+#include <optional>
 
 class QWidget;
 
@@ -57,6 +58,13 @@ public:
 // What the job writes, taken when it needs it from the current profile: the output extension,
 // the picture size and the option text all come from the one profile the Output Settings dialog
 // shows.
+// Why the job cannot use what the output is to be made from: the message to refuse it with.
+struct OutputRefusal
+{
+    QString caption;
+    QString text;
+};
+
 class JobOutput
 {
 public:
@@ -71,4 +79,7 @@ public:
     virtual bool audioBitrateInvalid() const = 0;
     // The profile joins the videos' own pictures without re-encoding them.
     virtual bool copiesVideo() const = 0;
+    // A value of the profile that is not what it stands for, such as a sample rate that is no
+    // number: nothing of it may reach the encoder.
+    virtual std::optional<OutputRefusal> valueRefusal() const { return std::nullopt; }
 };

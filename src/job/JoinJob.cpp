@@ -61,6 +61,11 @@ void JoinJob::start()
                QStringLiteral("The Audio bitrate is invalid."), false);
         return;
     }
+    // Nothing of a profile value that is not what it stands for may reach the encoder.
+    if (const std::optional<OutputRefusal> refusal = m_output.valueRefusal()) {
+        refuse(refusal->caption, refusal->text, false);
+        return;
+    }
     if (!checkEncoderTakesTheJoin())
         return;
     if (QFileInfo::exists(m_view.outputFileText()) && m_settings.ask &&

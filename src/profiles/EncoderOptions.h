@@ -1,8 +1,10 @@
 #pragma once
 
 #include "OutputSetting.h"
+#include "SelectionChecks.h"
 
 #include <QString>
+#include <optional>
 
 class CurrentProfile;
 
@@ -29,3 +31,30 @@ QString chosenAspectText(const CurrentProfile& profile);
 // or with the sound encoded " -ovc copy -oac lavc -lavcopts acodec=aac:abitrate=160 -channels 2
 // -srate 48000".
 QString GetEncoderOptions(const CurrentProfile& profile);
+
+// What a value taken into the option text must be.
+enum class OptionValueKind
+{
+    Integer, // as the profile files write integers: "48000", "$BB80"
+    Word,    // a codec, mode or output type: "libx264", "vbr", "mp4"
+    Size,    // a picture size W:H, "640:480", a side of MEncoder's own "-2:480"
+    Aspect,  // "16:9", "16/9" or "1.78"
+};
+
+bool isOptionValue(const QString& value, OptionValueKind kind);
+
+// A value the profile (or a box typed into) gives the option text or the output's type that is
+// not the one number or word it stands for.
+struct OptionValueProblem
+{
+    QString section; // the profile's section and key: "Sample Rate", "Caption2"
+    QString key;
+    QString value;
+    OptionValueKind kind;
+    // Typed into a box of the Output Settings rather than taken from the profile.
+    std::optional<SelectionRefusal::Field> typedBox;
+};
+
+// The first value of those the option text and the output's type now take that is not of its
+// kind; none for every sound profile, whose option text is then composed exactly as before.
+std::optional<OptionValueProblem> checkOptionValues(const CurrentProfile& profile);

@@ -16,27 +16,45 @@ bool isMp2(const OutputSelection& selection)
 
 SelectionRefusal invalidAudioBitrate()
 {
-    return {SelectionRefusal::Field::AudioBitrate, QStringLiteral("Invalid Audio Bitrate"),
-            QStringLiteral("The Audio bitrate is invalid.")};
+    return invalidBoxRefusal(SelectionRefusal::Field::AudioBitrate);
 }
 
 } // namespace
+
+SelectionRefusal invalidBoxRefusal(SelectionRefusal::Field field)
+{
+    using Field = SelectionRefusal::Field;
+    switch (field) {
+    case Field::VideoBitrate:
+        return {field, QStringLiteral("Invalid Video Bitrate"),
+                QStringLiteral("The video bitrate is invalid.")};
+    case Field::Width:
+        return {field, QStringLiteral("Invalid Width"),
+                QStringLiteral("The output width is invalid.")};
+    case Field::Height:
+        return {field, QStringLiteral("Invalid Height"),
+                QStringLiteral("The output height is invalid.")};
+    case Field::SampleRate:
+        return {field, QStringLiteral("Invalid Sample Rate"),
+                QStringLiteral("The sample rate is invalid.")};
+    case Field::AudioBitrate:
+        break;
+    }
+    return {Field::AudioBitrate, QStringLiteral("Invalid Audio Bitrate"),
+            QStringLiteral("The Audio bitrate is invalid.")};
+}
 
 std::optional<SelectionRefusal> checkOutputSelection(const OutputSelection& selection)
 {
     using Field = SelectionRefusal::Field;
     if (!isInteger(selection[OutputSetting::VideoBitrate].text))
-        return SelectionRefusal{Field::VideoBitrate, QStringLiteral("Invalid Video Bitrate"),
-                                QStringLiteral("The video bitrate is invalid.")};
+        return invalidBoxRefusal(Field::VideoBitrate);
     if (!selection.selectSize && !isInteger(selection.width))
-        return SelectionRefusal{Field::Width, QStringLiteral("Invalid Width"),
-                                QStringLiteral("The output width is invalid.")};
+        return invalidBoxRefusal(Field::Width);
     if (!selection.selectSize && !isInteger(selection.height))
-        return SelectionRefusal{Field::Height, QStringLiteral("Invalid Height"),
-                                QStringLiteral("The output height is invalid.")};
+        return invalidBoxRefusal(Field::Height);
     if (!isInteger(selection[OutputSetting::SampleRate].text))
-        return SelectionRefusal{Field::SampleRate, QStringLiteral("Invalid Sample Rate"),
-                                QStringLiteral("The sample rate is invalid.")};
+        return invalidBoxRefusal(Field::SampleRate);
     const auto audioBitrate = parseIntegerText(selection[OutputSetting::AudioBitrate].text);
     if (!audioBitrate)
         return invalidAudioBitrate();

@@ -27,6 +27,9 @@ struct SelectionRefusal
     bool limitAudioBitrate = false;
 };
 
+// The dialog's message for a number box whose text is no integer.
+SelectionRefusal invalidBoxRefusal(SelectionRefusal::Field field);
+
 // The checks of the dialog's OK, in their order; the first that fails is returned. Only the
 // form of the numbers is checked: the typed text is what the encoder receives.
 std::optional<SelectionRefusal> checkOutputSelection(const OutputSelection& selection);

@@ -129,6 +129,34 @@ private slots:
                 QStringList{QStringLiteral("--one-pass"), QStringLiteral("--two-stages"), avi, mp4})
             << false << false << 64 << ""
             << "--one-pass and --two-stages cannot go together";
+        // Shared profiles: the shipped one with a line changed.
+        const auto sharedProfile = [this](const QString& name, const QByteArray& from,
+                                          const QByteArray& to) {
+            const QString path = m_outputs.filePath(name + QStringLiteral(".bpf"));
+            QFile file(path);
+            if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+                file.write(fileContents(programDirectory() +
+                                        QStringLiteral("Profiles/AVI - MPEG-4 and MP3.bpf"))
+                               .replace(from, to));
+            return QStringList{QStringLiteral("--join"),
+                               QStringLiteral("--profile"),
+                               path,
+                               QStringLiteral("-o"),
+                               m_outputs.filePath(QStringLiteral("new.avi")),
+                               clipPath(QStringLiteral("clip.avi")),
+                               clipPath(QStringLiteral("clip.mp4"))};
+        };
+        QTest::newRow("profile value naming another output")
+            << sharedProfile("Shared", "Caption1=44100", "Caption1=44100 -o " + output.toUtf8())
+            << false << false << 3 << ""
+            << "Invalid Profile: The profile Shared cannot be used: Caption1 in [Sample Rate] is "
+               "not a number: \"44100 -o " +
+                   output + "\".";
+        QTest::newRow("profile selecting no bitrate")
+            << sharedProfile("Damaged", "Caption11=8000\nIndex=3", "Caption11=8000") << false
+            << false << 3 << ""
+            << "Invalid Profile: The profile Damaged cannot be used: [Video Bitrate] selects none "
+               "of its choices.";
         QTest::newRow("preferences not read")
             << (join + QStringList{avi}) << false << true << 3 << ""
             << "Preferences Not Read: Preferences.ini was not read: it is a folder";

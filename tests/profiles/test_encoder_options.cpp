@@ -209,6 +209,58 @@ private slots:
                     .contains(" -oac mp3lame -lameopts vbr=2:q=6 "));
     }
 
+    // Every value the option text takes must be the one number or word it stands for: the text
+    // is split at blanks, and "-o file" in a caption would name a second output.
+    void findsTheValueThatIsNotWhatItStandsFor_data()
+    {
+        QTest::addColumn<QByteArray>("from");
+        QTest::addColumn<QByteArray>("to");
+        QTest::addColumn<bool>("copy");
+        QTest::addColumn<QString>("problem"); // section/key; empty: none
+
+        QTest::newRow("sound values") << QByteArray() << QByteArray() << false << "";
+        QTest::newRow("sample rate caption")
+            << QByteArray("Caption0=44100") << QByteArray("Caption0=44100 -o /tmp/precious.mp4")
+            << false << "Sample Rate/Caption0";
+        QTest::newRow("channels value")
+            << QByteArray("value0=2") << QByteArray("value0=2 -o x") << false << "Channels/value0";
+        QTest::newRow("video codec value")
+            << QByteArray("value0=mpeg4") << QByteArray("value0=mpeg4 -o x") << false
+            << "Video Codec/value0";
+        QTest::newRow("size value")
+            << QByteArray("value0=320:240") << QByteArray("value0=320:240 -o x") << false
+            << "Video Size/value0";
+        QTest::newRow("output type")
+            << QByteArray("Type=avi") << QByteArray("Type=avi -o x") << false << "Main/Type";
+        QTest::newRow("unused sound value of a copy")
+            << QByteArray("value0=2") << QByteArray("value0=2 -o x") << true << "";
+    }
+    void findsTheValueThatIsNotWhatItStandsFor()
+    {
+        QFETCH(QByteArray, from);
+        QFETCH(QByteArray, to);
+        QFETCH(bool, copy);
+        QFETCH(QString, problem);
+        const QString path = m_dir.filePath("Checked.bpf");
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        QByteArray text = QByteArray(kProfile) +
+                          "[Main]\nType=avi\n[Sample Rate]\nItems=1\nIndex=0\nCaption0=44100\n";
+        file.write(from.isEmpty() ? text : text.replace(from, to));
+        file.close();
+        CurrentProfile profile;
+        QVERIFY(profile.load(path));
+        OutputSelection s = firstExample();
+        s[OutputSetting::SampleRate] = profile.selection()[OutputSetting::SampleRate];
+        if (copy) {
+            choose(s, OutputSetting::VideoCodec, 1, "Copy");
+            choose(s, OutputSetting::AudioCodec, 3, "Copy");
+        }
+        profile.setSelection(s);
+        const std::optional<OptionValueProblem> found = checkOptionValues(profile);
+        QCOMPARE(found ? found->section + "/" + found->key : QString(), problem);
+    }
+
     void pictureSizeComesFromTheListOrTheFields()
     {
         OutputSelection s = firstExample();
