@@ -17,16 +17,21 @@
 namespace {
 
 // Every read of a preferences file that is not read gives the defaults, and no save writes over
-// it; the user is told once, over the main window when it first shows.
-void tellIfPreferencesNotRead(Messages& messages, QWidget* mainWindow, const QString& path,
-                              const QString& productName)
+// it; the user is told once, over the main window when it first shows. So is a frame rate that
+// the program does not offer, for which the default stands in.
+void tellAboutPreferences(Messages& messages, QWidget* mainWindow, const QString& path,
+                          const QString& productName)
 {
-    const QString text = prefs::notReadNotice(path, productName);
-    if (text.isEmpty())
-        return;
-    QTimer::singleShot(0, mainWindow, [&messages, mainWindow, text] {
-        messages.info(mainWindow, prefs::kPreferencesNotReadCaption, text);
-    });
+    const QList<std::pair<QString, QString>> notices{
+        {prefs::kPreferencesNotReadCaption, prefs::notReadNotice(path, productName)},
+        {prefs::kFrameRateNoticeCaption, prefs::frameRateNotice(path)}};
+    for (const auto& [caption, text] : notices) {
+        if (text.isEmpty())
+            continue;
+        QTimer::singleShot(0, mainWindow, [&messages, mainWindow, caption, text] {
+            messages.info(mainWindow, caption, text);
+        });
+    }
 }
 
 } // namespace
@@ -75,8 +80,8 @@ Startup::Startup(Seams seams, const ProgramSetup& setup, const QStringList& argu
                                       jobSeams, setup.places.encoderPath(),
                                       setup.places.defaultTempDirectory, setup.info.productName);
     main.attachJob(m_job.get());
-    tellIfPreferencesNotRead(seams.messages, &main, setup.places.preferencesPath,
-                             setup.info.productName);
+    tellAboutPreferences(seams.messages, &main, setup.places.preferencesPath,
+                         setup.info.productName);
 }
 
 Startup::~Startup() = default;

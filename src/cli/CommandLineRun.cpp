@@ -125,6 +125,9 @@ public:
                 prefs::notReadNotice(places.preferencesPath, m_setup.info.productName);
             !notice.isEmpty())
             m_console.err(prefs::kPreferencesNotReadCaption + QStringLiteral(": ") + notice);
+        if (const QString notice = prefs::frameRateNotice(places.preferencesPath);
+            !notice.isEmpty())
+            m_console.err(prefs::kFrameRateNoticeCaption + QStringLiteral(": ") + notice);
         const QString profilePath = chosenProfilePath(parser.value(options.profile), places);
         if (profilePath.isEmpty()) {
             if (parser.isSet(options.profile))

@@ -17,13 +17,19 @@ const QString kProfileName = QStringLiteral("Profile Name");
 const QString kVersion = QStringLiteral("Version");
 const QString kFrameRate = QStringLiteral("Frame Rate");
 
-// "First", or a rate as a plain positive number: "25", "29.97".
+// The rates the General Settings offer, from 23.976 to 60: a rate far outside them is a slip of
+// a hand-edited file (0.001 makes a 7 s join last 2,000 s).
+constexpr double kLowestFrameRate = 23.976;
+constexpr double kHighestFrameRate = 60.0;
+
+// "First", or a plain number within the offered rates: "25", "29.97".
 bool isFrameRateText(const QString& text)
 {
     static const QRegularExpression number(QStringLiteral("^[0-9]{1,4}(\\.[0-9]{1,3})?$"));
     if (text.compare(kFirstVideoFrameRate, Qt::CaseInsensitive) == 0)
         return true;
-    return number.match(text).hasMatch() && text.toDouble() > 0;
+    const double rate = text.toDouble();
+    return number.match(text).hasMatch() && rate >= kLowestFrameRate && rate <= kHighestFrameRate;
 }
 
 // The keys both sections share; a missing one keeps its value in fallback.
@@ -90,6 +96,17 @@ void writeMainWindowChoice(const QString& iniPath, const MainWindowChoice& choic
     ini.setString(kMainSection, kOutputFile, choice.outputFile);
     ini.setString(kMainSection, kProfileName, choice.profileName);
     ini.save();
+}
+
+QString frameRateNotice(const QString& iniPath)
+{
+    const QString rate = IniFile(iniPath).readString(kMainSection, kFrameRate, kDefaultFrameRate);
+    if (isFrameRateText(rate))
+        return {};
+    return QStringLiteral("The frame rate \"%1\" in %2 is not one the program offers (from %3 to "
+                          "%4, or the first video's): the joined video gets %5 frames per second.")
+        .arg(rate.left(100), fileNamePart(iniPath), QString::number(kLowestFrameRate),
+             QString::number(kHighestFrameRate), kDefaultFrameRate);
 }
 
 QString notReadNotice(const QString& iniPath, const QString& productName)

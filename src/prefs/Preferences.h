@@ -88,4 +88,9 @@ inline const QString kPreferencesNotReadCaption = QStringLiteral("Preferences No
 // defaults and never saves into it; empty when it was read or is missing.
 QString notReadNotice(const QString& iniPath, const QString& productName);
 
+inline const QString kFrameRateNoticeCaption = QStringLiteral("Invalid Frame Rate");
+// That the "Frame Rate" of [Main] is none the program offers and the default stands in for it;
+// empty when it is one, or missing.
+QString frameRateNotice(const QString& iniPath);
+
 } // namespace prefs

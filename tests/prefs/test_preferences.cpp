@@ -52,24 +52,31 @@ private slots:
     }
 
     // A rate the encoder would refuse, or none, keeps the rate of earlier versions.
+    // A rate that is none the program offers takes the default, and the user is told.
     void frameRateReading_data()
     {
         QTest::addColumn<QByteArray>("stored");
         QTest::addColumn<QString>("rate");
-        QTest::newRow("missing key") << QByteArray("Keep Shape=0\n") << "30";
-        QTest::newRow("whole") << QByteArray("Frame Rate=25\n") << "25";
-        QTest::newRow("NTSC") << QByteArray("Frame Rate= 29.97 \n") << "29.97";
-        QTest::newRow("first video") << QByteArray("Frame Rate=first\n") << "First";
-        QTest::newRow("no number") << QByteArray("Frame Rate=fast\n") << "30";
-        QTest::newRow("zero") << QByteArray("Frame Rate=0\n") << "30";
-        QTest::newRow("empty") << QByteArray("Frame Rate=\n") << "30";
+        QTest::addColumn<bool>("told");
+        QTest::newRow("missing key") << QByteArray("Keep Shape=0\n") << "30" << false;
+        QTest::newRow("whole") << QByteArray("Frame Rate=25\n") << "25" << false;
+        QTest::newRow("NTSC") << QByteArray("Frame Rate= 29.97 \n") << "29.97" << false;
+        QTest::newRow("highest offered") << QByteArray("Frame Rate=60\n") << "60" << false;
+        QTest::newRow("first video") << QByteArray("Frame Rate=first\n") << "First" << false;
+        QTest::newRow("no number") << QByteArray("Frame Rate=fast\n") << "30" << true;
+        QTest::newRow("zero") << QByteArray("Frame Rate=0\n") << "30" << true;
+        QTest::newRow("slower than offered") << QByteArray("Frame Rate=0.001\n") << "30" << true;
+        QTest::newRow("faster than offered") << QByteArray("Frame Rate=9999.999\n") << "30" << true;
+        QTest::newRow("empty") << QByteArray("Frame Rate=\n") << "30" << true;
     }
     void frameRateReading()
     {
         QFETCH(QByteArray, stored);
         QFETCH(QString, rate);
+        QFETCH(bool, told);
         writeFile("[Main]\n" + stored + "[Default]\n" + stored);
         QCOMPARE(prefs::readMainSettings(m_path, "/p/").frameRate, rate);
+        QCOMPARE(!prefs::frameRateNotice(m_path).isEmpty(), told);
         QCOMPARE(prefs::readDefaultSettings(m_path).frameRate, rate);
     }
 
