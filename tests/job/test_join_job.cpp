@@ -635,9 +635,10 @@ private slots:
         QTest::newRow("one-pass join crashes")
             << QByteArray("abort\n") << 1 << "The joining failed.\nThe encoder crashed." << true;
         // Exit 2: a stop signal from outside the program (a logout, kill) ended the encoder. Its
-        // last line says what became of its file, never why the job failed.
+        // last line says what became of its file, never why the job failed. A shorter
+        // intermediate goes with the job folder.
         QTest::newRow("conversion stopped from outside")
-            << QByteArray("chunk \\nVideo stream: 800 kbit/s\\n\nexit 2\n") << 1
+            << QByteArray("output\nchunk \\nVideo stream: 800 kbit/s\\n\nexit 2\n") << 1
             << "The conversion of 'a.mov' failed.\nThe encoder was stopped." << false;
         QTest::newRow("join stopped from outside")
             << QByteArray(

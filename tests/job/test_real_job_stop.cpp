@@ -137,7 +137,8 @@ private slots:
     // A stop signal from outside the program reaches the join's encoder (a logout signals the
     // encoder a moment before the program): the job fails with its own reason, and an output that
     // stood there stays byte for byte; where none stood, the shorter file the encoder finished is
-    // left, and it is a valid video. The join runs the total bar from 50 to 100 (one pass: from 0).
+    // left, the reason says so, and it is a valid video. The join runs the total bar from 50 to
+    // 100 (one pass: from 0).
     void anOutsideStopNeverReplacesTheOutput_data()
     {
         QTest::addColumn<int>("signal");
@@ -208,8 +209,11 @@ private slots:
         QVERIFY(signalled > 0);
         QCOMPARE(doubles->messages.shown.size(), 1);
         QCOMPARE(doubles->messages.shown.first().caption, QStringLiteral("Error"));
+        const QString kept =
+            QStringLiteral(" The shorter file it had written was kept at %1.").arg(output);
         QCOMPARE(doubles->messages.shown.first().text,
-                 QStringLiteral("The joining failed.\nThe encoder was stopped."));
+                 QStringLiteral("The joining failed.\nThe encoder was stopped.") +
+                     (oldFile ? QString() : kept));
         QCOMPARE(windows->statuses(), QStringList(3, QStringLiteral("Stop")));
         QCOMPARE(windows->main().job()->runState(), RunState::Idle);
         QCOMPARE(m_program->leftInTempDirBesideLogs(), QStringList());
