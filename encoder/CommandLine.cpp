@@ -309,6 +309,11 @@ CommandLineOptions parseCommandLine(const std::vector<std::string>& arguments)
         if (argument == "-o") {
             if (value.empty())
                 throw EncoderError::usage("Option -o needs a parameter.");
+            // A second one, say in a profile's option text, would put the file elsewhere than
+            // the program was told.
+            if (haveOutput)
+                throw EncoderError::usage("Option -o is given twice: " + options.output + " and " +
+                                          value + ".");
             options.output = value;
             haveOutput = true;
         } else if (argument == "-ovc") {

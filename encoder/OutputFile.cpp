@@ -1,6 +1,7 @@
 #include "OutputFile.h"
 
 #include "FfmpegPointers.h"
+#include "StopSignal.h"
 
 #include <cerrno>
 #include <climits>
@@ -105,12 +106,15 @@ void OutputFile::createBeside(bool unnamedFiles)
         else if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
             fail("Cannot create", systemErrorText(errno));
     }
+    // A Stop removes the hidden name before it kills the run.
+    DiscardableName naming;
     std::string name = hiddenPrefix(m_target) + "XXXXXX";
     const int fd = mkostemp(name.data(), O_CLOEXEC);
     if (fd < 0)
         fail("Cannot create", systemErrorText(errno));
     m_fd.reset(fd);
     m_hiddenPath = name;
+    naming.publish(name);
     fchmod(fd, 0666 & ~currentUmask());
 }
 
@@ -152,6 +156,7 @@ bool OutputFile::commit(Placement placement)
             fail("Cannot write", systemErrorText(errno));
         }
         m_hiddenPath.clear();
+        DiscardableName::forget();
         syncFolder(folderOf(m_target));
     }
     m_done = true;
@@ -188,6 +193,7 @@ void OutputFile::linkIntoPlace()
 {
     const std::string prefix = hiddenPrefix(m_target);
     const std::string self = procLink(m_fd.get());
+    DiscardableName naming;
     std::random_device seed;
     std::mt19937 random(seed());
     std::uniform_int_distribution<int> letter(0, 35);
@@ -203,6 +209,7 @@ void OutputFile::linkIntoPlace()
             linked = linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW);
         if (linked == 0) {
             m_hiddenPath = name;
+            naming.publish(name);
             return;
         }
         if (errno != EEXIST)
@@ -216,6 +223,7 @@ void OutputFile::abandon()
     if (!m_hiddenPath.empty())
         ::unlink(m_hiddenPath.c_str());
     m_hiddenPath.clear();
+    DiscardableName::forget();
     m_done = true;
 }
 

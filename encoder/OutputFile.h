@@ -32,7 +32,8 @@ using BeforePlacing = std::function<void(const std::string& readablePath)>;
 // place only once it is complete, so that a file already at the output path is replaced whole
 // or not at all (and never by a file that a stop cut short), and a failed or killed run leaves
 // nothing behind. Where the file system has no unnamed files, a hidden name beside the output
-// stands in and is removed on failure. A device or FIFO named as the output is written directly.
+// stands in and is removed on failure, and by the program's Stop (see DiscardableName). A device
+// or FIFO named as the output is written directly.
 class OutputFile
 {
 public:

@@ -40,7 +40,8 @@ StageOutcome ConversionStage::run(const PictureRules& pictures, const QString& j
             const int row = m_nextRow++;
             if (!startRun(conversion, row, pictures, jobFolder))
                 return endOthers(judgeRun(conversion.encoder->finish(), false, row,
-                                          conversion.intermediate, conversion.before));
+                                          conversion.intermediate, conversion.before,
+                                          RunTarget::Intermediate));
         }
         if (std::none_of(m_conversions.begin(), m_conversions.end(),
                          [](const Conversion& c) { return c.row >= 0; }))
@@ -56,8 +57,9 @@ StageOutcome ConversionStage::run(const PictureRules& pictures, const QString& j
                   [](const Conversion* a, const Conversion* b) { return a->row < b->row; });
         for (Conversion* conversion : ended) {
             const EncoderOutcome run = conversion->encoder->finish();
-            const StageOutcome outcome = judgeRun(run, m_job.stopRequested(), conversion->row,
-                                                  conversion->intermediate, conversion->before);
+            const StageOutcome outcome =
+                judgeRun(run, m_job.stopRequested(), conversion->row, conversion->intermediate,
+                         conversion->before, RunTarget::Intermediate);
             if (outcome.kind != StageOutcome::Kind::Completed)
                 return endOthers(outcome);
             m_silencedInputs[conversion->row] = run.silencedInputs;

@@ -7,17 +7,32 @@
 #include <unistd.h>
 #include <utility>
 
+namespace {
+
+// The encoder's discard signal: it removes the file it writes under a name of its own (where
+// the file system has no unnamed files) and kills itself. An encoder without it dies of it.
+// Not SIGTERM: an encoder asked to stop keeps the shorter file it wrote where no file stood.
+constexpr int kDiscardSignal = SIGUSR2;
+// Then it is killed: an encoder that does not die of the discard signal must not hold up a Stop.
+constexpr int kDiscardDeadlineMs = 2000;
+
+void discard(const QProcess& process)
+{
+    ::kill(pid_t(process.processId()), kDiscardSignal);
+}
+
+} // namespace
+
 void endWithTheProgram(QProcess& process)
 {
     // The signal follows the thread that starts the encoder, the GUI thread, which lives as long
-    // as the program. SIGKILL rather than SIGTERM: an encoder asked to stop keeps the shorter
-    // file it wrote where no file stood.
+    // as the program.
     const pid_t program = getpid();
     process.setChildProcessModifier([program] {
         // A group of its own: Ctrl+C in the terminal reaches the program, which stops the job,
         // and not the encoder, which would keep a shorter file where no file stood.
         ::setpgid(0, 0);
-        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        ::prctl(PR_SET_PDEATHSIG, kDiscardSignal);
         if (getppid() != program) // the program died before the line above
             _exit(127);
     });
@@ -29,12 +44,21 @@ EncoderRun::EncoderRun(QObject* parent) : QObject(parent)
     endWithTheProgram(m_process);
     connect(&m_process, &QProcess::readyRead, this, &EncoderRun::readChunks);
     connect(&m_process, &QProcess::finished, this, &EncoderRun::exited);
+    connect(&m_process, &QProcess::finished, &m_discardDeadline, &QTimer::stop);
+    m_discardDeadline.setSingleShot(true);
+    m_discardDeadline.setInterval(kDiscardDeadlineMs);
+    connect(&m_discardDeadline, &QTimer::timeout, this, [this] {
+        if (isRunning())
+            m_process.kill();
+    });
 }
 
 EncoderRun::~EncoderRun()
 {
     if (isRunning()) {
-        m_process.kill();
+        discard(m_process);
+        if (!m_process.waitForFinished(kDiscardDeadlineMs))
+            m_process.kill();
         m_process.waitForFinished(3000);
     }
 }
@@ -99,9 +123,11 @@ void EncoderRun::terminate()
     if (!isRunning())
         return;
     m_terminated = true;
-    // SIGKILL: a Stop leaves nothing behind, while an encoder asked to stop keeps its shorter
-    // file where no file stood.
-    m_process.kill();
+    // A Stop leaves nothing behind.
+    if (!m_discardDeadline.isActive()) {
+        discard(m_process);
+        m_discardDeadline.start();
+    }
 }
 
 void EncoderRun::readChunks()

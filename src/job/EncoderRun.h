@@ -7,6 +7,7 @@
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 #include <functional>
 
 // How one encoder run ended, decided in one place.
@@ -84,7 +85,8 @@ public:
     // when it could not be started.
     EncoderOutcome finish();
 
-    // Kills the latest encoder; no effect once it has exited.
+    // Kills the latest encoder, which first removes a file it writes under a name of its own;
+    // no effect once it has exited. Returns at once: exited() tells when it is dead.
     void terminate();
 
     bool isRunning() const { return m_process.state() != QProcess::NotRunning; }
@@ -97,6 +99,8 @@ private:
     void rememberMessages(const QByteArray& chunk);
 
     QProcess m_process;
+    // From the discard signal on: then the encoder is killed outright.
+    QTimer m_discardDeadline;
     ChunkHandler m_onChunk;
     EndHandler m_onEnd;
     bool m_active = false;

@@ -126,7 +126,7 @@ StageOutcome JoinStage::run(const JoinPlan& plan)
     const bool finishedFirst = run.kind == EncoderOutcome::Kind::Exited && run.exitCode == 0;
     m_result = {output, run.joinReport, run.silencedInputs};
     return judgeRun(run, m_job.stopRequested() && !finishedFirst, StageOutcome::kEveryRow, output,
-                    before);
+                    before, RunTarget::Output);
 }
 
 RowFollower::RowFollower(JobView& view, const TaskRows& rows) : m_view(view), m_rows(rows)

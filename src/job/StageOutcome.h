@@ -30,9 +30,18 @@ struct StageOutcome
     QList<int> otherRows;
 };
 
+// What a run writes: an intermediate goes with the job folder, the job's output stays as the
+// encoder left it.
+enum class RunTarget
+{
+    Intermediate,
+    Output,
+};
+
 // How one encoder run of `row` ended, judged once for both stages: a Stop wins over everything
 // the encoder did; a crash, an exit code other than 0 (the encoder's stop code: "The encoder was
-// stopped."), or an exit 0 that left no new, non-empty file at `outputPath` (`before` is that
-// path's stamp before the run) is a failure.
+// stopped.", and where the job's output had no file, that the shorter one stays there), or an
+// exit 0 that left no new, non-empty file at `outputPath` (`before` is that path's stamp before
+// the run) is a failure.
 StageOutcome judgeRun(const EncoderOutcome& run, bool stopRequested, int row,
-                      const QString& outputPath, const FileStamp& before);
+                      const QString& outputPath, const FileStamp& before, RunTarget target);

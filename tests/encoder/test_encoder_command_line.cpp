@@ -306,6 +306,8 @@ private slots:
             << "The frame rate 1/100000 is not valid.";
         QTest::newRow("missing value") << "a.avi -o"
                                        << "Option -o needs a parameter.";
+        QTest::newRow("second output") << "a.avi -o b.avi -ovc lavc -o /home/user/c.avi"
+                                       << "Option -o is given twice: b.avi and /home/user/c.avi.";
         QTest::newRow("no output") << "a.avi"
                                    << "No output file specified, please see the -o option.";
         QTest::newRow("no input") << "-o b.avi"

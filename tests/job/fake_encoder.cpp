@@ -13,6 +13,7 @@
 //   empty           write an empty file there
 //   copy PATH       write a copy of the file at PATH there (a real clip as the joined video)
 //   wait            sleep until killed
+//   hold-on         ignore the program's discard signal (SIGUSR2), as a hung encoder would
 //   pidfile PATH    write the process id to PATH
 //   touch PATH      create an empty file at PATH
 //   waitfor PATH    sleep until a file exists at PATH
@@ -35,6 +36,7 @@
 //   wait              sleep until killed
 //   abort             crash (SIGABRT)
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -218,6 +220,8 @@ int main(int argc, char* argv[])
         } else if (command == "wait") {
             std::this_thread::sleep_for(kLongestWait);
             giveUpWaiting("to be killed");
+        } else if (command == "hold-on") {
+            std::signal(SIGUSR2, SIG_IGN);
         } else if (command == "pidfile") {
             std::string path;
             words >> path;

@@ -83,12 +83,13 @@ class TestJoinJob : public QObject
             all << m.caption;
         return all;
     }
-    // Presses Stop once the encoder has been started `runCount` times.
-    void stopAfterRuns(int runCount)
+    // Presses Stop once the encoder has been started `runCount` times, and a file at `mark`, if
+    // given, exists.
+    void stopAfterRuns(int runCount, const QString& mark = {})
     {
         auto* poll = new QTimer(m_job.get());
-        QObject::connect(poll, &QTimer::timeout, m_job.get(), [this, poll, runCount] {
-            if (runs().size() >= runCount) {
+        QObject::connect(poll, &QTimer::timeout, m_job.get(), [this, poll, runCount, mark] {
+            if (runs().size() >= runCount && (mark.isEmpty() || QFileInfo::exists(mark))) {
                 poll->deleteLater();
                 m_job->stop();
             }
@@ -635,9 +636,10 @@ private slots:
         QTest::newRow("one-pass join crashes")
             << QByteArray("abort\n") << 1 << "The joining failed.\nThe encoder crashed." << true;
         // Exit 2: a stop signal from outside the program (a logout, kill) ended the encoder. Its
-        // last line says what became of its file, never why the job failed.
+        // last line says what became of its file, never why the job failed. A shorter
+        // intermediate goes with the job folder.
         QTest::newRow("conversion stopped from outside")
-            << QByteArray("chunk \\nVideo stream: 800 kbit/s\\n\nexit 2\n") << 1
+            << QByteArray("output\nchunk \\nVideo stream: 800 kbit/s\\n\nexit 2\n") << 1
             << "The conversion of 'a.mov' failed.\nThe encoder was stopped." << false;
         QTest::newRow("join stopped from outside")
             << QByteArray(
@@ -928,19 +930,30 @@ private slots:
     {
         QTest::addColumn<bool>("onePass");
         QTest::addColumn<int>("runCount");
-        QTest::newRow("after the conversions") << false << 4;
-        QTest::newRow("in one pass") << true << 1;
+        // An encoder that the discard signal does not end is killed soon after.
+        QTest::addColumn<bool>("holdsOn");
+        QTest::newRow("after the conversions") << false << 4 << false;
+        QTest::newRow("in one pass") << true << 1 << false;
+        QTest::newRow("in one pass, the encoder holds on") << true << 1 << true;
     }
     void stopDuringJoin()
     {
         QFETCH(bool, onePass);
         QFETCH(int, runCount);
+        QFETCH(bool, holdsOn);
         touch(path("film.avi"), "keep me");
         m_window->general.ask = false;
         m_window->general.onePass = onePass;
-        writeScript(withPidFiles("#0.avi output\n#1.avi output\n#2.avi output\n#film.avi wait\n"));
-        stopAfterRuns(runCount);
+        const QString holding = path("holding");
+        writeScript(withPidFiles(
+            (holdsOn ? "#film.avi hold-on\n#film.avi touch " + holding.toLocal8Bit() + "\n" : "") +
+            "#0.avi output\n#1.avi output\n#2.avi output\n#film.avi wait\n"));
+        stopAfterRuns(runCount, holdsOn ? holding : QString());
+        QElapsedTimer clock;
+        clock.start();
         m_job->start();
+        // Well before the fake encoder would give up its wait.
+        QVERIFY2(clock.elapsed() < 30000, qPrintable(QString::number(clock.elapsed())));
         QCOMPARE(runs().size(), runCount);
         QCOMPARE(captions(), QStringList{"Cancel"});
         QCOMPARE(m_doubles->messages.shown[0].text, QString("The Joining is canceled."));

@@ -7,6 +7,7 @@
 #include <QCryptographicHash>
 #include <QProcess>
 #include <QProgressBar>
+#include <QScopeGuard>
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
@@ -31,10 +32,10 @@ class TestRealJobStop : public QObject
         return QCryptographicHash::hash(fileContents(path), QCryptographicHash::Sha256).toHex();
     }
 
-    // The encoder that this program runs now and that writes `output`.
-    static pid_t encoderWriting(const QString& output)
+    // The encoder that `parent` (this program, by default) runs now and that writes `output`.
+    static pid_t encoderWriting(const QString& output, pid_t parent = getpid())
     {
-        const QByteArray self = QByteArray::number(getpid());
+        const QByteArray self = QByteArray::number(parent);
         for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
             bool isProcess = false;
             const int pid = entry.toInt(&isProcess);
@@ -137,7 +138,8 @@ private slots:
     // A stop signal from outside the program reaches the join's encoder (a logout signals the
     // encoder a moment before the program): the job fails with its own reason, and an output that
     // stood there stays byte for byte; where none stood, the shorter file the encoder finished is
-    // left, and it is a valid video. The join runs the total bar from 50 to 100 (one pass: from 0).
+    // left, the reason says so, and it is a valid video. The join runs the total bar from 50 to
+    // 100 (one pass: from 0).
     void anOutsideStopNeverReplacesTheOutput_data()
     {
         QTest::addColumn<int>("signal");
@@ -208,8 +210,11 @@ private slots:
         QVERIFY(signalled > 0);
         QCOMPARE(doubles->messages.shown.size(), 1);
         QCOMPARE(doubles->messages.shown.first().caption, QStringLiteral("Error"));
+        const QString kept =
+            QStringLiteral(" The shorter file it had written was kept at %1.").arg(output);
         QCOMPARE(doubles->messages.shown.first().text,
-                 QStringLiteral("The joining failed.\nThe encoder was stopped."));
+                 QStringLiteral("The joining failed.\nThe encoder was stopped.") +
+                     (oldFile ? QString() : kept));
         QCOMPARE(windows->statuses(), QStringList(3, QStringLiteral("Stop")));
         QCOMPARE(windows->main().job()->runState(), RunState::Idle);
         QCOMPARE(m_program->leftInTempDirBesideLogs(), QStringList());
@@ -237,6 +242,94 @@ private slots:
         qInfo("shorter file: %.2f s of %.0f s (ffprobe %.2f s)", facts.video.duration, whole,
               probed);
         QFile::remove(output);
+    }
+
+    // Where the output's file system has no unnamed files (a FAT stick, many FUSE mounts), the
+    // encoder writes under a hidden name beside the output. Neither a Stop nor the program's death
+    // leaves that name behind, and a file that stood at the output path stays byte for byte.
+    void withoutUnnamedFilesNoHiddenNameIsLeft_data()
+    {
+        QTest::addColumn<bool>("programDies"); // false: Stop is pressed
+        QTest::addColumn<bool>("oldFile");
+        for (const bool programDies : {false, true})
+            for (const bool oldFile : {true, false})
+                QTest::addRow("%s, %s", programDies ? "the program dies" : "Stop",
+                              oldFile ? "over an existing output" : "no output there")
+                    << programDies << oldFile;
+    }
+
+    void withoutUnnamedFilesNoHiddenNameIsLeft()
+    {
+        QFETCH(bool, programDies);
+        QFETCH(bool, oldFile);
+        m_program->writePreferences("One Pass=1\r\n");
+        QTemporaryDir outputs;
+        QVERIFY(outputs.isValid());
+        const QString output = outputs.filePath(QStringLiteral("hidden.avi"));
+        if (oldFile)
+            QVERIFY(QFile::copy(clipPath("clip.wmv"), output));
+        const QByteArray oldChecksum = checksum(output);
+        const QStringList outputFolder = folderEntries(outputs.path());
+        // The encoders started meanwhile inherit the environment.
+        const QByteArray preload = qgetenv("LD_PRELOAD");
+        qputenv("LD_PRELOAD", NO_UNNAMED_FILES);
+        const auto restore = qScopeGuard([&] {
+            if (preload.isNull())
+                qunsetenv("LD_PRELOAD");
+            else
+                qputenv("LD_PRELOAD", preload);
+        });
+        const auto hiddenNameFilled = [&] {
+            const QFileInfoList hidden =
+                QDir(outputs.path())
+                    .entryInfoList({QStringLiteral(".hidden.avi.*")}, QDir::Files | QDir::Hidden);
+            return !hidden.isEmpty() && hidden.first().size() > 0;
+        };
+
+        if (programDies) {
+            QProcess runner;
+            runner.start(QStringLiteral(JOB_RUNNER),
+                         QStringList{m_program->directory(), "AVI - MPEG-4 and MP3", output} +
+                             m_longInputs);
+            QVERIFY2(QTest::qWaitFor(hiddenNameFilled, 60000), "no hidden name filled in 60 s");
+            const pid_t encoder = encoderWriting(output, pid_t(runner.processId()));
+            QVERIFY(encoder > 0);
+            runner.kill();
+            QVERIFY(runner.waitForFinished());
+            // Gone, or a zombie that nobody reaps.
+            const auto ended = [encoder] {
+                const QByteArray stat = fileContents(QStringLiteral("/proc/%1/stat").arg(encoder));
+                return stat == "<missing>" || stat.mid(stat.lastIndexOf(')') + 2, 1) == "Z";
+            };
+            const bool endedSoon = QTest::qWaitFor(ended, 10000);
+            if (!endedSoon)
+                ::kill(encoder, SIGKILL);
+            QVERIFY2(endedSoon, "the encoder still ran 10 s after the program's death");
+            // The dead program's job folder is the next job's to remove, and no test's.
+            for (const QString& folder : m_program->leftInTempDir())
+                QDir(m_program->tempDir() + folder).removeRecursively();
+        } else {
+            RecordingSeams doubles;
+            RealWindows windows(doubles.seams(), *m_program, m_longInputs);
+            QVERIFY(windows.selectProfile(QStringLiteral("AVI - MPEG-4 and MP3")));
+            windows.setOutputFile(output);
+            QTimer look;
+            QObject::connect(&look, &QTimer::timeout, &windows.main(), [&] {
+                if (hiddenNameFilled()) {
+                    look.stop();
+                    windows.pressStop();
+                }
+            });
+            look.start(10);
+            windows.pressStart();
+            QVERIFY2(!look.isActive(), "the job ended before a hidden name was filled");
+            QCOMPARE(doubles.messages.shown.size(), 1);
+            QCOMPARE(doubles.messages.shown.first().text,
+                     QStringLiteral("The Joining is canceled."));
+        }
+        QCOMPARE(folderEntries(outputs.path()), outputFolder);
+        QCOMPARE(checksum(output), oldChecksum);
+        QCOMPARE(m_program->leftInTempDir(), QStringList());
     }
 
     void stopLeavesNothingAndTheNextJobCompletes_data()
