@@ -46,6 +46,14 @@ mode_t currentUmask()
     return mask;
 }
 
+// Root may write any file: for it, a file without a write permission counts as read-only.
+bool isReadOnly(const std::string& path, const struct stat& facts)
+{
+    if (geteuid() == 0)
+        return (facts.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+    return access(path.c_str(), W_OK) != 0 && errno == EACCES;
+}
+
 void syncFolder(const std::string& folder)
 {
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -68,6 +76,10 @@ OutputFile::OutputFile(const std::string& path, FileSystemUse fileSystem)
             std::free(real);
         }
     }
+    // A file that may not be written is not replaced either, as a shell's "> file" would not.
+    if (stat(m_target.c_str(), &facts) == 0 && S_ISREG(facts.st_mode) &&
+        isReadOnly(m_target, facts))
+        fail("Cannot create", "the file is read-only");
     if (stat(m_target.c_str(), &facts) == 0 && !S_ISREG(facts.st_mode)) {
         if (S_ISDIR(facts.st_mode))
             fail("Cannot create", systemErrorText(EISDIR));
@@ -144,6 +156,7 @@ bool OutputFile::commit(Placement placement)
     if (!m_direct) {
         if (fsync(m_fd.get()) != 0)
             fail("Cannot write", systemErrorText(errno));
+        keepProtectionOfReplaced();
         if (m_hiddenPath.empty())
             linkIntoPlace();
         if (placement == Placement::BesideExisting) {
@@ -161,6 +174,19 @@ bool OutputFile::commit(Placement placement)
     }
     m_done = true;
     return true;
+}
+
+// A file that replaces another keeps its permissions and, where the user may set it, its group:
+// a private file does not become readable by everyone by being joined anew.
+void OutputFile::keepProtectionOfReplaced()
+{
+    struct stat facts = {};
+    if (stat(m_target.c_str(), &facts) != 0 || !S_ISREG(facts.st_mode))
+        return;
+    if (fchmod(m_fd.get(), facts.st_mode & 07777) != 0)
+        fail("Cannot write", systemErrorText(errno));
+    // Only a group the user belongs to can be given; the file then keeps the user's own.
+    (void)fchown(m_fd.get(), static_cast<uid_t>(-1), facts.st_gid);
 }
 
 // Moves the hidden name to the output path unless a name stands there: false then. Asking

@@ -66,6 +66,7 @@ public:
 
 private:
     void createBeside(bool unnamedFiles);
+    void keepProtectionOfReplaced();
     void linkIntoPlace();
     bool placeWithoutReplacing();
     [[noreturn]] void fail(const std::string& what, const std::string& reason) const;

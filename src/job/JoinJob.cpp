@@ -6,6 +6,7 @@
 #include "JobView.h"
 #include "JoinStage.h"
 #include "paths/PathText.h"
+#include "paths/WholeFile.h"
 #include "tasks/TaskRow.h"
 
 #include <QDir>
@@ -115,6 +116,15 @@ bool JoinJob::checkOutputFile()
                QStringLiteral("The output path does not exist. Please specify another one."), true);
         return false;
     }
+    // Found now rather than after every conversion.
+    if (!isWritableFolder(directory)) {
+        refuse(QStringLiteral("Output path is read-only"),
+               QStringLiteral("The output path %1 cannot be written to. Please specify another "
+                              "one.")
+                   .arg(directory),
+               true);
+        return false;
+    }
     if (fileNamePart(text).isEmpty()) {
         refuse(QStringLiteral("Icorrect Filename"),
                QStringLiteral("Please specify the output file."), true);
@@ -134,6 +144,15 @@ bool JoinJob::checkOutputIsSafe()
         refuse(QStringLiteral("Icorrect Filename"),
                QStringLiteral("The output file name holds a line break. Please specify another "
                               "one."),
+               true);
+        return false;
+    }
+    // A file the user protected from writing is not replaced, as a shell's "> file" would not.
+    const QString written = joinStageOutput(output, m_output.outputExtension(), m_settings);
+    if (isReadOnlyFile(written)) {
+        refuse(QStringLiteral("Read-Only File"),
+               QStringLiteral("The output file %1 is read-only. Please specify another one.")
+                   .arg(written),
                true);
         return false;
     }

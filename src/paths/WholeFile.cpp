@@ -144,8 +144,7 @@ WholeFile readWholeFile(const QString& path, qint64 maxBytes)
 
 bool replaceWholeFile(const QString& path, const QByteArray& bytes)
 {
-    const QFileInfo info(path);
-    if (info.exists() && !info.isWritable())
+    if (isReadOnlyFile(path))
         return false;
     // Unbuffered, so that a short write (disk full, size limit) shows in write()'s count:
     // QSaveFile's buffered flush would commit a truncated file as if all were well.
@@ -157,6 +156,23 @@ bool replaceWholeFile(const QString& path, const QByteArray& bytes)
         return false;
     }
     return file.commit();
+}
+
+bool isReadOnlyFile(const QString& path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    struct stat facts = {};
+    if (::stat(name.constData(), &facts) != 0)
+        return false;
+    if (::geteuid() == 0)
+        return (facts.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+    return ::access(name.constData(), W_OK) != 0 && errno == EACCES;
+}
+
+bool isWritableFolder(const QString& path)
+{
+    // access() tells a read-only mount apart even for root.
+    return ::access(QFile::encodeName(path).constData(), W_OK | X_OK) == 0;
 }
 
 QString unableToWriteMessage(const QString& path)

@@ -49,5 +49,11 @@ WholeFile checkWholeFile(const QString& path, qint64 maxBytes = kWholeFileMaxByt
 // a read-only file, which a rename would otherwise replace against the system's own rule.
 bool replaceWholeFile(const QString& path, const QByteArray& bytes);
 
+// A file that exists and may not be written: the system refuses it, or for root, which may write
+// anything, it has no write permission at all.
+bool isReadOnlyFile(const QString& path);
+// A folder in which files may be made: neither its permissions nor a read-only mount forbid it.
+bool isWritableFolder(const QString& path);
+
 // How a refused write is told to the user: "Unable to write to <path>".
 QString unableToWriteMessage(const QString& path);

@@ -1,4 +1,5 @@
 // The output file while it is written: it replaces the file at its path only once complete.
+#include "EncoderError.h"
 #include "FfmpegPointers.h"
 #include "OutputFile.h"
 #include "support/Files.h"
@@ -99,6 +100,37 @@ private slots:
             umask(mask);
             QCOMPARE(modeOf(path) & 0777, 0666 & ~mask);
         }
+    }
+
+    // A file replaced keeps its permissions, so a private film stays private; a read-only one is
+    // not replaced at all.
+    void replacedFileKeepsItsProtection_data()
+    {
+        QTest::addColumn<bool>("unnamedFiles");
+        QTest::addColumn<int>("oldMode");
+        QTest::newRow("private, unnamed file") << true << 0600;
+        QTest::newRow("private, hidden name") << false << 0640;
+        QTest::newRow("read-only") << true << 0444;
+    }
+    void replacedFileKeepsItsProtection()
+    {
+        QFETCH(bool, unnamedFiles);
+        QFETCH(int, oldMode);
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("film.avi"));
+        QVERIFY(writeFile(path, earlierFilm));
+        ::chmod(QFile::encodeName(path).constData(), static_cast<mode_t>(oldMode));
+        try {
+            OutputFile file(path.toStdString(), asapi::FileSystemUse{unnamedFiles, true});
+            write(file, newFilm);
+            QVERIFY(file.commit());
+            QVERIFY(oldMode & 0200);
+        } catch (const asapi::EncoderError& error) {
+            QVERIFY2(!(oldMode & 0200), error.what());
+            QVERIFY(QString::fromUtf8(error.what()).endsWith("the file is read-only."));
+        }
+        QCOMPARE(fileContents(path), oldMode & 0200 ? newFilm : earlierFilm);
+        QCOMPARE(modeOf(path) & 0777, static_cast<mode_t>(oldMode));
     }
 
     // A symbolic link goes on pointing where it did: at the new file, or, when the run was

@@ -210,6 +210,11 @@ private slots:
             << "Same File"
             << "The output file is one of the videos to join. Please specify another one."
             << "edtOutputFile";
+        QTest::newRow("read-only output")
+            << 3 << "locked.avi"
+            << "Read-Only File"
+            << "The output file @/locked.avi is read-only. Please specify another one."
+            << "edtOutputFile";
         QTest::newRow("no file name") << 3 << ""
                                       << "Icorrect Filename"
                                       << "Please specify the output file."
@@ -225,6 +230,8 @@ private slots:
         for (const auto& row : m_window->rows)
             touch(row.path);
         QVERIFY(QFile::link(path("b c.avi"), path("link.avi")));
+        touch(path("locked.avi"));
+        QVERIFY(QFile::setPermissions(path("locked.avi"), QFileDevice::ReadOwner));
         m_window->rows.resize(rowCount);
         m_window->outputFile =
             output.startsWith('#') ? output.mid(1) : m_dir->path() + "/" + output;
@@ -232,7 +239,7 @@ private slots:
         m_job->start();
         QCOMPARE(m_doubles->messages.shown.size(), 1);
         QCOMPARE(m_doubles->messages.shown[0].caption, caption);
-        QCOMPARE(m_doubles->messages.shown[0].text, text);
+        QCOMPARE(m_doubles->messages.shown[0].text, QString(text).replace('@', m_dir->path()));
         QCOMPARE(m_window->focused, focus);
         QCOMPARE(m_window->lockChanges, 0);
         QVERIFY(runs().isEmpty());

@@ -43,12 +43,16 @@ class TestMainForm : public QObject
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(content);
     }
+    // The numbers a job's option text needs from every profile.
+    static constexpr const char* kNumbers =
+        "[Video Bitrate]\nItems=1\nCaption0=800\nIndex=0\n[Audio Bitrate]\nItems=1\n"
+        "Caption0=128\nIndex=0\n[Sample Rate]\nItems=1\nCaption0=44100\nIndex=0\n";
     void makeProfiles(const QStringList& names)
     {
         QDir().mkpath(programFile("Profiles"));
         for (const QString& name : names)
             writeFile(programFile("Profiles/" + name + ".bpf"),
-                      "[Main]\nType=" + name.toLatin1() + "\n");
+                      "[Main]\nType=" + name.toLatin1() + "\n" + kNumbers);
     }
     std::unique_ptr<Startup> start(const QStringList& arguments = {})
     {
