@@ -38,11 +38,13 @@ StopSignals::StopSignals(QObject* parent) : QObject(parent)
     connect(m_notifier, &QSocketNotifier::activated, this, &StopSignals::readPipe);
     for (const int signal : {SIGINT, SIGTERM})
         handle(signal, onStopSignal);
+    // A reader that went away ("| head -1") must not end the job: what is printed then is lost.
+    handle(SIGPIPE, SIG_IGN);
 }
 
 StopSignals::~StopSignals()
 {
-    for (const int signal : {SIGINT, SIGTERM})
+    for (const int signal : {SIGINT, SIGTERM, SIGPIPE})
         handle(signal, SIG_DFL);
     delete m_notifier;
     for (int& end : pipeEnds) {

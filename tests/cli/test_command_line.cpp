@@ -204,6 +204,25 @@ private slots:
         QCOMPARE(m_program->leftInTempDir(), QStringList());
     }
 
+    // A reader that goes away ("| head -c 1") does not end the join.
+    void aClosedOutputDoesNotEndTheJoin()
+    {
+        setAsk(false);
+        const QString output = m_outputs.filePath(QStringLiteral("read by head.avi"));
+        QProcess shell;
+        prepare(shell);
+        shell.start(QStringLiteral("bash"),
+                    {QStringLiteral("-c"),
+                     QStringLiteral("\"$0\" \"$@\" | head -c 1 >/dev/null; exit ${PIPESTATUS[0]}"),
+                     m_program->executable(), QStringLiteral("--join"), QStringLiteral("--profile"),
+                     QStringLiteral("AVI - MPEG-4 and MP3"), QStringLiteral("-o"), output,
+                     clipPath(QStringLiteral("clip.avi")), clipPath(QStringLiteral("clip.mp4"))});
+        QVERIFY2(shell.waitForFinished(120000), "the join did not end within 120 s");
+        QCOMPARE(shell.exitCode(), 0);
+        QVERIFY(QFileInfo(output).size() > 0);
+        QCOMPARE(m_program->leftInTempDir(), QStringList());
+    }
+
     // A join whose check finds a fault ends with a code of its own: here a copy of a clip whose
     // sound stops 0.4 s before its picture, which the join's end keeps.
     void aFaultyJoinEndsWithItsOwnCode()
