@@ -207,6 +207,10 @@ private:
                                   .arg(path, why));
                 return ExitCode::kFailed;
             };
+            if (input.contains(QChar::ReplacementCharacter))
+                return notAVideo(QStringLiteral("its name is not valid UTF-8."));
+            if (QFileInfo(path).isDir())
+                return notAVideo(QStringLiteral("it is a folder."));
             if (!QFileInfo(path).isFile())
                 return notAVideo(QStringLiteral("no such file."));
             const int rowsBefore = m_model.rowCount();
@@ -292,6 +296,14 @@ int runCommandLine(const QStringList& arguments, const QString& executablePath)
                                                   "is needed"));
     if (!parser.isSet(options.output))
         return usageError(console, QStringLiteral("--join needs -o OUTPUT"));
+    if (parser.values(options.output).size() > 1)
+        return usageError(console, QStringLiteral("-o OUTPUT is given more than once"));
+    // A name that is not UTF-8 reaches the program with its odd bytes replaced: the file written
+    // would be another than the one named.
+    if (parser.value(options.output).contains(QChar::ReplacementCharacter))
+        return usageError(console, QStringLiteral("the output name is not valid UTF-8"));
+    if (parser.isSet(options.profile) && parser.value(options.profile).isEmpty())
+        return usageError(console, QStringLiteral("--profile needs a name"));
     for (const auto& [on, off] : {std::pair{&options.onePass, &options.twoStages},
                                   std::pair{&options.keepShape, &options.stretch}})
         if (parser.isSet(*on) && parser.isSet(*off))

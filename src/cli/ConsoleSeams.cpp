@@ -21,7 +21,10 @@ void ConsoleMessages::infoWithDetails(QWidget* owner, const QString& caption, co
 bool ConsoleMessages::ask(QWidget*, const QString& caption, const QString& text)
 {
     ++m_questionsAsked;
-    const bool yes = m_console.askYesNo(caption + QStringLiteral(": ") + text.simplified());
+    // The window's questions name its buttons; a terminal is answered with a letter.
+    const QString question =
+        QString(text).replace(QStringLiteral("Click \"No\""), QStringLiteral("Answer \"n\""));
+    const bool yes = m_console.askYesNo(caption + QStringLiteral(": ") + question.simplified());
     if (!m_console.inputIsTerminal())
         m_console.err(QStringLiteral("No terminal to answer on: the answer is No."));
     return yes;

@@ -120,10 +120,31 @@ private slots:
             << "Add More Videos: Please add at least 2 videos to the task for joining.";
         QTest::newRow("no terminal to answer")
             << (join + QStringList{avi, mp4}) << true << false << 3 << ""
-            << "File Exists: The output file is existent.";
+            << "existent. Do you want to continue and overwrite it? Answer \"n\" to specify";
         QTest::newRow("no video") << (join + QStringList{avi, clipPath(QStringLiteral("text.avi"))})
                                   << false << false << 1 << ""
                                   << "Not a Video: '" + clipPath("text.avi");
+        QTest::newRow("output named twice")
+            << (join + QStringList{QStringLiteral("-o"), m_outputs.filePath("other.avi"), avi, mp4})
+            << false << false << 64 << ""
+            << "-o OUTPUT is given more than once";
+        QTest::newRow("output name not UTF-8")
+            << QStringList{QStringLiteral("--join"), QStringLiteral("-o"),
+                           m_outputs.filePath(QStringLiteral("out\uFFFD.avi")), avi, mp4}
+            << false << false << 64 << ""
+            << "the output name is not valid UTF-8";
+        QTest::newRow("empty profile name") << QStringList{QStringLiteral("--join"),
+                                                           QStringLiteral("--profile"),
+                                                           QString(),
+                                                           QStringLiteral("-o"),
+                                                           output,
+                                                           avi,
+                                                           mp4}
+                                            << false << false << 64 << ""
+                                            << "--profile needs a name";
+        QTest::newRow("a folder as input")
+            << (join + QStringList{avi, m_outputs.path()}) << false << false << 1 << ""
+            << "' cannot be read as a video: it is a folder.";
         QTest::newRow("both ways of joining")
             << (join +
                 QStringList{QStringLiteral("--one-pass"), QStringLiteral("--two-stages"), avi, mp4})
