@@ -82,7 +82,10 @@ QString TaskListEditor::addCommandLine(const QStringList& arguments, const QDir&
 
 QString TaskListEditor::addListFile(const QString& listFile, const QDir& workingDirectory)
 {
-    return addPaths(readJobList(listFile), workingDirectory);
+    const JobList list = readJobList(listFile);
+    if (!list.problem.isEmpty())
+        return QStringLiteral("The job list %1 was not read: %2.").arg(listFile, list.problem);
+    return addPaths(list.lines, workingDirectory);
 }
 
 void TaskListEditor::addListFromDialog()

@@ -286,17 +286,29 @@ private slots:
                  qPrintable(m_f->doubles.messages.shown.first().text));
     }
 
-    // Only a regular file of a bounded size is read: a named pipe would block the start.
+    // Only a regular file of a bounded size, holding text and a job's worth of names, is read:
+    // a named pipe would block the start, a list of millions of names hold the window for
+    // minutes. What was not read is said.
     void anUnreadableListFileAddsNothing_data()
     {
         QTest::addColumn<QString>("kind");
-        QTest::newRow("missing") << "missing";
-        QTest::newRow("named pipe") << "pipe";
-        QTest::newRow("sparse file beyond 64 MB") << "sparse";
+        QTest::addColumn<QString>("told");
+        QTest::newRow("missing") << "missing"
+                                 << "";
+        QTest::newRow("named pipe") << "pipe"
+                                    << "named pipe";
+        QTest::newRow("sparse file beyond 64 MB") << "sparse"
+                                                  << "larger than";
+        QTest::newRow("binary data") << "binary"
+                                     << "it is not a text file.";
+        QTest::newRow("more names than any job")
+            << "long"
+            << "it names 10001 files, more than the 10000 a job list may hold.";
     }
     void anUnreadableListFileAddsNothing()
     {
         QFETCH(QString, kind);
+        QFETCH(QString, told);
         const QString list = m_dir->filePath(kind + ".tmp");
         std::unique_ptr<NamedPipe> pipe;
         if (kind == "pipe") {
@@ -305,10 +317,15 @@ private slots:
         } else if (kind == "sparse") {
             textFile(kind + ".tmp", (clip("listed.avi") + "\n").toUtf8());
             QVERIFY(QFile::resize(list, kWholeFileMaxBytes + 1));
+        } else if (kind == "binary") {
+            textFile(kind + ".tmp", (clip("listed.avi") + "\n").toUtf8() + QByteArray(8, '\0'));
+        } else if (kind == "long") {
+            textFile(kind + ".tmp", (clip("listed.avi") + "\n").toUtf8().repeated(10001));
         }
-        m_f->editor.addCommandLine({list, clip("ignored.avi")}, m_dir->path());
+        const QString said = m_f->editor.addCommandLine({list, clip("ignored.avi")}, m_dir->path());
         QCOMPARE(m_f->model.rowCount(), 0);
         QVERIFY(!pipe || !pipe->readerWaited());
+        QVERIFY2(told.isEmpty() ? said.isEmpty() : said.contains(told), qPrintable(said));
     }
 };
 
