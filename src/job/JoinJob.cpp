@@ -116,15 +116,6 @@ bool JoinJob::checkOutputFile()
                QStringLiteral("The output path does not exist. Please specify another one."), true);
         return false;
     }
-    // Found now rather than after every conversion.
-    if (!isWritableFolder(directory)) {
-        refuse(QStringLiteral("Output path is read-only"),
-               QStringLiteral("The output path %1 cannot be written to. Please specify another "
-                              "one.")
-                   .arg(directory),
-               true);
-        return false;
-    }
     if (fileNamePart(text).isEmpty()) {
         refuse(QStringLiteral("Icorrect Filename"),
                QStringLiteral("Please specify the output file."), true);
@@ -153,6 +144,19 @@ bool JoinJob::checkOutputIsSafe()
         refuse(QStringLiteral("Read-Only File"),
                QStringLiteral("The output file %1 is read-only. Please specify another one.")
                    .arg(written),
+               true);
+        return false;
+    }
+    // Found now rather than after every conversion. The file is made beside the one a link
+    // names, so that folder is the one to write in.
+    const QFileInfo writtenFile(written);
+    const QString linked = writtenFile.isSymLink() ? writtenFile.canonicalFilePath() : QString();
+    const QString folder = directoryPart(linked.isEmpty() ? written : linked);
+    if (!isWritableFolder(folder)) {
+        refuse(QStringLiteral("Output path is read-only"),
+               QStringLiteral("The output path %1 cannot be written to. Please specify another "
+                              "one.")
+                   .arg(folder),
                true);
         return false;
     }

@@ -8,11 +8,16 @@
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
+
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 // The whole job against a fake encoder process that plays a script and records its arguments.
 class TestJoinJob : public QObject
@@ -45,6 +50,28 @@ class TestJoinJob : public QObject
     {
         QFile f(file);
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
+    // A folder holding film.avi in which no file can be made: for root, which may write whatever
+    // the permissions say, a read-only mount. False where none can be had.
+    static bool makeShutFolder(const QString& folder)
+    {
+        const QByteArray name = QFile::encodeName(folder);
+        if (!QDir().mkpath(folder))
+            return false;
+        if (::geteuid() != 0) {
+            touch(folder + "/film.avi");
+            return ::chmod(name.constData(), 0555) == 0;
+        }
+        if (::mount("tmpfs", name.constData(), "tmpfs", 0, "size=64k") != 0)
+            return false;
+        touch(folder + "/film.avi");
+        return ::mount(nullptr, name.constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+    }
+    static void openShutFolder(const QString& folder)
+    {
+        const QByteArray name = QFile::encodeName(folder);
+        ::umount2(name.constData(), MNT_DETACH);
+        ::chmod(name.constData(), 0755);
     }
     // Every file and folder below the test's folder, with its size: what a refused or failed
     // job must leave as it found it.
@@ -215,6 +242,16 @@ private slots:
             << "Read-Only File"
             << "The output file @/locked.avi is read-only. Please specify another one."
             << "edtOutputFile";
+        QTest::newRow("output folder cannot be written")
+            << 3 << "shut/new.avi"
+            << "Output path is read-only"
+            << "The output path @/shut/ cannot be written to. Please specify another one."
+            << "edtOutputFile";
+        QTest::newRow("output links into a folder that cannot be written")
+            << 3 << "into-shut.avi"
+            << "Output path is read-only"
+            << "The output path @/shut/ cannot be written to. Please specify another one."
+            << "edtOutputFile";
         QTest::newRow("no file name") << 3 << ""
                                       << "Icorrect Filename"
                                       << "Please specify the output file."
@@ -232,6 +269,10 @@ private slots:
         QVERIFY(QFile::link(path("b c.avi"), path("link.avi")));
         touch(path("locked.avi"));
         QVERIFY(QFile::setPermissions(path("locked.avi"), QFileDevice::ReadOwner));
+        const auto reopen = qScopeGuard([&] { openShutFolder(path("shut")); });
+        if (!makeShutFolder(path("shut")) && output.contains("shut"))
+            QSKIP("No folder can be shut here: a read-only mount needs a privilege.");
+        QVERIFY(QFile::link(path("shut/film.avi"), path("into-shut.avi")));
         m_window->rows.resize(rowCount);
         m_window->outputFile =
             output.startsWith('#') ? output.mid(1) : m_dir->path() + "/" + output;
