@@ -108,20 +108,26 @@ private slots:
     {
         QTest::addColumn<bool>("unnamedFiles");
         QTest::addColumn<int>("oldMode");
-        QTest::newRow("private, unnamed file") << true << 0600;
-        QTest::newRow("private, hidden name") << false << 0640;
-        QTest::newRow("read-only") << true << 0444;
+        QTest::addColumn<bool>("throughLink");
+        QTest::newRow("private, unnamed file") << true << 0600 << false;
+        QTest::newRow("private, hidden name") << false << 0640 << false;
+        QTest::newRow("read-only") << true << 0444 << false;
+        QTest::newRow("private, through a link") << true << 0600 << true;
+        QTest::newRow("read-only, through a link") << false << 0444 << true;
     }
     void replacedFileKeepsItsProtection()
     {
         QFETCH(bool, unnamedFiles);
         QFETCH(int, oldMode);
+        QFETCH(bool, throughLink);
         QTemporaryDir folder;
         const QString path = folder.filePath(QStringLiteral("film.avi"));
         QVERIFY(writeFile(path, earlierFilm));
         ::chmod(QFile::encodeName(path).constData(), static_cast<mode_t>(oldMode));
+        const QString output = throughLink ? folder.filePath(QStringLiteral("link.avi")) : path;
+        QVERIFY(!throughLink || QFile::link(path, output));
         try {
-            OutputFile file(path.toStdString(), asapi::FileSystemUse{unnamedFiles, true});
+            OutputFile file(output.toStdString(), asapi::FileSystemUse{unnamedFiles, true});
             write(file, newFilm);
             QVERIFY(file.commit());
             QVERIFY(oldMode & 0200);
