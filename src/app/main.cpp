@@ -11,7 +11,7 @@ int main(int argc, char* argv[])
 {
     QStringList arguments;
     for (int index = 1; index < argc; ++index)
-        arguments << QString::fromLocal8Bit(argv[index]);
+        arguments << commandLineWord(argv[index]);
     // Without a window, the program needs no display.
     if (isCommandLineRun(arguments)) {
         QCoreApplication app(argc, argv);

@@ -23,6 +23,20 @@
 
 namespace {
 
+// Holds a byte that was not UTF-8 (see commandLineWord).
+bool holdsBytesNotUtf8(const QString& word)
+{
+    for (qsizetype at = 0; at < word.size(); ++at)
+        if (word[at].isLowSurrogate() && (at == 0 || !word[at - 1].isHighSurrogate()))
+            return true;
+    return false;
+}
+
+bool isUtf8(const QByteArray& bytes)
+{
+    return QString::fromUtf8(bytes).toUtf8() == bytes;
+}
+
 const QString kProgramName = QStringLiteral("vantomel");
 
 const QString kUsage =
@@ -207,7 +221,7 @@ private:
                                   .arg(path, why));
                 return ExitCode::kFailed;
             };
-            if (input.contains(QChar::ReplacementCharacter))
+            if (holdsBytesNotUtf8(input))
                 return notAVideo(QStringLiteral("its name is not valid UTF-8."));
             if (QFileInfo(path).isDir())
                 return notAVideo(QStringLiteral("it is a folder."));
@@ -250,6 +264,27 @@ private:
 };
 
 } // namespace
+
+QString commandLineWord(const QByteArray& bytes)
+{
+    if (isUtf8(bytes))
+        return QString::fromUtf8(bytes);
+    QString word;
+    for (qsizetype at = 0; at < bytes.size();) {
+        // A UTF-8 character is 1 to 4 bytes long.
+        qsizetype length = 1;
+        while (length <= 4 && at + length <= bytes.size() && !isUtf8(bytes.mid(at, length)))
+            ++length;
+        if (length <= 4 && at + length <= bytes.size()) {
+            word += QString::fromUtf8(bytes.mid(at, length));
+            at += length;
+        } else {
+            word += QChar(0xDC00 + static_cast<uchar>(bytes[at]));
+            ++at;
+        }
+    }
+    return word;
+}
 
 bool isCommandLineRun(const QStringList& arguments)
 {
@@ -300,7 +335,7 @@ int runCommandLine(const QStringList& arguments, const QString& executablePath)
         return usageError(console, QStringLiteral("-o OUTPUT is given more than once"));
     // A name that is not UTF-8 reaches the program with its odd bytes replaced: the file written
     // would be another than the one named.
-    if (parser.value(options.output).contains(QChar::ReplacementCharacter))
+    if (holdsBytesNotUtf8(parser.value(options.output)))
         return usageError(console, QStringLiteral("the output name is not valid UTF-8"));
     if (parser.isSet(options.profile) && parser.value(options.profile).isEmpty())
         return usageError(console, QStringLiteral("--profile needs a name"));

@@ -14,6 +14,11 @@ constexpr int kJoinedWithFault = 4;
 constexpr int kUsage = 64; // as sysexits' EX_USAGE
 } // namespace ExitCode
 
+// A word of the program's command line as text. A byte that begins no UTF-8 character becomes a
+// lone surrogate, U+DC80 + byte, which no valid name gives: such a name is told apart from one
+// that holds U+FFFD itself.
+QString commandLineWord(const QByteArray& bytes);
+
 // The arguments (without the program name) name an option of the command line: the program runs
 // without a window. Otherwise they are files for the main window.
 bool isCommandLineRun(const QStringList& arguments);

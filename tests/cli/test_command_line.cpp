@@ -8,6 +8,7 @@
 #include <QtTest>
 #include <csignal>
 #include <unistd.h>
+#include <vector>
 
 class TestCommandLine : public QObject
 {
@@ -51,10 +52,48 @@ class TestCommandLine : public QObject
         QString err;
     };
 
+    // The bytes a shell passes for a word: U+DC80 + byte, as the program reads a byte that is not
+    // UTF-8, is that byte again, which QProcess cannot pass.
+    static QByteArray wordBytes(const QString& word)
+    {
+        QByteArray bytes;
+        for (qsizetype at = 0, start = 0; at <= word.size(); ++at) {
+            const bool lone = at < word.size() && word[at].isLowSurrogate() &&
+                              (at == 0 || !word[at - 1].isHighSurrogate());
+            if (at < word.size() && !lone)
+                continue;
+            bytes += word.mid(start, at - start).toUtf8();
+            if (lone)
+                bytes += static_cast<char>(word[at].unicode() - 0xDC00);
+            start = at + 1;
+        }
+        return bytes;
+    }
+    static std::vector<char*> pointers(QList<QByteArray>& words)
+    {
+        std::vector<char*> all;
+        for (QByteArray& word : words)
+            all.push_back(word.data());
+        all.push_back(nullptr);
+        return all;
+    }
+
     Ended run(const QStringList& arguments) const
     {
         QProcess process;
         prepare(process);
+        QList<QByteArray> words{QFile::encodeName(m_program->executable())};
+        for (const QString& argument : arguments)
+            words << wordBytes(argument);
+        QList<QByteArray> environment;
+        for (const QString& variable : process.processEnvironment().toStringList())
+            environment << variable.toLocal8Bit();
+        const std::vector<char*> argv = pointers(words);
+        const std::vector<char*> envp = pointers(environment);
+        process.setChildProcessModifier([&argv, &envp] {
+            ::setpgid(0, 0);
+            ::execve(argv[0], argv.data(), envp.data());
+        });
         process.start(m_program->executable(), arguments);
         if (!process.waitForFinished(120000))
             process.kill();
@@ -106,6 +145,7 @@ private slots:
                                output};
         const QString avi = clipPath(QStringLiteral("clip.avi"));
         const QString mp4 = clipPath(QStringLiteral("clip.mp4"));
+        const QString byteFF = QChar(0xDCFF); // as the program reads a byte that is not UTF-8
         QTest::newRow("help") << QStringList{QStringLiteral("--help")} << false << false << 0
                               << "Usage: vantomel --join"
                               << "";
@@ -130,9 +170,17 @@ private slots:
             << "-o OUTPUT is given more than once";
         QTest::newRow("output name not UTF-8")
             << QStringList{QStringLiteral("--join"), QStringLiteral("-o"),
-                           m_outputs.filePath(QStringLiteral("out\uFFFD.avi")), avi, mp4}
+                           m_outputs.filePath("out" + byteFF + ".avi"), avi, mp4}
             << false << false << 64 << ""
             << "the output name is not valid UTF-8";
+        QTest::newRow("input name not UTF-8")
+            << (join + QStringList{avi, clipPath("clip" + byteFF + ".mp4")}) << false << false << 1
+            << ""
+            << "cannot be read as a video: its name is not valid UTF-8.";
+        QTest::newRow("input name holding U+FFFD")
+            << (join + QStringList{avi, clipPath(QStringLiteral("clip\uFFFD.mp4"))}) << false
+            << false << 1 << ""
+            << "cannot be read as a video: no such file.";
         QTest::newRow("empty profile name") << QStringList{QStringLiteral("--join"),
                                                            QStringLiteral("--profile"),
                                                            QString(),
