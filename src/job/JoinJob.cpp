@@ -265,10 +265,15 @@ void JoinJob::endJob(Stage stage, const StageOutcome& outcome, JobFolder& folder
     }
     m_clock.stop();
     m_lastEnd = outcome.kind == Kind::Stopped ? End::Stopped : End::Failed;
-    for (int row = 0; row < m_rows.count(); ++row)
-        if (outcome.row == StageOutcome::kEveryRow || outcome.row == row ||
-            outcome.otherRows.contains(row))
+    const bool stopped = outcome.kind == Kind::Stopped;
+    for (int row = 0; row < m_rows.count(); ++row) {
+        const bool failedRun = outcome.row == StageOutcome::kEveryRow || outcome.row == row;
+        if (stopped && (failedRun || outcome.otherRows.contains(row)))
             m_rows.setStatus(row, TaskStatus::Stop);
+        // A failed job keeps no intermediate: the rows it did not fail on are as they were added.
+        else if (!stopped)
+            m_rows.setStatus(row, failedRun ? TaskStatus::Failed : TaskStatus::Ok);
+    }
     // A failed job keeps its log for the user, and only that; a stopped one leaves nothing.
     if (outcome.kind == Kind::Stopped)
         folder.remove();
@@ -307,12 +312,12 @@ void JoinJob::showFailure(const QString& text)
 {
     const QString caption = QStringLiteral("Error");
     if (m_keptLogPath.isEmpty()) {
-        m_seams.messages.info(m_view.owner(), caption, text);
+        m_seams.messages.errorWithDetails(m_view.owner(), caption, text, QString());
         return;
     }
     // Enough of the log to see what the encoder said last; the whole is in the file.
     constexpr int kShownLines = 40;
-    m_seams.messages.infoWithDetails(
+    m_seams.messages.errorWithDetails(
         m_view.owner(), caption, text,
         QStringLiteral("The encoder's log is kept in %1\n\n%2")
             .arg(m_keptLogPath, lastLinesOf(m_keptLogPath, kShownLines)));

@@ -446,10 +446,10 @@ private slots:
         QTest::addColumn<QByteArray>("firstRow");
         QTest::addColumn<QStringList>("statuses");
         QTest::newRow("one at a time")
-            << 1 << QByteArray("output") << QStringList{"Waiting for joining", "Stop", "OK"};
-        // The other run is ended with the job.
+            << 1 << QByteArray("output") << QStringList{"OK", "Failed", "OK"};
+        // The other run is ended with the job; its row is as it was added.
         QTest::newRow("two side by side")
-            << 2 << QByteArray("wait") << QStringList{"Stop", "Stop", "OK"};
+            << 2 << QByteArray("wait") << QStringList{"OK", "Failed", "OK"};
     }
     void failedConversionIsReportedAndCleanedUp()
     {
@@ -712,6 +712,7 @@ private slots:
         m_job->start();
         QCOMPARE(runs().size(), runCount);
         QCOMPARE(captions(), QStringList{"Error"});
+        QCOMPARE(m_doubles->messages.shown[0].kind, QString("error"));
         QCOMPARE(m_doubles->messages.shown[0].text, text);
         QCOMPARE(contents(path("film.avi")), QByteArray("keep me"));
         // In one pass too, the failed job keeps its log, and only that.
@@ -738,7 +739,7 @@ private slots:
         QCOMPARE(contents(path("film.avi")), QByteArray("keep me"));
         removeKeptLog();
         QCOMPARE(everything(), before);
-        QCOMPARE(m_window->statuses(), (QStringList{"Stop", "Stop", "Stop"}));
+        QCOMPARE(m_window->statuses(), (QStringList{"Failed", "Failed", "Failed"}));
         QCOMPARE(m_job->runState(), RunState::Idle);
     }
 
@@ -916,7 +917,7 @@ private slots:
         QVERIFY(!m_window->locked);
         QVERIFY(!m_window->progressPanelShown);
         QVERIFY(!job.clock().isRunning());
-        QCOMPARE(m_window->statuses(), (QStringList{"Stop", "OK", "OK"}));
+        QCOMPARE(m_window->statuses(), (QStringList{"Failed", "OK", "OK"}));
         QVERIFY2(contents(job.keptLogPath()).contains("=== Run 1 ended: Failed to start: "),
                  contents(job.keptLogPath()).constData());
     }

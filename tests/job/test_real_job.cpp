@@ -234,7 +234,7 @@ private slots:
         QVERIFY2(doubles.messages.shown.first().text.startsWith(
                      QStringLiteral("The conversion of 'gone.mp4' failed.")),
                  qPrintable(doubles.messages.shown.first().text));
-        QCOMPARE(windows.statuses(), (QStringList{"Waiting for joining", "Stop", "OK"}));
+        QCOMPARE(windows.statuses(), (QStringList{"OK", "Failed", "OK"}));
         QVERIFY(!QFileInfo::exists(output));
         // Only the log stays, with what the real encoder said.
         QCOMPARE(m_program->leftInTempDirBesideLogs(), QStringList());
