@@ -49,6 +49,7 @@ void JoinJob::start()
     m_lastEnd = End::Refused;
     m_keptLogPath.clear();
     m_lastRemark.clear();
+    m_lastOutputPath.clear();
     if (m_rows.count() < 2) {
         refuse(QStringLiteral("Add More Videos"),
                QStringLiteral("Please add at least 2 videos to the task for joining."), false);
@@ -329,6 +330,7 @@ void JoinJob::complete(const JoinResult& joined, JobFolder& folder)
     m_view.setTotalBar(100);
     m_clock.stop();
     m_lastEnd = End::Completed;
+    m_lastOutputPath = joined.outputPath;
     for (int row = 0; row < m_rows.count(); ++row) {
         m_view.pumpEvents();
         m_rows.setStatus(row, TaskStatus::Complete);
@@ -366,8 +368,16 @@ QString JoinJob::completionText(const JoinResult& joined)
     }
     m_lastRemark = ResultCheck::remark(
         ResultCheck::measure(joined.outputPath, inputs, expectedLength, joined.report));
-    QStringList lines{QStringLiteral("The joining is completed successfully."), m_lastRemark,
-                      silenceNote(joined.silencedInputs)};
+    // The output file box names the file the user expects; a renamed join wrote another.
+    const QFileInfo asked(m_view.outputFileText());
+    const QFileInfo written(joined.outputPath);
+    const QString renamed =
+        written.absoluteFilePath() == asked.absoluteFilePath()
+            ? QString()
+            : QStringLiteral("%1 already existed, so the video was written to %2.")
+                  .arg(asked.fileName(), written.fileName());
+    QStringList lines{QStringLiteral("The joining is completed successfully."), renamed,
+                      m_lastRemark, silenceNote(joined.silencedInputs)};
     lines.removeAll(QString());
     return lines.join(QLatin1Char('\n'));
 }

@@ -56,6 +56,9 @@ public:
     // The encoder log the last Start kept because the job failed; empty when it kept none.
     QString keptLogPath() const { return m_keptLogPath; }
     End lastEnd() const { return m_lastEnd; }
+    // The file the last completed join wrote: the output file, or the free name it was renamed
+    // to; empty when the last Start wrote none.
+    QString lastOutputPath() const { return m_lastOutputPath; }
     // What the check of the last completed join found wrong with it; empty for a good one.
     QString lastRemark() const { return m_lastRemark; }
     // Start is running: the window is locked.
@@ -97,7 +100,8 @@ private:
     // "The joining is completed successfully.", a sentence on the output when the check finds
     // it shorter or longer than the videos together, its sound apart from its picture or its
     // picture unlike the videos' (kept as the last remark), and one naming the inputs whose
-    // sound was replaced by silence.
+    // sound was replaced by silence; and when the output existed and the join took another
+    // name, which.
     QString completionText(const JoinResult& joined);
 
     JobView& m_view;
@@ -115,6 +119,7 @@ private:
     EncoderLog m_log;
     QString m_keptLogPath;
     QString m_lastRemark;
+    QString m_lastOutputPath;
     RunState m_runState = RunState::Idle;
     End m_lastEnd = End::Refused;
     bool m_busy = false;

@@ -435,6 +435,10 @@ private slots:
         m_window->general.ask = false;
         m_job->start();
         QCOMPARE(runs().last().at(4), path("film_2.avi"));
+        QCOMPARE(m_job->lastOutputPath(), path("film_2.avi"));
+        QCOMPARE(m_doubles->messages.shown.value(0).text,
+                 QString("The joining is completed successfully.\nfilm.avi already existed, so "
+                         "the video was written to film_2.avi."));
         QCOMPARE(QFile(path("film.avi")).size(), 3);
         QCOMPARE(QFile(path("film_1.avi")).size(), 3);
         QVERIFY(QFile::exists(path("film_2.avi")));
