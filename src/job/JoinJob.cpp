@@ -50,6 +50,7 @@ void JoinJob::start()
     m_keptLogPath.clear();
     m_lastRemark.clear();
     m_lastOutputPath.clear();
+    m_endsUntold = false;
     if (m_rows.count() < 2) {
         refuse(QStringLiteral("Add More Videos"),
                QStringLiteral("Please add at least 2 videos to the task for joining."), false);
@@ -284,6 +285,8 @@ void JoinJob::endJob(Stage stage, const StageOutcome& outcome, JobFolder& folder
     const bool conversion = stage == Stage::Conversion;
     switch (outcome.kind) {
     case Kind::Stopped:
+        if (m_endsUntold)
+            break;
         m_seams.messages.info(m_view.owner(), QStringLiteral("Cancel"),
                               conversion ? QStringLiteral("The Coversion is canceled.")
                                          : QStringLiteral("The Joining is canceled."));
@@ -348,9 +351,11 @@ void JoinJob::complete(const JoinResult& joined, JobFolder& folder)
         m_view.closeWindow();
         return;
     }
-    m_seams.messages.info(m_view.owner(), QStringLiteral("Complete"), completionText(joined));
-    if (m_settings.autoOpenDir)
-        m_seams.shell.open(m_view.owner(), QFileInfo(m_view.outputFileText()).path());
+    if (!m_endsUntold) {
+        m_seams.messages.info(m_view.owner(), QStringLiteral("Complete"), completionText(joined));
+        if (m_settings.autoOpenDir)
+            m_seams.shell.open(m_view.owner(), QFileInfo(m_view.outputFileText()).path());
+    }
     m_runState = RunState::Idle;
     m_view.showProgressPanel(false);
 }
@@ -388,4 +393,10 @@ void JoinJob::stop()
         return;
     m_runState = RunState::Stopped;
     m_encoders.terminateAll();
+}
+
+void JoinJob::stopForClosing()
+{
+    m_endsUntold = true;
+    stop();
 }

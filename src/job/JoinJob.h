@@ -46,6 +46,8 @@ public:
     void start();
     // Ends a running job: its encoders are terminated, and the stage that notices cleans up.
     void stop();
+    // Stop for a window that closes once the job is over: its end is shown by no message.
+    void stopForClosing();
 
     // How many conversions may run side by side; the machine's cores unless set.
     void setConversionRunsAtOnce(int runs) { m_conversionRunsAtOnce = runs; }
@@ -123,4 +125,6 @@ private:
     RunState m_runState = RunState::Idle;
     End m_lastEnd = End::Refused;
     bool m_busy = false;
+    // The window closes after the job: how it ended is not told.
+    bool m_endsUntold = false;
 };

@@ -1,4 +1,5 @@
 #include "FakeJobWindow.h"
+#include "job/ClosingDuringJob.h"
 #include "job/EncoderCheck.h"
 #include "job/JoinJob.h"
 #include "support/Clips.h"
@@ -114,11 +115,15 @@ class TestJoinJob : public QObject
     // given, exists.
     void stopAfterRuns(int runCount, const QString& mark = {})
     {
+        afterRuns(runCount, mark, [this] { m_job->stop(); });
+    }
+    void afterRuns(int runCount, const QString& mark, const std::function<void()>& action)
+    {
         auto* poll = new QTimer(m_job.get());
-        QObject::connect(poll, &QTimer::timeout, m_job.get(), [this, poll, runCount, mark] {
+        QObject::connect(poll, &QTimer::timeout, m_job.get(), [=, this] {
             if (runs().size() >= runCount && (mark.isEmpty() || QFileInfo::exists(mark))) {
                 poll->deleteLater();
-                m_job->stop();
+                action();
             }
         });
         poll->start(10);
@@ -1016,6 +1021,49 @@ private slots:
         QCOMPARE(contents(path("film.avi")), QByteArray("keep me"));
         QCOMPARE(m_job->runState(), RunState::Idle);
         QVERIFY(!m_window->locked);
+    }
+
+    void closingDuringAJobAsksWhetherToStopIt_data()
+    {
+        QTest::addColumn<bool>("stop");
+        QTest::addColumn<int>("runCount");
+        QTest::addColumn<QByteArray>("script");
+        QTest::addColumn<QStringList>("captions");
+        QTest::newRow("No: the job runs on")
+            << false << 1 << QByteArray("output\n") << QStringList{"Job Running", "Complete"};
+        QTest::newRow("Yes in the conversion")
+            << true << 2 << QByteArray("#0.avi output\n#1.avi wait\n")
+            << QStringList{"Job Running"};
+        QTest::newRow("Yes in the join")
+            << true << 4
+            << QByteArray("#0.avi output\n#1.avi output\n#2.avi output\n#film.avi wait\n")
+            << QStringList{"Job Running"};
+    }
+    void closingDuringAJobAsksWhetherToStopIt()
+    {
+        QFETCH(bool, stop);
+        QFETCH(int, runCount);
+        QFETCH(QByteArray, script);
+        QFETCH(QStringList, captions);
+        touch(path("film.avi"), "keep me");
+        m_window->general.ask = false;
+        writeScript(script);
+        ClosingDuringJob closing(*m_job, m_doubles->messages);
+        m_doubles->messages.answers.enqueue(stop);
+        bool closedAtOnce = true, closedWhileAsked = true;
+        m_doubles->messages.whileShown = [&] {
+            if (m_doubles->messages.shown.size() == 1)
+                closedWhileAsked = closing.mayClose(nullptr);
+        };
+        afterRuns(runCount, {}, [&] { closedAtOnce = closing.mayClose(nullptr); });
+        m_job->start();
+        QVERIFY(!closedAtOnce);
+        QVERIFY(!closedWhileAsked);
+        QCOMPARE(this->captions(), captions);
+        QCOMPARE(closing.closeAfterJob(), stop);
+        QCOMPARE(contents(path("film.avi")) == "keep me", stop);
+        QCOMPARE(tempFiles(), QStringList());
+        QVERIFY(closing.mayClose(nullptr));
     }
 
     void stopWhileTheJoinListIsBuiltKeepsTheOldOutput()
