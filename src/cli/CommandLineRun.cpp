@@ -18,6 +18,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QItemSelectionModel>
+#include <QRegularExpression>
 #include <QTimer>
 
 #include <utility>
@@ -43,7 +44,7 @@ const QString kProgramName = QStringLiteral("vantomel");
 const QString kUsage = QStringLiteral(
     "Usage: vantomel --join [--profile NAME|FILE] [--one-pass|--two-stages]\n"
     "                [--keep-shape|--stretch] [-y|-n] [--temp-dir DIR] [--frame-rate RATE]\n"
-    "                [-q|-v] -o OUTPUT [--list FILE] INPUT...\n"
+    "                [--size WxH|--same-size] [-q|-v] -o OUTPUT [--list FILE] INPUT...\n"
     "       vantomel --list-profiles | --help | --version\n"
     "       vantomel [VIDEO...]    opens the main window with the videos listed\n");
 
@@ -109,12 +110,21 @@ struct Options
                                  QStringLiteral("The joined video's frame rate, 23.976 to 60, or "
                                                 "First (the first video's)."),
                                  QStringLiteral("rate")};
+    QCommandLineOption size{QStringLiteral("size"),
+                            QStringLiteral("The joined picture's width and height, as the "
+                                           "Output Settings' own fields take them."),
+                            QStringLiteral("WxH")};
+    QCommandLineOption sameSize{
+        QStringLiteral("same-size"),
+        QStringLiteral("The joined picture as large as the first video's.")};
 
     QList<QCommandLineOption> all() const
     {
-        return {help,      version,   listProfiles, join,    profile,   onePass,
-                twoStages, keepShape, stretch,      output,  overwrite, noOverwrite,
-                quiet,     verbose,   list,         tempDir, frameRate};
+        return {
+            help,      version, listProfiles, join,      profile,     onePass, twoStages,
+            keepShape, stretch, output,       overwrite, noOverwrite, quiet,   verbose,
+            list,      tempDir, frameRate,    size,      sameSize,
+        };
     }
 };
 
@@ -231,6 +241,9 @@ public:
             return added;
         if (StopSignals::arrived())
             return stopped();
+        if (m_model.rowCount() > 0)
+            setPictureSize(parser.isSet(options.sameSize) ? m_model.ReadItemData(0).frameSize
+                                                          : parser.value(options.size));
 
         TaskListRows rows(m_model);
         CurrentProfileOutput output(m_profile);
@@ -359,6 +372,20 @@ private:
         return ExitCode::kDone;
     }
 
+    // The size as the Output Settings' manual width and height; the job refuses one that they
+    // would refuse. Empty: the profile's own.
+    void setPictureSize(const QString& size)
+    {
+        const QStringList sides = size.split(QLatin1Char('x'));
+        if (sides.size() != 2)
+            return;
+        OutputSelection selection = m_profile.selection();
+        selection.selectSize = false;
+        selection.width = sides[0];
+        selection.height = sides[1];
+        m_profile.setSelection(selection);
+    }
+
     int stopped()
     {
         m_console.err(QStringLiteral("Cancel: The Joining is canceled."));
@@ -459,8 +486,9 @@ int runCommandLine(const QStringList& arguments, const QString& executablePath)
             return usageError(console,
                               QStringLiteral("--%1 and --%2 cannot go together")
                                   .arg(on->names().constFirst(), off->names().constFirst()));
-    for (const auto& [one, other] : {std::pair{&options.overwrite, &options.noOverwrite},
-                                     std::pair{&options.quiet, &options.verbose}})
+    for (const auto& [one, other] :
+         {std::pair{&options.overwrite, &options.noOverwrite},
+          std::pair{&options.quiet, &options.verbose}, std::pair{&options.size, &options.sameSize}})
         if (parser.isSet(*one) && parser.isSet(*other))
             return usageError(console,
                               QStringLiteral("--%1 and --%2 cannot go together")
@@ -470,6 +498,11 @@ int runCommandLine(const QStringList& arguments, const QString& executablePath)
         return usageError(console, QStringLiteral("--frame-rate takes 23.976 to 60, or First, "
                                                   "not '%1'")
                                        .arg(parser.value(options.frameRate)));
+    static const QRegularExpression sizeText(QStringLiteral("^[1-9][0-9]{0,4}x[1-9][0-9]{0,4}$"));
+    if (parser.isSet(options.size) && !sizeText.match(parser.value(options.size)).hasMatch())
+        return usageError(console, QStringLiteral("--size takes WIDTHxHEIGHT, such as 1280x720, "
+                                                  "not '%1'")
+                                       .arg(parser.value(options.size)));
     // The job would quietly fall back on the default folder.
     if (parser.isSet(options.tempDir) && !QFileInfo(parser.value(options.tempDir)).isDir())
         return usageError(

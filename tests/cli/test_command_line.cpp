@@ -326,6 +326,9 @@ private slots:
             << false << "joined.avi";
         QTest::newRow("-y over the question") << QStringList{QStringLiteral("-y"), avi, mp4}
                                               << QByteArray() << true << false << "joined.avi";
+        QTest::newRow("--size over the profile's")
+            << QStringList{QStringLiteral("--size"), QStringLiteral("160x120"), avi, mp4}
+            << QByteArray() << false << false << "joined.avi";
         QTest::newRow("Rename: the renamed path")
             << QStringList{avi, mp4} << QByteArray() << true << true << "joined_1.avi";
     }
@@ -355,6 +358,7 @@ private slots:
         QVERIFY(facts.opened && facts.video.present && facts.audio.present);
         QVERIFY2(qAbs(facts.video.duration - 4.0) < 0.2,
                  qPrintable(QString::number(facts.video.duration)));
+        QCOMPARE(facts.video.width, inputs.contains(QStringLiteral("--size")) ? 160 : 640);
         QCOMPARE(m_program->leftInTempDir(), QStringList());
     }
 
