@@ -329,6 +329,11 @@ private slots:
         QTest::newRow("--size over the profile's")
             << QStringList{QStringLiteral("--size"), QStringLiteral("160x120"), avi, mp4}
             << QByteArray() << false << false << "joined.avi";
+        QTest::newRow("-q: no completion message")
+            << QStringList{QStringLiteral("-q"), avi, mp4} << QByteArray() << false << false
+            << "joined.avi";
+        QTest::newRow("-v: each encoder run") << QStringList{QStringLiteral("-v"), avi, mp4}
+                                              << QByteArray() << false << false << "joined.avi";
         QTest::newRow("Rename: the renamed path")
             << QStringList{avi, mp4} << QByteArray() << true << true << "joined_1.avi";
     }
@@ -353,7 +358,10 @@ private slots:
                 standardInput);
         QVERIFY2(ended.exitCode == 0, qPrintable(ended.err));
         QCOMPARE(ended.out, m_outputs.filePath(written) + QLatin1Char('\n'));
-        QVERIFY(ended.err.contains(QStringLiteral("Complete: The joining is completed")));
+        QCOMPARE(ended.err.contains(QStringLiteral("Complete: The joining is completed")),
+                 !inputs.contains(QStringLiteral("-q")));
+        QCOMPARE(ended.err.contains(QStringLiteral("=== Run 1: ")),
+                 inputs.contains(QStringLiteral("-v")));
         const MediaFacts facts = readMediaFacts(m_outputs.filePath(written));
         QVERIFY(facts.opened && facts.video.present && facts.audio.present);
         QVERIFY2(qAbs(facts.video.duration - 4.0) < 0.2,
