@@ -49,6 +49,7 @@ void JoinJob::start()
     m_lastEnd = End::Refused;
     m_keptLogPath.clear();
     m_lastRemark.clear();
+    m_lastOutputPath.clear();
     if (m_rows.count() < 2) {
         refuse(QStringLiteral("Add More Videos"),
                QStringLiteral("Please add at least 2 videos to the task for joining."), false);
@@ -91,6 +92,7 @@ void JoinJob::start()
     }
 
     m_log = folder.isValid() ? EncoderLog(folder.path() + kJobFolderLogName) : EncoderLog();
+    m_log.setEcho(m_runEcho);
     m_busy = true;
     m_view.setLocked(true);
     runStages(folder, onePass);
@@ -324,6 +326,7 @@ void JoinJob::complete(const JoinResult& joined, JobFolder& folder)
     m_view.setTotalBar(100);
     m_clock.stop();
     m_lastEnd = End::Completed;
+    m_lastOutputPath = joined.outputPath;
     for (int row = 0; row < m_rows.count(); ++row) {
         m_view.pumpEvents();
         m_rows.setStatus(row, TaskStatus::Complete);
