@@ -18,6 +18,9 @@ int main(int argc, char* argv[])
         return runCommandLine(arguments, QCoreApplication::applicationFilePath());
     }
 
+    // Qt would abort with a message that blames the installation.
+    if (noDisplayForTheWindow())
+        return reportNoDisplay();
     QApplication app(argc, argv);
     // The desktop entry ties the windows to the menu entry, its icon and the task-bar entry.
     const QString desktopEntry = QStringLiteral(VANTOMEL_DESKTOP_ENTRY);

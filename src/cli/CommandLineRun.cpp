@@ -10,6 +10,7 @@
 #include "job/TaskListRows.h"
 #include "paths/PathText.h"
 #include "profiles/ProfileList.h"
+#include "tasks/JobListFile.h"
 #include "tasks/TaskListEditor.h"
 #include "tasks/TaskListModel.h"
 
@@ -17,6 +18,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QItemSelectionModel>
+#include <QRegularExpression>
 #include <QTimer>
 
 #include <utility>
@@ -39,29 +41,35 @@ bool isUtf8(const QByteArray& bytes)
 
 const QString kProgramName = QStringLiteral("vantomel");
 
-const QString kUsage =
-    QStringLiteral("Usage: vantomel --join [--profile NAME|FILE] [--one-pass|--two-stages] "
-                   "[--keep-shape|--stretch]\n"
-                   "                -o OUTPUT INPUT...\n"
-                   "       vantomel --list-profiles | --help | --version\n"
-                   "       vantomel [VIDEO...]    opens the main window with the videos listed\n");
+const QString kUsage = QStringLiteral(
+    "Usage: vantomel --join [--profile NAME|FILE] [--one-pass|--two-stages]\n"
+    "                [--keep-shape|--stretch] [-y|-n] [--temp-dir DIR] [--frame-rate RATE]\n"
+    "                [--size WxH|--same-size] [-q|-v] -o OUTPUT [--list FILE] INPUT...\n"
+    "       vantomel --list-profiles | --help | --version\n"
+    "       vantomel [VIDEO...]    opens the main window with the videos listed\n");
 
 const QString kHelpEpilogue = QStringLiteral(
     "\n"
+    "An INPUT may be a folder (its videos, as Add Directory adds them) or - (names read from\n"
+    "standard input, one a line). Standard output holds only the path of the file written (a\n"
+    "renamed one when Preferences.ini chooses Rename); progress and messages go to standard\n"
+    "error.\n"
+    "\n"
     "What --join has no option for comes from Preferences.ini, as in the window: the profile,\n"
     "the question before overwriting, Overwrite or Rename, the temporary folder, One Pass,\n"
-    "Keep Shape and Frame Rate. A question is asked on the terminal; without one it is\n"
-    "answered No and the join is refused.\n"
+    "Keep Shape and Frame Rate. An option holds for this run only and is not saved. A question\n"
+    "is asked on the terminal; without one it is answered No and the join is refused.\n"
     "\n"
-    "Exit codes: 0 joined, 1 failed (or an input is no video), 2 stopped (Ctrl+C or SIGTERM),\n"
-    "3 refused, 4 joined but the joined video is out of step, short or otherwise faulty (the\n"
+    "Exit codes: 0 joined, 1 failed (or an input is no video, or no display for the window),\n"
+    "2 stopped (Ctrl+C, SIGTERM or a closed terminal), 3 refused (also -n with an existing\n"
+    "output), 4 joined but the joined video is out of step, short or otherwise faulty (the\n"
     "completion message says how), 64 wrong usage.\n");
 
 struct Options
 {
     QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")},
                             QStringLiteral("Shows this help and exits.")};
-    QCommandLineOption version{{QStringLiteral("v"), QStringLiteral("version")},
+    QCommandLineOption version{{QStringLiteral("V"), QStringLiteral("version")},
                                QStringLiteral("Shows the version and exits.")};
     QCommandLineOption listProfiles{QStringLiteral("list-profiles"),
                                     QStringLiteral("Lists the profiles, one per line.")};
@@ -82,12 +90,57 @@ struct Options
                               QStringLiteral("The joined file."),
                               QStringLiteral("output")};
 
+    QCommandLineOption overwrite{{QStringLiteral("y"), QStringLiteral("overwrite")},
+                                 QStringLiteral("Replaces an existing output without asking.")};
+    QCommandLineOption noOverwrite{{QStringLiteral("n"), QStringLiteral("no-overwrite")},
+                                   QStringLiteral("Never replaces an existing output: refused.")};
+    QCommandLineOption quiet{{QStringLiteral("q"), QStringLiteral("quiet")},
+                             QStringLiteral("Errors only: no progress, no completion message.")};
+    QCommandLineOption verbose{{QStringLiteral("v"), QStringLiteral("verbose")},
+                               QStringLiteral("Shows each encoder run: its command line and "
+                                              "what the encoder said.")};
+    QCommandLineOption list{QStringLiteral("list"),
+                            QStringLiteral("Adds the videos of a job list (as Save List writes "
+                                           "it) before the inputs."),
+                            QStringLiteral("file")};
+    QCommandLineOption tempDir{QStringLiteral("temp-dir"),
+                               QStringLiteral("The temporary folder for this run."),
+                               QStringLiteral("dir")};
+    QCommandLineOption frameRate{QStringLiteral("frame-rate"),
+                                 QStringLiteral("The joined video's frame rate, 23.976 to 60, or "
+                                                "First (the first video's)."),
+                                 QStringLiteral("rate")};
+    QCommandLineOption size{QStringLiteral("size"),
+                            QStringLiteral("The joined picture's width and height, as the "
+                                           "Output Settings' own fields take them."),
+                            QStringLiteral("WxH")};
+    QCommandLineOption sameSize{
+        QStringLiteral("same-size"),
+        QStringLiteral("The joined picture as large as the first video's.")};
+
     QList<QCommandLineOption> all() const
     {
-        return {help,    version,   listProfiles, join,    profile,
-                onePass, twoStages, keepShape,    stretch, output};
+        return {
+            help,      version, listProfiles, join,      profile,     onePass, twoStages,
+            keepShape, stretch, output,       overwrite, noOverwrite, quiet,   verbose,
+            list,      tempDir, frameRate,    size,      sameSize,
+        };
     }
 };
+
+// Why the output names no file of its own, or empty: "" would be the working folder's name, and
+// "." or ".." a hidden "..mp4" beside it.
+QString whyOutputNamesNoFile(const QString& output)
+{
+    if (output.isEmpty())
+        return QStringLiteral("the output name is empty");
+    if (QFileInfo(QDir::current().absoluteFilePath(output)).isDir())
+        return QStringLiteral("the output '%1' is a folder; name a file in it").arg(output);
+    const QString name = output.section(QLatin1Char('/'), -1);
+    if (name.count(QLatin1Char('.')) == name.size())
+        return QStringLiteral("the output '%1' names no file").arg(output);
+    return {};
+}
 
 int usageError(Console& console, const QString& text)
 {
@@ -170,11 +223,27 @@ public:
             chosenSwitch(parser, options.onePass, options.twoStages, settings.onePass);
         settings.keepShape =
             chosenSwitch(parser, options.keepShape, options.stretch, settings.keepShape);
+        // -y replaces without asking; -n asks, and the question is answered No (below).
+        if (parser.isSet(options.overwrite) || parser.isSet(options.noOverwrite)) {
+            settings.ask = parser.isSet(options.noOverwrite);
+            settings.overwrite = parser.isSet(options.overwrite);
+            settings.rename = false;
+        }
+        if (parser.isSet(options.tempDir))
+            settings.tempDir = QDir::current().absoluteFilePath(parser.value(options.tempDir));
+        if (parser.isSet(options.frameRate))
+            settings.frameRate = prefs::offeredFrameRate(parser.value(options.frameRate));
 
-        if (const int added = addInputs(parser.positionalArguments()); added != ExitCode::kDone)
+        QStringList inputs;
+        if (const int named = namedInputs(parser, options, inputs); named != ExitCode::kDone)
+            return named;
+        if (const int added = addInputs(inputs); added != ExitCode::kDone)
             return added;
         if (StopSignals::arrived())
             return stopped();
+        if (m_model.rowCount() > 0)
+            setPictureSize(parser.isSet(options.sameSize) ? m_model.ReadItemData(0).frameSize
+                                                          : parser.value(options.size));
 
         TaskListRows rows(m_model);
         CurrentProfileOutput output(m_profile);
@@ -189,10 +258,22 @@ public:
         JoinJob joinJob(view, rows, output, settings, m_seams, places.encoderPath(),
                         places.defaultTempDirectory, m_setup.info.productName);
         job = &joinJob;
+        if (parser.isSet(options.noOverwrite))
+            m_messages.answerNo(QStringLiteral("File Exists"), [&view] {
+                return QStringLiteral("%1 exists, and --no-overwrite keeps it.")
+                    .arg(view.outputFileText());
+            });
+        if (m_console.verbosity() == Console::Verbosity::Verbose)
+            joinJob.setRunEcho([this](const QString& run) { m_console.detail(run); });
         QObject::connect(&m_stopSignals, &StopSignals::stopAsked, &joinJob, &JoinJob::stop);
         joinJob.start();
         switch (joinJob.lastEnd()) {
         case JoinJob::End::Completed:
+            // A quiet run left out the completion message, but not what the check found wrong.
+            if (m_console.verbosity() == Console::Verbosity::Quiet &&
+                !joinJob.lastRemark().isEmpty())
+                m_console.err(joinJob.lastRemark());
+            m_console.out(joinJob.lastOutputPath());
             return joinJob.lastRemark().isEmpty() ? ExitCode::kDone : ExitCode::kJoinedWithFault;
         case JoinJob::End::Stopped:
             return ExitCode::kStopped;
@@ -208,8 +289,46 @@ public:
     }
 
 private:
-    // Each input probed and listed as the window lists it; the first that is no video ends the
-    // run before anything is written.
+    // The job list's names (relative ones from its folder, as Open List takes them), then the
+    // inputs, "-" standing for the names read from standard input, one a line.
+    int namedInputs(const QCommandLineParser& parser, const Options& options, QStringList& inputs)
+    {
+        const auto named = [&inputs](const QStringList& lines, const QDir& from) {
+            for (QString line : lines) {
+                if (line.endsWith(QLatin1Char('\r')))
+                    line.chop(1);
+                // An empty line names nothing, not the folder.
+                if (!line.isEmpty())
+                    inputs << from.absoluteFilePath(line);
+            }
+        };
+        if (parser.isSet(options.list)) {
+            const QString listFile = QDir::current().absoluteFilePath(parser.value(options.list));
+            const JobList list = readJobList(listFile);
+            if (!list.problem.isEmpty() || !QFileInfo(listFile).isFile()) {
+                m_console.err(QStringLiteral("The job list %1 was not read: %2.")
+                                  .arg(listFile, list.problem.isEmpty()
+                                                     ? QStringLiteral("no such file")
+                                                     : list.problem));
+                return ExitCode::kFailed;
+            }
+            named(list.lines, QFileInfo(listFile).absoluteDir());
+        }
+        for (const QString& input : parser.positionalArguments()) {
+            if (input != QLatin1String("-")) {
+                inputs << input;
+                continue;
+            }
+            QFile standardInput;
+            if (standardInput.open(stdin, QIODevice::ReadOnly))
+                named(QString::fromUtf8(standardInput.readAll()).split(QLatin1Char('\n')),
+                      QDir::current());
+        }
+        return ExitCode::kDone;
+    }
+
+    // Each input probed and listed as the window lists it, a folder's videos as Add Directory
+    // adds them; the first that is no video ends the run before anything is written.
     int addInputs(const QStringList& inputs)
     {
         QItemSelectionModel selection(&m_model);
@@ -223,8 +342,14 @@ private:
             };
             if (holdsBytesNotUtf8(input))
                 return notAVideo(QStringLiteral("its name is not valid UTF-8."));
-            if (QFileInfo(path).isDir())
-                return notAVideo(QStringLiteral("it is a folder."));
+            if (QFileInfo(path).isDir()) {
+                try {
+                    editor.addDirectory(path);
+                } catch (const ProbeError& error) {
+                    return notAVideo(error.message());
+                }
+                continue;
+            }
             if (!QFileInfo(path).isFile())
                 return notAVideo(QStringLiteral("no such file."));
             const int rowsBefore = m_model.rowCount();
@@ -245,6 +370,20 @@ private:
                 return ExitCode::kRefused;
         }
         return ExitCode::kDone;
+    }
+
+    // The size as the Output Settings' manual width and height; the job refuses one that they
+    // would refuse. Empty: the profile's own.
+    void setPictureSize(const QString& size)
+    {
+        const QStringList sides = size.split(QLatin1Char('x'));
+        if (sides.size() != 2)
+            return;
+        OutputSelection selection = m_profile.selection();
+        selection.selectSize = false;
+        selection.width = sides[0];
+        selection.height = sides[1];
+        m_profile.setSelection(selection);
     }
 
     int stopped()
@@ -337,6 +476,8 @@ int runCommandLine(const QStringList& arguments, const QString& executablePath)
     // would be another than the one named.
     if (holdsBytesNotUtf8(parser.value(options.output)))
         return usageError(console, QStringLiteral("the output name is not valid UTF-8"));
+    if (const QString why = whyOutputNamesNoFile(parser.value(options.output)); !why.isEmpty())
+        return usageError(console, why);
     if (parser.isSet(options.profile) && parser.value(options.profile).isEmpty())
         return usageError(console, QStringLiteral("--profile needs a name"));
     for (const auto& [on, off] : {std::pair{&options.onePass, &options.twoStages},
@@ -345,5 +486,53 @@ int runCommandLine(const QStringList& arguments, const QString& executablePath)
             return usageError(console,
                               QStringLiteral("--%1 and --%2 cannot go together")
                                   .arg(on->names().constFirst(), off->names().constFirst()));
+    for (const auto& [one, other] :
+         {std::pair{&options.overwrite, &options.noOverwrite},
+          std::pair{&options.quiet, &options.verbose}, std::pair{&options.size, &options.sameSize}})
+        if (parser.isSet(*one) && parser.isSet(*other))
+            return usageError(console,
+                              QStringLiteral("--%1 and --%2 cannot go together")
+                                  .arg(one->names().constLast(), other->names().constLast()));
+    if (parser.isSet(options.frameRate) &&
+        prefs::offeredFrameRate(parser.value(options.frameRate)).isEmpty())
+        return usageError(console, QStringLiteral("--frame-rate takes 23.976 to 60, or First, "
+                                                  "not '%1'")
+                                       .arg(parser.value(options.frameRate)));
+    static const QRegularExpression sizeText(QStringLiteral("^[1-9][0-9]{0,4}x[1-9][0-9]{0,4}$"));
+    if (parser.isSet(options.size) && !sizeText.match(parser.value(options.size)).hasMatch())
+        return usageError(console, QStringLiteral("--size takes WIDTHxHEIGHT, such as 1280x720, "
+                                                  "not '%1'")
+                                       .arg(parser.value(options.size)));
+    // The job would quietly fall back on the default folder.
+    if (parser.isSet(options.tempDir) && !QFileInfo(parser.value(options.tempDir)).isDir())
+        return usageError(
+            console,
+            QStringLiteral("--temp-dir '%1' is no folder").arg(parser.value(options.tempDir)));
+    if (parser.isSet(options.quiet))
+        console.setVerbosity(Console::Verbosity::Quiet);
+    if (parser.isSet(options.verbose))
+        console.setVerbosity(Console::Verbosity::Verbose);
     return HeadlessJoin(console, setup).run(parser, options);
+}
+
+bool noDisplayForTheWindow()
+{
+    const QString platforms = qEnvironmentVariable("QT_QPA_PLATFORM");
+    // "offscreen", "vnc", "eglfs", ... need no display; "wayland;xcb" tries both.
+    for (const QString& platform : platforms.split(QLatin1Char(';'), Qt::SkipEmptyParts))
+        if (!platform.startsWith(QLatin1String("xcb")) &&
+            !platform.startsWith(QLatin1String("wayland")))
+            return false;
+    return qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+int reportNoDisplay()
+{
+    Console console;
+    console.err(kProgramName +
+                QStringLiteral(": there is no display to open the window on "
+                               "(neither DISPLAY nor WAYLAND_DISPLAY is set).\n"
+                               "To join without a window:\n") +
+                kUsage);
+    return ExitCode::kNoDisplay;
 }

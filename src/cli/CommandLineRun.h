@@ -5,7 +5,8 @@
 // What a run without a window ends with.
 namespace ExitCode {
 constexpr int kDone = 0;
-constexpr int kFailed = 1; // the job failed, or an input is no video
+constexpr int kFailed = 1;    // the job failed, or an input is no video
+constexpr int kNoDisplay = 1; // the window was asked for, and there is no display to open it on
 constexpr int kStopped = 2;
 constexpr int kRefused = 3; // a check or an unanswered question kept the job from starting
 // Joined, but the check of the joined video found a fault: out of step, shorter or longer, a
@@ -25,3 +26,9 @@ bool isCommandLineRun(const QStringList& arguments);
 
 // --help, --version, --list-profiles or --join; needs a QCoreApplication. Returns the exit code.
 int runCommandLine(const QStringList& arguments, const QString& executablePath);
+
+// The window would open on an X or Wayland display (QT_QPA_PLATFORM unset, or naming only xcb or
+// wayland) and the environment names neither DISPLAY nor WAYLAND_DISPLAY: Qt would abort.
+bool noDisplayForTheWindow();
+// Says so on standard error with the usage of --join; returns the exit code.
+int reportNoDisplay();

@@ -19,8 +19,13 @@ void ConsoleJobView::setRemainingText(const QString& text)
                        .arg(m_title)
                        .arg(m_totalBar, 3)
                        .arg(m_elapsed, text);
-    if (m_fileVisible && !m_file.isEmpty())
-        line += QLatin1Char(' ') + m_file;
+    if (m_fileVisible && !m_file.isEmpty()) {
+        // A phone clip's long name would wrap the line, and each update would start a new one.
+        const int width = m_console.progressWidth();
+        const QString name = width > 0 ? middleElided(m_file, width - line.size() - 1) : m_file;
+        if (!name.isEmpty())
+            line += QLatin1Char(' ') + name;
+    }
     m_console.progress(line);
 }
 

@@ -5,8 +5,9 @@
 void ConsoleMessages::info(QWidget*, const QString& caption, const QString& text)
 {
     const QString line = caption + QStringLiteral(": ") + text;
+    // Standard output holds only the path written; the completion is a note.
     if (caption == QLatin1String("Complete"))
-        m_console.out(line);
+        m_console.note(line);
     else
         m_console.err(line);
 }
@@ -21,6 +22,10 @@ void ConsoleMessages::infoWithDetails(QWidget* owner, const QString& caption, co
 bool ConsoleMessages::ask(QWidget*, const QString& caption, const QString& text)
 {
     ++m_questionsAsked;
+    if (!m_noCaption.isEmpty() && caption == m_noCaption) {
+        m_console.err(caption + QStringLiteral(": ") + m_whyNo());
+        return false;
+    }
     // The window's questions name its buttons; a terminal is answered with a letter.
     const QString question =
         QString(text).replace(QStringLiteral("Click \"No\""), QStringLiteral("Answer \"n\""));

@@ -36,7 +36,8 @@ StopSignals::StopSignals(QObject* parent) : QObject(parent)
         return;
     m_notifier = new QSocketNotifier(pipeEnds[0], QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &StopSignals::readPipe);
-    for (const int signal : {SIGINT, SIGTERM})
+    // A closed terminal (SIGHUP) stops the job as SIGTERM does, so that its folder goes too.
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
         handle(signal, onStopSignal);
     // A reader that went away ("| head -1") must not end the job: what is printed then is lost.
     handle(SIGPIPE, SIG_IGN);
@@ -44,7 +45,7 @@ StopSignals::StopSignals(QObject* parent) : QObject(parent)
 
 StopSignals::~StopSignals()
 {
-    for (const int signal : {SIGINT, SIGTERM, SIGPIPE})
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE})
         handle(signal, SIG_DFL);
     delete m_notifier;
     for (int& end : pipeEnds) {

@@ -3,8 +3,8 @@
 #include <QObject>
 #include <QSocketNotifier>
 
-// SIGINT and SIGTERM as a Qt signal: the handler only writes a byte into a pipe, and the event
-// loop reads it, so nothing but that write runs inside the handler.
+// SIGINT, SIGTERM and SIGHUP as a Qt signal: the handler only writes a byte into a pipe, and the
+// event loop reads it, so nothing but that write runs inside the handler.
 class StopSignals : public QObject
 {
     Q_OBJECT

@@ -46,7 +46,7 @@ QString shellCommandLine(const QString& program, const QStringList& arguments)
 void EncoderLog::addRun(const QString& program, const QStringList& arguments,
                         const EncoderOutcome& outcome)
 {
-    if (m_path.isEmpty())
+    if (m_path.isEmpty() && !m_echo)
         return;
     ++m_runs;
     QString section =
@@ -59,6 +59,10 @@ void EncoderLog::addRun(const QString& program, const QStringList& arguments,
         section += QStringLiteral("Last status: ") + outcome.lastStatus + QLatin1Char('\n');
     section += QStringLiteral("=== Run %1 ended: %2\n\n").arg(m_runs).arg(howTheRunEnded(outcome));
 
+    if (m_echo)
+        m_echo(section.trimmed());
+    if (m_path.isEmpty())
+        return;
     QFile file(m_path);
     if (file.open(QIODevice::WriteOnly | QIODevice::Append))
         file.write(section.toUtf8());

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 struct EncoderOutcome;
 
 // What the encoder said in each run of one job, kept in a file of the job's folder so that a
@@ -17,12 +19,15 @@ public:
     explicit EncoderLog(QString path) : m_path(std::move(path)) {}
 
     QString path() const { return m_path; }
+    // Each run's section is also handed to echo as it is written, with or without a file.
+    void setEcho(std::function<void(const QString&)> echo) { m_echo = std::move(echo); }
     // A log that cannot be written costs the job nothing.
     void addRun(const QString& program, const QStringList& arguments,
                 const EncoderOutcome& outcome);
 
 private:
     QString m_path;
+    std::function<void(const QString&)> m_echo;
     int m_runs = 0;
 };
 

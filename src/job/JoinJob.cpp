@@ -93,6 +93,7 @@ void JoinJob::start()
     }
 
     m_log = folder.isValid() ? EncoderLog(folder.path() + kJobFolderLogName) : EncoderLog();
+    m_log.setEcho(m_runEcho);
     m_busy = true;
     m_view.setLocked(true);
     runStages(folder, onePass);

@@ -12,6 +12,8 @@
 
 #include <QObject>
 
+#include <functional>
+
 class JobFolder;
 
 // What Start and Stop do: the checks of Start, the window lock, the conversion stage and then
@@ -58,11 +60,13 @@ public:
     // The encoder log the last Start kept because the job failed; empty when it kept none.
     QString keptLogPath() const { return m_keptLogPath; }
     End lastEnd() const { return m_lastEnd; }
-    // The file the last completed join wrote: the output file, or the free name it was renamed
-    // to; empty when the last Start wrote none.
-    QString lastOutputPath() const { return m_lastOutputPath; }
     // What the check of the last completed join found wrong with it; empty for a good one.
     QString lastRemark() const { return m_lastRemark; }
+    // The path written by the last completed job (a renamed one when Rename is chosen); empty
+    // otherwise.
+    QString lastOutputPath() const { return m_lastOutputPath; }
+    // Each encoder run, its command line and what the encoder said, as it ends; none when unset.
+    void setRunEcho(std::function<void(const QString&)> echo) { m_runEcho = std::move(echo); }
     // Start is running: the window is locked.
     bool isBusy() const { return m_busy; }
     JobClock& clock() { return m_clock; }
@@ -122,6 +126,7 @@ private:
     QString m_keptLogPath;
     QString m_lastRemark;
     QString m_lastOutputPath;
+    std::function<void(const QString&)> m_runEcho;
     RunState m_runState = RunState::Idle;
     End m_lastEnd = End::Refused;
     bool m_busy = false;

@@ -40,15 +40,21 @@ GeneralSettings readSharedKeys(const IniFile& ini, const QString& section, Gener
     for (const SettingSwitch& option : kSettingSwitches)
         s.*option.member = ini.readBool(section, option.key, s.*option.member);
     // A rate the encoder could not take would only fail the job later.
-    const QString rate = ini.readString(section, kFrameRate, s.frameRate);
-    if (isFrameRateText(rate))
-        s.frameRate = rate.compare(kFirstVideoFrameRate, Qt::CaseInsensitive) == 0
-                          ? kFirstVideoFrameRate
-                          : rate;
+    if (const QString rate = offeredFrameRate(ini.readString(section, kFrameRate, s.frameRate));
+        !rate.isEmpty())
+        s.frameRate = rate;
     return s;
 }
 
 } // namespace
+
+QString offeredFrameRate(const QString& text)
+{
+    if (!isFrameRateText(text))
+        return {};
+    return text.compare(kFirstVideoFrameRate, Qt::CaseInsensitive) == 0 ? kFirstVideoFrameRate
+                                                                        : text;
+}
 
 QString readVersion(const QString& iniPath)
 {

@@ -88,6 +88,10 @@ inline const QString kPreferencesNotReadCaption = QStringLiteral("Preferences No
 // defaults and never saves into it; empty when it was read or is missing.
 QString notReadNotice(const QString& iniPath, const QString& productName);
 
+// A frame rate the settings offer, as they hold it ("first" becomes kFirstVideoFrameRate): from
+// 23.976 to 60, or the first video's. Empty for any other text.
+QString offeredFrameRate(const QString& text);
+
 inline const QString kFrameRateNoticeCaption = QStringLiteral("Invalid Frame Rate");
 // That the "Frame Rate" of [Main] is none the program offers and the default stands in for it;
 // empty when it is one, or missing.

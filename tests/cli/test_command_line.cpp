@@ -21,13 +21,16 @@ class TestCommandLine : public QObject
     QTemporaryDir m_longClips;
     QStringList m_longInputs;
 
-    // The program copy's preferences with a question before overwriting, or without.
-    void setAsk(bool ask) const
+    // The program copy's preferences with a question before overwriting, or without; Rename
+    // rather than Overwrite.
+    void setAsk(bool ask, bool rename = false) const
     {
         QDir().rmdir(m_program->preferencesPath()); // a row may have left a folder in its place
         m_program->writePreferences();
-        const QByteArray text =
+        QByteArray text =
             fileContents(m_program->preferencesPath()).replace("Ask=0", ask ? "Ask=1" : "Ask=0");
+        if (rename)
+            text.replace("Overwrite=1\r\nRename=0", "Overwrite=0\r\nRename=1");
         QFile file(m_program->preferencesPath());
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         QVERIFY(file.write(text) == text.size());
@@ -78,10 +81,12 @@ class TestCommandLine : public QObject
         return all;
     }
 
-    Ended run(const QStringList& arguments) const
+    Ended run(const QStringList& arguments, const QByteArray& standardInput = {}) const
     {
         QProcess process;
         prepare(process);
+        if (!standardInput.isEmpty())
+            process.setStandardInputFile(QString()); // a pipe, written below
         QList<QByteArray> words{QFile::encodeName(m_program->executable())};
         for (const QString& argument : arguments)
             words << wordBytes(argument);
@@ -95,6 +100,10 @@ class TestCommandLine : public QObject
             ::execve(argv[0], argv.data(), envp.data());
         });
         process.start(m_program->executable(), arguments);
+        if (!standardInput.isEmpty() && process.waitForStarted(30000)) {
+            process.write(standardInput);
+            process.closeWriteChannel();
+        }
         if (!process.waitForFinished(120000))
             process.kill();
         Ended ended;
@@ -190,9 +199,38 @@ private slots:
                                                            mp4}
                                             << false << false << 64 << ""
                                             << "--profile needs a name";
-        QTest::newRow("a folder as input")
-            << (join + QStringList{avi, m_outputs.path()}) << false << false << 1 << ""
-            << "' cannot be read as a video: it is a folder.";
+        QTest::newRow("empty output")
+            << QStringList{QStringLiteral("--join"), QStringLiteral("-o"), QString(), avi, mp4}
+            << false << false << 64 << ""
+            << "the output name is empty";
+        QTest::newRow("output a folder")
+            << QStringList{QStringLiteral("--join"), QStringLiteral("-o"), m_outputs.path(), avi,
+                           mp4}
+            << false << false << 64 << ""
+            << "is a folder; name a file in it";
+        QTest::newRow("output name only dots")
+            << QStringList{QStringLiteral("--join"), QStringLiteral("-o"),
+                           m_outputs.filePath(QStringLiteral("new/...")), avi, mp4}
+            << false << false << 64 << ""
+            << "/new/...' names no file";
+        QTest::newRow("--no-overwrite over Overwrite")
+            << (join + QStringList{QStringLiteral("-n"), avi, mp4}) << false << false << 3 << ""
+            << "File Exists: " + output + " exists, and --no-overwrite keeps it.";
+        QTest::newRow("both -y and -n")
+            << (join + QStringList{QStringLiteral("-y"), QStringLiteral("-n"), avi, mp4}) << false
+            << false << 64 << ""
+            << "--overwrite and --no-overwrite cannot go together";
+        QTest::newRow("frame rate not offered")
+            << (join +
+                QStringList{QStringLiteral("--frame-rate"), QStringLiteral("0.001"), avi, mp4})
+            << false << false << 64 << ""
+            << "--frame-rate takes 23.976 to 60, or First, not '0.001'";
+        QTest::newRow("job list not read")
+            << (join + QStringList{QStringLiteral("--list"), m_outputs.filePath("none.tmp"), avi})
+            << false << false << 1 << ""
+            << "none.tmp was not read: no such file.";
+        QTest::newRow("no display for the window") << QStringList{avi} << false << false << 1 << ""
+                                                   << "no display to open the window on";
         QTest::newRow("both ways of joining")
             << (join +
                 QStringList{QStringLiteral("--one-pass"), QStringLiteral("--two-stages"), avi, mp4})
@@ -256,20 +294,79 @@ private slots:
         QCOMPARE(m_program->leftInTempDir(), QStringList());
     }
 
+    // A join's inputs however they are named, its output however it is chosen; standard output
+    // holds the path written and nothing else.
+    void joinsWithoutAWindow_data()
+    {
+        QTest::addColumn<QStringList>("inputs");
+        QTest::addColumn<QByteArray>("standardInput");
+        QTest::addColumn<bool>("outputExists");
+        QTest::addColumn<bool>("rename");
+        QTest::addColumn<QString>("written");
+
+        const QString avi = clipPath(QStringLiteral("clip.avi"));
+        const QString mp4 = clipPath(QStringLiteral("clip.mp4"));
+        const QString folder = m_outputs.filePath(QStringLiteral("two clips"));
+        QDir().mkpath(folder);
+        QFile::copy(avi, folder + QStringLiteral("/a.avi"));
+        QFile::copy(mp4, folder + QStringLiteral("/b.mp4"));
+        const QString list = m_outputs.filePath(QStringLiteral("list.tmp"));
+        QFile listFile(list);
+        if (listFile.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            listFile.write("two clips/a.avi\r\n\r\ntwo clips/b.mp4\r\n");
+        QTest::newRow("two files")
+            << QStringList{avi, mp4} << QByteArray() << false << false << "joined.avi";
+        QTest::newRow("a folder's videos")
+            << QStringList{folder} << QByteArray() << false << false << "joined.avi";
+        QTest::newRow("a job list, names from its folder")
+            << QStringList{QStringLiteral("--list"), list} << QByteArray() << false << false
+            << "joined.avi";
+        QTest::newRow("names on standard input")
+            << QStringList{QStringLiteral("-")} << (avi + '\n' + mp4 + '\n').toUtf8() << false
+            << false << "joined.avi";
+        QTest::newRow("-y over the question") << QStringList{QStringLiteral("-y"), avi, mp4}
+                                              << QByteArray() << true << false << "joined.avi";
+        QTest::newRow("--size over the profile's")
+            << QStringList{QStringLiteral("--size"), QStringLiteral("160x120"), avi, mp4}
+            << QByteArray() << false << false << "joined.avi";
+        QTest::newRow("-q: no completion message")
+            << QStringList{QStringLiteral("-q"), avi, mp4} << QByteArray() << false << false
+            << "joined.avi";
+        QTest::newRow("-v: each encoder run") << QStringList{QStringLiteral("-v"), avi, mp4}
+                                              << QByteArray() << false << false << "joined.avi";
+        QTest::newRow("Rename: the renamed path")
+            << QStringList{avi, mp4} << QByteArray() << true << true << "joined_1.avi";
+    }
+
     void joinsWithoutAWindow()
     {
-        setAsk(false);
+        QFETCH(QStringList, inputs);
+        QFETCH(QByteArray, standardInput);
+        QFETCH(bool, outputExists);
+        QFETCH(bool, rename);
+        QFETCH(QString, written);
+        setAsk(!rename, rename); // -y answers the question; Rename writes beside without one
         const QString output = m_outputs.filePath(QStringLiteral("joined.avi"));
+        QFile::remove(output);
+        QFile::remove(m_outputs.filePath(written));
+        if (outputExists)
+            QVERIFY(QFile::copy(clipPath(QStringLiteral("clip.wmv")), output));
         const Ended ended =
-            run({QStringLiteral("--join"), QStringLiteral("--profile"),
-                 QStringLiteral("AVI - MPEG-4 and MP3"), QStringLiteral("-o"), output,
-                 clipPath(QStringLiteral("clip.avi")), clipPath(QStringLiteral("clip.mp4"))});
+            run(QStringList{QStringLiteral("--join"), QStringLiteral("--profile"),
+                            QStringLiteral("AVI - MPEG-4 and MP3"), QStringLiteral("-o"), output} +
+                    inputs,
+                standardInput);
         QVERIFY2(ended.exitCode == 0, qPrintable(ended.err));
-        QVERIFY(ended.out.contains(QStringLiteral("Complete: The joining is completed")));
-        const MediaFacts facts = readMediaFacts(output);
+        QCOMPARE(ended.out, m_outputs.filePath(written) + QLatin1Char('\n'));
+        QCOMPARE(ended.err.contains(QStringLiteral("Complete: The joining is completed")),
+                 !inputs.contains(QStringLiteral("-q")));
+        QCOMPARE(ended.err.contains(QStringLiteral("=== Run 1: ")),
+                 inputs.contains(QStringLiteral("-v")));
+        const MediaFacts facts = readMediaFacts(m_outputs.filePath(written));
         QVERIFY(facts.opened && facts.video.present && facts.audio.present);
         QVERIFY2(qAbs(facts.video.duration - 4.0) < 0.2,
                  qPrintable(QString::number(facts.video.duration)));
+        QCOMPARE(facts.video.width, inputs.contains(QStringLiteral("--size")) ? 160 : 640);
         QCOMPARE(m_program->leftInTempDir(), QStringList());
     }
 
@@ -283,7 +380,7 @@ private slots:
         prepare(shell);
         const QStringList script{
             QStringLiteral("-c"),
-            QStringLiteral("\"$0\" \"$@\" | head -c 1 >/dev/null; exit ${PIPESTATUS[0]}"),
+            QStringLiteral("\"$0\" \"$@\" 2>&1 | head -c 1 >/dev/null; exit ${PIPESTATUS[0]}"),
             m_program->executable(),
             QStringLiteral("--join"),
             QStringLiteral("--profile"),
@@ -310,7 +407,7 @@ private slots:
             run({QStringLiteral("--join"), QStringLiteral("--profile"),
                  QStringLiteral("MP4 - Same as the videos (no re-encoding)"), QStringLiteral("-o"),
                  m_outputs.filePath(QStringLiteral("short sound joined.mp4")), clip, again});
-        QVERIFY2(ended.out.contains(QStringLiteral(
+        QVERIFY2(ended.err.contains(QStringLiteral(
                      "The sound of the joined video ends 0.38 s before its picture.")),
                  qPrintable(ended.out + ended.err));
         QCOMPARE(ended.exitCode, 4);
@@ -345,10 +442,19 @@ private slots:
         QCOMPARE(m_program->leftInTempDir(), QStringList());
     }
 
-    // Ctrl+C reaches the whole foreground group, the program and what it started; the join stops
-    // as Stop stops it and the output that stood there stays byte for byte.
-    void ctrlCStopsTheJoinAndKeepsTheOutput()
+    // Ctrl+C, or a closed terminal's SIGHUP, reaches the whole foreground group, the program and
+    // what it started; the join stops as Stop stops it, the output that stood there stays byte
+    // for byte and the job's folder goes.
+    void aSignalStopsTheJoinAndKeepsTheOutput_data()
     {
+        QTest::addColumn<int>("signal");
+        QTest::newRow("Ctrl+C") << int(SIGINT);
+        QTest::newRow("closed terminal") << int(SIGHUP);
+    }
+
+    void aSignalStopsTheJoinAndKeepsTheOutput()
+    {
+        QFETCH(int, signal);
         setAsk(false);
         const QString output = m_outputs.filePath(QStringLiteral("kept.mp4"));
         QFile::remove(output);
@@ -364,19 +470,20 @@ private slots:
                                   output} +
                           m_longInputs);
         QVERIFY(process.waitForStarted(30000));
+        process.setReadChannel(QProcess::StandardError);
         // The job runs once its clock has ticked: a progress line.
         QByteArray progress;
         QDeadlineTimer deadline(60000);
         while (!progress.contains('%') && process.state() == QProcess::Running &&
                !deadline.hasExpired())
             if (process.waitForReadyRead(1000))
-                progress += process.readAllStandardOutput();
+                progress += process.readAllStandardError();
         QVERIFY2(progress.contains('%'), "no progress line within 60 s");
-        QCOMPARE(::kill(-pid_t(process.processId()), SIGINT), 0);
-        QVERIFY2(process.waitForFinished(30000), "not ended 30 s after Ctrl+C");
+        QCOMPARE(::kill(-pid_t(process.processId()), signal), 0);
+        QVERIFY2(process.waitForFinished(30000), "not ended 30 s after the signal");
 
         QCOMPARE(process.exitStatus(), QProcess::NormalExit);
-        const QString err = QString::fromLocal8Bit(process.readAllStandardError());
+        const QString err = QString::fromLocal8Bit(progress + process.readAllStandardError());
         QVERIFY2(process.exitCode() == 2, qPrintable(err));
         QVERIFY(err.contains(QStringLiteral("Cancel: The")));
         QVERIFY(fileContents(output) == before);
