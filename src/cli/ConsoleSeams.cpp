@@ -44,3 +44,9 @@ void ConsoleMessages::plain(const QString& title, const QString& text)
 {
     m_console.err(title + QStringLiteral(": ") + text);
 }
+
+void ConsoleMessages::errorWithDetails(QWidget* owner, const QString& caption, const QString& text,
+                                       const QString& details)
+{
+    infoWithDetails(owner, caption, text, details);
+}

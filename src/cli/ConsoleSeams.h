@@ -20,6 +20,8 @@ public:
     bool ask(QWidget* owner, const QString& caption, const QString& text) override;
     void error(QWidget* owner, const QString& text) override;
     void plain(const QString& title, const QString& text) override;
+    void errorWithDetails(QWidget* owner, const QString& caption, const QString& text,
+                          const QString& details) override;
 
     // The questions with this caption are answered No without asking; why tells the reason on
     // standard error instead.

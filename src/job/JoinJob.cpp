@@ -50,6 +50,7 @@ void JoinJob::start()
     m_keptLogPath.clear();
     m_lastRemark.clear();
     m_lastOutputPath.clear();
+    m_endsUntold = false;
     if (m_rows.count() < 2) {
         refuse(QStringLiteral("Add More Videos"),
                QStringLiteral("Please add at least 2 videos to the task for joining."), false);
@@ -267,10 +268,15 @@ void JoinJob::endJob(Stage stage, const StageOutcome& outcome, JobFolder& folder
     }
     m_clock.stop();
     m_lastEnd = outcome.kind == Kind::Stopped ? End::Stopped : End::Failed;
-    for (int row = 0; row < m_rows.count(); ++row)
-        if (outcome.row == StageOutcome::kEveryRow || outcome.row == row ||
-            outcome.otherRows.contains(row))
+    const bool stopped = outcome.kind == Kind::Stopped;
+    for (int row = 0; row < m_rows.count(); ++row) {
+        const bool failedRun = outcome.row == StageOutcome::kEveryRow || outcome.row == row;
+        if (stopped && (failedRun || outcome.otherRows.contains(row)))
             m_rows.setStatus(row, TaskStatus::Stop);
+        // A failed job keeps no intermediate: the rows it did not fail on are as they were added.
+        else if (!stopped)
+            m_rows.setStatus(row, failedRun ? TaskStatus::Failed : TaskStatus::Ok);
+    }
     // A failed job keeps its log for the user, and only that; a stopped one leaves nothing.
     if (outcome.kind == Kind::Stopped)
         folder.remove();
@@ -280,6 +286,8 @@ void JoinJob::endJob(Stage stage, const StageOutcome& outcome, JobFolder& folder
     const bool conversion = stage == Stage::Conversion;
     switch (outcome.kind) {
     case Kind::Stopped:
+        if (m_endsUntold)
+            break;
         m_seams.messages.info(m_view.owner(), QStringLiteral("Cancel"),
                               conversion ? QStringLiteral("The Coversion is canceled.")
                                          : QStringLiteral("The Joining is canceled."));
@@ -309,12 +317,12 @@ void JoinJob::showFailure(const QString& text)
 {
     const QString caption = QStringLiteral("Error");
     if (m_keptLogPath.isEmpty()) {
-        m_seams.messages.info(m_view.owner(), caption, text);
+        m_seams.messages.errorWithDetails(m_view.owner(), caption, text, QString());
         return;
     }
     // Enough of the log to see what the encoder said last; the whole is in the file.
     constexpr int kShownLines = 40;
-    m_seams.messages.infoWithDetails(
+    m_seams.messages.errorWithDetails(
         m_view.owner(), caption, text,
         QStringLiteral("The encoder's log is kept in %1\n\n%2")
             .arg(m_keptLogPath, lastLinesOf(m_keptLogPath, kShownLines)));
@@ -344,9 +352,11 @@ void JoinJob::complete(const JoinResult& joined, JobFolder& folder)
         m_view.closeWindow();
         return;
     }
-    m_seams.messages.info(m_view.owner(), QStringLiteral("Complete"), completionText(joined));
-    if (m_settings.autoOpenDir)
-        m_seams.shell.open(m_view.owner(), QFileInfo(m_view.outputFileText()).path());
+    if (!m_endsUntold) {
+        m_seams.messages.info(m_view.owner(), QStringLiteral("Complete"), completionText(joined));
+        if (m_settings.autoOpenDir)
+            m_seams.shell.open(m_view.owner(), QFileInfo(m_view.outputFileText()).path());
+    }
     m_runState = RunState::Idle;
     m_view.showProgressPanel(false);
 }
@@ -364,8 +374,16 @@ QString JoinJob::completionText(const JoinResult& joined)
     }
     m_lastRemark = ResultCheck::remark(
         ResultCheck::measure(joined.outputPath, inputs, expectedLength, joined.report));
-    QStringList lines{QStringLiteral("The joining is completed successfully."), m_lastRemark,
-                      silenceNote(joined.silencedInputs)};
+    // The output file box names the file the user expects; a renamed join wrote another.
+    const QFileInfo asked(m_view.outputFileText());
+    const QFileInfo written(joined.outputPath);
+    const QString renamed =
+        written.absoluteFilePath() == asked.absoluteFilePath()
+            ? QString()
+            : QStringLiteral("%1 already existed, so the video was written to %2.")
+                  .arg(asked.fileName(), written.fileName());
+    QStringList lines{QStringLiteral("The joining is completed successfully."), renamed,
+                      m_lastRemark, silenceNote(joined.silencedInputs)};
     lines.removeAll(QString());
     return lines.join(QLatin1Char('\n'));
 }
@@ -376,4 +394,10 @@ void JoinJob::stop()
         return;
     m_runState = RunState::Stopped;
     m_encoders.terminateAll();
+}
+
+void JoinJob::stopForClosing()
+{
+    m_endsUntold = true;
+    stop();
 }

@@ -48,6 +48,8 @@ public:
     void start();
     // Ends a running job: its encoders are terminated, and the stage that notices cleans up.
     void stop();
+    // Stop for a window that closes once the job is over: its end is shown by no message.
+    void stopForClosing();
 
     // How many conversions may run side by side; the machine's cores unless set.
     void setConversionRunsAtOnce(int runs) { m_conversionRunsAtOnce = runs; }
@@ -104,7 +106,8 @@ private:
     // "The joining is completed successfully.", a sentence on the output when the check finds
     // it shorter or longer than the videos together, its sound apart from its picture or its
     // picture unlike the videos' (kept as the last remark), and one naming the inputs whose
-    // sound was replaced by silence.
+    // sound was replaced by silence; and when the output existed and the join took another
+    // name, which.
     QString completionText(const JoinResult& joined);
 
     JobView& m_view;
@@ -127,4 +130,6 @@ private:
     RunState m_runState = RunState::Idle;
     End m_lastEnd = End::Refused;
     bool m_busy = false;
+    // The window closes after the job: how it ended is not told.
+    bool m_endsUntold = false;
 };

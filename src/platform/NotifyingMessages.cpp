@@ -37,6 +37,13 @@ void NotifyingMessages::plain(const QString& title, const QString& text)
     m_shown.plain(title, text);
 }
 
+void NotifyingMessages::errorWithDetails(QWidget* owner, const QString& caption,
+                                         const QString& text, const QString& details)
+{
+    notifyIfWanted(caption, text);
+    m_shown.errorWithDetails(owner, caption, text, details);
+}
+
 void NotifyingMessages::notifyIfWanted(const QString& summary, const QString& body)
 {
     if (m_wanted())

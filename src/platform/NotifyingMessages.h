@@ -17,6 +17,8 @@ public:
     bool ask(QWidget* owner, const QString& caption, const QString& text) override;
     void error(QWidget* owner, const QString& text) override;
     void plain(const QString& title, const QString& text) override;
+    void errorWithDetails(QWidget* owner, const QString& caption, const QString& text,
+                          const QString& details) override;
 
 private:
     // Before the box: the box itself becomes the active window.

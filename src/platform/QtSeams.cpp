@@ -19,14 +19,31 @@ void QtMessages::info(QWidget* owner, const QString& caption, const QString& tex
     QMessageBox::information(owner, caption, text);
 }
 
-void QtMessages::infoWithDetails(QWidget* owner, const QString& caption, const QString& text,
-                                 const QString& details)
+namespace {
+
+void showWithDetails(QMessageBox::Icon icon, QWidget* owner, const QString& caption,
+                     const QString& text, const QString& details)
 {
     // Qt's own button unfolds the details ("Show Details..."); its label is not Qt's to
     // change without reaching into the box's insides.
-    QMessageBox box(QMessageBox::Information, caption, text, QMessageBox::Ok, owner);
-    box.setDetailedText(details);
+    QMessageBox box(icon, caption, text, QMessageBox::Ok, owner);
+    if (!details.isEmpty())
+        box.setDetailedText(details);
     box.exec();
+}
+
+} // namespace
+
+void QtMessages::infoWithDetails(QWidget* owner, const QString& caption, const QString& text,
+                                 const QString& details)
+{
+    showWithDetails(QMessageBox::Information, owner, caption, text, details);
+}
+
+void QtMessages::errorWithDetails(QWidget* owner, const QString& caption, const QString& text,
+                                  const QString& details)
+{
+    showWithDetails(QMessageBox::Critical, owner, caption, text, details);
 }
 
 bool QtMessages::ask(QWidget* owner, const QString& caption, const QString& text)

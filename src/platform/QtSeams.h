@@ -18,6 +18,8 @@ public:
     bool ask(QWidget* owner, const QString& caption, const QString& text) override;
     void error(QWidget* owner, const QString& text) override;
     void plain(const QString& title, const QString& text) override;
+    void errorWithDetails(QWidget* owner, const QString& caption, const QString& text,
+                          const QString& details) override;
 
 private:
     QString m_applicationTitle;

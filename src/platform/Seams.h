@@ -24,6 +24,10 @@ public:
     virtual void error(QWidget* owner, const QString& text) = 0;
     // A window without icon or owner, titled as given.
     virtual void plain(const QString& title, const QString& text) = 0;
+    // A failure as infoWithDetails() gives a notice, with the error icon; no details: none to
+    // unfold.
+    virtual void errorWithDetails(QWidget* owner, const QString& caption, const QString& text,
+                                  const QString& details) = 0;
 };
 
 class Shell

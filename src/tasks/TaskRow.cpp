@@ -17,6 +17,8 @@ QString displayText(TaskStatus status)
         return QStringLiteral("Complete");
     case TaskStatus::Stop:
         return QStringLiteral("Stop");
+    case TaskStatus::Failed:
+        return QStringLiteral("Failed");
     }
     return {};
 }

@@ -11,10 +11,11 @@ enum class TaskStatus
     Joining,
     Complete,
     Stop,
+    Failed, // the encoder failed, or wrote no usable file
 };
 
 // The status as the Status column shows it: "OK", "Converting", "Waiting for joining",
-// "Joining", "Complete", "Stop".
+// "Joining", "Complete", "Stop", "Failed".
 QString displayText(TaskStatus status);
 
 // One input video of the task list, as added and as the job reads and marks it.

@@ -4,6 +4,7 @@
 #include "TAboutForm.h"
 #include "TSettingForm.h"
 #include "TopSettingForm.h"
+#include "job/ClosingDuringJob.h"
 #include "job/JoinJob.h"
 #include "paths/PathText.h"
 #include "platform/DialogFilters.h"
@@ -256,6 +257,7 @@ void TMainForm::attachDialogs(TAboutForm* about, TopSettingForm* outputSettings,
 void TMainForm::attachJob(JoinJob* job)
 {
     m_job = job;
+    m_closingDuringJob = std::make_unique<ClosingDuringJob>(*job, m_seams.messages);
     connect(m_job, &JoinJob::finished, this, &TMainForm::jobFinished);
 }
 
@@ -321,9 +323,8 @@ void TMainForm::SaveMainPreferences()
 void TMainForm::closeEvent(QCloseEvent* event)
 {
     SaveMainPreferences();
-    // The job runs on to its end, with its messages; the program ends after it.
-    if (m_job && m_job->isBusy() && !m_jobClosesWindow) {
-        m_closeWhenJobEnds = true;
+    // A running job is stopped first, if the user wants it so; the window closes after it.
+    if (m_closingDuringJob && !m_jobClosesWindow && !m_closingDuringJob->mayClose(this)) {
         event->ignore();
         return;
     }
@@ -332,7 +333,7 @@ void TMainForm::closeEvent(QCloseEvent* event)
 
 void TMainForm::jobFinished()
 {
-    if (m_closeWhenJobEnds && !m_jobClosesWindow) {
+    if (m_closingDuringJob->closeAfterJob() && !m_jobClosesWindow) {
         m_jobClosesWindow = true;
         close();
     }

@@ -14,6 +14,7 @@ namespace Ui {
 class TMainForm;
 }
 class QMenu;
+class ClosingDuringJob;
 class JoinJob;
 class TaskListEditor;
 class TAboutForm;
@@ -110,13 +111,13 @@ private:
     TopSettingForm* m_opSettingForm = nullptr;
     TSettingForm* m_settingForm = nullptr;
     JoinJob* m_job = nullptr;
+    std::unique_ptr<ClosingDuringJob> m_closingDuringJob;
 
     bool m_shownOnce = false;
     // Files of the command line that are no videos: told once the window shows.
     QString m_commandLineProbeErrors;
     // Start was pressed; the job begins once the press has returned.
     bool m_startQueued = false;
-    // Closing during a job waits for its end; a job that ends the program closes at once.
-    bool m_closeWhenJobEnds = false;
+    // A job that ends the program closes the window at once.
     bool m_jobClosesWindow = false;
 };

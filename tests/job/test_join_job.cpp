@@ -1,4 +1,5 @@
 #include "FakeJobWindow.h"
+#include "job/ClosingDuringJob.h"
 #include "job/EncoderCheck.h"
 #include "job/JoinJob.h"
 #include "support/Clips.h"
@@ -114,11 +115,15 @@ class TestJoinJob : public QObject
     // given, exists.
     void stopAfterRuns(int runCount, const QString& mark = {})
     {
+        afterRuns(runCount, mark, [this] { m_job->stop(); });
+    }
+    void afterRuns(int runCount, const QString& mark, const std::function<void()>& action)
+    {
         auto* poll = new QTimer(m_job.get());
-        QObject::connect(poll, &QTimer::timeout, m_job.get(), [this, poll, runCount, mark] {
+        QObject::connect(poll, &QTimer::timeout, m_job.get(), [=, this] {
             if (runs().size() >= runCount && (mark.isEmpty() || QFileInfo::exists(mark))) {
                 poll->deleteLater();
-                m_job->stop();
+                action();
             }
         });
         poll->start(10);
@@ -435,6 +440,10 @@ private slots:
         m_window->general.ask = false;
         m_job->start();
         QCOMPARE(runs().last().at(4), path("film_2.avi"));
+        QCOMPARE(m_job->lastOutputPath(), path("film_2.avi"));
+        QCOMPARE(m_doubles->messages.shown.value(0).text,
+                 QString("The joining is completed successfully.\nfilm.avi already existed, so "
+                         "the video was written to film_2.avi."));
         QCOMPARE(QFile(path("film.avi")).size(), 3);
         QCOMPARE(QFile(path("film_1.avi")).size(), 3);
         QVERIFY(QFile::exists(path("film_2.avi")));
@@ -446,10 +455,10 @@ private slots:
         QTest::addColumn<QByteArray>("firstRow");
         QTest::addColumn<QStringList>("statuses");
         QTest::newRow("one at a time")
-            << 1 << QByteArray("output") << QStringList{"Waiting for joining", "Stop", "OK"};
-        // The other run is ended with the job.
+            << 1 << QByteArray("output") << QStringList{"OK", "Failed", "OK"};
+        // The other run is ended with the job; its row is as it was added.
         QTest::newRow("two side by side")
-            << 2 << QByteArray("wait") << QStringList{"Stop", "Stop", "OK"};
+            << 2 << QByteArray("wait") << QStringList{"OK", "Failed", "OK"};
     }
     void failedConversionIsReportedAndCleanedUp()
     {
@@ -712,6 +721,7 @@ private slots:
         m_job->start();
         QCOMPARE(runs().size(), runCount);
         QCOMPARE(captions(), QStringList{"Error"});
+        QCOMPARE(m_doubles->messages.shown[0].kind, QString("error"));
         QCOMPARE(m_doubles->messages.shown[0].text, text);
         QCOMPARE(contents(path("film.avi")), QByteArray("keep me"));
         // In one pass too, the failed job keeps its log, and only that.
@@ -738,7 +748,7 @@ private slots:
         QCOMPARE(contents(path("film.avi")), QByteArray("keep me"));
         removeKeptLog();
         QCOMPARE(everything(), before);
-        QCOMPARE(m_window->statuses(), (QStringList{"Stop", "Stop", "Stop"}));
+        QCOMPARE(m_window->statuses(), (QStringList{"Failed", "Failed", "Failed"}));
         QCOMPARE(m_job->runState(), RunState::Idle);
     }
 
@@ -916,7 +926,7 @@ private slots:
         QVERIFY(!m_window->locked);
         QVERIFY(!m_window->progressPanelShown);
         QVERIFY(!job.clock().isRunning());
-        QCOMPARE(m_window->statuses(), (QStringList{"Stop", "OK", "OK"}));
+        QCOMPARE(m_window->statuses(), (QStringList{"Failed", "OK", "OK"}));
         QVERIFY2(contents(job.keptLogPath()).contains("=== Run 1 ended: Failed to start: "),
                  contents(job.keptLogPath()).constData());
     }
@@ -1011,6 +1021,49 @@ private slots:
         QCOMPARE(contents(path("film.avi")), QByteArray("keep me"));
         QCOMPARE(m_job->runState(), RunState::Idle);
         QVERIFY(!m_window->locked);
+    }
+
+    void closingDuringAJobAsksWhetherToStopIt_data()
+    {
+        QTest::addColumn<bool>("stop");
+        QTest::addColumn<int>("runCount");
+        QTest::addColumn<QByteArray>("script");
+        QTest::addColumn<QStringList>("captions");
+        QTest::newRow("No: the job runs on")
+            << false << 1 << QByteArray("output\n") << QStringList{"Job Running", "Complete"};
+        QTest::newRow("Yes in the conversion")
+            << true << 2 << QByteArray("#0.avi output\n#1.avi wait\n")
+            << QStringList{"Job Running"};
+        QTest::newRow("Yes in the join")
+            << true << 4
+            << QByteArray("#0.avi output\n#1.avi output\n#2.avi output\n#film.avi wait\n")
+            << QStringList{"Job Running"};
+    }
+    void closingDuringAJobAsksWhetherToStopIt()
+    {
+        QFETCH(bool, stop);
+        QFETCH(int, runCount);
+        QFETCH(QByteArray, script);
+        QFETCH(QStringList, captions);
+        touch(path("film.avi"), "keep me");
+        m_window->general.ask = false;
+        writeScript(script);
+        ClosingDuringJob closing(*m_job, m_doubles->messages);
+        m_doubles->messages.answers.enqueue(stop);
+        bool closedAtOnce = true, closedWhileAsked = true;
+        m_doubles->messages.whileShown = [&] {
+            if (m_doubles->messages.shown.size() == 1)
+                closedWhileAsked = closing.mayClose(nullptr);
+        };
+        afterRuns(runCount, {}, [&] { closedAtOnce = closing.mayClose(nullptr); });
+        m_job->start();
+        QVERIFY(!closedAtOnce);
+        QVERIFY(!closedWhileAsked);
+        QCOMPARE(this->captions(), captions);
+        QCOMPARE(closing.closeAfterJob(), stop);
+        QCOMPARE(contents(path("film.avi")) == "keep me", stop);
+        QCOMPARE(tempFiles(), QStringList());
+        QVERIFY(closing.mayClose(nullptr));
     }
 
     void stopWhileTheJoinListIsBuiltKeepsTheOldOutput()

@@ -234,7 +234,7 @@ private slots:
         QVERIFY2(doubles.messages.shown.first().text.startsWith(
                      QStringLiteral("The conversion of 'gone.mp4' failed.")),
                  qPrintable(doubles.messages.shown.first().text));
-        QCOMPARE(windows.statuses(), (QStringList{"Waiting for joining", "Stop", "OK"}));
+        QCOMPARE(windows.statuses(), (QStringList{"OK", "Failed", "OK"}));
         QVERIFY(!QFileInfo::exists(output));
         // Only the log stays, with what the real encoder said.
         QCOMPARE(m_program->leftInTempDirBesideLogs(), QStringList());
@@ -667,16 +667,25 @@ private slots:
         QVERIFY(endsSoon(secondEncoder));
     }
 
-    void closingDuringAJobStoresThePreferencesAndClosesAtItsEnd()
+    void closingDuringAJobStoresThePreferencesAndAsks_data()
     {
+        QTest::addColumn<bool>("stop");
+        QTest::newRow("No: the job runs on") << false;
+        QTest::newRow("Yes: stopped and closed") << true;
+    }
+    void closingDuringAJobStoresThePreferencesAndAsks()
+    {
+        QFETCH(bool, stop);
         m_program->writePreferences();
         RecordingSeams doubles;
+        doubles.messages.answers.enqueue(stop);
         RealWindows windows(doubles.seams(), *m_program,
                             {clipPath("clip.avi"), clipPath("clip.mp4"), clipPath("clip.wmv")});
         QVERIFY(windows.selectProfile(QStringLiteral("AVI - MPEG-4 and MP3")));
         const int profileIndex = windows.control<QComboBox>("cmbProfile")->currentIndex();
         QVERIFY(profileIndex > 0); // not what the preferences hold
         const QString output = m_outputs.filePath(QStringLiteral("closing.avi"));
+        QFile::remove(output);
         windows.setOutputFile(output);
 
         // Close while the second clip is converted.
@@ -703,13 +712,13 @@ private slots:
         QVERIFY(stillShown);
         QCOMPARE(storedProfile, profileIndex);
         QCOMPARE(storedOutput, output);
-        // The job ran to its end, with its message, and then the window closed.
-        QCOMPARE(windows.statuses(), QStringList(3, QStringLiteral("Complete")));
-        QVERIFY(findMessage(doubles.messages,
-                            QStringLiteral("The joining is completed successfully.")));
-        QVERIFY(QFileInfo(output).size() > 0);
+        QCOMPARE(doubles.messages.shown.value(0).owner, &windows.main());
+        // No: the job ran to its end, with its message, and the window stays. Yes: it was
+        // stopped, and the window closed without a word.
+        QCOMPARE(doubles.messages.shown.size(), stop ? 1 : 2);
+        QCOMPARE(QFileInfo(output).size() > 0, !stop);
         QCOMPARE(m_program->leftInTempDir(), QStringList());
-        QVERIFY(!windows.main().isVisible());
+        QCOMPARE(windows.main().isVisible(), !stop);
     }
 };
 

@@ -215,7 +215,7 @@ private slots:
         QCOMPARE(doubles->messages.shown.first().text,
                  QStringLiteral("The joining failed.\nThe encoder was stopped.") +
                      (oldFile ? QString() : kept));
-        QCOMPARE(windows->statuses(), QStringList(3, QStringLiteral("Stop")));
+        QCOMPARE(windows->statuses(), QStringList(3, QStringLiteral("Failed")));
         QCOMPARE(windows->main().job()->runState(), RunState::Idle);
         QCOMPARE(m_program->leftInTempDirBesideLogs(), QStringList());
         QCOMPARE(m_program->keptLogs().size(), 1);

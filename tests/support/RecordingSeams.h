@@ -12,7 +12,7 @@
 
 struct RecordedMessage
 {
-    QString kind; // "info", "ask", "error" or "plain"
+    QString kind; // "info", "ask", "error" or "plain"; errorWithDetails records an "error"
     QString caption;
     QString text;
     const QWidget* owner = nullptr;
@@ -49,6 +49,11 @@ public:
     void plain(const QString& title, const QString& text) override
     {
         record(QStringLiteral("plain"), title, text);
+    }
+    void errorWithDetails(QWidget* owner, const QString& caption, const QString& text,
+                          const QString& details) override
+    {
+        record(QStringLiteral("error"), caption, text, owner, details);
     }
 
 private:
