@@ -377,12 +377,12 @@ QString JoinJob::completionText(const JoinResult& joined)
     // The output file box names the file the user expects; a renamed join wrote another.
     const QFileInfo asked(m_view.outputFileText());
     const QFileInfo written(joined.outputPath);
-    const QString renamed =
+    const QString where =
         written.absoluteFilePath() == asked.absoluteFilePath()
-            ? QString()
+            ? QStringLiteral("The video was written to %1.").arg(written.absoluteFilePath())
             : QStringLiteral("%1 already existed, so the video was written to %2.")
-                  .arg(asked.fileName(), written.fileName());
-    QStringList lines{QStringLiteral("The joining is completed successfully."), renamed,
+                  .arg(asked.fileName(), written.absoluteFilePath());
+    QStringList lines{QStringLiteral("The joining is completed successfully."), where,
                       m_lastRemark, silenceNote(joined.silencedInputs)};
     lines.removeAll(QString());
     return lines.join(QLatin1Char('\n'));

@@ -3,6 +3,7 @@
 #include "job/EncoderCheck.h"
 #include "job/JoinJob.h"
 #include "support/Clips.h"
+#include "support/Completion.h"
 #include "support/RecordingSeams.h"
 
 #include <QDir>
@@ -371,8 +372,7 @@ private slots:
         QCOMPARE(m_window->statuses(), (QStringList{"Complete", "Complete", "Complete"}));
         QVERIFY(tempFiles().isEmpty());
         QCOMPARE(captions(), QStringList{"Complete"});
-        QCOMPARE(m_doubles->messages.shown[0].text,
-                 QString("The joining is completed successfully."));
+        QCOMPARE(m_doubles->messages.shown[0].text, completionText(path("film.avi")));
         QCOMPARE(m_doubles->shell.opened, QStringList{m_dir->path()});
         QCOMPARE(m_job->runState(), RunState::Idle);
         QVERIFY(!m_window->locked);
@@ -443,7 +443,8 @@ private slots:
         QCOMPARE(m_job->lastOutputPath(), path("film_2.avi"));
         QCOMPARE(m_doubles->messages.shown.value(0).text,
                  QString("The joining is completed successfully.\nfilm.avi already existed, so "
-                         "the video was written to film_2.avi."));
+                         "the video was written to " +
+                         path("film_2.avi") + "."));
         QCOMPARE(QFile(path("film.avi")).size(), 3);
         QCOMPARE(QFile(path("film_1.avi")).size(), 3);
         QVERIFY(QFile::exists(path("film_2.avi")));
@@ -628,24 +629,22 @@ private slots:
     {
         QTest::addColumn<QList<double>>("rowLengths");
         QTest::addColumn<QByteArray>("script");
-        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("checkLines");
         const QByteArray twoSeconds = "copy " + clipPath("clip.avi").toLocal8Bit() + '\n';
-        QTest::newRow("as long as the rows")
-            << QList<double>{1, 1} << twoSeconds << "The joining is completed successfully.";
-        QTest::newRow("shorter than the rows")
-            << QList<double>{2, 3, 5} << twoSeconds
-            << "The joining is completed successfully.\nThe joined video is 2.0 s long, 8.0 s "
-               "shorter than the videos together (10.0 s).";
+        QTest::newRow("as long as the rows") << QList<double>{1, 1} << twoSeconds << QString();
+        QTest::newRow("shorter than the rows") << QList<double>{2, 3, 5} << twoSeconds
+                                               << "\nThe joined video is 2.0 s long, 8.0 s "
+                                                  "shorter than the videos together (10.0 s).";
         QTest::newRow("a join's sound late")
             << QList<double>{1, 1} << "chunk Join 2 at 1.000s: A/V offset +0.200s\\n\n" + twoSeconds
-            << "The joining is completed successfully.\nThe sound of part 2 of the joined video "
+            << "\nThe sound of part 2 of the joined video "
                "starts 0.20 s after its picture, at 1.0 s.";
     }
     void completionMessageTellsOfTheJoinedVideo()
     {
         QFETCH(QList<double>, rowLengths);
         QFETCH(QByteArray, script);
-        QFETCH(QString, text);
+        QFETCH(QString, checkLines);
         m_window->rows.clear();
         for (const double length : rowLengths)
             m_window->rows.append({path(QString::number(m_window->rows.size()) + ".mov"), length});
@@ -654,7 +653,8 @@ private slots:
         writeScript(script);
         m_job->start();
         QCOMPARE(captions(), QStringList{"Complete"});
-        QCOMPARE(m_doubles->messages.shown[0].text, text);
+        QCOMPARE(m_doubles->messages.shown[0].text,
+                 completionText(m_window->outputFile, checkLines));
     }
 
     void progressHeldBackIsShownWhenTheRunEnds()

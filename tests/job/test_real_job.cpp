@@ -4,6 +4,7 @@
 #include "job/JobFolder.h"
 #include "prefs/Preferences.h"
 #include "support/Clips.h"
+#include "support/Completion.h"
 #include "support/RecordingSeams.h"
 #include "ui/TopSettingForm.h"
 
@@ -20,15 +21,6 @@ class TestRealJob : public QObject
 
     std::unique_ptr<ProgramCopy> m_program;
     QTemporaryDir m_outputs;
-
-    static const RecordedMessage* findMessage(const RecordingMessages& messages,
-                                              const QString& text)
-    {
-        for (const RecordedMessage& message : messages.shown)
-            if (message.text == text)
-                return &message;
-        return nullptr;
-    }
 
     static bool writeFile(const QString& path, const QByteArray& bytes)
     {
@@ -164,9 +156,7 @@ private slots:
 
         windows.pressStart();
 
-        QVERIFY2(
-            findMessage(doubles.messages, QStringLiteral("The joining is completed successfully.")),
-            qPrintable(doubles.messages.shown.value(0).text));
+        QCOMPARE(doubles.messages.shown.value(0).text, completionText(windows.outputFile()));
         QCOMPARE(doubles.messages.shown.size(), 1);
         QVERIFY(windows.outputFile().startsWith(output + QLatin1Char('.')));
         const MediaFacts facts = readMediaFacts(windows.outputFile());
@@ -204,8 +194,7 @@ private slots:
         windows.pressStart();
 
         QCOMPARE(doubles.messages.shown.size(), 1);
-        QCOMPARE(doubles.messages.shown.first().text,
-                 QStringLiteral("The joining is completed successfully."));
+        QCOMPARE(doubles.messages.shown.first().text, completionText(output));
         QCOMPARE(windows.outputFile(), output);
         const MediaFacts facts = readMediaFacts(output);
         QVERIFY2(qAbs(facts.video.duration - 4.0) <= 0.2,
@@ -262,8 +251,7 @@ private slots:
         windows.pressStart();
 
         QCOMPARE(doubles.messages.shown.size(), 1);
-        QCOMPARE(doubles.messages.shown.first().text,
-                 QStringLiteral("The joining is completed successfully."));
+        QCOMPARE(doubles.messages.shown.first().text, completionText(output));
         const double length = readMediaFacts(output).video.duration;
         QVERIFY2(qAbs(length - 3.0) <= 0.2, qPrintable(QString::number(length)));
         QVERIFY(fileContents(temp + "0.avi") == fileContents(clipPath("clip.avi")));
@@ -338,8 +326,7 @@ private slots:
         sampleRate->setEditText(profileSampleRate);
         windows.pressStart();
         QCOMPARE(doubles.messages.shown.size(), 4);
-        QCOMPARE(doubles.messages.shown.last().text,
-                 QStringLiteral("The joining is completed successfully."));
+        QCOMPARE(doubles.messages.shown.last().text, completionText(output));
         const double length = readMediaFacts(output).video.duration;
         QVERIFY2(qAbs(length - 4.0) <= 0.2, qPrintable(QString::number(length)));
         QCOMPARE(folderEntries(m_outputs.path()), outputFolder);
@@ -476,8 +463,7 @@ private slots:
             QVERIFY(!QFileInfo::exists(m_program->tempDir()));
             return;
         }
-        QCOMPARE(doubles.messages.shown.first().text,
-                 QStringLiteral("The joining is completed successfully.") + note);
+        QCOMPARE(doubles.messages.shown.first().text, completionText(windows.outputFile(), note));
         QByteArrayList partSums;
         QList<double> starts;
         double start = 0.0;

@@ -2,6 +2,7 @@
 #include "encoder/MediaFacts.h"
 #include "job/JoinJob.h"
 #include "support/Clips.h"
+#include "support/Completion.h"
 #include "support/RecordingSeams.h"
 
 #include <QCryptographicHash>
@@ -440,8 +441,7 @@ private slots:
         // That moment was missed, not mishandled; it is tried again, a few times at most.
         const auto joinedBeforeTheStop = [&] {
             return doubles.messages.shown.size() == 1 &&
-                   doubles.messages.shown.first().text ==
-                       QStringLiteral("The joining is completed successfully.");
+                   doubles.messages.shown.first().text == completionText(output);
         };
         for (int retry = 0; retry < 3 && joinedBeforeTheStop(); ++retry) {
             QVERIFY(QFile::remove(output) && QFile::copy(clipPath("clip.wmv"), output));
@@ -484,8 +484,7 @@ private slots:
         ++attempt;
         windows.pressStart();
         QCOMPARE(doubles.messages.shown.size(), 1);
-        QCOMPARE(doubles.messages.shown.first().text,
-                 QStringLiteral("The joining is completed successfully."));
+        QCOMPARE(doubles.messages.shown.first().text, completionText(output));
         QCOMPARE(windows.statuses(), QStringList(rows, QStringLiteral("Complete")));
         QVERIFY(QFileInfo(output).size() > 0 && fileContents(output) != oldOutput);
         QCOMPARE(m_program->leftInTempDir(), QStringList());

@@ -1,6 +1,7 @@
 #include "app/Startup.h"
 #include "job/JoinJob.h"
 #include "support/Clips.h"
+#include "support/Completion.h"
 #include "support/ProgressStrip.h"
 #include "support/RecordingSeams.h"
 #include "tasks/JobListFile.h"
@@ -380,14 +381,13 @@ private slots:
 
         child<QAction>(main, "tbtnStart")->trigger();
         QTRY_COMPARE(m_doubles.messages.shown.size(), 1);
-        QCOMPARE(m_doubles.messages.shown[0].text,
-                 QString("The joining is completed successfully."));
+        QCOMPARE(m_doubles.messages.shown[0].text, completionText(programFile("joined.a")));
         QVERIFY(QFileInfo(programFile("joined.a")).size() > 0);
         const QVector<RecordedMessage> notes = m_doubles.notifications.notes;
         QCOMPARE(notes.size(), windowActive ? 0 : 1);
         if (!windowActive) {
             QCOMPARE(notes[0].caption, QString("Complete"));
-            QCOMPARE(notes[0].text, QString("The joining is completed successfully."));
+            QCOMPARE(notes[0].text, completionText(programFile("joined.a")));
         }
         const QVector<int> progress = m_doubles.taskbar.shown;
         QVERIFY(progress.size() >= 3);
@@ -453,11 +453,9 @@ private slots:
         child<QAction>(main, "tbtnStart")->trigger();
         QTRY_COMPARE(m_doubles.messages.shown.size(), 1);
         qunsetenv("FAKE_ENCODER_LOG");
-        QCOMPARE(m_doubles.messages.shown[0].text,
-                 QString("The joining is completed successfully."));
-
         QFETCH(QString, extension);
         const QString output = programFile("joined") + extension;
+        QCOMPARE(m_doubles.messages.shown[0].text, completionText(output));
         QVERIFY(QFileInfo(output).isFile());
         QFile log(programFile("encoder-log"));
         QVERIFY(log.open(QIODevice::ReadOnly));
