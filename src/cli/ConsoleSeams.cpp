@@ -39,3 +39,9 @@ void ConsoleMessages::plain(const QString& title, const QString& text)
 {
     m_console.err(title + QStringLiteral(": ") + text);
 }
+
+AnswerForAll ConsoleMessages::askForAll(QWidget* owner, const QString& caption, const QString& text)
+{
+    // A terminal answers each question on its own.
+    return ask(owner, caption, text) ? AnswerForAll::Yes : AnswerForAll::No;
+}

@@ -37,6 +37,13 @@ void NotifyingMessages::plain(const QString& title, const QString& text)
     m_shown.plain(title, text);
 }
 
+AnswerForAll NotifyingMessages::askForAll(QWidget* owner, const QString& caption,
+                                          const QString& text)
+{
+    notifyIfWanted(caption, text);
+    return m_shown.askForAll(owner, caption, text);
+}
+
 void NotifyingMessages::notifyIfWanted(const QString& summary, const QString& body)
 {
     if (m_wanted())

@@ -17,6 +17,7 @@ public:
     bool ask(QWidget* owner, const QString& caption, const QString& text) override;
     void error(QWidget* owner, const QString& text) override;
     void plain(const QString& title, const QString& text) override;
+    AnswerForAll askForAll(QWidget* owner, const QString& caption, const QString& text) override;
 
 private:
     // Before the box: the box itself becomes the active window.

@@ -18,6 +18,7 @@ public:
     bool ask(QWidget* owner, const QString& caption, const QString& text) override;
     void error(QWidget* owner, const QString& text) override;
     void plain(const QString& title, const QString& text) override;
+    AnswerForAll askForAll(QWidget* owner, const QString& caption, const QString& text) override;
 
 private:
     QString m_applicationTitle;

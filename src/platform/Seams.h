@@ -8,6 +8,15 @@ class QWidget;
 
 // The desktop, reached only through these interfaces so that tests can answer in its place.
 
+// The answer to a question asked about each of several things in turn.
+enum class AnswerForAll
+{
+    Yes,
+    No,
+    YesToAll, // yes, and the same for the rest without asking
+    NoToAll,
+};
+
 class Messages
 {
 public:
@@ -24,6 +33,8 @@ public:
     virtual void error(QWidget* owner, const QString& text) = 0;
     // A window without icon or owner, titled as given.
     virtual void plain(const QString& title, const QString& text) = 0;
+    // A question about one of several things: question icon, Yes, No, Yes to All, No to All.
+    virtual AnswerForAll askForAll(QWidget* owner, const QString& caption, const QString& text) = 0;
 };
 
 class Shell

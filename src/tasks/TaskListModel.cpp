@@ -185,6 +185,13 @@ void TaskListModel::clear()
     endRemoveRows();
 }
 
+void TaskListModel::setRows(const QVector<TaskRow>& rows)
+{
+    beginResetModel();
+    m_rows = rows;
+    endResetModel();
+}
+
 int TaskListModel::findPath(const QString& path) const
 {
     for (int row = 0; row < m_rows.size(); ++row) {

@@ -59,6 +59,9 @@ public:
     void removeItem(int row);
     // Deletes every row.
     void clear();
+    // Every row, top first, and all of them replaced at once: what an undo works with.
+    const QVector<TaskRow>& rows() const { return m_rows; }
+    void setRows(const QVector<TaskRow>& rows);
     // The first row, from the top, whose path equals path exactly (letter case significant).
     int findPath(const QString& path) const;
 
