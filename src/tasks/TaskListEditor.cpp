@@ -50,6 +50,10 @@ TaskListEditor::TaskListEditor(TaskListModel& model, QItemSelectionModel& select
                                QWidget* owner, QObject* parent)
     : QObject(parent), m_model(model), m_selection(selection), m_seams(seams), m_owner(owner)
 {
+    connect(&m_model, &TaskListModel::rowsDropping, this,
+            [this] { m_beforeDrop = m_model.rows(); });
+    connect(&m_model, &TaskListModel::rowsDropped, this,
+            [this] { recordIfChanged(std::exchange(m_beforeDrop, {})); });
 }
 
 void TaskListEditor::addFilesFromDialog()
@@ -351,6 +355,11 @@ void TaskListEditor::changeRows(const std::function<void()>& change)
 {
     const QVector<TaskRow> before = m_model.rows();
     change();
+    recordIfChanged(before);
+}
+
+void TaskListEditor::recordIfChanged(const QVector<TaskRow>& before)
+{
     if (m_model.rows() == before)
         return;
     m_history.record(before);

@@ -23,8 +23,8 @@ class TaskListModel;
 // when the list has rows. Files whose names are not valid UTF-8 cannot be opened at all; they
 // are left out, and named in one notice at the end.
 //
-// Every change of the rows (an add operation, Remove, Clear, a move) can be taken back with
-// undo, the latest first.
+// Every change of the rows (an add operation, Remove, Clear, a move, a drag within the list) can
+// be taken back with undo, the latest first.
 class TaskListEditor : public QObject
 {
     Q_OBJECT
@@ -108,6 +108,7 @@ private:
     void runShownAddOperation(const std::function<void()>& add);
     // Runs a change of the rows and keeps the rows before it for undo, if it changed any.
     void changeRows(const std::function<void()>& change);
+    void recordIfChanged(const QVector<TaskRow>& before);
     QVector<bool> selectedRows() const;
     void selectRows(const QVector<bool>& selected);
 
@@ -126,4 +127,6 @@ private:
     // The job list whose paths are being added, for the question about a listed file.
     QString m_listFile;
     TaskListHistory m_history;
+    // The rows before a drag within the list dropped.
+    QVector<TaskRow> m_beforeDrop;
 };

@@ -131,6 +131,7 @@ bool TaskListModel::dropMimeData(const QMimeData* data, Qt::DropAction action, i
     if (dragged.isEmpty())
         return false;
 
+    emit rowsDropping();
     const int destination = row < 0 ? rowCount() : row;
     const auto below = std::lower_bound(dragged.cbegin(), dragged.cend(), destination);
     // The rows above the place, last first, each before the one moved before it; the rows
@@ -147,6 +148,7 @@ bool TaskListModel::dropMimeData(const QMimeData* data, Qt::DropAction action, i
         moveRows(QModelIndex(), *next, 1, QModelIndex(), blockEnd);
         ++blockEnd;
     }
+    emit rowsDropped();
     return true;
 }
 

@@ -65,6 +65,11 @@ public:
     // The first row, from the top, whose path equals path exactly (letter case significant).
     int findPath(const QString& path) const;
 
+signals:
+    // Around the moves of a drop, so that the new order can be taken back as one change.
+    void rowsDropping();
+    void rowsDropped();
+
 private:
     void rowChanged(int row);
 

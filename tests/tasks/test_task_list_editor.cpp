@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QItemSelectionModel>
+#include <QMimeData>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -244,6 +245,17 @@ private slots:
         // The next add asks again.
         m_f->editor.addDropped({files[0]});
         QCOMPARE(m_f->doubles.messages.shown.size(), answers.size() + 1);
+    }
+
+    void aDragWithinTheListIsTakenBackByUndo()
+    {
+        const QStringList files{clip("a.avi"), clip("b.avi"), clip("c.avi")};
+        m_f->editor.addDropped(files);
+        std::unique_ptr<QMimeData> data(m_f->model.mimeData({m_f->model.index(2, 0)}));
+        QVERIFY(m_f->model.dropMimeData(data.get(), Qt::MoveAction, 0, 0, QModelIndex()));
+        QCOMPARE(paths(), QStringList({files[2], files[0], files[1]}));
+        m_f->editor.undo();
+        QCOMPARE(paths(), files);
     }
 
     // A file-size limit refuses the write even to root, which CI runs as. A name with a line
