@@ -50,3 +50,9 @@ void ConsoleMessages::errorWithDetails(QWidget* owner, const QString& caption, c
 {
     infoWithDetails(owner, caption, text, details);
 }
+
+AnswerForAll ConsoleMessages::askForAll(QWidget* owner, const QString& caption, const QString& text)
+{
+    // A terminal answers each question on its own.
+    return ask(owner, caption, text) ? AnswerForAll::Yes : AnswerForAll::No;
+}

@@ -30,6 +30,7 @@ public:
         m_noCaption = caption;
         m_whyNo = std::move(why);
     }
+    AnswerForAll askForAll(QWidget* owner, const QString& caption, const QString& text) override;
 
     // How many questions were asked, answered or not.
     int questionsAsked() const { return m_questionsAsked; }

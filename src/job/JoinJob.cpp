@@ -382,8 +382,8 @@ QString JoinJob::completionText(const JoinResult& joined)
             ? QStringLiteral("The video was written to %1.").arg(written.absoluteFilePath())
             : QStringLiteral("%1 already existed, so the video was written to %2.")
                   .arg(asked.fileName(), written.absoluteFilePath());
-    QStringList lines{QStringLiteral("The joining is completed successfully."), where,
-                      m_lastRemark, silenceNote(joined.silencedInputs)};
+    QStringList lines{QStringLiteral("The joining is completed successfully."), where, m_lastRemark,
+                      silenceNote(joined.silencedInputs)};
     lines.removeAll(QString());
     return lines.join(QLatin1Char('\n'));
 }

@@ -44,6 +44,13 @@ void NotifyingMessages::errorWithDetails(QWidget* owner, const QString& caption,
     m_shown.errorWithDetails(owner, caption, text, details);
 }
 
+AnswerForAll NotifyingMessages::askForAll(QWidget* owner, const QString& caption,
+                                          const QString& text)
+{
+    notifyIfWanted(caption, text);
+    return m_shown.askForAll(owner, caption, text);
+}
+
 void NotifyingMessages::notifyIfWanted(const QString& summary, const QString& body)
 {
     if (m_wanted())

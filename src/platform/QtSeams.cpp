@@ -63,6 +63,23 @@ void QtMessages::plain(const QString& title, const QString& text)
     box.exec();
 }
 
+AnswerForAll QtMessages::askForAll(QWidget* owner, const QString& caption, const QString& text)
+{
+    switch (QMessageBox::question(owner, caption, text,
+                                  QMessageBox::Yes | QMessageBox::YesToAll | QMessageBox::No |
+                                      QMessageBox::NoToAll,
+                                  QMessageBox::Yes)) {
+    case QMessageBox::Yes:
+        return AnswerForAll::Yes;
+    case QMessageBox::YesToAll:
+        return AnswerForAll::YesToAll;
+    case QMessageBox::NoToAll:
+        return AnswerForAll::NoToAll;
+    default: // No, or the box closed without an answer
+        return AnswerForAll::No;
+    }
+}
+
 void QtShell::open(QWidget*, const QString& pathOrUrl)
 {
     const QUrl url =

@@ -20,6 +20,7 @@ public:
     void plain(const QString& title, const QString& text) override;
     void errorWithDetails(QWidget* owner, const QString& caption, const QString& text,
                           const QString& details) override;
+    AnswerForAll askForAll(QWidget* owner, const QString& caption, const QString& text) override;
 
 private:
     QString m_applicationTitle;

@@ -8,6 +8,15 @@ class QWidget;
 
 // The desktop, reached only through these interfaces so that tests can answer in its place.
 
+// The answer to a question asked about each of several things in turn.
+enum class AnswerForAll
+{
+    Yes,
+    No,
+    YesToAll, // yes, and the same for the rest without asking
+    NoToAll,
+};
+
 class Messages
 {
 public:
@@ -28,6 +37,8 @@ public:
     // unfold.
     virtual void errorWithDetails(QWidget* owner, const QString& caption, const QString& text,
                                   const QString& details) = 0;
+    // A question about one of several things: question icon, Yes, No, Yes to All, No to All.
+    virtual AnswerForAll askForAll(QWidget* owner, const QString& caption, const QString& text) = 0;
 };
 
 class Shell

@@ -5,7 +5,6 @@
 #include <stdexcept>
 
 // A probe whose playing time is not a number: the file is no media file the library can read.
-// Ends the whole add operation it happened in.
 class ProbeError : public std::runtime_error
 {
 public:
@@ -14,8 +13,6 @@ public:
     QString message() const { return m_message; }
     // The file that was probed.
     QString path() const { return m_path; }
-    // The message, and on a second line the file it is about.
-    QString messageWithPath() const { return m_message + QLatin1Char('\n') + m_path; }
 
 private:
     QString m_message;

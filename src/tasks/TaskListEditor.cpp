@@ -14,12 +14,15 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QItemSelectionModel>
+#include <utility>
 
 namespace {
 
 const QString kAlreadyListedCaption = QStringLiteral("Already Listed");
 const QString kAlreadyListedText = QStringLiteral(
     "This file has been added to the Task List already. Are you sure to add it again?");
+const QString kClearCaption = QStringLiteral("Clear");
+const QString kClearText = QStringLiteral("Are you sure to remove every file from the Task List?");
 const QString kAddDirectoryTitle = QStringLiteral("Add a directory to the Task List");
 // Milliseconds between two rounds of event handling while a folder is added.
 constexpr qint64 kEventInterval = 40;
@@ -32,28 +35,41 @@ QString startedWithPath(const QString& path, const QDir& workingDirectory)
                                       : path;
 }
 
+// One error for all the files of an add operation that are no videos.
+QString notAddedText(const QStringList& failures)
+{
+    if (failures.isEmpty())
+        return {};
+    return QStringLiteral("These files cannot be read as videos and were not added:\n\n") +
+           failures.join(QStringLiteral("\n\n"));
+}
+
 } // namespace
 
 TaskListEditor::TaskListEditor(TaskListModel& model, QItemSelectionModel& selection, Seams seams,
                                QWidget* owner, QObject* parent)
     : QObject(parent), m_model(model), m_selection(selection), m_seams(seams), m_owner(owner)
 {
+    connect(&m_model, &TaskListModel::rowsDropping, this,
+            [this] { m_beforeDrop = m_model.rows(); });
+    connect(&m_model, &TaskListModel::rowsDropped, this,
+            [this] { recordIfChanged(std::exchange(m_beforeDrop, {})); });
 }
 
 void TaskListEditor::addFilesFromDialog()
 {
     const QStringList names = m_seams.dialogs.openFiles(m_owner, inputFileFilter());
     // In the order the dialog shows them, which is the order Qt returns them in.
-    runAddOperation([&] {
+    runShownAddOperation([&] {
         for (const QString& name : names)
-            addFile(name);
+            addFileOrNote(name);
     });
 }
 
 void TaskListEditor::addDirectoryFromDialog()
 {
     const QString folder = m_seams.dialogs.browseForFolder(m_owner, kAddDirectoryTitle);
-    runAddOperation([&] {
+    runShownAddOperation([&] {
         if (!folder.isEmpty())
             addDirectory(folder);
     });
@@ -61,12 +77,12 @@ void TaskListEditor::addDirectoryFromDialog()
 
 void TaskListEditor::addDropped(const QStringList& paths)
 {
-    runAddOperation([&] {
+    runShownAddOperation([&] {
         for (const QString& path : paths) {
             if (QFileInfo(path).isDir())
                 addDirectory(path);
             else if (HasListedExt(path, supportedExtensions()))
-                addFile(path);
+                addFileOrNote(path);
         }
     });
 }
@@ -77,29 +93,43 @@ QString TaskListEditor::addCommandLine(const QStringList& arguments, const QDir&
         return {};
     if (extensionOf(arguments.first()).toLower() == QLatin1String(".tmp"))
         return addListFile(startedWithPath(arguments.first(), workingDirectory), workingDirectory);
-    return addPaths(arguments, workingDirectory);
+    return notAddedText(addPaths(arguments, workingDirectory));
 }
 
 QString TaskListEditor::addListFile(const QString& listFile, const QDir& workingDirectory)
 {
+    QStringList failures;
+    const QString problem = addListPaths(listFile, workingDirectory, failures);
+    return problem.isEmpty() ? notAddedText(failures) : problem;
+}
+
+QString TaskListEditor::addListPaths(const QString& listFile, const QDir& workingDirectory,
+                                     QStringList& failures)
+{
     const JobList list = readJobList(listFile);
     if (!list.problem.isEmpty())
         return QStringLiteral("The job list %1 was not read: %2.").arg(listFile, list.problem);
-    return addPaths(list.lines, workingDirectory);
+    m_listFile = listFile;
+    failures << addPaths(list.lines, workingDirectory);
+    m_listFile.clear();
+    return {};
 }
 
 void TaskListEditor::addListFromDialog()
 {
     const QStringList lists = m_seams.dialogs.openFiles(m_owner, kJobListFilter);
-    QStringList probeFailures;
+    QStringList problems;
+    QStringList failures;
     for (const QString& list : lists) {
         // A list written by hand may name its videos from its own folder.
-        const QString failures = addListFile(list, QFileInfo(list).absoluteDir());
-        if (!failures.isEmpty())
-            probeFailures << failures;
+        const QString problem = addListPaths(list, QFileInfo(list).absoluteDir(), failures);
+        if (!problem.isEmpty())
+            problems << problem;
     }
-    if (!probeFailures.isEmpty())
-        m_seams.messages.error(m_owner, probeFailures.join(QStringLiteral("\n\n")));
+    if (!failures.isEmpty())
+        problems << notAddedText(failures);
+    if (!problems.isEmpty())
+        m_seams.messages.error(m_owner, problems.join(QStringLiteral("\n\n")));
 }
 
 void TaskListEditor::saveListFromDialog()
@@ -127,10 +157,9 @@ void TaskListEditor::saveListFromDialog()
         m_seams.messages.error(m_owner, unableToWriteMessage(listFile));
 }
 
-QString TaskListEditor::addPaths(const QStringList& paths, const QDir& workingDirectory)
+QStringList TaskListEditor::addPaths(const QStringList& paths, const QDir& workingDirectory)
 {
-    QStringList probeFailures;
-    runAddOperation([&] {
+    return runAddOperation([&] {
         for (QString path : paths) {
             if (path.endsWith(QLatin1Char('\r')))
                 path.chop(1);
@@ -139,23 +168,16 @@ QString TaskListEditor::addPaths(const QStringList& paths, const QDir& workingDi
                 continue;
             path = startedWithPath(path, workingDirectory);
             const QFileInfo info(path);
-            // The names were given all at once: one that is no video keeps none of the others
-            // out.
-            try {
-                if (info.isFile()) {
-                    if (HasListedExt(path, supportedExtensions()))
-                        addFile(path);
-                } else if (info.isDir()) {
-                    addDirectory(path);
-                } else if (isUnreadableName(path) && HasListedExt(path, supportedExtensions())) {
-                    m_unreadableNames << path;
-                }
-            } catch (const ProbeError& error) {
-                probeFailures << error.messageWithPath();
+            if (info.isFile()) {
+                if (HasListedExt(path, supportedExtensions()))
+                    addFileOrNote(path);
+            } else if (info.isDir()) {
+                addDirectory(path);
+            } else if (isUnreadableName(path) && HasListedExt(path, supportedExtensions())) {
+                m_unreadableNames << path;
             }
         }
     });
-    return probeFailures.join(QStringLiteral("\n\n"));
 }
 
 void TaskListEditor::addFile(const QString& path)
@@ -165,15 +187,45 @@ void TaskListEditor::addFile(const QString& path)
         m_unreadableNames << path;
         return;
     }
-    if (m_model.findPath(path) >= 0 &&
-        !m_seams.messages.ask(m_owner, kAlreadyListedCaption,
-                              kAlreadyListedText + QLatin1Char('\n') + path))
+    if (m_model.findPath(path) >= 0 && !addAgain(path))
         return;
 
     // Probed before the row is appended, so that a failed probe leaves no half-filled row.
     m_probe.probe(path);
     m_model.appendItem(TaskRow{path, m_probe.durationText(), m_probe.frameSizeText(),
                                TaskStatus::Ok, baseNameOf(path)});
+}
+
+void TaskListEditor::addFileOrNote(const QString& path)
+{
+    // The files were chosen together: one that is no video keeps none of the others out.
+    try {
+        addFile(path);
+    } catch (const ProbeError& error) {
+        m_probeFailures << error.path() + QLatin1Char('\n') + error.message();
+    }
+}
+
+bool TaskListEditor::addAgain(const QString& path)
+{
+    if (m_addAgainForAll)
+        return *m_addAgainForAll;
+    QString text = kAlreadyListedText + QLatin1Char('\n') + path;
+    if (!m_listFile.isEmpty())
+        text += QStringLiteral("\n\nThe job list %1 names it.").arg(m_listFile);
+    switch (m_seams.messages.askForAll(m_owner, kAlreadyListedCaption, text)) {
+    case AnswerForAll::Yes:
+        return true;
+    case AnswerForAll::No:
+        return false;
+    case AnswerForAll::YesToAll:
+        m_addAgainForAll = true;
+        return true;
+    case AnswerForAll::NoToAll:
+        m_addAgainForAll = false;
+        return false;
+    }
+    return false;
 }
 
 void TaskListEditor::addDirectory(const QString& folder)
@@ -195,24 +247,28 @@ void TaskListEditor::addDirectory(const QString& folder)
             QCoreApplication::processEvents();
             sinceEvents.start();
         }
-        addFile(directory + name);
+        addFileOrNote(directory + name);
     }
 }
 
 void TaskListEditor::removeSelected()
 {
     const QVector<bool> selected = selectedRows();
-    for (int row = static_cast<int>(selected.size()) - 1; row >= 0; --row) {
-        if (selected[row])
-            m_model.removeItem(row);
-    }
+    changeRows([&] {
+        for (int row = static_cast<int>(selected.size()) - 1; row >= 0; --row) {
+            if (selected[row])
+                m_model.removeItem(row);
+        }
+    });
     if (m_model.rowCount() == 0)
         emit taskButtonsEnabled(false);
 }
 
 void TaskListEditor::clear()
 {
-    m_model.clear();
+    if (m_model.rowCount() > 0 && !m_seams.messages.ask(m_owner, kClearCaption, kClearText))
+        return;
+    changeRows([&] { m_model.clear(); });
     emit taskButtonsEnabled(false);
 }
 
@@ -221,13 +277,15 @@ void TaskListEditor::moveUp()
     QVector<bool> selected = selectedRows();
     if (!selected.contains(true))
         return;
-    for (int row = 1; row < selected.size(); ++row) {
-        if (selected[row]) {
-            m_model.moveRow(QModelIndex(), row, QModelIndex(), row - 1);
-            selected[row - 1] = true;
-            selected[row] = false;
+    changeRows([&] {
+        for (int row = 1; row < selected.size(); ++row) {
+            if (selected[row]) {
+                m_model.moveRow(QModelIndex(), row, QModelIndex(), row - 1);
+                selected[row - 1] = true;
+                selected[row] = false;
+            }
         }
-    }
+    });
     selectRows(selected);
 }
 
@@ -236,13 +294,15 @@ void TaskListEditor::moveDown()
     QVector<bool> selected = selectedRows();
     if (!selected.contains(true))
         return;
-    for (int row = static_cast<int>(selected.size()) - 2; row >= 0; --row) {
-        if (selected[row]) {
-            m_model.moveRow(QModelIndex(), row + 1, QModelIndex(), row);
-            selected[row + 1] = true;
-            selected[row] = false;
+    changeRows([&] {
+        for (int row = static_cast<int>(selected.size()) - 2; row >= 0; --row) {
+            if (selected[row]) {
+                m_model.moveRow(QModelIndex(), row + 1, QModelIndex(), row);
+                selected[row + 1] = true;
+                selected[row] = false;
+            }
         }
-    }
+    });
     selectRows(selected);
 }
 
@@ -254,26 +314,56 @@ void TaskListEditor::openSelected()
     m_seams.shell.open(m_owner, m_model.ReadItemData(row).path);
 }
 
+void TaskListEditor::undo()
+{
+    if (!m_history.canUndo())
+        return;
+    m_model.setRows(m_history.takeLatest());
+    emit taskButtonsEnabled(m_model.rowCount() > 0);
+    emit undoAvailable(m_history.canUndo());
+}
+
 bool TaskListEditor::hasSelection() const
 {
     return m_selection.hasSelection();
 }
 
-void TaskListEditor::runAddOperation(const std::function<void()>& add)
+QStringList TaskListEditor::runAddOperation(const std::function<void()>& add)
 {
     m_adding = true;
     m_unreadableNames.clear();
-    try {
-        add();
-    } catch (const ProbeError& error) {
-        m_seams.messages.error(m_owner, error.messageWithPath());
-    }
+    m_probeFailures.clear();
+    m_addAgainForAll.reset();
+    changeRows(add);
     if (!m_unreadableNames.isEmpty())
         m_seams.messages.info(m_owner, kUnreadableNamesCaption,
                               unreadableNamesText(m_unreadableNames));
     m_adding = false;
     if (m_model.rowCount() > 0)
         emit taskButtonsEnabled(true);
+    return std::exchange(m_probeFailures, {});
+}
+
+void TaskListEditor::runShownAddOperation(const std::function<void()>& add)
+{
+    const QStringList failures = runAddOperation(add);
+    if (!failures.isEmpty())
+        m_seams.messages.error(m_owner, notAddedText(failures));
+}
+
+void TaskListEditor::changeRows(const std::function<void()>& change)
+{
+    const QVector<TaskRow> before = m_model.rows();
+    change();
+    recordIfChanged(before);
+}
+
+void TaskListEditor::recordIfChanged(const QVector<TaskRow>& before)
+{
+    if (m_model.rows() == before)
+        return;
+    m_history.record(before);
+    emit undoAvailable(true);
 }
 
 QVector<bool> TaskListEditor::selectedRows() const

@@ -1,11 +1,13 @@
 #pragma once
 
 #include "MediaProbe.h"
+#include "TaskListHistory.h"
 #include "platform/Seams.h"
 
 #include <QObject>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 class QDir;
 class QItemSelectionModel;
@@ -14,11 +16,15 @@ class TaskListModel;
 // Adding to and editing the task list, for the main window's commands. Talks to the desktop
 // only through the seams; the selection is the list view's.
 //
-// An add operation (a dialog selection, a folder, a drop) ends at the first file whose probe
-// fails: the error, with the file's path on a second line, is shown and the remaining files are
-// not added. After every
-// add operation the task buttons are enabled when the list has rows. Files whose names are not
-// valid UTF-8 cannot be opened at all; they are left out, and named in one notice at the end.
+// An add operation (a dialog selection, a folder, a drop, a job list) adds every file it can
+// read, in order; the files whose probe failed are named together in one error at its end.
+// A file listed already is added again only after a Yes; Yes to All or No to All answers that
+// question for the rest of the operation. After every add operation the task buttons are enabled
+// when the list has rows. Files whose names are not valid UTF-8 cannot be opened at all; they
+// are left out, and named in one notice at the end.
+//
+// Every change of the rows (an add operation, Remove, Clear, a move, a drag within the list) can
+// be taken back with undo, the latest first.
 class TaskListEditor : public QObject
 {
     Q_OBJECT
@@ -37,37 +43,41 @@ public:
     // Paths of files or folders, or a first argument "*.tmp" naming a file with one path per
     // line (the other arguments are then ignored). Unsupported or missing paths are skipped.
     // Relative paths, also those of the list file, are taken from workingDirectory. A file whose
-    // probe fails is left out and the others are added; the errors, each with its file on a
-    // second line, are returned for the caller to show once its window is up (empty: none).
+    // probe fails is left out and the others are added; the error naming those files is
+    // returned for the caller to show once its window is up (empty: none).
     QString addCommandLine(const QStringList& arguments, const QDir& workingDirectory);
-    // The paths of a job list file, added as the command line adds them; the same errors come
-    // back.
+    // The paths of a job list file, added as the command line adds them; the same error comes
+    // back. The "Already Listed" question names the list.
     QString addListFile(const QString& listFile, const QDir& workingDirectory);
     // Open List: asks for job list files and adds their paths, relative ones taken from each
-    // list's folder; the errors of files whose probe failed are shown together.
+    // list's folder; lists that were not read and files whose probe failed are told in one
+    // error.
     void addListFromDialog();
     // Save List: asks for a file name (the dialog asks before replacing a file) and writes the
     // listed paths there, top row first. A refused write is told; the old file stays whole.
     void saveListFromDialog();
 
-    // The steps the add operations are made of. Both throw ProbeError; call them only inside an
-    // add operation, which catches it.
     // Appends one file at the bottom, after the "Already Listed" question when its path is
-    // listed already.
+    // listed already. Throws ProbeError when the file is no video.
     void addFile(const QString& path);
     // Adds the supported files lying directly in the folder, sorted by name regardless of
     // letter case, leaving out hidden files; pending events are handled between files, at
-    // most every 40 ms.
+    // most every 40 ms. Call it only inside an add operation, which tells the files that are
+    // no videos.
     void addDirectory(const QString& folder);
 
     // Deletes the selected rows.
     void removeSelected();
+    // Deletes every row once the user has said Yes.
     void clear();
     // Moves the selected rows up (down) by one as blocks; a selected top (bottom) row stays.
     void moveUp();
     void moveDown();
     // Opens the topmost selected row's file with the desktop's program for it.
     void openSelected();
+    // Takes back the latest change of the rows; nothing when there is none.
+    void undo();
+    bool canUndo() const { return m_history.canUndo(); }
 
     bool hasSelection() const;
     // An add operation is under way; it handles events between files, so commands can arrive.
@@ -79,10 +89,26 @@ signals:
     // The move, remove, clear and start buttons follow the list: on after an add that left
     // rows, off after a removal that left none.
     void taskButtonsEnabled(bool enabled);
+    // A change was recorded or taken back: whether one is left to take back.
+    void undoAvailable(bool available);
 
 private:
-    QString addPaths(const QStringList& paths, const QDir& workingDirectory);
-    void runAddOperation(const std::function<void()>& add);
+    // The files whose probe failed, each with its reason.
+    QStringList addPaths(const QStringList& paths, const QDir& workingDirectory);
+    // The list's problem when it was not read (empty when it was); failures gets the files
+    // whose probe failed.
+    QString addListPaths(const QString& listFile, const QDir& workingDirectory,
+                         QStringList& failures);
+    // addFile, with a file that is no video noted for the end of the operation.
+    void addFileOrNote(const QString& path);
+    bool addAgain(const QString& path);
+    // Returns the files whose probe failed, as addPaths does.
+    QStringList runAddOperation(const std::function<void()>& add);
+    // An add operation that tells the files whose probe failed itself.
+    void runShownAddOperation(const std::function<void()>& add);
+    // Runs a change of the rows and keeps the rows before it for undo, if it changed any.
+    void changeRows(const std::function<void()>& change);
+    void recordIfChanged(const QVector<TaskRow>& before);
     QVector<bool> selectedRows() const;
     void selectRows(const QVector<bool>& selected);
 
@@ -94,4 +120,13 @@ private:
     bool m_adding = false;
     // Files of the add operation under way that were left out for their names.
     QStringList m_unreadableNames;
+    // Files of the add operation under way whose probe failed, each with its reason.
+    QStringList m_probeFailures;
+    // Yes to All or No to All, given in the add operation under way.
+    std::optional<bool> m_addAgainForAll;
+    // The job list whose paths are being added, for the question about a listed file.
+    QString m_listFile;
+    TaskListHistory m_history;
+    // The rows before a drag within the list dropped.
+    QVector<TaskRow> m_beforeDrop;
 };

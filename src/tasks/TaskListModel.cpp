@@ -131,6 +131,7 @@ bool TaskListModel::dropMimeData(const QMimeData* data, Qt::DropAction action, i
     if (dragged.isEmpty())
         return false;
 
+    emit rowsDropping();
     const int destination = row < 0 ? rowCount() : row;
     const auto below = std::lower_bound(dragged.cbegin(), dragged.cend(), destination);
     // The rows above the place, last first, each before the one moved before it; the rows
@@ -147,6 +148,7 @@ bool TaskListModel::dropMimeData(const QMimeData* data, Qt::DropAction action, i
         moveRows(QModelIndex(), *next, 1, QModelIndex(), blockEnd);
         ++blockEnd;
     }
+    emit rowsDropped();
     return true;
 }
 
@@ -183,6 +185,13 @@ void TaskListModel::clear()
     beginRemoveRows(QModelIndex(), 0, rowCount() - 1);
     m_rows.clear();
     endRemoveRows();
+}
+
+void TaskListModel::setRows(const QVector<TaskRow>& rows)
+{
+    beginResetModel();
+    m_rows = rows;
+    endResetModel();
 }
 
 int TaskListModel::findPath(const QString& path) const

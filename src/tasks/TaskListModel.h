@@ -59,8 +59,16 @@ public:
     void removeItem(int row);
     // Deletes every row.
     void clear();
+    // Every row, top first, and all of them replaced at once: what an undo works with.
+    const QVector<TaskRow>& rows() const { return m_rows; }
+    void setRows(const QVector<TaskRow>& rows);
     // The first row, from the top, whose path equals path exactly (letter case significant).
     int findPath(const QString& path) const;
+
+signals:
+    // Around the moves of a drop, so that the new order can be taken back as one change.
+    void rowsDropping();
+    void rowsDropped();
 
 private:
     void rowChanged(int row);

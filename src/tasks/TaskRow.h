@@ -29,4 +29,6 @@ struct TaskRow
 
     // The length in seconds; -1 when the text is not a duration.
     double lengthSeconds() const;
+
+    bool operator==(const TaskRow&) const = default;
 };

@@ -226,6 +226,8 @@ void TMainForm::setUpTaskList()
     ppmTask->addSeparator();
     ppmTask->addAction(ui->mnuOpenList);
     ppmTask->addAction(ui->mnuSaveList);
+    ppmTask->addSeparator();
+    ppmTask->addAction(ui->mnuUndo);
     connect(ppmTask, &QMenu::aboutToShow, this, &TMainForm::ppmTaskPopup);
     connect(ui->ltvTask, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { ppmTask->popup(ui->ltvTask->viewport()->mapToGlobal(at)); });
@@ -239,10 +241,18 @@ void TMainForm::setUpTaskList()
             [this] { m_taskListEditor->addListFromDialog(); });
     connect(ui->mnuSaveList, &QAction::triggered, this,
             [this] { m_taskListEditor->saveListFromDialog(); });
+    // A running job has locked the list; its rows must stay as they are.
+    connect(ui->mnuUndo, &QAction::triggered, this, [this] {
+        if (isTaskListEnabled())
+            m_taskListEditor->undo();
+    });
+    connect(m_taskListEditor.get(), &TaskListEditor::undoAvailable, ui->mnuUndo,
+            &QAction::setEnabled);
+    ui->mnuUndo->setShortcut(QKeySequence::Undo);
     // Their keys work anywhere in the window, not only while the menu is open.
     ui->mnuOpenList->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
     ui->mnuSaveList->setShortcut(QKeySequence::Save);
-    addActions({ui->mnuOpenList, ui->mnuSaveList});
+    addActions({ui->mnuOpenList, ui->mnuSaveList, ui->mnuUndo});
 }
 
 void TMainForm::attachDialogs(TAboutForm* about, TopSettingForm* outputSettings,

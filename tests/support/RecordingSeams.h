@@ -12,7 +12,8 @@
 
 struct RecordedMessage
 {
-    QString kind; // "info", "ask", "error" or "plain"; errorWithDetails records an "error"
+    QString
+        kind; // "info", "ask", "askForAll", "error" or "plain"; errorWithDetails records an "error"
     QString caption;
     QString text;
     const QWidget* owner = nullptr;
@@ -24,6 +25,8 @@ class RecordingMessages : public Messages
 public:
     QVector<RecordedMessage> shown;
     QQueue<bool> answers; // for ask(); an empty script answers No
+    // For askForAll(); when empty, answers gives Yes or No.
+    QQueue<AnswerForAll> answersForAll;
     // Runs inside each message, as a user would act while the box is up.
     std::function<void()> whileShown;
 
@@ -54,6 +57,14 @@ public:
                           const QString& details) override
     {
         record(QStringLiteral("error"), caption, text, owner, details);
+    }
+
+    AnswerForAll askForAll(QWidget* owner, const QString& caption, const QString& text) override
+    {
+        record(QStringLiteral("askForAll"), caption, text, owner);
+        if (!answersForAll.isEmpty())
+            return answersForAll.dequeue();
+        return !answers.isEmpty() && answers.dequeue() ? AnswerForAll::Yes : AnswerForAll::No;
     }
 
 private:

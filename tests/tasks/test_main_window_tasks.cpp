@@ -153,7 +153,7 @@ private slots:
         for (QAction* item : popup()->actions())
             menu << (item->isSeparator() ? QString("|") : item->text());
         QCOMPARE(menu, QStringList({"Open", "|", "Add Files...", "Add Directorys...", "|", "Remove",
-                                    "Clear", "|", "Open List...", "Save List..."}));
+                                    "Clear", "|", "Open List...", "Save List...", "|", "Undo"}));
     }
 
     void columnsShareAWidthChangeOfTheList()
@@ -220,6 +220,10 @@ private slots:
         QCOMPARE(listed().replaceInStrings(".avi", ""), order);
         QCOMPARE(selectedRows(), selectedAfter);
         QVERIFY(taskButtonsEnabled());
+        // A move that changed nothing is no change to take back: the add is.
+        action("mnuUndo")->trigger();
+        const QStringList before{"a", "b", "c", "d", "e"};
+        QCOMPARE(listed().replaceInStrings(".avi", ""), order == before ? QStringList() : before);
     }
 
     void moveDown_data()
@@ -244,6 +248,9 @@ private slots:
         action("tbtnDown")->trigger();
         QCOMPARE(listed().replaceInStrings(".avi", ""), order);
         QCOMPARE(selectedRows(), selectedAfter);
+        action("mnuUndo")->trigger();
+        const QStringList before{"a", "b", "c", "d", "e"};
+        QCOMPARE(listed().replaceInStrings(".avi", ""), order == before ? QStringList() : before);
     }
 
     void removeDeletesTheSelectedRowsAndEmptyingSwitchesTheButtonsOff()
@@ -263,15 +270,33 @@ private slots:
         QVERIFY(!action("tbtnStart")->isEnabled());
         QVERIFY(action("tbtnAddFile")->isEnabled());
         QVERIFY(m_doubles->messages.shown.isEmpty());
+        action("mnuUndo")->trigger();
+        QCOMPARE(listed(), QStringList({"b.avi"}));
+        QVERIFY(taskButtonsEnabled());
     }
 
-    void backspaceClearsWithoutAQuestion()
+    // Backspace is easily pressed by mistake: Clear asks, and a job's lock keeps undo off.
+    void backspaceClearsAfterAYesAndUndoBringsTheRowsBack()
     {
         addVideos({"a.avi", "b.avi"});
         QTest::keyClick(list(), Qt::Key_Backspace);
+        QCOMPARE(m_form->taskList().rowCount(), 2);
+        QCOMPARE(m_doubles->messages.shown.size(), 1);
+        QCOMPARE(m_doubles->messages.shown[0].caption, QString("Clear"));
+        QCOMPARE(m_doubles->messages.shown[0].owner, m_form);
+        m_doubles->messages.answers.enqueue(true);
+        QTest::keyClick(list(), Qt::Key_Backspace);
         QCOMPARE(m_form->taskList().rowCount(), 0);
         QVERIFY(!taskButtonsEnabled());
-        QVERIFY(m_doubles->messages.shown.isEmpty());
+
+        MainWindowJobView jobView(*m_form, m_form->controls(), m_doubles->taskbar, [] {});
+        jobView.setLocked(true);
+        action("mnuUndo")->trigger();
+        QCOMPARE(m_form->taskList().rowCount(), 0);
+        jobView.setLocked(false);
+        action("mnuUndo")->trigger();
+        QCOMPARE(listed(), QStringList({"a.avi", "b.avi"}));
+        QVERIFY(taskButtonsEnabled());
     }
 
     void popupEnablesOpenAndRemoveForASelectionAndClearForRows()
@@ -305,6 +330,7 @@ private slots:
         QCOMPARE(states(), (QList<bool>{false, false}));
         jobView.setLocked(false);
         QCOMPARE(states(), (QList<bool>{true, true}));
+        m_doubles->messages.answers.enqueue(true);
         QTest::keyClick(list(), Qt::Key_Backspace);
         QCOMPARE(states(), (QList<bool>{true, false}));
     }
@@ -401,7 +427,8 @@ private slots:
         m_form->show();
         QTRY_COMPARE(m_doubles->messages.shown.size(), 1);
         QCOMPARE(m_doubles->messages.shown[0].text,
-                 "'' is not a valid floating point value\n" + text);
+                 "These files cannot be read as videos and were not added:\n\n" + text +
+                     "\n'' is not a valid floating point value");
         QCOMPARE(m_doubles->messages.shown[0].owner, m_form);
     }
 };

@@ -171,24 +171,54 @@ private slots:
         QCOMPARE(m_f->doubles.messages.shown.size(), 1);
         QCOMPARE(m_f->doubles.messages.shown[0].kind, QString("error"));
         QCOMPARE(m_f->doubles.messages.shown[0].text,
-                 "'' is not a valid floating point value\n" + path);
+                 "These files cannot be read as videos and were not added:\n\n" + path +
+                     "\n'' is not a valid floating point value");
     }
 
-    void aFailedProbeEndsTheWholeAddOperation()
+    // Files that are no videos leave out only themselves, whichever way the files came, and are
+    // named together in one error.
+    void filesThatAreNoVideosLeaveTheOthersAdded_data()
     {
-        m_f->editor.addDropped({clipPath("clip.avi"), clipPath("text.avi"), clipPath("clip.mp4")});
-        QCOMPARE(m_f->model.rowCount(), 1);
-        QCOMPARE(row(0).path, clipPath("clip.avi"));
-        QCOMPARE(m_f->doubles.messages.shown.size(), 1);
-
+        QTest::addColumn<QString>("way");
+        for (const char* way : {"dialog", "folder", "drop", "command line", "list"})
+            QTest::newRow(way) << way;
+    }
+    void filesThatAreNoVideosLeaveTheOthersAdded()
+    {
+        QFETCH(QString, way);
         QDir(m_dir.path()).mkdir("folder");
-        for (const char* name : {"a.avi", "c.avi"})
-            copyOfClip("clip.avi", "folder/" + QString(name));
-        QFile::copy(clipPath("text.avi"), m_dir.filePath("folder/b.avi"));
-        m_f->editor.addDropped({m_dir.filePath("folder")});
+        const QStringList files{
+            copyOfClip("clip.avi", "folder/a.avi"), copyOfClip("text.avi", "folder/b.avi"),
+            copyOfClip("clip.avi", "folder/c.avi"), copyOfClip("empty.avi", "folder/d.avi")};
+        if (way == "dialog") {
+            m_f->doubles.dialogs.openAnswers.enqueue(files);
+            m_f->editor.addFilesFromDialog();
+        } else if (way == "folder") {
+            m_f->doubles.dialogs.folderAnswers.enqueue(m_dir.filePath("folder"));
+            m_f->editor.addDirectoryFromDialog();
+        } else if (way == "drop") {
+            m_f->editor.addDropped(files);
+        } else {
+            QFile list(m_dir.filePath("jobs.tmp"));
+            QVERIFY(list.open(QIODevice::WriteOnly));
+            list.write((files.join('\n') + '\n').toUtf8());
+            list.close();
+            m_f->doubles.dialogs.openAnswers.enqueue({list.fileName()});
+            if (way == "list")
+                m_f->editor.addListFromDialog();
+            else
+                m_f->doubles.messages.error(
+                    nullptr, m_f->editor.addCommandLine({list.fileName()}, m_dir.path()));
+        }
         QCOMPARE(m_f->model.rowCount(), 2);
-        QCOMPARE(row(1).path, m_dir.filePath("folder/a.avi"));
-        QCOMPARE(m_f->doubles.messages.shown.size(), 2);
+        QCOMPARE(row(0).path, files[0]);
+        QCOMPARE(row(1).path, files[2]);
+        QCOMPARE(m_f->doubles.messages.shown.size(), 1);
+        QCOMPARE(m_f->doubles.messages.shown[0].kind, QString("error"));
+        QCOMPARE(m_f->doubles.messages.shown[0].text,
+                 "These files cannot be read as videos and were not added:\n\n" + files[1] +
+                     "\n'' is not a valid floating point value\n\n" + files[3] +
+                     "\n'' is not a valid floating point value");
     }
 
     void aFailedProbeKeepsTheLastResult()

@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QItemSelectionModel>
+#include <QMimeData>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -82,7 +83,7 @@ private slots:
         m_f->doubles.messages.answers << true << false;
         m_f->editor.addDropped({a, a, a});
         QCOMPARE(paths(), QStringList({a, a}));
-        QCOMPARE(asked(), QStringList({"ask: Already Listed", "ask: Already Listed"}));
+        QCOMPARE(asked(), QStringList({"askForAll: Already Listed", "askForAll: Already Listed"}));
         QCOMPARE(m_f->doubles.messages.shown[0].text,
                  "This file has been added to the Task List already. Are you sure to add it "
                  "again?\n" +
@@ -213,7 +214,48 @@ private slots:
         QCOMPARE(paths(), QStringList({m_dir->filePath("lists/b.avi"), a}));
         QCOMPARE(asked(), QStringList{"error: "});
         QCOMPARE(m_f->doubles.messages.shown[0].text,
-                 "'' is not a valid floating point value\n" + text);
+                 "These files cannot be read as videos and were not added:\n\n" + text +
+                     "\n'' is not a valid floating point value");
+    }
+
+    // A list opened again asks once, naming the list, when answered for all its files.
+    void anOpenedListOfListedFilesAsksOnceForAll_data()
+    {
+        QTest::addColumn<QVector<AnswerForAll>>("answers");
+        QTest::addColumn<int>("rows");
+        QTest::newRow("yes to all") << QVector{AnswerForAll::YesToAll} << 6;
+        QTest::newRow("no to all") << QVector{AnswerForAll::NoToAll} << 3;
+        QTest::newRow("yes, then no to all")
+            << QVector{AnswerForAll::Yes, AnswerForAll::NoToAll} << 4;
+    }
+    void anOpenedListOfListedFilesAsksOnceForAll()
+    {
+        QFETCH(QVector<AnswerForAll>, answers);
+        QFETCH(int, rows);
+        const QStringList files{clip("a.avi"), clip("b.avi"), clip("c.avi")};
+        m_f->editor.addDropped(files);
+        const QString list = textFile("jobs.tmp", (files.join('\n') + '\n').toUtf8());
+        m_f->doubles.dialogs.openAnswers.enqueue({list});
+        m_f->doubles.messages.answersForAll.append(answers);
+        m_f->editor.addListFromDialog();
+        QCOMPARE(m_f->model.rowCount(), rows);
+        QCOMPARE(m_f->doubles.messages.shown.size(), answers.size());
+        QVERIFY(
+            m_f->doubles.messages.shown[0].text.endsWith("The job list " + list + " names it."));
+        // The next add asks again.
+        m_f->editor.addDropped({files[0]});
+        QCOMPARE(m_f->doubles.messages.shown.size(), answers.size() + 1);
+    }
+
+    void aDragWithinTheListIsTakenBackByUndo()
+    {
+        const QStringList files{clip("a.avi"), clip("b.avi"), clip("c.avi")};
+        m_f->editor.addDropped(files);
+        std::unique_ptr<QMimeData> data(m_f->model.mimeData({m_f->model.index(2, 0)}));
+        QVERIFY(m_f->model.dropMimeData(data.get(), Qt::MoveAction, 0, 0, QModelIndex()));
+        QCOMPARE(paths(), QStringList({files[2], files[0], files[1]}));
+        m_f->editor.undo();
+        QCOMPARE(paths(), files);
     }
 
     // A file-size limit refuses the write even to root, which CI runs as. A name with a line
