@@ -63,15 +63,14 @@ const QString kHelpEpilogue = QStringLiteral(
     "Keep Shape and Frame Rate. An option holds for this run only and is not saved. A question\n"
     "is asked on the terminal; without one it is answered No and the join is refused.\n"
     "\n"
-    "--check runs the checks of --join and prints what the join would do, writing nothing.\n"
-    "--json prints JSON Lines on standard output instead: progress, message, plan and end\n"
-    "events, one a line.\n"
+    "--check runs the checks of --join and prints on standard output what the join would\n"
+    "do, writing nothing. --json prints JSON Lines on standard output in place of the\n"
+    "progress and messages: progress, message, plan and end events, one a line.\n"
     "\n"
-    "Exit codes: 0 joined (or, with --check, the join would start), 1 failed (or an input is no "
-    "video, or no display for the window),\n"
-    "2 stopped (Ctrl+C, SIGTERM or a closed terminal), 3 refused (also -n with an existing\n"
-    "output), 4 joined but the joined video is out of step, short or otherwise faulty (the\n"
-    "completion message says how), 64 wrong usage.\n");
+    "Exit codes: 0 joined (with --check: the join would start), 1 failed (or an input is no\n"
+    "video, or no display for the window), 2 stopped (Ctrl+C, SIGTERM or a closed terminal),\n"
+    "3 refused (also -n with an existing output), 4 joined but the joined video is out of\n"
+    "step, short or otherwise faulty (the completion message says how), 64 wrong usage.\n");
 
 struct Options
 {
