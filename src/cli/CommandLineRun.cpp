@@ -3,7 +3,9 @@
 #include "Console.h"
 #include "ConsoleJobView.h"
 #include "ConsoleSeams.h"
+#include "JsonReport.h"
 #include "StopSignals.h"
+#include "TerminalReport.h"
 #include "app/Startup.h"
 #include "job/CurrentProfileOutput.h"
 #include "job/JoinJob.h"
@@ -44,7 +46,8 @@ const QString kProgramName = QStringLiteral("vantomel");
 const QString kUsage = QStringLiteral(
     "Usage: vantomel --join [--profile NAME|FILE] [--one-pass|--two-stages]\n"
     "                [--keep-shape|--stretch] [-y|-n] [--temp-dir DIR] [--frame-rate RATE]\n"
-    "                [--size WxH|--same-size] [-q|-v] -o OUTPUT [--list FILE] INPUT...\n"
+    "                [--size WxH|--same-size] [-q|-v|--json] -o OUTPUT [--list FILE] INPUT...\n"
+    "       vantomel --check [the options of --join] -o OUTPUT INPUT...\n"
     "       vantomel --list-profiles | --help | --version\n"
     "       vantomel [VIDEO...]    opens the main window with the videos listed\n");
 
@@ -60,10 +63,14 @@ const QString kHelpEpilogue = QStringLiteral(
     "Keep Shape and Frame Rate. An option holds for this run only and is not saved. A question\n"
     "is asked on the terminal; without one it is answered No and the join is refused.\n"
     "\n"
-    "Exit codes: 0 joined, 1 failed (or an input is no video, or no display for the window),\n"
-    "2 stopped (Ctrl+C, SIGTERM or a closed terminal), 3 refused (also -n with an existing\n"
-    "output), 4 joined but the joined video is out of step, short or otherwise faulty (the\n"
-    "completion message says how), 64 wrong usage.\n");
+    "--check runs the checks of --join and prints on standard output what the join would\n"
+    "do, writing nothing. --json prints JSON Lines on standard output in place of the\n"
+    "progress and messages: progress, message, plan and end events, one a line.\n"
+    "\n"
+    "Exit codes: 0 joined (with --check: the join would start), 1 failed (or an input is no\n"
+    "video, or no display for the window), 2 stopped (Ctrl+C, SIGTERM or a closed terminal),\n"
+    "3 refused (also -n with an existing output), 4 joined but the joined video is out of\n"
+    "step, short or otherwise faulty (the completion message says how), 64 wrong usage.\n");
 
 struct Options
 {
@@ -75,6 +82,12 @@ struct Options
                                     QStringLiteral("Lists the profiles, one per line.")};
     QCommandLineOption join{QStringLiteral("join"),
                             QStringLiteral("Joins the inputs into the output without a window.")};
+    QCommandLineOption check{QStringLiteral("check"),
+                             QStringLiteral("Checks a join as --join would and prints what it "
+                                            "would do; writes nothing.")};
+    QCommandLineOption json{QStringLiteral("json"),
+                            QStringLiteral("JSON Lines on standard output, one event a line, in "
+                                           "place of the progress and messages.")};
     QCommandLineOption profile{QStringLiteral("profile"),
                                QStringLiteral("The profile by its listed name, or a profile file."),
                                QStringLiteral("name|file")};
@@ -121,9 +134,9 @@ struct Options
     QList<QCommandLineOption> all() const
     {
         return {
-            help,      version, listProfiles, join,      profile,     onePass, twoStages,
-            keepShape, stretch, output,       overwrite, noOverwrite, quiet,   verbose,
-            list,      tempDir, frameRate,    size,      sameSize,
+            help,    version,   listProfiles, join,    check,     json,      profile,
+            onePass, twoStages, keepShape,    stretch, output,    overwrite, noOverwrite,
+            quiet,   verbose,   list,         tempDir, frameRate, size,      sameSize,
         };
     }
 };
@@ -178,37 +191,50 @@ bool chosenSwitch(const QCommandLineParser& parser, const QCommandLineOption& on
 class HeadlessJoin
 {
 public:
-    HeadlessJoin(Console& console, const ProgramSetup& setup)
-        : m_console(console), m_setup(setup),
-          m_messages(console), m_seams{m_messages, m_desktop, m_desktop,
-                                       m_desktop,  m_desktop, m_desktop}
+    HeadlessJoin(Console& console, RunReport& report, const ProgramSetup& setup)
+        : m_console(console), m_report(report), m_setup(setup),
+          m_messages(report.messages()), m_seams{m_messages, m_desktop, m_desktop,
+                                                 m_desktop,  m_desktop, m_desktop}
     {
     }
 
+    // The join, or with --check what it would do; the report's end, but for wrong usage.
     int run(const QCommandLineParser& parser, const Options& options)
+    {
+        m_end.checkOnly = parser.isSet(options.check);
+        m_end.exitCode = joinOrCheck(parser, options);
+        if (m_end.exitCode != ExitCode::kUsage)
+            m_report.end(m_end);
+        return m_end.exitCode;
+    }
+
+private:
+    int joinOrCheck(const QCommandLineParser& parser, const Options& options)
     {
         const ProgramPlaces& places = m_setup.places;
         if (const QString notice =
                 prefs::notReadNotice(places.preferencesPath, m_setup.info.productName);
             !notice.isEmpty())
-            m_console.err(prefs::kPreferencesNotReadCaption + QStringLiteral(": ") + notice);
+            m_messages.info(nullptr, prefs::kPreferencesNotReadCaption, notice);
         if (const QString notice = prefs::frameRateNotice(places.preferencesPath);
             !notice.isEmpty())
-            m_console.err(prefs::kFrameRateNoticeCaption + QStringLiteral(": ") + notice);
+            m_messages.info(nullptr, prefs::kFrameRateNoticeCaption, notice);
         const QString profilePath = chosenProfilePath(parser.value(options.profile), places);
         if (profilePath.isEmpty()) {
             if (parser.isSet(options.profile))
                 return usageError(m_console, QStringLiteral("no profile %1; --list-profiles "
                                                             "lists them")
                                                  .arg(parser.value(options.profile)));
-            m_console.err(QStringLiteral("No Profile: No profile is chosen. Please name one "
-                                         "with --profile."));
+            m_messages.info(nullptr, QStringLiteral("No Profile"),
+                            QStringLiteral("No profile is chosen. Please name one with "
+                                           "--profile."));
             return ExitCode::kRefused;
         }
         QString whyNotRead;
         if (!m_profile.load(profilePath, &whyNotRead)) {
-            m_console.err(
-                QStringLiteral("Profile Not Read: The profile %1 was not read: %2.\n%3")
+            m_messages.info(
+                nullptr, QStringLiteral("Profile Not Read"),
+                QStringLiteral("The profile %1 was not read: %2.\n%3")
                     .arg(baseNameOf(profilePath),
                          whyNotRead.isEmpty() ? QStringLiteral("no such file") : whyNotRead,
                          profilePath));
@@ -248,7 +274,7 @@ public:
         TaskListRows rows(m_model);
         CurrentProfileOutput output(m_profile);
         JoinJob* job = nullptr;
-        ConsoleJobView view(m_console,
+        ConsoleJobView view(m_report,
                             QDir::current().absoluteFilePath(parser.value(options.output)), [&job] {
                                 // A stop that came while the job was checked ends it as soon as
                                 // it runs.
@@ -259,28 +285,29 @@ public:
                         places.defaultTempDirectory, m_setup.info.productName);
         job = &joinJob;
         if (parser.isSet(options.noOverwrite))
-            m_messages.answerNo(QStringLiteral("File Exists"), [&view] {
+            m_messages.answerNo(kFileExists, [&view] {
                 return QStringLiteral("%1 exists, and --no-overwrite keeps it.")
                     .arg(view.outputFileText());
             });
+        if (parser.isSet(options.check))
+            return check(joinJob, output, view, settings, parser.isSet(options.noOverwrite));
         if (m_console.verbosity() == Console::Verbosity::Verbose)
             joinJob.setRunEcho([this](const QString& run) { m_console.detail(run); });
         QObject::connect(&m_stopSignals, &StopSignals::stopAsked, &joinJob, &JoinJob::stop);
         joinJob.start();
         switch (joinJob.lastEnd()) {
         case JoinJob::End::Completed:
-            // A quiet run left out the completion message, but not what the check found wrong.
-            if (m_console.verbosity() == Console::Verbosity::Quiet &&
-                !joinJob.lastRemark().isEmpty())
-                m_console.err(joinJob.lastRemark());
-            m_console.out(joinJob.lastOutputPath());
-            return joinJob.lastRemark().isEmpty() ? ExitCode::kDone : ExitCode::kJoinedWithFault;
+            m_end.written = joinJob.lastOutputPath();
+            m_end.remark = joinJob.lastRemark();
+            if (const std::optional<ResultCheck::Figures>& figures = joinJob.lastCheck()) {
+                m_end.outputLength = ResultCheck::outputLength(*figures);
+                m_end.inputsLength = figures->expectedLength;
+            }
+            return m_end.remark.isEmpty() ? ExitCode::kDone : ExitCode::kJoinedWithFault;
         case JoinJob::End::Stopped:
             return ExitCode::kStopped;
         case JoinJob::End::Failed:
-            if (!joinJob.keptLogPath().isEmpty())
-                m_console.err(QStringLiteral("The encoder's log is kept in ") +
-                              joinJob.keptLogPath());
+            m_end.keptLog = joinJob.keptLogPath();
             return ExitCode::kFailed;
         case JoinJob::End::Refused:
             break;
@@ -288,7 +315,45 @@ public:
         return StopSignals::arrived() ? stopped() : ExitCode::kRefused;
     }
 
-private:
+    // Start's checks as the join runs them, then what the join would do; nothing is written or
+    // asked. The output, checked, has the profile's extension.
+    int check(JoinJob& job, const JobOutput& output, const JobView& view,
+              const prefs::GeneralSettings& settings, bool noOverwrite)
+    {
+        if (!job.check())
+            return StopSignals::arrived() ? stopped() : ExitCode::kRefused;
+        CheckPlan plan;
+        for (int row = 0; row < m_model.rowCount(); ++row) {
+            const TaskRow item = m_model.ReadItemData(row);
+            plan.inputs << CheckPlan::Input{item.path, item.length, item.lengthSeconds(),
+                                            item.frameSize};
+        }
+        plan.video = output.copiesVideo()   ? CheckPlan::Video::Copied
+                     : job.joinsInOnePass() ? CheckPlan::Video::OnePass
+                                            : CheckPlan::Video::TwoStages;
+        plan.output = view.outputFileText();
+        plan.written = job.writtenPath();
+        if (QFileInfo::exists(plan.output)) {
+            // Answered in advance, the question is refused as the join refuses it.
+            if (noOverwrite) {
+                m_messages.ask(nullptr, kFileExists, {});
+                return ExitCode::kRefused;
+            }
+            plan.existing = settings.ask      ? CheckPlan::Existing::Ask
+                            : settings.rename ? CheckPlan::Existing::Rename
+                                              : CheckPlan::Existing::Overwrite;
+        }
+        plan.container = output.outputExtension().mid(1);
+        plan.profile = baseNameOf(m_profile.path());
+        if (!output.copiesVideo()) {
+            const PictureRules rules = job.pictureRules();
+            plan.size = QString(rules.size).replace(QLatin1Char(':'), QLatin1Char('x'));
+            plan.frameRate = rules.frameRate;
+        }
+        m_report.plan(plan);
+        return ExitCode::kDone;
+    }
+
     // The job list's names (relative ones from its folder, as Open List takes them), then the
     // inputs, "-" standing for the names read from standard input, one a line.
     int namedInputs(const QCommandLineParser& parser, const Options& options, QStringList& inputs)
@@ -306,10 +371,11 @@ private:
             const QString listFile = QDir::current().absoluteFilePath(parser.value(options.list));
             const JobList list = readJobList(listFile);
             if (!list.problem.isEmpty() || !QFileInfo(listFile).isFile()) {
-                m_console.err(QStringLiteral("The job list %1 was not read: %2.")
-                                  .arg(listFile, list.problem.isEmpty()
-                                                     ? QStringLiteral("no such file")
-                                                     : list.problem));
+                m_messages.info(nullptr, QString(),
+                                QStringLiteral("The job list %1 was not read: %2.")
+                                    .arg(listFile, list.problem.isEmpty()
+                                                       ? QStringLiteral("no such file")
+                                                       : list.problem));
                 return ExitCode::kFailed;
             }
             named(list.lines, QFileInfo(listFile).absoluteDir());
@@ -336,8 +402,9 @@ private:
         for (const QString& input : inputs) {
             const QString path = QDir::cleanPath(QDir::current().absoluteFilePath(input));
             const auto notAVideo = [&](const QString& why) {
-                m_console.err(QStringLiteral("Not a Video: '%1' cannot be read as a video: %2")
-                                  .arg(path, why));
+                m_messages.info(
+                    nullptr, QStringLiteral("Not a Video"),
+                    QStringLiteral("'%1' cannot be read as a video: %2").arg(path, why));
                 return ExitCode::kFailed;
             };
             if (holdsBytesNotUtf8(input))
@@ -388,14 +455,19 @@ private:
 
     int stopped()
     {
-        m_console.err(QStringLiteral("Cancel: The Joining is canceled."));
+        m_messages.info(nullptr, QStringLiteral("Cancel"),
+                        QStringLiteral("The Joining is canceled."));
         return ExitCode::kStopped;
     }
 
+    static inline const QString kFileExists = QStringLiteral("File Exists");
+
     Console& m_console;
+    RunReport& m_report;
     const ProgramSetup& m_setup;
+    RunMessages& m_messages;
+    RunEnd m_end;
     StopSignals m_stopSignals;
-    ConsoleMessages m_messages;
     NoDesktop m_desktop;
     Seams m_seams;
     CurrentProfile m_profile;
@@ -465,11 +537,12 @@ int runCommandLine(const QStringList& arguments, const QString& executablePath)
             console.out(profile.name);
         return ExitCode::kDone;
     }
-    if (!parser.isSet(options.join))
-        return usageError(console, QStringLiteral("--join, --list-profiles, --help or --version "
-                                                  "is needed"));
+    if (!parser.isSet(options.join) && !parser.isSet(options.check))
+        return usageError(console, QStringLiteral("--join, --check, --list-profiles, --help or "
+                                                  "--version is needed"));
     if (!parser.isSet(options.output))
-        return usageError(console, QStringLiteral("--join needs -o OUTPUT"));
+        return usageError(console, QStringLiteral("%1 needs -o OUTPUT")
+                                       .arg(parser.isSet(options.check) ? "--check" : "--join"));
     if (parser.values(options.output).size() > 1)
         return usageError(console, QStringLiteral("-o OUTPUT is given more than once"));
     // A name that is not UTF-8 reaches the program with its odd bytes replaced: the file written
@@ -487,7 +560,8 @@ int runCommandLine(const QStringList& arguments, const QString& executablePath)
                               QStringLiteral("--%1 and --%2 cannot go together")
                                   .arg(on->names().constFirst(), off->names().constFirst()));
     for (const auto& [one, other] :
-         {std::pair{&options.overwrite, &options.noOverwrite},
+         {std::pair{&options.join, &options.check},
+          std::pair{&options.overwrite, &options.noOverwrite},
           std::pair{&options.quiet, &options.verbose}, std::pair{&options.size, &options.sameSize}})
         if (parser.isSet(*one) && parser.isSet(*other))
             return usageError(console,
@@ -508,11 +582,17 @@ int runCommandLine(const QStringList& arguments, const QString& executablePath)
         return usageError(
             console,
             QStringLiteral("--temp-dir '%1' is no folder").arg(parser.value(options.tempDir)));
+    if (parser.isSet(options.json)) {
+        // A program reads every event, whatever -q or -v asks of the terminal.
+        JsonReport json;
+        return HeadlessJoin(console, json, setup).run(parser, options);
+    }
     if (parser.isSet(options.quiet))
         console.setVerbosity(Console::Verbosity::Quiet);
     if (parser.isSet(options.verbose))
         console.setVerbosity(Console::Verbosity::Verbose);
-    return HeadlessJoin(console, setup).run(parser, options);
+    TerminalReport terminal(console);
+    return HeadlessJoin(console, terminal, setup).run(parser, options);
 }
 
 bool noDisplayForTheWindow()

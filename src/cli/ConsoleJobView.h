@@ -4,15 +4,16 @@
 
 #include <functional>
 
-class Console;
+class RunReport;
 
-// The job's progress on the terminal: a line at each tick of the job's clock with the total
-// percentage, the elapsed and remaining time and the file being converted.
+// The job's view in a run without a window: each tick of the job's clock reported as a progress
+// step, with the total and current percentages, the elapsed and remaining time and the file
+// being converted.
 class ConsoleJobView : public JobView
 {
 public:
     // locked runs when the job locks its view, just before its stages run.
-    ConsoleJobView(Console& console, const QString& outputFile, std::function<void()> locked);
+    ConsoleJobView(RunReport& report, const QString& outputFile, std::function<void()> locked);
 
     QWidget* owner() override { return nullptr; }
     void setProcessTitle(const QString& title) override { m_title = title; }
@@ -35,7 +36,7 @@ public:
     void closeWindow() override {}
 
 private:
-    Console& m_console;
+    RunReport& m_report;
     QString m_outputFile;
     std::function<void()> m_locked;
     QString m_title;

@@ -4,7 +4,7 @@
 
 void ConsoleMessages::info(QWidget*, const QString& caption, const QString& text)
 {
-    const QString line = caption + QStringLiteral(": ") + text;
+    const QString line = caption.isEmpty() ? text : caption + QStringLiteral(": ") + text;
     // Standard output holds only the path written; the completion is a note.
     if (caption == QLatin1String("Complete"))
         m_console.note(line);
@@ -21,9 +21,8 @@ void ConsoleMessages::infoWithDetails(QWidget* owner, const QString& caption, co
 
 bool ConsoleMessages::ask(QWidget*, const QString& caption, const QString& text)
 {
-    ++m_questionsAsked;
-    if (!m_noCaption.isEmpty() && caption == m_noCaption) {
-        m_console.err(caption + QStringLiteral(": ") + m_whyNo());
+    if (const std::optional<QString> why = noInAdvance(caption)) {
+        m_console.err(caption + QStringLiteral(": ") + *why);
         return false;
     }
     // The window's questions name its buttons; a terminal is answered with a letter.
@@ -49,10 +48,4 @@ void ConsoleMessages::errorWithDetails(QWidget* owner, const QString& caption, c
                                        const QString& details)
 {
     infoWithDetails(owner, caption, text, details);
-}
-
-AnswerForAll ConsoleMessages::askForAll(QWidget* owner, const QString& caption, const QString& text)
-{
-    // A terminal answers each question on its own.
-    return ask(owner, caption, text) ? AnswerForAll::Yes : AnswerForAll::No;
 }

@@ -1,15 +1,13 @@
 #pragma once
 
-#include "platform/Seams.h"
-
-#include <functional>
+#include "RunReport.h"
 
 class Console;
 
-// The job's messages on the terminal: "caption: text" on standard error, the completion left out
-// when quiet. A question is asked where standard input is a terminal; without one it is
-// refused, and the run ends as refused.
-class ConsoleMessages : public Messages
+// The job's messages on the terminal: "caption: text" on standard error (the text alone when it
+// has no caption), the completion left out when quiet. A question is asked where standard input
+// is a terminal; without one it is refused, and the run ends as refused.
+class ConsoleMessages : public RunMessages
 {
 public:
     explicit ConsoleMessages(Console& console) : m_console(console) {}
@@ -23,23 +21,8 @@ public:
     void errorWithDetails(QWidget* owner, const QString& caption, const QString& text,
                           const QString& details) override;
 
-    // The questions with this caption are answered No without asking; why tells the reason on
-    // standard error instead.
-    void answerNo(const QString& caption, std::function<QString()> why)
-    {
-        m_noCaption = caption;
-        m_whyNo = std::move(why);
-    }
-    AnswerForAll askForAll(QWidget* owner, const QString& caption, const QString& text) override;
-
-    // How many questions were asked, answered or not.
-    int questionsAsked() const { return m_questionsAsked; }
-
 private:
     Console& m_console;
-    int m_questionsAsked = 0;
-    QString m_noCaption;
-    std::function<QString()> m_whyNo;
 };
 
 // A run without a window has no desktop: nothing is opened, no dialog shown, the computer stays

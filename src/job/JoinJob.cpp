@@ -49,27 +49,10 @@ void JoinJob::start()
     m_lastEnd = End::Refused;
     m_keptLogPath.clear();
     m_lastRemark.clear();
+    m_lastCheck.reset();
     m_lastOutputPath.clear();
     m_endsUntold = false;
-    if (m_rows.count() < 2) {
-        refuse(QStringLiteral("Add More Videos"),
-               QStringLiteral("Please add at least 2 videos to the task for joining."), false);
-        return;
-    }
-    m_view.focusTaskList();
-    if (!checkOutputFile() || !checkOutputIsSafe())
-        return;
-    if (m_output.audioBitrateInvalid()) {
-        refuse(QStringLiteral("Invalid Audio Bitrate"),
-               QStringLiteral("The Audio bitrate is invalid."), false);
-        return;
-    }
-    // Nothing of a profile value that is not what it stands for may reach the encoder.
-    if (const std::optional<OutputRefusal> refusal = m_output.valueRefusal()) {
-        refuse(refusal->caption, refusal->text, false);
-        return;
-    }
-    if (!checkEncoderTakesTheJoin())
+    if (!check())
         return;
     if (QFileInfo::exists(m_view.outputFileText()) && m_settings.ask &&
         !m_seams.messages.ask(m_view.owner(), QStringLiteral("File Exists"),
@@ -82,7 +65,7 @@ void JoinJob::start()
     // Only now, when nothing can refuse the job any more, is anything created. A copy always
     // joins the originals in one pass. A join in one pass needs its folder only for the encoder
     // log, and runs without one when it cannot be made.
-    const bool onePass = m_settings.onePass || m_output.copiesVideo();
+    const bool onePass = joinsInOnePass();
     JobFolder folder(m_settings.tempDir, m_defaultTempDirectory);
     if (!onePass && !folder.isValid()) {
         refuse(QStringLiteral("Temp Folder"),
@@ -101,6 +84,28 @@ void JoinJob::start()
     m_view.setLocked(false);
     m_busy = false;
     emit finished();
+}
+
+bool JoinJob::check()
+{
+    if (m_rows.count() < 2) {
+        refuse(QStringLiteral("Add More Videos"),
+               QStringLiteral("Please add at least 2 videos to the task for joining."), false);
+        return false;
+    }
+    m_view.focusTaskList();
+    return checkOutputFile() && checkOutputIsSafe() && checkProfileValues() &&
+           checkEncoderTakesTheJoin();
+}
+
+bool JoinJob::joinsInOnePass() const
+{
+    return m_settings.onePass || m_output.copiesVideo();
+}
+
+QString JoinJob::writtenPath() const
+{
+    return joinStageOutput(m_view.outputFileText(), m_output.outputExtension(), m_settings);
 }
 
 void JoinJob::refuse(const QString& caption, const QString& text, bool focusOutputFile)
@@ -142,7 +147,7 @@ bool JoinJob::checkOutputIsSafe()
         return false;
     }
     // A file the user protected from writing is not replaced, as a shell's "> file" would not.
-    const QString written = joinStageOutput(output, m_output.outputExtension(), m_settings);
+    const QString written = writtenPath();
     if (isReadOnlyFile(written)) {
         refuse(QStringLiteral("Read-Only File"),
                QStringLiteral("The output file %1 is read-only. Please specify another one.")
@@ -178,14 +183,28 @@ bool JoinJob::checkOutputIsSafe()
     return true;
 }
 
+bool JoinJob::checkProfileValues()
+{
+    if (m_output.audioBitrateInvalid()) {
+        refuse(QStringLiteral("Invalid Audio Bitrate"),
+               QStringLiteral("The Audio bitrate is invalid."), false);
+        return false;
+    }
+    // Nothing of a profile value that is not what it stands for may reach the encoder.
+    if (const std::optional<OutputRefusal> refusal = m_output.valueRefusal()) {
+        refuse(refusal->caption, refusal->text, false);
+        return false;
+    }
+    return true;
+}
+
 bool JoinJob::checkEncoderTakesTheJoin()
 {
     // The job's folder is made only once nothing can refuse the job; the check opens no
     // intermediate, so one inside the temporary folder stands in for it.
     const QString folder =
         withTrailingSlash(QDir(m_settings.tempDir).absoluteFilePath(QStringLiteral("job")));
-    const EncoderCommand command = joinPlan(folder).commandFor(
-        joinStageOutput(m_view.outputFileText(), m_output.outputExtension(), m_settings));
+    const EncoderCommand command = joinPlan(folder).commandFor(writtenPath());
     const EncoderCheck::Answer answer = m_encoderCheck.ask(command);
     // The encoder's reason, then what to do about it.
     const auto refuseWith = [&](const QString& caption, const QString& advice) {
@@ -372,8 +391,8 @@ QString JoinJob::completionText(const JoinResult& joined)
         else
             expectedLength.reset();
     }
-    m_lastRemark = ResultCheck::remark(
-        ResultCheck::measure(joined.outputPath, inputs, expectedLength, joined.report));
+    m_lastCheck = ResultCheck::measure(joined.outputPath, inputs, expectedLength, joined.report);
+    m_lastRemark = ResultCheck::remark(*m_lastCheck);
     // The output file box names the file the user expects; a renamed join wrote another.
     const QFileInfo asked(m_view.outputFileText());
     const QFileInfo written(joined.outputPath);

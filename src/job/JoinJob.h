@@ -7,6 +7,7 @@
 #include "JobClock.h"
 #include "JobContext.h"
 #include "JoinStage.h"
+#include "ResultCheck.h"
 #include "StageOutcome.h"
 #include "platform/Seams.h"
 
@@ -46,6 +47,16 @@ public:
 
     // The checks, the window lock and the stages; returns when the job is over.
     void start();
+    // The checks of Start up to the question before overwriting, which only Start asks; a
+    // refusal is shown as Start shows it. Nothing is made. Passing gives the output file the
+    // profile's extension, as Start does.
+    bool check();
+    // A copy always joins the originals in one pass.
+    bool joinsInOnePass() const;
+    // The file the join writes: the output file, or the name beside it that Rename chooses.
+    QString writtenPath() const;
+    // The profile's picture size with the General Settings' shape and frame rate.
+    PictureRules pictureRules() const;
     // Ends a running job: its encoders are terminated, and the stage that notices cleans up.
     void stop();
     // Stop for a window that closes once the job is over: its end is shown by no message.
@@ -62,6 +73,8 @@ public:
     End lastEnd() const { return m_lastEnd; }
     // What the check of the last completed join found wrong with it; empty for a good one.
     QString lastRemark() const { return m_lastRemark; }
+    // What that check measured; nothing before a join completed.
+    const std::optional<ResultCheck::Figures>& lastCheck() const { return m_lastCheck; }
     // The path written by the last completed job (a renamed one when Rename is chosen); empty
     // otherwise.
     QString lastOutputPath() const { return m_lastOutputPath; }
@@ -83,6 +96,7 @@ private:
     };
 
     bool checkOutputFile();
+    bool checkProfileValues();
     // The output file as the join would write it: no line break (it could not be stored in
     // the preferences) and none of the inputs.
     bool checkOutputIsSafe();
@@ -97,8 +111,6 @@ private:
     // The join this job runs: a copy of the originals, or one pass over them, or the
     // intermediates in jobFolder.
     JoinPlan joinPlan(const QString& jobFolder) const;
-    // The profile's picture size with the General Settings' shape and frame rate.
-    PictureRules pictureRules() const;
     // The one place where a job ends: statuses, message, job folder, clock, panels, run state.
     void endJob(Stage stage, const StageOutcome& outcome, JobFolder& folder,
                 const JoinResult& joined = {});
@@ -125,6 +137,7 @@ private:
     EncoderLog m_log;
     QString m_keptLogPath;
     QString m_lastRemark;
+    std::optional<ResultCheck::Figures> m_lastCheck;
     QString m_lastOutputPath;
     std::function<void(const QString&)> m_runEcho;
     RunState m_runState = RunState::Idle;

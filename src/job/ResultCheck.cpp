@@ -193,6 +193,15 @@ ResultCheck::Figures ResultCheck::measure(const QString& outputPath, const QStri
     return figures;
 }
 
+std::optional<double> ResultCheck::outputLength(const Figures& figures)
+{
+    if (figures.output.video)
+        return figures.output.video->length;
+    if (figures.output.audio)
+        return figures.output.audio->length;
+    return std::nullopt;
+}
+
 QString ResultCheck::remark(const Figures& figures)
 {
     const std::optional<TrackTimes>& video = figures.output.video;
@@ -204,7 +213,7 @@ QString ResultCheck::remark(const Figures& figures)
     if (!audio && figures.inputsHaveSound)
         return QStringLiteral("The joined video has no sound.");
 
-    const double length = video ? video->length : audio->length;
+    const double length = *outputLength(figures);
     const double expected = figures.expectedLength.value_or(length);
     const double missing = expected - length;
     if (std::abs(missing) > kLengthTolerance)

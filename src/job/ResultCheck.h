@@ -96,6 +96,10 @@ public:
     static Figures measure(const QString& outputPath, const QStringList& inputPaths,
                            std::optional<double> rowsLength, const JoinReport& report);
 
+    // The joined video's length as the check takes it: its picture's, or its sound's when it
+    // has no picture; nothing when neither can be read.
+    static std::optional<double> outputLength(const Figures& figures);
+
     // One sentence on what is most wrong with the result; empty for a good one, and for an
     // output in which no track can be read (the encoder's word then stands).
     static QString remark(const Figures& figures);

@@ -3,6 +3,9 @@
 #include "support/Clips.h"
 
 #include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -264,6 +267,40 @@ private slots:
             << false << 3 << ""
             << "Invalid Profile: The profile Damaged cannot be used: [Video Bitrate] selects none "
                "of its choices.";
+        // --check runs the join's own checks, the encoder's included, and writes nothing.
+        const QString copy = QStringLiteral("MP4 - Same as the videos (no re-encoding)");
+        const QStringList check{QStringLiteral("--check"), QStringLiteral("-o"),
+                                m_outputs.filePath(QStringLiteral("existing"))};
+        const QString cannotCopy =
+            "Videos Cannot Be Copied: clip.mp4 has h264 video; clip.avi has mpeg4 video.";
+        for (const QString& mode : {QStringLiteral("--join"), QStringLiteral("--check")})
+            QTest::addRow("%s: videos a copy cannot join", qPrintable(mode))
+                << QStringList{mode,
+                               QStringLiteral("--profile"),
+                               copy,
+                               QStringLiteral("-o"),
+                               m_outputs.filePath(QStringLiteral("copied.mp4")),
+                               avi,
+                               mp4}
+                << false << false << 3 << "" << cannotCopy;
+        QTest::newRow("--check -y: the plan, the output kept")
+            << (check + QStringList{QStringLiteral("-y"), QStringLiteral("--profile"),
+                                    QStringLiteral("AVI - MPEG-4 and MP3"), avi, mp4})
+            << false << false << 0
+            << "Output: " + output + "\nThe output exists: the join would replace it.\n"
+            << "";
+        QTest::newRow("--check -n")
+            << (check + QStringList{QStringLiteral("-n"), QStringLiteral("--profile"),
+                                    QStringLiteral("AVI - MPEG-4 and MP3"), avi, mp4})
+            << false << false << 3 << ""
+            << "File Exists: " + output + " exists, and --no-overwrite keeps it.";
+        QTest::newRow("--check --json: refused")
+            << (check +
+                QStringList{QStringLiteral("--json"), QStringLiteral("--profile"), copy, avi, mp4})
+            << false << false << 3
+            << "\"caption\":\"Videos Cannot Be Copied\",\"kind\":\"info\",\"text\":\"clip.mp4 "
+               "has h264 video; clip.avi has mpeg4 video.\\n"
+            << "";
         QTest::newRow("preferences not read")
             << (join + QStringList{avi}) << false << true << 3 << ""
             << "Preferences Not Read: Preferences.ini was not read: it is a folder";
@@ -303,6 +340,7 @@ private slots:
         QTest::addColumn<bool>("outputExists");
         QTest::addColumn<bool>("rename");
         QTest::addColumn<QString>("written");
+        QTest::addColumn<QString>("output");
 
         const QString avi = clipPath(QStringLiteral("clip.avi"));
         const QString mp4 = clipPath(QStringLiteral("clip.mp4"));
@@ -315,27 +353,40 @@ private slots:
         if (listFile.open(QIODevice::WriteOnly | QIODevice::Truncate))
             listFile.write("two clips/a.avi\r\n\r\ntwo clips/b.mp4\r\n");
         QTest::newRow("two files")
-            << QStringList{avi, mp4} << QByteArray() << false << false << "joined.avi";
+            << QStringList{avi, mp4} << QByteArray() << false << false << "joined.avi"
+            << "";
         QTest::newRow("a folder's videos")
-            << QStringList{folder} << QByteArray() << false << false << "joined.avi";
+            << QStringList{folder} << QByteArray() << false << false << "joined.avi"
+            << "";
         QTest::newRow("a job list, names from its folder")
             << QStringList{QStringLiteral("--list"), list} << QByteArray() << false << false
-            << "joined.avi";
+            << "joined.avi"
+            << "";
         QTest::newRow("names on standard input")
             << QStringList{QStringLiteral("-")} << (avi + '\n' + mp4 + '\n').toUtf8() << false
-            << false << "joined.avi";
+            << false << "joined.avi"
+            << "";
         QTest::newRow("-y over the question") << QStringList{QStringLiteral("-y"), avi, mp4}
-                                              << QByteArray() << true << false << "joined.avi";
+                                              << QByteArray() << true << false << "joined.avi"
+                                              << "";
         QTest::newRow("--size over the profile's")
             << QStringList{QStringLiteral("--size"), QStringLiteral("160x120"), avi, mp4}
-            << QByteArray() << false << false << "joined.avi";
-        QTest::newRow("-q: no completion message")
-            << QStringList{QStringLiteral("-q"), avi, mp4} << QByteArray() << false << false
-            << "joined.avi";
+            << QByteArray() << false << false << "joined.avi"
+            << "";
+        QTest::newRow("-q: no completion message") << QStringList{QStringLiteral("-q"), avi, mp4}
+                                                   << QByteArray() << false << false << "joined.avi"
+                                                   << "";
         QTest::newRow("-v: each encoder run") << QStringList{QStringLiteral("-v"), avi, mp4}
-                                              << QByteArray() << false << false << "joined.avi";
+                                              << QByteArray() << false << false << "joined.avi"
+                                              << "";
         QTest::newRow("Rename: the renamed path")
-            << QStringList{avi, mp4} << QByteArray() << true << true << "joined_1.avi";
+            << QStringList{avi, mp4} << QByteArray() << true << true << "joined_1.avi"
+            << "";
+        // A name that JSON has to escape, renamed: the end event names the file written.
+        QTest::newRow("--json: JSON Lines, the end naming the renamed path")
+            << QStringList{QStringLiteral("--json"), QStringLiteral("-q"), avi, mp4} << QByteArray()
+            << true << true << R"(say "hi"\_1.avi)"
+            << R"(say "hi"\.avi)";
     }
 
     void joinsWithoutAWindow()
@@ -345,8 +396,9 @@ private slots:
         QFETCH(bool, outputExists);
         QFETCH(bool, rename);
         QFETCH(QString, written);
+        QFETCH(QString, output);
         setAsk(!rename, rename); // -y answers the question; Rename writes beside without one
-        const QString output = m_outputs.filePath(QStringLiteral("joined.avi"));
+        output = m_outputs.filePath(output.isEmpty() ? QStringLiteral("joined.avi") : output);
         QFile::remove(output);
         QFile::remove(m_outputs.filePath(written));
         if (outputExists)
@@ -357,9 +409,23 @@ private slots:
                     inputs,
                 standardInput);
         QVERIFY2(ended.exitCode == 0, qPrintable(ended.err));
-        QCOMPARE(ended.out, m_outputs.filePath(written) + QLatin1Char('\n'));
-        QCOMPARE(ended.err.contains(QStringLiteral("Complete: The joining is completed")),
-                 !inputs.contains(QStringLiteral("-q")));
+        if (inputs.contains(QStringLiteral("--json"))) {
+            QJsonObject event;
+            for (const QString& line : ended.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+                QJsonParseError error{};
+                event = QJsonDocument::fromJson(line.toUtf8(), &error).object();
+                QVERIFY2(error.error == QJsonParseError::NoError, qPrintable(line));
+            }
+            QCOMPARE(event.value("event"), QJsonValue("end"));
+            QCOMPARE(event.value("output"), QJsonValue(m_outputs.filePath(written)));
+            QCOMPARE(event.value("remarks"), QJsonValue(QJsonArray()));
+            QVERIFY(qAbs(event.value("output_length").toDouble() - 4.0) < 0.2);
+            QCOMPARE(ended.err, QString());
+        } else {
+            QCOMPARE(ended.out, m_outputs.filePath(written) + QLatin1Char('\n'));
+            QCOMPARE(ended.err.contains(QStringLiteral("Complete: The joining is completed")),
+                     !inputs.contains(QStringLiteral("-q")));
+        }
         QCOMPARE(ended.err.contains(QStringLiteral("=== Run 1: ")),
                  inputs.contains(QStringLiteral("-v")));
         const MediaFacts facts = readMediaFacts(m_outputs.filePath(written));

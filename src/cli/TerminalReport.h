@@ -1,0 +1,24 @@
+#pragma once
+
+#include "ConsoleSeams.h"
+#include "RunReport.h"
+
+class Console;
+
+// A run told to a person: the progress line and the messages on standard error, and on standard
+// output only the result, the path written or the plan --check found.
+class TerminalReport : public RunReport
+{
+public:
+    explicit TerminalReport(Console& console) : m_console(console), m_messages(console) {}
+
+    RunMessages& messages() override { return m_messages; }
+    void progress(const ProgressStep& step) override;
+    void progressEnded() override;
+    void plan(const CheckPlan& plan) override;
+    void end(const RunEnd& end) override;
+
+private:
+    Console& m_console;
+    ConsoleMessages m_messages;
+};
