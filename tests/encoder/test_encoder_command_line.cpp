@@ -46,7 +46,7 @@ private slots:
         const CommandLineOptions options =
             parseCommandLine({"/in/clip one.mov", "-o", "/tmp/v/0.avi", "-oac", "mp3lame", "-ovc",
                               "lavc", "-ofps", "30", "-vf", "scale=640:480"});
-        QCOMPARE(options.inputs, std::vector<std::string>{"/in/clip one.mov"});
+        QCOMPARE(inputPaths(options), std::vector<std::string>{"/in/clip one.mov"});
         QCOMPARE(options.output, std::string("/tmp/v/0.avi"));
         QVERIFY(options.audioEncoder == AudioEncoder::Mp3Lame);
         QCOMPARE(options.videoCodec, std::string("mpeg4"));
@@ -85,7 +85,7 @@ private slots:
         const CommandLineOptions options =
             parseCommandLine(words("-srate 22050 a.avi -vf scale=320:240 b.avi -o out.avi c.avi "
                                    "-channels 1"));
-        QCOMPARE(options.inputs, (std::vector<std::string>{"a.avi", "b.avi", "c.avi"}));
+        QCOMPARE(inputPaths(options), (std::vector<std::string>{"a.avi", "b.avi", "c.avi"}));
         QCOMPARE(options.sampleRate, std::optional<int>(22050));
         QCOMPARE(options.videoFilters.at(0).width, std::optional<int>(320));
         QCOMPARE(options.channels, 1);
@@ -96,7 +96,7 @@ private slots:
     {
         const CommandLineOptions options =
             parseCommandLine(words("-o out.avi a.avi -- -name.avi -o --"));
-        QCOMPARE(options.inputs, (std::vector<std::string>{"a.avi", "-name.avi", "-o", "--"}));
+        QCOMPARE(inputPaths(options), (std::vector<std::string>{"a.avi", "-name.avi", "-o", "--"}));
         QCOMPARE(options.output, std::string("out.avi"));
     }
 
@@ -107,12 +107,12 @@ private slots:
         QVERIFY(!parseCommandLine(words("a.avi -o out.avi")).checkOnly);
         const CommandLineOptions first = parseCommandLine(words("-checkonly a.avi -o out.avi"));
         QVERIFY(first.checkOnly);
-        QCOMPARE(first.inputs, std::vector<std::string>{"a.avi"});
+        QCOMPARE(inputPaths(first), std::vector<std::string>{"a.avi"});
         QCOMPARE(first.output, std::string("out.avi"));
         QVERIFY(parseCommandLine(words("a.avi -o out.avi -checkonly")).checkOnly);
         const CommandLineOptions file = parseCommandLine(words("a.avi -o out.avi -- -checkonly"));
         QVERIFY(!file.checkOnly);
-        QCOMPARE(file.inputs, (std::vector<std::string>{"a.avi", "-checkonly"}));
+        QCOMPARE(inputPaths(file), (std::vector<std::string>{"a.avi", "-checkonly"}));
     }
 
     void lavcopts_data()
