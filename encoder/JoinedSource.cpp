@@ -30,6 +30,12 @@ std::int64_t pictureOrigin(const AVFormatContext* context, const AVStream* video
                : av_rescale_q(context->start_time, AV_TIME_BASE_Q, videoStream->time_base);
 }
 
+// Times that may start again, as in MPEG streams, are told from a pause by their size.
+bool clockMayRestart(const AVFormatContext* context)
+{
+    return context->iformat->flags & AVFMT_TS_DISCONT;
+}
+
 } // namespace
 
 JoinedSource::JoinedSource(const std::vector<InputFacts>& inputs,
@@ -128,29 +134,17 @@ double JoinedSource::decodeInput(const OpenedInput& opened, const InputFacts& in
 {
     AVFormatContext* context = opened.context.get();
     const AVStream* videoStream = context->streams[opened.videoIndex];
-    const std::int64_t origin = pictureOrigin(context, videoStream);
-    const bool clockMayRestart = context->iformat->flags & AVFMT_TS_DISCONT;
     double pictureEnd = 0.0;
     StreamDecoder videoDecoder(
         std::move(pictureCodec),
-        FrameClock(videoStream->time_base, origin, clockMayRestart, input.duration,
+        FrameClock(videoStream->time_base, pictureOrigin(context, videoStream),
+                   clockMayRestart(context), input.duration,
                    [&video, &pictureEnd](const AVFrame* frame, double start, double duration) {
                        pictureEnd = std::max(pictureEnd, start + duration);
                        video.push(frame, start, duration);
                    }),
         1.0 / input.frameRate.value(), input.path, m_warn);
-    std::optional<StreamDecoder> audioDecoder;
-    if (soundCodec) {
-        const AVRational timeBase = context->streams[opened.audioIndex]->time_base;
-        audioDecoder.emplace(std::move(soundCodec),
-                             FrameClock(timeBase,
-                                        av_rescale_q(origin, videoStream->time_base, timeBase),
-                                        clockMayRestart, input.duration,
-                                        [this](const AVFrame* frame, double start, double) {
-                                            m_audio.push(frame, start);
-                                        }),
-                             0.0, input.path, m_warn);
-    }
+    std::optional<StreamDecoder> audioDecoder = soundDecoder(opened, input, std::move(soundCodec));
     readPackets(context, input.path, m_warn, [&](AVPacket* packet) {
         if (packet->stream_index == opened.videoIndex)
             videoDecoder.decode(packet);
@@ -161,6 +155,25 @@ double JoinedSource::decodeInput(const OpenedInput& opened, const InputFacts& in
     if (audioDecoder)
         audioDecoder->finish();
     return pictureEnd;
+}
+
+std::optional<StreamDecoder> JoinedSource::soundDecoder(const OpenedInput& opened,
+                                                        const InputFacts& input,
+                                                        CodecContextPtr soundCodec)
+{
+    if (!soundCodec)
+        return std::nullopt;
+    const AVFormatContext* context = opened.context.get();
+    const AVStream* videoStream = context->streams[opened.videoIndex];
+    const AVRational timeBase = context->streams[opened.audioIndex]->time_base;
+    const std::int64_t origin =
+        av_rescale_q(pictureOrigin(context, videoStream), videoStream->time_base, timeBase);
+    return StreamDecoder(std::move(soundCodec),
+                         FrameClock(timeBase, origin, clockMayRestart(context), input.duration,
+                                    [this](const AVFrame* frame, double start, double) {
+                                        m_audio.push(frame, start);
+                                    }),
+                         0.0, input.path, m_warn);
 }
 
 void JoinedSource::recordInput(const InputFacts& input, std::int64_t firstFrame, double pictureEnd)

@@ -6,9 +6,11 @@
 #include "InputProbe.h"
 #include "JoinReadBack.h"
 #include "StatusReporter.h"
+#include "StreamDecoder.h"
 #include "VideoNormaliser.h"
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace asapi {
@@ -51,6 +53,10 @@ private:
     double decodeInput(const OpenedInput& opened, const InputFacts& input,
                        CodecContextPtr pictureCodec, CodecContextPtr soundCodec,
                        VideoNormaliser& video);
+    // Hands the sound's frames, timed from the picture's start, to the sound's time line;
+    // nothing without a sound codec.
+    std::optional<StreamDecoder> soundDecoder(const OpenedInput& opened, const InputFacts& input,
+                                              CodecContextPtr soundCodec);
     // A chapter where the input's first picture landed, and a join point where it is not the
     // first.
     void recordInput(const InputFacts& input, std::int64_t firstFrame, double pictureEnd);
