@@ -5,7 +5,6 @@
 #include <charconv>
 #include <cmath>
 #include <map>
-#include <set>
 #include <utility>
 
 namespace asapi {
@@ -234,6 +233,267 @@ std::vector<VideoFilter> parseVideoFilters(const std::string& text)
     return filters;
 }
 
+void setOutput(CommandLineOptions& options, const std::string& value)
+{
+    if (value.empty())
+        throw EncoderError::usage("Option -o needs a parameter.");
+    // A second one, say in a profile's option text, would put the file elsewhere than the
+    // program was told.
+    if (!options.output.empty())
+        throw EncoderError::usage("Option -o is given twice: " + options.output + " and " + value +
+                                  ".");
+    options.output = value;
+}
+
+void setVideoEncoder(CommandLineOptions& options, const std::string& value)
+{
+    if (value != "lavc" && value != "copy")
+        throw EncoderError::usage("Video encoder " + value +
+                                  " is not supported; use -ovc lavc or copy.");
+    options.copyVideo = value == "copy";
+}
+
+void setAudioEncoder(CommandLineOptions& options, const std::string& value)
+{
+    static const std::map<std::string, AudioEncoder> encoders{{"mp3lame", AudioEncoder::Mp3Lame},
+                                                              {"pcm", AudioEncoder::Pcm},
+                                                              {"lavc", AudioEncoder::Lavc},
+                                                              {"copy", AudioEncoder::Copy}};
+    const auto encoder = encoders.find(value);
+    if (encoder == encoders.end())
+        throw EncoderError::usage("Audio encoder " + value +
+                                  " is not supported; use -oac mp3lame, pcm, lavc or copy.");
+    options.audioEncoder = encoder->second;
+}
+
+void setFrameRate(CommandLineOptions& options, const std::string& value)
+{
+    const auto rate = parseRatio(value);
+    // Encoders count frames in time bases of at most 16 bits.
+    if (!rate || rate->value() > 1000 || rate->value() < 1.0 / 65535)
+        throw EncoderError::usage("The frame rate " + value + " is not valid.");
+    options.frameRate = rate;
+}
+
+void setFilters(CommandLineOptions& options, const std::string& value)
+{
+    options.videoFilters = parseVideoFilters(value);
+}
+
+void putFiltersInFront(CommandLineOptions& options, const std::string& value)
+{
+    auto filters = parseVideoFilters(value);
+    filters.insert(filters.end(), options.videoFilters.begin(), options.videoFilters.end());
+    options.videoFilters = std::move(filters);
+}
+
+void setSampleRate(CommandLineOptions& options, const std::string& value)
+{
+    const auto rate = parseInteger(value);
+    if (!rate || *rate < 8000 || *rate > 192000)
+        throw EncoderError::usage("The sample rate " + value + " is not valid.");
+    options.sampleRate = static_cast<int>(*rate);
+}
+
+void setChannels(CommandLineOptions& options, const std::string& value)
+{
+    const auto count = parseInteger(value);
+    if (!count || *count < 1 || *count > 8)
+        throw EncoderError::usage("The channel count " + value + " is not valid.");
+    options.channels = static_cast<int>(*count);
+}
+
+double positionOption(const std::string& name, const std::string& value)
+{
+    const auto seconds = parsePosition(value);
+    if (!seconds)
+        throw EncoderError::usage("The time " + value + " of " + name + " is not valid.");
+    return *seconds;
+}
+
+void setStart(InputOptions& input, const std::string& value)
+{
+    input.start = positionOption("-ss", value);
+}
+
+void setLength(InputOptions& input, const std::string& value)
+{
+    input.length = positionOption("-endpos", value);
+}
+
+// An option: how many values follow it (0 or 1), and what it makes of them.
+template <typename Target> struct OptionRule
+{
+    int values;
+    void (*apply)(Target& target, const std::string& value);
+};
+
+// The options of the whole run.
+const std::map<std::string, OptionRule<CommandLineOptions>>& runOptions()
+{
+    using Options = CommandLineOptions;
+    static const std::map<std::string, OptionRule<Options>> table{
+        {"-checkonly", {0, [](Options& options, const std::string&) { options.checkOnly = true; }}},
+        {"-o", {1, setOutput}},
+        {"-ovc", {1, setVideoEncoder}},
+        {"-oac", {1, setAudioEncoder}},
+        {"-lavcopts", {1, applyLavcopts}},
+        {"-lavdopts", {1, applyLavdopts}},
+        {"-lameopts", {1, applyLameopts}},
+        {"-ofps", {1, setFrameRate}},
+        {"-vf", {1, setFilters}},
+        {"-vf-pre", {1, putFiltersInFront}},
+        {"-srate", {1, setSampleRate}},
+        {"-channels", {1, setChannels}},
+        {"-of",
+         {1, [](Options& options, const std::string& value) { options.outputFormat = value; }}},
+    };
+    return table;
+}
+
+// The options of one input, in its braces after its name.
+const std::map<std::string, OptionRule<InputOptions>>& inputOptions()
+{
+    static const std::map<std::string, OptionRule<InputOptions>> table{
+        {"-ss", {1, setStart}},
+        {"-endpos", {1, setLength}},
+    };
+    return table;
+}
+
+// Takes the words one at a time. While an input's braces are open, the options are its own.
+class CommandLineReader
+{
+public:
+    explicit CommandLineReader(const std::vector<std::string>& arguments) : m_arguments(arguments)
+    {
+    }
+
+    CommandLineOptions read()
+    {
+        while (m_next < m_arguments.size())
+            readWord(m_arguments[m_next++]);
+        if (m_group)
+            throw unclosedGroup();
+        return std::move(m_options);
+    }
+
+private:
+    void readWord(const std::string& word)
+    {
+        if (word.empty())
+            return;
+        if (m_optionsEnded)
+            m_options.inputs.emplace_back().path = word;
+        else if (word == "--")
+            endOptions();
+        else if (word == "{")
+            openGroup();
+        else if (word == "}")
+            closeGroup();
+        else if (word[0] != '-')
+            addFile(word);
+        else if (m_group)
+            applyInputOption(word);
+        else
+            applyRunOption(word);
+    }
+
+    // After "--" a name that begins with "-", or a brace, is a file.
+    void endOptions()
+    {
+        if (m_group)
+            throw unclosedGroup();
+        m_optionsEnded = true;
+    }
+
+    void openGroup()
+    {
+        if (m_group)
+            throw EncoderError::usage("Braces do not nest: a { stands inside another.");
+        m_group.emplace();
+    }
+
+    void closeGroup()
+    {
+        if (!m_group)
+            throw EncoderError::usage("A } stands without its {.");
+        if (m_group->path.empty())
+            throw EncoderError::usage("Braces hold no file: { }.");
+        m_options.inputs.push_back(std::move(*m_group));
+        m_group.reset();
+    }
+
+    void addFile(const std::string& path)
+    {
+        if (!m_group)
+            m_options.inputs.emplace_back().path = path;
+        else if (m_group->path.empty())
+            m_group->path = path;
+        else
+            throw EncoderError::usage("Braces hold one file each, not " + m_group->path + " and " +
+                                      path + ".");
+    }
+
+    void applyRunOption(const std::string& name)
+    {
+        const auto rule = runOptions().find(name);
+        if (rule != runOptions().end())
+            return apply(rule->second, m_options, name);
+        if (inputOptions().count(name))
+            throw EncoderError::usage("Option " + name +
+                                      " is one input's: give it in braces after its file, { file " +
+                                      name + " ... }.");
+        throw EncoderError::usage(name + " is not an MEncoder option");
+    }
+
+    void applyInputOption(const std::string& name)
+    {
+        const auto rule = inputOptions().find(name);
+        if (rule == inputOptions().end())
+            throw EncoderError::usage(runOptions().count(name)
+                                          ? "Option " + name +
+                                                " is the whole run's: it cannot stand in braces."
+                                          : name + " is not an MEncoder option");
+        if (m_group->path.empty())
+            throw EncoderError::usage("In braces the file comes first: { file " + name + " ... }.");
+        apply(rule->second, *m_group, name);
+    }
+
+    template <typename Target>
+    void apply(const OptionRule<Target>& rule, Target& target, const std::string& name)
+    {
+        if (rule.values == 0)
+            return rule.apply(target, std::string());
+        if (m_next >= m_arguments.size())
+            throw EncoderError::usage("Option " + name + " needs a parameter.");
+        rule.apply(target, m_arguments[m_next++]);
+    }
+
+    static EncoderError unclosedGroup() { return EncoderError::usage("A { is not closed by }."); }
+
+    const std::vector<std::string>& m_arguments;
+    std::size_t m_next = 0;
+    CommandLineOptions m_options;
+    std::optional<InputOptions> m_group; // the input whose braces are open
+    bool m_optionsEnded = false;
+};
+
+// What no single option decides.
+void checkWholeLine(const CommandLineOptions& options)
+{
+    if (options.output.empty())
+        throw EncoderError::usage("No output file specified, please see the -o option.");
+    if (options.inputs.empty())
+        throw EncoderError::usage("No input file given.");
+    // Sound packets fit only beside the pictures they came with; a copied picture cannot be
+    // scaled or retimed.
+    if (options.audioEncoder == AudioEncoder::Copy && !options.copyVideo)
+        throw EncoderError::usage("-oac copy needs -ovc copy.");
+    if (options.copyVideo && (!options.videoFilters.empty() || options.frameRate))
+        throw EncoderError::usage("-vf and -ofps cannot change a picture that -ovc copy copies.");
+}
+
 } // namespace
 
 namespace {
@@ -276,107 +536,38 @@ std::optional<Ratio> parseRatio(const std::string& text)
 
 CommandLineOptions parseCommandLine(const std::vector<std::string>& arguments)
 {
-    CommandLineOptions options;
-    bool haveOutput = false;
-    bool optionsEnded = false;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
-        if (argument.empty())
-            continue;
-        // After "--" a name that begins with "-" is a file.
-        if (argument == "--" && !optionsEnded) {
-            optionsEnded = true;
-            continue;
-        }
-        if (argument[0] != '-' || optionsEnded) {
-            options.inputs.push_back(argument);
-            continue;
-        }
-        // The one option without a parameter.
-        if (argument == "-checkonly") {
-            options.checkOnly = true;
-            continue;
-        }
-        static const std::set<std::string> known{"-o",        "-ovc",      "-oac",      "-lavcopts",
-                                                 "-lavdopts", "-lameopts", "-ofps",     "-vf",
-                                                 "-vf-pre",   "-srate",    "-channels", "-of"};
-        if (!known.count(argument))
-            throw EncoderError::usage(argument + " is not an MEncoder option");
-        if (i + 1 >= arguments.size())
-            throw EncoderError::usage("Option " + argument + " needs a parameter.");
-        const std::string& value = arguments[++i];
-
-        if (argument == "-o") {
-            if (value.empty())
-                throw EncoderError::usage("Option -o needs a parameter.");
-            // A second one, say in a profile's option text, would put the file elsewhere than
-            // the program was told.
-            if (haveOutput)
-                throw EncoderError::usage("Option -o is given twice: " + options.output + " and " +
-                                          value + ".");
-            options.output = value;
-            haveOutput = true;
-        } else if (argument == "-ovc") {
-            if (value != "lavc" && value != "copy")
-                throw EncoderError::usage("Video encoder " + value +
-                                          " is not supported; use -ovc lavc or copy.");
-            options.copyVideo = value == "copy";
-        } else if (argument == "-oac") {
-            if (value == "mp3lame")
-                options.audioEncoder = AudioEncoder::Mp3Lame;
-            else if (value == "pcm")
-                options.audioEncoder = AudioEncoder::Pcm;
-            else if (value == "lavc")
-                options.audioEncoder = AudioEncoder::Lavc;
-            else if (value == "copy")
-                options.audioEncoder = AudioEncoder::Copy;
-            else
-                throw EncoderError::usage(
-                    "Audio encoder " + value +
-                    " is not supported; use -oac mp3lame, pcm, lavc or copy.");
-        } else if (argument == "-lavcopts") {
-            applyLavcopts(options, value);
-        } else if (argument == "-lavdopts") {
-            applyLavdopts(options, value);
-        } else if (argument == "-lameopts") {
-            applyLameopts(options, value);
-        } else if (argument == "-ofps") {
-            const auto rate = parseRatio(value);
-            // Encoders count frames in time bases of at most 16 bits.
-            if (!rate || rate->value() > 1000 || rate->value() < 1.0 / 65535)
-                throw EncoderError::usage("The frame rate " + value + " is not valid.");
-            options.frameRate = rate;
-        } else if (argument == "-vf") {
-            options.videoFilters = parseVideoFilters(value);
-        } else if (argument == "-vf-pre") {
-            auto filters = parseVideoFilters(value);
-            filters.insert(filters.end(), options.videoFilters.begin(), options.videoFilters.end());
-            options.videoFilters = std::move(filters);
-        } else if (argument == "-srate") {
-            const auto rate = parseInteger(value);
-            if (!rate || *rate < 8000 || *rate > 192000)
-                throw EncoderError::usage("The sample rate " + value + " is not valid.");
-            options.sampleRate = static_cast<int>(*rate);
-        } else if (argument == "-channels") {
-            const auto count = parseInteger(value);
-            if (!count || *count < 1 || *count > 8)
-                throw EncoderError::usage("The channel count " + value + " is not valid.");
-            options.channels = static_cast<int>(*count);
-        } else if (argument == "-of") {
-            options.outputFormat = value;
-        }
-    }
-    if (!haveOutput)
-        throw EncoderError::usage("No output file specified, please see the -o option.");
-    if (options.inputs.empty())
-        throw EncoderError::usage("No input file given.");
-    // Sound packets fit only beside the pictures they came with; a copied picture cannot be
-    // scaled or retimed.
-    if (options.audioEncoder == AudioEncoder::Copy && !options.copyVideo)
-        throw EncoderError::usage("-oac copy needs -ovc copy.");
-    if (options.copyVideo && (!options.videoFilters.empty() || options.frameRate))
-        throw EncoderError::usage("-vf and -ofps cannot change a picture that -ovc copy copies.");
+    CommandLineOptions options = CommandLineReader(arguments).read();
+    checkWholeLine(options);
     return options;
+}
+
+std::vector<std::string> inputPaths(const CommandLineOptions& options)
+{
+    std::vector<std::string> paths;
+    for (const auto& input : options.inputs)
+        paths.push_back(input.path);
+    return paths;
+}
+
+std::optional<double> parsePosition(const std::string& text)
+{
+    const auto fields = split(text, ':');
+    if (fields.size() > 3)
+        return std::nullopt;
+    double seconds = 0.0;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        // Digits only, with a decimal point in the seconds.
+        const bool last = i + 1 == fields.size();
+        if (fields[i].find_first_not_of(last ? "0123456789." : "0123456789") != std::string::npos ||
+            fields[i].find_first_of("0123456789") == std::string::npos)
+            return std::nullopt;
+        const auto value = parseNumber(fields[i]);
+        // Below the first field, minutes and seconds count to 59.
+        if (!value || (i > 0 && *value >= 60))
+            return std::nullopt;
+        seconds = seconds * 60 + *value;
+    }
+    return seconds;
 }
 
 } // namespace asapi

@@ -43,10 +43,19 @@ struct VideoFilter
     int round = 1; // dsize and expand: sides rounded up to a multiple of it
 };
 
+// One input and the options given for it alone, in braces after its name:
+// { a.mp4 -ss 5 -endpos 20 }. A bare name is an input without options of its own.
+struct InputOptions
+{
+    std::string path;
+    std::optional<double> start;  // -ss: seconds into the file where its part begins
+    std::optional<double> length; // -endpos: seconds of the file from there on
+};
+
 // What the command line asks for, before any input has been looked at.
 struct CommandLineOptions
 {
-    std::vector<std::string> inputs;
+    std::vector<InputOptions> inputs;
     std::string output;
     std::string outputFormat; // -of, empty when not given
     // -checkonly: the command line is checked and nothing else done; no output is made, and no
@@ -86,9 +95,16 @@ struct CommandLineOptions
     int channels = 2;
 };
 
-// Options may stand before, between or after the inputs; all of them apply to the whole run.
-// Everything after "--" is an input. Throws a usage EncoderError.
+// Options may stand before, between or after the inputs; all of them apply to the whole run but
+// -ss and -endpos, which stand in an input's braces. Everything after "--" is an input, braces
+// included. Throws a usage EncoderError.
 CommandLineOptions parseCommandLine(const std::vector<std::string>& arguments);
+
+std::vector<std::string> inputPaths(const CommandLineOptions& options);
+
+// "75", "75.5", "1:15", "00:01:15.500" in seconds, as -ss and -endpos take them; nothing for
+// any other text.
+std::optional<double> parsePosition(const std::string& text);
 
 // "30", "30000/1001", "29.97", "16:9" as a ratio; nothing when the text is no positive number
 // or one too small to be kept.

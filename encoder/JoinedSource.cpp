@@ -9,6 +9,34 @@
 #include <optional>
 
 namespace asapi {
+namespace {
+
+// Only the chosen picture and sound are read from the file.
+void discardOtherStreams(const OpenedInput& opened)
+{
+    AVFormatContext* context = opened.context.get();
+    for (unsigned i = 0; i < context->nb_streams; ++i)
+        if (static_cast<int>(i) != opened.videoIndex && static_cast<int>(i) != opened.audioIndex)
+            context->streams[i]->discard = AVDISCARD_ALL;
+}
+
+// Where the picture starts, in its stream's time base: sound and picture are measured from it.
+std::int64_t pictureOrigin(const AVFormatContext* context, const AVStream* videoStream)
+{
+    if (videoStream->start_time != AV_NOPTS_VALUE)
+        return videoStream->start_time;
+    return context->start_time == AV_NOPTS_VALUE
+               ? 0
+               : av_rescale_q(context->start_time, AV_TIME_BASE_Q, videoStream->time_base);
+}
+
+// Times that may start again, as in MPEG streams, are told from a pause by their size.
+bool clockMayRestart(const AVFormatContext* context)
+{
+    return context->iformat->flags & AVFMT_TS_DISCONT;
+}
+
+} // namespace
 
 JoinedSource::JoinedSource(const std::vector<InputFacts>& inputs,
                            const std::vector<PictureLayout>& layouts, const VideoTarget& video,
@@ -48,91 +76,115 @@ void JoinedSource::run()
 void JoinedSource::readInput(const InputFacts& input, const PictureLayout& layout)
 {
     OpenedInput opened = openInput(input.path);
-    AVFormatContext* context = opened.context.get();
-    const int videoIndex = opened.videoIndex;
-    int audioIndex = opened.audioIndex;
-    for (unsigned i = 0; i < context->nb_streams; ++i)
-        if (static_cast<int>(i) != videoIndex && static_cast<int>(i) != audioIndex)
-            context->streams[i]->discard = AVDISCARD_ALL;
-
-    const AVStream* videoStream = context->streams[videoIndex];
-    CodecContextPtr videoCodec = openDecoder(videoStream, m_decoderThreads);
-    if (!videoCodec)
-        throw EncoderError::unreadableInput(clipName(input.path) + " cannot be read as a video.");
-    CodecContextPtr audioCodec;
-    if (audioIndex >= 0 &&
-        !(audioCodec = openDecoder(context->streams[audioIndex], m_decoderThreads))) {
-        m_warn("No usable audio in " + input.path + "; using silence.");
-        audioIndex = -1;
-    }
-
-    // Sound and picture are measured from the picture's start.
-    std::int64_t videoOrigin = videoStream->start_time;
-    if (videoOrigin == AV_NOPTS_VALUE)
-        videoOrigin =
-            context->start_time == AV_NOPTS_VALUE
-                ? 0
-                : av_rescale_q(context->start_time, AV_TIME_BASE_Q, videoStream->time_base);
-    const bool clockMayRestart = context->iformat->flags & AVFMT_TS_DISCONT;
+    discardOtherStreams(opened);
+    CodecContextPtr pictureCodec = openPictureDecoder(opened, input.path);
+    CodecContextPtr soundCodec = openSoundDecoder(opened, input.path);
 
     const std::int64_t firstFrame = m_videoFrames;
-    m_audio.beginInput(input.path, audioIndex >= 0, m_videoFrames);
+    m_audio.beginInput(input.path, soundCodec != nullptr, m_videoFrames);
+    VideoNormaliser video = normaliserFor(input, layout);
+    const double pictureEnd =
+        decodeInput(opened, input, std::move(pictureCodec), std::move(soundCodec), video);
+    video.finish();
+    // An input whose picture cannot be decoded must not vanish from a join that succeeds.
+    if (video.framesEmitted() == 0 && !stopRequested())
+        throw EncoderError{input.path + " has no picture that can be decoded."};
+    if (m_videoFrames > firstFrame)
+        recordInput(input, firstFrame, pictureEnd);
+    m_audio.endInput(m_videoFrames);
+}
+
+CodecContextPtr JoinedSource::openPictureDecoder(const OpenedInput& opened, const std::string& path)
+{
+    CodecContextPtr decoder =
+        openDecoder(opened.context->streams[opened.videoIndex], m_decoderThreads);
+    if (!decoder)
+        throw EncoderError::unreadableInput(clipName(path) + " cannot be read as a video.");
+    return decoder;
+}
+
+CodecContextPtr JoinedSource::openSoundDecoder(OpenedInput& opened, const std::string& path)
+{
+    if (opened.audioIndex < 0)
+        return nullptr;
+    CodecContextPtr decoder =
+        openDecoder(opened.context->streams[opened.audioIndex], m_decoderThreads);
+    if (!decoder) {
+        m_warn("No usable audio in " + path + "; using silence.");
+        opened.audioIndex = -1;
+    }
+    return decoder;
+}
+
+VideoNormaliser JoinedSource::normaliserFor(const InputFacts& input, const PictureLayout& layout)
+{
     // No picture is held longer than the input lasts: a longer gap can only come of damage.
     const double longestGap = input.duration > 0 ? input.duration + 10.0 : 3600.0;
-    VideoNormaliser video(m_videoTarget, layout, input.rotation, longestGap,
-                          [this](FramePtr frame) {
-                              frame->pts = m_videoFrames++;
-                              send(FrameKind::Video, std::move(frame));
-                              m_audio.videoReached(m_videoFrames);
-                          });
-    // How long the input's picture is as read, jumps of its clock taken out: its header may
-    // count them.
+    return VideoNormaliser(m_videoTarget, layout, input.rotation, longestGap,
+                           [this](FramePtr frame) {
+                               frame->pts = m_videoFrames++;
+                               send(FrameKind::Video, std::move(frame));
+                               m_audio.videoReached(m_videoFrames);
+                           });
+}
+
+double JoinedSource::decodeInput(const OpenedInput& opened, const InputFacts& input,
+                                 CodecContextPtr pictureCodec, CodecContextPtr soundCodec,
+                                 VideoNormaliser& video)
+{
+    AVFormatContext* context = opened.context.get();
+    const AVStream* videoStream = context->streams[opened.videoIndex];
     double pictureEnd = 0.0;
     StreamDecoder videoDecoder(
-        std::move(videoCodec),
-        FrameClock(videoStream->time_base, videoOrigin, clockMayRestart, input.duration,
+        std::move(pictureCodec),
+        FrameClock(videoStream->time_base, pictureOrigin(context, videoStream),
+                   clockMayRestart(context), input.duration,
                    [&video, &pictureEnd](const AVFrame* frame, double start, double duration) {
                        pictureEnd = std::max(pictureEnd, start + duration);
                        video.push(frame, start, duration);
                    }),
         1.0 / input.frameRate.value(), input.path, m_warn);
-    std::optional<StreamDecoder> audioDecoder;
-    if (audioIndex >= 0) {
-        const AVRational timeBase = context->streams[audioIndex]->time_base;
-        audioDecoder.emplace(std::move(audioCodec),
-                             FrameClock(timeBase,
-                                        av_rescale_q(videoOrigin, videoStream->time_base, timeBase),
-                                        clockMayRestart, input.duration,
-                                        [this](const AVFrame* frame, double start, double) {
-                                            m_audio.push(frame, start);
-                                        }),
-                             0.0, input.path, m_warn);
-    }
-
+    std::optional<StreamDecoder> audioDecoder = soundDecoder(opened, input, std::move(soundCodec));
     readPackets(context, input.path, m_warn, [&](AVPacket* packet) {
-        if (packet->stream_index == videoIndex)
+        if (packet->stream_index == opened.videoIndex)
             videoDecoder.decode(packet);
-        else if (packet->stream_index == audioIndex)
+        else if (packet->stream_index == opened.audioIndex)
             audioDecoder->decode(packet);
     });
     videoDecoder.finish();
     if (audioDecoder)
         audioDecoder->finish();
-    video.finish();
-    // An input whose picture cannot be decoded must not vanish from a join that succeeds.
-    if (video.framesEmitted() == 0 && !stopRequested())
-        throw EncoderError{input.path + " has no picture that can be decoded."};
-    if (m_videoFrames > firstFrame) {
-        const double start = firstFrame / m_videoTarget.frameRate.value();
-        m_chapters.push_back(Chapter{start, input.chapterName});
-        if (m_chapters.size() > 1)
-            m_joinPoints.push_back(JoinPoint{
-                static_cast<int>(m_chapters.size()), start,
-                static_cast<double>(m_audio.inputSoundStart()) / m_audio.sampleRate() - start,
-                0.0});
-        m_clipsLength += pictureEnd;
-    }
-    m_audio.endInput(m_videoFrames);
+    return pictureEnd;
+}
+
+std::optional<StreamDecoder> JoinedSource::soundDecoder(const OpenedInput& opened,
+                                                        const InputFacts& input,
+                                                        CodecContextPtr soundCodec)
+{
+    if (!soundCodec)
+        return std::nullopt;
+    const AVFormatContext* context = opened.context.get();
+    const AVStream* videoStream = context->streams[opened.videoIndex];
+    const AVRational timeBase = context->streams[opened.audioIndex]->time_base;
+    const std::int64_t origin =
+        av_rescale_q(pictureOrigin(context, videoStream), videoStream->time_base, timeBase);
+    return StreamDecoder(std::move(soundCodec),
+                         FrameClock(timeBase, origin, clockMayRestart(context), input.duration,
+                                    [this](const AVFrame* frame, double start, double) {
+                                        m_audio.push(frame, start);
+                                    }),
+                         0.0, input.path, m_warn);
+}
+
+void JoinedSource::recordInput(const InputFacts& input, std::int64_t firstFrame, double pictureEnd)
+{
+    const double start = firstFrame / m_videoTarget.frameRate.value();
+    m_chapters.push_back(Chapter{start, input.chapterName});
+    if (m_chapters.size() > 1)
+        m_joinPoints.push_back(JoinPoint{
+            static_cast<int>(m_chapters.size()), start,
+            static_cast<double>(m_audio.inputSoundStart()) / m_audio.sampleRate() - start, 0.0});
+    m_clipsLength += pictureEnd;
 }
 
 WrittenJoin JoinedSource::written() const

@@ -6,9 +6,11 @@
 #include "InputProbe.h"
 #include "JoinReadBack.h"
 #include "StatusReporter.h"
+#include "StreamDecoder.h"
 #include "VideoNormaliser.h"
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace asapi {
@@ -39,6 +41,25 @@ public:
 
 private:
     void readInput(const InputFacts& input, const PictureLayout& layout);
+    // The steps of reading one input. A picture that cannot be decoded makes the input
+    // unreadable; a sound that cannot be decoded is left out (its index set to -1), and the
+    // input is given silence.
+    CodecContextPtr openPictureDecoder(const OpenedInput& opened, const std::string& path);
+    CodecContextPtr openSoundDecoder(OpenedInput& opened, const std::string& path);
+    // Puts the input's pictures in the output's shape and numbers them on the join's time line.
+    VideoNormaliser normaliserFor(const InputFacts& input, const PictureLayout& layout);
+    // Decodes the input to its end or a stop. Returns how long its picture is as read, jumps
+    // of its clock taken out: its header may count them.
+    double decodeInput(const OpenedInput& opened, const InputFacts& input,
+                       CodecContextPtr pictureCodec, CodecContextPtr soundCodec,
+                       VideoNormaliser& video);
+    // Hands the sound's frames, timed from the picture's start, to the sound's time line;
+    // nothing without a sound codec.
+    std::optional<StreamDecoder> soundDecoder(const OpenedInput& opened, const InputFacts& input,
+                                              CodecContextPtr soundCodec);
+    // A chapter where the input's first picture landed, and a join point where it is not the
+    // first.
+    void recordInput(const InputFacts& input, std::int64_t firstFrame, double pictureEnd);
     void send(FrameKind kind, FramePtr frame);
 
     const std::vector<InputFacts>& m_inputs;

@@ -27,12 +27,20 @@ bool sameFile(const std::string& a, const std::string& b)
 std::vector<InputFacts> probeInputs(const CommandLineOptions& options)
 {
     std::vector<InputFacts> inputs;
-    for (const auto& path : options.inputs) {
-        if (sameFile(path, options.output))
+    for (const auto& input : options.inputs) {
+        if (sameFile(input.path, options.output))
             throw EncoderError::usage("The output file " + options.output + " is also an input.");
-        inputs.push_back(probeInput(path));
+        inputs.push_back(probeInput(input.path));
     }
     return inputs;
+}
+
+// Reading a part of an input is still to come: a trim is refused, never passed over.
+void refuseTrims(const CommandLineOptions& options)
+{
+    for (const auto& input : options.inputs)
+        if (input.start || input.length)
+            throw EncoderError::usage("Per-input -ss and -endpos are not supported yet.");
 }
 
 // Lets the reading thread go when the encoding ends early: it may wait on a full queue.
@@ -122,7 +130,7 @@ ExitStatus placeFile(Writer& writer, bool cutShort, const WrittenJoin& written,
 ExitStatus joinByCopying(const CommandLineOptions& options, std::FILE* status, std::FILE* errors,
                          const Warn& warn, bool& writing)
 {
-    std::vector<CopyInput> inputs = openCopyInputs(options.inputs, options.output);
+    std::vector<CopyInput> inputs = openCopyInputs(inputPaths(options), options.output);
     checkCopyable(inputs, options.audioEncoder == AudioEncoder::Copy);
     checkContainerKeeps(inputs, containerFor(options.output, options.outputFormat),
                         options.audioEncoder == AudioEncoder::Copy);
@@ -161,6 +169,7 @@ ExitStatus runEncoder(const std::vector<std::string>& arguments, std::FILE* stat
     bool writing = false;
     try {
         const CommandLineOptions options = parseCommandLine(arguments);
+        refuseTrims(options);
         if (options.copyVideo)
             return joinByCopying(options, status, errors, warn, writing);
         // -checkonly: the command line alone is checked; nothing is opened.

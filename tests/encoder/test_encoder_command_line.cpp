@@ -30,6 +30,22 @@ QString refusal(const QString& text)
     return QString();
 }
 
+// The inputs as read: "a.avi[5+62.5]" is a.avi from 5 s on for 62.5 s.
+QString inputsRead(const QString& line)
+{
+    QStringList inputs;
+    for (const InputOptions& input : parseCommandLine(words(line)).inputs) {
+        const auto seconds = [](std::optional<double> value) {
+            return value ? QString::number(*value) : QString();
+        };
+        inputs << QString::fromStdString(input.path) +
+                      (input.start || input.length
+                           ? "[" + seconds(input.start) + "+" + seconds(input.length) + "]"
+                           : QString());
+    }
+    return inputs.join(QLatin1Char(' '));
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(std::optional<long>)
@@ -46,7 +62,7 @@ private slots:
         const CommandLineOptions options =
             parseCommandLine({"/in/clip one.mov", "-o", "/tmp/v/0.avi", "-oac", "mp3lame", "-ovc",
                               "lavc", "-ofps", "30", "-vf", "scale=640:480"});
-        QCOMPARE(options.inputs, std::vector<std::string>{"/in/clip one.mov"});
+        QCOMPARE(inputPaths(options), std::vector<std::string>{"/in/clip one.mov"});
         QCOMPARE(options.output, std::string("/tmp/v/0.avi"));
         QVERIFY(options.audioEncoder == AudioEncoder::Mp3Lame);
         QCOMPARE(options.videoCodec, std::string("mpeg4"));
@@ -85,7 +101,7 @@ private slots:
         const CommandLineOptions options =
             parseCommandLine(words("-srate 22050 a.avi -vf scale=320:240 b.avi -o out.avi c.avi "
                                    "-channels 1"));
-        QCOMPARE(options.inputs, (std::vector<std::string>{"a.avi", "b.avi", "c.avi"}));
+        QCOMPARE(inputPaths(options), (std::vector<std::string>{"a.avi", "b.avi", "c.avi"}));
         QCOMPARE(options.sampleRate, std::optional<int>(22050));
         QCOMPARE(options.videoFilters.at(0).width, std::optional<int>(320));
         QCOMPARE(options.channels, 1);
@@ -96,7 +112,7 @@ private slots:
     {
         const CommandLineOptions options =
             parseCommandLine(words("-o out.avi a.avi -- -name.avi -o --"));
-        QCOMPARE(options.inputs, (std::vector<std::string>{"a.avi", "-name.avi", "-o", "--"}));
+        QCOMPARE(inputPaths(options), (std::vector<std::string>{"a.avi", "-name.avi", "-o", "--"}));
         QCOMPARE(options.output, std::string("out.avi"));
     }
 
@@ -107,12 +123,34 @@ private slots:
         QVERIFY(!parseCommandLine(words("a.avi -o out.avi")).checkOnly);
         const CommandLineOptions first = parseCommandLine(words("-checkonly a.avi -o out.avi"));
         QVERIFY(first.checkOnly);
-        QCOMPARE(first.inputs, std::vector<std::string>{"a.avi"});
+        QCOMPARE(inputPaths(first), std::vector<std::string>{"a.avi"});
         QCOMPARE(first.output, std::string("out.avi"));
         QVERIFY(parseCommandLine(words("a.avi -o out.avi -checkonly")).checkOnly);
         const CommandLineOptions file = parseCommandLine(words("a.avi -o out.avi -- -checkonly"));
         QVERIFY(!file.checkOnly);
-        QCOMPARE(file.inputs, (std::vector<std::string>{"a.avi", "-checkonly"}));
+        QCOMPARE(inputPaths(file), (std::vector<std::string>{"a.avi", "-checkonly"}));
+    }
+
+    // An input's own options stand in braces after its name; a name alone in braces is a bare
+    // name.
+    void inputsInBraces_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("inputs");
+        QTest::newRow("braced and bare") << "{ a.avi } b.avi { c.avi }"
+                                         << "a.avi b.avi c.avi";
+        QTest::newRow("each its own times")
+            << "{ a.avi -ss 5 -endpos 00:01:02.5 } { b.avi } { c.avi -endpos 1:30 -ss .5 }"
+            << "a.avi[5+62.5] b.avi c.avi[0.5+90]";
+        QTest::newRow("after -- braces are files") << "-- { a.avi }"
+                                                   << "{ a.avi }";
+    }
+
+    void inputsInBraces()
+    {
+        QFETCH(QString, line);
+        QFETCH(QString, inputs);
+        QCOMPARE(inputsRead("-o out.avi " + line), inputs);
     }
 
     void lavcopts_data()
@@ -312,6 +350,30 @@ private slots:
                                    << "No output file specified, please see the -o option.";
         QTest::newRow("no input") << "-o b.avi"
                                   << "No input file given.";
+        QTest::newRow("braces not closed") << "-o b.avi { a.avi"
+                                           << "A { is not closed by }.";
+        QTest::newRow("braces not opened") << "-o b.avi a.avi }"
+                                           << "A } stands without its {.";
+        QTest::newRow("braces in braces") << "-o b.avi { { a.avi } }"
+                                          << "Braces do not nest: a { stands inside another.";
+        QTest::newRow("empty braces") << "-o b.avi a.avi { }"
+                                      << "Braces hold no file: { }.";
+        QTest::newRow("two files in braces") << "-o b.avi { a.avi c.avi }"
+                                             << "Braces hold one file each, not a.avi and c.avi.";
+        QTest::newRow("option before the file")
+            << "-o b.avi { -ss 5 a.avi }"
+            << "In braces the file comes first: { file -ss ... }.";
+        QTest::newRow("run's option in braces")
+            << "-o b.avi { a.avi -srate 22050 }"
+            << "Option -srate is the whole run's: it cannot stand in braces.";
+        QTest::newRow("input's option outside braces")
+            << "-o b.avi a.avi -endpos 5"
+            << "Option -endpos is one input's: give it in braces after its file, { file -endpos "
+               "... }.";
+        QTest::newRow("sixty seconds") << "-o b.avi { a.avi -ss 1:60 }"
+                                       << "The time 1:60 of -ss is not valid.";
+        QTest::newRow("negative time") << "-o b.avi { a.avi -ss -5 }"
+                                       << "The time -5 of -ss is not valid.";
     }
 
     void refusals()

@@ -23,7 +23,8 @@ QStringList expand(const QStringList& words, const QString& output)
     for (QString word : words) {
         if (word == QLatin1String("{out}"))
             word = output;
-        else if (word.startsWith(QLatin1Char('{')) && word.endsWith(QLatin1Char('}')))
+        else if (word.size() > 2 && word.startsWith(QLatin1Char('{')) &&
+                 word.endsWith(QLatin1Char('}')))
             word = inputPath(word.mid(1, word.size() - 2));
         arguments << word;
     }
@@ -132,6 +133,10 @@ private slots:
             << "mp4"
             << "-checkonly {clip.mp4} {truncated.mp4} -o {out} -ovc copy"
             << "truncated.mp4 cannot be read as a video.";
+        QTest::newRow("trimmed input, copy checked")
+            << "mp4"
+            << "-checkonly {clip.mp4} { {clip.mp4} -endpos 1 } -o {out} -ovc copy"
+            << "Per-input -ss and -endpos are not supported yet.";
     }
 
     void refusedCommandLinesLeaveNoOutput()
@@ -428,6 +433,9 @@ private slots:
         QTest::newRow("garbage") << "-checkonly {clip.avi} -o {out} -ovc lavc -lavcopts xyz=1" << 1
                                  << "Unknown suboption xyz of -lavcopts.";
         QTest::newRow("no input") << "-checkonly -o {out}" << 1 << "No input file given.";
+        // Until an input's part can be read, a trim is refused rather than passed over.
+        QTest::newRow("trimmed input") << "-checkonly { {clip.avi} -ss 1 } -o {out} -ovc lavc" << 1
+                                       << "Per-input -ss and -endpos are not supported yet.";
     }
 
     void checkOnlyOpensNothing()

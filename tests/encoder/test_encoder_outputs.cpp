@@ -465,6 +465,25 @@ private slots:
         QCOMPARE(readMediaFacts(output).audio.channels, 1);
     }
 
+    // A file alone in braces is read as its bare name is.
+    void fileInBracesIsReadAsItsName()
+    {
+        const QString first = clipPath(QStringLiteral("clip.wmv"));
+        const QString second = clipPath(QStringLiteral("mono.avi"));
+        const QString options = QStringLiteral("-ovc lavc -oac mp3lame");
+        QList<MediaFacts> joins;
+        for (const QStringList& inputs :
+             {QStringList{first, second}, QStringList{"{", first, "}", "{", second, "}"}}) {
+            const QString output = workPath(QStringLiteral("braces%1.avi").arg(joins.size()));
+            const EncoderProgramRun run = join(inputs, output, options);
+            QVERIFY2(run.exitCode == 0, run.errors.constData());
+            joins << readMediaFacts(output);
+        }
+        QCOMPARE(joins[1].video.packets, joins[0].video.packets);
+        QCOMPARE(joins[1].audio.packets, joins[0].audio.packets);
+        QCOMPARE(joins[1].video.duration, joins[0].video.duration);
+    }
+
     // Names are files, never protocol URLs, and "--" lets a name begin with "-".
     void namesThatLookLikeUrlsOrOptionsAreFiles()
     {
