@@ -55,8 +55,7 @@ void addChapters(AVFormatContext* muxer, unsigned count)
 
 bool takesChapters(Container container)
 {
-    return container == Container::Mp4 || container == Container::Mov ||
-           container == Container::Mkv;
+    return container->takesChapters;
 }
 
 void setChapters(AVFormatContext* muxer, Container container, const std::vector<Chapter>& chapters,
@@ -83,7 +82,7 @@ ReservedChapters::ReservedChapters(AVFormatContext* muxer, Container container,
                                    AVDictionary** muxerOptions)
     : m_file(file)
 {
-    if (container != Container::Mkv || titles.empty() || file.mendableDescriptor() < 0)
+    if (!container->chaptersBeforePackets || titles.empty() || file.mendableDescriptor() < 0)
         return;
     m_titles = titles;
     addChapters(muxer, static_cast<unsigned>(titles.size()));

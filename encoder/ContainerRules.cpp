@@ -5,60 +5,26 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
-#include <map>
-#include <set>
 
 namespace asapi {
 namespace {
 
-struct ContainerRule
+bool listed(vantomel::CodecNames names, const std::string& name)
 {
-    Container container;
-    std::string name;
-    std::set<std::string> videoCodecs;
-    std::set<std::string> audioCodecs;
-};
-
-std::set<std::string> everyAudioCodec()
-{
-    std::set<std::string> codecs = lavcAudioCodecNames();
-    codecs.insert(mp3CodecName);
-    codecs.insert(pcmCodecName);
-    return codecs;
+    return std::find(names.begin(), names.end(), name) != names.end();
 }
 
-// What each container can hold, and what players expect to find in it.
-const std::vector<ContainerRule>& rules()
+bool takesVideo(Container container, const std::string& codec)
 {
-    static const std::vector<ContainerRule> table{
-        {Container::Avi, "AVI", videoCodecNames(), everyAudioCodec()},
-        {Container::Mpeg, "MPEG", {"mpeg1video", "mpeg2video"}, {"mp2", "libmp3lame", "ac3"}},
-        {Container::Vob, "VOB", {"mpeg1video", "mpeg2video"}, {"mp2", "libmp3lame", "ac3"}},
-        {Container::Mp4,
-         "MP4",
-         {"mpeg4", "libx264", "mpeg1video", "mpeg2video"},
-         {"aac", "libmp3lame", "mp2", "ac3"}},
-        {Container::Mov,
-         "MOV",
-         {"mpeg4", "libx264", "mpeg1video", "mpeg2video"},
-         {"aac", "libmp3lame", "mp2", "ac3", "pcm_s16le"}},
-        {Container::Asf,
-         "ASF",
-         {"wmv1", "wmv2", "msmpeg4", "msmpeg4v2", "mpeg4"},
-         {"wmav2", "libmp3lame", "pcm_s16le"}},
-        {Container::Flv, "FLV", {"flv", "libx264"}, {"libmp3lame", "aac", "pcm_s16le"}},
-        {Container::Mkv,
-         "MKV",
-         {"mpeg4", "libx264", "mpeg1video", "mpeg2video"},
-         {"aac", "libmp3lame", "mp2", "ac3", "pcm_s16le"}},
-    };
-    return table;
+    return container->takesEveryEncoder ? videoCodecNames().count(codec) > 0
+                                        : listed(container->videoEncoders, codec);
 }
 
-const ContainerRule& ruleFor(Container container)
+bool takesAudio(Container container, const std::string& codec)
 {
-    return *std::find_if(rules().begin(), rules().end(),
-                         [container](const auto& rule) { return rule.container == container; });
+    if (container->takesEveryEncoder)
+        return lavcAudioCodecNames().count(codec) || codec == mp3CodecName || codec == pcmCodecName;
+    return listed(container->audioEncoders, codec);
 }
 
 std::string lowerCase(std::string text)
@@ -81,163 +47,97 @@ std::string audioName(const std::string& codec)
 
 } // namespace
 
+Container fallbackContainer()
+{
+    return &vantomel::outputContainers().front();
+}
+
 Container containerFor(const std::string& outputPath, const std::string& outputFormat)
 {
-    static const std::map<std::string, Container> byName{
-        {"avi", Container::Avi}, {"mpg", Container::Mpeg}, {"mpeg", Container::Mpeg},
-        {"vob", Container::Vob}, {"mp4", Container::Mp4},  {"mov", Container::Mov},
-        {"wmv", Container::Asf}, {"asf", Container::Asf},  {"flv", Container::Flv},
-        {"mkv", Container::Mkv}};
     const std::string format = lowerCase(outputFormat);
     if (!format.empty() && format != "lavf") {
-        const auto found = byName.find(format);
-        if (found == byName.end())
+        const Container named = vantomel::containerWithExtension(format);
+        if (!named)
             throw EncoderError::usage("Output format " + outputFormat + " is not supported.");
-        return found->second;
+        return named;
     }
-    std::string extension = lowerCase(std::filesystem::path(outputPath).extension().string());
+    std::string extension = std::filesystem::path(outputPath).extension().string();
     if (!extension.empty())
         extension.erase(0, 1);
-    const auto found = byName.find(extension);
-    return found == byName.end() ? Container::Avi : found->second;
+    const Container found = vantomel::containerWithExtension(extension);
+    return found ? found : fallbackContainer();
 }
 
 std::string containerName(Container container)
 {
-    return ruleFor(container).name;
+    return std::string(container->name);
 }
 
 std::string muxerName(Container container, const std::string& videoCodec,
                       const std::string& audioCodec)
 {
-    switch (container) {
-    case Container::Avi:
-        return "avi";
-    case Container::Mpeg:
-        return videoCodec == "mpeg2video" || audioCodec == "ac3" ? "vob" : "mpeg";
-    case Container::Vob:
-        return "vob";
-    case Container::Mp4:
-        return "mp4";
-    case Container::Mov:
-        return "mov";
-    case Container::Asf:
-        return "asf";
-    case Container::Flv:
-        return "flv";
-    case Container::Mkv:
-        return "matroska";
-    }
-    return "avi";
+    const bool mpeg2 = videoCodec == "mpeg2video" || audioCodec == "ac3";
+    return std::string(mpeg2 && !container->mpeg2Muxer.empty() ? container->mpeg2Muxer
+                                                               : container->muxer);
 }
 
 void checkCodecs(Container container, const std::string& videoCodec, const std::string& audioCodec)
 {
-    const auto& rule = ruleFor(container);
-    if (!rule.videoCodecs.count(videoCodec))
-        throw EncoderError::usage("The " + rule.name + " container cannot hold " + videoCodec +
+    const std::string name = containerName(container);
+    if (!takesVideo(container, videoCodec))
+        throw EncoderError::usage("The " + name + " container cannot hold " + videoCodec +
                                   " video.");
-    if (!rule.audioCodecs.count(audioCodec))
-        throw EncoderError::usage("The " + rule.name + " container cannot hold " +
+    if (!takesAudio(container, audioCodec))
+        throw EncoderError::usage("The " + name + " container cannot hold " +
                                   audioName(audioCodec) + " audio.");
 }
 
 namespace {
 
-// What each container takes as it comes from a copy, and players find there; the others take no
-// copy. The profile that joins into it by copying, where there is one, for the refusals to offer.
-struct CopyRule
+// What a container takes as it comes from a copy, and players find there.
+bool holds(Container container, const CopiedStreams& streams)
 {
-    Container container;
-    std::set<std::string> videoCodecs;
-    std::set<std::string> audioCodecs;
-    // FFmpeg 5.1's Matroska muxer writes no display matrix: a turned clip would play sideways.
-    bool keepsRotation;
-    std::string profile;
-};
-
-const std::vector<CopyRule>& copyRules()
-{
-    static const std::vector<CopyRule> table{
-        {Container::Mp4,
-         {"h264", "hevc", "mpeg4", "av1"},
-         {"aac", "mp3", "ac3", "eac3", "alac", "opus"},
-         true,
-         "MP4 - Same as the videos (no re-encoding)"},
-        {Container::Mkv,
-         {"h264", "hevc", "mpeg4", "mpeg2video", "vp8", "vp9", "av1"},
-         {"aac", "mp3", "ac3", "eac3", "opus", "vorbis", "flac", "pcm_s16le"},
-         false,
-         "MKV - Same as the videos (no re-encoding)"},
-        {Container::Mov,
-         {"h264", "hevc", "mpeg4", "prores", "mjpeg"},
-         {"aac", "mp3", "ac3", "eac3", "alac", "pcm_s16le", "pcm_s24le"},
-         true,
-         ""},
-    };
-    return table;
-}
-
-const CopyRule* copyRuleFor(Container container)
-{
-    const auto found =
-        std::find_if(copyRules().begin(), copyRules().end(),
-                     [container](const auto& rule) { return rule.container == container; });
-    return found == copyRules().end() ? nullptr : &*found;
-}
-
-bool holds(const CopyRule& rule, const CopiedStreams& streams)
-{
-    return rule.videoCodecs.count(streams.videoCodec) &&
+    return listed(container->copiedVideo, streams.videoCodec) &&
            (!streams.audioCopied || streams.audioCodec.empty() ||
-            rule.audioCodecs.count(streams.audioCodec)) &&
-           (streams.rotation == 0 || rule.keepsRotation);
+            listed(container->copiedAudio, streams.audioCodec)) &&
+           (streams.rotation == 0 || container->keepsRotation);
 }
 
 } // namespace
 
 std::string copyAlternative(Container container, const CopiedStreams& streams)
 {
-    for (const auto& rule : copyRules())
-        if (rule.container != container && !rule.profile.empty() && holds(rule, streams))
-            return "join with \"" + rule.profile + "\" or a re-encoding profile.";
+    for (const vantomel::OutputContainer& other : vantomel::outputContainers())
+        if (&other != container && !other.copyProfile.empty() && holds(&other, streams))
+            return "join with \"" + std::string(other.copyProfile) + "\" or a re-encoding profile.";
     return "join with a re-encoding profile.";
-}
-
-bool keepsRotation(Container container)
-{
-    const CopyRule* rule = copyRuleFor(container);
-    return rule && rule->keepsRotation;
 }
 
 void checkCopiedCodecs(Container container, const std::string& videoCodec,
                        const std::string& audioCodec, bool audioCopied)
 {
     const CopiedStreams streams{videoCodec, audioCodec, audioCopied};
-    const CopyRule* rule = copyRuleFor(container);
     const std::string name = containerName(container);
     const auto refuse = [&](const std::string& what) {
         throw EncoderError::cannotCopy("The " + name + " container cannot hold " + what + "; " +
                                        copyAlternative(container, streams));
     };
-    if (!rule || !rule->videoCodecs.count(streams.videoCodec))
+    if (!listed(container->copiedVideo, streams.videoCodec))
         refuse("copied " + streams.videoCodec + " video");
     if (streams.audioCodec.empty())
         return;
-    if (streams.audioCopied && !rule->audioCodecs.count(streams.audioCodec))
+    if (streams.audioCopied && !listed(container->copiedAudio, streams.audioCodec))
         refuse("copied " + streams.audioCodec + " audio");
-    if (!streams.audioCopied && !ruleFor(container).audioCodecs.count(streams.audioCodec))
+    if (!streams.audioCopied && !takesAudio(container, streams.audioCodec))
         throw EncoderError::usage("The " + name + " container cannot hold " +
                                   audioName(streams.audioCodec) + " audio.");
 }
 
 std::vector<int> containerSampleRates(Container container, const std::string& audioCodec)
 {
-    // FLV stores the rate of MP3 and PCM in two bits.
-    if (container == Container::Flv && audioCodec == "libmp3lame")
-        return {44100, 22050, 11025};
-    if (container == Container::Flv && audioCodec == "pcm_s16le")
-        return {44100, 22050, 11025, 5512};
+    for (const vantomel::SampleRateLimit& limit : container->sampleRates)
+        if (limit.audioEncoder == audioCodec)
+            return {limit.rates.begin(), limit.rates.end()};
     return {};
 }
 

@@ -1,27 +1,22 @@
 #pragma once
 
 #include "EncoderError.h"
+#include "OutputContainers.h"
 
 #include <string>
 #include <vector>
 
 namespace asapi {
 
-enum class Container
-{
-    Avi,
-    Mpeg,
-    Vob,
-    Mp4,
-    Mov,
-    Asf,
-    Flv,
-    Mkv
-};
+// A row of the output containers' table.
+using Container = const vantomel::OutputContainer*;
 
-// -of when given (avi, mpeg, vob, mp4, mov, asf, wmv, flv, mkv; lavf means "by extension"), else
-// the output's extension without regard to case; anything unknown is AVI. Throws a usage
-// EncoderError for an -of value this encoder does not write.
+// The container of an output of no known type: AVI.
+Container fallbackContainer();
+
+// -of when given (any container's extension; lavf means "by extension"), else the output's
+// extension without regard to case; anything unknown is AVI. Throws a usage EncoderError for an -of
+// value this encoder does not write.
 Container containerFor(const std::string& outputPath, const std::string& outputFormat);
 
 // "AVI", "MPEG", ... as the messages name it.
@@ -52,9 +47,6 @@ struct CopiedStreams
 // encoded sound it cannot hold.
 void checkCopiedCodecs(Container container, const std::string& videoCodec,
                        const std::string& audioCodec, bool audioCopied);
-
-// The container keeps a copied picture's rotation, so that it is shown turned as it was.
-bool keepsRotation(Container container);
 
 // What a copy join refused for the container can join with: another container's copy profile
 // that holds the streams ("join with \"MKV - Same as the videos (no re-encoding)\" or a

@@ -429,7 +429,7 @@ void checkContainerKeeps(const std::vector<CopyInput>& inputs, Container contain
 {
     const auto turned = std::find_if(inputs.begin(), inputs.end(),
                                      [](const CopyInput& input) { return input.facts.rotation; });
-    if (turned == inputs.end() || keepsRotation(container))
+    if (turned == inputs.end() || container->keepsRotation)
         return;
     const AVStream* sound = inputs.front().audio();
     const CopiedStreams streams{codecName(inputs.front().video()->codecpar),

@@ -116,8 +116,7 @@ void CopyJoin::addStreams()
     m_videoStream->codecpar->codec_tag = keptTag(muxer->oformat, video->codecpar);
     // In MP4 and MOV, the sample entries avc3 and hev1 let parameter sets come in band; avc1 and
     // hvc1 keep them all in the file's header.
-    const bool isoFile = m_plan.container == Container::Mp4 || m_plan.container == Container::Mov;
-    if (isoFile && parametersGoInBand(m_inputs)) {
+    if (m_plan.container->inBandParameterSets && parametersGoInBand(m_inputs)) {
         if (video->codecpar->codec_id == AV_CODEC_ID_H264)
             m_videoStream->codecpar->codec_tag = MKTAG('a', 'v', 'c', '3');
         else if (video->codecpar->codec_id == AV_CODEC_ID_HEVC)

@@ -23,7 +23,7 @@ namespace asapi {
 // What a join that copies the pictures writes.
 struct CopyPlan
 {
-    Container container = Container::Mp4;
+    Container container = vantomel::containerWithExtension("mp4");
     std::string muxer;
     bool audioCopied = false;
     bool withAudio = false; // copied sound needs some; encoded sound is silence where none

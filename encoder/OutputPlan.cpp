@@ -133,9 +133,9 @@ void planVideoEncoding(const CommandLineOptions& options, OutputPlan& plan)
     const bool mpegVideo = plan.videoCodec == "mpeg1video" || plan.videoCodec == "mpeg2video";
     // Short groups keep MPEG files seekable in DVD players.
     plan.keyframeInterval = options.keyframeInterval.value_or(mpegVideo ? 15 : 250);
-    // Only AVI keeps its frame rate without them: a frame left out is an empty chunk, which
-    // players show as the picture before. x264's reordered frames leave no such gaps.
-    plan.skipRepeatedPictures = plan.container == Container::Avi && !x264;
+    // Only AVI keeps its frame rate without them, where a frame left out is an empty chunk.
+    // x264's reordered frames leave no such gaps.
+    plan.skipRepeatedPictures = plan.container->emptyChunkRepeatsPicture && !x264;
     if (x264) {
         plan.videoCodecOptions.emplace_back("preset", x264Preset);
         plan.encoderThreads = options.encoderThreads.value_or(0);
@@ -224,7 +224,7 @@ OutputPlan planOutput(const CommandLineOptions& options, const std::vector<Input
         plan.expectedDuration += input.duration;
         plan.chapterTitles.push_back(input.chapterName);
     }
-    if (inputs.size() == 1 && plan.container == Container::Avi)
+    if (inputs.size() == 1 && plan.container->titledAfterLoneInput)
         plan.title = first.chapterName;
     return plan;
 }

@@ -19,7 +19,7 @@ using NamedOptions = std::vector<std::pair<std::string, std::string>>;
 // options and the inputs; the writer sets what this says and decides nothing.
 struct OutputPlan
 {
-    Container container = Container::Avi;
+    Container container = fallbackContainer();
     std::string muxer;
     NamedOptions muxerOptions;
     // The AC-3 frames that a new audio packet cuts get their times cleared once the file is done.

@@ -5,6 +5,7 @@
 #include "JobFolder.h"
 #include "JobView.h"
 #include "JoinStage.h"
+#include "OutputContainers.h"
 #include "paths/PathText.h"
 #include "paths/WholeFile.h"
 #include "tasks/TaskRow.h"
@@ -19,13 +20,14 @@ namespace {
 // same container, where there is one.
 QString reencodeSuggestion(const QString& outputExtension)
 {
-    const QString type = outputExtension.mid(1).toUpper();
     const QString text = QStringLiteral(
         "These videos cannot be joined without re-encoding. Please choose a profile that "
         "re-encodes them");
-    if (type == QLatin1String("MP4") || type == QLatin1String("MKV") ||
-        type == QLatin1String("MOV"))
-        return text + QStringLiteral(", such as \"%1 - H.264 and AAC\".").arg(type);
+    const vantomel::OutputContainer* container =
+        vantomel::containerWithExtension(outputExtension.mid(1).toStdString());
+    if (container && !container->reencodeProfile.empty())
+        return text + QStringLiteral(", such as \"%1\".")
+                          .arg(QString::fromUtf8(container->reencodeProfile));
     return text + QLatin1Char('.');
 }
 

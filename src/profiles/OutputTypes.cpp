@@ -1,8 +1,11 @@
 #include "OutputTypes.h"
 
+#include "OutputContainers.h"
+
 QStringList outputTypeList()
 {
-    return {QStringLiteral(".avi"), QStringLiteral(".mpg"), QStringLiteral(".mp4"),
-            QStringLiteral(".wmv"), QStringLiteral(".mov"), QStringLiteral(".vob"),
-            QStringLiteral(".asf"), QStringLiteral(".flv"), QStringLiteral(".mkv")};
+    QStringList types;
+    for (const vantomel::OutputContainer& container : vantomel::outputContainers())
+        types << QLatin1Char('.') + QString::fromUtf8(container.extensions.front());
+    return types;
 }

@@ -1,3 +1,4 @@
+#include "OutputContainers.h"
 #include "prefs/IniFile.h"
 #include "prefs/IntegerText.h"
 #include "prefs/Preferences.h"
@@ -10,38 +11,46 @@
 #include <QRegularExpression>
 #include <QSet>
 #include <QTest>
+#include <algorithm>
 
 namespace {
 
 using Names = QSet<QString>;
 
-// What each container takes from the encoder: video codecs, audio codecs (as the option text
-// names them; "libmp3lame" and "pcm" for the MP3 and PCM captions) and, where the container
-// limits them, sample rates.
-struct Container
+QString text(std::string_view name)
 {
-    Names video;
-    Names audio;
-    Names sampleRates; // empty: whatever the audio codec takes
-};
+    return QString::fromUtf8(name);
+}
 
-const QMap<QString, Container>& containers()
+bool listed(vantomel::CodecNames names, const QString& name)
 {
-    static const QMap<QString, Container> table = {
-        {"avi",
-         {{"mpeg4", "msmpeg4v2", "msmpeg4", "mpeg1video", "mpeg2video", "libx264"},
-          {"libmp3lame", "mp2", "ac3", "pcm"},
-          {}}},
-        {"mp4", {{"libx264", "mpeg4", "copy"}, {"aac", "libmp3lame", "ac3", "copy"}, {}}},
-        {"mov", {{"libx264", "mpeg4", "copy"}, {"aac", "libmp3lame", "pcm", "copy"}, {}}},
-        {"mkv", {{"libx264", "mpeg4", "copy"}, {"aac", "libmp3lame", "ac3", "pcm", "copy"}, {}}},
-        {"wmv", {{"wmv1", "wmv2", "msmpeg4", "msmpeg4v2"}, {"wmav2", "libmp3lame"}, {}}},
-        {"asf", {{"wmv1", "wmv2", "msmpeg4", "msmpeg4v2"}, {"wmav2", "libmp3lame"}, {}}},
-        {"mpg", {{"mpeg1video", "mpeg2video"}, {"mp2", "libmp3lame", "ac3"}, {}}},
-        {"vob", {{"mpeg2video"}, {"ac3", "mp2", "libmp3lame"}, {"48000"}}},
-        {"flv", {{"flv"}, {"libmp3lame"}, {"44100", "22050", "11025"}}},
-    };
-    return table;
+    return std::find(names.begin(), names.end(), name.toStdString()) != names.end();
+}
+
+// Whether the container takes the codec a profile's option names: "copy" where it takes a copy.
+bool takesVideo(const vantomel::OutputContainer& container, const QString& codec)
+{
+    if (codec == "copy")
+        return !container.copiedVideo.empty();
+    return container.takesEveryEncoder || listed(container.videoEncoders, codec);
+}
+
+bool takesAudio(const vantomel::OutputContainer& container, const QString& codec)
+{
+    if (codec == "copy")
+        return !container.copiedAudio.empty();
+    return container.takesEveryEncoder || listed(container.audioEncoders, codec);
+}
+
+// The rates the container allows for the audio encoder; empty: whatever the encoder takes.
+Names containerRates(const vantomel::OutputContainer& container, const QString& codec)
+{
+    Names rates;
+    for (const vantomel::SampleRateLimit& limit : container.sampleRates)
+        if (text(limit.audioEncoder) == codec)
+            for (int rate : limit.rates)
+                rates << QString::number(rate);
+    return rates;
 }
 
 // Sample rates each audio codec encodes. MP3 and MP2 keep to the MPEG-1 rates, where every
@@ -54,7 +63,7 @@ Names sampleRatesOf(const QString& audioCodec)
         {"ac3", {"32000", "44100", "48000"}},
         {"aac", {"8000", "11025", "16000", "22050", "24000", "32000", "44100", "48000"}},
         {"wmav2", {"8000", "11025", "16000", "22050", "32000", "44100", "48000"}},
-        {"pcm", {"8000", "11025", "16000", "22050", "32000", "44100", "48000"}},
+        {"pcm_s16le", {"8000", "11025", "16000", "22050", "32000", "44100", "48000"}},
     };
     return rates.value(audioCodec);
 }
@@ -64,7 +73,7 @@ QString audioCodecOf(const CurrentProfile& profile, const QString& caption, int 
     if (caption == "MP3")
         return "libmp3lame";
     if (caption == "PCM")
-        return "pcm";
+        return "pcm_s16le";
     return profile.value(OutputSetting::AudioCodec, index, QString());
 }
 
@@ -93,13 +102,21 @@ class TestShippedProfiles : public QObject
     const QString m_programDir = QStringLiteral(SHIPPED_PROGRAM_DIR);
 
 private slots:
-    void everyOutputTypeHasAProfile()
+    // Every output type has a profile, and the profiles the program and the encoder suggest are
+    // shipped, for the container they are suggested for.
+    void everyOutputTypeHasItsProfiles()
     {
-        QSet<QString> types;
+        QMap<QString, QString> typeOfProfile;
         for (const ListedProfile& profile : listProfiles({m_programDir + "Profiles/"}))
-            types << readProfile(profile.path).outputType;
-        for (const QString& type : containers().keys())
+            typeOfProfile[profile.name] = readProfile(profile.path).outputType;
+        const QList<QString> types = typeOfProfile.values();
+        for (const vantomel::OutputContainer& container : vantomel::outputContainers()) {
+            const QString type = text(container.extensions.front());
             QVERIFY2(types.contains(type), qPrintable(type));
+            for (std::string_view suggested : {container.copyProfile, container.reencodeProfile})
+                if (!suggested.empty())
+                    QCOMPARE(typeOfProfile.value(text(suggested)), type);
+        }
     }
 
     // The profile box opens on the position the delivered preferences name: a profile added in
@@ -161,8 +178,10 @@ private slots:
         const ProfileContents profile = readProfile(path);
         CurrentProfile loaded;
         QVERIFY(loaded.load(path));
-        QVERIFY(containers().contains(profile.outputType));
-        const Container& container = containers()[profile.outputType];
+        const vantomel::OutputContainer* row =
+            vantomel::containerWithExtension(profile.outputType.toStdString());
+        QVERIFY(row && text(row->extensions.front()) == profile.outputType);
+        const vantomel::OutputContainer& container = *row;
 
         OutputSelection preselected;
         for (OutputSetting setting : kOutputSettings) {
@@ -176,7 +195,7 @@ private slots:
 
         const int videoCodecs = profile[OutputSetting::VideoCodec].captions.size();
         for (const QString& codec : valuesOf(loaded, OutputSetting::VideoCodec, videoCodecs))
-            QVERIFY2(container.video.contains(codec), qPrintable(codec));
+            QVERIFY2(takesVideo(container, codec), qPrintable(codec));
 
         static const QRegularExpression sizeText("^(\\d+):(\\d+)$");
         const int sizes = profile[OutputSetting::VideoSize].captions.size();
@@ -211,13 +230,15 @@ private slots:
         const QStringList sampleRates = profile[OutputSetting::SampleRate].captions;
         for (int n = 0; n < audioCaptions.size(); ++n) {
             const QString codec = audioCodecOf(loaded, audioCaptions[n], n);
-            QVERIFY2(container.audio.contains(codec), qPrintable(codec));
+            QVERIFY2(takesAudio(container, codec), qPrintable(codec));
             if (codec == "copy") // the videos' own rate
                 continue;
             for (const QString& rate : sampleRates) {
                 QVERIFY2(sampleRatesOf(codec).contains(rate), qPrintable(codec + " " + rate));
-                QVERIFY2(container.sampleRates.isEmpty() || container.sampleRates.contains(rate),
-                         qPrintable(rate));
+                const Names allowed = containerRates(container, codec);
+                QVERIFY2(allowed.isEmpty() || allowed.contains(rate), qPrintable(rate));
+                // DVD players take no other rate.
+                QVERIFY2(profile.outputType != "vob" || rate == "48000", qPrintable(rate));
             }
         }
     }
