@@ -30,16 +30,6 @@ unsigned keptTag(const AVOutputFormat* format, const AVCodecParameters* codec)
                : 0;
 }
 
-// Where an input's picture begins, in its own time base: its sound is measured from there too.
-std::int64_t pictureOrigin(const AVFormatContext* context, const AVStream* video)
-{
-    if (video->start_time != AV_NOPTS_VALUE)
-        return video->start_time;
-    return context->start_time == AV_NOPTS_VALUE
-               ? 0
-               : av_rescale_q(context->start_time, AV_TIME_BASE_Q, video->time_base);
-}
-
 } // namespace
 
 CopyPlan planCopy(const CommandLineOptions& options, const std::vector<CopyInput>& inputs)

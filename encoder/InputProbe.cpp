@@ -131,4 +131,13 @@ InputFacts inputFacts(const OpenedInput& input, const std::string& path)
     return facts;
 }
 
+std::int64_t pictureOrigin(const AVFormatContext* context, const AVStream* video)
+{
+    if (video->start_time != AV_NOPTS_VALUE)
+        return video->start_time;
+    return context->start_time == AV_NOPTS_VALUE
+               ? 0
+               : av_rescale_q(context->start_time, AV_TIME_BASE_Q, video->time_base);
+}
+
 } // namespace asapi

@@ -55,4 +55,8 @@ InputFacts inputFacts(const OpenedInput& input, const std::string& path);
 // The clockwise turn a display matrix asks for, in quarter turns of 0 to 270 degrees.
 int rotationFromDisplayMatrix(const int32_t* matrix);
 
+// Where an input's picture begins, in its stream's time base: its sound is measured from there
+// too.
+std::int64_t pictureOrigin(const AVFormatContext* context, const AVStream* video);
+
 } // namespace asapi

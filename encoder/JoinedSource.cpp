@@ -20,16 +20,6 @@ void discardOtherStreams(const OpenedInput& opened)
             context->streams[i]->discard = AVDISCARD_ALL;
 }
 
-// Where the picture starts, in its stream's time base: sound and picture are measured from it.
-std::int64_t pictureOrigin(const AVFormatContext* context, const AVStream* videoStream)
-{
-    if (videoStream->start_time != AV_NOPTS_VALUE)
-        return videoStream->start_time;
-    return context->start_time == AV_NOPTS_VALUE
-               ? 0
-               : av_rescale_q(context->start_time, AV_TIME_BASE_Q, videoStream->time_base);
-}
-
 // Times that may start again, as in MPEG streams, are told from a pause by their size.
 bool clockMayRestart(const AVFormatContext* context)
 {
