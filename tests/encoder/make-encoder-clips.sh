@@ -136,6 +136,8 @@ rm "$out/trim-source.mp4"
 for clip in copy-a copy-b; do
   ff -i "$out/$clip.mp4" -c copy -metadata:s:v rotate=270 "$out/${clip/copy/copy-turned}.mp4"
 done
+# Upside down: the same size shown, only the turn differs.
+ff -i "$out/copy-a.mp4" -c copy -metadata:s:v rotate=180 "$out/copy-upside-down.mp4"
 phone copy-sar.mp4 440 160x120 30 48000 2 -vf setsar=4/3
 ff -i "$out/copy-a.mp4" -c copy -aspect 16:9 "$out/copy-aspect.mp4"
 bt709=(-colorspace bt709 -color_primaries bt709 -color_trc bt709)

@@ -286,6 +286,11 @@ private slots:
             << "copy-mono.mp4 has 1 audio channel; copy-a.mp4 has 2 audio channels." << 5;
         QTest::newRow("sample rate, sound encoded")
             << "copy-44100.mp4" << copyPictureEncodeSound << QString() << 0;
+        QTest::newRow("turned upside down")
+            << "copy-upside-down.mp4" << copyBoth
+            << "copy-upside-down.mp4 is shown turned 180 degrees; copy-a.mp4 is shown turned 0 "
+               "degrees."
+            << 3;
         QTest::newRow("trimmed inside a group of pictures")
             << "copy-trimmed.mp4" << copyPictureEncodeSound
             << "copy-trimmed.mp4 starts inside a group of pictures (an edit list hides its first "
