@@ -4,7 +4,10 @@
 #   copy + AAC   our encoder with -ovc copy and the sound encoded once as AAC;
 #   one pass     our encoder re-encoding the same clips with the MP4 profile's options;
 #   ffmpeg       ffmpeg's concat demuxer with -c copy;
-#   cat          the files put one after another, the least any join can cost.
+#   cat          the files put one after another, the least any join can cost;
+#   job          the program beside the encoder, vantomel --join with the MP4 copy profile: the
+#                copy join with what the job adds (probing the clips, the encoder's check at
+#                Start, a second encoder start, the check of the joined file).
 # Prints the median wall-clock and processor seconds of each, the ratios of our copy join to our
 # one pass and to cat, each output's video and audio lengths against the sum of the clips', and
 # the A/V offset at each join as our encoder reports it beside the one ffprobe finds: the first
@@ -12,7 +15,8 @@
 # each part with a packet of its own; encoded sound runs on in packets of 1024 samples, so there
 # ffprobe's figure only bounds the offset to one packet (0.021 s). Our encoder reads each join
 # back once it is written ("Read back in 0.042s"): the median of that time is printed as a share
-# of the copy join's wall-clock time (target at most 0.05).
+# of the copy join's wall-clock time (target at most 0.05). The job's overhead is its median less
+# the copy join's (target under 0.15 s).
 #
 # Usage: copy-join-benchmark.sh <asapi.dll> [work directory] [options]
 #   --rounds N       rounds of the quick ways, medians printed (default 3); one pass runs once
@@ -83,8 +87,14 @@ ffmpeg_concat() {
   ffmpeg -hide_banner -loglevel error -y -f concat -safe 0 -i "$list" -c copy "$work/ffmpeg.mp4"
 }
 cat_files() { cat "${inputs[@]}" > "$work/cat.out"; }
+program="$(dirname "$encoder")/vantomel"
+job() {
+  "$program" --join -y -q --profile "MP4 - Same as the videos (no re-encoding)" \
+    -o "$work/job.mp4" "${inputs[@]}"
+}
 
 quick_ways=(copy copy-aac ffmpeg cat)
+[ -x "$program" ] && quick_ways+=(job)
 ways=("${quick_ways[@]}")
 $one_pass && ways+=(one-pass)
 for way in "${ways[@]}"; do rm -f "$way.times" "$way.failed" "$way.read-back"; done
@@ -96,6 +106,7 @@ for ((round = 1; round <= rounds; round++)); do
   measure copy-aac copy_aac
   measure ffmpeg ffmpeg_concat
   measure cat cat_files
+  [ -x "$program" ] && measure job job
 done
 $one_pass && measure one-pass one_pass
 echo "Load after the runs: $(cut -d' ' -f1-3 /proc/loadavg)"
@@ -128,6 +139,9 @@ echo
 $one_pass && echo "copy / one pass: $(ratio "$copy_wall" "$(wall_median one-pass)") (target at most 0.02)"
 echo "copy / cat:      $(ratio "$copy_wall" "$(wall_median cat)") (target at most 3)"
 echo "copy + AAC / cat: $(ratio "$(wall_median copy-aac)" "$(wall_median cat)")"
+[ -x "$program" ] && [ ! -f job.failed ] &&
+  printf 'job overhead:    %.3f s (the job less the copy join; target under 0.15)\n' \
+    "$(calc "$(wall_median job) - $copy_wall")"
 # What reading the join back adds: the encoder times it, once per run.
 for way in copy copy-aac; do
   [ -f "$way.failed" ] && continue
