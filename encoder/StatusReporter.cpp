@@ -117,7 +117,15 @@ void StatusReporter::report(const StatusFigures& figures)
 {
     const std::string line = formatStatusLine(figures);
     std::fwrite(line.data(), 1, line.size(), m_out);
-    std::fflush(m_out);
+    // A copy join reports each packet, thousands a second, and each flush wakes the program
+    // reading the lines. A flush per percent, and a few a second, show the progress as well.
+    const int percent = static_cast<int>(std::clamp(figures.fraction, 0.0, 1.0) * 100);
+    const auto now = std::chrono::steady_clock::now();
+    if (percent != m_flushedPercent || now - m_lastFlush >= kFlushInterval) {
+        std::fflush(m_out);
+        m_flushedPercent = percent;
+        m_lastFlush = now;
+    }
 }
 
 void StatusReporter::reportJoins(const std::vector<JoinPoint>& joins)

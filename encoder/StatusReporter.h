@@ -91,6 +91,10 @@ class StatusReporter
 {
 public:
     explicit StatusReporter(std::FILE* out);
+    // A run that fails still leaves its last position, for the log.
+    ~StatusReporter() { std::fflush(m_out); }
+    StatusReporter(const StatusReporter&) = delete;
+    StatusReporter& operator=(const StatusReporter&) = delete;
     double elapsedSeconds() const;
     void report(const StatusFigures& figures);
     void finish(const StatusFigures& figures);
@@ -102,8 +106,12 @@ public:
     void reportReadBackTime(double seconds);
 
 private:
+    static constexpr std::chrono::milliseconds kFlushInterval{50};
+
     std::FILE* m_out;
     std::chrono::steady_clock::time_point m_start;
+    std::chrono::steady_clock::time_point m_lastFlush{};
+    int m_flushedPercent = -1;
 };
 
 } // namespace asapi
