@@ -1,5 +1,7 @@
 #include "LibavLog.h"
 
+#include "EncoderContract.h"
+
 extern "C" {
 #include <libavutil/log.h>
 }
@@ -26,7 +28,10 @@ void writeMarked(void* context, int level, const char* format, va_list arguments
     pending += piece;
     for (std::size_t end; (end = pending.find('\n')) != std::string::npos;
          pending.erase(0, end + 1))
-        std::fprintf(g_errors, "%s%.*s\n", kLibavLineMark, static_cast<int>(end), pending.c_str());
+        std::fputs(vantomel::formatEncoderMessage(vantomel::EncoderMessageType::Libav,
+                                                  std::string_view(pending).substr(0, end))
+                       .c_str(),
+                   g_errors);
 }
 
 } // namespace

@@ -16,6 +16,9 @@
 namespace asapi {
 namespace {
 
+using vantomel::EncoderMessageType;
+using vantomel::formatEncoderMessage;
+
 constexpr std::size_t queueCapacity = 16;
 
 bool sameFile(const std::string& a, const std::string& b)
@@ -64,26 +67,42 @@ void encodeAll(FrameQueue& queue, OutputWriter& writer, StatusReporter& reporter
     }
 }
 
+// A refusal when what was asked cannot be done, an error when the doing failed.
+EncoderMessageType messageType(const EncoderError* error)
+{
+    if (!error)
+        return EncoderMessageType::Error;
+    switch (error->kind()) {
+    case EncoderError::Kind::Usage:
+    case EncoderError::Kind::CannotCopy:
+    case EncoderError::Kind::CannotCopySound:
+        return EncoderMessageType::Refusal;
+    default:
+        return EncoderMessageType::Error;
+    }
+}
+
 // How a run that threw ends. A read or write that a stop cut short is no failure of its own.
 ExitStatus endOfRun(const std::exception& error, bool afterStatusLines, std::FILE* errors)
 {
     const auto* known = dynamic_cast<const EncoderError*>(&error);
     if (known && (known->kind() == EncoderError::Kind::Stop ||
                   (known->kind() == EncoderError::Kind::Encoding && stopRequested())))
-        return ExitStopped;
+        return ExitStatus::Stopped;
     // The status lines end in a carriage return: the message takes a line of its own.
-    std::fprintf(errors, "%s%s\n", afterStatusLines ? "\n" : "", error.what());
+    const std::string message = formatEncoderMessage(messageType(known), error.what());
+    std::fprintf(errors, "%s%s", afterStatusLines ? "\n" : "", message.c_str());
     if (!known)
-        return ExitFailed;
+        return ExitStatus::Failed;
     switch (known->kind()) {
     case EncoderError::Kind::CannotCopy:
-        return ExitCannotCopy;
+        return ExitStatus::CannotCopy;
     case EncoderError::Kind::CannotCopySound:
-        return ExitCannotCopySound;
+        return ExitStatus::CannotCopySound;
     case EncoderError::Kind::UnreadableInput:
-        return ExitUnreadableInput;
+        return ExitStatus::UnreadableInput;
     default:
-        return ExitFailed;
+        return ExitStatus::Failed;
     }
 }
 
@@ -107,22 +126,22 @@ ExitStatus placeFile(Writer& writer, bool cutShort, const WrittenJoin& written,
     };
     if (!writer.finish(cutShort ? Placement::BesideExisting : Placement::Replace,
                        cutShort ? BeforePlacing() : BeforePlacing(readBackFirst))) {
-        std::fprintf(errors,
-                     "\nThe run was stopped: the existing %s is kept and the shorter file "
-                     "discarded.\n",
-                     output.c_str());
-        return ExitStopped;
+        const std::string kept = formatEncoderMessage(
+            EncoderMessageType::Warning, "The run was stopped: the existing " + output +
+                                             " is kept and the shorter file discarded.");
+        std::fprintf(errors, "\n%s", kept.c_str());
+        return ExitStatus::Stopped;
     }
     StatusFigures figures = writer.figures();
     figures.elapsed = reporter.elapsedSeconds();
     reporter.finish(figures);
     if (!readBack) {
         reporter.reportJoins(written.joins);
-        return cutShort ? ExitStopped : ExitDone;
+        return cutShort ? ExitStatus::Stopped : ExitStatus::Done;
     }
     reporter.reportReadBack(*readBack);
     reporter.reportReadBackTime(readBackSeconds);
-    return ExitDone;
+    return ExitStatus::Done;
 }
 
 // -ovc copy: the inputs are checked against each other, with -checkonly too, and joined by
@@ -136,9 +155,9 @@ ExitStatus joinByCopying(const CommandLineOptions& options, std::FILE* status, s
                         options.audioEncoder == AudioEncoder::Copy);
     const CopyPlan plan = planCopy(options, inputs);
     if (options.checkOnly)
-        return ExitDone;
+        return ExitStatus::Done;
     if (stopRequested())
-        return ExitStopped;
+        return ExitStatus::Stopped;
     CopyJoin join(plan, inputs, warn);
     writing = true;
     StatusReporter reporter(status);
@@ -152,7 +171,7 @@ ExitStatus joinByCopying(const CommandLineOptions& options, std::FILE* status, s
         if (!join.cutShort())
             throw EncoderError{"No picture was written to " + options.output + "."};
         join.discard();
-        return ExitStopped;
+        return ExitStatus::Stopped;
     }
     return placeFile(join, join.cutShort(), join.written(), reporter, options.output, errors);
 }
@@ -163,7 +182,7 @@ ExitStatus runEncoder(const std::vector<std::string>& arguments, std::FILE* stat
                       std::FILE* errors)
 {
     const Warn warn = [errors](const std::string& message) {
-        std::fprintf(errors, "%s\n", message.c_str());
+        std::fputs(formatEncoderMessage(EncoderMessageType::Warning, message).c_str(), errors);
     };
     std::optional<OutputWriter> writer;
     bool writing = false;
@@ -174,13 +193,13 @@ ExitStatus runEncoder(const std::vector<std::string>& arguments, std::FILE* stat
             return joinByCopying(options, status, errors, warn, writing);
         // -checkonly: the command line alone is checked; nothing is opened.
         if (options.checkOnly)
-            return ExitDone;
+            return ExitStatus::Done;
         const std::vector<InputFacts> inputs = probeInputs(options);
         const OutputPlan plan = planOutput(options, inputs, warn);
         writer.emplace(plan);
         // Stopped before anything was written: there is no file to finish.
         if (stopRequested())
-            return ExitStopped;
+            return ExitStatus::Stopped;
 
         writing = true;
         StatusReporter reporter(status);
@@ -200,7 +219,7 @@ ExitStatus runEncoder(const std::vector<std::string>& arguments, std::FILE* stat
             if (!cutShort)
                 throw EncoderError{"No picture was written to " + options.output + "."};
             writer->discard();
-            return ExitStopped;
+            return ExitStatus::Stopped;
         }
         writer->setChapters(source.chapters());
         return placeFile(*writer, cutShort, source.written(), reporter, options.output, errors);

@@ -1,7 +1,8 @@
 #include "StatusReporter.h"
 
+#include "EncoderContract.h"
+
 #include <algorithm>
-#include <cmath>
 
 namespace asapi {
 namespace {
@@ -24,22 +25,14 @@ std::string formatStatusLine(const StatusFigures& f)
 {
     const double p = std::clamp(f.fraction, 0.0, 1.0);
     const double t = f.elapsed;
-    return printed("Pos:%6.1fs %6df (%2d%%) %5.2ffps Trem:%4dmin %3dmb  A-V:%5.3f [%d:%d]\r",
-                   f.position, f.frames, static_cast<int>(p * 100), t > 1 ? f.frames / t : 0.0,
-                   p > 0.001 ? static_cast<int>((t / p - t) / 60) : 0,
+    return printed(vantomel::kStatusLineFormat, f.position, f.frames, static_cast<int>(p * 100),
+                   t > 1 ? f.frames / t : 0.0, p > 0.001 ? static_cast<int>((t / p - t) / 60) : 0,
                    p > 0.001 ? static_cast<int>(f.fileBytes / p / 1024 / 1024) : 0,
                    f.audioMinusVideo, kilobitsPerSecond(f.videoBytes, f.position),
                    kilobitsPerSecond(f.audioBytes, f.audioPosition));
 }
 
 namespace {
-
-// Rounded first, so that a tiny negative offset is not written as -0.000.
-double inMilliseconds(double seconds)
-{
-    const double rounded = std::round(seconds * 1000) / 1000;
-    return rounded == 0.0 ? 0.0 : rounded;
-}
 
 std::string faultLine(const PartFault& fault)
 {
@@ -64,11 +57,9 @@ std::string faultLine(const PartFault& fault)
 
 std::string formatJoinLine(const JoinPoint& join)
 {
-    std::string line = printed("Join %d at %.3fs: A/V offset %+.3fs\n", join.part, join.start,
-                               inMilliseconds(join.audioOffset));
+    std::string line = vantomel::formatJoinLine({join.part, join.start, join.audioOffset});
     if (join.clipOffset)
-        line += printed("Join %d at %.3fs: clip A/V offset %+.3fs\n", join.part, join.start,
-                        inMilliseconds(*join.clipOffset));
+        line += vantomel::formatJoinLine({join.part, join.start, *join.clipOffset, true});
     return line;
 }
 

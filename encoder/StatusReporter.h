@@ -80,7 +80,7 @@ std::string formatJoinLine(const JoinPoint& join);
 // degrees\n".
 std::string formatReadBackLines(const ReadBackReport& report);
 
-// "Pos:%6.1fs %6df (%2d%%) %5.2ffps Trem:%4dmin %3dmb  A-V:%5.3f [%d:%d]\r"
+// The status line of the figures, in the format the program reads: "Pos:  61.5s   1845f ...\r".
 std::string formatStatusLine(const StatusFigures& figures);
 
 // The two closing lines: "Video stream: ..." and "Audio stream: ...".

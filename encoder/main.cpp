@@ -12,5 +12,6 @@ int main(int argc, char** argv)
     asapi::installStopHandlers();
     av_log_set_level(AV_LOG_ERROR);
     asapi::markLibavLines(stderr);
-    return asapi::runEncoder(std::vector<std::string>(argv + 1, argv + argc), stdout, stderr);
+    return static_cast<int>(
+        asapi::runEncoder(std::vector<std::string>(argv + 1, argv + argc), stdout, stderr));
 }

@@ -1,20 +1,12 @@
 #include "EncoderCheck.h"
 
+#include "EncoderContract.h"
 #include "EncoderRun.h"
 
 #include <QElapsedTimer>
 #include <QProcess>
 
-namespace {
-
-// The encoder's exit codes for -checkonly.
-constexpr int kTakesIt = 0;
-constexpr int kRefusesIt = 1;
-constexpr int kCannotCopy = 3;
-constexpr int kCannotCopySound = 5;
-constexpr int kCannotReadInput = 6;
-
-} // namespace
+using vantomel::EncoderExit;
 
 EncoderCheck::EncoderCheck(QString encoderPath, int deadlineMs)
     : m_encoderPath(std::move(encoderPath)), m_deadlineMs(deadlineMs)
@@ -40,17 +32,18 @@ EncoderCheck::Answer EncoderCheck::ask(const EncoderCommand& command) const
     }
     if (process.exitStatus() != QProcess::NormalExit)
         return {};
-    if (process.exitCode() == kTakesIt)
+    const auto exit = EncoderExit(process.exitCode());
+    if (exit == EncoderExit::Done)
         return {Answer::Kind::Accepted, {}};
-    const QString reason = encoderReason(QString::fromLocal8Bit(process.readAllStandardError()));
-    if (process.exitCode() == kCannotCopy || process.exitCode() == kCannotCopySound)
-        return {process.exitCode() == kCannotCopy ? Answer::Kind::CannotCopy
-                                                  : Answer::Kind::CannotCopySound,
+    const QString reason = encoderReason(process.readAllStandardError());
+    if (exit == EncoderExit::CannotCopy || exit == EncoderExit::CannotCopySound)
+        return {exit == EncoderExit::CannotCopy ? Answer::Kind::CannotCopy
+                                                : Answer::Kind::CannotCopySound,
                 reason.isEmpty() ? QStringLiteral("The videos differ.") : reason};
-    if (process.exitCode() == kCannotReadInput)
+    if (exit == EncoderExit::UnreadableInput)
         return {Answer::Kind::CannotReadInput,
                 reason.isEmpty() ? QStringLiteral("A video cannot be read.") : reason};
-    if (process.exitCode() != kRefusesIt)
+    if (exit != EncoderExit::Failed)
         return {};
     return {Answer::Kind::Refused,
             reason.isEmpty() ? QStringLiteral("The encoder does not take these output settings.")

@@ -1,6 +1,6 @@
 #include "EncoderRun.h"
 
-#include "ProgressTracker.h"
+#include "EncoderContract.h"
 
 #include <csignal>
 #include <sys/prctl.h>
@@ -71,6 +71,7 @@ bool EncoderRun::start(const QString& program, const QStringList& arguments,
     m_terminated = false;
     m_partialLine.clear();
     m_lastMessage.clear();
+    m_lastError.clear();
     m_joinReport = {};
     m_silencedInputs.clear();
     m_lines.clear();
@@ -100,7 +101,7 @@ EncoderOutcome EncoderRun::finish()
         rememberMessages("\n");
     m_onChunk = nullptr;
 
-    outcome.lastMessage = m_lastMessage;
+    outcome.lastMessage = m_lastError.isEmpty() ? m_lastMessage : m_lastError;
     outcome.joinReport = m_joinReport;
     outcome.silencedInputs = m_silencedInputs;
     outcome.lines = m_lines;
@@ -149,18 +150,28 @@ void EncoderRun::readChunks()
     m_reading = false;
 }
 
-bool isLibavLine(QStringView line)
+namespace {
+
+std::string_view viewOf(QByteArrayView bytes)
 {
-    return line.startsWith(QLatin1String("[libav] "));
+    return {bytes.data(), std::size_t(bytes.size())};
 }
 
-QString encoderReason(const QString& printed)
+} // namespace
+
+QString encoderReason(const QByteArray& printed)
 {
-    QStringList reason;
-    for (const QString& line : printed.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
-        if (!isLibavLine(line))
-            reason << line;
-    return reason.join(QLatin1Char('\n')).trimmed();
+    QStringList errors;
+    QStringList lines;
+    for (const QByteArray& line : printed.split('\n')) {
+        const vantomel::EncoderMessage message = vantomel::readEncoderMessage(viewOf(line));
+        const QString text = QString::fromLocal8Bit(message.text);
+        if (vantomel::isFailureReason(message.type))
+            errors << text;
+        if (message.type != vantomel::EncoderMessageType::Libav && !text.isEmpty())
+            lines << text;
+    }
+    return (errors.isEmpty() ? lines : errors).join(QLatin1Char('\n')).trimmed();
 }
 
 namespace {
@@ -180,23 +191,29 @@ void EncoderRun::rememberMessages(const QByteArray& chunk)
         if (c != '\n' && c != '\r')
             continue;
         // Most lines are status lines: they are passed over before any text is made of them.
-        static const QByteArray statusMarker = kPositionMarker.toLatin1();
         const QByteArrayView bytes =
             QByteArrayView(m_partialLine).sliced(start, i - start).trimmed();
         start = i + 1;
         if (bytes.isEmpty())
             continue;
-        if (bytes.startsWith(statusMarker)) {
+        if (viewOf(bytes).starts_with(vantomel::kStatusMarker)) {
             m_lastStatus = bytes.toByteArray();
             continue;
         }
-        const QString line = QString::fromLocal8Bit(bytes);
-        m_lines << line.left(kLongestKeptLine);
+        m_lines << QString::fromLocal8Bit(bytes).left(kLongestKeptLine);
         if (m_lines.size() > EncoderOutcome::kKeptLines)
             m_lines.removeFirst();
-        if (!takeJoinReportLine(m_joinReport, line) && !isLibavLine(line))
-            m_lastMessage = line;
-        if (const std::optional<QString> silenced = parseSilencedInput(line))
+        const vantomel::EncoderMessage message = vantomel::readEncoderMessage(viewOf(bytes));
+        if (message.type == vantomel::EncoderMessageType::Libav)
+            continue;
+        const QString text = QString::fromLocal8Bit(message.text);
+        // The join lines come unmarked, on the status lines' stream.
+        if (vantomel::isFailureReason(message.type))
+            m_lastError = text;
+        else if (message.type == vantomel::EncoderMessageType::Warning ||
+                 !takeJoinReportLine(m_joinReport, text))
+            m_lastMessage = text;
+        if (const std::optional<QString> silenced = parseSilencedInput(text))
             m_silencedInputs << *silenced;
     }
     m_partialLine.remove(0, start);

@@ -20,22 +20,19 @@ struct EncoderOutcome
         Crashed,    // killed by anything else
         Exited,
     };
-    // The encoder's exit code when a stop signal from outside (SIGTERM, SIGINT, SIGHUP: a
-    // logout, a kill) cut it short. Its last line then says what became of its file, not why.
-    static constexpr int kStoppedExitCode = 2;
-
     Kind kind = Kind::FailedToStart;
     int exitCode = 0;
-    // The last line the encoder printed that is not a status line, a join report or a line of
-    // FFmpeg's own log: its error, when it failed.
+    // Why it failed, when it did: the last error or refusal the encoder printed, without its
+    // mark. From an encoder that marks none, the last line it printed that is not a status line,
+    // a join report or a line of FFmpeg's own log.
     QString lastMessage;
     // What the encoder reported of its join points and of its output read back.
     JoinReport joinReport;
     // The inputs it joined with silence because their sound could not be decoded, as it named
     // them.
     QStringList silencedInputs;
-    // The lines the encoder printed, without its status lines: the last kKeptLines of them, so
-    // that a long run's chatter stays bounded.
+    // The lines the encoder printed, marks and all, without its status lines: the last
+    // kKeptLines of them, so that a long run's chatter stays bounded.
     QStringList lines;
     // Its last status line ("Pos: ..."): where it was when it ended. Empty when it wrote none.
     QString lastStatus;
@@ -45,12 +42,10 @@ struct EncoderOutcome
     static constexpr int kKeptLines = 300;
 };
 
-// The encoder marks the lines of FFmpeg's own log ("[libav] [aac @ 0x55…] decode_pce: …"): the
-// log keeps them, but they are never the reason shown.
-bool isLibavLine(QStringView line);
-
-// The encoder's own lines of what it printed, without FFmpeg's: its reason.
-QString encoderReason(const QString& printed);
+// Its reason, from what the encoder printed: its errors and refusals, without their marks; from
+// an encoder that marks none, its own lines, without FFmpeg's ("[libav] [aac @ 0x55…] …"),
+// which the log keeps but which are never the reason shown.
+QString encoderReason(const QByteArray& printed);
 
 // The encoder started by this process ends with the program, however the program ends: an
 // orphan would go on filling the temporary folder.
@@ -109,6 +104,7 @@ private:
     bool m_reading = false;
     QByteArray m_partialLine;
     QString m_lastMessage;
+    QString m_lastError; // or refusal
     JoinReport m_joinReport;
     QStringList m_silencedInputs;
     QStringList m_lines;

@@ -1,5 +1,7 @@
 #include "ProgressTracker.h"
 
+#include "EncoderContract.h"
+
 #include <cfenv>
 #include <cmath>
 
@@ -42,12 +44,10 @@ bool ProgressTracker::readChunk(const QString& chunk, const std::function<void()
     if (index < 20)
         return false;
 
-    const qsizetype at = chunk.indexOf(kPositionMarker);
-    if (at >= 0) {
-        const QString rest = chunk.mid(at + kPositionMarker.size());
-        const qsizetype s = rest.indexOf(QLatin1Char('s'));
-        m_positionText = s >= 0 ? rest.left(s) : QString();
-    }
+    const QByteArray bytes = chunk.toLocal8Bit();
+    if (const std::optional<std::string_view> text =
+            vantomel::statusPositionText({bytes.data(), std::size_t(bytes.size())}))
+        m_positionText = QString::fromLocal8Bit(text->data(), qsizetype(text->size()));
     if (m_rules.pumpBeforeUpdate && pumpEvents)
         pumpEvents();
 

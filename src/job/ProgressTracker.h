@@ -36,9 +36,6 @@ struct BarUpdate
     std::optional<int> total;
 };
 
-// What precedes the position in the encoder's status line: "Pos: 12.3s".
-inline const QString kPositionMarker = QStringLiteral("Pos:");
-
 // Rounds half to even and holds the result in 0..100.
 int barPosition(double percent);
 // The current bar at `position` seconds of `reference`; nothing when the reference is 0.

@@ -1,5 +1,7 @@
 #include "ResultCheck.h"
 
+#include "EncoderContract.h"
+
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <algorithm>
@@ -56,17 +58,19 @@ QString faultRemark(const PartFault& fault)
 }
 
 const QString kSeconds = QStringLiteral(R"((\d+(?:\.\d+)?)s)");
-const QString kSigned = QStringLiteral(R"(([+-]?\d+(?:\.\d+)?)s)");
+
+std::optional<vantomel::JoinLine> joinLine(const QString& line)
+{
+    const QByteArray bytes = line.toUtf8();
+    return vantomel::parseJoinLine({bytes.data(), std::size_t(bytes.size())});
+}
 
 std::optional<JoinOffset> parseClipOffset(const QString& line)
 {
-    static const QRegularExpression report(
-        QStringLiteral("^Join (\\d+) at %1: clip A/V offset %2$").arg(kSeconds, kSigned));
-    const QRegularExpressionMatch match = report.match(line.trimmed());
-    if (!match.hasMatch())
+    const std::optional<vantomel::JoinLine> join = joinLine(line);
+    if (!join || !join->ofClip)
         return std::nullopt;
-    return JoinOffset{match.captured(1).toInt(), match.captured(2).toDouble(), 0,
-                      match.captured(3).toDouble()};
+    return JoinOffset{join->part, join->start, 0, join->offset};
 }
 
 bool takeTracks(JoinReport& report, const QString& line)
@@ -127,13 +131,10 @@ double JoinOffset::change() const
 
 std::optional<JoinOffset> parseJoinOffset(const QString& line)
 {
-    static const QRegularExpression report(
-        QStringLiteral("^Join (\\d+) at %1: A/V offset %2$").arg(kSeconds, kSigned));
-    const QRegularExpressionMatch match = report.match(line.trimmed());
-    if (!match.hasMatch())
+    const std::optional<vantomel::JoinLine> join = joinLine(line);
+    if (!join || join->ofClip)
         return std::nullopt;
-    return JoinOffset{match.captured(1).toInt(), match.captured(2).toDouble(),
-                      match.captured(3).toDouble(), std::nullopt};
+    return JoinOffset{join->part, join->start, join->offset, std::nullopt};
 }
 
 bool takeJoinReportLine(JoinReport& report, const QString& line)

@@ -1,5 +1,6 @@
 #include "StageOutcome.h"
 
+#include "EncoderContract.h"
 #include "EncoderRun.h"
 #include "FileStamp.h"
 
@@ -20,14 +21,14 @@ StageOutcome judgeRun(const EncoderOutcome& run, bool stopRequested, int row,
     // Stopped by a signal from outside the program, not by the user's Stop. Where no file stood
     // it kept the shorter file: the job leaves it, as it cannot tell it from a file put there
     // meanwhile, and says so.
-    if (run.exitCode == EncoderOutcome::kStoppedExitCode) {
+    if (run.exitCode == int(vantomel::EncoderExit::Stopped)) {
         QString reason = QStringLiteral("The encoder was stopped.");
         if (target == RunTarget::Output && after.exists && !after.isSameFileAs(before))
             reason +=
                 QStringLiteral(" The shorter file it had written was kept at %1.").arg(outputPath);
         return outcome(Kind::Failed, reason);
     }
-    if (run.exitCode != 0)
+    if (run.exitCode != int(vantomel::EncoderExit::Done))
         return outcome(Kind::Failed, run.lastMessage);
     // An exit 0 proves nothing by itself: its last line is the encoder's summary.
     if (!after.exists || after == before)

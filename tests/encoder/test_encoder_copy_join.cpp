@@ -365,7 +365,8 @@ private slots:
             const EncoderProgramRun run = runEncoder(
                 checkOnly ? QStringList{QStringLiteral("-checkonly")} + arguments : arguments);
             QVERIFY(!run.crashed);
-            QCOMPARE(QString::fromUtf8(run.errors).trimmed(), message);
+            QCOMPARE(QString::fromUtf8(run.errors).trimmed(),
+                     message.isEmpty() ? message : "[refusal] " + message);
             QCOMPARE(run.exitCode, status);
             QCOMPARE(QFile::exists(output), !checkOnly && message.isEmpty());
         }

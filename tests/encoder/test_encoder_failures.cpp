@@ -349,7 +349,7 @@ private slots:
         const QByteArray errors = process.readAllStandardError();
         QCOMPARE(folderEntries(folder.path()), QStringList{QStringLiteral("stopped.mp4")});
 
-        const QByteArray kept = "The run was stopped: the existing " + output.toUtf8() +
+        const QByteArray kept = "[warning] The run was stopped: the existing " + output.toUtf8() +
                                 " is kept and the shorter file discarded.";
         if (oldFile) {
             QCOMPARE(fileContents(output), earlierFilm);
@@ -452,7 +452,8 @@ private slots:
             QVERIFY(!run.crashed);
             QCOMPARE(run.exitCode, exitCode);
             QCOMPARE(run.output, QByteArray());
-            QCOMPARE(QString::fromUtf8(run.errors).trimmed(), message);
+            QCOMPARE(QString::fromUtf8(run.errors).trimmed(),
+                     message.isEmpty() ? message : "[refusal] " + message);
         }
         QCOMPARE(fileContents(output), earlierFilm);
         QCOMPARE(folderEntries(folder.path()), QStringList{QStringLiteral("film.avi")});

@@ -707,6 +707,11 @@ private slots:
             << QByteArray("chunk \\nThe run was stopped: the existing film.avi is kept and the "
                           "shorter file discarded.\\n\nexit 2\n")
             << 1 << "The joining failed.\nThe encoder was stopped." << true;
+        // The reason is the encoder's last error, without its mark; a later warning is not.
+        QTest::newRow("one-pass join fails before a warning")
+            << QByteArray("chunk [error] Cannot write film.avi.\\n\nchunk [warning] Skipping a "
+                          "damaged frame in a.mov.\\n\nexit 1\n")
+            << 1 << "The joining failed.\nCannot write film.avi." << true;
     }
     void runsThatLeaveNoGoodFileAreFailures()
     {
@@ -767,6 +772,12 @@ private slots:
                                     << "Suboption vbitrate needs a value.";
         QTest::newRow("one pass") << true << false << refusal << "Invalid Output Settings"
                                   << "Suboption vbitrate needs a value.";
+        QTest::newRow("refusal after a warning")
+            << false << false
+            << QByteArray("refuse [warning] Skipping a damaged frame in a.mov.\\n[refusal] "
+                          "Suboption vbitrate needs a value.")
+            << "Invalid Output Settings"
+            << "Suboption vbitrate needs a value.";
         QTest::newRow("copy of videos that differ")
             << false << true
             << QByteArray("cannot-copy b c.avi is 1280x720 at 25 fps; a.mov is 1920x1080 at 30 "

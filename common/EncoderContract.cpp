@@ -1,0 +1,162 @@
+#include "EncoderContract.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <utility>
+
+namespace vantomel {
+namespace {
+
+// The reader finds the position where the format writes it.
+constexpr std::string_view kStatusFormat = kStatusLineFormat;
+static_assert(kStatusFormat.starts_with(kStatusMarker) &&
+              kStatusFormat.substr(kStatusMarker.size()).starts_with("%6.1f") &&
+              kStatusFormat[kStatusMarker.size() + 5] == kStatusPositionUnit);
+
+constexpr std::array<std::pair<EncoderMessageType, std::string_view>, 4> kMarks{{
+    {EncoderMessageType::Error, "[error] "},
+    {EncoderMessageType::Refusal, "[refusal] "},
+    {EncoderMessageType::Warning, "[warning] "},
+    {EncoderMessageType::Libav, "[libav] "},
+}};
+
+std::string_view trimmed(std::string_view text)
+{
+    constexpr std::string_view blanks = " \t\n\v\f\r";
+    const std::size_t first = text.find_first_not_of(blanks);
+    if (first == std::string_view::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
+// Rounded first, so that a tiny negative offset is not written as -0.000.
+double inMilliseconds(double seconds)
+{
+    const double rounded = std::round(seconds * 1000) / 1000;
+    return rounded == 0.0 ? 0.0 : rounded;
+}
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// Reads a line from the front, word by word; locale-free, as the program may run in any.
+struct LineReader
+{
+    std::string_view rest;
+
+    bool word(std::string_view expected)
+    {
+        if (!rest.starts_with(expected))
+            return false;
+        rest.remove_prefix(expected.size());
+        return true;
+    }
+
+    std::size_t digitsFrom(std::size_t at) const
+    {
+        while (at < rest.size() && isDigit(rest[at]))
+            ++at;
+        return at;
+    }
+
+    // Digits, then a point and digits if any: "60" or "60.000"; with a sign, "+0.012".
+    std::optional<double> decimal(bool withSign)
+    {
+        const std::size_t sign = withSign && !rest.empty() && (rest[0] == '+' || rest[0] == '-');
+        std::size_t end = digitsFrom(sign);
+        if (end == sign)
+            return std::nullopt;
+        if (end < rest.size() && rest[end] == '.') {
+            const std::size_t fraction = end + 1;
+            end = digitsFrom(fraction);
+            if (end == fraction)
+                return std::nullopt;
+        }
+        // from_chars takes no plus sign.
+        const std::size_t from = rest[0] == '+' ? 1 : 0;
+        double value = 0.0;
+        if (std::from_chars(rest.data() + from, rest.data() + end, value).ec != std::errc())
+            return std::nullopt;
+        rest.remove_prefix(end);
+        return value;
+    }
+
+    std::optional<int> count()
+    {
+        const std::size_t end = digitsFrom(0);
+        int value = 0;
+        if (end == 0 || std::from_chars(rest.data(), rest.data() + end, value).ec != std::errc())
+            return std::nullopt;
+        rest.remove_prefix(end);
+        return value;
+    }
+};
+
+} // namespace
+
+std::optional<std::string_view> statusPositionText(std::string_view output)
+{
+    const std::size_t at = output.find(kStatusMarker);
+    if (at == std::string_view::npos)
+        return std::nullopt;
+    const std::string_view rest = output.substr(at + kStatusMarker.size());
+    const std::size_t unit = rest.find(kStatusPositionUnit);
+    return unit == std::string_view::npos ? std::string_view() : rest.substr(0, unit);
+}
+
+std::string formatJoinLine(const JoinLine& line)
+{
+    char text[128];
+    const int length =
+        std::snprintf(text, sizeof text, "Join %d at %.3fs: %sA/V offset %+.3fs\n", line.part,
+                      line.start, line.ofClip ? "clip " : "", inMilliseconds(line.offset));
+    return std::string(text, static_cast<std::size_t>(std::clamp(length, 0, 127)));
+}
+
+std::optional<JoinLine> parseJoinLine(std::string_view text)
+{
+    LineReader reader{trimmed(text)};
+    JoinLine line;
+    if (!reader.word("Join "))
+        return std::nullopt;
+    const std::optional<int> part = reader.count();
+    if (!part || !reader.word(" at "))
+        return std::nullopt;
+    const std::optional<double> start = reader.decimal(false);
+    if (!start || !reader.word("s: "))
+        return std::nullopt;
+    line.ofClip = reader.word("clip ");
+    if (!reader.word("A/V offset "))
+        return std::nullopt;
+    const std::optional<double> offset = reader.decimal(true);
+    if (!offset || !reader.word("s") || !reader.rest.empty())
+        return std::nullopt;
+    line.part = *part;
+    line.start = *start;
+    line.offset = *offset;
+    return line;
+}
+
+std::string formatEncoderMessage(EncoderMessageType type, std::string_view text)
+{
+    std::string line;
+    for (const auto& [markedType, mark] : kMarks)
+        if (markedType == type)
+            line = mark;
+    return line.append(text).append("\n");
+}
+
+EncoderMessage readEncoderMessage(std::string_view line)
+{
+    for (const auto& [type, mark] : kMarks)
+        if (line.starts_with(mark))
+            return {type, line.substr(mark.size())};
+    return {EncoderMessageType::Untyped, line};
+}
+
+} // namespace vantomel
