@@ -47,6 +47,15 @@ QString shellLine(const QString& program, const QStringList& arguments)
     return words.join(QLatin1Char(' ')) + QStringLiteral(" > /dev/null 2>&1\n");
 }
 
+// The files whole, as the encoder reads inputs of which nothing is known.
+QList<JobClip> wholeFiles(const QStringList& paths)
+{
+    QList<JobClip> clips;
+    for (const QString& path : paths)
+        clips << JobClip{path};
+    return clips;
+}
+
 void writeFile(const QString& path, const QString& text)
 {
     QFile file(path);
@@ -69,17 +78,18 @@ void writeScripts(const QString& twoStages, const QString& onePass, const Progra
     QStringList intermediates;
     for (int i = 0; i < inputs.size(); ++i) {
         intermediates << intermediatePath(scriptDir, i);
-        script += shellLine(encoder,
-                            conversionCommand(inputs[i], intermediates.last(), pictures).arguments);
+        script += shellLine(
+            encoder, conversionCommand({inputs[i]}, intermediates.last(), pictures).arguments);
     }
-    script += shellLine(encoder, joinCommand(intermediates, output, options).arguments);
+    script += shellLine(encoder, joinCommand(wholeFiles(intermediates), output, options).arguments);
     for (const QString& intermediate : intermediates)
         script += QStringLiteral("rm -f ") + shellQuoted(intermediate) + '\n';
     writeFile(twoStages, script);
     writeFile(
         onePass,
         QStringLiteral("set -e\n") +
-            shellLine(encoder, onePassJoinCommand(inputs, output, options, pictures).arguments));
+            shellLine(encoder,
+                      onePassJoinCommand(wholeFiles(inputs), output, options, pictures).arguments));
 }
 
 // Seconds of processor time used so far by this process, or by its ended children.
@@ -206,8 +216,8 @@ QList<double> startToEncoder(RecordingSeams& doubles, const QString& builtProgra
 QList<double> checkAlone(const QString& builtProgram, const QString& options,
                          const QStringList& inputs, int rounds)
 {
-    const EncoderCommand join =
-        onePassJoinCommand(inputs, QDir::temp().filePath("joined.avi"), options, PictureRules{});
+    const EncoderCommand join = onePassJoinCommand(
+        wholeFiles(inputs), QDir::temp().filePath("joined.avi"), options, PictureRules{});
     QList<double> times;
     for (int round = 0; round < rounds; ++round) {
         QElapsedTimer clock;

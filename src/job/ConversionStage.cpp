@@ -20,8 +20,10 @@ StageOutcome ConversionStage::run(const PictureRules& pictures, const QString& j
     view.showProgressPanel(true);
 
     const int count = m_job.rows.count();
-    for (int i = 0; i < count; ++i)
-        m_total += m_job.rows.duration(i);
+    for (int i = 0; i < count; ++i) {
+        m_clips << m_job.rows.clip(i);
+        m_total += m_clips.last().length;
+    }
 
     const int places = std::clamp(runsAtOnce, 1, std::max(count, 1));
     m_job.encoders.reserve(places);
@@ -79,13 +81,14 @@ QStringList ConversionStage::silencedInputs() const
 bool ConversionStage::startRun(Conversion& conversion, int row, const PictureRules& pictures,
                                const QString& jobFolder)
 {
+    JobClip input = m_clips[row];
     // Absolute, so that the encoder cannot take a name such as "-x.avi" for an option.
-    const QString input = QFileInfo(m_job.rows.inputPath(row)).absoluteFilePath();
+    input.path = QFileInfo(input.path).absoluteFilePath();
     conversion.row = row;
-    conversion.duration = m_job.rows.duration(row);
+    conversion.duration = input.length;
     m_job.rows.setStatus(row, TaskStatus::Converting);
     if (earliestRunning() == &conversion)
-        m_job.view.setConvertingFile(QFileInfo(input).fileName());
+        m_job.view.setConvertingFile(QFileInfo(input.path).fileName());
     conversion.intermediate = intermediatePath(jobFolder, row);
     conversion.before = FileStamp::of(conversion.intermediate);
 
@@ -143,7 +146,7 @@ void ConversionStage::rowConverted(Conversion& conversion)
         return;
     // After the last row both keep their final values.
     if (const Conversion* next = earliestRunning()) {
-        m_job.view.setConvertingFile(QFileInfo(m_job.rows.inputPath(next->row)).fileName());
+        m_job.view.setConvertingFile(QFileInfo(m_clips[next->row].path).fileName());
         const std::optional<int> bar = next->tracker.isReporting()
                                            ? currentBarAt(next->tracker.position(), next->duration)
                                            : std::nullopt;

@@ -53,6 +53,7 @@ private:
 
     const JobContext& m_job;
     std::vector<Conversion> m_conversions;
+    QList<JobClip> m_clips; // the rows', read once when the stage begins
     double m_total = 0;
     double m_completed = 0; // the durations of the rows converted
     int m_nextRow = 0;      // the first row not started

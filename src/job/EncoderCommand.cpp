@@ -15,6 +15,33 @@ QStringList optionWords(const QString& options)
     return options.split(QLatin1Char(' '), Qt::SkipEmptyParts);
 }
 
+// Seconds as the encoder reads a time: "5", "12.25".
+QString secondsText(double seconds)
+{
+    return QString::number(seconds, 'g', 12);
+}
+
+// The one place where an input is written: the whole file as a bare path, a part of it in
+// braces with the options that are its own.
+void appendInput(EncoderCommand& command, const JobClip& input)
+{
+    if (!input.isTrimmed()) {
+        command.text += QLatin1Char(' ') + quoted(input.path);
+        command.arguments << input.path;
+        return;
+    }
+    QStringList options;
+    if (input.inPoint)
+        options << QStringLiteral("-ss") << secondsText(*input.inPoint);
+    // The encoder counts the end from where the part begins.
+    if (input.outPoint)
+        options << QStringLiteral("-endpos")
+                << secondsText(*input.outPoint - input.inPoint.value_or(0));
+    command.text += QStringLiteral(" { ") + quoted(input.path) + QLatin1Char(' ') +
+                    options.join(QLatin1Char(' ')) + QStringLiteral(" }");
+    command.arguments << QStringLiteral("{") << input.path << options << QStringLiteral("}");
+}
+
 // The intermediates' quality: MPEG-4 at the constant quantiser 3, near enough to lossless that
 // the join's second encoding shows no loss of its own. The join's quality is the profile's.
 const QString kIntermediateQuality = QStringLiteral("-lavcopts vqscale=3");
@@ -76,7 +103,7 @@ QString frameRateOption(const QString& frameRate)
     return QStringLiteral(" -ofps ") + frameRate;
 }
 
-EncoderCommand conversionCommand(const QString& inputPath, const QString& intermediatePath,
+EncoderCommand conversionCommand(const JobClip& input, const QString& intermediatePath,
                                  const PictureRules& rules)
 {
     const QString fixedOptions = QStringLiteral(" -oac mp3lame -ovc lavc ") + kIntermediateQuality +
@@ -84,35 +111,32 @@ EncoderCommand conversionCommand(const QString& inputPath, const QString& interm
     const QString filters =
         rules.keepShape ? shapeKeepingFilters(rules) : QStringLiteral("scale=") + rules.size;
     EncoderCommand command;
-    command.text = QLatin1Char(' ') + quoted(inputPath) + QStringLiteral(" -o ") +
-                   quoted(intermediatePath) + fixedOptions + filters;
+    appendInput(command, input);
+    command.text += QStringLiteral(" -o ") + quoted(intermediatePath) + fixedOptions + filters;
     // The filters stay one word even if the manual size fields hold blanks.
-    QStringList options = optionWords(fixedOptions);
-    options << filters;
-    command.arguments = QStringList{inputPath, QStringLiteral("-o"), intermediatePath} + options;
+    command.arguments << QStringLiteral("-o") << intermediatePath << optionWords(fixedOptions)
+                      << filters;
     return command;
 }
 
-EncoderCommand joinCommand(const QStringList& intermediatePaths, const QString& outputPath,
+EncoderCommand joinCommand(const QList<JobClip>& inputs, const QString& outputPath,
                            const QString& encoderOptions)
 {
     EncoderCommand command;
-    for (const QString& path : intermediatePaths)
-        command.text += QLatin1Char(' ') + quoted(path);
+    for (const JobClip& input : inputs)
+        appendInput(command, input);
     command.text += QStringLiteral(" -o ") + quoted(outputPath) + QLatin1Char(' ') + encoderOptions;
-    command.arguments = intermediatePaths;
     command.arguments << QStringLiteral("-o") << outputPath;
     command.arguments += optionWords(encoderOptions);
     return command;
 }
 
-EncoderCommand onePassJoinCommand(const QStringList& inputPaths, const QString& outputPath,
+EncoderCommand onePassJoinCommand(const QList<JobClip>& inputs, const QString& outputPath,
                                   const QString& encoderOptions, const PictureRules& rules)
 {
     const QString fit =
         rules.keepShape ? QStringLiteral(" -vf-pre ") + shapeKeepingFilters(rules) : QString();
-    return joinCommand(inputPaths, outputPath,
-                       encoderOptions + fit + frameRateOption(rules.frameRate));
+    return joinCommand(inputs, outputPath, encoderOptions + fit + frameRateOption(rules.frameRate));
 }
 
 EncoderCommand withOneThreadEach(EncoderCommand command)

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "JobClip.h"
+
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -33,21 +36,24 @@ struct PictureRules
 // when no rate is given.
 QString frameRateOption(const QString& frameRate);
 
+// Each input below is written as ` "<file>"`, or, when only a part of the file is taken, in
+// braces with the options of its own: ` { "<file>" -ss <in> -endpos <out - in> }`.
+
 // ` "<input>" -o "<intermediate>" -oac mp3lame -ovc lavc -lavcopts vqscale=3 -ofps 30
 // -vf scale=<size>`; with the shape kept `-vf dsize=<size>:0,scale=0:0,expand=<size>`.
-EncoderCommand conversionCommand(const QString& inputPath, const QString& intermediatePath,
+EncoderCommand conversionCommand(const JobClip& input, const QString& intermediatePath,
                                  const PictureRules& rules);
 
 // ` "<0.avi>" "<1.avi>" ... -o "<output>" <options>`; the option text begins with a blank of
 // its own.
-EncoderCommand joinCommand(const QStringList& intermediatePaths, const QString& outputPath,
+EncoderCommand joinCommand(const QList<JobClip>& inputs, const QString& outputPath,
                            const QString& encoderOptions);
 
 // The join of the original inputs, without intermediates: ` "<input>" ... -o "<output>"
 // <options> -ofps 30`, at the frame rate the conversions would have given every input. With the
 // shape kept, ` -vf-pre dsize=<size>:0,scale=0:0,expand=<size>` before the rate puts the fit in
 // front of the profile's own scale, which then finds the picture at its size.
-EncoderCommand onePassJoinCommand(const QStringList& inputPaths, const QString& outputPath,
+EncoderCommand onePassJoinCommand(const QList<JobClip>& inputs, const QString& outputPath,
                                   const QString& encoderOptions, const PictureRules& rules);
 
 // The command with ` -lavcopts threads=1 -lavdopts threads=1` added: one encoder slice thread

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "JobClip.h"
 #include "tasks/TaskRow.h"
 
 #include <QString>
@@ -49,9 +50,7 @@ class TaskRows
 public:
     virtual ~TaskRows() = default;
     virtual int count() const = 0;
-    virtual QString inputPath(int row) const = 0;
-    // The row's length in seconds; -1 when it does not parse.
-    virtual double duration(int row) const = 0;
+    virtual JobClip clip(int row) const = 0;
     virtual void setStatus(int row, TaskStatus status) = 0;
 };
 

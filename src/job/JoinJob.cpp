@@ -174,7 +174,7 @@ bool JoinJob::checkOutputIsSafe()
     // one of its own sources.
     const FileStamp outputFile = FileStamp::of(output);
     for (int row = 0; row < m_rows.count(); ++row) {
-        if (outputFile.isSameFileAs(FileStamp::of(m_rows.inputPath(row)))) {
+        if (outputFile.isSameFileAs(FileStamp::of(m_rows.clip(row).path))) {
             refuse(QStringLiteral("Same File"),
                    QStringLiteral("The output file is one of the videos to join. Please specify "
                                   "another one."),
@@ -315,7 +315,7 @@ void JoinJob::endJob(Stage stage, const StageOutcome& outcome, JobFolder& folder
         break;
     case Kind::Failed: {
         QString text = conversion ? QStringLiteral("The conversion of '%1' failed.")
-                                        .arg(QFileInfo(m_rows.inputPath(outcome.row)).fileName())
+                                        .arg(QFileInfo(m_rows.clip(outcome.row).path).fileName())
                                   : QStringLiteral("The joining failed.");
         if (!outcome.reason.isEmpty())
             text += QLatin1Char('\n') + outcome.reason;
@@ -387,9 +387,10 @@ QString JoinJob::completionText(const JoinResult& joined)
     QStringList inputs;
     std::optional<double> expectedLength = 0;
     for (int row = 0; row < m_rows.count(); ++row) {
-        inputs << m_rows.inputPath(row);
-        if (const double length = m_rows.duration(row); length >= 0 && expectedLength)
-            *expectedLength += length;
+        const JobClip clip = m_rows.clip(row);
+        inputs << clip.path;
+        if (clip.length >= 0 && expectedLength)
+            *expectedLength += clip.length;
         else
             expectedLength.reset();
     }

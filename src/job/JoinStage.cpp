@@ -36,9 +36,10 @@ JoinPlan intermediatesJoinPlan(const TaskRows& rows, const QString& jobFolder,
                                const QString& encoderOptions)
 {
     JoinPlan plan;
+    // Each intermediate is the whole of what its conversion took of the row's file.
     for (int k = 0; k < rows.count(); ++k)
-        plan.inputs << intermediatePath(jobFolder, k);
-    plan.command = [encoderOptions](const QStringList& inputs, const QString& output) {
+        plan.inputs << JobClip{intermediatePath(jobFolder, k), rows.clip(k).length};
+    plan.command = [encoderOptions](const QList<JobClip>& inputs, const QString& output) {
         return joinCommand(inputs, output, encoderOptions);
     };
     plan.progress = ProgressRules::join();
@@ -52,8 +53,11 @@ JoinPlan originalsJoinPlan(const TaskRows& rows)
 {
     JoinPlan plan;
     // Absolute, so that the encoder cannot take a name such as "-x.avi" for an option.
-    for (int k = 0; k < rows.count(); ++k)
-        plan.inputs << QFileInfo(rows.inputPath(k)).absoluteFilePath();
+    for (int k = 0; k < rows.count(); ++k) {
+        JobClip clip = rows.clip(k);
+        clip.path = QFileInfo(clip.path).absoluteFilePath();
+        plan.inputs << clip;
+    }
     plan.progress = ProgressRules::onePassJoin();
     plan.followsRows = true;
     return plan;
@@ -65,7 +69,7 @@ JoinPlan onePassJoinPlan(const TaskRows& rows, const QString& encoderOptions,
                          const PictureRules& pictures)
 {
     JoinPlan plan = originalsJoinPlan(rows);
-    plan.command = [encoderOptions, pictures](const QStringList& inputs, const QString& output) {
+    plan.command = [encoderOptions, pictures](const QList<JobClip>& inputs, const QString& output) {
         return onePassJoinCommand(inputs, output, encoderOptions, pictures);
     };
     return plan;
@@ -75,17 +79,25 @@ JoinPlan copyJoinPlan(const TaskRows& rows, const QString& encoderOptions)
 {
     JoinPlan plan = originalsJoinPlan(rows);
     // The pictures keep their own frame rate: no -ofps.
-    plan.command = [encoderOptions](const QStringList& inputs, const QString& output) {
+    plan.command = [encoderOptions](const QList<JobClip>& inputs, const QString& output) {
         return joinCommand(inputs, output, encoderOptions);
     };
     return plan;
+}
+
+double JoinPlan::inputsLength() const
+{
+    double total = 0;
+    for (const JobClip& input : inputs)
+        total += input.length;
+    return total;
 }
 
 StageOutcome JoinStage::run(const JoinPlan& plan)
 {
     std::optional<RowFollower> rowFollower;
     if (plan.followsRows)
-        rowFollower.emplace(m_job.view, m_job.rows);
+        rowFollower.emplace(m_job.view, plan.inputs);
     JobView& view = m_job.view;
     view.setProcessTitle(QStringLiteral("Final Step: Joining all files..."));
     view.setConvertingFileVisible(rowFollower.has_value());
@@ -93,12 +105,11 @@ StageOutcome JoinStage::run(const JoinPlan& plan)
         rowFollower->reset();
     view.showProgressPanel(true);
 
-    double total = 0;
     for (int k = 0; k < m_job.rows.count(); ++k) {
         view.pumpEvents();
         m_job.rows.setStatus(k, TaskStatus::Joining);
-        total += m_job.rows.duration(k);
     }
+    const double total = plan.inputsLength();
     const QString output =
         joinStageOutput(view.outputFileText(), m_job.output.outputExtension(), m_job.settings);
     // A Stop that came while the list was built prevents the run.
@@ -129,13 +140,12 @@ StageOutcome JoinStage::run(const JoinPlan& plan)
                     before, RunTarget::Output);
 }
 
-RowFollower::RowFollower(JobView& view, const TaskRows& rows) : m_view(view), m_rows(rows)
+RowFollower::RowFollower(JobView& view, const QList<JobClip>& clips) : m_view(view), m_clips(clips)
 {
     double start = 0;
-    for (int k = 0; k < rows.count(); ++k) {
+    for (const JobClip& clip : clips) {
         m_rowStarts << start;
-        m_rowDurations << rows.duration(k);
-        start += m_rowDurations.last();
+        start += clip.length;
     }
 }
 
@@ -154,12 +164,12 @@ void RowFollower::follow(double position)
     if (count == 0)
         return;
     int row = 0;
-    while (row < count - 1 && position >= m_rowStarts[row] + m_rowDurations[row])
+    while (row < count - 1 && position >= m_rowStarts[row] + m_clips[row].length)
         ++row;
     if (row != m_shownRow) {
         m_shownRow = row;
-        m_view.setConvertingFile(QFileInfo(m_rows.inputPath(row)).fileName());
+        m_view.setConvertingFile(QFileInfo(m_clips[row].path).fileName());
     }
-    if (const auto bar = currentBarAt(position - m_rowStarts[row], m_rowDurations[row]))
+    if (const auto bar = currentBarAt(position - m_rowStarts[row], m_clips[row].length))
         m_view.setCurrentBar(*bar);
 }

@@ -19,7 +19,8 @@ class TaskRows;
 class RowFollower
 {
 public:
-    RowFollower(JobView& view, const TaskRows& rows);
+    // clips: the rows' own, as the join reads them.
+    RowFollower(JobView& view, const QList<JobClip>& clips);
 
     // Before the run: no row shown yet, both bars at 0.
     void reset();
@@ -28,10 +29,9 @@ public:
 
 private:
     JobView& m_view;
-    const TaskRows& m_rows;
-    // The seconds of the output at which each row begins, and its length.
+    QList<JobClip> m_clips;
+    // The seconds of the output at which each row begins.
     QList<double> m_rowStarts;
-    QList<double> m_rowDurations;
     int m_shownRow = -1;
 };
 
@@ -39,13 +39,15 @@ private:
 // the same plan that the stage then runs.
 struct JoinPlan
 {
-    QStringList inputs; // one per row, in list order
-    std::function<EncoderCommand(const QStringList& inputs, const QString& output)> command;
+    QList<JobClip> inputs; // what the encoder reads: one per row, in list order
+    std::function<EncoderCommand(const QList<JobClip>& inputs, const QString& output)> command;
     ProgressRules progress;
     // One pass: the file name and current bar follow the row being written, not the whole join.
     bool followsRows = false;
 
     EncoderCommand commandFor(const QString& output) const { return command(inputs, output); }
+    // The inputs' lengths added up, as the progress counts them.
+    double inputsLength() const;
 };
 
 // The intermediates of the conversion stage in `jobFolder`, the total bar running from 50 to 100.

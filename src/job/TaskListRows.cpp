@@ -7,14 +7,10 @@ int TaskListRows::count() const
     return m_model.rowCount();
 }
 
-QString TaskListRows::inputPath(int row) const
+JobClip TaskListRows::clip(int row) const
 {
-    return m_model.ReadItemData(row).path;
-}
-
-double TaskListRows::duration(int row) const
-{
-    return m_model.ReadItemData(row).lengthSeconds();
+    const TaskRow item = m_model.ReadItemData(row);
+    return {item.path, item.lengthSeconds(), item.frameSize};
 }
 
 void TaskListRows::setStatus(int row, TaskStatus status)

@@ -50,5 +50,5 @@ inline EncoderProgramRun runEncoder(const QStringList& arguments, rlim_t openFil
 inline EncoderProgramRun convertToIntermediate(const QString& input, const QString& intermediate,
                                                const QString& size)
 {
-    return runEncoder(conversionCommand(input, intermediate, PictureRules{size}).arguments);
+    return runEncoder(conversionCommand({input}, intermediate, PictureRules{size}).arguments);
 }

@@ -340,7 +340,7 @@ private slots:
         QFETCH(QRect, picture);
         const QString output = workPath(clip + QStringLiteral(".shaped.avi"));
         const EncoderProgramRun run = runEncoder(
-            conversionCommand(encoderClipPath(clip), output, PictureRules{"320:180", true})
+            conversionCommand({encoderClipPath(clip)}, output, PictureRules{"320:180", true})
                 .arguments);
         QVERIFY2(run.exitCode == 0, run.errors.constData());
         const MediaFacts facts = readMediaFacts(output);

@@ -90,8 +90,7 @@ public:
     void closeWindow() override { ++closeRequests; }
 
     int count() const override { return int(rows.size()); }
-    QString inputPath(int row) const override { return rows[row].path; }
-    double duration(int row) const override { return rows[row].duration; }
+    JobClip clip(int row) const override { return {rows[row].path, rows[row].duration}; }
     void setStatus(int row, TaskStatus status) override
     {
         rows[row].status = displayText(status);

@@ -10,7 +10,7 @@ private slots:
     void conversionCommandText()
     {
         const EncoderCommand c =
-            conversionCommand("/in/clip.mov", "/tmp/v/0.avi", PictureRules{"640:480"});
+            conversionCommand({"/in/clip.mov"}, "/tmp/v/0.avi", PictureRules{"640:480"});
         QCOMPARE(
             c.text,
             QString(
@@ -76,14 +76,14 @@ private slots:
         QFETCH(QString, conversionTail);
         QFETCH(QString, onePassTail);
         const PictureRules rules{"640:360", keepShape, frameRate, aspect};
-        const EncoderCommand conversion = conversionCommand("/in/a.mov", "/t/0.avi", rules);
+        const EncoderCommand conversion = conversionCommand({"/in/a.mov"}, "/t/0.avi", rules);
         QCOMPARE(conversion.text,
                  R"( "/in/a.mov" -o "/t/0.avi" -oac mp3lame -ovc lavc -lavcopts vqscale=3)" +
                      conversionTail);
         QCOMPARE(conversion.arguments.mid(9).join(' '), conversionTail.trimmed());
         const QString options = " -ovc lavc -vf scale=640:360";
         const EncoderCommand onePass =
-            onePassJoinCommand({"/in/a.mov", "/in/b.avi"}, "/out/film.avi", options, rules);
+            onePassJoinCommand({{"/in/a.mov"}, {"/in/b.avi"}}, "/out/film.avi", options, rules);
         QCOMPARE(onePass.text,
                  R"( "/in/a.mov" "/in/b.avi" -o "/out/film.avi" )" + options + onePassTail);
         QCOMPARE(onePass.arguments.mid(8).join(' '), onePassTail.trimmed());
@@ -92,9 +92,10 @@ private slots:
     void joinCommandText()
     {
         const QString options = " -ovc lavc -lavcopts vcodec=mpeg4:vbitrate=1200 -oac mp3lame";
-        const EncoderCommand c = joinCommand(
-            {intermediatePath("/T/", 0), intermediatePath("/T/", 1), intermediatePath("/T/", 2)},
-            "/out/film.avi", options);
+        const EncoderCommand c = joinCommand({{intermediatePath("/T/", 0)},
+                                              {intermediatePath("/T/", 1)},
+                                              {intermediatePath("/T/", 2)}},
+                                             "/out/film.avi", options);
         QCOMPARE(
             c.text,
             QString(
@@ -105,12 +106,20 @@ private slots:
 
         // In one pass the originals are joined at the conversion's frame rate.
         const EncoderCommand onePass = onePassJoinCommand(
-            {"/in/a.mov", "/in/b.avi"}, "/out/film.avi", options, PictureRules{"640:480"});
+            {{"/in/a.mov"}, {"/in/b.avi"}}, "/out/film.avi", options, PictureRules{"640:480"});
         QCOMPARE(
             onePass.text,
             QString(
                 R"( "/in/a.mov" "/in/b.avi" -o "/out/film.avi"  -ovc lavc -lavcopts vcodec=mpeg4:vbitrate=1200 -oac mp3lame -ofps 30)"));
         QCOMPARE(onePass.arguments.mid(10), (QStringList{"-ofps", "30"}));
+
+        // A part of a file is an input in braces; the encoder counts its end from its start.
+        const JobClip part{.path = "/in/a.mov", .inPoint = 5, .outPoint = 20.5};
+        const EncoderCommand parts = joinCommand({part, {"/in/b.avi"}}, "/out/film.avi", "");
+        QCOMPARE(parts.text,
+                 QString(R"( { "/in/a.mov" -ss 5 -endpos 15.5 } "/in/b.avi" -o "/out/film.avi" )"));
+        QCOMPARE(parts.arguments.mid(0, 8),
+                 (QStringList{"{", "/in/a.mov", "-ss", "5", "-endpos", "15.5", "}", "/in/b.avi"}));
     }
 
     void pathsStayWholeArguments_data()
@@ -127,21 +136,21 @@ private slots:
     {
         QFETCH(QString, path);
         const EncoderCommand conversion =
-            conversionCommand(path, path + ".tmp.avi", PictureRules{"320:240"});
+            conversionCommand({path}, path + ".tmp.avi", PictureRules{"320:240"});
         QCOMPARE(conversion.arguments.at(0), path);
         QCOMPARE(conversion.arguments.at(2), path + ".tmp.avi");
-        const EncoderCommand join = joinCommand({path, "/t/1.avi"}, path, " -ovc lavc");
+        const EncoderCommand join = joinCommand({{path}, {"/t/1.avi"}}, path, " -ovc lavc");
         QCOMPARE(join.arguments.mid(0, 4), (QStringList{path, "/t/1.avi", "-o", path}));
     }
 
     void pictureSizeStaysOneWord()
     {
-        QCOMPARE(conversionCommand("a", "b", PictureRules{"640 :480"}).arguments.last(),
+        QCOMPARE(conversionCommand({"a"}, "b", PictureRules{"640 :480"}).arguments.last(),
                  QString("scale=640 :480"));
-        QCOMPARE(conversionCommand("a", "b", PictureRules{"640 :480", true}).arguments.last(),
+        QCOMPARE(conversionCommand({"a"}, "b", PictureRules{"640 :480", true}).arguments.last(),
                  QString("dsize=640 :480:0,scale=0:0,expand=640 :480"));
         // A height worked out from the picture's own shape needs no bars.
-        QCOMPARE(conversionCommand("a", "b", PictureRules{"640:-2", true}).arguments.last(),
+        QCOMPARE(conversionCommand({"a"}, "b", PictureRules{"640:-2", true}).arguments.last(),
                  QString("scale=640:-2"));
     }
 };

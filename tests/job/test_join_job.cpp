@@ -908,17 +908,17 @@ private slots:
         clock.start();
         const EncoderCheck::Answer answer =
             EncoderCheck(FAKE_PROGRAM_DIR "asapi.dll", 300)
-                .ask(joinCommand({path("0.avi")}, path("film.avi"), " -ovc lavc"));
+                .ask(joinCommand({{path("0.avi")}}, path("film.avi"), " -ovc lavc"));
         QVERIFY(answer.kind == EncoderCheck::Answer::Kind::NoAnswer);
         QVERIFY2(clock.elapsed() < 1500, qPrintable(QString::number(clock.elapsed())));
         qputenv("FAKE_ENCODER_CHECK", "refuse Unknown suboption xyz of -lavcopts.");
         const EncoderCheck::Answer refused =
             EncoderCheck(FAKE_PROGRAM_DIR "asapi.dll")
-                .ask(joinCommand({path("0.avi")}, path("film.avi"), " -ovc lavc"));
+                .ask(joinCommand({{path("0.avi")}}, path("film.avi"), " -ovc lavc"));
         QVERIFY(refused.kind == EncoderCheck::Answer::Kind::Refused);
         QCOMPARE(refused.reason, QString("Unknown suboption xyz of -lavcopts."));
         QVERIFY(EncoderCheck(path("nowhere/asapi.dll"))
-                    .ask(joinCommand({path("0.avi")}, path("film.avi"), " -ovc lavc"))
+                    .ask(joinCommand({{path("0.avi")}}, path("film.avi"), " -ovc lavc"))
                     .kind == EncoderCheck::Answer::Kind::NoAnswer);
     }
 

@@ -119,7 +119,7 @@ private slots:
         const TaskListRows rows(model);
         QString joined;
         for (int row = 0; row < rows.count(); ++row)
-            joined += rows.inputPath(row);
+            joined += rows.clip(row).path;
         QCOMPARE(joined, order);
         QList<int> selected;
         for (const QModelIndex& index : selection.selectedRows())

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+// One input of a join as the job carries it from its row to the encoder: the file, what was
+// probed of it when it was added, and which part of it to take.
+struct JobClip
+{
+    QString path;
+    double length = -1;  // probed, in seconds; -1 when the row's Length is not a duration
+    QString frameSize{}; // probed: width "x" height
+    // Seconds of the file where the part taken begins and ends; none: its beginning, its end.
+    std::optional<double> inPoint{};
+    std::optional<double> outPoint{};
+
+    // Only a part of the file is taken.
+    bool isTrimmed() const { return inPoint || outPoint; }
+
+    bool operator==(const JobClip&) const = default;
+};
