@@ -36,15 +36,6 @@ void tellAboutPreferences(Messages& messages, QWidget* mainWindow, const QString
 
 } // namespace
 
-ProgramSetup ProgramSetup::decide(const QString& executablePath)
-{
-    const ProgramPlaces places =
-        decideProgramPlaces(programDirectoryOf(executablePath), UserFolders::fromEnvironment());
-    prepareProgramPlaces(places);
-    // The version belongs to the delivered program, not to a user's copy of its preferences.
-    return {places, InitProgramInfo(prefs::readVersion(places.deliveredPreferencesPath()))};
-}
-
 Startup::Startup(Seams seams, const QString& executablePath, const QStringList& arguments)
     : Startup(seams, ProgramSetup::decide(executablePath), arguments)
 {

@@ -3,8 +3,7 @@
 #include "platform/Seams.h"
 #include "prefs/Preferences.h"
 #include "profiles/CurrentProfile.h"
-#include "program/ProgramInfo.h"
-#include "program/ProgramPlaces.h"
+#include "program/ProgramSetup.h"
 
 #include <QStringList>
 #include <memory>
@@ -18,18 +17,6 @@ class TMainForm;
 class TAboutForm;
 class TopSettingForm;
 class TSettingForm;
-
-// Where the program puts its files and who it is: decided once, before any window exists.
-struct ProgramSetup
-{
-    ProgramPlaces places;
-    ProgramInfo info;
-
-    // From the executable's path: portable beside the program when its directory can be written,
-    // per user otherwise (the user's folders are made then). The version comes from the
-    // Preferences.ini delivered beside the program.
-    static ProgramSetup decide(const QString& executablePath);
-};
 
 // The program put together. The main window comes first (its creation takes the command line),
 // then the About box, the Output Settings dialog and the General Settings dialog, hidden and

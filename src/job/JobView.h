@@ -8,8 +8,8 @@
 
 class QWidget;
 
-// What a join job shows and reads in the main window. The stages talk only to these, so that
-// they can be tested without widgets.
+// What a join job shows and reads in its front end: the main window, or the terminal of a run
+// without a window. The stages talk only to these, so that they can be tested without widgets.
 class JobView
 {
 public:
@@ -40,7 +40,8 @@ public:
 
     // Handles every pending event: Stop, the timer, repainting.
     virtual void pumpEvents() = 0;
-    // Closes the main window, which stores the preferences and ends the program.
+    // Closes the main window, which stores the preferences and ends the program; a run without a
+    // window has none to close.
     virtual void closeWindow() = 0;
 };
 

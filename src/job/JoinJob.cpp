@@ -170,8 +170,8 @@ bool JoinJob::checkOutputIsSafe()
                true);
         return false;
     }
-    // The join reads only intermediates, so the encoder cannot see that it would write over
-    // one of its own sources.
+    // Checked here for every join: one through intermediates never shows the encoder the videos,
+    // so it could not see that it would write over one of them.
     const FileStamp outputFile = FileStamp::of(output);
     for (int row = 0; row < m_rows.count(); ++row) {
         if (outputFile.isSameFileAs(FileStamp::of(m_rows.clip(row).path))) {

@@ -17,6 +17,11 @@ enum class AnswerForAll
     NoToAll,
 };
 
+// The program's texts keep the words of its first version, odd spellings included: "Icorrect
+// Filename", "The Coversion is canceled.", "The output file is existent. ...", "Are you sure to
+// ...", "All Support Files(" and, in the .ui files, "Add Directorys...", "Decription", "Getting
+// Start:", "More video converting softwares". Users, the scripts that read a run's messages and
+// the tests know them by these words, so they stay as they are.
 class Messages
 {
 public:

@@ -1,6 +1,7 @@
 #include "SupportedInputs.h"
 
 #include "paths/PathText.h"
+#include "platform/DialogFilters.h"
 
 const QStringList& supportedExtensions()
 {
@@ -38,4 +39,11 @@ bool HasListedExt(const QString& path, const QStringList& extensions)
 {
     const QString extension = extensionOf(path).toLower();
     return !extension.isEmpty() && extensions.contains(extension);
+}
+
+QString inputFileFilter()
+{
+    const QString mask = supportedFileMask(supportedExtensions());
+    return QStringLiteral("All Support Files(") + mask + QStringLiteral(")|") + mask +
+           QLatin1Char('|') + filterPairs(supportedExtensions()) + kAllFilesFilter;
 }

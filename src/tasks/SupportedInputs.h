@@ -15,3 +15,7 @@ QString supportedFileMask(const QStringList& extensions);
 // True when the path's extension (from the last "." of its file name; none without a dot),
 // lower-cased, equals one of the entries, which are expected in lower case.
 bool HasListedExt(const QString& path, const QStringList& extensions);
+
+// The add-files dialog's filter: all supported input files first (the one selected on opening),
+// then one entry per extension, then all files.
+QString inputFileFilter();

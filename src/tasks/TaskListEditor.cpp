@@ -6,7 +6,6 @@
 #include "UnreadableNames.h"
 #include "paths/PathText.h"
 #include "paths/WholeFile.h"
-#include "platform/DialogFilters.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -13,8 +13,8 @@ class QDir;
 class QItemSelectionModel;
 class TaskListModel;
 
-// Adding to and editing the task list, for the main window's commands. Talks to the desktop
-// only through the seams; the selection is the list view's.
+// Adding to and editing the task list, for the main window's commands and the command line's
+// inputs. Talks to the desktop only through the seams; the selection is the list view's.
 //
 // An add operation (a dialog selection, a folder, a drop, a job list) adds every file it can
 // read, in order; the files whose probe failed are named together in one error at its end.

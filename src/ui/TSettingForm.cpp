@@ -1,8 +1,8 @@
 #include "TSettingForm.h"
 
-#include "platform/DialogFilters.h"
 #include "prefs/IniFile.h"
 #include "prefs/SettingsEditing.h"
+#include "profiles/OutputFileChoice.h"
 #include "program/ProgramPlaces.h"
 #include "ui_TSettingForm.h"
 

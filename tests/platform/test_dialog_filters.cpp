@@ -1,6 +1,8 @@
 #include "platform/DialogFilters.h"
 #include "platform/DialogFolders.h"
 #include "platform/FileFilter.h"
+#include "profiles/OutputFileChoice.h"
+#include "tasks/SupportedInputs.h"
 
 #include <QDir>
 #include <QTemporaryDir>

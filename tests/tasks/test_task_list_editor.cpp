@@ -1,6 +1,5 @@
 #include "EditorFixture.h"
 #include "paths/WholeFile.h"
-#include "platform/DialogFilters.h"
 #include "support/Clips.h"
 #include "support/FileSizeLimit.h"
 #include "support/NamedPipe.h"

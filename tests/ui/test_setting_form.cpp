@@ -1,5 +1,5 @@
-#include "platform/DialogFilters.h"
 #include "prefs/IniFile.h"
+#include "profiles/OutputFileChoice.h"
 #include "program/ProgramPlaces.h"
 #include "support/Files.h"
 #include "support/RecordingSeams.h"
