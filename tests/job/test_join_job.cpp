@@ -1083,8 +1083,10 @@ private slots:
         QTest::addColumn<int>("runCount");
         QTest::addColumn<QByteArray>("script");
         QTest::addColumn<QStringList>("captions");
+        // The second run waits until the window was closed: the job is surely running then.
         QTest::newRow("No: the job runs on")
-            << false << 1 << QByteArray("output\n") << QStringList{"Job Running", "Complete"};
+            << false << 1 << QByteArray("#1.avi waitfor CLOSED\noutput\n")
+            << QStringList{"Job Running", "Complete"};
         QTest::newRow("Yes in the conversion")
             << true << 2 << QByteArray("#0.avi output\n#1.avi wait\n")
             << QStringList{"Job Running"};
@@ -1101,7 +1103,7 @@ private slots:
         QFETCH(QStringList, captions);
         touch(path("film.avi"), "keep me");
         m_window->general.ask = false;
-        writeScript(script);
+        writeScript(QByteArray(script).replace("CLOSED", path("closed").toUtf8()));
         ClosingDuringJob closing(*m_job, m_doubles->messages);
         m_doubles->messages.answers.enqueue(stop);
         bool closedAtOnce = true, closedWhileAsked = true;
@@ -1109,7 +1111,10 @@ private slots:
             if (m_doubles->messages.shown.size() == 1)
                 closedWhileAsked = closing.mayClose(nullptr);
         };
-        afterRuns(runCount, {}, [&] { closedAtOnce = closing.mayClose(nullptr); });
+        afterRuns(runCount, {}, [&] {
+            closedAtOnce = closing.mayClose(nullptr);
+            touch(path("closed"));
+        });
         m_job->start();
         QVERIFY(!closedAtOnce);
         QVERIFY(!closedWhileAsked);
