@@ -1,5 +1,6 @@
 #include "Startup.h"
 
+#include "job/CompletionActions.h"
 #include "job/CurrentProfileOutput.h"
 #include "job/JoinJob.h"
 #include "job/TaskListRows.h"
@@ -70,6 +71,10 @@ Startup::Startup(Seams seams, const ProgramSetup& setup, const QStringList& argu
     m_job = std::make_unique<JoinJob>(*m_jobView, *m_jobRows, *m_jobOutput, m_generalSettings,
                                       jobSeams, setup.places.encoderPath(),
                                       setup.places.defaultTempDirectory, setup.info.productName);
+    m_completionActions =
+        std::make_unique<CompletionActions>(*m_jobView, m_generalSettings, jobSeams);
+    QObject::connect(m_job.get(), &JoinJob::ended, &main,
+                     [this](const JobOutcome& outcome) { m_completionActions->jobEnded(outcome); });
     main.attachJob(m_job.get());
     tellAboutPreferences(seams.messages, &main, setup.places.preferencesPath,
                          setup.info.productName);

@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <memory>
 
+class CompletionActions;
 class CurrentProfileOutput;
 class JoinJob;
 class MainWindowJobView;
@@ -56,4 +57,5 @@ private:
     std::unique_ptr<CurrentProfileOutput> m_jobOutput;
     std::unique_ptr<NotifyingMessages> m_jobMessages;
     std::unique_ptr<JoinJob> m_job;
+    std::unique_ptr<CompletionActions> m_completionActions;
 };

@@ -243,10 +243,8 @@ private:
             return ExitCode::kRefused;
         }
 
-        // No completion action: the run ends with the job.
         prefs::GeneralSettings settings =
             prefs::readMainSettings(places.preferencesPath, places.defaultTempDirectory);
-        settings.autoOpenDir = settings.autoExit = settings.autoTurnOff = false;
         settings.onePass =
             chosenSwitch(parser, options.onePass, options.twoStages, settings.onePass);
         settings.keepShape =
@@ -296,25 +294,26 @@ private:
         if (m_console.verbosity() == Console::Verbosity::Verbose)
             joinJob.setRunEcho([this](const QString& run) { m_console.detail(run); });
         QObject::connect(&m_stopSignals, &StopSignals::stopAsked, &joinJob, &JoinJob::stop);
+        // The window's completion actions are not the command line's: it prints the completion
+        // and, once the run ends, the path written.
+        QObject::connect(&joinJob, &JoinJob::ended, [this](const JobOutcome& outcome) {
+            m_end.job = outcome;
+            if (outcome.kind == JobOutcome::Kind::Completed)
+                m_report.completed(outcome);
+        });
         joinJob.start();
-        switch (joinJob.lastEnd()) {
-        case JoinJob::End::Completed:
-            m_end.written = joinJob.lastOutputPath();
-            m_end.remark = joinJob.lastRemark();
-            if (const std::optional<ResultCheck::Figures>& figures = joinJob.lastCheck()) {
-                m_end.outputLength = ResultCheck::outputLength(*figures);
-                m_end.inputsLength = figures->expectedLength;
-            }
-            return m_end.remark.isEmpty() ? ExitCode::kDone : ExitCode::kJoinedWithFault;
-        case JoinJob::End::Stopped:
+        if (!m_end.job)
+            return StopSignals::arrived() ? stopped() : ExitCode::kRefused;
+        switch (m_end.job->kind) {
+        case JobOutcome::Kind::Completed:
+            return m_end.job->remark.isEmpty() ? ExitCode::kDone : ExitCode::kJoinedWithFault;
+        case JobOutcome::Kind::Stopped:
             return ExitCode::kStopped;
-        case JoinJob::End::Failed:
-            m_end.keptLog = joinJob.keptLogPath();
-            return ExitCode::kFailed;
-        case JoinJob::End::Refused:
+        case JobOutcome::Kind::Failed:
+        case JobOutcome::Kind::FailedToStart:
             break;
         }
-        return StopSignals::arrived() ? stopped() : ExitCode::kRefused;
+        return ExitCode::kFailed;
     }
 
     // Start's checks as the join runs them, then what the join would do; nothing is written or

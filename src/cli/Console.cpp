@@ -1,7 +1,10 @@
 #include "Console.h"
 
+#include "StopSignals.h"
+
 #include <cerrno>
 #include <cstdio>
+#include <poll.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -89,10 +92,19 @@ bool Console::askYesNo(const QString& question)
     err(question + QStringLiteral(" [y/N] "));
     QByteArray answer;
     char c = 0;
-    // A stop signal interrupts the read (the handler is installed without SA_RESTART).
-    while (::read(STDIN_FILENO, &c, 1) == 1 && c != '\n')
+    // A stop signal interrupts the wait (the handler is installed without SA_RESTART); one that
+    // came just before the wait began is seen at the next look, a tenth of a second later.
+    constexpr int kLookEveryMs = 100;
+    while (!StopSignals::arrived()) {
+        pollfd input{STDIN_FILENO, POLLIN, 0};
+        const int ready = ::poll(&input, 1, kLookEveryMs);
+        if (ready == 0 || (ready < 0 && errno == EINTR))
+            continue;
+        if (ready < 0 || ::read(STDIN_FILENO, &c, 1) != 1 || c == '\n')
+            break;
         answer += c;
-    return answer.trimmed().toLower().startsWith('y');
+    }
+    return !StopSignals::arrived() && answer.trimmed().toLower().startsWith('y');
 }
 
 QString middleElided(const QString& name, int width)

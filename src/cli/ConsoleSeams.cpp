@@ -4,12 +4,7 @@
 
 void ConsoleMessages::info(QWidget*, const QString& caption, const QString& text)
 {
-    const QString line = caption.isEmpty() ? text : caption + QStringLiteral(": ") + text;
-    // Standard output holds only the path written; the completion is a note.
-    if (caption == QLatin1String("Complete"))
-        m_console.note(line);
-    else
-        m_console.err(line);
+    m_console.err(caption.isEmpty() ? text : caption + QStringLiteral(": ") + text);
 }
 
 void ConsoleMessages::infoWithDetails(QWidget* owner, const QString& caption, const QString& text,

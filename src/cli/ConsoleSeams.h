@@ -5,8 +5,8 @@
 class Console;
 
 // The job's messages on the terminal: "caption: text" on standard error (the text alone when it
-// has no caption), the completion left out when quiet. A question is asked where standard input
-// is a terminal; without one it is refused, and the run ends as refused.
+// has no caption). A question is asked where standard input is a terminal; without one it is
+// refused, and the run ends as refused.
 class ConsoleMessages : public RunMessages
 {
 public:

@@ -106,6 +106,11 @@ void JsonReport::progress(const ProgressStep& step)
                                                 {QStringLiteral("remaining"), step.remaining}});
 }
 
+void JsonReport::completed(const JobOutcome& outcome)
+{
+    message(QStringLiteral("info"), QStringLiteral("Complete"), completionText(outcome));
+}
+
 void JsonReport::plan(const CheckPlan& plan)
 {
     QJsonArray inputs;
@@ -133,13 +138,21 @@ void JsonReport::plan(const CheckPlan& plan)
 
 void JsonReport::end(const RunEnd& end)
 {
+    const JobOutcome job = end.job.value_or(JobOutcome());
+    // What the check of the joined video compared, in seconds.
+    std::optional<double> outputLength;
+    std::optional<double> inputsLength;
+    if (job.check) {
+        outputLength = ResultCheck::outputLength(*job.check);
+        inputsLength = job.check->expectedLength;
+    }
     writeJsonEvent(
         QStringLiteral("end"),
         {{QStringLiteral("outcome"), outcomeOf(end)},
          {QStringLiteral("exit_code"), end.exitCode},
-         {QStringLiteral("output"), orNull(end.written)},
-         {QStringLiteral("output_length"), orNull(end.outputLength)},
-         {QStringLiteral("inputs_length"), orNull(end.inputsLength)},
-         {QStringLiteral("remarks"), end.remark.isEmpty() ? QJsonArray() : QJsonArray{end.remark}},
-         {QStringLiteral("log"), orNull(end.keptLog)}});
+         {QStringLiteral("output"), orNull(job.writtenPath)},
+         {QStringLiteral("output_length"), orNull(outputLength)},
+         {QStringLiteral("inputs_length"), orNull(inputsLength)},
+         {QStringLiteral("remarks"), job.remark.isEmpty() ? QJsonArray() : QJsonArray{job.remark}},
+         {QStringLiteral("log"), orNull(job.keptLogPath)}});
 }

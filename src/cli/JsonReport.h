@@ -25,6 +25,7 @@ public:
     RunMessages& messages() override { return m_messages; }
     void progress(const ProgressStep& step) override;
     void progressEnded() override {}
+    void completed(const JobOutcome& outcome) override;
     void plan(const CheckPlan& plan) override;
     void end(const RunEnd& end) override;
 

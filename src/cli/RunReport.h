@@ -1,5 +1,6 @@
 #pragma once
 
+#include "job/JobOutcome.h"
 #include "platform/Seams.h"
 
 #include <QList>
@@ -58,12 +59,8 @@ struct RunEnd
 {
     int exitCode = 0;
     bool checkOnly = false; // --check: nothing was to be joined
-    QString written;        // the file written; empty when none was
-    // What the check of the joined video compared, in seconds.
-    std::optional<double> outputLength;
-    std::optional<double> inputsLength;
-    QString remark;  // what that check found wrong; empty when nothing
-    QString keptLog; // the encoder's log a failed job kept
+    // How the job ended; nothing when it did not run.
+    std::optional<JobOutcome> job;
 };
 
 // The messages of a run without a window, with the answers a command line gives in advance.
@@ -110,6 +107,8 @@ public:
     virtual void progress(const ProgressStep& step) = 0;
     // The progress panel is hidden: the job is over.
     virtual void progressEnded() = 0;
+    // The job completed: the completion message, which the window shows in a box.
+    virtual void completed(const JobOutcome& outcome) = 0;
     virtual void plan(const CheckPlan& plan) = 0;
     // The last thing a run reports; not for wrong usage, which is told before anything runs.
     virtual void end(const RunEnd& end) = 0;

@@ -24,6 +24,11 @@ void TerminalReport::progressEnded()
     m_console.endProgress();
 }
 
+void TerminalReport::completed(const JobOutcome& outcome)
+{
+    m_console.note(QStringLiteral("Complete: ") + completionText(outcome));
+}
+
 void TerminalReport::plan(const CheckPlan& plan)
 {
     m_console.out(QStringLiteral("Inputs:"));
@@ -69,12 +74,15 @@ void TerminalReport::plan(const CheckPlan& plan)
 
 void TerminalReport::end(const RunEnd& end)
 {
-    if (!end.written.isEmpty()) {
+    if (!end.job)
+        return;
+    const JobOutcome& job = *end.job;
+    if (!job.writtenPath.isEmpty()) {
         // A quiet run left out the completion message, but not what the check found wrong.
-        if (m_console.verbosity() == Console::Verbosity::Quiet && !end.remark.isEmpty())
-            m_console.err(end.remark);
-        m_console.out(end.written);
+        if (m_console.verbosity() == Console::Verbosity::Quiet && !job.remark.isEmpty())
+            m_console.err(job.remark);
+        m_console.out(job.writtenPath);
     }
-    if (!end.keptLog.isEmpty())
-        m_console.err(QStringLiteral("The encoder's log is kept in ") + end.keptLog);
+    if (!job.keptLogPath.isEmpty())
+        m_console.err(QStringLiteral("The encoder's log is kept in ") + job.keptLogPath);
 }

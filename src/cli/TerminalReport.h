@@ -5,8 +5,9 @@
 
 class Console;
 
-// A run told to a person: the progress line and the messages on standard error, and on standard
-// output only the result, the path written or the plan --check found.
+// A run told to a person: the progress line and the messages on standard error (the completion
+// left out when quiet), and on standard output only the result, the path written or the plan
+// --check found.
 class TerminalReport : public RunReport
 {
 public:
@@ -15,6 +16,7 @@ public:
     RunMessages& messages() override { return m_messages; }
     void progress(const ProgressStep& step) override;
     void progressEnded() override;
+    void completed(const JobOutcome& outcome) override;
     void plan(const CheckPlan& plan) override;
     void end(const RunEnd& end) override;
 

@@ -31,6 +31,21 @@ QString reencodeSuggestion(const QString& outputExtension)
     return text + QLatin1Char('.');
 }
 
+JobOutcome::Kind outcomeKind(StageOutcome::Kind kind)
+{
+    switch (kind) {
+    case StageOutcome::Kind::Completed:
+        return JobOutcome::Kind::Completed;
+    case StageOutcome::Kind::Stopped:
+        return JobOutcome::Kind::Stopped;
+    case StageOutcome::Kind::FailedToStart:
+        return JobOutcome::Kind::FailedToStart;
+    case StageOutcome::Kind::Failed:
+        break;
+    }
+    return JobOutcome::Kind::Failed;
+}
+
 } // namespace
 
 JoinJob::JoinJob(JobView& view, TaskRows& rows, const JobOutput& output,
@@ -48,11 +63,6 @@ void JoinJob::start()
 {
     if (m_busy)
         return;
-    m_lastEnd = End::Refused;
-    m_keptLogPath.clear();
-    m_lastRemark.clear();
-    m_lastCheck.reset();
-    m_lastOutputPath.clear();
     m_endsUntold = false;
     if (!check())
         return;
@@ -288,7 +298,6 @@ void JoinJob::endJob(Stage stage, const StageOutcome& outcome, JobFolder& folder
         return;
     }
     m_clock.stop();
-    m_lastEnd = outcome.kind == Kind::Stopped ? End::Stopped : End::Failed;
     const bool stopped = outcome.kind == Kind::Stopped;
     for (int row = 0; row < m_rows.count(); ++row) {
         const bool failedRun = outcome.row == StageOutcome::kEveryRow || outcome.row == row;
@@ -298,11 +307,15 @@ void JoinJob::endJob(Stage stage, const StageOutcome& outcome, JobFolder& folder
         else if (!stopped)
             m_rows.setStatus(row, failedRun ? TaskStatus::Failed : TaskStatus::Ok);
     }
+    JobOutcome result;
+    result.kind = outcomeKind(outcome.kind);
+    result.outputFile = m_view.outputFileText();
+    result.untold = m_endsUntold;
     // A failed job keeps its log for the user, and only that; a stopped one leaves nothing.
-    if (outcome.kind == Kind::Stopped)
+    if (stopped)
         folder.remove();
     else
-        m_keptLogPath = folder.keepOnly(kJobFolderLogName);
+        result.keptLogPath = folder.keepOnly(kJobFolderLogName);
 
     const bool conversion = stage == Stage::Conversion;
     switch (outcome.kind) {
@@ -319,7 +332,7 @@ void JoinJob::endJob(Stage stage, const StageOutcome& outcome, JobFolder& folder
                                   : QStringLiteral("The joining failed.");
         if (!outcome.reason.isEmpty())
             text += QLatin1Char('\n') + outcome.reason;
-        showFailure(text);
+        showFailure(text, result.keptLogPath);
         break;
     }
     case Kind::FailedToStart:
@@ -331,22 +344,22 @@ void JoinJob::endJob(Stage stage, const StageOutcome& outcome, JobFolder& folder
     }
     m_view.showProgressPanel(false);
     // A Stop during the conversion leaves the run state at "stopped" until the next Start.
-    m_runState = outcome.kind == Kind::Stopped && conversion ? RunState::Stopped : RunState::Idle;
+    m_runState = stopped && conversion ? RunState::Stopped : RunState::Idle;
+    emit ended(result);
 }
 
-void JoinJob::showFailure(const QString& text)
+void JoinJob::showFailure(const QString& text, const QString& keptLogPath)
 {
     const QString caption = QStringLiteral("Error");
-    if (m_keptLogPath.isEmpty()) {
+    if (keptLogPath.isEmpty()) {
         m_seams.messages.errorWithDetails(m_view.owner(), caption, text, QString());
         return;
     }
     // Enough of the log to see what the encoder said last; the whole is in the file.
     constexpr int kShownLines = 40;
-    m_seams.messages.errorWithDetails(
-        m_view.owner(), caption, text,
-        QStringLiteral("The encoder's log is kept in %1\n\n%2")
-            .arg(m_keptLogPath, lastLinesOf(m_keptLogPath, kShownLines)));
+    m_seams.messages.errorWithDetails(m_view.owner(), caption, text,
+                                      QStringLiteral("The encoder's log is kept in %1\n\n%2")
+                                          .arg(keptLogPath, lastLinesOf(keptLogPath, kShownLines)));
 }
 
 void JoinJob::complete(const JoinResult& joined, JobFolder& folder)
@@ -354,35 +367,26 @@ void JoinJob::complete(const JoinResult& joined, JobFolder& folder)
     m_view.setCurrentBar(100);
     m_view.setTotalBar(100);
     m_clock.stop();
-    m_lastEnd = End::Completed;
-    m_lastOutputPath = joined.outputPath;
     for (int row = 0; row < m_rows.count(); ++row) {
         m_view.pumpEvents();
         m_rows.setStatus(row, TaskStatus::Complete);
     }
     folder.remove();
 
-    // A Stop that came too late to undo the join still keeps the computer on and the program open.
-    const bool stopPressed = m_runState == RunState::Stopped;
-    if (m_settings.autoTurnOff && !stopPressed) {
-        m_seams.power.powerOff();
-        m_view.closeWindow(); // the run state stays "running": the program ends
-        return;
-    }
-    if (m_settings.autoExit && !stopPressed) {
-        m_view.closeWindow();
-        return;
-    }
-    if (!m_endsUntold) {
-        m_seams.messages.info(m_view.owner(), QStringLiteral("Complete"), completionText(joined));
-        if (m_settings.autoOpenDir)
-            m_seams.shell.open(m_view.owner(), QFileInfo(m_view.outputFileText()).path());
-    }
+    JobOutcome outcome;
+    outcome.outputFile = m_view.outputFileText();
+    outcome.writtenPath = joined.outputPath;
+    outcome.silenceNote = silenceNote(joined.silencedInputs);
+    outcome.stopCameTooLate = m_runState == RunState::Stopped;
+    outcome.untold = m_endsUntold;
+    if (!m_endsUntold)
+        checkResult(joined, outcome);
+    emit ended(outcome);
     m_runState = RunState::Idle;
     m_view.showProgressPanel(false);
 }
 
-QString JoinJob::completionText(const JoinResult& joined)
+void JoinJob::checkResult(const JoinResult& joined, JobOutcome& outcome) const
 {
     QStringList inputs;
     std::optional<double> expectedLength = 0;
@@ -394,20 +398,8 @@ QString JoinJob::completionText(const JoinResult& joined)
         else
             expectedLength.reset();
     }
-    m_lastCheck = ResultCheck::measure(joined.outputPath, inputs, expectedLength, joined.report);
-    m_lastRemark = ResultCheck::remark(*m_lastCheck);
-    // The output file box names the file the user expects; a renamed join wrote another.
-    const QFileInfo asked(m_view.outputFileText());
-    const QFileInfo written(joined.outputPath);
-    const QString where =
-        written.absoluteFilePath() == asked.absoluteFilePath()
-            ? QStringLiteral("The video was written to %1.").arg(written.absoluteFilePath())
-            : QStringLiteral("%1 already existed, so the video was written to %2.")
-                  .arg(asked.fileName(), written.absoluteFilePath());
-    QStringList lines{QStringLiteral("The joining is completed successfully."), where, m_lastRemark,
-                      silenceNote(joined.silencedInputs)};
-    lines.removeAll(QString());
-    return lines.join(QLatin1Char('\n'));
+    outcome.check = ResultCheck::measure(joined.outputPath, inputs, expectedLength, joined.report);
+    outcome.remark = ResultCheck::remark(*outcome.check);
 }
 
 void JoinJob::stop()

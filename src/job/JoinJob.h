@@ -6,6 +6,7 @@
 #include "EncoderStep.h"
 #include "JobClock.h"
 #include "JobContext.h"
+#include "JobOutcome.h"
 #include "JoinStage.h"
 #include "ResultCheck.h"
 #include "StageOutcome.h"
@@ -21,22 +22,15 @@ class JobFolder;
 // the join stage, or the join stage alone in one pass over the original inputs, which is also
 // how a copy joins them. Start returns when the job is over; meanwhile events are handled inside
 // it, which is how Stop and the clock reach a running job. The stages report how they ended; the
-// job alone turns that into what the user sees. Every encoder run is written to the job's
-// encoder log in its folder; a failed job keeps the log there, and its message shows the log.
+// job turns that into the rows' statuses and the message of a stop or a failure, and reports
+// its outcome, on which the front end decides what follows a completed job. Every encoder run is
+// written to the job's encoder log in its folder; a failed job keeps the log there, and its
+// message shows the log.
 class JoinJob : public QObject
 {
     Q_OBJECT
 
 public:
-    // How the last Start ended.
-    enum class End
-    {
-        Refused, // a check or a question kept the job from starting
-        Completed,
-        Stopped,
-        Failed
-    };
-
     // defaultTempDirectory: used when the temporary folder of the settings cannot be.
     // output and settings: the current profile's part and the General Settings, read when the
     // job needs them; both outlive the job.
@@ -68,16 +62,6 @@ public:
     void setProgressInterval(int milliseconds) { m_step.setProgressInterval(milliseconds); }
 
     RunState runState() const { return m_runState; }
-    // The encoder log the last Start kept because the job failed; empty when it kept none.
-    QString keptLogPath() const { return m_keptLogPath; }
-    End lastEnd() const { return m_lastEnd; }
-    // What the check of the last completed join found wrong with it; empty for a good one.
-    QString lastRemark() const { return m_lastRemark; }
-    // What that check measured; nothing before a join completed.
-    const std::optional<ResultCheck::Figures>& lastCheck() const { return m_lastCheck; }
-    // The path written by the last completed job (a renamed one when Rename is chosen); empty
-    // otherwise.
-    QString lastOutputPath() const { return m_lastOutputPath; }
     // Each encoder run, its command line and what the encoder said, as it ends; none when unset.
     void setRunEcho(std::function<void(const QString&)> echo) { m_runEcho = std::move(echo); }
     // Start is running: the window is locked.
@@ -85,6 +69,9 @@ public:
     JobClock& clock() { return m_clock; }
 
 signals:
+    // How the job that ran ended, once its rows and message show it and while the window is
+    // still locked; not for a job that a check or a question kept from starting.
+    void ended(const JobOutcome& outcome);
     // The job is over and the window unlocked.
     void finished();
 
@@ -106,7 +93,7 @@ private:
     bool checkEncoderTakesTheJoin();
     void refuse(const QString& caption, const QString& text, bool focusOutputFile);
     // The failure message, with the kept log's path and last lines to unfold when there is one.
-    void showFailure(const QString& text);
+    void showFailure(const QString& text, const QString& keptLogPath);
     void runStages(JobFolder& folder, bool onePass);
     // The join this job runs: a copy of the originals, or one pass over them, or the
     // intermediates in jobFolder.
@@ -115,12 +102,9 @@ private:
     void endJob(Stage stage, const StageOutcome& outcome, JobFolder& folder,
                 const JoinResult& joined = {});
     void complete(const JoinResult& joined, JobFolder& folder);
-    // "The joining is completed successfully.", a sentence on the output when the check finds
-    // it shorter or longer than the videos together, its sound apart from its picture or its
-    // picture unlike the videos' (kept as the last remark), and one naming the inputs whose
-    // sound was replaced by silence; and when the output existed and the join took another
-    // name, which.
-    QString completionText(const JoinResult& joined);
+    // What the check of the joined video finds: its length against the videos together, its
+    // sound against its picture, its picture against the videos'.
+    void checkResult(const JoinResult& joined, JobOutcome& outcome) const;
 
     JobView& m_view;
     TaskRows& m_rows;
@@ -135,13 +119,8 @@ private:
     int m_conversionRunsAtOnce;
     JobClock m_clock;
     EncoderLog m_log;
-    QString m_keptLogPath;
-    QString m_lastRemark;
-    std::optional<ResultCheck::Figures> m_lastCheck;
-    QString m_lastOutputPath;
     std::function<void(const QString&)> m_runEcho;
     RunState m_runState = RunState::Idle;
-    End m_lastEnd = End::Refused;
     bool m_busy = false;
     // The window closes after the job: how it ended is not told.
     bool m_endsUntold = false;

@@ -7,9 +7,12 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
 #include <unistd.h>
 #include <vector>
 
@@ -510,18 +513,22 @@ private slots:
 
     // Ctrl+C, or a closed terminal's SIGHUP, reaches the whole foreground group, the program and
     // what it started; the join stops as Stop stops it, the output that stood there stays byte
-    // for byte and the job's folder goes.
+    // for byte and the job's folder goes. At the question before overwriting, asked on a
+    // terminal, the run is stopped too, not refused.
     void aSignalStopsTheJoinAndKeepsTheOutput_data()
     {
         QTest::addColumn<int>("signal");
-        QTest::newRow("Ctrl+C") << int(SIGINT);
-        QTest::newRow("closed terminal") << int(SIGHUP);
+        QTest::addColumn<bool>("asked");
+        QTest::newRow("Ctrl+C") << int(SIGINT) << false;
+        QTest::newRow("closed terminal") << int(SIGHUP) << false;
+        QTest::newRow("Ctrl+C at the question") << int(SIGINT) << true;
     }
 
     void aSignalStopsTheJoinAndKeepsTheOutput()
     {
         QFETCH(int, signal);
-        setAsk(false);
+        QFETCH(bool, asked);
+        setAsk(asked);
         const QString output = m_outputs.filePath(QStringLiteral("kept.mp4"));
         QFile::remove(output);
         QVERIFY(QFile::copy(clipPath(QStringLiteral("clip.mp4")), output));
@@ -530,6 +537,19 @@ private slots:
 
         QProcess process;
         prepare(process);
+        // The question waits for an answer on a terminal of its own.
+        const int terminal = ::posix_openpt(O_RDWR | O_NOCTTY);
+        QVERIFY(terminal >= 0 && ::grantpt(terminal) == 0 && ::unlockpt(terminal) == 0);
+        const int input = ::open(::ptsname(terminal), O_RDWR | O_NOCTTY);
+        const auto closeTerminal = qScopeGuard([&] {
+            ::close(input);
+            ::close(terminal);
+        });
+        if (asked)
+            process.setChildProcessModifier([input] {
+                ::setpgid(0, 0);
+                ::dup2(input, STDIN_FILENO);
+            });
         process.start(m_program->executable(),
                       QStringList{QStringLiteral("--join"), QStringLiteral("--profile"),
                                   QStringLiteral("MP4 - H.264 and AAC"), QStringLiteral("-o"),
@@ -537,14 +557,15 @@ private slots:
                           m_longInputs);
         QVERIFY(process.waitForStarted(30000));
         process.setReadChannel(QProcess::StandardError);
-        // The job runs once its clock has ticked: a progress line.
+        // The job runs once its clock has ticked: a progress line; or the question is asked.
+        const QByteArray awaited = asked ? "[y/N]" : "%";
         QByteArray progress;
         QDeadlineTimer deadline(60000);
-        while (!progress.contains('%') && process.state() == QProcess::Running &&
+        while (!progress.contains(awaited) && process.state() == QProcess::Running &&
                !deadline.hasExpired())
             if (process.waitForReadyRead(1000))
                 progress += process.readAllStandardError();
-        QVERIFY2(progress.contains('%'), "no progress line within 60 s");
+        QVERIFY2(progress.contains(awaited), "neither progress nor the question within 60 s");
         QCOMPARE(::kill(-pid_t(process.processId()), signal), 0);
         QVERIFY2(process.waitForFinished(30000), "not ended 30 s after the signal");
 

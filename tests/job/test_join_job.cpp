@@ -1,5 +1,6 @@
 #include "FakeJobWindow.h"
 #include "job/ClosingDuringJob.h"
+#include "job/CompletionActions.h"
 #include "job/EncoderCheck.h"
 #include "job/JoinJob.h"
 #include "support/Clips.h"
@@ -32,6 +33,8 @@ class TestJoinJob : public QObject
     std::unique_ptr<FakeJobWindow> m_window;
     std::unique_ptr<RecordingSeams> m_doubles;
     std::unique_ptr<JoinJob> m_job;
+    std::unique_ptr<CompletionActions> m_completionActions;
+    std::optional<JobOutcome> m_outcome; // of the last job that ran
 
     QString path(const QString& name) const { return m_dir->filePath(name); }
     QString tempDir() const { return m_dir->path() + "/tmp/"; }
@@ -192,14 +195,28 @@ private slots:
         m_job = std::make_unique<JoinJob>(*m_window, *m_window, *m_window, m_window->general,
                                           m_doubles->seams(), FAKE_PROGRAM_DIR "asapi.dll",
                                           FAKE_PROGRAM_DIR "temp/", "Vantomel");
+        m_completionActions =
+            std::make_unique<CompletionActions>(*m_window, m_window->general, m_doubles->seams());
+        attach(*m_job);
         // The order of a machine with one core, unless a test sets more.
         m_job->setConversionRunsAtOnce(1);
         // Every chunk shows the progress, whatever the fake encoder's pace.
         m_job->setProgressInterval(0);
     }
+    // The window's completion actions follow the job's end, which is kept.
+    void attach(JoinJob& job)
+    {
+        m_outcome.reset();
+        connect(&job, &JoinJob::ended, this, [this](const JobOutcome& outcome) {
+            m_outcome = outcome;
+            m_completionActions->jobEnded(outcome);
+        });
+    }
+
     void cleanup()
     {
         m_job.reset();
+        m_completionActions.reset();
         m_window.reset();
         m_doubles.reset();
         m_dir.reset();
@@ -331,6 +348,7 @@ private slots:
         m_window->general.tempDir.clear();
         JoinJob job(*m_window, *m_window, *m_window, m_window->general, m_doubles->seams(),
                     FAKE_PROGRAM_DIR "asapi.dll", programDir.path() + "/temp/", "Vantomel");
+        attach(job);
         job.setConversionRunsAtOnce(1);
         job.start();
         const QFileInfo intermediate(runs().first().at(2));
@@ -432,6 +450,30 @@ private slots:
         QVERIFY(m_doubles->shell.opened.isEmpty());
     }
 
+    // A Stop that came too late to undo the join keeps the computer on and the program open.
+    void completionActionsHeedALateStop_data()
+    {
+        QTest::addColumn<bool>("lateStop");
+        QTest::addColumn<int>("turnedOff");
+        QTest::addColumn<QStringList>("captions");
+        QTest::newRow("completed") << false << 1 << QStringList();
+        QTest::newRow("Stop too late") << true << 0 << QStringList{"Complete"};
+    }
+    void completionActionsHeedALateStop()
+    {
+        QFETCH(bool, lateStop);
+        QFETCH(int, turnedOff);
+        QFETCH(QStringList, captions);
+        m_window->general.autoTurnOff = m_window->general.autoExit = true;
+        JobOutcome outcome;
+        outcome.outputFile = outcome.writtenPath = path("film.avi");
+        outcome.stopCameTooLate = lateStop;
+        m_completionActions->jobEnded(outcome);
+        QCOMPARE(m_doubles->power.powerOffCalls, turnedOff);
+        QCOMPARE(m_window->closeRequests, turnedOff);
+        QCOMPARE(this->captions(), captions);
+    }
+
     void renameTakesTheFirstFreeName()
     {
         touch(path("film.avi"));
@@ -440,7 +482,7 @@ private slots:
         m_window->general.ask = false;
         m_job->start();
         QCOMPARE(runs().last().at(4), path("film_2.avi"));
-        QCOMPARE(m_job->lastOutputPath(), path("film_2.avi"));
+        QCOMPARE(m_outcome->writtenPath, path("film_2.avi"));
         QCOMPARE(m_doubles->messages.shown.value(0).text,
                  QString("The joining is completed successfully.\nfilm.avi already existed, so "
                          "the video was written to " +
@@ -486,7 +528,7 @@ private slots:
         // process got it, what it said, and how it ended. The message shows it.
         const QString log = keptLog();
         QVERIFY2(!log.isEmpty(), qPrintable(tempFiles().join(' ')));
-        QCOMPARE(m_job->keptLogPath(), log);
+        QCOMPARE(m_outcome->keptLogPath, log);
         const QString folder = QFileInfo(log).path() + '/';
         const QString failedRun =
             QString(FAKE_PROGRAM_DIR "asapi.dll '") + path("b c.avi") + "' -o " + folder +
@@ -928,6 +970,7 @@ private slots:
         JoinJob job(*m_window, *m_window, *m_window, m_window->general, m_doubles->seams(),
                     emptyProgramDir.filePath("asapi.dll"), emptyProgramDir.path() + "/temp/",
                     "Vantomel");
+        attach(job);
         job.start();
         QCOMPARE(m_doubles->messages.shown.size(), 1);
         QCOMPARE(m_doubles->messages.shown[0].kind, QString("plain"));
@@ -938,8 +981,8 @@ private slots:
         QVERIFY(!m_window->progressPanelShown);
         QVERIFY(!job.clock().isRunning());
         QCOMPARE(m_window->statuses(), (QStringList{"Failed", "OK", "OK"}));
-        QVERIFY2(contents(job.keptLogPath()).contains("=== Run 1 ended: Failed to start: "),
-                 contents(job.keptLogPath()).constData());
+        QVERIFY2(contents(m_outcome->keptLogPath).contains("=== Run 1 ended: Failed to start: "),
+                 contents(m_outcome->keptLogPath).constData());
     }
 
     void stopDuringConversion_data()
@@ -1040,8 +1083,10 @@ private slots:
         QTest::addColumn<int>("runCount");
         QTest::addColumn<QByteArray>("script");
         QTest::addColumn<QStringList>("captions");
+        // The second run waits until the window was closed: the job is surely running then.
         QTest::newRow("No: the job runs on")
-            << false << 1 << QByteArray("output\n") << QStringList{"Job Running", "Complete"};
+            << false << 1 << QByteArray("#1.avi waitfor CLOSED\noutput\n")
+            << QStringList{"Job Running", "Complete"};
         QTest::newRow("Yes in the conversion")
             << true << 2 << QByteArray("#0.avi output\n#1.avi wait\n")
             << QStringList{"Job Running"};
@@ -1058,7 +1103,7 @@ private slots:
         QFETCH(QStringList, captions);
         touch(path("film.avi"), "keep me");
         m_window->general.ask = false;
-        writeScript(script);
+        writeScript(QByteArray(script).replace("CLOSED", path("closed").toUtf8()));
         ClosingDuringJob closing(*m_job, m_doubles->messages);
         m_doubles->messages.answers.enqueue(stop);
         bool closedAtOnce = true, closedWhileAsked = true;
@@ -1066,7 +1111,10 @@ private slots:
             if (m_doubles->messages.shown.size() == 1)
                 closedWhileAsked = closing.mayClose(nullptr);
         };
-        afterRuns(runCount, {}, [&] { closedAtOnce = closing.mayClose(nullptr); });
+        afterRuns(runCount, {}, [&] {
+            closedAtOnce = closing.mayClose(nullptr);
+            touch(path("closed"));
+        });
         m_job->start();
         QVERIFY(!closedAtOnce);
         QVERIFY(!closedWhileAsked);

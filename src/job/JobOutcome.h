@@ -1,0 +1,39 @@
+#pragma once
+
+#include "ResultCheck.h"
+
+#include <QString>
+#include <optional>
+
+// How a job that ran ended, for the front end to act on: the window's completion actions, or
+// the command line's exit code and report. A job that a check or a question kept from starting
+// has no outcome.
+struct JobOutcome
+{
+    enum class Kind
+    {
+        Completed,
+        Stopped,
+        Failed,
+        FailedToStart // the encoder could not be run
+    };
+
+    Kind kind = Kind::Completed;
+    QString outputFile; // as the output file box named it
+    // The file the join wrote: the output file, or the name beside it that Rename chose; empty
+    // unless completed.
+    QString writtenPath;
+    // What the check of the joined video measured; nothing when it was not checked.
+    std::optional<ResultCheck::Figures> check;
+    QString remark;      // what that check found wrong; empty for a good one
+    QString silenceNote; // the inputs whose sound was replaced by silence; empty for none
+    QString keptLogPath; // the encoder's log a failed job kept; empty when it kept none
+    // Stop was pressed once the join could no longer be undone: the job completed anyway.
+    bool stopCameTooLate = false;
+    // The window closes after the job: how it ended is not told.
+    bool untold = false;
+};
+
+// "The joining is completed successfully.", where the video was written (and, when the output
+// existed and the join took another name, which), the check's remark and the silence note.
+QString completionText(const JobOutcome& outcome);
