@@ -1,5 +1,6 @@
 #include "JoinStage.h"
 
+#include "EncoderContract.h"
 #include "EncoderRuns.h"
 #include "EncoderStep.h"
 #include "FileStamp.h"
@@ -134,7 +135,8 @@ StageOutcome JoinStage::run(const JoinPlan& plan)
     const EncoderOutcome run = encoder.finish();
     // An encoder that had put the whole output in place before a Stop reached it has done the
     // join: "canceled" would hide that the old file is gone.
-    const bool finishedFirst = run.kind == EncoderOutcome::Kind::Exited && run.exitCode == 0;
+    const bool finishedFirst = run.kind == EncoderOutcome::Kind::Exited &&
+                               run.exitCode == int(vantomel::EncoderExit::Done);
     m_result = {output, run.joinReport, run.silencedInputs};
     return judgeRun(run, m_job.stopRequested() && !finishedFirst, StageOutcome::kEveryRow, output,
                     before, RunTarget::Output);
