@@ -163,6 +163,10 @@ QImage decodeThumbnail(const QString& path, QSize box, const std::atomic_bool* s
     if (!decoder || avcodec_parameters_to_context(decoder.get(), video->codecpar) < 0)
         return {};
     decoder->thread_count = 1; // thumbnails are decoded side by side already
+    // On the way to the picture only what later pictures refer to is decoded, and a thumbnail
+    // needs no deblocking.
+    decoder->skip_frame = AVDISCARD_NONREF;
+    decoder->skip_loop_filter = AVDISCARD_ALL;
     if (avcodec_open2(decoder.get(), codec, nullptr) < 0)
         return {};
 
