@@ -1,5 +1,7 @@
 #include "VideoThumbnail.h"
 
+#include "PictureTurn.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -49,12 +51,7 @@ int clockwiseTurn(const AVStream* video)
         av_stream_get_side_data(video, AV_PKT_DATA_DISPLAYMATRIX, nullptr));
     if (!matrix)
         return 0;
-    // av_display_rotation_get gives the counter-clockwise angle.
-    const double clockwise = -av_display_rotation_get(matrix);
-    if (std::isnan(clockwise))
-        return 0;
-    const int quarter = static_cast<int>(std::lround(clockwise / 90.0)) % 4;
-    return (quarter + 4) % 4 * 90;
+    return vantomel::uprightTurn(av_display_rotation_get(matrix));
 }
 
 // The stored picture's size once its pixels are square, shrunk so that its upright turn fits
