@@ -1,6 +1,7 @@
 #include "InputProbe.h"
 
 #include "FfmpegPointers.h"
+#include "PictureTurn.h"
 #include "StopSignal.h"
 
 extern "C" {
@@ -16,14 +17,7 @@ int rotationFromDisplayMatrix(const int32_t* matrix)
 {
     if (!matrix)
         return 0;
-    // av_display_rotation_get gives the counter-clockwise angle.
-    const double clockwise = -av_display_rotation_get(matrix);
-    if (std::isnan(clockwise))
-        return 0;
-    int quarter = static_cast<int>(std::lround(clockwise / 90.0)) % 4;
-    if (quarter < 0)
-        quarter += 4;
-    return quarter * 90;
+    return vantomel::uprightTurn(av_display_rotation_get(matrix));
 }
 
 namespace {
