@@ -3,6 +3,7 @@
 #include "JobListFile.h"
 #include "SupportedInputs.h"
 #include "TaskListModel.h"
+#include "TaskOrder.h"
 #include "UnreadableNames.h"
 #include "paths/PathText.h"
 #include "paths/WholeFile.h"
@@ -313,11 +314,35 @@ void TaskListEditor::openSelected()
     m_seams.shell.open(m_owner, m_model.ReadItemData(row).path);
 }
 
+void TaskListEditor::sortBy(int column, Qt::SortOrder order)
+{
+    const QVector<bool> wasSelected = selectedRows();
+    QVector<TaskRow> sorted;
+    QVector<bool> selected;
+    for (int row : sortedRowNumbers(m_model.rows(), column, order)) {
+        sorted << m_model.rows()[row];
+        selected << wasSelected[row];
+    }
+    changeRows([&] { m_model.setRows(sorted); });
+    selectRows(selected);
+    m_sortedColumn = column;
+    m_sortedOrder = order;
+    emit sortedBy(column, order);
+}
+
+void TaskListEditor::sortByColumn(int column)
+{
+    const bool ascendingNow = m_sortedColumn == column && m_sortedOrder == Qt::AscendingOrder;
+    sortBy(column, ascendingNow ? Qt::DescendingOrder : Qt::AscendingOrder);
+}
+
 void TaskListEditor::undo()
 {
     if (!m_history.canUndo())
         return;
     m_model.setRows(m_history.takeLatest());
+    m_sortedColumn = -1;
+    emit sortedBy(-1, Qt::AscendingOrder);
     emit taskButtonsEnabled(m_model.rowCount() > 0);
     emit undoAvailable(m_history.canUndo());
 }
@@ -363,6 +388,8 @@ void TaskListEditor::recordIfChanged(const QVector<TaskRow>& before)
         return;
     m_history.record(before);
     emit undoAvailable(true);
+    m_sortedColumn = -1;
+    emit sortedBy(-1, Qt::AscendingOrder);
 }
 
 QVector<bool> TaskListEditor::selectedRows() const

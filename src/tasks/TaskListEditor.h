@@ -77,6 +77,15 @@ public:
     void openSelected();
     // Takes back the latest change of the rows; nothing when there is none.
     void undo();
+    // Puts the rows in the column's order (TaskOrder), which is the order of the join; the
+    // selected rows stay selected. Taken back by undo like a move.
+    void sortBy(int column, Qt::SortOrder order);
+    // A click on the column's header: ascending, or descending when the rows stand sorted
+    // ascending by that column already.
+    void sortByColumn(int column);
+    // The column the rows stand sorted by, -1 when a change since the last sort undid it.
+    int sortedColumn() const { return m_sortedColumn; }
+    Qt::SortOrder sortedOrder() const { return m_sortedOrder; }
     bool canUndo() const { return m_history.canUndo(); }
 
     bool hasSelection() const;
@@ -91,6 +100,9 @@ signals:
     void taskButtonsEnabled(bool enabled);
     // A change was recorded or taken back: whether one is left to take back.
     void undoAvailable(bool available);
+    // After every change of the rows: the column and order they were just sorted by, or column
+    // -1 when the change was no sort (an add, a move, an undo), so that no sorted column shows.
+    void sortedBy(int column, Qt::SortOrder order);
 
 private:
     // The files whose probe failed, each with its reason.
@@ -127,6 +139,8 @@ private:
     // The job list whose paths are being added, for the question about a listed file.
     QString m_listFile;
     TaskListHistory m_history;
+    int m_sortedColumn = -1;
+    Qt::SortOrder m_sortedOrder = Qt::AscendingOrder;
     // The rows before a drag within the list dropped.
     QVector<TaskRow> m_beforeDrop;
 };

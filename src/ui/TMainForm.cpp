@@ -211,6 +211,7 @@ void TMainForm::setUpTaskList()
     connect(m_taskListEditor.get(), &TaskListEditor::addingFile, ui->panltvTask, &QWidget::hide);
     connect(m_taskListEditor.get(), &TaskListEditor::taskButtonsEnabled, this,
             &TMainForm::setTaskButtonsEnabled);
+    setUpSorting();
     // Anywhere in the list, not only on a row: the selection decides what opens.
     ui->ltvTask->viewport()->installEventFilter(this);
 
@@ -253,6 +254,26 @@ void TMainForm::setUpTaskList()
     ui->mnuOpenList->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
     ui->mnuSaveList->setShortcut(QKeySequence::Save);
     addActions({ui->mnuOpenList, ui->mnuSaveList, ui->mnuUndo});
+}
+
+// A click on a column's header sorts the rows by it; the arrow shows the order only as long as
+// the rows stand so.
+void TMainForm::setUpSorting()
+{
+    QHeaderView* header = ui->ltvTask->header();
+    header->setSectionsClickable(true);
+    const auto showOrder = [header](int column, Qt::SortOrder order) {
+        header->setSortIndicatorShown(column >= 0);
+        header->setSortIndicator(column, order);
+    };
+    connect(m_taskListEditor.get(), &TaskListEditor::sortedBy, header, showOrder);
+    connect(header, &QHeaderView::sectionClicked, this, [this, showOrder](int column) {
+        // A running job has locked the list; the header's own arrow is put back.
+        if (isTaskListEnabled())
+            m_taskListEditor->sortByColumn(column);
+        else
+            showOrder(m_taskListEditor->sortedColumn(), m_taskListEditor->sortedOrder());
+    });
 }
 
 void TMainForm::attachDialogs(TAboutForm* about, TopSettingForm* outputSettings,

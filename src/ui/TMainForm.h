@@ -67,6 +67,7 @@ private:
     void FormCreate(const QStringList& arguments, const QString& workingDirectory);
     void setUpToolBar();
     void setUpTaskList();
+    void setUpSorting();
     void setUpBottomStrip();
     void setUpPictures();
     void fillProfileBox();

@@ -257,6 +257,50 @@ private slots:
         QCOMPARE(paths(), files);
     }
 
+    // Rows "name length size"; the clicks on column headers; the names after them, top first.
+    void clicksOnAHeaderSortTheRowsAndUndoTakesThemBack_data()
+    {
+        QTest::addColumn<QStringList>("rows");
+        QTest::addColumn<QList<int>>("clicks");
+        QTest::addColumn<QString>("sorted");
+        const QStringList clips{"Clip10 00:00:05 640x480", "clip02 00:01:00 320x240",
+                                "clip1 00:00:05 1920x1080"};
+        QTest::newRow("names as read")
+            << clips << QList<int>{TaskListModel::InputFile} << "clip1 clip02 Clip10";
+        QTest::newRow("second click turns round")
+            << clips << QList<int>{TaskListModel::InputFile, TaskListModel::InputFile}
+            << "Clip10 clip02 clip1";
+        QTest::newRow("equal lengths keep their order")
+            << clips << QList<int>{TaskListModel::Length} << "Clip10 clip1 clip02";
+        QTest::newRow("descending keeps equal ones in order too")
+            << clips << QList<int>{TaskListModel::Length, TaskListModel::Length}
+            << "clip02 Clip10 clip1";
+        QTest::newRow("sizes by their pixels")
+            << clips << QList<int>{TaskListModel::Size} << "clip02 Clip10 clip1";
+    }
+    void clicksOnAHeaderSortTheRowsAndUndoTakesThemBack()
+    {
+        QFETCH(QStringList, rows);
+        QFETCH(QList<int>, clicks);
+        QFETCH(QString, sorted);
+        for (const QString& row : rows) {
+            const QStringList cells = row.split(' ');
+            m_f->model.appendItem(TaskRow{cells[0], cells[1], cells[2], TaskStatus::Ok, {}});
+        }
+        m_f->selection.select(m_f->model.index(0, 0),
+                              QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        for (int column : clicks)
+            m_f->editor.sortByColumn(column);
+
+        QCOMPARE(paths().join(' '), sorted);
+        QCOMPARE(m_f->model.ReadItemData(m_f->selection.selectedRows().value(0).row()).path,
+                 rows[0].section(' ', 0, 0));
+        for (qsizetype undo = 0; undo < clicks.size(); ++undo)
+            m_f->editor.undo();
+        QCOMPARE(paths().join(' '), "Clip10 clip02 clip1");
+        QCOMPARE(m_f->editor.sortedColumn(), -1);
+    }
+
     // A file-size limit refuses the write even to root, which CI runs as. A name with a line
     // break would read back as other names.
     void aListThatCannotBeWrittenLeavesTheOldOneWhole_data()
