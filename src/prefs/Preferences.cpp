@@ -14,6 +14,8 @@ const QString kOutputFile = QStringLiteral("Output File");
 const QString kTempDir = QStringLiteral("Temp Dir");
 const QString kProfile = QStringLiteral("Profile");
 const QString kProfileName = QStringLiteral("Profile Name");
+const QString kHiddenColumns = QStringLiteral("Hidden Columns");
+const QString kCaptionSeparator = QStringLiteral(", ");
 const QString kVersion = QStringLiteral("Version");
 const QString kFrameRate = QStringLiteral("Frame Rate");
 
@@ -92,7 +94,9 @@ MainWindowChoice readMainWindowChoice(const QString& iniPath)
     const IniFile ini(iniPath);
     return {ini.readInteger(kMainSection, kProfile, 0),
             ini.readString(kMainSection, kOutputFile, QString()),
-            ini.readString(kMainSection, kProfileName, QString())};
+            ini.readString(kMainSection, kProfileName, QString()),
+            ini.readString(kMainSection, kHiddenColumns, QString())
+                .split(kCaptionSeparator, Qt::SkipEmptyParts)};
 }
 
 void writeMainWindowChoice(const QString& iniPath, const MainWindowChoice& choice)
@@ -101,6 +105,7 @@ void writeMainWindowChoice(const QString& iniPath, const MainWindowChoice& choic
     ini.setInteger(kMainSection, kProfile, choice.profileIndex);
     ini.setString(kMainSection, kOutputFile, choice.outputFile);
     ini.setString(kMainSection, kProfileName, choice.profileName);
+    ini.setString(kMainSection, kHiddenColumns, choice.hiddenColumns.join(kCaptionSeparator));
     ini.save();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // The keys of Preferences.ini. Nothing is held in memory between calls: each function reads the
 // file once, or reads it and writes it back once. Writes throw IniWriteError when the system
@@ -65,6 +66,8 @@ struct MainWindowChoice
     // The chosen profile's name, beside its position: adding a profile file moves the positions
     // of those after it. Empty in files written before it was kept.
     QString profileName;
+    // The captions of the task list's hidden columns.
+    QStringList hiddenColumns{};
 };
 
 QString readVersion(const QString& iniPath);
@@ -78,9 +81,10 @@ void writeMainSettings(const QString& iniPath, const GeneralSettings& settings);
 // Reads [Default]; its "Auto Open Dir" falls back to false, unlike [Main]. tempDir stays empty.
 GeneralSettings readDefaultSettings(const QString& iniPath);
 
-// "Profile", "Output File" and "Profile Name" of [Main].
+// "Profile", "Output File", "Profile Name" and "Hidden Columns" of [Main].
 MainWindowChoice readMainWindowChoice(const QString& iniPath);
-// What the main window stores when it closes: "Profile", "Output File", then "Profile Name".
+// What the main window stores when it closes: "Profile", "Output File", "Profile Name", then
+// "Hidden Columns" (the captions joined by ", ").
 void writeMainWindowChoice(const QString& iniPath, const MainWindowChoice& choice);
 
 inline const QString kPreferencesNotReadCaption = QStringLiteral("Preferences Not Read");

@@ -4,6 +4,8 @@
 #include "MediaInfoDll.h"
 
 #include <QFileInfo>
+#include <QHash>
+#include <QTimeZone>
 #include <clocale>
 #include <cmath>
 #include <cstring>
@@ -59,6 +61,134 @@ std::optional<TrackTimes> trackTimes(const Handle& handle, MediaInfo_stream_C st
     return TrackTimes{std::isfinite(delay) ? delay / 1000.0 : 0.0, length / 1000.0};
 }
 
+// What the library calls a codec, as people know it: "AVC" is H.264.
+QString codecName(const QString& format, const QString& version)
+{
+    static const QHash<QString, QString> known{
+        {QStringLiteral("AVC"), QStringLiteral("H.264")},
+        {QStringLiteral("MPEG-4 Visual"), QStringLiteral("MPEG-4")},
+        {QStringLiteral("AC-3"), QStringLiteral("AC-3")},
+        {QStringLiteral("E-AC-3"), QStringLiteral("E-AC-3")},
+    };
+    if (format == QLatin1String("MPEG Video"))
+        return version.endsWith(QLatin1Char('2')) ? QStringLiteral("MPEG-2")
+                                                  : QStringLiteral("MPEG-1");
+    return known.value(format, format);
+}
+
+// "High@L4.1" is High: the level says little to a user.
+QString profileName(const QString& profile)
+{
+    return profile.section(QLatin1Char('@'), 0, 0).trimmed();
+}
+
+QString videoText(const Handle& handle)
+{
+    const QString format = read(handle, MediaInfo_Stream_Video, L"Format");
+    if (format.isEmpty())
+        return {};
+    const QString profile = profileName(read(handle, MediaInfo_Stream_Video, L"Format_Profile"));
+    const QString codec =
+        codecName(format, read(handle, MediaInfo_Stream_Video, L"Format_Version"));
+    return profile.isEmpty() ? codec : codec + QLatin1Char(' ') + profile;
+}
+
+QString channelsText(int channels)
+{
+    switch (channels) {
+    case 1:
+        return QStringLiteral("mono");
+    case 2:
+        return QStringLiteral("stereo");
+    case 6:
+        return QStringLiteral("5.1");
+    case 8:
+        return QStringLiteral("7.1");
+    default:
+        return QStringLiteral("%1 channels").arg(channels);
+    }
+}
+
+QString soundText(const Handle& handle)
+{
+    const QString format = read(handle, MediaInfo_Stream_Audio, L"Format");
+    if (format.isEmpty())
+        return QStringLiteral("none");
+    const QString layer = read(handle, MediaInfo_Stream_Audio, L"Format_Profile");
+    QString text =
+        format == QLatin1String("MPEG Audio")
+            ? (layer == QLatin1String("Layer 3") ? QStringLiteral("MP3") : QStringLiteral("MP2"))
+            : codecName(format, {});
+    const double rate = read(handle, MediaInfo_Stream_Audio, L"SamplingRate").toDouble();
+    if (rate > 0)
+        text += QStringLiteral(" %1 kHz").arg(QString::number(rate / 1000.0, 'g', 4));
+    const int channels = read(handle, MediaInfo_Stream_Audio, L"Channel(s)").toInt();
+    if (channels > 0)
+        text += QLatin1Char(' ') + channelsText(channels);
+    return text;
+}
+
+// "29.970" is 29.97, "30.000" is 30.
+QString frameRateText(const QString& rate)
+{
+    bool isNumber = false;
+    const double value = rate.toDouble(&isNumber);
+    if (!isNumber || value <= 0)
+        return {};
+    QString text = QString::number(value, 'f', 3);
+    while (text.endsWith(QLatin1Char('0')))
+        text.chop(1);
+    if (text.endsWith(QLatin1Char('.')))
+        text.chop(1);
+    return text;
+}
+
+// The library writes "2025-07-11 12:03:22 UTC", older ones "UTC 2025-07-11 12:03:22", and a
+// phone's own record "2025-07-11T14:03:22+0200". A file that never had a date holds the
+// container's zero, 1904 or 1970.
+QDateTime takenDate(QString text)
+{
+    text = text.remove(QLatin1String("UTC")).trimmed();
+    QDateTime taken = QDateTime::fromString(text, Qt::ISODate);
+    if (!taken.isValid()) {
+        taken = QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        taken.setTimeZone(QTimeZone::utc());
+    }
+    return taken.isValid() && taken.date().year() > 1970 ? taken : QDateTime();
+}
+
+ClipFacts readFacts(const Handle& handle, const QString& path)
+{
+    ClipFacts facts;
+    facts.frameRate = frameRateText(read(handle, MediaInfo_Stream_Video, L"FrameRate"));
+    facts.video = videoText(handle);
+    facts.sound = soundText(handle);
+    // A phone's own record of the moment first; the time the file was written last.
+    for (const wchar_t* key : {L"Recorded_Date", L"Encoded_Date", L"Tagged_Date"}) {
+        facts.dateTaken = takenDate(read(handle, MediaInfo_Stream_General, key));
+        if (facts.dateTaken.isValid())
+            break;
+    }
+    const QFileInfo file(path);
+    if (!facts.dateTaken.isValid())
+        facts.dateTaken = file.lastModified();
+    facts.fileSize = file.size();
+    return facts;
+}
+
+// Width "x" height as the picture plays: a clip filmed upright is often stored on its side
+// with a quarter turn to show it.
+QString shownFrameSize(const Handle& handle)
+{
+    const QString width = read(handle, MediaInfo_Stream_Video, L"Width");
+    const QString height = read(handle, MediaInfo_Stream_Video, L"Height");
+    const int turn =
+        (std::lround(read(handle, MediaInfo_Stream_Video, L"Rotation").toDouble()) % 360 + 360) %
+        360;
+    return turn == 90 || turn == 270 ? height + QLatin1Char('x') + width
+                                     : width + QLatin1Char('x') + height;
+}
+
 } // namespace
 
 ProbeError::ProbeError(const QString& playTime, const QString& path)
@@ -84,8 +214,8 @@ void MediaProbe::probe(const QString& path)
     if (!isNumber || !std::isfinite(milliseconds))
         throw ProbeError(playTime, path);
     m_durationText = FormatDuration(milliseconds / 1000.0);
-    m_frameSizeText = read(handle, MediaInfo_Stream_Video, L"Width") + QLatin1Char('x') +
-                      read(handle, MediaInfo_Stream_Video, L"Height");
+    m_frameSizeText = shownFrameSize(handle);
+    m_facts = readFacts(handle, path);
 }
 
 TrackLengths probeTrackLengths(const QString& path)

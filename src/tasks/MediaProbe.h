@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ClipFacts.h"
+
 #include <QString>
 #include <optional>
 #include <stdexcept>
@@ -31,12 +33,15 @@ public:
 
     // FormatDuration of the playing time: "00:01:30".
     const QString& durationText() const { return m_durationText; }
-    // Width "x" height exactly as the library gives them: "640x480", "x" without video.
+    // Width "x" height as the picture plays, its stored size turned by the clip's rotation:
+    // "640x480", "x" without video.
     const QString& frameSizeText() const { return m_frameSizeText; }
+    const ClipFacts& facts() const { return m_facts; }
 
 private:
     QString m_durationText;
     QString m_frameSizeText;
+    ClipFacts m_facts;
 };
 
 // A track of a file as libmediainfo reads it, in seconds: its delay from the file's start and

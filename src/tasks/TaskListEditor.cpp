@@ -193,7 +193,7 @@ void TaskListEditor::addFile(const QString& path)
     // Probed before the row is appended, so that a failed probe leaves no half-filled row.
     m_probe.probe(path);
     m_model.appendItem(TaskRow{path, m_probe.durationText(), m_probe.frameSizeText(),
-                               TaskStatus::Ok, baseNameOf(path)});
+                               TaskStatus::Ok, baseNameOf(path), m_probe.facts()});
 }
 
 void TaskListEditor::addFileOrNote(const QString& path)

@@ -35,6 +35,16 @@ QVariant TaskListModel::data(const QModelIndex& index, int role) const
         return row.frameSize;
     case Status:
         return displayText(row.status);
+    case FrameRate:
+        return row.facts.frameRate;
+    case Video:
+        return row.facts.video;
+    case Sound:
+        return row.facts.sound;
+    case DateTaken:
+        return dateTakenText(row.facts.dateTaken);
+    case FileSize:
+        return fileSizeText(row.facts.fileSize);
     default:
         return {};
     }
@@ -53,6 +63,16 @@ QVariant TaskListModel::headerData(int section, Qt::Orientation orientation, int
         return QStringLiteral("Size");
     case Status:
         return QStringLiteral("Status");
+    case FrameRate:
+        return QStringLiteral("Frame Rate");
+    case Video:
+        return QStringLiteral("Video");
+    case Sound:
+        return QStringLiteral("Sound");
+    case DateTaken:
+        return QStringLiteral("Date Taken");
+    case FileSize:
+        return QStringLiteral("File Size");
     default:
         return {};
     }

@@ -6,8 +6,8 @@
 #include <QVector>
 
 // The ordered input videos of the join job, top row first; columns show each row's path,
-// length, frame size and status. Rows are dragged within their own list only: the drag carries
-// their row numbers, and the drop moves them.
+// length, frame size and status, then what else was read of the clip. Rows are dragged within their
+// own list only: the drag carries their row numbers, and the drop moves them.
 class TaskListModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -19,6 +19,11 @@ public:
         Length,
         Size,
         Status,
+        FrameRate,
+        Video,
+        Sound,
+        DateTaken,
+        FileSize,
         ColumnCount
     };
 

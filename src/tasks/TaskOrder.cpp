@@ -65,6 +65,16 @@ int compareBy(int column, const TaskRow& a, const TaskRow& b)
         return compareNumbers(pictureArea(a.frameSize), pictureArea(b.frameSize));
     case TaskListModel::Status:
         return compareNumbers(int(a.status), int(b.status));
+    case TaskListModel::FrameRate:
+        return compareNumbers(a.facts.frameRate.toDouble(), b.facts.frameRate.toDouble());
+    case TaskListModel::Video:
+        return compareNames(a.facts.video, b.facts.video);
+    case TaskListModel::Sound:
+        return compareNames(a.facts.sound, b.facts.sound);
+    case TaskListModel::DateTaken:
+        return compareNumbers(a.facts.dateTaken, b.facts.dateTaken);
+    case TaskListModel::FileSize:
+        return compareNumbers(a.facts.fileSize, b.facts.fileSize);
     default:
         return 0;
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ClipFacts.h"
+
 #include <QString>
 
 // Where a row stands, from adding through the conversion and the join.
@@ -23,9 +25,10 @@ struct TaskRow
 {
     QString path;
     QString length;    // duration text, "00:03:07.4"
-    QString frameSize; // width "x" height, shown only
+    QString frameSize; // width "x" height as it plays
     TaskStatus status = TaskStatus::Ok;
     QString name; // the file name without directory and extension; never shown
+    ClipFacts facts{};
 
     // The length in seconds; -1 when the text is not a duration.
     double lengthSeconds() const;

@@ -86,7 +86,9 @@ void MainWindowJobView::setLocked(bool locked)
           ui.tbtnStart, ui.tbtnSetting, ui.mnuOpenList, ui.mnuSaveList})
         button->setEnabled(!locked);
     ui.tbtnStop->setEnabled(locked);
-    ui.ltvTask->setEnabled(!locked);
+    // The rows stay readable and the list scrollable, the live Status column with them; only
+    // the rows themselves take no clicks, drags or drops.
+    ui.ltvTask->viewport()->setEnabled(!locked);
     m_locked = locked;
     if (!locked)
         m_taskbar.clearProgress();

@@ -1,8 +1,10 @@
 #include "TMainForm.h"
 
 #include "Pictures.h"
+#include "RowPictures.h"
 #include "TAboutForm.h"
 #include "TSettingForm.h"
+#include "TaskListColumns.h"
 #include "TopSettingForm.h"
 #include "job/ClosingDuringJob.h"
 #include "job/JoinJob.h"
@@ -92,7 +94,7 @@ void TMainForm::FormCreate(const QStringList& arguments, const QString& workingD
     centralWidget()->layout()->activate();
     ui->panWork->layout()->activate();
     ltvTaskResize(ui->ltvTask->width());
-    for (int column = 0; column < TaskListModel::ColumnCount; ++column)
+    for (int column = 0; column < int(ColumnWidths::kStartWidths.size()); ++column)
         ui->ltvTask->header()->resizeSection(column, ColumnWidths::kStartWidths[column]);
 }
 
@@ -212,6 +214,8 @@ void TMainForm::setUpTaskList()
     connect(m_taskListEditor.get(), &TaskListEditor::taskButtonsEnabled, this,
             &TMainForm::setTaskButtonsEnabled);
     setUpSorting();
+    new RowPictures(*ui->ltvTask, TaskListModel::InputFile);
+    m_columns = new TaskListColumns(*ui->ltvTask->header());
     // Anywhere in the list, not only on a row: the selection decides what opens.
     ui->ltvTask->viewport()->installEventFilter(this);
 
@@ -228,6 +232,7 @@ void TMainForm::setUpTaskList()
     ppmTask->addAction(ui->mnuOpenList);
     ppmTask->addAction(ui->mnuSaveList);
     ppmTask->addSeparator();
+    m_sortByDateTaken = ppmTask->addAction(QStringLiteral("Sort by Date Taken"));
     ppmTask->addAction(ui->mnuUndo);
     connect(ppmTask, &QMenu::aboutToShow, this, &TMainForm::ppmTaskPopup);
     connect(ui->ltvTask, &QWidget::customContextMenuRequested, this,
@@ -238,6 +243,8 @@ void TMainForm::setUpTaskList()
     connect(ui->mnuRemove, &QAction::triggered, this,
             [this] { m_taskListEditor->removeSelected(); });
     connect(ui->mnuClear, &QAction::triggered, this, [this] { m_taskListEditor->clear(); });
+    connect(m_sortByDateTaken, &QAction::triggered, this,
+            [this] { m_taskListEditor->sortBy(TaskListModel::DateTaken, Qt::AscendingOrder); });
     connect(ui->mnuOpenList, &QAction::triggered, this,
             [this] { m_taskListEditor->addListFromDialog(); });
     connect(ui->mnuSaveList, &QAction::triggered, this,
@@ -338,6 +345,7 @@ void TMainForm::LoadMainPreferences()
         cmbProfileChange();
     }
     ui->edtOutputFile->setText(stored.outputFile);
+    m_columns->hideCaptions(stored.hiddenColumns);
 }
 
 void TMainForm::SaveMainPreferences()
@@ -345,7 +353,7 @@ void TMainForm::SaveMainPreferences()
     try {
         prefs::writeMainWindowChoice(m_places.preferencesPath,
                                      {ui->cmbProfile->currentIndex(), ui->edtOutputFile->text(),
-                                      ui->cmbProfile->currentText()});
+                                      ui->cmbProfile->currentText(), m_columns->hiddenCaptions()});
     } catch (const IniWriteError& error) {
         m_seams.messages.error(this, error.message());
     }
@@ -449,12 +457,12 @@ void TMainForm::tbtnStopClick()
 
 void TMainForm::setTaskListEnabled(bool enabled)
 {
-    ui->ltvTask->setEnabled(enabled);
+    ui->ltvTask->viewport()->setEnabled(enabled);
 }
 
 bool TMainForm::isTaskListEnabled() const
 {
-    return ui->ltvTask->isEnabled();
+    return ui->ltvTask->viewport()->isEnabled();
 }
 
 void TMainForm::dragEnterEvent(QDragEnterEvent* event)
@@ -509,14 +517,20 @@ void TMainForm::ltvTaskDblClick()
 
 void TMainForm::ppmTaskPopup()
 {
+    // The menu key opens the menu while a job has locked the rows, too: only Open then.
     const bool hasSelection = m_taskListEditor->hasSelection();
+    const bool editable = isTaskListEnabled();
     ui->mnuOpen->setEnabled(hasSelection);
-    ui->mnuRemove->setEnabled(hasSelection);
-    ui->mnuClear->setEnabled(m_taskList.rowCount() > 0);
+    ui->mnuRemove->setEnabled(hasSelection && editable);
+    ui->mnuClear->setEnabled(m_taskList.rowCount() > 0 && editable);
+    m_sortByDateTaken->setEnabled(m_taskList.rowCount() > 1 && editable);
 }
 
 bool TMainForm::ltvTaskKeyDown(int key)
 {
+    // A running job has locked the list; its rows must stay as they are.
+    if (!isTaskListEnabled())
+        return key == Qt::Key_Backspace || key == Qt::Key_Delete;
     if (key == Qt::Key_Backspace) {
         m_taskListEditor->clear();
         return true;
@@ -532,7 +546,7 @@ void TMainForm::ltvTaskResize(int newWidth)
 {
     const std::array<int, 4> changes = m_columnWidths.resized(newWidth);
     QHeaderView* header = ui->ltvTask->header();
-    for (int column = 0; column < TaskListModel::ColumnCount; ++column) {
+    for (int column = 0; column < int(changes.size()); ++column) {
         if (changes[column] != 0)
             header->resizeSection(column, header->sectionSize(column) + changes[column]);
     }

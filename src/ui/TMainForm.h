@@ -16,6 +16,7 @@ class TMainForm;
 class QMenu;
 class ClosingDuringJob;
 class JoinJob;
+class TaskListColumns;
 class TaskListEditor;
 class TAboutForm;
 class TopSettingForm;
@@ -108,6 +109,8 @@ private:
     std::unique_ptr<Ui::TMainForm> ui;
     std::unique_ptr<TaskListEditor> m_taskListEditor;
     QMenu* ppmTask = nullptr;
+    QAction* m_sortByDateTaken = nullptr;
+    TaskListColumns* m_columns = nullptr;
     TAboutForm* m_aboutForm = nullptr;
     TopSettingForm* m_opSettingForm = nullptr;
     TSettingForm* m_settingForm = nullptr;

@@ -7,6 +7,7 @@
 #include "ui/TMainForm.h"
 
 #include "ui/TopSettingForm.h"
+#include <QAbstractItemView>
 #include <QAction>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -173,7 +174,7 @@ public:
     {
         return control<QAction>("tbtnStart")->isEnabled() &&
                !control<QAction>("tbtnStop")->isEnabled() &&
-               control<QWidget>("ltvTask")->isEnabled() &&
+               control<QAbstractItemView>("ltvTask")->viewport()->isEnabled() &&
                control<QWidget>("panBottomCenter")->isVisible() &&
                !control<QWidget>("panBottomLeft")->isVisible();
     }

@@ -2,6 +2,7 @@
 #include "support/RecordingSeams.h"
 #include "ui/MainWindowJobView.h"
 #include "ui/TMainForm.h"
+#include "ui/TaskListColumns.h"
 
 #include <QAction>
 #include <QApplication>
@@ -153,7 +154,8 @@ private slots:
         for (QAction* item : popup()->actions())
             menu << (item->isSeparator() ? QString("|") : item->text());
         QCOMPARE(menu, QStringList({"Open", "|", "Add Files...", "Add Directorys...", "|", "Remove",
-                                    "Clear", "|", "Open List...", "Save List...", "|", "Undo"}));
+                                    "Clear", "|", "Open List...", "Save List...", "|",
+                                    "Sort by Date Taken", "Undo"}));
     }
 
     void columnsShareAWidthChangeOfTheList()
@@ -369,15 +371,43 @@ private slots:
         QVERIFY(taskButtonsEnabled());
     }
 
-    void aDropOnALockedListAddsNothing()
+    // While a job runs the rows stay readable, but nothing changes them.
+    void aLockedListTakesNoChange()
     {
-        addVideos({"a.avi"});
+        addVideos({"b.avi", "a.avi"});
+        select({0});
         m_form->setTaskListEnabled(false);
-        drop({video("b.avi")});
-        QCOMPARE(listed(), QStringList({"a.avi"}));
+        QVERIFY(list()->isEnabled());
+        drop({video("c.avi")});
+        QTest::keyClick(list(), Qt::Key_Delete);
+        QTest::keyClick(list(), Qt::Key_Backspace);
+        emit list()->header()->sectionClicked(TaskListModel::InputFile);
+        emit popup()->aboutToShow();
+        QVERIFY(!action("mnuRemove")->isEnabled());
+        QVERIFY(!action("mnuClear")->isEnabled());
+        QCOMPARE(listed(), QStringList({"b.avi", "a.avi"}));
         m_form->setTaskListEnabled(true);
-        drop({video("b.avi")});
-        QCOMPARE(listed(), QStringList({"a.avi", "b.avi"}));
+        drop({video("c.avi")});
+        QCOMPARE(listed(), QStringList({"b.avi", "a.avi", "c.avi"}));
+    }
+
+    // The columns hidden from the header's menu stay hidden the next time.
+    void hiddenColumnsStayHiddenAfterARestart()
+    {
+        m_form->show();
+        QMenu menu;
+        m_form->findChild<TaskListColumns*>()->addColumnActions(menu);
+        for (QAction* column : menu.actions()) {
+            if (column->text() == "Video" || column->text() == "Size")
+                column->trigger();
+        }
+        m_form->close();
+        makeForm();
+        m_form->show();
+        QHeaderView* header = list()->header();
+        QVERIFY(header->isSectionHidden(TaskListModel::Video));
+        QVERIFY(header->isSectionHidden(TaskListModel::Size));
+        QVERIFY(!header->isSectionHidden(TaskListModel::Sound));
     }
 
     void commandLineFillsTheListBeforeTheWindowShows()

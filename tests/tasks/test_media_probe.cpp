@@ -6,6 +6,7 @@
 #include "tasks/TaskListModel.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QItemSelectionModel>
 #include <QTemporaryDir>
 #include <QTest>
@@ -110,6 +111,40 @@ private slots:
         QCOMPARE(added.status, TaskStatus::Ok);
         QCOMPARE(added.name, clip.section('.', 0, 0));
         QVERIFY(added.lengthSeconds() > 0);
+    }
+
+    // Codecs by the names people know, sound "none" rather than empty, the size as it plays.
+    void factsAreReadAsPeopleKnowThem_data()
+    {
+        QTest::addColumn<QString>("clip");
+        QTest::addColumn<QString>("facts");
+        QTest::newRow("phone clip upright")
+            << "portrait.mp4"
+            << "180x320|30|H.264 Constrained Baseline|AAC 48 kHz mono|2025-07-11";
+        QTest::newRow("MPEG-1 with layer 2 sound") << "clip.mpg"
+                                                   << "352x288|25|MPEG-1|MP2 44.1 kHz mono|";
+        QTest::newRow("MPEG-4 without sound") << "noaudio.avi"
+                                              << "320x240|25|MPEG-4 Simple|none|";
+        QTest::newRow("MP3 mono") << "mono.avi"
+                                  << "320x240|25|MPEG-4 Simple|MP3 44.1 kHz mono|";
+    }
+    void factsAreReadAsPeopleKnowThem()
+    {
+        QFETCH(QString, clip);
+        QFETCH(QString, facts);
+        m_f->editor.addDropped({clipPath(clip)});
+        const TaskRow added = row(0);
+        const QStringList expected = facts.split('|');
+        QCOMPARE(added.frameSize, expected[0]);
+        QCOMPARE(added.facts.frameRate, expected[1]);
+        QCOMPARE(added.facts.video, expected[2]);
+        QCOMPARE(added.facts.sound, expected[3]);
+        // Without a date of its own, a clip was taken when its file was written.
+        if (expected[4].isEmpty())
+            QCOMPARE(added.facts.dateTaken, QFileInfo(clipPath(clip)).lastModified());
+        else
+            QCOMPARE(added.facts.dateTaken.toUTC().toString("yyyy-MM-dd"), expected[4]);
+        QCOMPARE(added.facts.fileSize, QFileInfo(clipPath(clip)).size());
     }
 
     void oddPathsAreProbedWhole_data()

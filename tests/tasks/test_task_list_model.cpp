@@ -29,7 +29,15 @@ private slots:
     {
         TaskListModel model;
         model.appendItem(item("/v/a.avi", "00:00:02"));
-        QCOMPARE(model.columnCount(), 4);
+        TaskRow filmed = item("/v/b.avi", "00:00:03");
+        filmed.facts = {"29.97", "H.264 High", "AAC 48 kHz stereo",
+                        QDateTime(QDate(2025, 7, 11), QTime(14, 3, 22)), 12'345'678};
+        model.appendItem(filmed);
+        const QStringList facts{"29.97", "H.264 High", "AAC 48 kHz stereo", "2025-07-11 14:03",
+                                "12.3 MB"};
+        for (int column = TaskListModel::FrameRate; column < TaskListModel::ColumnCount; ++column)
+            QCOMPARE(model.index(1, column).data().toString(),
+                     facts[column - TaskListModel::FrameRate]);
         const QStringList captions{"Input File", "Length", "Size", "Status"};
         const QStringList shown{"/v/a.avi", "00:00:02", "320x240", "OK"};
         for (int column = 0; column < 4; ++column) {
