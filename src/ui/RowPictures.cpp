@@ -12,8 +12,10 @@ RowPictures::RowPictures(QAbstractItemView& list, int pathColumn)
 {
     m_list.setItemDelegateForColumn(pathColumn, this);
     m_list.setIconSize(kBox);
-    connect(m_thumbnails.get(), &Thumbnails::ready, m_list.viewport(),
-            [this] { m_list.viewport()->update(); });
+    connect(m_thumbnails.get(), &Thumbnails::ready, this, [this](const QString& path) {
+        m_list.viewport()->update();
+        emit pictureArrived(path);
+    });
     // Every row's picture is asked for as it comes in, not only when it is scrolled to, so
     // that a long list is complete by the time one looks down it.
     QAbstractItemModel* model = m_list.model();

@@ -19,6 +19,10 @@ public:
     RowPictures(QAbstractItemView& list, int pathColumn);
     ~RowPictures() override;
 
+signals:
+    // A row's picture is in, or its file turned out to have none.
+    void pictureArrived(const QString& path);
+
 protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
 
