@@ -105,7 +105,10 @@ void writeMainWindowChoice(const QString& iniPath, const MainWindowChoice& choic
     ini.setInteger(kMainSection, kProfile, choice.profileIndex);
     ini.setString(kMainSection, kOutputFile, choice.outputFile);
     ini.setString(kMainSection, kProfileName, choice.profileName);
-    ini.setString(kMainSection, kHiddenColumns, choice.hiddenColumns.join(kCaptionSeparator));
+    // Files of users who never hid a column stay as they were.
+    const QString hidden = choice.hiddenColumns.join(kCaptionSeparator);
+    if (!hidden.isEmpty() || !ini.readString(kMainSection, kHiddenColumns, QString()).isEmpty())
+        ini.setString(kMainSection, kHiddenColumns, hidden);
     ini.save();
 }
 
