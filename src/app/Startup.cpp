@@ -8,6 +8,7 @@
 #include "platform/NotifyingMessages.h"
 #include "prefs/Preferences.h"
 #include "ui/MainWindowJobView.h"
+#include "ui/OutputSummaryView.h"
 #include "ui/TAboutForm.h"
 #include "ui/TMainForm.h"
 #include "ui/TSettingForm.h"
@@ -50,6 +51,7 @@ Startup::Startup(Seams seams, const ProgramSetup& setup, const QStringList& argu
                                              workingDirectory)),
       m_aboutForm(new TAboutForm(seams.shell, setup.info, m_mainForm.get())),
       m_opSettingForm(new TopSettingForm(seams, m_currentProfile, setup.places.profileDirectories,
+                                         m_generalSettings, setup.places.preferencesPath,
                                          m_mainForm.get())),
       m_settingForm(new TSettingForm(seams, setup.places, m_currentProfile, m_generalSettings,
                                      m_mainForm.get(), m_mainForm->outputFileBox()))
@@ -76,8 +78,30 @@ Startup::Startup(Seams seams, const ProgramSetup& setup, const QStringList& argu
     QObject::connect(m_job.get(), &JoinJob::ended, &main,
                      [this](const JobOutcome& outcome) { m_completionActions->jobEnded(outcome); });
     main.attachJob(m_job.get());
+    followFirstVideo(main.taskList());
+    auto* summary = new OutputSummaryView(main.taskList(), m_currentProfile, m_generalSettings,
+                                          setup.places.preferencesPath, main.outputSummaryLine());
+    summary->watch(m_settingForm);
+    summary->watch(m_opSettingForm);
+    QObject::connect(m_opSettingForm, &TopSettingForm::selectionChanged, summary,
+                     &OutputSummaryView::refreshSoon);
+    QObject::connect(m_job.get(), &JoinJob::ended, summary, &OutputSummaryView::jobEnded);
     tellAboutPreferences(seams.messages, &main, setup.places.preferencesPath,
                          setup.info.productName);
 }
 
 Startup::~Startup() = default;
+
+void Startup::followFirstVideo(const TaskListModel& clips)
+{
+    // "Same as the first video" stands for the size of whichever clip is first now.
+    const auto follow = [this, &clips] {
+        m_currentProfile.setFirstVideoSize(clips.rowCount() > 0 ? clips.ReadItemData(0).frameSize
+                                                                : QString());
+    };
+    QObject::connect(&clips, &QAbstractItemModel::rowsInserted, m_mainForm.get(), follow);
+    QObject::connect(&clips, &QAbstractItemModel::rowsRemoved, m_mainForm.get(), follow);
+    QObject::connect(&clips, &QAbstractItemModel::rowsMoved, m_mainForm.get(), follow);
+    QObject::connect(&clips, &QAbstractItemModel::modelReset, m_mainForm.get(), follow);
+    QObject::connect(&clips, &QAbstractItemModel::layoutChanged, m_mainForm.get(), follow);
+}

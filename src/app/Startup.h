@@ -13,6 +13,7 @@ class CurrentProfileOutput;
 class JoinJob;
 class MainWindowJobView;
 class NotifyingMessages;
+class TaskListModel;
 class TaskListRows;
 class TMainForm;
 class TAboutForm;
@@ -44,6 +45,8 @@ public:
     const CurrentProfile& currentProfile() const { return m_currentProfile; }
 
 private:
+    void followFirstVideo(const TaskListModel& clips);
+
     // Outlive the windows and the job that use them.
     CurrentProfile m_currentProfile;
     prefs::GeneralSettings m_generalSettings;

@@ -267,9 +267,10 @@ private:
             return added;
         if (StopSignals::arrived())
             return stopped();
-        if (m_model.rowCount() > 0)
-            setPictureSize(parser.isSet(options.sameSize) ? m_model.ReadItemData(0).frameSize
-                                                          : parser.value(options.size));
+        if (m_model.rowCount() > 0 && parser.isSet(options.sameSize))
+            sizeOfFirstVideo();
+        else if (m_model.rowCount() > 0)
+            setPictureSize(parser.value(options.size));
 
         TaskListRows rows(m_model);
         CurrentProfileOutput output(m_profile);
@@ -452,6 +453,15 @@ private:
         selection.width = sides[0];
         selection.height = sides[1];
         m_profile.setSelection(selection);
+    }
+
+    // As the Output Settings' "Same as the first video".
+    void sizeOfFirstVideo()
+    {
+        OutputSelection selection = m_profile.selection();
+        selection.sizeOfFirstVideo = true;
+        m_profile.setSelection(selection);
+        m_profile.setFirstVideoSize(m_model.ReadItemData(0).frameSize);
     }
 
     int stopped()

@@ -23,6 +23,8 @@ struct JobOutcome
     // The file the join wrote: the output file, or the name beside it that Rename chose; empty
     // unless completed.
     QString writtenPath;
+    // From the first encoder run to the joined file, in seconds; 0 unless completed.
+    double runSeconds = 0;
     // What the check of the joined video measured; nothing when it was not checked.
     std::optional<ResultCheck::Figures> check;
     QString remark;      // what that check found wrong; empty for a good one

@@ -255,6 +255,7 @@ void JoinJob::runStages(JobFolder& folder, bool onePass)
 {
     m_runState = RunState::Running;
     m_clock.start();
+    m_runTime.start();
     const JobContext context{m_view, m_rows, m_output, m_settings, m_encoders, m_step, m_runState};
     QStringList silencedInConversion;
     if (!onePass) {
@@ -376,6 +377,7 @@ void JoinJob::complete(const JoinResult& joined, JobFolder& folder)
     JobOutcome outcome;
     outcome.outputFile = m_view.outputFileText();
     outcome.writtenPath = joined.outputPath;
+    outcome.runSeconds = m_runTime.elapsed() / 1000.0;
     outcome.silenceNote = silenceNote(joined.silencedInputs);
     outcome.stopCameTooLate = m_runState == RunState::Stopped;
     outcome.untold = m_endsUntold;

@@ -12,6 +12,7 @@
 #include "StageOutcome.h"
 #include "platform/Seams.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 
 #include <functional>
@@ -118,6 +119,7 @@ private:
     EncoderStep m_step;
     int m_conversionRunsAtOnce;
     JobClock m_clock;
+    QElapsedTimer m_runTime;
     EncoderLog m_log;
     std::function<void(const QString&)> m_runEcho;
     RunState m_runState = RunState::Idle;

@@ -82,6 +82,13 @@ void writeMainSettings(const QString& iniPath, const GeneralSettings& settings)
     ini.save();
 }
 
+void writeFrameRate(const QString& iniPath, const QString& frameRate)
+{
+    IniFile ini(iniPath);
+    ini.setString(kMainSection, kFrameRate, frameRate);
+    ini.save();
+}
+
 GeneralSettings readDefaultSettings(const QString& iniPath)
 {
     GeneralSettings factoryFallback;

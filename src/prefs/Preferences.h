@@ -78,6 +78,8 @@ QString readVersion(const QString& iniPath);
 GeneralSettings readMainSettings(const QString& iniPath, const QString& defaultTempDirectory);
 // Writes the same eleven keys of [Main] in the same order, the booleans as 1 or 0.
 void writeMainSettings(const QString& iniPath, const GeneralSettings& settings);
+// "Frame Rate" of [Main] alone, as the Output Settings change it; the other keys keep their bytes.
+void writeFrameRate(const QString& iniPath, const QString& frameRate);
 // Reads [Default]; its "Auto Open Dir" falls back to false, unlike [Main]. tempDir stays empty.
 GeneralSettings readDefaultSettings(const QString& iniPath);
 

@@ -17,6 +17,9 @@ bool CurrentProfile::load(const QString& path, QString* whyNotRead)
         const ProfileChoiceList& list = m_contents[setting];
         m_selection[setting] = {list.index, list.captions.value(list.index)};
     }
+    const QString sizeSection = sectionName(OutputSetting::VideoSize);
+    if (m_file->valueExists(sizeSection, kFirstVideoSizeKey))
+        m_selection.sizeOfFirstVideo = m_file->readBool(sizeSection, kFirstVideoSizeKey, false);
     return true;
 }
 

@@ -8,6 +8,10 @@
 
 class IniFile;
 
+// The key of [Video Size] that a profile saved with "Same as the first video" holds; older
+// versions of the program read past it.
+inline const QString kFirstVideoSizeKey = QStringLiteral("First Video");
+
 // The profile the user works with: the file chosen in the profile box as it was read at its load
 // (its output type, each setting's choices, the encoder values they stand for) and the choices
 // made since in the Output Settings dialog. The dialog edits it and the job reads it, so the
@@ -15,10 +19,11 @@ class IniFile;
 class CurrentProfile
 {
 public:
-    // Reads the profile at path and takes its preselected choices; the size mode and the manual
-    // width and height stay as they are. Where no file exists, or the file is not read (see
-    // IniFile), nothing changes: false; whyNotRead then tells, in plain words, why a file that
-    // is there was not read, and is empty for a missing one.
+    // Reads the profile at path and takes its preselected choices; the manual width and height
+    // stay as they are, and so does the size mode unless the profile was saved with the first
+    // video's size (key "First Video" of [Video Size]). Where no file exists, or the file is not
+    // read (see IniFile), nothing changes: false; whyNotRead then tells, in plain words, why a file
+    // that is there was not read, and is empty for a missing one.
     bool load(const QString& path, QString* whyNotRead = nullptr);
 
     // The file last loaded; empty before the first load.
@@ -45,10 +50,16 @@ public:
     const OutputSelection& selection() const { return m_selection; }
     void setSelection(const OutputSelection& selection) { m_selection = selection; }
 
+    // The first listed video's size as it plays, "1080x1920"; empty while the list is. The size
+    // a selection of the first video's size stands for.
+    const QString& firstVideoSize() const { return m_firstVideoSize; }
+    void setFirstVideoSize(const QString& size) { m_firstVideoSize = size; }
+
 private:
     QString m_path;
     ProfileContents m_contents;
     // The file as it was read at the load; shared, so that copies stay cheap.
     std::shared_ptr<const IniFile> m_file;
     OutputSelection m_selection;
+    QString m_firstVideoSize;
 };

@@ -86,6 +86,9 @@ QString aspectText(OptionValues& values)
 QString sizeText(OptionValues& values)
 {
     const OutputSelection& selection = values.selection();
+    if (selection.sizeOfFirstVideo && !values.profile().firstVideoSize().isEmpty())
+        return QString(values.profile().firstVideoSize())
+            .replace(QLatin1Char('x'), QLatin1Char(':'));
     if (selection.selectSize)
         return values.chosen(OutputSetting::VideoSize, QStringLiteral("640:480"),
                              OptionValueKind::Size);

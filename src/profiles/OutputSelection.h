@@ -19,6 +19,8 @@ struct OutputSelection
 {
     std::array<SettingChoice, kOutputSettingCount> choices;
     bool selectSize = true; // size from the "Video Size" list, else the manual fields
+    // "Same as the first video": the first video's size as it plays, before both of those.
+    bool sizeOfFirstVideo = false;
     QString width;
     QString height;
 

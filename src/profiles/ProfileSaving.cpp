@@ -98,6 +98,12 @@ std::optional<IniFile> profileWithChoices(const CurrentProfile& profile)
         if (file.readInteger(section, QStringLiteral("Index"), -1) != index)
             file.setInteger(section, QStringLiteral("Index"), index);
     }
+    // Written once chosen, and then kept true or false, so that the saved profile brings the
+    // choice back.
+    const QString sizeSection = sectionName(OutputSetting::VideoSize);
+    const bool firstVideo = profile.selection().sizeOfFirstVideo;
+    if (firstVideo || file.valueExists(sizeSection, kFirstVideoSizeKey))
+        file.setBool(sizeSection, kFirstVideoSizeKey, firstVideo);
     return file;
 }
 

@@ -49,9 +49,10 @@ std::optional<SelectionRefusal> checkOutputSelection(const OutputSelection& sele
     using Field = SelectionRefusal::Field;
     if (!isInteger(selection[OutputSetting::VideoBitrate].text))
         return invalidBoxRefusal(Field::VideoBitrate);
-    if (!selection.selectSize && !isInteger(selection.width))
+    const bool manualSize = !selection.selectSize && !selection.sizeOfFirstVideo;
+    if (manualSize && !isInteger(selection.width))
         return invalidBoxRefusal(Field::Width);
-    if (!selection.selectSize && !isInteger(selection.height))
+    if (manualSize && !isInteger(selection.height))
         return invalidBoxRefusal(Field::Height);
     if (!isInteger(selection[OutputSetting::SampleRate].text))
         return invalidBoxRefusal(Field::SampleRate);

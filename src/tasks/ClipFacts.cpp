@@ -1,5 +1,35 @@
 #include "ClipFacts.h"
 
+namespace {
+
+QString channelsText(int channels)
+{
+    switch (channels) {
+    case 1:
+        return QStringLiteral("mono");
+    case 2:
+        return QStringLiteral("stereo");
+    case 6:
+        return QStringLiteral("5.1");
+    case 8:
+        return QStringLiteral("7.1");
+    default:
+        return QStringLiteral("%1 channels").arg(channels);
+    }
+}
+
+} // namespace
+
+QString soundFactsText(const QString& codec, double sampleRate, int channels)
+{
+    QString text = codec;
+    if (sampleRate > 0)
+        text += QStringLiteral(" %1 kHz").arg(QString::number(sampleRate / 1000.0, 'g', 4));
+    if (channels > 0)
+        text += QLatin1Char(' ') + channelsText(channels);
+    return text;
+}
+
 QString fileSizeText(qint64 bytes)
 {
     if (bytes < 0)

@@ -16,6 +16,9 @@ struct ClipFacts
     bool operator==(const ClipFacts&) const = default;
 };
 
+// "AAC 48 kHz stereo": the codec, then the sample rate and the channels where known (above 0).
+QString soundFactsText(const QString& codec, double sampleRate, int channels);
+
 // "12.3 MB", "850 KB", "1.2 GB": decimal units, as file managers show them.
 QString fileSizeText(qint64 bytes);
 // "2025-07-11 14:03" in local time.

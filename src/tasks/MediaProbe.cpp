@@ -93,39 +93,18 @@ QString videoText(const Handle& handle)
     return profile.isEmpty() ? codec : codec + QLatin1Char(' ') + profile;
 }
 
-QString channelsText(int channels)
-{
-    switch (channels) {
-    case 1:
-        return QStringLiteral("mono");
-    case 2:
-        return QStringLiteral("stereo");
-    case 6:
-        return QStringLiteral("5.1");
-    case 8:
-        return QStringLiteral("7.1");
-    default:
-        return QStringLiteral("%1 channels").arg(channels);
-    }
-}
-
 QString soundText(const Handle& handle)
 {
     const QString format = read(handle, MediaInfo_Stream_Audio, L"Format");
     if (format.isEmpty())
         return QStringLiteral("none");
     const QString layer = read(handle, MediaInfo_Stream_Audio, L"Format_Profile");
-    QString text =
+    const QString codec =
         format == QLatin1String("MPEG Audio")
             ? (layer == QLatin1String("Layer 3") ? QStringLiteral("MP3") : QStringLiteral("MP2"))
             : codecName(format, {});
-    const double rate = read(handle, MediaInfo_Stream_Audio, L"SamplingRate").toDouble();
-    if (rate > 0)
-        text += QStringLiteral(" %1 kHz").arg(QString::number(rate / 1000.0, 'g', 4));
-    const int channels = read(handle, MediaInfo_Stream_Audio, L"Channel(s)").toInt();
-    if (channels > 0)
-        text += QLatin1Char(' ') + channelsText(channels);
-    return text;
+    return soundFactsText(codec, read(handle, MediaInfo_Stream_Audio, L"SamplingRate").toDouble(),
+                          read(handle, MediaInfo_Stream_Audio, L"Channel(s)").toInt());
 }
 
 // "29.970" is 29.97, "30.000" is 30.

@@ -515,6 +515,11 @@ void TMainForm::ltvTaskDblClick()
     m_taskListEditor->openSelected();
 }
 
+QLabel* TMainForm::outputSummaryLine() const
+{
+    return ui->labOutputSummary;
+}
+
 void TMainForm::ppmTaskPopup()
 {
     // The menu key opens the menu while a job has locked the rows, too: only Open then.

@@ -13,6 +13,7 @@
 namespace Ui {
 class TMainForm;
 }
+class QLabel;
 class QMenu;
 class ClosingDuringJob;
 class JoinJob;
@@ -50,6 +51,8 @@ public:
 
     // The task rows: ReadItemData, setStatus, rowCount.
     TaskListModel& taskList() { return m_taskList; }
+    // The line beside the output file that tells what Start would make.
+    QLabel* outputSummaryLine() const;
     // The job's lock on the list: while disabled it takes no clicks, keys or drops.
     void setTaskListEnabled(bool enabled);
     bool isTaskListEnabled() const;

@@ -1,5 +1,6 @@
 #include "TSettingForm.h"
 
+#include "FrameRateBox.h"
 #include "prefs/IniFile.h"
 #include "prefs/SettingsEditing.h"
 #include "profiles/OutputFileChoice.h"
@@ -42,9 +43,7 @@ prefs::GeneralSettings TSettingForm::currentSettings() const
     settings.rename = ui->rdbRename->isChecked();
     settings.onePass = ui->chkOnePass->isChecked();
     settings.keepShape = ui->chkKeepShape->isChecked();
-    // The first choice stands for the first video's rate; the others are the rates themselves.
-    settings.frameRate = ui->cmbFrameRate->currentIndex() == 0 ? prefs::kFirstVideoFrameRate
-                                                               : ui->cmbFrameRate->currentText();
+    settings.frameRate = frameRateInBox(ui->cmbFrameRate);
     return settings;
 }
 
@@ -55,6 +54,7 @@ void TSettingForm::reject()
 
 void TSettingForm::FormCreate()
 {
+    fillFrameRateBox(ui->cmbFrameRate);
     showSettings(m_settings);
     m_snapshot = currentSettings();
 }
@@ -69,6 +69,8 @@ void TSettingForm::FormShow()
 {
     if (m_mainOutputFile.text)
         ui->edtOutputFile->setText(m_mainOutputFile.text());
+    // The Output Settings show the rate too, and may have changed it.
+    showFrameRate(ui->cmbFrameRate, m_settings.frameRate);
     m_snapshot = currentSettings();
 }
 
@@ -134,14 +136,7 @@ void TSettingForm::showSettings(const prefs::GeneralSettings& settings)
     ui->chkTurnoff->setChecked(settings.autoTurnOff);
     ui->chkOnePass->setChecked(settings.onePass);
     ui->chkKeepShape->setChecked(settings.keepShape);
-    if (settings.frameRate == prefs::kFirstVideoFrameRate) {
-        ui->cmbFrameRate->setCurrentIndex(0);
-    } else {
-        // A rate written into the file by hand is offered as it stands.
-        if (ui->cmbFrameRate->findText(settings.frameRate) < 0)
-            ui->cmbFrameRate->addItem(settings.frameRate);
-        ui->cmbFrameRate->setCurrentText(settings.frameRate);
-    }
+    showFrameRate(ui->cmbFrameRate, settings.frameRate);
 
     // An exclusive group refuses to clear its selected button; "none selected" is a valid state.
     const prefs::GeneralSettings choice = prefs::withOverwriteChoiceResolved(settings);

@@ -1,6 +1,8 @@
 #include "TopSettingForm.h"
 
+#include "FrameRateBox.h"
 #include "paths/PathText.h"
+#include "prefs/IniFile.h"
 #include "profiles/EncoderOptions.h"
 #include "profiles/ProfileSaving.h"
 #include "ui_TopSettingForm.h"
@@ -14,9 +16,11 @@ const char* const kHintProperty = "hint";
 } // namespace
 
 TopSettingForm::TopSettingForm(Seams seams, CurrentProfile& profile, QStringList profileDirectories,
+                               prefs::GeneralSettings& settings, QString preferencesPath,
                                QWidget* mainWindow)
     : OwnedDialog(mainWindow), m_seams(seams), ui(std::make_unique<Ui::TopSettingForm>()),
-      m_profile(profile), m_profileDirectories(std::move(profileDirectories))
+      m_profile(profile), m_settings(settings), m_preferencesPath(std::move(preferencesPath)),
+      m_profileDirectories(std::move(profileDirectories))
 {
     ui->setupUi(this);
     FormCreate();
@@ -44,7 +48,7 @@ TopSettingForm::TopSettingForm(Seams seams, CurrentProfile& profile, QStringList
         connect(settingBox, &QComboBox::currentIndexChanged, this, &TopSettingForm::storeSelection);
         connect(settingBox, &QComboBox::editTextChanged, this, &TopSettingForm::storeSelection);
     }
-    for (QRadioButton* sizeMode : {ui->rdbSelectSize, ui->rdbManualSize})
+    for (QRadioButton* sizeMode : {ui->rdbSelectSize, ui->rdbFirstVideoSize, ui->rdbManualSize})
         connect(sizeMode, &QRadioButton::toggled, this, &TopSettingForm::storeSelection);
     for (QLineEdit* sizeField : {ui->edtWidth, ui->edtHeight})
         connect(sizeField, &QLineEdit::textChanged, this, &TopSettingForm::storeSelection);
@@ -69,6 +73,7 @@ void TopSettingForm::FormCreate()
     ui->panLavc->resize(377, ui->panLavc->height());
     ui->panMP3->setGeometry(ui->panLavc->x(), ui->panMP3->y(), 377, ui->panMP3->height());
     showPanelForAudioCodec();
+    fillFrameRateBox(ui->cmbFrameRate);
     // A profile is saved as a changed copy of the one loaded.
     ui->btnSaveAs->setEnabled(m_profile.file() != nullptr);
 
@@ -121,6 +126,8 @@ void TopSettingForm::LoadProfile(const QString& path)
         return;
     }
     ui->btnSaveAs->setEnabled(true);
+    // The controls' changes below store their own selection: the loaded size mode goes first.
+    const bool firstVideoSize = m_profile.selection().sizeOfFirstVideo;
     for (OutputSetting setting : kOutputSettings) {
         QComboBox* settingBox = box(setting);
         const ProfileChoiceList& choices = m_profile.choices(setting);
@@ -134,6 +141,11 @@ void TopSettingForm::LoadProfile(const QString& path)
         else if (setting == OutputSetting::Mp3Encode)
             cmbEncodeToChange();
     }
+    if (firstVideoSize)
+        ui->rdbFirstVideoSize->setChecked(true);
+    else if (ui->rdbFirstVideoSize->isChecked())
+        ui->rdbSelectSize->setChecked(true);
+    storeSelection();
 }
 
 OutputSelection TopSettingForm::selectionInControls() const
@@ -142,6 +154,7 @@ OutputSelection TopSettingForm::selectionInControls() const
     for (OutputSetting setting : kOutputSettings)
         selection[setting] = {box(setting)->currentIndex(), box(setting)->currentText()};
     selection.selectSize = ui->rdbSelectSize->isChecked();
+    selection.sizeOfFirstVideo = ui->rdbFirstVideoSize->isChecked();
     selection.width = ui->edtWidth->text();
     selection.height = ui->edtHeight->text();
     return selection;
@@ -151,6 +164,7 @@ void TopSettingForm::storeSelection()
 {
     m_profile.setSelection(selectionInControls());
     greyUnusedSettings();
+    emit selectionChanged();
 }
 
 void TopSettingForm::settingBoxEnter(QComboBox* settingBox)
@@ -194,7 +208,7 @@ void TopSettingForm::greyUnusedSettings()
     usedOrGrey(OutputSetting::VideoBitrate,
                {ui->labVbitrate, ui->cmbVbitrate, ui->labVbitrateUnit});
     usedOrGrey(OutputSetting::Aspect, {ui->labAspect, ui->cmbAspect});
-    usedOrGrey(OutputSetting::VideoSize, {ui->gpbOutputSize});
+    usedOrGrey(OutputSetting::VideoSize, {ui->gpbOutputSize, ui->labFrameRate, ui->cmbFrameRate});
     usedOrGrey(OutputSetting::AudioBitrate, {ui->panLavc});
     usedOrGrey(OutputSetting::Mp3Encode, {ui->panMP3});
     usedOrGrey(OutputSetting::Channels, {ui->labChannels, ui->cmbChannels});
@@ -213,8 +227,20 @@ void TopSettingForm::showPairForEncodeMode()
 
 void TopSettingForm::btnOKClick()
 {
-    if (!refuseSelection())
-        accept();
+    if (refuseSelection())
+        return;
+    const QString frameRate = frameRateInBox(ui->cmbFrameRate);
+    if (frameRate != m_settings.frameRate) {
+        // Applies even when it cannot be saved: the job runs with what the user chose.
+        m_settings.frameRate = frameRate;
+        try {
+            prefs::writeFrameRate(m_preferencesPath, frameRate);
+        } catch (const IniWriteError& error) {
+            m_seams.messages.error(this, error.message());
+            return;
+        }
+    }
+    accept();
 }
 
 void TopSettingForm::btnSaveAsClick()
@@ -279,7 +305,9 @@ void TopSettingForm::btnCancelClick()
         if (settingBox->isEditable())
             settingBox->setEditText(remembered[setting].text);
     }
-    if (remembered.selectSize)
+    if (remembered.sizeOfFirstVideo)
+        ui->rdbFirstVideoSize->setChecked(true);
+    else if (remembered.selectSize)
         ui->rdbSelectSize->setChecked(true);
     else if (m_remembered.manualSize)
         ui->rdbManualSize->setChecked(true);
@@ -297,6 +325,7 @@ void TopSettingForm::reject()
 
 void TopSettingForm::FormShow()
 {
+    showFrameRate(ui->cmbFrameRate, m_settings.frameRate);
     rememberValues();
 }
 

@@ -2,6 +2,7 @@
 
 #include "OwnedDialog.h"
 #include "platform/Seams.h"
+#include "prefs/Preferences.h"
 #include "profiles/CurrentProfile.h"
 #include "profiles/SelectionChecks.h"
 
@@ -15,17 +16,20 @@ class QComboBox;
 
 // The Output Settings dialog: shows the eleven settings of the current profile and lets the user
 // change them for the running program; every change of its controls goes into the profile's
-// selection at once. "Save As..." keeps them as a new profile in the user's profile folder; no
-// other profile file is ever written. A dialog of the main window.
+// selection at once. Beside the size it shows the joined video's frame rate, the General
+// Settings' own: OK keeps it there and in the preferences file. "Save As..." keeps them as a new
+// profile in the user's profile folder; no other profile file is ever written. A dialog of the main
+// window.
 class TopSettingForm : public OwnedDialog
 {
     Q_OBJECT
 
 public:
     // profile: what the dialog shows and edits; it outlives the dialog. profileDirectories: the
-    // folders the profiles are listed from, the user's own last.
+    // folders the profiles are listed from, the user's own last. settings: the General Settings,
+    // whose frame rate the dialog shows and changes, kept in preferencesPath.
     TopSettingForm(Seams seams, CurrentProfile& profile, QStringList profileDirectories,
-                   QWidget* mainWindow);
+                   prefs::GeneralSettings& settings, QString preferencesPath, QWidget* mainWindow);
     ~TopSettingForm() override;
 
     // Loads the profile at path and fills the dialog from it; a path where no file exists
@@ -40,6 +44,8 @@ signals:
     // A profile of that name was saved into the user's profile folder: the profile box lists
     // it and selects it.
     void profileSaved(const QString& name);
+    // The profile's selection changed: a load, a control, Cancel.
+    void selectionChanged();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -80,6 +86,8 @@ private:
     Seams m_seams;
     std::unique_ptr<Ui::TopSettingForm> ui;
     CurrentProfile& m_profile;
+    prefs::GeneralSettings& m_settings;
+    QString m_preferencesPath;
     QStringList m_profileDirectories;
     RememberedValues m_remembered;
     QSet<QString> m_toldNotRead; // profile files the user was told were not read

@@ -129,6 +129,7 @@ class TestTopSettingForm : public QObject
     QWidget m_mainWindow;
     std::unique_ptr<QTemporaryDir> m_userDir; // the user's profile folder, new for each test
     std::unique_ptr<CurrentProfile> m_current;
+    prefs::GeneralSettings m_settings;
     std::unique_ptr<TopSettingForm> m_form;
 
     template <typename T> T* control(const char* name) const
@@ -180,7 +181,7 @@ private slots:
         m_current = std::make_unique<CurrentProfile>();
         m_form = std::make_unique<TopSettingForm>(
             m_doubles.seams(), *m_current, QStringList{m_dir.path() + '/', m_userDir->path() + '/'},
-            &m_mainWindow);
+            m_settings, m_userDir->path() + "/Preferences.ini", &m_mainWindow);
     }
     void cleanup()
     {
@@ -333,6 +334,28 @@ private slots:
         m_form->LoadProfile(path);
         QCOMPARE(m_current->path(), path);
         QCOMPARE(GetEncoderOptions(*m_current), composed);
+    }
+
+    // "Same as the first video" comes back with the profile saved with it; the frame rate
+    // beside the size is the General Settings' own, kept by OK.
+    void firstVideoSizeAndFrameRateAreKept()
+    {
+        m_current->setFirstVideoSize("1080x1920");
+        m_form->LoadProfile(m_profile);
+        showDialog();
+        QTest::mouseClick(control<QRadioButton>("rdbFirstVideoSize"), Qt::LeftButton);
+        combo("cmbFrameRate")->setCurrentText("25");
+        type("cmbSrate", "48000");
+        m_doubles.dialogs.textAnswers << "Mine";
+        QTest::mouseClick(control<QPushButton>("btnSaveAs"), Qt::LeftButton);
+        QTest::mouseClick(control<QRadioButton>("rdbSelectSize"), Qt::LeftButton);
+
+        m_form->LoadProfile(m_userDir->filePath("Mine.bpf"));
+        QVERIFY(control<QRadioButton>("rdbFirstVideoSize")->isChecked());
+        QCOMPARE(pictureSizeText(*m_current), QString("1080:1920"));
+        clickOk();
+        QCOMPARE(m_settings.frameRate, QString("25"));
+        QVERIFY(fileContents(m_userDir->filePath("Preferences.ini")).contains("Frame Rate=25"));
     }
 
     // Declining to replace a profile, or a folder that takes no file, leaves every file as it
