@@ -118,7 +118,7 @@ bool JoinJob::joinsInOnePass() const
 
 QString JoinJob::writtenPath() const
 {
-    return joinStageOutput(m_view.outputFileText(), m_output.outputExtension(), m_settings);
+    return m_joinCheck.writtenPath(m_view.outputFileText());
 }
 
 void JoinJob::refuse(const QString& caption, const QString& text, bool focusOutputFile)
