@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <string>
 #include <utility>
 
 namespace vantomel {
@@ -140,6 +141,25 @@ std::optional<JoinLine> parseJoinLine(std::string_view text)
     line.start = *start;
     line.offset = *offset;
     return line;
+}
+
+std::string formatDiffersLine(const DiffersLine& line)
+{
+    std::string reason = line.reason;
+    std::replace_if(
+        reason.begin(), reason.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
+    return "Differs " + std::to_string(line.input) + ": " + reason + "\n";
+}
+
+std::optional<DiffersLine> parseDiffersLine(std::string_view text)
+{
+    LineReader reader{trimmed(text)};
+    if (!reader.word("Differs "))
+        return std::nullopt;
+    const std::optional<int> input = reader.count();
+    if (!input || !reader.word(": ") || reader.rest.empty())
+        return std::nullopt;
+    return DiffersLine{*input, std::string(reader.rest)};
 }
 
 std::string formatEncoderMessage(EncoderMessageType type, std::string_view text)

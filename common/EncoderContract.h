@@ -66,6 +66,23 @@ std::string formatJoinLine(const JoinLine& line);
 // Nothing for any other line. Blanks around the line do not matter.
 std::optional<JoinLine> parseJoinLine(std::string_view line);
 
+// With -checkonly -ovc copy, after the refusal of videos that a copy cannot join: a line on
+// each input that cannot be joined with the others, so that the program can mark it. The others
+// are the most inputs that can be joined; an input that cannot be read is one that cannot.
+// "Differs 3: IMG_481.mp4 is 1080x1920 at 30 fps; the others are 1920x1080 at 30 fps."
+struct DiffersLine
+{
+    int input = 0; // 1-based position among the inputs
+    std::string reason;
+
+    bool operator==(const DiffersLine&) const = default;
+};
+
+// The line, ending in a line feed; a line break in the reason becomes a blank.
+std::string formatDiffersLine(const DiffersLine& line);
+// Nothing for any other line. Blanks around the line do not matter.
+std::optional<DiffersLine> parseDiffersLine(std::string_view line);
+
 // The encoder's messages go to its standard error, one a line, each behind a mark of its type,
 // so that the program takes the reason for a failure from its errors and refusals alone and
 // never from a warning. FFmpeg's own log lines are marked too: a program keeps them in its log

@@ -368,22 +368,111 @@ int hiddenPictures(const CopyInput& input)
     return hidden;
 }
 
+std::string hiddenPicturesSentence(const CopyInput& input, int hidden)
+{
+    return clipName(input.facts.path) + " starts inside a group of pictures (an edit list hides " +
+           (hidden == 1 ? std::string("its first picture")
+                        : "its first " + std::to_string(hidden) + " pictures") +
+           "), which a copy cannot show correctly.";
+}
+
+// "is 1920x1080 at 30 fps" said of the others: "are 1920x1080 at 30 fps".
+std::string saidOfSeveral(const std::string& sentence)
+{
+    if (sentence.starts_with("is "))
+        return "are " + sentence.substr(3);
+    if (sentence.starts_with("has "))
+        return "have " + sentence.substr(4);
+    return sentence;
+}
+
+std::string differenceSentence(const std::string& name, const Difference& difference,
+                               const std::string& otherName, bool otherIsSeveral)
+{
+    // A difference of the codec's header has no short sentence for the other input.
+    if (difference.first.empty())
+        return name + " " + difference.input + " " + otherName + ".";
+    return name + " " + difference.input + "; " + otherName + " " +
+           (otherIsSeveral ? saidOfSeveral(difference.first) : difference.first) + ".";
+}
+
+// Gives every input not marked yet that cannot follow the others a reason. The others are the
+// most inputs that can follow one of them, the earliest of those standing for them all; an input
+// is compared with the one kept before it too, when asked, as the range of its pictures may
+// differ from that one's alone.
+template <typename DifferenceOf>
+void markWhatDiffers(const std::vector<CopyInput>& inputs, DifferenceOf differenceOf,
+                     bool withBefore, std::vector<std::string>& reasons)
+{
+    std::vector<std::size_t> left;
+    for (std::size_t i = 0; i < inputs.size(); ++i)
+        if (reasons[i].empty())
+            left.push_back(i);
+    std::size_t reference = 0;
+    std::size_t most = 0;
+    for (const std::size_t candidate : left) {
+        const auto alike = std::count_if(left.begin(), left.end(), [&](std::size_t i) {
+            return !differenceOf(inputs[i], inputs[candidate]);
+        });
+        if (static_cast<std::size_t>(alike) > most) {
+            most = static_cast<std::size_t>(alike);
+            reference = candidate;
+        }
+    }
+    std::optional<std::size_t> before;
+    for (const std::size_t i : left) {
+        const std::string name = clipName(inputs[i].facts.path);
+        if (const auto difference = differenceOf(inputs[i], inputs[reference])) {
+            reasons[i] = most > 1
+                             ? differenceSentence(name, *difference, "the others", true)
+                             : differenceSentence(name, *difference,
+                                                  clipName(inputs[reference].facts.path), false);
+            continue;
+        }
+        if (withBefore && before) {
+            if (const auto difference = differenceOf(inputs[i], inputs[*before])) {
+                reasons[i] = differenceSentence(name, *difference,
+                                                clipName(inputs[*before].facts.path), false);
+                continue;
+            }
+        }
+        before = i;
+    }
+}
+
 } // namespace
+
+CopyInput openCopyInput(const std::string& path, const std::string& output)
+{
+    if (sameFile(path, output))
+        throw EncoderError::usage("The output file " + output + " is also an input.");
+    CopyInput input;
+    input.opened = openInput(path);
+    input.facts = inputFacts(input.opened, path);
+    input.opened.file->setAside();
+    return input;
+}
 
 std::vector<CopyInput> openCopyInputs(const std::vector<std::string>& paths,
                                       const std::string& output)
 {
     std::vector<CopyInput> inputs;
-    for (const auto& path : paths) {
-        if (sameFile(path, output))
-            throw EncoderError::usage("The output file " + output + " is also an input.");
-        CopyInput input;
-        input.opened = openInput(path);
-        input.facts = inputFacts(input.opened, path);
-        input.opened.file->setAside();
-        inputs.push_back(std::move(input));
-    }
+    for (const auto& path : paths)
+        inputs.push_back(openCopyInput(path, output));
     return inputs;
+}
+
+std::vector<std::string> reasonsEachDiffers(const std::vector<CopyInput>& inputs, bool audioCopied)
+{
+    std::vector<std::string> reasons(inputs.size());
+    markWhatDiffers(inputs, videoDifference, true, reasons);
+    for (std::size_t i = 0; i < inputs.size(); ++i)
+        if (reasons[i].empty())
+            if (const int hidden = hiddenPictures(inputs[i]))
+                reasons[i] = hiddenPicturesSentence(inputs[i], hidden);
+    if (audioCopied)
+        markWhatDiffers(inputs, audioDifference, false, reasons);
+    return reasons;
 }
 
 void checkCopyable(const std::vector<CopyInput>& inputs, bool audioCopied)
@@ -400,13 +489,8 @@ void checkCopyable(const std::vector<CopyInput>& inputs, bool audioCopied)
                 other = &inputs[i - 1];
             if (!difference)
                 continue;
-            const std::string name = clipName(inputs[i].facts.path);
-            const std::string otherName = clipName(other->facts.path);
-            // A difference of the codec's header has no short sentence for the first input.
-            throw refusal(difference->first.empty()
-                              ? name + " " + difference->input + " " + otherName + "."
-                              : name + " " + difference->input + "; " + otherName + " " +
-                                    difference->first + ".");
+            throw refusal(differenceSentence(clipName(inputs[i].facts.path), *difference,
+                                             clipName(other->facts.path), false));
         }
     };
     refuseFirstDifference(videoDifference, EncoderError::cannotCopy, true);
@@ -414,11 +498,7 @@ void checkCopyable(const std::vector<CopyInput>& inputs, bool audioCopied)
         const int hidden = hiddenPictures(input);
         if (hidden == 0)
             continue;
-        throw EncoderError::cannotCopy(
-            clipName(input.facts.path) + " starts inside a group of pictures (an edit list hides " +
-            (hidden == 1 ? std::string("its first picture")
-                         : "its first " + std::to_string(hidden) + " pictures") +
-            "), which a copy cannot show correctly.");
+        throw EncoderError::cannotCopy(hiddenPicturesSentence(input, hidden));
     }
     if (audioCopied)
         refuseFirstDifference(audioDifference, EncoderError::cannotCopySound, false);

@@ -27,6 +27,13 @@ struct CopyInput
 // Each input's file is set aside once its header is read, and taken up again to be copied.
 std::vector<CopyInput> openCopyInputs(const std::vector<std::string>& paths,
                                       const std::string& output);
+CopyInput openCopyInput(const std::string& path, const std::string& output);
+
+// For each input, why it cannot be joined with the others by copying; empty for one that can.
+// Its pictures first, then its sound when it is copied, each against most of the others, so that
+// the inputs left when those with a reason are taken out can be joined, as checkCopyable would
+// find. (checkCopyable compares with the first input: its refusal names one input.)
+std::vector<std::string> reasonsEachDiffers(const std::vector<CopyInput>& inputs, bool audioCopied);
 
 // Throws the cannot-copy EncoderError when an input's packets cannot follow the first input's in
 // one stream: the message names the first input that differs, how it differs, and the first

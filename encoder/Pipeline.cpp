@@ -10,6 +10,7 @@
 #include "StopSignal.h"
 #include "WorkerThread.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <optional>
 
@@ -144,18 +145,67 @@ ExitStatus placeFile(Writer& writer, bool cutShort, const WrittenJoin& written,
     return ExitStatus::Done;
 }
 
-// -ovc copy: the inputs are checked against each other, with -checkonly too, and joined by
-// copying their pictures.
+// -checkonly -ovc copy: the refusal that the join would give, then a line on every input that
+// cannot be joined with the others, an unreadable one too, for the program to mark each.
+ExitStatus checkCopy(const CommandLineOptions& options, std::FILE* errors)
+{
+    const bool audioCopied = options.audioEncoder == AudioEncoder::Copy;
+    const std::vector<std::string> paths = inputPaths(options);
+    std::vector<CopyInput> readable;
+    std::vector<int> positions; // of the readable inputs, 1-based
+    std::vector<vantomel::DiffersLine> lines;
+    std::optional<EncoderError> refusal;
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        try {
+            readable.push_back(openCopyInput(paths[i], options.output));
+            positions.push_back(static_cast<int>(i) + 1);
+        } catch (const EncoderError& error) {
+            // The first fault is the one a join would stop at.
+            if (!refusal)
+                refusal = error;
+            if (error.kind() == EncoderError::Kind::UnreadableInput)
+                lines.push_back({static_cast<int>(i) + 1, error.what()});
+        }
+    }
+    if (refusal && refusal->kind() != EncoderError::Kind::UnreadableInput)
+        throw *refusal;
+    if (!refusal) {
+        try {
+            checkCopyable(readable, audioCopied);
+            checkContainerKeeps(readable, containerFor(options.output, options.outputFormat),
+                                audioCopied);
+            planCopy(options, readable);
+            return ExitStatus::Done;
+        } catch (const EncoderError& error) {
+            if (error.kind() != EncoderError::Kind::CannotCopy &&
+                error.kind() != EncoderError::Kind::CannotCopySound)
+                throw;
+            refusal = error;
+        }
+    }
+    const ExitStatus status = endOfRun(*refusal, false, errors);
+    const std::vector<std::string> reasons = reasonsEachDiffers(readable, audioCopied);
+    for (std::size_t i = 0; i < reasons.size(); ++i)
+        if (!reasons[i].empty())
+            lines.push_back({positions[i], reasons[i]});
+    std::sort(lines.begin(), lines.end(),
+              [](const auto& a, const auto& b) { return a.input < b.input; });
+    for (const vantomel::DiffersLine& line : lines)
+        std::fputs(vantomel::formatDiffersLine(line).c_str(), errors);
+    return status;
+}
+
+// -ovc copy: the inputs are checked against each other and joined by copying their pictures.
 ExitStatus joinByCopying(const CommandLineOptions& options, std::FILE* status, std::FILE* errors,
                          const Warn& warn, bool& writing)
 {
+    if (options.checkOnly)
+        return checkCopy(options, errors);
     std::vector<CopyInput> inputs = openCopyInputs(inputPaths(options), options.output);
     checkCopyable(inputs, options.audioEncoder == AudioEncoder::Copy);
     checkContainerKeeps(inputs, containerFor(options.output, options.outputFormat),
                         options.audioEncoder == AudioEncoder::Copy);
     const CopyPlan plan = planCopy(options, inputs);
-    if (options.checkOnly)
-        return ExitStatus::Done;
     if (stopRequested())
         return ExitStatus::Stopped;
     CopyJoin join(plan, inputs, warn);

@@ -1,7 +1,9 @@
 #include "Startup.h"
 
 #include "job/CompletionActions.h"
+#include "job/CopyOutlook.h"
 #include "job/CurrentProfileOutput.h"
+#include "job/JoinCheck.h"
 #include "job/JoinJob.h"
 #include "job/TaskListRows.h"
 #include "paths/PathText.h"
@@ -86,6 +88,11 @@ Startup::Startup(Seams seams, const ProgramSetup& setup, const QStringList& argu
     QObject::connect(m_opSettingForm, &TopSettingForm::selectionChanged, summary,
                      &OutputSummaryView::refreshSoon);
     QObject::connect(m_job.get(), &JoinJob::ended, summary, &OutputSummaryView::jobEnded);
+    m_outlookJoin = std::make_unique<JoinCheck>(*m_jobRows, *m_jobOutput, m_generalSettings);
+    m_copyOutlook = std::make_unique<CopyOutlook>(
+        *m_jobRows, *m_jobOutput, *m_outlookJoin, [this] { return m_jobView->outputFileText(); },
+        setup.places.encoderPath());
+    main.attachOutlook(m_copyOutlook.get());
     tellAboutPreferences(seams.messages, &main, setup.places.preferencesPath,
                          setup.info.productName);
 }

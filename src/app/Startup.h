@@ -9,6 +9,8 @@
 #include <memory>
 
 class CompletionActions;
+class CopyOutlook;
+class JoinCheck;
 class CurrentProfileOutput;
 class JoinJob;
 class MainWindowJobView;
@@ -61,4 +63,6 @@ private:
     std::unique_ptr<NotifyingMessages> m_jobMessages;
     std::unique_ptr<JoinJob> m_job;
     std::unique_ptr<CompletionActions> m_completionActions;
+    std::unique_ptr<JoinCheck> m_outlookJoin;
+    std::unique_ptr<CopyOutlook> m_copyOutlook;
 };

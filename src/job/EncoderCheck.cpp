@@ -13,15 +13,19 @@ EncoderCheck::EncoderCheck(QString encoderPath, int deadlineMs)
 {
 }
 
+QStringList EncoderCheck::arguments(const EncoderCommand& command)
+{
+    // First: after a "--" in the option text it would be taken for a file.
+    return QStringList{QStringLiteral("-checkonly")} + command.arguments;
+}
+
 EncoderCheck::Answer EncoderCheck::ask(const EncoderCommand& command) const
 {
     QProcess process;
     endWithTheProgram(process);
     QElapsedTimer clock;
     clock.start();
-    // First: after a "--" in the option text it would be taken for a file.
-    process.start(m_encoderPath, QStringList{QStringLiteral("-checkonly")} + command.arguments,
-                  QIODevice::ReadOnly);
+    process.start(m_encoderPath, arguments(command), QIODevice::ReadOnly);
     const auto left = [&] { return int(qMax<qint64>(1, m_deadlineMs - clock.elapsed())); };
     if (!process.waitForStarted(left()))
         return {};
@@ -30,19 +34,29 @@ EncoderCheck::Answer EncoderCheck::ask(const EncoderCommand& command) const
         process.waitForFinished(1000);
         return {};
     }
-    if (process.exitStatus() != QProcess::NormalExit)
+    return answerOf(process.exitStatus() == QProcess::NormalExit, process.exitCode(),
+                    process.readAllStandardError());
+}
+
+EncoderCheck::Answer EncoderCheck::answerOf(bool normalExit, int exitCode, const QByteArray& errors)
+{
+    if (!normalExit)
         return {};
-    const auto exit = EncoderExit(process.exitCode());
+    const auto exit = EncoderExit(exitCode);
     if (exit == EncoderExit::Done)
         return {Answer::Kind::Accepted, {}};
-    const QString reason = encoderReason(process.readAllStandardError());
+    const QString reason = encoderReason(errors);
+    QList<Answer::Differing> differing;
+    for (const QByteArray& line : errors.split('\n'))
+        if (const auto differs = vantomel::parseDiffersLine(line.toStdString()))
+            differing.append({differs->input - 1, QString::fromUtf8(differs->reason)});
     if (exit == EncoderExit::CannotCopy || exit == EncoderExit::CannotCopySound)
         return {exit == EncoderExit::CannotCopy ? Answer::Kind::CannotCopy
                                                 : Answer::Kind::CannotCopySound,
-                reason.isEmpty() ? QStringLiteral("The videos differ.") : reason};
+                reason.isEmpty() ? QStringLiteral("The videos differ.") : reason, differing};
     if (exit == EncoderExit::UnreadableInput)
         return {Answer::Kind::CannotReadInput,
-                reason.isEmpty() ? QStringLiteral("A video cannot be read.") : reason};
+                reason.isEmpty() ? QStringLiteral("A video cannot be read.") : reason, differing};
     if (exit != EncoderExit::Failed)
         return {};
     return {Answer::Kind::Refused,

@@ -2,7 +2,9 @@
 
 #include "EncoderCommand.h"
 
+#include <QList>
 #include <QString>
+#include <QStringList>
 
 // Asks the encoder, before a job makes anything, whether it takes a command line: with
 // -checkonly it reads its arguments, writes nothing and says yes (exit 0) or why not (exit 1, its
@@ -10,7 +12,8 @@
 // Start, not after the whole conversion stage. With -ovc copy it also opens the inputs' headers:
 // videos that cannot be joined by copying give exit 3, the first difference on standard error;
 // exit 5 when only their copied sound differs; exit 6 when an input cannot be opened or read as a
-// video, its name and the fault on standard error.
+// video, its name and the fault on standard error. Each of those is followed by a line on every
+// input that stops the copy (vantomel::DiffersLine).
 class EncoderCheck
 {
 public:
@@ -34,14 +37,33 @@ public:
             // command line, so the job runs and finds out for itself.
             NoAnswer,
         };
+        // An input that cannot be joined with the others by copying: its row, 0-based, and
+        // why, as the encoder says it.
+        struct Differing
+        {
+            int row = -1;
+            QString reason;
+
+            bool operator==(const Differing&) const = default;
+        };
+
         Kind kind = Kind::NoAnswer;
         QString reason;
+        // With CannotCopy, CannotCopySound and CannotReadInput: every input that stops the copy,
+        // in list order; none when it is no input's fault (the container cannot hold them).
+        QList<Differing> differing{};
     };
 
     explicit EncoderCheck(QString encoderPath, int deadlineMs = kDeadlineMs);
 
     // Waits for the answer on the calling thread, at most the deadline.
     Answer ask(const EncoderCommand& command) const;
+
+    // The encoder's arguments that ask about the command.
+    static QStringList arguments(const EncoderCommand& command);
+
+    // The answer of a check run that ended: normally with exitCode, or not (a crash).
+    static Answer answerOf(bool normalExit, int exitCode, const QByteArray& errors);
 
 private:
     QString m_encoderPath;

@@ -4,6 +4,7 @@
 #include "FileStamp.h"
 #include "JobFolder.h"
 #include "JobView.h"
+#include "JoinCheck.h"
 #include "JoinStage.h"
 #include "OutputContainers.h"
 #include "paths/PathText.h"
@@ -53,7 +54,7 @@ JoinJob::JoinJob(JobView& view, TaskRows& rows, const JobOutput& output,
                  const QString& defaultTempDirectory, const QString& productName, QObject* parent)
     : QObject(parent), m_view(view), m_rows(rows), m_output(output), m_settings(settings),
       m_seams(seams), m_defaultTempDirectory(defaultTempDirectory), m_productName(productName),
-      m_encoderCheck(encoderPath), m_step(view, encoderPath),
+      m_joinCheck(rows, output, settings), m_encoderCheck(encoderPath), m_step(view, encoderPath),
       m_conversionRunsAtOnce(QThread::idealThreadCount()), m_clock(view)
 {
     m_step.setLog(m_log);
@@ -112,12 +113,12 @@ bool JoinJob::check()
 
 bool JoinJob::joinsInOnePass() const
 {
-    return m_settings.onePass || m_output.copiesVideo();
+    return m_joinCheck.joinsInOnePass();
 }
 
 QString JoinJob::writtenPath() const
 {
-    return joinStageOutput(m_view.outputFileText(), m_output.outputExtension(), m_settings);
+    return m_joinCheck.writtenPath(m_view.outputFileText());
 }
 
 void JoinJob::refuse(const QString& caption, const QString& text, bool focusOutputFile)
@@ -141,10 +142,9 @@ bool JoinJob::checkOutputFile()
                QStringLiteral("Please specify the output file."), true);
         return false;
     }
-    // The old extension stays: movie.avi becomes movie.avi.wmv.
-    const QString wanted = m_output.outputExtension();
-    if (extensionOf(text).compare(wanted, Qt::CaseInsensitive) != 0)
-        m_view.setOutputFileText(text + wanted);
+    const QString withExtension = withOutputExtension(text, m_output.outputExtension());
+    if (withExtension != text)
+        m_view.setOutputFileText(withExtension);
     return true;
 }
 
@@ -212,12 +212,7 @@ bool JoinJob::checkProfileValues()
 
 bool JoinJob::checkEncoderTakesTheJoin()
 {
-    // The job's folder is made only once nothing can refuse the job; the check opens no
-    // intermediate, so one inside the temporary folder stands in for it.
-    const QString folder =
-        withTrailingSlash(QDir(m_settings.tempDir).absoluteFilePath(QStringLiteral("job")));
-    const EncoderCommand command = joinPlan(folder).commandFor(writtenPath());
-    const EncoderCheck::Answer answer = m_encoderCheck.ask(command);
+    const EncoderCheck::Answer answer = m_encoderCheck.ask(m_joinCheck.command(writtenPath()));
     // The encoder's reason, then what to do about it.
     const auto refuseWith = [&](const QString& caption, const QString& advice) {
         refuse(caption,
@@ -269,25 +264,15 @@ void JoinJob::runStages(JobFolder& folder, bool onePass)
         silencedInConversion = conversion.silencedInputs();
     }
     JoinStage join(context);
-    const StageOutcome joined = join.run(joinPlan(folder.path()));
+    const StageOutcome joined = join.run(m_joinCheck.plan(folder.path()));
     JoinResult result = join.result();
     result.silencedInputs = silencedInConversion + result.silencedInputs;
     endJob(Stage::Join, joined, folder, result);
 }
 
-JoinPlan JoinJob::joinPlan(const QString& jobFolder) const
-{
-    const QString options = m_output.encoderOptions();
-    if (m_output.copiesVideo())
-        return copyJoinPlan(m_rows, options);
-    return m_settings.onePass ? onePassJoinPlan(m_rows, options, pictureRules())
-                              : intermediatesJoinPlan(m_rows, jobFolder, options);
-}
-
 PictureRules JoinJob::pictureRules() const
 {
-    return {m_output.pictureSizeText(), m_settings.keepShape, m_settings.frameRate,
-            m_output.displayAspectText()};
+    return m_joinCheck.pictureRules();
 }
 
 void JoinJob::endJob(Stage stage, const StageOutcome& outcome, JobFolder& folder,

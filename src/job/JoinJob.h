@@ -7,6 +7,7 @@
 #include "JobClock.h"
 #include "JobContext.h"
 #include "JobOutcome.h"
+#include "JoinCheck.h"
 #include "JoinStage.h"
 #include "ResultCheck.h"
 #include "StageOutcome.h"
@@ -96,9 +97,6 @@ private:
     // The failure message, with the kept log's path and last lines to unfold when there is one.
     void showFailure(const QString& text, const QString& keptLogPath);
     void runStages(JobFolder& folder, bool onePass);
-    // The join this job runs: a copy of the originals, or one pass over them, or the
-    // intermediates in jobFolder.
-    JoinPlan joinPlan(const QString& jobFolder) const;
     // The one place where a job ends: statuses, message, job folder, clock, panels, run state.
     void endJob(Stage stage, const StageOutcome& outcome, JobFolder& folder,
                 const JoinResult& joined = {});
@@ -114,6 +112,8 @@ private:
     Seams m_seams;
     QString m_defaultTempDirectory;
     QString m_productName;
+    // The join this job runs and checks first.
+    JoinCheck m_joinCheck;
     EncoderCheck m_encoderCheck;
     EncoderRuns m_encoders;
     EncoderStep m_step;

@@ -14,6 +14,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QItemSelectionModel>
+#include <algorithm>
+#include <functional>
 #include <utility>
 
 namespace {
@@ -254,11 +256,22 @@ void TaskListEditor::addDirectory(const QString& folder)
 void TaskListEditor::removeSelected()
 {
     const QVector<bool> selected = selectedRows();
+    QList<int> rows;
+    for (int row = 0; row < selected.size(); ++row)
+        if (selected[row])
+            rows << row;
+    removeRows(rows);
+}
+
+void TaskListEditor::removeRows(const QList<int>& rows)
+{
+    QList<int> bottomFirst = rows;
+    std::sort(bottomFirst.begin(), bottomFirst.end(), std::greater<>());
+    bottomFirst.erase(std::unique(bottomFirst.begin(), bottomFirst.end()), bottomFirst.end());
     changeRows([&] {
-        for (int row = static_cast<int>(selected.size()) - 1; row >= 0; --row) {
-            if (selected[row])
+        for (const int row : bottomFirst)
+            if (row >= 0 && row < m_model.rowCount())
                 m_model.removeItem(row);
-        }
     });
     if (m_model.rowCount() == 0)
         emit taskButtonsEnabled(false);

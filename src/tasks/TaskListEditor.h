@@ -68,6 +68,8 @@ public:
 
     // Deletes the selected rows.
     void removeSelected();
+    // Deletes the rows (0-based, any order), as one change.
+    void removeRows(const QList<int>& rows);
     // Deletes every row once the user has said Yes.
     void clear();
     // Moves the selected rows up (down) by one as blocks; a selected top (bottom) row stays.

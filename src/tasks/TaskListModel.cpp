@@ -23,7 +23,13 @@ int TaskListModel::columnCount(const QModelIndex& parent) const
 
 QVariant TaskListModel::data(const QModelIndex& index, int role) const
 {
-    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= m_rows.size())
+    if (!index.isValid() || index.row() >= m_rows.size())
+        return {};
+    if (role == CopyNoteRole || role == Qt::ToolTipRole) {
+        const auto note = m_copyNotes.constFind(index.row());
+        return note == m_copyNotes.cend() ? QVariant() : QVariant(*note);
+    }
+    if (role != Qt::DisplayRole)
         return {};
     const TaskRow& row = m_rows[index.row()];
     switch (index.column()) {
@@ -95,6 +101,7 @@ bool TaskListModel::moveRows(const QModelIndex& sourceParent, int sourceRow, int
     if (!beginMoveRows(sourceParent, sourceRow, sourceRow + count - 1, destinationParent,
                        destinationChild))
         return false;
+    m_copyNotes.clear();
     const auto first = m_rows.begin();
     if (destinationChild < sourceRow)
         std::rotate(first + destinationChild, first + sourceRow, first + sourceRow + count);
@@ -194,6 +201,7 @@ void TaskListModel::appendItem(const TaskRow& item)
 void TaskListModel::removeItem(int row)
 {
     beginRemoveRows(QModelIndex(), row, row);
+    m_copyNotes.clear();
     m_rows.removeAt(row);
     endRemoveRows();
 }
@@ -203,6 +211,7 @@ void TaskListModel::clear()
     if (m_rows.isEmpty())
         return;
     beginRemoveRows(QModelIndex(), 0, rowCount() - 1);
+    m_copyNotes.clear();
     m_rows.clear();
     endRemoveRows();
 }
@@ -210,6 +219,7 @@ void TaskListModel::clear()
 void TaskListModel::setRows(const QVector<TaskRow>& rows)
 {
     beginResetModel();
+    m_copyNotes.clear();
     m_rows = rows;
     endResetModel();
 }
@@ -226,4 +236,21 @@ int TaskListModel::findPath(const QString& path) const
 void TaskListModel::rowChanged(int row)
 {
     emit dataChanged(index(row, 0), index(row, ColumnCount - 1), {Qt::DisplayRole});
+}
+
+void TaskListModel::setCopyNote(int row, const QString& note)
+{
+    if (row < 0 || row >= m_rows.size())
+        return;
+    m_copyNotes.insert(row, note);
+    emit dataChanged(index(row, 0), index(row, ColumnCount - 1), {CopyNoteRole, Qt::ToolTipRole});
+}
+
+void TaskListModel::clearCopyNotes()
+{
+    if (m_copyNotes.isEmpty())
+        return;
+    m_copyNotes.clear();
+    emit dataChanged(index(0, 0), index(rowCount() - 1, ColumnCount - 1),
+                     {CopyNoteRole, Qt::ToolTipRole});
 }

@@ -3,6 +3,7 @@
 #include "TaskRow.h"
 
 #include <QAbstractTableModel>
+#include <QHash>
 #include <QVector>
 
 // The ordered input videos of the join job, top row first; columns show each row's path,
@@ -26,6 +27,10 @@ public:
         FileSize,
         ColumnCount
     };
+
+    // Why a row cannot be joined with the others without re-encoding; none (an invalid value)
+    // when it can or nobody asked. Its tooltip too, on every column.
+    static constexpr int CopyNoteRole = Qt::UserRole + 1;
 
     using QAbstractTableModel::QAbstractTableModel;
 
@@ -59,6 +64,9 @@ public:
     TaskRow ReadItemData(int row) const;
     // The one part of a row that changes once it is listed.
     void setStatus(int row, TaskStatus status);
+    // The notes hold for the rows as they stand: a removal, a move or a new order drops them.
+    void setCopyNote(int row, const QString& note);
+    void clearCopyNotes();
 
     void appendItem(const TaskRow& item);
     void removeItem(int row);
@@ -79,4 +87,5 @@ private:
     void rowChanged(int row);
 
     QVector<TaskRow> m_rows;
+    QHash<int, QString> m_copyNotes; // by row
 };

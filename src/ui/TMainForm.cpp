@@ -1,5 +1,7 @@
 #include "TMainForm.h"
 
+#include "CopyNoteMark.h"
+#include "CopyOutlookLine.h"
 #include "Pictures.h"
 #include "RowPictures.h"
 #include "TAboutForm.h"
@@ -7,6 +9,7 @@
 #include "TaskListColumns.h"
 #include "TopSettingForm.h"
 #include "job/ClosingDuringJob.h"
+#include "job/CopyOutlook.h"
 #include "job/JoinJob.h"
 #include "paths/PathText.h"
 #include "prefs/IniFile.h"
@@ -290,6 +293,28 @@ void TMainForm::attachDialogs(TAboutForm* about, TopSettingForm* outputSettings,
     m_opSettingForm = outputSettings;
     m_settingForm = settings;
     connect(m_opSettingForm, &TopSettingForm::profileSaved, this, &TMainForm::selectSavedProfile);
+}
+
+void TMainForm::attachOutlook(CopyOutlook* outlook)
+{
+    new CopyNoteMark(*ui->ltvTask, TaskListModel::Status);
+    auto* line = new CopyOutlookLine(*ui->labCopyOutlook, m_taskList, *outlook, this);
+    connect(line, &CopyOutlookLine::removeRequested, this,
+            [this](const QList<int>& rows) { m_taskListEditor->removeRows(rows); });
+    connect(line, &CopyOutlookLine::profileChoiceRequested, this, [this] {
+        ui->cmbProfile->setFocus();
+        ui->cmbProfile->showPopup();
+    });
+    const auto changed = [outlook] { outlook->changed(); };
+    connect(&m_taskList, &QAbstractItemModel::rowsInserted, outlook, changed);
+    connect(&m_taskList, &QAbstractItemModel::rowsRemoved, outlook, changed);
+    connect(&m_taskList, &QAbstractItemModel::rowsMoved, outlook, changed);
+    connect(&m_taskList, &QAbstractItemModel::modelReset, outlook, changed);
+    connect(ui->cmbProfile, &QComboBox::currentIndexChanged, outlook, changed);
+    connect(ui->edtOutputFile, &QLineEdit::textChanged, outlook, changed);
+    // The dialog may have changed the profile's options.
+    connect(m_opSettingForm, &QDialog::finished, outlook, changed);
+    outlook->changed();
 }
 
 void TMainForm::attachJob(JoinJob* job)

@@ -16,6 +16,7 @@ class TMainForm;
 class QLabel;
 class QMenu;
 class ClosingDuringJob;
+class CopyOutlook;
 class JoinJob;
 class TaskListColumns;
 class TaskListEditor;
@@ -38,6 +39,8 @@ public:
     // The dialogs and the job are made after the main window; start-up hands them over.
     void attachDialogs(TAboutForm* about, TopSettingForm* outputSettings, TSettingForm* settings);
     void attachJob(JoinJob* job);
+    // The line under the task list and the rows' marks show what the outlook finds.
+    void attachOutlook(CopyOutlook* outlook);
 
     const ProgramInfo& programInfo() const { return m_info; }
     const ProgramPlaces& places() const { return m_places; }

@@ -1,6 +1,7 @@
 // The real encoder joining clips by copying their pictures, and what every join marks in its
 // output: a chapter at each part's start, a line on each join point's A/V offset.
 #include "EncoderClips.h"
+#include "EncoderContract.h"
 #include "EncoderProgramRun.h"
 #include "MediaFacts.h"
 
@@ -257,92 +258,111 @@ private slots:
         QTest::addColumn<QString>("options");
         QTest::addColumn<QString>("message"); // empty: joined
         QTest::addColumn<int>("status");      // 5: only the copied sound differs
+        // The inputs that -checkonly says cannot be joined with the others, by position.
+        QTest::addColumn<QString>("differing");
 
         QTest::newRow("picture size")
             << "copy-size.mp4" << copyBoth
-            << "copy-size.mp4 is 176x144 at 30 fps; copy-a.mp4 is 160x120 at 30 fps." << 3;
+            << "copy-size.mp4 is 176x144 at 30 fps; copy-a.mp4 is 160x120 at 30 fps." << 3
+            << QString("3");
         QTest::newRow("frame rate")
             << "copy-rate.mp4" << copyBoth
-            << "copy-rate.mp4 is 160x120 at 25 fps; copy-a.mp4 is 160x120 at 30 fps." << 3;
+            << "copy-rate.mp4 is 160x120 at 25 fps; copy-a.mp4 is 160x120 at 30 fps." << 3
+            << QString("3");
         QTest::newRow("video codec")
             << "copy-mpeg4.mp4" << copyBoth
-            << "copy-mpeg4.mp4 has mpeg4 video; copy-a.mp4 has h264 video." << 3;
+            << "copy-mpeg4.mp4 has mpeg4 video; copy-a.mp4 has h264 video." << 3 << QString("3");
         QTest::newRow("pixel format")
             << "copy-444.mp4" << copyBoth
-            << "copy-444.mp4 has yuv444p pictures; copy-a.mp4 has yuv420p pictures." << 3;
+            << "copy-444.mp4 has yuv444p pictures; copy-a.mp4 has yuv420p pictures." << 3
+            << QString("3");
         QTest::newRow("audio codec")
             << "copy-mp3.mp4" << copyBoth << "copy-mp3.mp4 has mp3 audio; copy-a.mp4 has aac audio."
-            << 5;
+            << 5 << QString("3");
         QTest::newRow("audio codec parameters")
             << "copy-aac-main.mp4" << copyBoth
             << "copy-aac-main.mp4 has aac audio codec parameters that cannot follow those of "
                "copy-a.mp4."
-            << 5;
+            << 5 << QString("3");
         QTest::newRow("sample rate")
             << "copy-44100.mp4" << copyBoth
-            << "copy-44100.mp4 has audio at 44100 Hz; copy-a.mp4 has audio at 48000 Hz." << 5;
+            << "copy-44100.mp4 has audio at 44100 Hz; copy-a.mp4 has audio at 48000 Hz." << 5
+            << QString("3");
         QTest::newRow("channels")
             << "copy-mono.mp4" << copyBoth
-            << "copy-mono.mp4 has 1 audio channel; copy-a.mp4 has 2 audio channels." << 5;
+            << "copy-mono.mp4 has 1 audio channel; copy-a.mp4 has 2 audio channels." << 5
+            << QString("3");
         QTest::newRow("sample rate, sound encoded")
-            << "copy-44100.mp4" << copyPictureEncodeSound << QString() << 0;
+            << "copy-44100.mp4" << copyPictureEncodeSound << QString() << 0 << QString();
         QTest::newRow("turned upside down")
             << "copy-upside-down.mp4" << copyBoth
             << "copy-upside-down.mp4 is shown turned 180 degrees; copy-a.mp4 is shown turned 0 "
                "degrees."
-            << 3;
+            << 3 << QString("3");
         QTest::newRow("trimmed inside a group of pictures")
             << "copy-trimmed.mp4" << copyPictureEncodeSound
             << "copy-trimmed.mp4 starts inside a group of pictures (an edit list hides its first "
                "15 pictures), which a copy cannot show correctly."
-            << 3;
+            << 3 << QString("3");
         // From here a clip of several names is the whole join.
         const QString intoMkv = copyBoth + QStringLiteral(" -of mkv");
         QTest::newRow("turned, into MKV")
             << "copy-turned-a.mp4 copy-turned-b.mp4" << intoMkv
             << "copy-turned-a.mp4 is shown turned 90 degrees, which an MKV copy cannot keep; join "
                "with \"MP4 - Same as the videos (no re-encoding)\" or a re-encoding profile."
-            << 3;
+            << 3 << QString();
         QTest::newRow("turned, into MP4")
-            << "copy-turned-a.mp4 copy-turned-b.mp4" << copyBoth << QString() << 0;
+            << "copy-turned-a.mp4 copy-turned-b.mp4" << copyBoth << QString() << 0 << QString();
         QTest::newRow("pixel aspect")
             << "copy-sar.mp4" << copyBoth
             << "copy-sar.mp4 has a pixel aspect ratio of 4:3; copy-a.mp4 has a pixel aspect ratio "
                "of 1:1."
-            << 3;
+            << 3 << QString("3");
         QTest::newRow("container's aspect")
             << "copy-aspect.mp4" << copyBoth
             << "copy-aspect.mp4 has a pixel aspect ratio of 4:3; copy-a.mp4 has a pixel aspect "
                "ratio of 1:1."
-            << 3;
+            << 3 << QString("3");
         QTest::newRow("container's aspect, kept")
-            << "copy-aspect.mp4 copy-aspect.mp4" << intoMkv << QString() << 0;
+            << "copy-aspect.mp4 copy-aspect.mp4" << intoMkv << QString() << 0 << QString();
         QTest::newRow("variable frame rates around one")
-            << "copy-vfr.mp4 copy-vfr-b.mp4 copy-vfr.mp4" << copyBoth << QString() << 0;
+            << "copy-vfr.mp4 copy-vfr-b.mp4 copy-vfr.mp4" << copyBoth << QString() << 0
+            << QString();
         QTest::newRow("variable frame rates around two")
             << "copy-vfr.mp4 copy-vfr-25.mp4" << copyBoth
             << "copy-vfr-25.mp4 is 160x120 at a variable frame rate around 25 fps; copy-vfr.mp4 "
                "is 160x120 at a variable frame rate around 30 fps."
-            << 3;
-        QTest::newRow("29.97 and 30 fps") << "copy-ntsc.mp4" << copyBoth << QString() << 0;
+            << 3 << QString("2");
+        QTest::newRow("29.97 and 30 fps")
+            << "copy-ntsc.mp4" << copyBoth << QString() << 0 << QString();
         QTest::newRow("full range, stated by each")
-            << "copy-709.mp4 copy-full.mp4 copy-709.mp4" << intoMkv << QString() << 0;
+            << "copy-709.mp4 copy-full.mp4 copy-709.mp4" << intoMkv << QString() << 0 << QString();
         QTest::newRow("full range, not stated by the first")
             << "copy-full.mp4" << copyBoth
-            << "copy-full.mp4 has yuvj420p pictures; copy-a.mp4 has yuv420p pictures." << 3;
+            << "copy-full.mp4 has yuvj420p pictures; copy-a.mp4 has yuv420p pictures." << 3
+            << QString("3");
         QTest::newRow("limited range, not stated after full")
             << "copy-709.mp4 copy-full.mp4 copy-a.mp4" << copyBoth
-            << "copy-a.mp4 has yuv420p pictures; copy-full.mp4 has yuvj420p pictures." << 3;
+            << "copy-a.mp4 has yuv420p pictures; copy-full.mp4 has yuvj420p pictures." << 3
+            << QString("3");
         QTest::newRow("VP9 into MP4")
             << "copy-vp9.mkv copy-vp9.mkv" << copyBoth
             << "The MP4 container cannot hold copied vp9 video; join with \"MKV - Same as the "
                "videos (no re-encoding)\" or a re-encoding profile."
-            << 3;
+            << 3 << QString();
         QTest::newRow("H.264 into AVI")
             << "copy-a.mp4 copy-b.mp4" << copyBoth + QStringLiteral(" -of avi")
             << "The AVI container cannot hold copied h264 video; join with \"MP4 - Same as the "
                "videos (no re-encoding)\" or a re-encoding profile."
-            << 3;
+            << 3 << QString();
+        QTest::newRow("two of four differ from the others")
+            << "copy-size.mp4 copy-a.mp4 copy-b.mp4 copy-rate.mp4" << copyBoth
+            << "copy-a.mp4 is 160x120 at 30 fps; copy-size.mp4 is 176x144 at 30 fps." << 3
+            << QString("1 4");
+        QTest::newRow("pictures of one, sound of another")
+            << "copy-a.mp4 copy-size.mp4 copy-mp3.mp4 copy-b.mp4" << copyBoth
+            << "copy-size.mp4 is 176x144 at 30 fps; copy-a.mp4 is 160x120 at 30 fps." << 3
+            << QString("2 3");
     }
 
     void copyRefusesClipsThatDiffer()
@@ -351,6 +371,7 @@ private slots:
         QFETCH(QString, options);
         QFETCH(QString, message);
         QFETCH(int, status);
+        QFETCH(QString, differing);
         const QString output = m_work.filePath(QStringLiteral("refused.mp4"));
         QFile::remove(output);
         QStringList clips = clip.split(QLatin1Char(' '));
@@ -365,8 +386,17 @@ private slots:
             const EncoderProgramRun run = runEncoder(
                 checkOnly ? QStringList{QStringLiteral("-checkonly")} + arguments : arguments);
             QVERIFY(!run.crashed);
-            QCOMPARE(QString::fromUtf8(run.errors).trimmed(),
+            QStringList messages;
+            QStringList positions;
+            for (const QByteArray& line : run.errors.trimmed().split('\n')) {
+                if (const auto differs = vantomel::parseDiffersLine(line.toStdString()))
+                    positions << QString::number(differs->input);
+                else
+                    messages << QString::fromUtf8(line);
+            }
+            QCOMPARE(messages.join(QLatin1Char('\n')),
                      message.isEmpty() ? message : "[refusal] " + message);
+            QCOMPARE(positions.join(QLatin1Char(' ')), checkOnly ? differing : QString());
             QCOMPARE(run.exitCode, status);
             QCOMPARE(QFile::exists(output), !checkOnly && message.isEmpty());
         }

@@ -9,8 +9,10 @@
 #include "ui/TopSettingForm.h"
 
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QProcess>
 #include <QTest>
+#include <QTextDocumentFragment>
 #include <QTimer>
 #include <csignal>
 
@@ -480,6 +482,84 @@ private slots:
                      qPrintable(QString::number(chapters[part].start)));
         QVERIFY(!QFileInfo::exists(m_program->tempDir()));
         QFile::remove(windows.outputFile());
+    }
+
+    // With a copy profile the list tells before Start whether its videos can be joined without
+    // re-encoding, and marks each that stops it; Start says the same. Removing the marked ones
+    // from the line leaves a list that can be joined; Undo brings them back.
+    void theListTellsBeforeStartWhatACopyWillDo_data()
+    {
+        QTest::addColumn<QStringList>("clips"); // gone.mp4 is deleted once listed
+        QTest::addColumn<QList<int>>("marked");
+        QTest::addColumn<QString>("line");    // without the links' markup
+        QTest::addColumn<QString>("caption"); // of Start's refusal; empty: none
+        const QString cannot = QStringLiteral(
+            " cannot be joined with the others without re-encoding: Remove %1 or Choose a profile "
+            "that re-encodes.");
+        const QString differ = QStringLiteral("Videos Cannot Be Copied");
+        QTest::newRow("size differs")
+            << QStringList{"copy-a.mp4", "copy-b.mp4", "copy-size.mp4"} << QList<int>{2}
+            << "copy-size.mp4" + cannot.arg("it") << differ;
+        QTest::newRow("rate differs, first and third")
+            << QStringList{"copy-rate.mp4", "copy-a.mp4", "copy-size.mp4", "copy-b.mp4"}
+            << QList<int>{0, 2} << "copy-rate.mp4 and copy-size.mp4" + cannot.arg("them") << differ;
+        QTest::newRow("codec differs")
+            << QStringList{"copy-a.mp4", "copy-mpeg4.mp4", "copy-b.mp4"} << QList<int>{1}
+            << "copy-mpeg4.mp4" + cannot.arg("it") << differ;
+        QTest::newRow("sound differs")
+            << QStringList{"copy-a.mp4", "copy-b.mp4", "copy-mp3.mp4"} << QList<int>{2}
+            << "copy-mp3.mp4" + cannot.arg("it") << differ;
+        QTest::newRow("unreadable")
+            << QStringList{"copy-a.mp4", "gone.mp4", "copy-b.mp4"} << QList<int>{1}
+            << "gone.mp4" + cannot.arg("it") << "Video Cannot Be Read";
+        QTest::newRow("all alike") << QStringList{"copy-a.mp4", "copy-b.mp4"} << QList<int>{}
+                                   << "All 2 videos can be joined without re-encoding" << QString();
+    }
+
+    void theListTellsBeforeStartWhatACopyWillDo()
+    {
+        QFETCH(QStringList, clips);
+        QFETCH(QList<int>, marked);
+        QFETCH(QString, line);
+        QFETCH(QString, caption);
+        const QString gone = m_outputs.filePath(QStringLiteral("gone.mp4"));
+        QStringList inputs;
+        for (const QString& clip : clips)
+            inputs << (clip == QLatin1String("gone.mp4") ? gone : encoderClipPath(clip));
+        QVERIFY(!inputs.contains(gone) || QFile::copy(encoderClipPath("copy-b.mp4"), gone));
+        RecordingSeams doubles;
+        RealWindows windows(doubles.seams(), *m_program, inputs);
+        QVERIFY(windows.selectProfile(QStringLiteral("MP4 - Same as the videos (no re-encoding)")));
+        windows.setOutputFile(m_outputs.filePath(QStringLiteral("outlook.mp4")));
+        QFile::remove(gone);
+        const TaskListModel& rows = windows.main().taskList();
+        auto* shown = windows.control<QLabel>("labCopyOutlook");
+        const auto answered = [&] {
+            return QTest::qWaitFor([&] { return shown->isVisible(); }, 10000) &&
+                   QTextDocumentFragment::fromHtml(shown->text()).toPlainText() == line;
+        };
+        QVERIFY2(answered(), qPrintable(shown->text()));
+        QList<int> notes;
+        for (int row = 0; row < rows.rowCount(); ++row) {
+            const QString note = rows.index(row, 0).data(Qt::ToolTipRole).toString();
+            if (!rows.index(row, TaskListModel::Status).data(TaskListModel::CopyNoteRole).isNull())
+                notes << row;
+            QVERIFY2(note.isEmpty() || note.contains(QFileInfo(inputs[row]).fileName()),
+                     qPrintable(note));
+        }
+        QCOMPARE(notes, marked);
+
+        QCOMPARE(windows.main().job()->check(), caption.isEmpty());
+        QCOMPARE(doubles.messages.shown.size(), caption.isEmpty() ? 0 : 1);
+        if (caption.isEmpty())
+            return;
+        QCOMPARE(doubles.messages.shown.first().caption, caption);
+        emit shown->linkActivated(QStringLiteral("remove"));
+        line = QStringLiteral("All %1 videos can be joined without re-encoding")
+                   .arg(inputs.size() - marked.size());
+        QVERIFY2(answered(), qPrintable(shown->text()));
+        windows.control<QAction>("mnuUndo")->trigger();
+        QCOMPARE(rows.rowCount(), inputs.size());
     }
 
     void twoProgramsWithOneTempFolderJoinTheirOwnClips()

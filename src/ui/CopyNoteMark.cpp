@@ -1,0 +1,22 @@
+#include "CopyNoteMark.h"
+
+#include "tasks/TaskListModel.h"
+
+#include <QAbstractItemView>
+#include <QStyle>
+
+CopyNoteMark::CopyNoteMark(QAbstractItemView& list, int statusColumn)
+    : QStyledItemDelegate(&list),
+      m_warning(list.style()->standardIcon(QStyle::SP_MessageBoxWarning))
+{
+    list.setItemDelegateForColumn(statusColumn, this);
+}
+
+void CopyNoteMark::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const
+{
+    QStyledItemDelegate::initStyleOption(option, index);
+    if (index.data(TaskListModel::CopyNoteRole).isNull())
+        return;
+    option->features |= QStyleOptionViewItem::HasDecoration;
+    option->icon = m_warning;
+}

@@ -1,0 +1,92 @@
+#include "CopyOutlookLine.h"
+
+#include "job/CopyOutlook.h"
+#include "tasks/TaskListModel.h"
+
+#include <QFileInfo>
+#include <QLabel>
+
+namespace {
+
+const QString kRemoveLink = QStringLiteral("remove");
+const QString kProfileLink = QStringLiteral("profile");
+
+QString link(const QString& target, const QString& text)
+{
+    return QStringLiteral("<a href=\"%1\">%2</a>").arg(target, text);
+}
+
+// "a", "a and b", "a, b and c"
+QString listed(const QStringList& names)
+{
+    if (names.size() < 2)
+        return names.join(QString());
+    return names.first(names.size() - 1).join(QStringLiteral(", ")) + QStringLiteral(" and ") +
+           names.last();
+}
+
+bool stopsTheCopy(EncoderCheck::Answer::Kind kind)
+{
+    using Kind = EncoderCheck::Answer::Kind;
+    return kind == Kind::CannotCopy || kind == Kind::CannotCopySound ||
+           kind == Kind::CannotReadInput;
+}
+
+} // namespace
+
+CopyOutlookLine::CopyOutlookLine(QLabel& line, TaskListModel& model, CopyOutlook& outlook,
+                                 QObject* parent)
+    : QObject(parent), m_line(line), m_model(model)
+{
+    connect(&outlook, &CopyOutlook::answered, this, &CopyOutlookLine::show);
+    connect(&outlook, &CopyOutlook::withdrawn, this, &CopyOutlookLine::withdraw);
+    connect(&m_line, &QLabel::linkActivated, this, [this](const QString& target) {
+        if (target == kRemoveLink)
+            emit removeRequested(m_named);
+        else if (target == kProfileLink)
+            emit profileChoiceRequested();
+    });
+}
+
+QString CopyOutlookLine::text(const EncoderCheck::Answer& answer, const TaskListModel& model)
+{
+    if (answer.kind == EncoderCheck::Answer::Kind::Accepted)
+        return QStringLiteral("All %1 videos can be joined without re-encoding")
+            .arg(model.rowCount());
+    if (!stopsTheCopy(answer.kind))
+        return {};
+    const QString profile = link(kProfileLink, QStringLiteral("Choose a profile that re-encodes"));
+    // No clip of its own stops it: the container cannot hold them, and the reason says why.
+    if (answer.differing.isEmpty())
+        return answer.reason.toHtmlEscaped() + QLatin1Char(' ') + profile + QLatin1Char('.');
+    QStringList names;
+    for (const EncoderCheck::Answer::Differing& clip : answer.differing)
+        if (clip.row >= 0 && clip.row < model.rowCount())
+            names << QFileInfo(model.ReadItemData(clip.row).path).fileName().toHtmlEscaped();
+    return listed(names) +
+           QStringLiteral(" cannot be joined with the others without re-encoding: ") +
+           link(kRemoveLink,
+                names.size() == 1 ? QStringLiteral("Remove it") : QStringLiteral("Remove them")) +
+           QStringLiteral(" or ") + profile + QLatin1Char('.');
+}
+
+void CopyOutlookLine::show(const EncoderCheck::Answer& answer)
+{
+    withdraw();
+    const QString shown = text(answer, m_model);
+    if (shown.isEmpty())
+        return;
+    for (const EncoderCheck::Answer::Differing& clip : answer.differing) {
+        m_model.setCopyNote(clip.row, clip.reason);
+        m_named << clip.row;
+    }
+    m_line.setText(shown);
+    m_line.setVisible(true);
+}
+
+void CopyOutlookLine::withdraw()
+{
+    m_named.clear();
+    m_model.clearCopyNotes();
+    m_line.setVisible(false);
+}
