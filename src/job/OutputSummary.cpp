@@ -136,7 +136,7 @@ QString summaryLine(const OutputSummary& summary)
         parts << QStringLiteral("about ") + fileSizeText(summary.bytes);
     if (summary.jobSeconds >= 0)
         parts << QStringLiteral("about ") + roughDurationText(summary.jobSeconds) +
-                     (summary.measured ? QString() : QStringLiteral(" (first guess)"));
+                     (summary.measured ? QString() : QStringLiteral(" (a guess)"));
     return parts.join(QStringLiteral(" \u00b7 "));
 }
 

@@ -35,7 +35,7 @@ OutputSummary summarizeOutput(const QVector<TaskRow>& rows, const CurrentProfile
                               std::optional<JobSpeed> measuredSpeed);
 
 // "MP4 · 1920x1080 · 30 fps · H.264 · AAC 48 kHz stereo · re-encoded · about 85 MB · about
-// 2 min". A first guess at the time says so.
+// 2 min". A time guessed before any job of its kind ran says so.
 QString summaryLine(const OutputSummary& summary);
 // How the size and the time were estimated, for the line's tooltip.
 QString summaryExplanation(const OutputSummary& summary);

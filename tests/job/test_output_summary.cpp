@@ -38,7 +38,7 @@ private slots:
         QTest::newRow("re-encoded at the profile's size, first guess")
             << "MP4 - H.264 and AAC" << false << "30" << 0.0
             << "MP4 · 1280x720 · 30 fps · H.264 · AAC 48 kHz stereo · re-encoded · about "
-               "5.4 MB · about 13 s (first guess)";
+               "5.4 MB · about 13 s (a guess)";
         // The first clip plays upright: its size as it plays, and its rate.
         QTest::newRow("same as the first video")
             << "MP4 - H.264 and AAC" << true << "First" << 2.0
