@@ -45,6 +45,7 @@ public:
     TSettingForm& settingForm() const { return *m_settingForm; }
     JoinJob& job() const { return *m_job; }
     const CurrentProfile& currentProfile() const { return m_currentProfile; }
+    const prefs::GeneralSettings& generalSettings() const { return m_generalSettings; }
 
 private:
     void followFirstVideo(const TaskListModel& clips);

@@ -6,8 +6,8 @@ namespace {
 
 const QString kSpeedSection = QStringLiteral("Speed");
 constexpr double kReferencePixels = 1280.0 * 720.0;
-// Shorter jobs are mostly the encoder's start-up, which says little of its speed.
-constexpr double kShortestMeasuredJob = 1.0;
+// Shorter jobs are mostly the start-up of the encoder, which says little of its speed.
+constexpr double kShortestMeasuredJob = 0.1;
 
 QString speedKey(JoinWay way)
 {
@@ -58,13 +58,13 @@ JobSpeed ruleOfThumbSpeed(JoinWay way)
 {
     switch (way) {
     case JoinWay::Copy:
-        return {100e6};
+        return {200e6};
     case JoinWay::OnePass:
         return {3.0};
     case JoinWay::TwoStages:
         break;
     }
-    return {1.5};
+    return {2.5};
 }
 
 std::optional<JobSpeed> readJobSpeed(const QString& iniPath, JoinWay way)

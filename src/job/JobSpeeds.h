@@ -30,8 +30,8 @@ std::optional<JobSpeed> measuredSpeed(JoinWay way, qint64 inputBytes, double vid
 double jobSecondsAt(JoinWay way, JobSpeed speed, qint64 inputBytes, double videoSeconds,
                     qint64 outputPixels);
 
-// The speed a way is guessed at before a job of it has run on this machine: a copy at 100 MB a
-// second, a re-encode at three times real time at 1280x720 in one pass, half that in two stages.
+// The speed a way is guessed at before a job of it has run on this machine: a copy at 200 MB a
+// second, a re-encode at three times real time at 1280x720 in one pass, 2.5 times in two stages.
 JobSpeed ruleOfThumbSpeed(JoinWay way);
 
 // The speed the last finished job of the way measured, kept in [Speed] of the preferences file

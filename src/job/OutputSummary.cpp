@@ -153,10 +153,10 @@ QString summaryExplanation(const OutputSummary& summary)
                              "this computer.")
         : summary.way == JoinWay::Copy
             ? QStringLiteral("No job of this kind has run on this computer yet: the time is "
-                             "guessed at 100 MB of clips a second.")
+                             "guessed at 200 MB of clips a second.")
             : QStringLiteral("No job of this kind has run on this computer yet: the time is "
-                             "guessed at %1 times the clips' length for 1280x720.")
+                             "guessed at %1 the clips' length for 1280x720.")
                   .arg(summary.way == JoinWay::OnePass ? QStringLiteral("a third of")
-                                                       : QStringLiteral("two thirds of"));
+                                                       : QStringLiteral("two fifths of"));
     return size + QLatin1Char('\n') + time;
 }
