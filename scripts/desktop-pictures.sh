@@ -61,6 +61,13 @@ make_clip() {
 make_clip "Beach walk.mp4" 1280x720 440 "-c:v libx264 -preset veryfast -c:a aac"
 make_clip "Birthday cake.mov" 1280x720 523 "-c:v libx264 -preset veryfast -c:a aac"
 make_clip "Harbour at dusk.avi" 640x480 659 "-c:v mpeg4 -q:v 3 -c:a libmp3lame"
+# Two phones: one stores its upright clips on their side with a note to turn them, the other
+# upright.
+make_clip "PXL_20250711_120322.mkv" 1280x720 392 "-c:v libx264 -preset veryfast -c:a aac"
+ffmpeg -nostdin -v error -y -i "$videos/PXL_20250711_120322.mkv" -c copy -metadata:s:v rotate=90 \
+  "$videos/PXL_20250711_120322.mp4"
+rm "$videos/PXL_20250711_120322.mkv"
+make_clip "IMG_481.mp4" 720x1280 349 "-c:v libx264 -preset veryfast -c:a aac"
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
@@ -108,6 +115,13 @@ take() {
   ffmpeg -nostdin -v error -y -f x11grab -draw_mouse 0 -video_size "${w}x${h}" -i "$DISPLAY+$x,$y" -frames:v 1 \
     "$OUT/$2$suffix.png"
 }
+# The window and what opens over it (a menu), as the screen shows them.
+take_screen_part() {
+  local x y w h
+  read -r x y w h < <(frame_of "$1")
+  ffmpeg -nostdin -v error -y -f x11grab -draw_mouse 0 -video_size "${w}x$((h + 120 * scale))" \
+    -i "$DISPLAY+$x,$y" -frames:v 1 "$OUT/$2$suffix.png"
+}
 press() { xdotool windowactivate --sync "$1" key --clearmodifiers "$2"; }
 # Toolbar buttons by their place in the main window (56-pixel buttons, 75-pixel toolbar).
 click_toolbar() {
@@ -143,6 +157,22 @@ take "$main" main-window-progress
 id=$(drawn_window "Complete")
 take "$id" job-completed
 press "$id" Return
+kill "$program_pid"; wait "$program_pid" 2>/dev/null || true
+
+# The phones' clips beside the camera's, with a profile that copies: the line under the list
+# names the clips that stop the copy.
+sed -i 's/^Profile=.*/Profile=7/; s/^Profile Name=.*/Profile Name=MP4 - Same as the videos (no re-encoding)/' \
+  "$home/.config/vantomel/Preferences.ini"
+start_program "Beach walk.mp4" "Birthday cake.mov" "PXL_20250711_120322.mp4" "IMG_481.mp4" \
+  "Harbour at dusk.avi"
+main=$(drawn_window "Vantomel V1.5")
+sleep 2
+take "$main" main-window-copy-line
+# The header's menu, which hides and shows columns.
+xdotool mousemove --window "$main" $((200 * scale)) $((107 * scale)) click 3
+sleep 0.5
+take_screen_part "$main" main-window-columns
+xdotool key Escape
 SESSION
   SOURCE_DIR=$source_dir xvfb-run -a -s "-ac -screen 0 ${screen}x24" bash "$work/session.sh" "$scale" "$suffix" "$home" \
     </dev/null

@@ -69,6 +69,8 @@ OutputSummary summarizeOutput(const QVector<TaskRow>& rows, const CurrentProfile
     summary.video =
         copied ? first.facts.video : profile.selection()[OutputSetting::VideoCodec].text;
     summary.sound = copiesAudio(profile) ? first.facts.sound : reencodedSound(profile);
+    // The line names the codec; the tooltip tells the rest.
+    summary.soundCodec = summary.sound.section(QLatin1Char(' '), 0, 0);
 
     double videoSeconds = 0;
     qint64 inputBytes = 0;
@@ -127,10 +129,10 @@ QString summaryLine(const OutputSummary& summary)
             parts << fact;
     if (!summary.frameRate.isEmpty())
         parts << summary.frameRate + QStringLiteral(" fps");
-    for (const QString& fact : {summary.video, summary.sound})
+    for (const QString& fact : {summary.video, summary.soundCodec})
         if (!fact.isEmpty())
             parts << fact;
-    parts << (summary.way == JoinWay::Copy ? QStringLiteral("pictures copied")
+    parts << (summary.way == JoinWay::Copy ? QStringLiteral("copied")
                                            : QStringLiteral("re-encoded"));
     if (summary.bytes >= 0)
         parts << QStringLiteral("about ") + fileSizeText(summary.bytes);
@@ -142,6 +144,9 @@ QString summaryLine(const OutputSummary& summary)
 
 QString summaryExplanation(const OutputSummary& summary)
 {
+    const QString sound = summary.sound.isEmpty()
+                              ? QString()
+                              : QStringLiteral("Sound: ") + summary.sound + QLatin1Char('\n');
     const QString size =
         summary.way == JoinWay::Copy
             ? QStringLiteral("The size is the clips' own: their pictures are copied.")
@@ -158,5 +163,5 @@ QString summaryExplanation(const OutputSummary& summary)
                              "guessed at %1 the clips' length for 1280x720.")
                   .arg(summary.way == JoinWay::OnePass ? QStringLiteral("a third of")
                                                        : QStringLiteral("two fifths of"));
-    return size + QLatin1Char('\n') + time;
+    return sound + size + QLatin1Char('\n') + time;
 }

@@ -19,6 +19,7 @@ struct OutputSummary
     QString frameRate;   // "30"
     QString video;       // "H.264"
     QString sound;       // "AAC 48 kHz stereo"
+    QString soundCodec;  // "AAC"
     JoinWay way = JoinWay::TwoStages;
     // The job's work: the clips' length and size, the output's pixels; -1 where unknown.
     double videoSeconds = -1;
@@ -34,8 +35,8 @@ OutputSummary summarizeOutput(const QVector<TaskRow>& rows, const CurrentProfile
                               const prefs::GeneralSettings& settings,
                               std::optional<JobSpeed> measuredSpeed);
 
-// "MP4 · 1920x1080 · 30 fps · H.264 · AAC 48 kHz stereo · re-encoded · about 85 MB · about
-// 2 min". A time guessed before any job of its kind ran says so.
+// "MP4 · 1920x1080 · 30 fps · H.264 · AAC · re-encoded · about 85 MB · about 2 min". A time guessed
+// before any job of its kind ran says so.
 QString summaryLine(const OutputSummary& summary);
 // How the size and the time were estimated, for the line's tooltip.
 QString summaryExplanation(const OutputSummary& summary);

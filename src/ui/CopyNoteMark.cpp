@@ -7,7 +7,8 @@
 
 CopyNoteMark::CopyNoteMark(QAbstractItemView& list, int statusColumn)
     : QStyledItemDelegate(&list),
-      m_warning(list.style()->standardIcon(QStyle::SP_MessageBoxWarning))
+      m_warning(list.style()->standardIcon(QStyle::SP_MessageBoxWarning)),
+      m_side(list.style()->pixelMetric(QStyle::PM_SmallIconSize))
 {
     list.setItemDelegateForColumn(statusColumn, this);
 }
@@ -19,4 +20,6 @@ void CopyNoteMark::initStyleOption(QStyleOptionViewItem* option, const QModelInd
         return;
     option->features |= QStyleOptionViewItem::HasDecoration;
     option->icon = m_warning;
+    // The list's icon size is the thumbnails'; the mark stays as small as the text.
+    option->decorationSize = QSize(m_side, m_side);
 }

@@ -18,4 +18,5 @@ protected:
 
 private:
     QIcon m_warning;
+    int m_side;
 };

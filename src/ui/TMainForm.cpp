@@ -155,6 +155,9 @@ void TMainForm::fitToScreen()
 void TMainForm::setUpBottomStrip()
 {
     ui->panBottomLeft->hide();
+    // The progress takes the strip's height that the output's three rows need: it keeps together
+    // in the middle.
+    ui->layBottomLeft->setAlignment(Qt::AlignVCenter);
     connect(ui->bbtnSetting, &QPushButton::clicked, this, [this] { m_opSettingForm->show(); });
     connect(ui->bbtnBrowser, &QPushButton::clicked, this, &TMainForm::bbtnBrowserClick);
     connect(ui->bbtnOpen, &QPushButton::clicked, this, &TMainForm::bbtnOpenClick);

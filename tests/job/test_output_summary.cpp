@@ -37,17 +37,17 @@ private slots:
         // 2 x 10 s at 2000 + 160 kbit: 5.4 MB; 20 s of 1280x720 at 2.5 a second.
         QTest::newRow("re-encoded at the profile's size, first guess")
             << "MP4 - H.264 and AAC" << false << "30" << 0.0
-            << "MP4 · 1280x720 · 30 fps · H.264 · AAC 48 kHz stereo · re-encoded · about "
+            << "MP4 · 1280x720 · 30 fps · H.264 · AAC · re-encoded · about "
                "5.4 MB · about 8 s (a guess)";
         // The first clip plays upright: its size as it plays, and its rate.
         QTest::newRow("same as the first video")
             << "MP4 - H.264 and AAC" << true << "First" << 2.0
-            << "MP4 · 1080x1920 · 29.97 fps · H.264 · AAC 48 kHz stereo · re-encoded · about "
+            << "MP4 · 1080x1920 · 29.97 fps · H.264 · AAC · re-encoded · about "
                "5.4 MB · about 23 s";
         QTest::newRow("copied: the clips' own shape and sizes")
             << "MKV - Same as the videos (no re-encoding)" << false << "30" << 2e6
-            << "MKV · 1080x1920 · 29.97 fps · H.264 High · AAC 44.1 kHz stereo · pictures "
-               "copied · about 12.0 MB · about 6 s";
+            << "MKV · 1080x1920 · 29.97 fps · H.264 High · AAC · copied · about 12.0 MB · about 6 "
+               "s";
     }
     void tellsTheOutputBeforeStart()
     {
