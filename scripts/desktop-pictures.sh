@@ -169,7 +169,7 @@ main=$(drawn_window "Vantomel V1.5")
 sleep 2
 take "$main" main-window-copy-line
 # The header's menu, which hides and shows columns.
-xdotool mousemove --window "$main" $((200 * scale)) $((107 * scale)) click 3
+xdotool mousemove --window "$main" $((200 * scale)) $((87 * scale)) click 3
 sleep 0.5
 take_screen_part "$main" main-window-columns
 xdotool key Escape

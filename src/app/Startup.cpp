@@ -106,6 +106,7 @@ void Startup::followFirstVideo(const TaskListModel& clips)
         m_currentProfile.setFirstVideoSize(clips.rowCount() > 0 ? clips.ReadItemData(0).frameSize
                                                                 : QString());
     };
+    follow(); // the videos of the command line are listed already
     QObject::connect(&clips, &QAbstractItemModel::rowsInserted, m_mainForm.get(), follow);
     QObject::connect(&clips, &QAbstractItemModel::rowsRemoved, m_mainForm.get(), follow);
     QObject::connect(&clips, &QAbstractItemModel::rowsMoved, m_mainForm.get(), follow);

@@ -89,7 +89,8 @@ QString sizeText(OptionValues& values)
     if (selection.sizeOfFirstVideo && !values.profile().firstVideoSize().isEmpty())
         return QString(values.profile().firstVideoSize())
             .replace(QLatin1Char('x'), QLatin1Char(':'));
-    if (selection.selectSize)
+    // Before a first video is listed, the list's size stands in for it.
+    if (selection.selectSize || selection.sizeOfFirstVideo)
         return values.chosen(OutputSetting::VideoSize, QStringLiteral("640:480"),
                              OptionValueKind::Size);
     return values.field(selection.width, SelectionRefusal::Field::Width) + QLatin1Char(':') +

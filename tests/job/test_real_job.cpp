@@ -8,6 +8,7 @@
 #include "support/RecordingSeams.h"
 #include "ui/TopSettingForm.h"
 
+#include <QAbstractButton>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QProcess>
@@ -175,6 +176,33 @@ private slots:
         QCOMPARE(windows.statuses(), QStringList(clips.size(), QStringLiteral("Complete")));
         QCOMPARE(m_program->leftInTempDir(), QStringList());
         QVERIFY(windows.isReadyForAJob());
+        QFile::remove(windows.outputFile());
+    }
+
+    // "Same as the first video" is the first row's size as it plays, told beside the output file
+    // before Start and made by the job; the job's speed then replaces the guessed time.
+    void theSummaryTellsWhatTheJobMakes()
+    {
+        RecordingSeams doubles;
+        RealWindows windows(doubles.seams(), *m_program,
+                            {clipPath("portrait.mp4"), clipPath("clip.mp4")});
+        QVERIFY(windows.selectProfile("MP4 - H.264 and AAC"));
+        TopSettingForm& settings = windows.startup().opSettingForm();
+        settings.show();
+        settings.findChild<QAbstractButton*>("rdbFirstVideoSize")->click();
+        settings.findChild<QPushButton*>("btnOK")->click();
+        const QLabel* summary = windows.main().outputSummaryLine();
+        QTRY_VERIFY2_WITH_TIMEOUT(summary->text().startsWith("MP4 · 180x320 · 30 fps"),
+                                  qPrintable(summary->text()), 5000);
+        QVERIFY(summary->text().endsWith("(a guess)"));
+        windows.setOutputFile(m_outputs.filePath(QStringLiteral("first-size.mp4")));
+
+        windows.pressStart();
+
+        const MediaFacts facts = readMediaFacts(windows.outputFile());
+        QCOMPARE(QSize(facts.video.width, facts.video.height), QSize(180, 320));
+        QTRY_VERIFY2_WITH_TIMEOUT(!summary->text().endsWith("(a guess)"),
+                                  qPrintable(summary->text()), 5000);
         QFile::remove(windows.outputFile());
     }
 
