@@ -32,7 +32,7 @@ if [ "${VANTOMEL_PICTURES_INSIDE:-}" != 1 ]; then
   fi
   if [ -n "$manual" ]; then
     for picture in main-window main-window-with-rows main-window-progress output-settings \
-      general-settings about; do
+      general-settings about main-window-copy-line main-window-columns; do
       cp "$out/$picture.png" "$source_dir/dist/help/images/$picture.png"
     done
     cp "$out/main-window-with-rows.png" "$source_dir/docs/main-window.png"
