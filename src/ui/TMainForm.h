@@ -18,6 +18,7 @@ class ClosingDuringJob;
 class JoinJob;
 class TaskListColumns;
 class TaskListEditor;
+class PreviewDialog;
 class TAboutForm;
 class TopSettingForm;
 class TSettingForm;
@@ -93,6 +94,7 @@ private:
 
     void tbtnAddDirClick();
     void ltvTaskDblClick();
+    void previewSelected();
     void ppmTaskPopup();
     bool ltvTaskKeyDown(int key);
     void ltvTaskResize(int newWidth);
@@ -110,6 +112,9 @@ private:
     std::unique_ptr<TaskListEditor> m_taskListEditor;
     QMenu* ppmTask = nullptr;
     QAction* m_sortByDateTaken = nullptr;
+    QAction* m_previewAction = nullptr;
+    // Made at the first preview: it keeps a decoding thread.
+    PreviewDialog* m_previewDialog = nullptr;
     TaskListColumns* m_columns = nullptr;
     TAboutForm* m_aboutForm = nullptr;
     TopSettingForm* m_opSettingForm = nullptr;
