@@ -52,6 +52,8 @@ struct FrameReader::Decoding
     std::vector<int> startOfFrame; // the keyframe's packet to decode picture n from
 
     int position = -1;
+    // The number of the packet the decoder gets next, -1 when unknown.
+    int nextPacket = -1;
     // The decoder holds no state a following picture could be decoded on from.
     bool mustSeek = true;
 
@@ -69,6 +71,7 @@ struct FrameReader::Decoding
             if (int(i) != input->videoIndex())
                 input->format()->streams[i]->discard = AVDISCARD_ALL;
         position = -1;
+        nextPacket = 0;
         mustSeek = false;
         return true;
     }
@@ -179,14 +182,23 @@ struct FrameReader::Decoding
                     return Outcome::Overshot;
                 }
                 awaitingKeyframe = false;
+                nextPacket = known->second;
             }
-            if (packet->stream_index == input->videoIndex() && !awaitingKeyframe)
+            if (packet->stream_index == input->videoIndex() && !awaitingKeyframe) {
+                // On the way to the picture, one that no other refers to need not be decoded.
+                decoder->skip_frame = nextPacket >= 0 && nextPacket < packetOfFrame[target]
+                                          ? AVDISCARD_NONREF
+                                          : AVDISCARD_DEFAULT;
+                if (nextPacket >= 0)
+                    ++nextPacket;
                 avcodec_send_packet(decoder, packet.get()); // a damaged packet costs a picture
+            }
             av_packet_unref(packet.get());
         }
         // The decoder is drained or failed: only a seek brings it back.
         mustSeek = true;
         position = -1;
+        nextPacket = -1;
         return Outcome::Failed;
     }
 
@@ -212,6 +224,7 @@ struct FrameReader::Decoding
             return false;
         avcodec_flush_buffers(input->decoder());
         position = -1; // the last picture stays, but the decoder has moved on
+        nextPacket = -1;
         mustSeek = false;
         return true;
     }
