@@ -124,7 +124,7 @@ struct FrameReader::Decoding
             startOfFrame.push_back(startOfPacket[number]);
             timeline.frameMs << ms(time);
         }
-        // The last picture lasts as long as its packet says, else as long as the one before.
+        // The last picture lasts as long as the last packet says, else as long as the one before.
         int64_t lastLength = lastDuration;
         if (lastLength <= 0 && frameTimes.size() > 1)
             lastLength = frameTimes.back() - frameTimes[frameTimes.size() - 2];
