@@ -66,6 +66,9 @@ struct FrameReader::Decoding
         });
         if (!input || !packet || !frame || !last)
             return false;
+        // AVI stores no presentation times: with B-pictures they are worked out from the decoding
+        // times of the packets that follow.
+        input->format()->flags |= AVFMT_FLAG_GENPTS;
         // Packets of other streams are then skipped, not read.
         for (unsigned i = 0; i < input->format()->nb_streams; ++i)
             if (int(i) != input->videoIndex())

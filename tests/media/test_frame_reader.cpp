@@ -34,6 +34,7 @@ private slots:
         QTest::newRow("Matroska, leading picture of an open group")
             << "numbered.mkv" << 10 << false;
         QTest::newRow("AVI") << "numbered.avi" << 29 << false;
+        QTest::newRow("AVI with B-pictures") << "numbered-bframes.avi" << 29 << false;
         QTest::newRow("MP4 turned upright") << "numbered-portrait.mp4" << 40 << true;
     }
     void seekingShowsThatPictureAndSteppingTheNext()
