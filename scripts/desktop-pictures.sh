@@ -32,7 +32,7 @@ if [ "${VANTOMEL_PICTURES_INSIDE:-}" != 1 ]; then
   fi
   if [ -n "$manual" ]; then
     for picture in main-window main-window-with-rows main-window-progress output-settings \
-      general-settings about main-window-copy-line main-window-columns; do
+      general-settings about main-window-copy-line main-window-columns preview; do
       cp "$out/$picture.png" "$source_dir/dist/help/images/$picture.png"
     done
     cp "$out/main-window-with-rows.png" "$source_dir/docs/main-window.png"
@@ -115,13 +115,6 @@ take() {
   ffmpeg -nostdin -v error -y -f x11grab -draw_mouse 0 -video_size "${w}x${h}" -i "$DISPLAY+$x,$y" -frames:v 1 \
     "$OUT/$2$suffix.png"
 }
-# The window and what opens over it (a menu), as the screen shows them.
-take_screen_part() {
-  local x y w h
-  read -r x y w h < <(frame_of "$1")
-  ffmpeg -nostdin -v error -y -f x11grab -draw_mouse 0 -video_size "${w}x$((h + 120 * scale))" \
-    -i "$DISPLAY+$x,$y" -frames:v 1 "$OUT/$2$suffix.png"
-}
 press() { xdotool windowactivate --sync "$1" key --clearmodifiers "$2"; }
 # Toolbar buttons by their place in the main window (56-pixel buttons, 75-pixel toolbar).
 click_toolbar() {
@@ -137,6 +130,15 @@ kill "$program_pid"; wait "$program_pid" 2>/dev/null || true
 start_program "Beach walk.mp4" "Birthday cake.mov" "Harbour at dusk.avi"
 main=$(drawn_window "Vantomel V1.5")
 take "$main" main-window-with-rows
+# The preview of the first row, a few pictures on.
+xdotool mousemove --window "$main" $((200 * scale)) $((119 * scale)) click 1
+press "$main" space
+window=$(drawn_window "Beach walk.mp4")
+sleep 1
+for _ in 1 2 3 4 5 6 7 8 9 10; do press "$window" Right; done
+sleep 1
+take "$window" preview
+press "$window" Escape
 press "$main" alt+s
 window=$(drawn_window "Output Settings")
 take "$window" output-settings
@@ -168,10 +170,10 @@ start_program "Beach walk.mp4" "Birthday cake.mov" "PXL_20250711_120322.mp4" "IM
 main=$(drawn_window "Vantomel V1.5")
 sleep 2
 take "$main" main-window-copy-line
-# The header's menu, which hides and shows columns.
+# The header's menu, which hides and shows columns: the screen shows it over the window.
 xdotool mousemove --window "$main" $((200 * scale)) $((87 * scale)) click 3
 sleep 0.5
-take_screen_part "$main" main-window-columns
+take "$main" main-window-columns
 xdotool key Escape
 SESSION
   SOURCE_DIR=$source_dir xvfb-run -a -s "-ac -screen 0 ${screen}x24" bash "$work/session.sh" "$scale" "$suffix" "$home" \

@@ -1,75 +1,13 @@
 #include "VideoThumbnail.h"
 
-#include "PictureTurn.h"
+#include "VideoInput.h"
 
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-#include <libavutil/display.h>
-#include <libswscale/swscale.h>
-}
-
-#include <QFile>
-#include <QTransform>
-
-#include <cmath>
 #include <limits>
-#include <memory>
 #include <optional>
 
+using namespace media;
+
 namespace {
-
-struct InputCloser
-{
-    void operator()(AVFormatContext* context) const { avformat_close_input(&context); }
-};
-struct CodecFreer
-{
-    void operator()(AVCodecContext* context) const { avcodec_free_context(&context); }
-};
-struct FrameFreer
-{
-    void operator()(AVFrame* frame) const { av_frame_free(&frame); }
-};
-struct PacketFreer
-{
-    void operator()(AVPacket* packet) const { av_packet_free(&packet); }
-};
-struct ScalerFreer
-{
-    void operator()(SwsContext* context) const { sws_freeContext(context); }
-};
-using FramePtr = std::unique_ptr<AVFrame, FrameFreer>;
-
-int stopRequested(void* stop)
-{
-    return stop && static_cast<const std::atomic_bool*>(stop)->load() ? 1 : 0;
-}
-
-// The clockwise turn that shows the stored picture upright: 0, 90, 180 or 270.
-int clockwiseTurn(const AVStream* video)
-{
-    const auto* matrix = reinterpret_cast<const int32_t*>(
-        av_stream_get_side_data(video, AV_PKT_DATA_DISPLAYMATRIX, nullptr));
-    if (!matrix)
-        return 0;
-    return vantomel::uprightTurn(av_display_rotation_get(matrix));
-}
-
-// The stored picture's size once its pixels are square, shrunk so that its upright turn fits
-// the box.
-QSize scaledStoredSize(const AVFrame& frame, AVRational pixelAspect, bool turned, QSize box)
-{
-    double width = frame.width;
-    const double height = frame.height;
-    if (pixelAspect.num > 0 && pixelAspect.den > 0)
-        width *= av_q2d(pixelAspect);
-    const double uprightWidth = turned ? height : width;
-    const double uprightHeight = turned ? width : height;
-    const double scale = std::min(box.width() / uprightWidth, box.height() / uprightHeight);
-    return QSize(std::max(1, static_cast<int>(std::lround(width * scale))),
-                 std::max(1, static_cast<int>(std::lround(height * scale))));
-}
 
 int64_t startOf(const AVStream* video)
 {
@@ -143,59 +81,25 @@ FramePtr pictureAt(AVFormatContext* context, AVCodecContext* decoder, int videoI
     return last;
 }
 
-QImage toImage(const AVFrame& frame, QSize size)
-{
-    std::unique_ptr<SwsContext, ScalerFreer> scaler(sws_getContext(
-        frame.width, frame.height, static_cast<AVPixelFormat>(frame.format), size.width(),
-        size.height(), AV_PIX_FMT_RGB32, SWS_AREA, nullptr, nullptr, nullptr));
-    QImage image(size, QImage::Format_RGB32);
-    if (!scaler || image.isNull())
-        return {};
-    uint8_t* planes[4] = {image.bits(), nullptr, nullptr, nullptr};
-    const int strides[4] = {static_cast<int>(image.bytesPerLine()), 0, 0, 0};
-    if (sws_scale(scaler.get(), frame.data, frame.linesize, 0, frame.height, planes, strides) <= 0)
-        return {};
-    return image;
-}
-
 } // namespace
 
 QImage decodeThumbnail(const QString& path, QSize box, const std::atomic_bool* stop)
 {
-    if (box.isEmpty() || (stop && *stop))
+    if (box.isEmpty())
         return {};
-    AVFormatContext* opened = avformat_alloc_context();
-    if (!opened)
+    const std::unique_ptr<VideoInput> input =
+        VideoInput::open(path, stop, [](AVCodecContext& decoder) {
+            decoder.thread_count = 1; // thumbnails are decoded side by side already
+            // On the way to the picture only what later pictures refer to is decoded, and a
+            // thumbnail needs no deblocking.
+            decoder.skip_frame = AVDISCARD_NONREF;
+            decoder.skip_loop_filter = AVDISCARD_ALL;
+        });
+    if (!input)
         return {};
-    opened->interrupt_callback = {stopRequested, const_cast<std::atomic_bool*>(stop)};
-    // A playlist inside the file may name other files, never anything on the network.
-    AVDictionary* options = nullptr;
-    av_dict_set(&options, "protocol_whitelist", "file", 0);
-    const int openStatus =
-        avformat_open_input(&opened, QFile::encodeName(path).constData(), nullptr, &options);
-    av_dict_free(&options);
-    if (openStatus < 0)
-        return {}; // the context is freed on failure
-    std::unique_ptr<AVFormatContext, InputCloser> context(opened);
-    if (avformat_find_stream_info(context.get(), nullptr) < 0)
-        return {};
-
-    const AVCodec* codec = nullptr;
-    const int videoIndex =
-        av_find_best_stream(context.get(), AVMEDIA_TYPE_VIDEO, -1, -1, &codec, 0);
-    if (videoIndex < 0 || !codec)
-        return {};
-    AVStream* video = context->streams[videoIndex];
-    std::unique_ptr<AVCodecContext, CodecFreer> decoder(avcodec_alloc_context3(codec));
-    if (!decoder || avcodec_parameters_to_context(decoder.get(), video->codecpar) < 0)
-        return {};
-    decoder->thread_count = 1; // thumbnails are decoded side by side already
-    // On the way to the picture only what later pictures refer to is decoded, and a thumbnail
-    // needs no deblocking.
-    decoder->skip_frame = AVDISCARD_NONREF;
-    decoder->skip_loop_filter = AVDISCARD_ALL;
-    if (avcodec_open2(decoder.get(), codec, nullptr) < 0)
-        return {};
+    AVFormatContext* context = input->format();
+    AVStream* video = input->video();
+    const int videoIndex = input->videoIndex();
 
     // A cover picture comes once, at the start.
     int64_t target = AV_NOPTS_VALUE;
@@ -208,18 +112,13 @@ QImage decodeThumbnail(const QString& path, QSize box, const std::atomic_bool* s
     }
     // A seek backward from a keyframe's decoding time may land a keyframe early: its picture
     // time lies later. Forward, it lands on the keyframe itself, whose picture comes first.
-    FramePtr frame =
-        keyframe ? pictureAt(context.get(), decoder.get(), videoIndex, *keyframe, *keyframe, 0)
-                 : pictureAt(context.get(), decoder.get(), videoIndex, target, target);
+    FramePtr frame = keyframe
+                         ? pictureAt(context, input->decoder(), videoIndex, *keyframe, *keyframe, 0)
+                         : pictureAt(context, input->decoder(), videoIndex, target, target);
     // A seek may land past the only keyframe (a transport stream has no index): from the start.
     if (!frame && target != AV_NOPTS_VALUE && !(stop && *stop))
-        frame = pictureAt(context.get(), decoder.get(), videoIndex, startOf(video), target);
+        frame = pictureAt(context, input->decoder(), videoIndex, startOf(video), target);
     if (!frame || frame->width <= 0 || frame->height <= 0)
         return {};
-
-    const int turn = clockwiseTurn(video);
-    const AVRational pixelAspect = av_guess_sample_aspect_ratio(context.get(), video, frame.get());
-    const QImage stored =
-        toImage(*frame, scaledStoredSize(*frame, pixelAspect, turn == 90 || turn == 270, box));
-    return turn == 0 || stored.isNull() ? stored : stored.transformed(QTransform().rotate(turn));
+    return input->shownPicture(*frame, box, SWS_AREA);
 }

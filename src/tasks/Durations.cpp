@@ -32,6 +32,14 @@ QString FormatDuration(double seconds)
     return text;
 }
 
+QString FormatMilliseconds(qint64 ms)
+{
+    const qint64 seconds = ms / 1000;
+    return twoDigits(seconds / 3600) + QLatin1Char(':') + twoDigits(seconds / 60 % 60) +
+           QLatin1Char(':') + twoDigits(seconds % 60) + QLatin1Char('.') +
+           QStringLiteral("%1").arg(ms % 1000, 3, 10, QLatin1Char('0'));
+}
+
 double ParseDuration(const QString& text)
 {
     static const QRegularExpression wholeNumber(QStringLiteral("^[0-9]+$"));

@@ -8,6 +8,9 @@
 // seconds >= 0. Tenths are rounded half to even; ten tenths carry into the seconds.
 QString FormatDuration(double seconds);
 
+// A time in a clip to the millisecond, always with its three digits: "00:01:02.345". ms >= 0.
+QString FormatMilliseconds(qint64 ms);
+
 // The seconds of a duration text, or -1 when the text is not one. The seconds field may carry
 // any decimal fraction but must not begin with the point.
 double ParseDuration(const QString& text);

@@ -319,12 +319,17 @@ void TaskListEditor::moveDown()
     selectRows(selected);
 }
 
-void TaskListEditor::openSelected()
+QString TaskListEditor::selectedPath() const
 {
     const int row = static_cast<int>(selectedRows().indexOf(true));
-    if (row < 0)
-        return;
-    m_seams.shell.open(m_owner, m_model.ReadItemData(row).path);
+    return row < 0 ? QString() : m_model.ReadItemData(row).path;
+}
+
+void TaskListEditor::openSelected()
+{
+    const QString path = selectedPath();
+    if (!path.isEmpty())
+        m_seams.shell.open(m_owner, path);
 }
 
 void TaskListEditor::sortBy(int column, Qt::SortOrder order)

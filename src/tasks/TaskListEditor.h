@@ -91,6 +91,8 @@ public:
     bool canUndo() const { return m_history.canUndo(); }
 
     bool hasSelection() const;
+    // The topmost selected row's file; empty without a selection.
+    QString selectedPath() const;
     // An add operation is under way; it handles events between files, so commands can arrive.
     bool isAdding() const { return m_adding; }
 

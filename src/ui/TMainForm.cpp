@@ -3,6 +3,7 @@
 #include "CopyNoteMark.h"
 #include "CopyOutlookLine.h"
 #include "Pictures.h"
+#include "PreviewDialog.h"
 #include "RowPictures.h"
 #include "TAboutForm.h"
 #include "TSettingForm.h"
@@ -228,6 +229,8 @@ void TMainForm::setUpTaskList()
     ppmTask = new QMenu(this);
     ppmTask->setObjectName(QStringLiteral("ppmTask"));
     ppmTask->addAction(ui->mnuOpen);
+    m_previewAction = ppmTask->addAction(QStringLiteral("Preview"));
+    m_previewAction->setObjectName(QStringLiteral("mnuPreview"));
     ppmTask->addSeparator();
     ppmTask->addAction(ui->mnuAddFiles);
     ppmTask->addAction(ui->mnuAddDirectory);
@@ -243,7 +246,8 @@ void TMainForm::setUpTaskList()
     connect(ppmTask, &QMenu::aboutToShow, this, &TMainForm::ppmTaskPopup);
     connect(ui->ltvTask, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { ppmTask->popup(ui->ltvTask->viewport()->mapToGlobal(at)); });
-    connect(ui->mnuOpen, &QAction::triggered, this, &TMainForm::ltvTaskDblClick);
+    connect(ui->mnuOpen, &QAction::triggered, this, [this] { m_taskListEditor->openSelected(); });
+    connect(m_previewAction, &QAction::triggered, this, &TMainForm::previewSelected);
     connect(ui->mnuAddFiles, &QAction::triggered, ui->tbtnAddFile, &QAction::trigger);
     connect(ui->mnuAddDirectory, &QAction::triggered, ui->tbtnAddDir, &QAction::trigger);
     connect(ui->mnuRemove, &QAction::triggered, this,
@@ -516,8 +520,16 @@ void TMainForm::dropEvent(QDropEvent* event)
 bool TMainForm::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == ui->ltvTask) {
-        if (event->type() == QEvent::KeyPress)
-            return ltvTaskKeyDown(static_cast<QKeyEvent*>(event)->key());
+        if (event->type() == QEvent::KeyPress) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            // Looking at a clip changes nothing: also while a job runs. Ctrl+Space still
+            // selects.
+            if (key->key() == Qt::Key_Space && key->modifiers() == Qt::NoModifier) {
+                previewSelected();
+                return true;
+            }
+            return ltvTaskKeyDown(key->key());
+        }
         if (event->type() == QEvent::Resize) {
             ltvTaskResize(static_cast<QResizeEvent*>(event)->size().width());
             placeGettingStarted();
@@ -540,7 +552,17 @@ void TMainForm::tbtnAddDirClick()
 
 void TMainForm::ltvTaskDblClick()
 {
-    m_taskListEditor->openSelected();
+    previewSelected();
+}
+
+void TMainForm::previewSelected()
+{
+    const QString path = m_taskListEditor->selectedPath();
+    if (path.isEmpty())
+        return;
+    if (!m_previewDialog)
+        m_previewDialog = new PreviewDialog(this);
+    m_previewDialog->showClip(path);
 }
 
 QLabel* TMainForm::outputSummaryLine() const
@@ -550,10 +572,12 @@ QLabel* TMainForm::outputSummaryLine() const
 
 void TMainForm::ppmTaskPopup()
 {
-    // The menu key opens the menu while a job has locked the rows, too: only Open then.
+    // The menu key opens the menu while a job has locked the rows, too: only Open and Preview
+    // then.
     const bool hasSelection = m_taskListEditor->hasSelection();
     const bool editable = isTaskListEnabled();
     ui->mnuOpen->setEnabled(hasSelection);
+    m_previewAction->setEnabled(hasSelection);
     ui->mnuRemove->setEnabled(hasSelection && editable);
     ui->mnuClear->setEnabled(m_taskList.rowCount() > 0 && editable);
     m_sortByDateTaken->setEnabled(m_taskList.rowCount() > 1 && editable);

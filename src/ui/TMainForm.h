@@ -20,6 +20,7 @@ class CopyOutlook;
 class JoinJob;
 class TaskListColumns;
 class TaskListEditor;
+class PreviewDialog;
 class TAboutForm;
 class TopSettingForm;
 class TSettingForm;
@@ -99,6 +100,7 @@ private:
 
     void tbtnAddDirClick();
     void ltvTaskDblClick();
+    void previewSelected();
     void ppmTaskPopup();
     bool ltvTaskKeyDown(int key);
     void ltvTaskResize(int newWidth);
@@ -116,6 +118,9 @@ private:
     std::unique_ptr<TaskListEditor> m_taskListEditor;
     QMenu* ppmTask = nullptr;
     QAction* m_sortByDateTaken = nullptr;
+    QAction* m_previewAction = nullptr;
+    // Made at the first preview: it keeps a decoding thread.
+    PreviewDialog* m_previewDialog = nullptr;
     TaskListColumns* m_columns = nullptr;
     TAboutForm* m_aboutForm = nullptr;
     TopSettingForm* m_opSettingForm = nullptr;

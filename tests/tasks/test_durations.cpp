@@ -34,6 +34,21 @@ private slots:
         QCOMPARE(FormatDuration(seconds), text);
     }
 
+    void formatMilliseconds_data()
+    {
+        QTest::addColumn<qint64>("ms");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("zero") << qint64(0) << "00:00:00.000";
+        QTest::newRow("leading zeros of the milliseconds") << qint64(62005) << "00:01:02.005";
+        QTest::newRow("hours") << qint64(3600000 * 25 + 59999) << "25:00:59.999";
+    }
+    void formatMilliseconds()
+    {
+        QFETCH(qint64, ms);
+        QFETCH(QString, text);
+        QCOMPARE(FormatMilliseconds(ms), text);
+    }
+
     void parseDuration_data()
     {
         QTest::addColumn<QString>("text");

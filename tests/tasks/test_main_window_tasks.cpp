@@ -1,6 +1,8 @@
 #include "support/Clips.h"
 #include "support/RecordingSeams.h"
+#include "ui/ClipPreview.h"
 #include "ui/MainWindowJobView.h"
+#include "ui/PreviewDialog.h"
 #include "ui/TMainForm.h"
 #include "ui/TaskListColumns.h"
 
@@ -153,9 +155,9 @@ private slots:
         QStringList menu;
         for (QAction* item : popup()->actions())
             menu << (item->isSeparator() ? QString("|") : item->text());
-        QCOMPARE(menu, QStringList({"Open", "|", "Add Files...", "Add Directorys...", "|", "Remove",
-                                    "Clear", "|", "Open List...", "Save List...", "|",
-                                    "Sort by Date Taken", "Undo"}));
+        QCOMPARE(menu, QStringList({"Open", "Preview", "|", "Add Files...", "Add Directorys...",
+                                    "|", "Remove", "Clear", "|", "Open List...", "Save List...",
+                                    "|", "Sort by Date Taken", "Undo"}));
     }
 
     void columnsShareAWidthChangeOfTheList()
@@ -189,7 +191,7 @@ private slots:
     {
         video("x.avi");
         m_doubles->dialogs.folderAnswers.enqueue(m_videos->path());
-        popup()->actions().at(3)->trigger();
+        popup()->actions().at(4)->trigger();
         QCOMPARE(listed(), QStringList({"x.avi"}));
         QCOMPARE(m_doubles->dialogs.titlesSeen, QStringList({"Add a directory to the Task List"}));
         QVERIFY(taskButtonsEnabled());
@@ -306,15 +308,15 @@ private slots:
         auto states = [this] {
             emit popup()->aboutToShow();
             const QList<QAction*> items = popup()->actions();
-            return QList<bool>{items[0]->isEnabled(), items[2]->isEnabled(), items[3]->isEnabled(),
-                               items[5]->isEnabled(), items[6]->isEnabled()};
+            return QList<bool>{items[0]->isEnabled(), items[1]->isEnabled(), items[3]->isEnabled(),
+                               items[4]->isEnabled(), items[6]->isEnabled(), items[7]->isEnabled()};
         };
-        QCOMPARE(states(), (QList<bool>{false, true, true, false, false}));
+        QCOMPARE(states(), (QList<bool>{false, false, true, true, false, false}));
         addVideos({"a.avi"});
         list()->clearSelection();
-        QCOMPARE(states(), (QList<bool>{false, true, true, false, true}));
+        QCOMPARE(states(), (QList<bool>{false, false, true, true, false, true}));
         select({0});
-        QCOMPARE(states(), (QList<bool>{true, true, true, true, true}));
+        QCOMPARE(states(), (QList<bool>{true, true, true, true, true, true}));
     }
 
     // A job locks both list commands; Save List also waits for rows to save.
@@ -337,18 +339,46 @@ private slots:
         QCOMPARE(states(), (QList<bool>{true, false}));
     }
 
-    void doubleClickOpensTheTopmostSelectedFile()
+    // Double-click, Space and Preview (after Open in the menu) show the topmost selected clip,
+    // which Left and Right then step through.
+    void previewShowsTheTopmostSelectedClip_data()
     {
+        QTest::addColumn<QString>("command");
+        QTest::newRow("double-click") << "double-click";
+        QTest::newRow("Space") << "Space";
+        QTest::newRow("menu") << "menu";
+    }
+    void previewShowsTheTopmostSelectedClip()
+    {
+        QFETCH(QString, command);
         addVideos({"a.avi", "b.avi"});
         m_form->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_form));
         const QRect second = list()->visualRect(m_form->taskList().index(1, 0));
         QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, second.center());
-        QTest::mouseDClick(list()->viewport(), Qt::LeftButton, {}, second.center());
-        QCOMPARE(m_doubles->shell.opened, QStringList({video("b.avi")}));
+        if (command == "double-click")
+            QTest::mouseDClick(list()->viewport(), Qt::LeftButton, {}, second.center());
+        else if (command == "Space")
+            QTest::keyClick(list(), Qt::Key_Space);
+        else
+            popup()->actions().at(1)->trigger();
+        auto* dialog = m_form->findChild<PreviewDialog*>();
+        QVERIFY(dialog && dialog->isVisible());
+        QCOMPARE(dialog->windowTitle(), QString("b.avi"));
+        QTRY_VERIFY2_WITH_TIMEOUT(dialog->preview().frame() == 0, "no picture within 20 s", 20000);
+        QTest::keyClick(dialog, Qt::Key_Right);
+        QTRY_VERIFY2_WITH_TIMEOUT(dialog->preview().frame() == 1, "no step within 20 s", 20000);
+        // The encoder left out clip.avi's second picture at 40 ms.
+        QCOMPARE(dialog->findChild<QLabel*>("labTime")->text(), QString("00:00:00.080"));
+        QVERIFY(m_doubles->shell.opened.isEmpty());
+    }
+
+    void openGivesTheTopmostSelectedFileToTheDesktop()
+    {
+        addVideos({"a.avi", "b.avi"});
         select({0, 1});
         popup()->actions().at(0)->trigger();
-        QCOMPARE(m_doubles->shell.opened.last(), video("a.avi"));
+        QCOMPARE(m_doubles->shell.opened, QStringList({video("a.avi")}));
     }
 
     void droppingATextFileAddsNothingButHidesThePanel()
