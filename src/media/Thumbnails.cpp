@@ -6,10 +6,20 @@
 #include <QThread>
 
 #include <algorithm>
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 // Enough for a list of several hundred clips at 160x90.
 constexpr qsizetype CacheBytes = 32 * 1024 * 1024;
+// The pictures come after the rows: a worker takes what the listing leaves of the processors
+// (a thread's niceness is its own on Linux).
+void yieldToTheWindow()
+{
+    thread_local const bool niced = setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 10) == 0;
+    Q_UNUSED(niced);
+}
+
 } // namespace
 
 Thumbnails::Thumbnails(QSize box, Decoder decoder, QObject* parent)
@@ -42,6 +52,7 @@ QImage Thumbnails::request(const QString& path)
         return {};
     pending_.insert(path);
     workers_.start([this, path, stamp] {
+        yieldToTheWindow();
         const QImage image = decoder_(path, box_, &stopping_);
         // Queued to this object: dropped unread if it is destroyed first.
         QMetaObject::invokeMethod(
