@@ -10,7 +10,7 @@ int TaskListRows::count() const
 JobClip TaskListRows::clip(int row) const
 {
     const TaskRow item = m_model.ReadItemData(row);
-    return {item.path, item.lengthSeconds(), item.frameSize};
+    return {item.path, item.lengthSeconds(), item.frameSize, item.inPoint, item.outPoint};
 }
 
 void TaskListRows::setStatus(int row, TaskStatus status)

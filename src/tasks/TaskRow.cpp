@@ -2,6 +2,8 @@
 
 #include "Durations.h"
 
+#include <algorithm>
+
 QString displayText(TaskStatus status)
 {
     switch (status) {
@@ -26,4 +28,12 @@ QString displayText(TaskStatus status)
 double TaskRow::lengthSeconds() const
 {
     return ParseDuration(length);
+}
+
+double TaskRow::partSeconds() const
+{
+    const double end = outPoint ? *outPoint : lengthSeconds();
+    if (end < 0)
+        return -1;
+    return std::max(0.0, end - inPoint.value_or(0.0));
 }

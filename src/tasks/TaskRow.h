@@ -3,6 +3,7 @@
 #include "ClipFacts.h"
 
 #include <QString>
+#include <optional>
 
 // Where a row stands, from adding through the conversion and the join.
 enum class TaskStatus
@@ -29,9 +30,17 @@ struct TaskRow
     TaskStatus status = TaskStatus::Ok;
     QString name; // the file name without directory and extension; never shown
     ClipFacts facts{};
+    // Where the part taken begins and ends, in seconds from the clip's first picture; none: its
+    // beginning, its end.
+    std::optional<double> inPoint{};
+    std::optional<double> outPoint{};
 
     // The length in seconds; -1 when the text is not a duration.
     double lengthSeconds() const;
+    bool isTrimmed() const { return inPoint || outPoint; }
+    // The seconds of the part taken: the length between the points; -1 as lengthSeconds when the
+    // whole clip's length is unknown and no out point is set.
+    double partSeconds() const;
 
     bool operator==(const TaskRow&) const = default;
 };
