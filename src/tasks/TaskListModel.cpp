@@ -1,7 +1,10 @@
 #include "TaskListModel.h"
 
+#include "Durations.h"
+
 #include <QMimeData>
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -25,22 +28,35 @@ QVariant TaskListModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || index.row() >= m_rows.size())
         return {};
+    const TaskRow& row = m_rows[index.row()];
+    const bool trimmedLength = index.column() == Length && row.isTrimmed();
+    if (trimmedLength && role == Qt::ToolTipRole)
+        return QStringLiteral("Trimmed from %1").arg(row.length);
     if (role == CopyNoteRole || role == Qt::ToolTipRole) {
         const auto note = m_copyNotes.constFind(index.row());
         return note == m_copyNotes.cend() ? QVariant() : QVariant(*note);
     }
     if (role != Qt::DisplayRole)
         return {};
-    const TaskRow& row = m_rows[index.row()];
+    const auto pointText = [](std::optional<double> point) {
+        return point ? FormatMilliseconds(std::llround(*point * 1000)) : QString();
+    };
     switch (index.column()) {
     case InputFile:
         return row.path;
     case Length:
-        return row.length;
+        // Scissors mark the part of a trimmed clip.
+        return row.isTrimmed() && row.partSeconds() >= 0
+                   ? QStringLiteral("\u2702 ") + FormatDuration(row.partSeconds())
+                   : row.length;
     case Size:
         return row.frameSize;
     case Status:
         return displayText(row.status);
+    case InPoint:
+        return pointText(row.inPoint);
+    case OutPoint:
+        return pointText(row.outPoint);
     case FrameRate:
         return row.facts.frameRate;
     case Video:
@@ -69,6 +85,10 @@ QVariant TaskListModel::headerData(int section, Qt::Orientation orientation, int
         return QStringLiteral("Size");
     case Status:
         return QStringLiteral("Status");
+    case InPoint:
+        return QStringLiteral("In");
+    case OutPoint:
+        return QStringLiteral("Out");
     case FrameRate:
         return QStringLiteral("Frame Rate");
     case Video:
@@ -187,6 +207,14 @@ TaskRow TaskListModel::ReadItemData(int row) const
 void TaskListModel::setStatus(int row, TaskStatus status)
 {
     m_rows[row].status = status;
+    rowChanged(row);
+}
+
+void TaskListModel::setPoints(int row, std::optional<double> inPoint,
+                              std::optional<double> outPoint)
+{
+    m_rows[row].inPoint = inPoint;
+    m_rows[row].outPoint = outPoint;
     rowChanged(row);
 }
 

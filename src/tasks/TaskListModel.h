@@ -7,7 +7,9 @@
 #include <QVector>
 
 // The ordered input videos of the join job, top row first; columns show each row's path,
-// length, frame size and status, then what else was read of the clip. Rows are dragged within their
+// length, frame size and status, the points of a trimmed row, then what else was read of the
+// clip. A trimmed row's Length is the part's, after a pair of scissors, the whole clip's in its
+// tooltip. Rows are dragged within their
 // own list only: the drag carries their row numbers, and the drop moves them.
 class TaskListModel : public QAbstractTableModel
 {
@@ -20,6 +22,8 @@ public:
         Length,
         Size,
         Status,
+        InPoint,
+        OutPoint,
         FrameRate,
         Video,
         Sound,
@@ -62,8 +66,9 @@ public:
     bool removeRows(int, int, const QModelIndex& = QModelIndex()) override { return false; }
 
     TaskRow ReadItemData(int row) const;
-    // The one part of a row that changes once it is listed.
+    // The parts of a row that change once it is listed.
     void setStatus(int row, TaskStatus status);
+    void setPoints(int row, std::optional<double> inPoint, std::optional<double> outPoint);
     // The notes hold for the rows as they stand: a removal, a move or a new order drops them.
     void setCopyNote(int row, const QString& note);
     void clearCopyNotes();

@@ -60,11 +60,16 @@ int compareBy(int column, const TaskRow& a, const TaskRow& b)
     case TaskListModel::InputFile:
         return compareNames(a.path, b.path);
     case TaskListModel::Length:
-        return compareNumbers(a.lengthSeconds(), b.lengthSeconds());
+        return compareNumbers(a.partSeconds(), b.partSeconds());
     case TaskListModel::Size:
         return compareNumbers(pictureArea(a.frameSize), pictureArea(b.frameSize));
     case TaskListModel::Status:
         return compareNumbers(int(a.status), int(b.status));
+    case TaskListModel::InPoint:
+        return compareNumbers(a.inPoint.value_or(0), b.inPoint.value_or(0));
+    case TaskListModel::OutPoint:
+        return compareNumbers(a.outPoint.value_or(a.lengthSeconds()),
+                              b.outPoint.value_or(b.lengthSeconds()));
     case TaskListModel::FrameRate:
         return compareNumbers(a.facts.frameRate.toDouble(), b.facts.frameRate.toDouble());
     case TaskListModel::Video:

@@ -7,10 +7,12 @@
 
 namespace {
 
-// Wide enough for "29.97", "H.264 High", "AAC 48 kHz stereo", "2025-07-11 14:03", "123.4 MB".
+// Wide enough for "00:01:02.345", "29.97", "H.264 High", "AAC 48 kHz stereo", "2025-07-11 14:03",
+// "123.4 MB".
 constexpr std::pair<int, int> kStartWidths[] = {
-    {TaskListModel::FrameRate, 80},  {TaskListModel::Video, 120},   {TaskListModel::Sound, 140},
-    {TaskListModel::DateTaken, 120}, {TaskListModel::FileSize, 80},
+    {TaskListModel::InPoint, 100}, {TaskListModel::OutPoint, 100}, {TaskListModel::FrameRate, 80},
+    {TaskListModel::Video, 120},   {TaskListModel::Sound, 140},    {TaskListModel::DateTaken, 120},
+    {TaskListModel::FileSize, 80},
 };
 
 } // namespace
