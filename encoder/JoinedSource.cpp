@@ -26,6 +26,27 @@ bool clockMayRestart(const AVFormatContext* context)
     return context->iformat->flags & AVFMT_TS_DISCONT;
 }
 
+// Reading starts this far before a part: a keyframe is found by its decoding time, which may
+// come before the time it is shown, and the pictures before the part are decoded and dropped.
+constexpr double seekLead = 1.0; // seconds
+
+// Reading starts at a keyframe before the part. A clock that may start again cannot be sought
+// by time: such an input is read from its beginning.
+void seekToPart(AVFormatContext* context, int videoIndex, std::int64_t origin, double partStart,
+                const std::string& path)
+{
+    if (partStart <= seekLead || clockMayRestart(context))
+        return;
+    const AVRational timeBase = context->streams[videoIndex]->time_base;
+    const std::int64_t target =
+        origin + static_cast<std::int64_t>((partStart - seekLead) / av_q2d(timeBase));
+    if (av_seek_frame(context, videoIndex, target, AVSEEK_FLAG_BACKWARD) >= 0)
+        return;
+    // A seek that failed may have left the reading anywhere.
+    if (av_seek_frame(context, videoIndex, origin, AVSEEK_FLAG_BACKWARD) < 0)
+        throw EncoderError{"Cannot find the part of " + path + " that is asked for."};
+}
+
 } // namespace
 
 JoinedSource::JoinedSource(const std::vector<InputFacts>& inputs,
@@ -78,7 +99,8 @@ void JoinedSource::readInput(const InputFacts& input, const PictureLayout& layou
     video.finish();
     // An input whose picture cannot be decoded must not vanish from a join that succeeds.
     if (video.framesEmitted() == 0 && !stopRequested())
-        throw EncoderError{input.path + " has no picture that can be decoded."};
+        throw EncoderError{input.path + " has no picture that can be decoded" +
+                           (input.part.wholeInput() ? "." : " in the part asked for.")};
     if (m_videoFrames > firstFrame)
         recordInput(input, firstFrame, pictureEnd);
     m_audio.endInput(m_videoFrames);
@@ -124,22 +146,32 @@ double JoinedSource::decodeInput(const OpenedInput& opened, const InputFacts& in
 {
     AVFormatContext* context = opened.context.get();
     const AVStream* videoStream = context->streams[opened.videoIndex];
+    const std::int64_t origin = pictureOrigin(context, videoStream);
+    const InputPart& part = input.part;
+    seekToPart(context, opened.videoIndex, origin, part.start, input.path);
     double pictureEnd = 0.0;
+    bool picturesEnded = false;
     StreamDecoder videoDecoder(
         std::move(pictureCodec),
-        FrameClock(videoStream->time_base, pictureOrigin(context, videoStream),
-                   clockMayRestart(context), input.duration,
-                   [&video, &pictureEnd](const AVFrame* frame, double start, double duration) {
-                       pictureEnd = std::max(pictureEnd, start + duration);
-                       video.push(frame, start, duration);
+        FrameClock(videoStream->time_base, origin, clockMayRestart(context), input.duration,
+                   [&](const AVFrame* frame, double start, double duration) {
+                       picturesEnded = picturesEnded || part.endedBy(start);
+                       if (!part.takesPicture(start))
+                           return;
+                       pictureEnd = std::max(pictureEnd, start - part.start + duration);
+                       video.push(frame, start - part.start, duration);
                    }),
         1.0 / input.frameRate.value(), input.path, m_warn);
-    std::optional<StreamDecoder> audioDecoder = soundDecoder(opened, input, std::move(soundCodec));
+    bool soundEnded = !soundCodec;
+    std::optional<StreamDecoder> audioDecoder =
+        soundDecoder(opened, input, std::move(soundCodec), soundEnded);
     readPackets(context, input.path, m_warn, [&](AVPacket* packet) {
         if (packet->stream_index == opened.videoIndex)
             videoDecoder.decode(packet);
         else if (packet->stream_index == opened.audioIndex)
             audioDecoder->decode(packet);
+        // Nothing after the part is read.
+        return !(picturesEnded && soundEnded);
     });
     videoDecoder.finish();
     if (audioDecoder)
@@ -149,7 +181,7 @@ double JoinedSource::decodeInput(const OpenedInput& opened, const InputFacts& in
 
 std::optional<StreamDecoder> JoinedSource::soundDecoder(const OpenedInput& opened,
                                                         const InputFacts& input,
-                                                        CodecContextPtr soundCodec)
+                                                        CodecContextPtr soundCodec, bool& ended)
 {
     if (!soundCodec)
         return std::nullopt;
@@ -158,12 +190,16 @@ std::optional<StreamDecoder> JoinedSource::soundDecoder(const OpenedInput& opene
     const AVRational timeBase = context->streams[opened.audioIndex]->time_base;
     const std::int64_t origin =
         av_rescale_q(pictureOrigin(context, videoStream), videoStream->time_base, timeBase);
-    return StreamDecoder(std::move(soundCodec),
-                         FrameClock(timeBase, origin, clockMayRestart(context), input.duration,
-                                    [this](const AVFrame* frame, double start, double) {
-                                        m_audio.push(frame, start);
-                                    }),
-                         0.0, input.path, m_warn);
+    const InputPart& part = input.part;
+    return StreamDecoder(
+        std::move(soundCodec),
+        FrameClock(timeBase, origin, clockMayRestart(context), input.duration,
+                   [this, &part, &ended](const AVFrame* frame, double start, double duration) {
+                       ended = ended || part.endedBy(start);
+                       if (part.takesSound(start, duration))
+                           m_audio.push(frame, start - part.start);
+                   }),
+        0.0, input.path, m_warn);
 }
 
 void JoinedSource::recordInput(const InputFacts& input, std::int64_t firstFrame, double pictureEnd)

@@ -28,23 +28,45 @@ bool sameFile(const std::string& a, const std::string& b)
     return std::filesystem::equivalent(a, b, error) && !error;
 }
 
+std::string secondsText(double seconds)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", seconds);
+    return text;
+}
+
+// A part with nothing in it is refused before anything is written: it would only show up as an
+// input without pictures.
+void checkPart(const InputFacts& input)
+{
+    if (input.duration > 0 && input.part.start >= input.duration)
+        throw EncoderError::usage(clipName(input.path) + " is " + secondsText(input.duration) +
+                                  " s long: -ss " + secondsText(input.part.start) +
+                                  " starts after its end.");
+}
+
 std::vector<InputFacts> probeInputs(const CommandLineOptions& options)
 {
     std::vector<InputFacts> inputs;
     for (const auto& input : options.inputs) {
         if (sameFile(input.path, options.output))
             throw EncoderError::usage("The output file " + options.output + " is also an input.");
-        inputs.push_back(probeInput(input.path));
+        InputFacts facts = probeInput(input.path);
+        facts.part = InputPart{input.start.value_or(0.0), input.length};
+        checkPart(facts);
+        inputs.push_back(std::move(facts));
     }
     return inputs;
 }
 
-// Reading a part of an input is still to come: a trim is refused, never passed over.
-void refuseTrims(const CommandLineOptions& options)
+// Copying takes whole files: a part would have to start on a keyframe. Refused, never passed
+// over.
+void refuseCopiedParts(const CommandLineOptions& options)
 {
     for (const auto& input : options.inputs)
         if (input.start || input.length)
-            throw EncoderError::usage("Per-input -ss and -endpos are not supported yet.");
+            throw EncoderError::usage("Per-input -ss and -endpos need the video re-encoded: "
+                                      "-ovc copy takes whole files only.");
 }
 
 // Lets the reading thread go when the encoding ends early: it may wait on a full queue.
@@ -238,9 +260,10 @@ ExitStatus runEncoder(const std::vector<std::string>& arguments, std::FILE* stat
     bool writing = false;
     try {
         const CommandLineOptions options = parseCommandLine(arguments);
-        refuseTrims(options);
-        if (options.copyVideo)
+        if (options.copyVideo) {
+            refuseCopiedParts(options);
             return joinByCopying(options, status, errors, warn, writing);
+        }
         // -checkonly: the command line alone is checked; nothing is opened.
         if (options.checkOnly)
             return ExitStatus::Done;

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <limits>
+#include <optional>
+
+namespace asapi {
+
+// The part of an input a run takes (-ss and -endpos in its braces), in seconds of the input's
+// own time line, counted from its first picture: the pictures that start from the part's start
+// on and before its end, and the sound of the same span.
+struct InputPart
+{
+    // Matroska stores times to the millisecond: a frame meant to start on a point may be
+    // stamped up to half of one before it.
+    static constexpr double tolerance = 0.001;
+
+    double start = 0.0;
+    std::optional<double> length; // none: to the input's end
+
+    bool wholeInput() const { return start <= 0.0 && !length; }
+    double end() const
+    {
+        return length ? start + *length : std::numeric_limits<double>::infinity();
+    }
+    // Nothing that starts here or later is taken.
+    bool endedBy(double time) const { return time >= end() - tolerance; }
+    bool takesPicture(double pictureStart) const
+    {
+        return pictureStart >= start - tolerance && !endedBy(pictureStart);
+    }
+    // Sound that ends before the part has nothing of it; what overlaps its start is cut there.
+    bool takesSound(double soundStart, double duration) const
+    {
+        return soundStart + duration > start && !endedBy(soundStart);
+    }
+    // How long the part of an input this long lasts; 0 when unknown.
+    double lengthOf(double inputLength) const
+    {
+        const double rest = inputLength > start ? inputLength - start : 0.0;
+        return length && (*length < rest || inputLength <= 0) ? *length : rest;
+    }
+};
+
+} // namespace asapi
