@@ -282,15 +282,14 @@ QList<ChapterMark> chaptersOf(const QString& path)
 
 QByteArrayList greyPictures(const QString& path)
 {
-    constexpr int pictureBytes = 80 * 60;
-    const QByteArray all =
-        toolOutput(QStringLiteral("ffmpeg"),
-                   {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-i"), path,
-                    QStringLiteral("-vf"), QStringLiteral("scale=80:60,format=gray"),
-                    QStringLiteral("-f"), QStringLiteral("rawvideo"), QStringLiteral("-")});
+    const QByteArray all = toolOutput(QStringLiteral("ffmpeg"),
+                                      QStringLiteral("-v error -i %1 -vf scale=80:60,format=gray "
+                                                     "-f rawvideo -")
+                                          .split(' ')
+                                          .replaceInStrings("%1", path));
     QByteArrayList pictures;
-    for (qsizetype at = 0; at + pictureBytes <= all.size(); at += pictureBytes)
-        pictures << all.mid(at, pictureBytes);
+    for (qsizetype at = 0; at + 80 * 60 <= all.size(); at += 80 * 60)
+        pictures << all.mid(at, 80 * 60);
     return pictures;
 }
 
@@ -299,12 +298,8 @@ int likestPicture(const QByteArray& picture, const QByteArrayList& pictures)
     const auto difference = [&picture](const QByteArray& other) {
         qint64 sum = 0;
         for (qsizetype i = 0; i < std::min(picture.size(), other.size()); ++i)
-            sum += std::abs(int(quint8(picture[i])) - int(quint8(other[i])));
+            sum += std::abs(quint8(picture[i]) - quint8(other[i]));
         return sum;
     };
-    int best = 0;
-    for (int i = 1; i < pictures.size(); ++i)
-        if (difference(pictures[i]) < difference(pictures[best]))
-            best = i;
-    return best;
+    return int(std::ranges::min_element(pictures, {}, difference) - pictures.begin());
 }
