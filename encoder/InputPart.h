@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <limits>
 #include <optional>
 
@@ -33,11 +34,14 @@ struct InputPart
     {
         return soundStart + duration > start && !endedBy(soundStart);
     }
-    // How long the part of an input this long lasts; 0 when unknown.
+    // How long the part of an input this long lasts; 0 when unknown. A length stated shorter
+    // than the part's start cannot be right (a clock that started again): the part is believed.
     double lengthOf(double inputLength) const
     {
-        const double rest = inputLength > start ? inputLength - start : 0.0;
-        return length && (*length < rest || inputLength <= 0) ? *length : rest;
+        const double rest = inputLength - start;
+        if (!length)
+            return std::max(rest, 0.0);
+        return rest > 0 ? std::min(*length, rest) : *length;
     }
 };
 
