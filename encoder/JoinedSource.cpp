@@ -47,6 +47,52 @@ void seekToPart(AVFormatContext* context, int videoIndex, std::int64_t origin, d
         throw EncoderError{"Cannot find the part of " + path + " that is asked for."};
 }
 
+// Hands the part's pictures on, timed from its start. A picture before the part is kept while
+// the next is not known: when that one comes more than a frame after the part's start, the
+// picture is still shown there (a recording that only writes the pictures that change) and
+// opens the part.
+class PartPictures
+{
+public:
+    PartPictures(const InputPart& part, double frameDuration, VideoNormaliser& video)
+        : m_part(part), m_frameDuration(frameDuration), m_video(video), m_before(makeFrame())
+    {
+    }
+
+    void push(const AVFrame* frame, double start, double duration)
+    {
+        if (start < m_part.start - InputPart::tolerance) {
+            av_frame_unref(m_before.get());
+            check(av_frame_ref(m_before.get(), frame), "Out of memory");
+            return;
+        }
+        m_ended = m_ended || m_part.endedBy(start);
+        if (m_before->buf[0] && start - m_part.start > m_frameDuration)
+            take(m_before.get(), 0.0, std::min(start, m_part.end()) - m_part.start);
+        av_frame_unref(m_before.get());
+        if (m_part.takesPicture(start))
+            take(frame, start - m_part.start, duration);
+    }
+    // A picture from the part's end on has come: none after it is taken.
+    bool ended() const { return m_ended; }
+    // Where the last picture taken ends, from the part's start.
+    double end() const { return m_end; }
+
+private:
+    void take(const AVFrame* frame, double start, double duration)
+    {
+        m_end = std::max(m_end, start + duration);
+        m_video.push(frame, start, duration);
+    }
+
+    const InputPart& m_part;
+    double m_frameDuration;
+    VideoNormaliser& m_video;
+    FramePtr m_before;
+    bool m_ended = false;
+    double m_end = 0.0;
+};
+
 } // namespace
 
 JoinedSource::JoinedSource(const std::vector<InputFacts>& inputs,
@@ -149,17 +195,12 @@ double JoinedSource::decodeInput(const OpenedInput& opened, const InputFacts& in
     const std::int64_t origin = pictureOrigin(context, videoStream);
     const InputPart& part = input.part;
     seekToPart(context, opened.videoIndex, origin, part.start, input.path);
-    double pictureEnd = 0.0;
-    bool picturesEnded = false;
+    PartPictures pictures(part, 1.0 / input.frameRate.value(), video);
     StreamDecoder videoDecoder(
         std::move(pictureCodec),
         FrameClock(videoStream->time_base, origin, clockMayRestart(context), input.duration,
-                   [&](const AVFrame* frame, double start, double duration) {
-                       picturesEnded = picturesEnded || part.endedBy(start);
-                       if (!part.takesPicture(start))
-                           return;
-                       pictureEnd = std::max(pictureEnd, start - part.start + duration);
-                       video.push(frame, start - part.start, duration);
+                   [&pictures](const AVFrame* frame, double start, double duration) {
+                       pictures.push(frame, start, duration);
                    }),
         1.0 / input.frameRate.value(), input.path, m_warn);
     bool soundEnded = !soundCodec;
@@ -171,12 +212,12 @@ double JoinedSource::decodeInput(const OpenedInput& opened, const InputFacts& in
         else if (packet->stream_index == opened.audioIndex)
             audioDecoder->decode(packet);
         // Nothing after the part is read.
-        return !(picturesEnded && soundEnded);
+        return !(pictures.ended() && soundEnded);
     });
     videoDecoder.finish();
     if (audioDecoder)
         audioDecoder->finish();
-    return pictureEnd;
+    return pictures.end();
 }
 
 std::optional<StreamDecoder> JoinedSource::soundDecoder(const OpenedInput& opened,

@@ -348,6 +348,21 @@ private slots:
         QCOMPARE(chaptersOf(output).value(1).start, 0.6);
     }
 
+    // paused.mp4 shows its third picture from 0.4 s to 12.6 s: a part within opens with it.
+    void partInsideAHeldPictureShowsIt()
+    {
+        const QString clip = encoderClipPath(QStringLiteral("paused.mp4"));
+        const QString output = workPath(QStringLiteral("held.avi"));
+        const JobClip part{.path = clip, .inPoint = 1.5, .outPoint = 3};
+        const EncoderProgramRun run =
+            runEncoder(conversionCommand(part, output, PictureRules{"160:120"}).arguments);
+        QVERIFY2(run.exitCode == 0, run.errors.constData());
+        const QByteArrayList pictures = greyPictures(clip), shown = greyPictures(output);
+        QCOMPARE(shown.size(), 45); // 1.5 s at 30 fps
+        for (const QByteArray& picture : shown)
+            QCOMPARE(likestPicture(picture, pictures), 2);
+    }
+
     void rotatedClipComesOutUpright_data()
     {
         QTest::addColumn<QString>("options");
