@@ -8,7 +8,8 @@ namespace asapi {
 
 // The part of an input a run takes (-ss and -endpos in its braces), in seconds of the input's
 // own time line, counted from its first picture: the pictures that start from the part's start
-// on and before its end, and the sound of the same span.
+// on and before its end, and the sound of the same span. A picture that starts before the part
+// and is still shown well into it opens the part.
 struct InputPart
 {
     // Matroska stores times to the millisecond: a frame meant to start on a point may be
@@ -25,10 +26,8 @@ struct InputPart
     }
     // Nothing that starts here or later is taken.
     bool endedBy(double time) const { return time >= end() - tolerance; }
-    bool takesPicture(double pictureStart) const
-    {
-        return pictureStart >= start - tolerance && !endedBy(pictureStart);
-    }
+    // A time before the part; none before a part that starts with the input.
+    bool startsBefore(double time) const { return start > 0.0 && time < start - tolerance; }
     // Sound that ends before the part has nothing of it; what overlaps its start is cut there.
     bool takesSound(double soundStart, double duration) const
     {

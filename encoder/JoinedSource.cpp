@@ -61,7 +61,7 @@ public:
 
     void push(const AVFrame* frame, double start, double duration)
     {
-        if (start < m_part.start - InputPart::tolerance) {
+        if (m_part.startsBefore(start)) {
             av_frame_unref(m_before.get());
             check(av_frame_ref(m_before.get(), frame), "Out of memory");
             return;
@@ -70,7 +70,7 @@ public:
         if (m_before->buf[0] && start - m_part.start > m_frameDuration)
             take(m_before.get(), 0.0, std::min(start, m_part.end()) - m_part.start);
         av_frame_unref(m_before.get());
-        if (m_part.takesPicture(start))
+        if (!m_part.endedBy(start))
             take(frame, start - m_part.start, duration);
     }
     // A picture from the part's end on has come: none after it is taken.
