@@ -319,6 +319,9 @@ void setStart(InputOptions& input, const std::string& value)
 void setLength(InputOptions& input, const std::string& value)
 {
     input.length = positionOption("-endpos", value);
+    if (*input.length <= 0)
+        throw EncoderError::usage("-endpos " + value + " takes nothing of " + clipName(input.path) +
+                                  ".");
 }
 
 // An option: how many values follow it (0 or 1), and what it makes of them.

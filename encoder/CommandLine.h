@@ -48,8 +48,9 @@ struct VideoFilter
 struct InputOptions
 {
     std::string path;
-    std::optional<double> start;  // -ss: seconds into the file where its part begins
-    std::optional<double> length; // -endpos: seconds of the file from there on
+    // -ss: where its part begins, in seconds from its first picture
+    std::optional<double> start;
+    std::optional<double> length; // -endpos: seconds of the file from there on, above 0
 };
 
 // What the command line asks for, before any input has been looked at.

@@ -243,6 +243,7 @@ void CopyJoin::copyInput(CopyInput& input, const Report& report)
             else
                 waitingSound.emplace_back(allocated(av_packet_clone(packet)));
         }
+        return true;
     });
     decodeTimes.finish();
     if (!soundPlaced)

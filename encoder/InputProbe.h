@@ -2,6 +2,7 @@
 
 #include "FfmpegPointers.h"
 #include "FileIo.h"
+#include "InputPart.h"
 #include "Ratio.h"
 
 #include <memory>
@@ -28,6 +29,8 @@ struct InputFacts
     // What a join's chapter at this input's start is called: its title tag when it has one,
     // else its file name without folder and extension.
     std::string chapterName;
+    // What the run takes of it: set from the command line, not probed.
+    InputPart part;
 };
 
 // An input opened for reading: its best video stream, and the audio stream that goes with it

@@ -26,6 +26,73 @@ bool clockMayRestart(const AVFormatContext* context)
     return context->iformat->flags & AVFMT_TS_DISCONT;
 }
 
+// Reading starts this far before a part: a keyframe is found by its decoding time, which may
+// come before the time it is shown, and the pictures before the part are decoded and dropped.
+constexpr double seekLead = 1.0; // seconds
+
+// Reading starts at a keyframe before the part. A clock that may start again cannot be sought
+// by time: such an input is read from its beginning.
+void seekToPart(AVFormatContext* context, int videoIndex, std::int64_t origin, double partStart,
+                const std::string& path)
+{
+    if (partStart <= seekLead || clockMayRestart(context))
+        return;
+    const AVRational timeBase = context->streams[videoIndex]->time_base;
+    const std::int64_t target =
+        origin + static_cast<std::int64_t>((partStart - seekLead) / av_q2d(timeBase));
+    if (av_seek_frame(context, videoIndex, target, AVSEEK_FLAG_BACKWARD) >= 0)
+        return;
+    // A seek that failed may have left the reading anywhere.
+    if (av_seek_frame(context, videoIndex, origin, AVSEEK_FLAG_BACKWARD) < 0)
+        throw EncoderError{"Cannot find the part of " + path + " that is asked for."};
+}
+
+// Hands the part's pictures on, timed from its start. A picture before the part is kept while
+// the next is not known: when that one comes more than a frame after the part's start, the
+// picture is still shown there (a recording that only writes the pictures that change) and
+// opens the part.
+class PartPictures
+{
+public:
+    PartPictures(const InputPart& part, double frameDuration, VideoNormaliser& video)
+        : m_part(part), m_frameDuration(frameDuration), m_video(video), m_before(makeFrame())
+    {
+    }
+
+    void push(const AVFrame* frame, double start, double duration)
+    {
+        if (m_part.startsBefore(start)) {
+            av_frame_unref(m_before.get());
+            check(av_frame_ref(m_before.get(), frame), "Out of memory");
+            return;
+        }
+        m_ended = m_ended || m_part.endedBy(start);
+        if (m_before->buf[0] && start - m_part.start > m_frameDuration)
+            take(m_before.get(), 0.0, std::min(start, m_part.end()) - m_part.start);
+        av_frame_unref(m_before.get());
+        if (!m_part.endedBy(start))
+            take(frame, start - m_part.start, duration);
+    }
+    // A picture from the part's end on has come: none after it is taken.
+    bool ended() const { return m_ended; }
+    // Where the last picture taken ends, from the part's start.
+    double end() const { return m_end; }
+
+private:
+    void take(const AVFrame* frame, double start, double duration)
+    {
+        m_end = std::max(m_end, start + duration);
+        m_video.push(frame, start, duration);
+    }
+
+    const InputPart& m_part;
+    double m_frameDuration;
+    VideoNormaliser& m_video;
+    FramePtr m_before;
+    bool m_ended = false;
+    double m_end = 0.0;
+};
+
 } // namespace
 
 JoinedSource::JoinedSource(const std::vector<InputFacts>& inputs,
@@ -78,7 +145,8 @@ void JoinedSource::readInput(const InputFacts& input, const PictureLayout& layou
     video.finish();
     // An input whose picture cannot be decoded must not vanish from a join that succeeds.
     if (video.framesEmitted() == 0 && !stopRequested())
-        throw EncoderError{input.path + " has no picture that can be decoded."};
+        throw EncoderError{input.path + " has no picture that can be decoded" +
+                           (input.part.wholeInput() ? "." : " in the part asked for.")};
     if (m_videoFrames > firstFrame)
         recordInput(input, firstFrame, pictureEnd);
     m_audio.endInput(m_videoFrames);
@@ -124,32 +192,37 @@ double JoinedSource::decodeInput(const OpenedInput& opened, const InputFacts& in
 {
     AVFormatContext* context = opened.context.get();
     const AVStream* videoStream = context->streams[opened.videoIndex];
-    double pictureEnd = 0.0;
+    const std::int64_t origin = pictureOrigin(context, videoStream);
+    const InputPart& part = input.part;
+    seekToPart(context, opened.videoIndex, origin, part.start, input.path);
+    PartPictures pictures(part, 1.0 / input.frameRate.value(), video);
     StreamDecoder videoDecoder(
         std::move(pictureCodec),
-        FrameClock(videoStream->time_base, pictureOrigin(context, videoStream),
-                   clockMayRestart(context), input.duration,
-                   [&video, &pictureEnd](const AVFrame* frame, double start, double duration) {
-                       pictureEnd = std::max(pictureEnd, start + duration);
-                       video.push(frame, start, duration);
+        FrameClock(videoStream->time_base, origin, clockMayRestart(context), input.duration,
+                   [&pictures](const AVFrame* frame, double start, double duration) {
+                       pictures.push(frame, start, duration);
                    }),
         1.0 / input.frameRate.value(), input.path, m_warn);
-    std::optional<StreamDecoder> audioDecoder = soundDecoder(opened, input, std::move(soundCodec));
+    bool soundEnded = !soundCodec;
+    std::optional<StreamDecoder> audioDecoder =
+        soundDecoder(opened, input, std::move(soundCodec), soundEnded);
     readPackets(context, input.path, m_warn, [&](AVPacket* packet) {
         if (packet->stream_index == opened.videoIndex)
             videoDecoder.decode(packet);
         else if (packet->stream_index == opened.audioIndex)
             audioDecoder->decode(packet);
+        // Nothing after the part is read.
+        return !(pictures.ended() && soundEnded);
     });
     videoDecoder.finish();
     if (audioDecoder)
         audioDecoder->finish();
-    return pictureEnd;
+    return pictures.end();
 }
 
 std::optional<StreamDecoder> JoinedSource::soundDecoder(const OpenedInput& opened,
                                                         const InputFacts& input,
-                                                        CodecContextPtr soundCodec)
+                                                        CodecContextPtr soundCodec, bool& ended)
 {
     if (!soundCodec)
         return std::nullopt;
@@ -158,12 +231,16 @@ std::optional<StreamDecoder> JoinedSource::soundDecoder(const OpenedInput& opene
     const AVRational timeBase = context->streams[opened.audioIndex]->time_base;
     const std::int64_t origin =
         av_rescale_q(pictureOrigin(context, videoStream), videoStream->time_base, timeBase);
-    return StreamDecoder(std::move(soundCodec),
-                         FrameClock(timeBase, origin, clockMayRestart(context), input.duration,
-                                    [this](const AVFrame* frame, double start, double) {
-                                        m_audio.push(frame, start);
-                                    }),
-                         0.0, input.path, m_warn);
+    const InputPart& part = input.part;
+    return StreamDecoder(
+        std::move(soundCodec),
+        FrameClock(timeBase, origin, clockMayRestart(context), input.duration,
+                   [this, &part, &ended](const AVFrame* frame, double start, double duration) {
+                       ended = ended || part.endedBy(start);
+                       if (part.takesSound(start, duration))
+                           m_audio.push(frame, start - part.start);
+                   }),
+        0.0, input.path, m_warn);
 }
 
 void JoinedSource::recordInput(const InputFacts& input, std::int64_t firstFrame, double pictureEnd)

@@ -48,15 +48,16 @@ private:
     CodecContextPtr openSoundDecoder(OpenedInput& opened, const std::string& path);
     // Puts the input's pictures in the output's shape and numbers them on the join's time line.
     VideoNormaliser normaliserFor(const InputFacts& input, const PictureLayout& layout);
-    // Decodes the input to its end or a stop. Returns how long its picture is as read, jumps
-    // of its clock taken out: its header may count them.
+    // Decodes the input's part to its end or a stop; the part's pictures and sound are timed
+    // from its start. Returns how long its picture is as read, jumps of its clock taken out:
+    // its header may count them.
     double decodeInput(const OpenedInput& opened, const InputFacts& input,
                        CodecContextPtr pictureCodec, CodecContextPtr soundCodec,
                        VideoNormaliser& video);
-    // Hands the sound's frames, timed from the picture's start, to the sound's time line;
-    // nothing without a sound codec.
+    // Hands the sound's frames of the part, timed from its start, to the sound's time line;
+    // nothing without a sound codec. ended is set once a frame from the part's end on is read.
     std::optional<StreamDecoder> soundDecoder(const OpenedInput& opened, const InputFacts& input,
-                                              CodecContextPtr soundCodec);
+                                              CodecContextPtr soundCodec, bool& ended);
     // A chapter where the input's first picture landed, and a join point where it is not the
     // first.
     void recordInput(const InputFacts& input, std::int64_t firstFrame, double pictureEnd);

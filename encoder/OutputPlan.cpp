@@ -221,7 +221,7 @@ OutputPlan planOutput(const CommandLineOptions& options, const std::vector<Input
 
     planAudio(options, inputs, plan);
     for (const auto& input : inputs) {
-        plan.expectedDuration += input.duration;
+        plan.expectedDuration += input.part.lengthOf(input.duration);
         plan.chapterTitles.push_back(input.chapterName);
     }
     if (inputs.size() == 1 && plan.container->titledAfterLoneInput)

@@ -52,7 +52,7 @@ struct OutputPlan
     std::optional<int> audioQuality; // a constant quality in place of a bitrate, 0 the best
     NamedOptions audioCodecOptions;  // the encoder's own
 
-    double expectedDuration = 0.0; // sum of the inputs' lengths, for the status line
+    double expectedDuration = 0.0; // sum of the parts' lengths, for the status line
     // The file's title tag. A conversion (one input into AVI) keeps its input's chapter name
     // there, so that a join of intermediates still names its chapters after the clips.
     std::string title;

@@ -34,17 +34,23 @@ std::vector<InputFacts> probeInputs(const CommandLineOptions& options)
     for (const auto& input : options.inputs) {
         if (sameFile(input.path, options.output))
             throw EncoderError::usage("The output file " + options.output + " is also an input.");
-        inputs.push_back(probeInput(input.path));
+        InputFacts facts = probeInput(input.path);
+        // Not checked against the length the header states: where the clock starts again, the
+        // header tells less than the file holds.
+        facts.part = InputPart{input.start.value_or(0.0), input.length};
+        inputs.push_back(std::move(facts));
     }
     return inputs;
 }
 
-// Reading a part of an input is still to come: a trim is refused, never passed over.
-void refuseTrims(const CommandLineOptions& options)
+// Copying takes whole files: a part would have to start on a keyframe. Refused, never passed
+// over.
+void refuseCopiedParts(const CommandLineOptions& options)
 {
     for (const auto& input : options.inputs)
         if (input.start || input.length)
-            throw EncoderError::usage("Per-input -ss and -endpos are not supported yet.");
+            throw EncoderError::usage("Per-input -ss and -endpos need the video re-encoded: "
+                                      "-ovc copy takes whole files only.");
 }
 
 // Lets the reading thread go when the encoding ends early: it may wait on a full queue.
@@ -238,9 +244,10 @@ ExitStatus runEncoder(const std::vector<std::string>& arguments, std::FILE* stat
     bool writing = false;
     try {
         const CommandLineOptions options = parseCommandLine(arguments);
-        refuseTrims(options);
-        if (options.copyVideo)
+        if (options.copyVideo) {
+            refuseCopiedParts(options);
             return joinByCopying(options, status, errors, warn, writing);
+        }
         // -checkonly: the command line alone is checked; nothing is opened.
         if (options.checkOnly)
             return ExitStatus::Done;

@@ -28,7 +28,7 @@ constexpr int readFailureLimit = 1000;
 } // namespace
 
 void readPackets(AVFormatContext* context, const std::string& path, const Warn& warn,
-                 const std::function<void(AVPacket*)>& take)
+                 const std::function<bool(AVPacket*)>& take)
 {
     const PacketPtr packet = makePacket();
     int failuresInRow = 0;
@@ -44,8 +44,10 @@ void readPackets(AVFormatContext* context, const std::string& path, const Warn& 
             continue;
         }
         failuresInRow = 0;
-        take(packet.get());
+        const bool more = take(packet.get());
         av_packet_unref(packet.get());
+        if (!more)
+            break;
     }
 }
 

@@ -11,11 +11,11 @@ namespace asapi {
 // threads 0: as many as pay for the stream's codec. Nothing when the stream cannot be decoded.
 CodecContextPtr openDecoder(const AVStream* stream, int threads);
 
-// Hands every packet of the input, in file order, to take: until the end, a stop, or so many
-// failed reads in a row that the rest of the input is given up with a warning. A damaged spot
-// that a later read gets past costs only its own packets.
+// Hands every packet of the input, in file order, to take: until the end, a stop, take's
+// answer that it wants no more, or so many failed reads in a row that the rest of the input is
+// given up with a warning. A damaged spot that a later read gets past costs only its own packets.
 void readPackets(AVFormatContext* context, const std::string& path, const Warn& warn,
-                 const std::function<void(AVPacket*)>& take);
+                 const std::function<bool(AVPacket*)>& take);
 
 // One stream's decoder: packets in, timed frames out to the clock's handler; damaged packets and
 // frames are passed over with a warning.

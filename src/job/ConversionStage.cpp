@@ -22,7 +22,7 @@ StageOutcome ConversionStage::run(const PictureRules& pictures, const QString& j
     const int count = m_job.rows.count();
     for (int i = 0; i < count; ++i) {
         m_clips << m_job.rows.clip(i);
-        m_total += m_clips.last().length;
+        m_total += m_clips.last().takenLength();
     }
 
     const int places = std::clamp(runsAtOnce, 1, std::max(count, 1));
@@ -85,7 +85,7 @@ bool ConversionStage::startRun(Conversion& conversion, int row, const PictureRul
     // Absolute, so that the encoder cannot take a name such as "-x.avi" for an option.
     input.path = QFileInfo(input.path).absoluteFilePath();
     conversion.row = row;
-    conversion.duration = input.length;
+    conversion.duration = input.takenLength();
     m_job.rows.setStatus(row, TaskStatus::Converting);
     if (earliestRunning() == &conversion)
         m_job.view.setConvertingFile(QFileInfo(input.path).fileName());

@@ -380,8 +380,8 @@ void JoinJob::checkResult(const JoinResult& joined, JobOutcome& outcome) const
     for (int row = 0; row < m_rows.count(); ++row) {
         const JobClip clip = m_rows.clip(row);
         inputs << clip.path;
-        if (clip.length >= 0 && expectedLength)
-            *expectedLength += clip.length;
+        if (clip.takenLength() >= 0 && expectedLength)
+            *expectedLength += clip.takenLength();
         else
             expectedLength.reset();
     }

@@ -39,7 +39,7 @@ JoinPlan intermediatesJoinPlan(const TaskRows& rows, const QString& jobFolder,
     JoinPlan plan;
     // Each intermediate is the whole of what its conversion took of the row's file.
     for (int k = 0; k < rows.count(); ++k)
-        plan.inputs << JobClip{intermediatePath(jobFolder, k), rows.clip(k).length};
+        plan.inputs << JobClip{intermediatePath(jobFolder, k), rows.clip(k).takenLength()};
     plan.command = [encoderOptions](const QList<JobClip>& inputs, const QString& output) {
         return joinCommand(inputs, output, encoderOptions);
     };
@@ -90,7 +90,7 @@ double JoinPlan::inputsLength() const
 {
     double total = 0;
     for (const JobClip& input : inputs)
-        total += input.length;
+        total += input.takenLength();
     return total;
 }
 
@@ -147,7 +147,7 @@ RowFollower::RowFollower(JobView& view, const QList<JobClip>& clips) : m_view(vi
     double start = 0;
     for (const JobClip& clip : clips) {
         m_rowStarts << start;
-        start += clip.length;
+        start += clip.takenLength();
     }
 }
 
@@ -166,12 +166,12 @@ void RowFollower::follow(double position)
     if (count == 0)
         return;
     int row = 0;
-    while (row < count - 1 && position >= m_rowStarts[row] + m_clips[row].length)
+    while (row < count - 1 && position >= m_rowStarts[row] + m_clips[row].takenLength())
         ++row;
     if (row != m_shownRow) {
         m_shownRow = row;
         m_view.setConvertingFile(QFileInfo(m_clips[row].path).fileName());
     }
-    if (const auto bar = currentBarAt(position - m_rowStarts[row], m_clips[row].length))
+    if (const auto bar = currentBarAt(position - m_rowStarts[row], m_clips[row].takenLength()))
         m_view.setCurrentBar(*bar);
 }

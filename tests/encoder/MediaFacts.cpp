@@ -279,3 +279,27 @@ QList<ChapterMark> chaptersOf(const QString& path)
                 .toString()};
     return chapters;
 }
+
+QByteArrayList greyPictures(const QString& path)
+{
+    const QByteArray all = toolOutput(QStringLiteral("ffmpeg"),
+                                      QStringLiteral("-v error -i %1 -vf scale=80:60,format=gray "
+                                                     "-f rawvideo -")
+                                          .split(' ')
+                                          .replaceInStrings("%1", path));
+    QByteArrayList pictures;
+    for (qsizetype at = 0; at + 80 * 60 <= all.size(); at += 80 * 60)
+        pictures << all.mid(at, 80 * 60);
+    return pictures;
+}
+
+int likestPicture(const QByteArray& picture, const QByteArrayList& pictures)
+{
+    const auto difference = [&picture](const QByteArray& other) {
+        qint64 sum = 0;
+        for (qsizetype i = 0; i < std::min(picture.size(), other.size()); ++i)
+            sum += std::abs(quint8(picture[i]) - quint8(other[i]));
+        return sum;
+    };
+    return int(std::ranges::min_element(pictures, {}, difference) - pictures.begin());
+}

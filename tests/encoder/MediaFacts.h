@@ -69,3 +69,8 @@ struct ChapterMark
 
 // The chapters as ffprobe lists them.
 QList<ChapterMark> chaptersOf(const QString& path);
+
+// Every decoded picture, scaled to 80x60 and grey, a byte a pixel.
+QByteArrayList greyPictures(const QString& path);
+// The index of the picture that differs least from the one given.
+int likestPicture(const QByteArray& picture, const QByteArrayList& pictures);

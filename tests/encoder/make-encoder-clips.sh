@@ -78,6 +78,12 @@ ff -f lavfi -i "color=white:size=320x180:rate=25:duration=0.5" -an -c:v mpeg4 -q
 ff -f lavfi -i "color=black:size=160x120:rate=25:duration=1,geq=lum='mod(N\,5)*40+40':cb=128:cr=128" \
    -an -c:v mpeg4 -q:v 2 "$out/changing-25p.avi"
 
+# 3 s at 25 fps that shows each picture's number, a keyframe each second and B-frames, with a
+# beep of 0.1 s every half second from 0.1 s on: for finding where a part of a clip begins.
+ff -f lavfi -i "color=black:size=160x120:rate=25:duration=3,drawtext=text='%{frame_num}':fontsize=90:fontcolor=white:x=(w-tw)/2:y=(h-th)/2" \
+   -f lavfi -i "aevalsrc='sin(2*PI*1000*t)*lt(mod(t+0.4\,0.5)\,0.1)':s=44100:d=3" \
+   -c:v libx264 -preset medium -g 25 -pix_fmt yuv420p -c:a aac "$out/numbered.mp4"
+
 # Long enough to be interrupted: 8 s at 30 fps.
 ff -f lavfi -i "testsrc=size=320x240:rate=30:duration=8" -f lavfi -i "sine=sample_rate=44100:duration=8" \
    -c:v mpeg4 -q:v 5 -c:a libmp3lame "$out/long.avi"

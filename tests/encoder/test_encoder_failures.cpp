@@ -136,7 +136,8 @@ private slots:
         QTest::newRow("trimmed input, copy checked")
             << "mp4"
             << "-checkonly {clip.mp4} { {clip.mp4} -endpos 1 } -o {out} -ovc copy"
-            << "Per-input -ss and -endpos are not supported yet.";
+            << "Per-input -ss and -endpos need the video re-encoded: -ovc copy takes whole files "
+               "only.";
     }
 
     void refusedCommandLinesLeaveNoOutput()
@@ -433,9 +434,10 @@ private slots:
         QTest::newRow("garbage") << "-checkonly {clip.avi} -o {out} -ovc lavc -lavcopts xyz=1" << 1
                                  << "Unknown suboption xyz of -lavcopts.";
         QTest::newRow("no input") << "-checkonly -o {out}" << 1 << "No input file given.";
-        // Until an input's part can be read, a trim is refused rather than passed over.
-        QTest::newRow("trimmed input") << "-checkonly { {clip.avi} -ss 1 } -o {out} -ovc lavc" << 1
-                                       << "Per-input -ss and -endpos are not supported yet.";
+        QTest::newRow("taken, a part of an input")
+            << "-checkonly { {clip.avi} -ss 1 -endpos 0.5 } -o {out} -ovc lavc" << 0 << QString();
+        QTest::newRow("empty part") << "-checkonly { {clip.avi} -endpos 0 } -o {out} -ovc lavc" << 1
+                                    << "-endpos 0 takes nothing of clip.avi.";
     }
 
     void checkOnlyOpensNothing()

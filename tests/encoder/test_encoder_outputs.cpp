@@ -292,6 +292,77 @@ private slots:
                                     .arg(expected[i])));
     }
 
+    // Each picture of numbered.mp4 shows its number; its sound beeps every half second from
+    // 0.1 s on. A part begins on the first picture from its start on and ends before its end,
+    // its sound cut at the same instants, converted on its own or joined in one pass.
+    void partsStartAndEndOnTheirPictures_data()
+    {
+        QTest::addColumn<bool>("throughConversion");
+        QTest::newRow("converted, then joined") << true;
+        QTest::newRow("joined in one pass") << false;
+    }
+
+    void partsStartAndEndOnTheirPictures()
+    {
+        QFETCH(bool, throughConversion);
+        const QString clip = encoderClipPath(QStringLiteral("numbered.mp4"));
+        // Pictures 55 to 69, after a seek; then 10 (at 0.40 s) to 34, 10 shown from 0.37 s on.
+        const QList<JobClip> parts{{.path = clip, .inPoint = 2.2, .outPoint = 2.8},
+                                   {.path = clip, .inPoint = 0.37, .outPoint = 1.4}};
+        QList<int> expected{10};
+        for (int number = 10; number < 35; ++number)
+            expected << number;
+        for (int number = 69; number >= 55; --number)
+            expected.prepend(number);
+        const PictureRules rules{QStringLiteral("160:120"), false, QStringLiteral("25")};
+        const QString options = QStringLiteral(" -ovc lavc -oac mp3lame -srate 44100");
+        const QString output = workPath(QStringLiteral("parts.mkv"));
+        // A run that reads the parts counts their length, not the clip's, in its share done.
+        QList<EncoderCommand> reading;
+        QList<JobClip> intermediates;
+        for (int i = 0; throughConversion && i < parts.size(); ++i) {
+            intermediates << JobClip{workPath(QString::number(i) + QStringLiteral(".avi"))};
+            reading << conversionCommand(parts[i], intermediates[i].path, rules);
+        }
+        if (!throughConversion)
+            reading << onePassJoinCommand(parts, output, options, rules);
+        for (const EncoderCommand& command : reading) {
+            const EncoderProgramRun run = runEncoder(command.arguments);
+            QVERIFY2(run.exitCode == 0 && run.output.contains("(100%)"), run.errors.constData());
+        }
+        if (throughConversion)
+            QCOMPARE(runEncoder(joinCommand(intermediates, output, options).arguments).exitCode, 0);
+
+        const QByteArrayList numbered = greyPictures(clip);
+        QList<int> shown;
+        for (const QByteArray& picture : greyPictures(output))
+            shown << likestPicture(picture, numbered);
+        QCOMPARE(shown, expected);
+        const double audioFrame = 1152 / 44100.0;
+        QVERIFY(std::abs(readMediaFacts(output).audioMinusVideo()) <= audioFrame);
+        const QList<double> beeps = soundOnsets(output, 0.2), beepsExpected{0.4, 0.83, 1.33};
+        QCOMPARE(beeps.size(), beepsExpected.size());
+        for (int i = 0; i < beeps.size(); ++i)
+            QVERIFY2(std::abs(beeps[i] - beepsExpected[i]) <= audioFrame,
+                     qPrintable(QString::number(beeps[i])));
+        QCOMPARE(chaptersOf(output).value(1).start, 0.6);
+    }
+
+    // paused.mp4 shows its third picture from 0.4 s to 12.6 s: a part within opens with it.
+    void partInsideAHeldPictureShowsIt()
+    {
+        const QString clip = encoderClipPath(QStringLiteral("paused.mp4"));
+        const QString output = workPath(QStringLiteral("held.avi"));
+        const JobClip part{.path = clip, .inPoint = 1.5, .outPoint = 3};
+        const EncoderProgramRun run =
+            runEncoder(conversionCommand(part, output, PictureRules{"160:120"}).arguments);
+        QVERIFY2(run.exitCode == 0, run.errors.constData());
+        const QByteArrayList pictures = greyPictures(clip), shown = greyPictures(output);
+        QCOMPARE(shown.size(), 45); // 1.5 s at 30 fps
+        for (const QByteArray& picture : shown)
+            QCOMPARE(likestPicture(picture, pictures), 2);
+    }
+
     void rotatedClipComesOutUpright_data()
     {
         QTest::addColumn<QString>("options");

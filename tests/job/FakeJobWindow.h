@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <QVector>
 #include <functional>
+#include <optional>
 
 // The main window as the job sees it, recording what the job shows.
 class FakeJobWindow : public JobView, public TaskRows, public JobOutput
@@ -17,6 +18,8 @@ public:
         QString path;
         double duration = 1;
         QString status = QStringLiteral("OK");
+        std::optional<double> inPoint{};
+        std::optional<double> outPoint{};
     };
 
     // Rows
@@ -90,7 +93,10 @@ public:
     void closeWindow() override { ++closeRequests; }
 
     int count() const override { return int(rows.size()); }
-    JobClip clip(int row) const override { return {rows[row].path, rows[row].duration}; }
+    JobClip clip(int row) const override
+    {
+        return {rows[row].path, rows[row].duration, {}, rows[row].inPoint, rows[row].outPoint};
+    }
     void setStatus(int row, TaskStatus status) override
     {
         rows[row].status = displayText(status);

@@ -314,6 +314,30 @@ private slots:
                  completionText(m_window->outputFile, checkLines));
     }
 
+    // A row that takes a part of its file: its conversion, or the join in one pass, reads the
+    // part in braces, and the joined video is expected as long as the parts.
+    void partsOfFilesReachTheEncoderInBraces_data()
+    {
+        QTest::addColumn<bool>("onePass");
+        QTest::newRow("converted, then joined") << false;
+        QTest::newRow("in one pass") << true;
+    }
+    void partsOfFilesReachTheEncoderInBraces()
+    {
+        QFETCH(bool, onePass);
+        // Parts of 1 s each: as long together as the 2 s clip the fake encoder writes.
+        m_window->rows = {{path("a.mov"), 10, "OK", 1.5, 2.5}, {path("b c.avi"), 3, "OK", {}, 1}};
+        m_window->general.onePass = onePass;
+        m_window->general.autoOpenDir = false;
+        writeScript("copy " + clipPath("clip.avi").toLocal8Bit() + '\n');
+        m_job->start();
+        QCOMPARE(m_doubles->messages.shown[0].text, completionText(m_window->outputFile));
+        QCOMPARE(runs()[0].mid(0, 7),
+                 (QStringList{"{", path("a.mov"), "-ss", "1.5", "-endpos", "1", "}"}));
+        QCOMPARE(runs()[onePass ? 0 : 1].mid(onePass ? 7 : 0, 5),
+                 (QStringList{"{", path("b c.avi"), "-endpos", "1", "}"}));
+    }
+
     void progressHeldBackIsShownWhenTheRunEnds()
     {
         // With an interval longer than the run: the first position parsed, then the last.
