@@ -11,7 +11,8 @@ struct JobClip
     QString path;
     double length = -1;  // probed, in seconds; -1 when the row's Length is not a duration
     QString frameSize{}; // probed: width "x" height
-    // Seconds of the file where the part taken begins and ends; none: its beginning, its end.
+    // Where the part taken begins and ends, in seconds from the file's first picture; none: its
+    // beginning, its end.
     std::optional<double> inPoint{};
     std::optional<double> outPoint{};
 

@@ -321,8 +321,38 @@ void TaskListEditor::moveDown()
 
 QString TaskListEditor::selectedPath() const
 {
-    const int row = static_cast<int>(selectedRows().indexOf(true));
+    const int row = selectedRow();
     return row < 0 ? QString() : m_model.ReadItemData(row).path;
+}
+
+int TaskListEditor::selectedRow() const
+{
+    return static_cast<int>(selectedRows().indexOf(true));
+}
+
+void TaskListEditor::setPoints(int row, std::optional<double> inPoint,
+                               std::optional<double> outPoint)
+{
+    changeRows([&] { m_model.setPoints(row, inPoint, outPoint); });
+}
+
+void TaskListEditor::clearSelectedPoints()
+{
+    const QVector<bool> selected = selectedRows();
+    changeRows([&] {
+        for (int row = 0; row < selected.size(); ++row)
+            if (selected[row] && m_model.ReadItemData(row).isTrimmed())
+                m_model.setPoints(row, std::nullopt, std::nullopt);
+    });
+}
+
+bool TaskListEditor::hasTrimmedSelection() const
+{
+    const QVector<bool> selected = selectedRows();
+    for (int row = 0; row < selected.size(); ++row)
+        if (selected[row] && m_model.ReadItemData(row).isTrimmed())
+            return true;
+    return false;
 }
 
 void TaskListEditor::openSelected()

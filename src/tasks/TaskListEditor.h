@@ -93,6 +93,15 @@ public:
     bool hasSelection() const;
     // The topmost selected row's file; empty without a selection.
     QString selectedPath() const;
+    // The topmost selected row; -1 without a selection.
+    int selectedRow() const;
+    // The part of the row taken (seconds from its first picture; none: its beginning, its end),
+    // as one change that undo takes back.
+    void setPoints(int row, std::optional<double> inPoint, std::optional<double> outPoint);
+    // The whole clips of the selected rows again, as one change.
+    void clearSelectedPoints();
+    // A selected row is trimmed.
+    bool hasTrimmedSelection() const;
     // An add operation is under way; it handles events between files, so commands can arrive.
     bool isAdding() const { return m_adding; }
 

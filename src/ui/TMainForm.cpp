@@ -242,12 +242,16 @@ void TMainForm::setUpTaskList()
     ppmTask->addAction(ui->mnuSaveList);
     ppmTask->addSeparator();
     m_sortByDateTaken = ppmTask->addAction(QStringLiteral("Sort by Date Taken"));
+    m_clearPointsAction = ppmTask->addAction(QStringLiteral("Clear In and Out"));
+    m_clearPointsAction->setObjectName(QStringLiteral("mnuClearPoints"));
     ppmTask->addAction(ui->mnuUndo);
     connect(ppmTask, &QMenu::aboutToShow, this, &TMainForm::ppmTaskPopup);
     connect(ui->ltvTask, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { ppmTask->popup(ui->ltvTask->viewport()->mapToGlobal(at)); });
     connect(ui->mnuOpen, &QAction::triggered, this, [this] { m_taskListEditor->openSelected(); });
     connect(m_previewAction, &QAction::triggered, this, &TMainForm::previewSelected);
+    connect(m_clearPointsAction, &QAction::triggered, this,
+            [this] { m_taskListEditor->clearSelectedPoints(); });
     connect(ui->mnuAddFiles, &QAction::triggered, ui->tbtnAddFile, &QAction::trigger);
     connect(ui->mnuAddDirectory, &QAction::triggered, ui->tbtnAddDir, &QAction::trigger);
     connect(ui->mnuRemove, &QAction::triggered, this,
@@ -557,12 +561,26 @@ void TMainForm::ltvTaskDblClick()
 
 void TMainForm::previewSelected()
 {
-    const QString path = m_taskListEditor->selectedPath();
-    if (path.isEmpty())
+    const int row = m_taskListEditor->selectedRow();
+    if (row < 0)
         return;
-    if (!m_previewDialog)
+    if (!m_previewDialog) {
         m_previewDialog = new PreviewDialog(this);
-    m_previewDialog->showClip(path);
+        // The dialog holds the main window while it shows: the row stays where it is.
+        connect(m_previewDialog, &PreviewDialog::pointsChanged, this,
+                [this](std::optional<qint64> inMs, std::optional<qint64> outMs) {
+                    const auto seconds = [](std::optional<qint64> ms) {
+                        return ms ? std::optional(*ms / 1000.0) : std::nullopt;
+                    };
+                    m_taskListEditor->setPoints(m_previewRow, seconds(inMs), seconds(outMs));
+                });
+    }
+    m_previewRow = row;
+    const TaskRow clip = m_taskList.ReadItemData(row);
+    const auto ms = [](std::optional<double> seconds) {
+        return seconds ? std::optional(std::llround(*seconds * 1000)) : std::nullopt;
+    };
+    m_previewDialog->showClip(clip.path, ms(clip.inPoint), ms(clip.outPoint), isTaskListEnabled());
 }
 
 QLabel* TMainForm::outputSummaryLine() const
@@ -578,6 +596,7 @@ void TMainForm::ppmTaskPopup()
     const bool editable = isTaskListEnabled();
     ui->mnuOpen->setEnabled(hasSelection);
     m_previewAction->setEnabled(hasSelection);
+    m_clearPointsAction->setEnabled(editable && m_taskListEditor->hasTrimmedSelection());
     ui->mnuRemove->setEnabled(hasSelection && editable);
     ui->mnuClear->setEnabled(m_taskList.rowCount() > 0 && editable);
     m_sortByDateTaken->setEnabled(m_taskList.rowCount() > 1 && editable);

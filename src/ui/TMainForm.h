@@ -119,6 +119,8 @@ private:
     QMenu* ppmTask = nullptr;
     QAction* m_sortByDateTaken = nullptr;
     QAction* m_previewAction = nullptr;
+    QAction* m_clearPointsAction = nullptr;
+    int m_previewRow = -1;
     // Made at the first preview: it keeps a decoding thread.
     PreviewDialog* m_previewDialog = nullptr;
     TaskListColumns* m_columns = nullptr;

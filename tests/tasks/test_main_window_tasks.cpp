@@ -1,5 +1,6 @@
 #include "support/Clips.h"
 #include "support/RecordingSeams.h"
+#include "tasks/Durations.h"
 #include "ui/ClipPreview.h"
 #include "ui/MainWindowJobView.h"
 #include "ui/PreviewDialog.h"
@@ -157,7 +158,7 @@ private slots:
             menu << (item->isSeparator() ? QString("|") : item->text());
         QCOMPARE(menu, QStringList({"Open", "Preview", "|", "Add Files...", "Add Directorys...",
                                     "|", "Remove", "Clear", "|", "Open List...", "Save List...",
-                                    "|", "Sort by Date Taken", "Undo"}));
+                                    "|", "Sort by Date Taken", "Clear In and Out", "Undo"}));
     }
 
     void columnsShareAWidthChangeOfTheList()
@@ -371,6 +372,22 @@ private slots:
         // The encoder left out clip.avi's second picture at 40 ms.
         QCOMPARE(dialog->findChild<QLabel*>("labTime")->text(), QString("00:00:00.080"));
         QVERIFY(m_doubles->shell.opened.isEmpty());
+
+        // I and O take the row from the picture shown to the end of the one shown then.
+        QTest::keyClick(dialog, Qt::Key_I);
+        QTest::keyClick(dialog, Qt::Key_Right);
+        QTRY_VERIFY2_WITH_TIMEOUT(dialog->preview().frame() == 2, "no step within 20 s", 20000);
+        QTest::keyClick(dialog, Qt::Key_O);
+        const QModelIndex out = m_form->taskList().index(1, TaskListModel::OutPoint);
+        QCOMPARE(out.siblingAtColumn(TaskListModel::InPoint).data().toString(),
+                 QString("00:00:00.080"));
+        QCOMPARE(out.data().toString(),
+                 FormatMilliseconds(dialog->preview().timeline().frameMs.at(3)));
+        dialog->close();
+        // Each point is a change of its own.
+        m_form->findChild<QAction*>("mnuUndo")->trigger();
+        QVERIFY(!m_form->taskList().ReadItemData(1).outPoint);
+        QVERIFY(m_form->taskList().ReadItemData(1).inPoint);
     }
 
     void openGivesTheTopmostSelectedFileToTheDesktop()
