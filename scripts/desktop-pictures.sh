@@ -32,7 +32,7 @@ if [ "${VANTOMEL_PICTURES_INSIDE:-}" != 1 ]; then
   fi
   if [ -n "$manual" ]; then
     for picture in main-window main-window-with-rows main-window-progress output-settings \
-      general-settings about main-window-copy-line main-window-columns preview; do
+      general-settings about main-window-copy-line main-window-columns preview main-window-trimmed; do
       cp "$out/$picture.png" "$source_dir/dist/help/images/$picture.png"
     done
     cp "$out/main-window-with-rows.png" "$source_dir/docs/main-window.png"
@@ -135,10 +135,18 @@ xdotool mousemove --window "$main" $((200 * scale)) $((119 * scale)) click 1
 press "$main" space
 window=$(drawn_window "Beach walk.mp4")
 sleep 1
-for _ in 1 2 3 4 5 6 7 8 9 10; do press "$window" Right; done
-sleep 1
+# In at its tenth picture, out at its seventieth.
+xdotool windowactivate --sync "$window" key --clearmodifiers --repeat 10 --delay 30 Right
+sleep 0.5
+press "$window" i
+xdotool windowactivate --sync "$window" key --clearmodifiers --repeat 60 --delay 30 Right
+sleep 0.5
+press "$window" o
+sleep 0.5
 take "$window" preview
 press "$window" Escape
+sleep 0.5
+take "$main" main-window-trimmed
 press "$main" alt+s
 window=$(drawn_window "Output Settings")
 take "$window" output-settings

@@ -75,15 +75,17 @@ OutputSummary summarizeOutput(const QVector<TaskRow>& rows, const CurrentProfile
     double videoSeconds = 0;
     qint64 inputBytes = 0;
     for (const TaskRow& row : rows) {
-        const double length = row.lengthSeconds();
-        if (length < 0 || videoSeconds < 0)
+        const double part = row.partSeconds();
+        if (part < 0 || videoSeconds < 0)
             videoSeconds = -1;
         else
-            videoSeconds += length;
-        if (row.facts.fileSize < 0 || inputBytes < 0)
+            videoSeconds += part;
+        // A part of a file is about its share of the bytes.
+        const double whole = row.lengthSeconds();
+        if (row.facts.fileSize < 0 || inputBytes < 0 || part < 0 || whole <= 0)
             inputBytes = -1;
         else
-            inputBytes += row.facts.fileSize;
+            inputBytes += std::llround(row.facts.fileSize * std::min(1.0, part / whole));
     }
     if (rows.isEmpty() || videoSeconds < 0)
         return summary;

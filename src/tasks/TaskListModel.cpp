@@ -216,6 +216,7 @@ void TaskListModel::setPoints(int row, std::optional<double> inPoint,
     m_rows[row].inPoint = inPoint;
     m_rows[row].outPoint = outPoint;
     rowChanged(row);
+    emit pointsChanged(row);
 }
 
 void TaskListModel::appendItem(const TaskRow& item)

@@ -87,6 +87,8 @@ signals:
     // Around the moves of a drop, so that the new order can be taken back as one change.
     void rowsDropping();
     void rowsDropped();
+    // A row's in or out point changed.
+    void pointsChanged(int row);
 
 private:
     void rowChanged(int row);

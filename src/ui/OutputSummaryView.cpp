@@ -22,6 +22,7 @@ OutputSummaryView::OutputSummaryView(const TaskListModel& clips, const CurrentPr
     connect(&clips, &QAbstractItemModel::rowsRemoved, this, soon);
     connect(&clips, &QAbstractItemModel::rowsMoved, this, soon);
     connect(&clips, &QAbstractItemModel::modelReset, this, soon);
+    connect(&clips, &TaskListModel::pointsChanged, this, soon);
     connect(&clips, &QAbstractItemModel::layoutChanged, this, soon);
     refreshSoon();
 }

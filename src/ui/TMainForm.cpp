@@ -321,6 +321,7 @@ void TMainForm::attachOutlook(CopyOutlook* outlook)
     connect(&m_taskList, &QAbstractItemModel::rowsRemoved, outlook, changed);
     connect(&m_taskList, &QAbstractItemModel::rowsMoved, outlook, changed);
     connect(&m_taskList, &QAbstractItemModel::modelReset, outlook, changed);
+    connect(&m_taskList, &TaskListModel::pointsChanged, outlook, changed);
     connect(ui->cmbProfile, &QComboBox::currentIndexChanged, outlook, changed);
     connect(ui->edtOutputFile, &QLineEdit::textChanged, outlook, changed);
     // The dialog may have changed the profile's options.

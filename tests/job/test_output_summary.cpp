@@ -32,22 +32,27 @@ private slots:
         QTest::addColumn<bool>("firstVideoSize");
         QTest::addColumn<QString>("frameRate");
         QTest::addColumn<double>("measuredSpeed");
+        QTest::addColumn<double>("firstOutPoint"); // 0: the whole first clip
         QTest::addColumn<QString>("line");
 
         // 2 x 10 s at 2000 + 160 kbit: 5.4 MB; 20 s of 1280x720 at 2.5 a second.
         QTest::newRow("re-encoded at the profile's size, first guess")
-            << "MP4 - H.264 and AAC" << false << "30" << 0.0
+            << "MP4 - H.264 and AAC" << false << "30" << 0.0 << 0.0
             << "MP4 · 1280x720 · 30 fps · H.264 · AAC · re-encoded · about "
                "5.4 MB · about 8 s (a guess)";
         // The first clip plays upright: its size as it plays, and its rate.
         QTest::newRow("same as the first video")
-            << "MP4 - H.264 and AAC" << true << "First" << 2.0
+            << "MP4 - H.264 and AAC" << true << "First" << 2.0 << 0.0
             << "MP4 · 1080x1920 · 29.97 fps · H.264 · AAC · re-encoded · about "
                "5.4 MB · about 23 s";
         QTest::newRow("copied: the clips' own shape and sizes")
-            << "MKV - Same as the videos (no re-encoding)" << false << "30" << 2e6
+            << "MKV - Same as the videos (no re-encoding)" << false << "30" << 2e6 << 0.0
             << "MKV · 1080x1920 · 29.97 fps · H.264 High · AAC · copied · about 12.0 MB · about 6 "
                "s";
+        // 5 s of the first clip: 15 s in all, and half of its bytes.
+        QTest::newRow("a trimmed clip counts its part")
+            << "MKV - Same as the videos (no re-encoding)" << false << "30" << 2e6 << 5.0
+            << "MKV · 1080x1920 · 29.97 fps · H.264 High · AAC · copied · about 9.5 MB · about 5 s";
     }
     void tellsTheOutputBeforeStart()
     {
@@ -55,6 +60,7 @@ private slots:
         QFETCH(bool, firstVideoSize);
         QFETCH(QString, frameRate);
         QFETCH(double, measuredSpeed);
+        QFETCH(double, firstOutPoint);
         QFETCH(QString, line);
 
         CurrentProfile current;
@@ -66,8 +72,10 @@ private slots:
         current.setFirstVideoSize(QStringLiteral("1080x1920"));
         prefs::GeneralSettings settings;
         settings.frameRate = frameRate;
-        const QVector<TaskRow> rows{clip("1080x1920", "29.97", 10, 5'000'000),
-                                    clip("1920x1080", "30", 10, 7'000'000)};
+        QVector<TaskRow> rows{clip("1080x1920", "29.97", 10, 5'000'000),
+                              clip("1920x1080", "30", 10, 7'000'000)};
+        if (firstOutPoint > 0)
+            rows[0].outPoint = firstOutPoint;
         const auto speed =
             measuredSpeed > 0 ? std::optional(JobSpeed{measuredSpeed}) : std::nullopt;
 
