@@ -155,25 +155,23 @@ ListedPart readJobListLine(const QString& line)
 {
     if (!line.startsWith(QStringLiteral("{ ")))
         return {ClipPart{line}, {}};
-    if (!line.endsWith(QStringLiteral(" }")) || line.size() < 4)
+    if (!line.endsWith(QStringLiteral(" }")))
         return {{}, QStringLiteral("the group is not closed by ' }'")};
-    QString body = line.mid(2, line.size() - 4);
+    // "{ }" is closed too, and names nothing.
+    QString body = line.size() > 4 ? line.mid(2, line.size() - 4) : QString();
     QStringList options;
-    // At most "-ss X" and "-endpos X", from the right: what stands before them is the path.
-    for (int taken = 0; taken < 2; ++taken) {
+    // "-endpos X", then "-ss X", from the right, in the order jobListLine writes them: what
+    // stands before them is the path, blanks and all.
+    for (const QString& word : {kLengthWord, kInWord}) {
         const qsizetype valueAt = body.lastIndexOf(QLatin1Char(' '));
-        if (valueAt < 0)
-            break;
-        const QString before = body.left(valueAt);
-        const QString& word = before.endsWith(QLatin1Char(' ') + kInWord) ? kInWord : kLengthWord;
-        if (!before.endsWith(QLatin1Char(' ') + word))
-            break;
+        if (valueAt < 0 || !body.left(valueAt).endsWith(QLatin1Char(' ') + word))
+            continue;
         options = QStringList{word, body.mid(valueAt + 1)} + options;
-        body = before.left(before.size() - word.size() - 1);
+        body.truncate(valueAt - word.size() - 1);
     }
+    if (body.isEmpty())
+        return {{}, QStringLiteral("the group names no video")};
     ListedPart listed;
     listed.error = readGroupWords(QStringList{body} + options, listed.part);
-    if (body.isEmpty())
-        listed.error = QStringLiteral("the group names no video");
     return listed;
 }

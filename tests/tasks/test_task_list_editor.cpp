@@ -211,7 +211,7 @@ private slots:
             << "{ %1 -ss 0.500 -endpos 1.250 }\n%2\n{ %1 -endpos 1.000 }\n{ %2 -ss 1.000 }\n"
             << QStringList{"0.5 1.75", "- -", "- 1", "1 -"} << "";
         QTest::newRow("a group's path from the list's folder, hh:mm:ss")
-            << "{ b.avi -endpos 00:00:01.0004 -ss 0.25 }\n"
+            << "{ b.avi -ss 0.25 -endpos 00:00:01.0004 }\n"
             << QStringList{"0.25 1.25"} << "{ %2 -ss 0.250 -endpos 1.000 }\n";
     }
 
