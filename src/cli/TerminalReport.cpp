@@ -1,9 +1,7 @@
 #include "TerminalReport.h"
 
 #include "Console.h"
-#include "tasks/Durations.h"
-
-#include <cmath>
+#include "tasks/ClipPart.h"
 
 namespace {
 
@@ -12,12 +10,9 @@ QString partText(const CheckPlan::Input& input)
 {
     if (!input.inPoint && !input.outPoint)
         return {};
-    const auto time = [](double seconds) {
-        return FormatMilliseconds(std::llround(seconds * 1000.0));
-    };
     return QStringLiteral("  from %1 to %2")
-        .arg(time(input.inPoint.value_or(0)),
-             input.outPoint ? time(*input.outPoint) : QStringLiteral("the end"));
+        .arg(PointText(input.inPoint.value_or(0)),
+             input.outPoint ? PointText(*input.outPoint) : QStringLiteral("the end"));
 }
 
 } // namespace

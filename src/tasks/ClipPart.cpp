@@ -34,13 +34,17 @@ double ParseTimeValue(const QString& text)
     return seconds.match(text).hasMatch() ? text.toDouble() : -1;
 }
 
+QString PointText(double seconds)
+{
+    return FormatMilliseconds(milliseconds(seconds));
+}
+
 QString whyPartDoesNotFit(const ClipPart& part, double clipSeconds)
 {
     if (!part.inPoint || clipSeconds < 0 || *part.inPoint < clipSeconds)
         return {};
     return QStringLiteral("its in point %1 is at or past its end, %2")
-        .arg(FormatMilliseconds(milliseconds(*part.inPoint)),
-             FormatMilliseconds(milliseconds(clipSeconds)));
+        .arg(PointText(*part.inPoint), PointText(clipSeconds));
 }
 
 QString readGroupWords(const QStringList& words, ClipPart& part)

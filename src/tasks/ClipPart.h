@@ -36,6 +36,9 @@ private:
 // The seconds of a time value, "5", "5.25" or "00:01:02.345"; -1 when the text is none.
 double ParseTimeValue(const QString& text);
 
+// A point in a clip as the task list shows it: "00:01:02.345".
+QString PointText(double seconds);
+
 // Why the part cannot be taken from a clip this long (seconds, -1 unknown); empty when it can.
 QString whyPartDoesNotFit(const ClipPart& part, double clipSeconds);
 
