@@ -14,6 +14,7 @@
 #include "profiles/CurrentProfile.h"
 #include "profiles/ProfileList.h"
 #include "program/ProgramSetup.h"
+#include "tasks/ClipPart.h"
 #include "tasks/JobListFile.h"
 #include "tasks/TaskListEditor.h"
 #include "tasks/TaskListModel.h"
@@ -25,6 +26,7 @@
 #include <QRegularExpression>
 #include <QTimer>
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -56,9 +58,14 @@ const QString kUsage = QStringLiteral(
 const QString kHelpEpilogue = QStringLiteral(
     "\n"
     "An INPUT may be a folder (its videos, as Add Directory adds them) or - (names read from\n"
-    "standard input, one a line). Standard output holds only the path of the file written (a\n"
-    "renamed one when Preferences.ini chooses Rename); progress and messages go to standard\n"
-    "error.\n"
+    "standard input, one a line). A part of a video is an INPUT in braces, each word apart:\n"
+    "  { VIDEO -ss START -endpos LENGTH }\n"
+    "START is where the part begins, LENGTH how long it runs from there; either may be left\n"
+    "out. Both are seconds (5, 5.25) or hh:mm:ss.fff (00:01:02.345). Job lists and standard\n"
+    "input take parts in the same words, one a line.\n"
+    "\n"
+    "Standard output holds only the path of the file written (a renamed one when\n"
+    "Preferences.ini chooses Rename); progress and messages go to standard error.\n"
     "\n"
     "What --join has no option for comes from Preferences.ini, as in the window: the profile,\n"
     "the question before overwriting, Overwrite or Rename, the temporary folder, One Pass,\n"
@@ -201,17 +208,19 @@ public:
     }
 
     // The join, or with --check what it would do; the report's end, but for wrong usage.
-    int run(const QCommandLineParser& parser, const Options& options)
+    // groups: the parts the arguments named in braces.
+    int run(const QCommandLineParser& parser, const Options& options, const QList<ClipPart>& groups)
     {
         m_end.checkOnly = parser.isSet(options.check);
-        m_end.exitCode = joinOrCheck(parser, options);
+        m_end.exitCode = joinOrCheck(parser, options, groups);
         if (m_end.exitCode != ExitCode::kUsage)
             m_report.end(m_end);
         return m_end.exitCode;
     }
 
 private:
-    int joinOrCheck(const QCommandLineParser& parser, const Options& options)
+    int joinOrCheck(const QCommandLineParser& parser, const Options& options,
+                    const QList<ClipPart>& groups)
     {
         const ProgramPlaces& places = m_setup.places;
         if (const QString notice =
@@ -260,8 +269,9 @@ private:
         if (parser.isSet(options.frameRate))
             settings.frameRate = prefs::offeredFrameRate(parser.value(options.frameRate));
 
-        QStringList inputs;
-        if (const int named = namedInputs(parser, options, inputs); named != ExitCode::kDone)
+        QList<ClipPart> inputs;
+        if (const int named = namedInputs(parser, options, groups, inputs);
+            named != ExitCode::kDone)
             return named;
         if (const int added = addInputs(inputs); added != ExitCode::kDone)
             return added;
@@ -327,8 +337,8 @@ private:
         CheckPlan plan;
         for (int row = 0; row < m_model.rowCount(); ++row) {
             const TaskRow item = m_model.ReadItemData(row);
-            plan.inputs << CheckPlan::Input{item.path, item.length, item.lengthSeconds(),
-                                            item.frameSize};
+            plan.inputs << CheckPlan::Input{item.path,      item.length,  item.lengthSeconds(),
+                                            item.frameSize, item.inPoint, item.outPoint};
         }
         plan.video = output.copiesVideo()   ? CheckPlan::Video::Copied
                      : job.joinsInOnePass() ? CheckPlan::Video::OnePass
@@ -358,16 +368,24 @@ private:
 
     // The job list's names (relative ones from its folder, as Open List takes them), then the
     // inputs, "-" standing for the names read from standard input, one a line.
-    int namedInputs(const QCommandLineParser& parser, const Options& options, QStringList& inputs)
+    int namedInputs(const QCommandLineParser& parser, const Options& options,
+                    const QList<ClipPart>& groups, QList<ClipPart>& inputs)
     {
+        // Why a line is no group, or empty.
         const auto named = [&inputs](const QStringList& lines, const QDir& from) {
             for (QString line : lines) {
                 if (line.endsWith(QLatin1Char('\r')))
                     line.chop(1);
                 // An empty line names nothing, not the folder.
-                if (!line.isEmpty())
-                    inputs << from.absoluteFilePath(line);
+                if (line.isEmpty())
+                    continue;
+                ListedPart listed = readJobListLine(line);
+                if (!listed.error.isEmpty())
+                    return QStringLiteral("'%1': %2").arg(line, listed.error);
+                listed.part.path = from.absoluteFilePath(listed.part.path);
+                inputs << listed.part;
             }
+            return QString();
         };
         if (parser.isSet(options.list)) {
             const QString listFile = QDir::current().absoluteFilePath(parser.value(options.list));
@@ -380,28 +398,46 @@ private:
                                                        : list.problem));
                 return ExitCode::kFailed;
             }
-            named(list.lines, QFileInfo(listFile).absoluteDir());
+            if (const QString why = named(list.lines, QFileInfo(listFile).absoluteDir());
+                !why.isEmpty()) {
+                m_messages.info(
+                    nullptr, QString(),
+                    QStringLiteral("The job list %1 was not read: %2.").arg(listFile, why));
+                return ExitCode::kFailed;
+            }
         }
         for (const QString& input : parser.positionalArguments()) {
+            if (const qsizetype group = groupIndexOf(input); group >= 0) {
+                inputs << groups[group];
+                continue;
+            }
             if (input != QLatin1String("-")) {
-                inputs << input;
+                inputs << ClipPart{input};
                 continue;
             }
             QFile standardInput;
-            if (standardInput.open(stdin, QIODevice::ReadOnly))
-                named(QString::fromUtf8(standardInput.readAll()).split(QLatin1Char('\n')),
-                      QDir::current());
+            if (!standardInput.open(stdin, QIODevice::ReadOnly))
+                continue;
+            if (const QString why =
+                    named(QString::fromUtf8(standardInput.readAll()).split(QLatin1Char('\n')),
+                          QDir::current());
+                !why.isEmpty()) {
+                m_messages.info(nullptr, QString(),
+                                QStringLiteral("Standard input was not read: %1.").arg(why));
+                return ExitCode::kFailed;
+            }
         }
         return ExitCode::kDone;
     }
 
     // Each input probed and listed as the window lists it, a folder's videos as Add Directory
     // adds them; the first that is no video ends the run before anything is written.
-    int addInputs(const QStringList& inputs)
+    int addInputs(const QList<ClipPart>& inputs)
     {
         QItemSelectionModel selection(&m_model);
         TaskListEditor editor(m_model, selection, m_seams, nullptr);
-        for (const QString& input : inputs) {
+        for (const ClipPart& part : inputs) {
+            const QString& input = part.path;
             const QString path = QDir::cleanPath(QDir::current().absoluteFilePath(input));
             const auto notAVideo = [&](const QString& why) {
                 m_messages.info(
@@ -411,6 +447,11 @@ private:
             };
             if (holdsBytesNotUtf8(input))
                 return notAVideo(QStringLiteral("its name is not valid UTF-8."));
+            if (QFileInfo(path).isDir() && part.isTrimmed())
+                return usageError(m_console,
+                                  QStringLiteral("a part is taken of a video, not of the folder "
+                                                 "'%1'")
+                                      .arg(path));
             if (QFileInfo(path).isDir()) {
                 try {
                     editor.addDirectory(path);
@@ -424,9 +465,11 @@ private:
             const int rowsBefore = m_model.rowCount();
             const int questionsBefore = m_messages.questionsAsked();
             try {
-                editor.addFile(path);
+                editor.addPart(ClipPart{path, part.inPoint, part.outPoint});
             } catch (const ProbeError& error) {
                 return notAVideo(error.message());
+            } catch (const ClipPartError& error) {
+                return usageError(m_console, QStringLiteral("'%1': %2").arg(path, error.message()));
             }
             if (m_model.rowCount() > rowsBefore)
                 continue;
@@ -528,8 +571,18 @@ int runCommandLine(const QStringList& arguments, const QString& executablePath)
     parser.addPositionalArgument(QStringLiteral("INPUT"),
                                  QStringLiteral("The videos to join, in this order."),
                                  QStringLiteral("INPUT..."));
-    if (!parser.parse(QStringList{kProgramName} + arguments))
+    // The parser would take a group's -ss for an option of its own.
+    const GroupedArguments grouped = takeOutGroups(arguments);
+    if (!grouped.error.isEmpty())
+        return usageError(console, grouped.error);
+    if (!parser.parse(QStringList{kProgramName} + grouped.arguments))
         return usageError(console, parser.errorText());
+    const QStringList positional = parser.positionalArguments();
+    if (std::count_if(positional.cbegin(), positional.cend(), [](const QString& word) {
+            return groupIndexOf(word) >= 0;
+        }) != grouped.groups.size())
+        return usageError(console, QStringLiteral("a group { VIDEO ... } stands for an INPUT, "
+                                                  "not for an option's value"));
 
     if (parser.isSet(options.help)) {
         // The parser's own usage line names the program as it was started.
@@ -596,14 +649,14 @@ int runCommandLine(const QStringList& arguments, const QString& executablePath)
     if (parser.isSet(options.json)) {
         // A program reads every event, whatever -q or -v asks of the terminal.
         JsonReport json;
-        return HeadlessJoin(console, json, setup).run(parser, options);
+        return HeadlessJoin(console, json, setup).run(parser, options, grouped.groups);
     }
     if (parser.isSet(options.quiet))
         console.setVerbosity(Console::Verbosity::Quiet);
     if (parser.isSet(options.verbose))
         console.setVerbosity(Console::Verbosity::Verbose);
     TerminalReport terminal(console);
-    return HeadlessJoin(console, terminal, setup).run(parser, options);
+    return HeadlessJoin(console, terminal, setup).run(parser, options, grouped.groups);
 }
 
 bool noDisplayForTheWindow()

@@ -120,7 +120,9 @@ void JsonReport::plan(const CheckPlan& plan)
                         {QStringLiteral("length"), input.length},
                         {QStringLiteral("seconds"),
                          orNull(input.seconds >= 0 ? std::optional(input.seconds) : std::nullopt)},
-                        {QStringLiteral("size"), input.size}});
+                        {QStringLiteral("size"), input.size},
+                        {QStringLiteral("in"), orNull(input.inPoint)},
+                        {QStringLiteral("out"), orNull(input.outPoint)}});
     static const char* const videos[] = {"copy", "one-pass", "two-stages"};
     static const char* const existing[] = {"", "ask", "overwrite", "rename"};
     writeJsonEvent(

@@ -28,6 +28,9 @@ struct CheckPlan
         QString length;      // as the task list shows it, "00:03:07.4"
         double seconds = -1; // -1 when the length is not known
         QString size;        // "640x480"
+        // The part taken, in seconds; none: the beginning, the end.
+        std::optional<double> inPoint{};
+        std::optional<double> outPoint{};
     };
     enum class Video
     {

@@ -1,6 +1,21 @@
 #include "TerminalReport.h"
 
 #include "Console.h"
+#include "tasks/ClipPart.h"
+
+namespace {
+
+// "  from 00:00:05.000 to 00:00:25.000" for a part; nothing for a whole video.
+QString partText(const CheckPlan::Input& input)
+{
+    if (!input.inPoint && !input.outPoint)
+        return {};
+    return QStringLiteral("  from %1 to %2")
+        .arg(PointText(input.inPoint.value_or(0)),
+             input.outPoint ? PointText(*input.outPoint) : QStringLiteral("the end"));
+}
+
+} // namespace
 
 void TerminalReport::progress(const ProgressStep& step)
 {
@@ -33,7 +48,8 @@ void TerminalReport::plan(const CheckPlan& plan)
 {
     m_console.out(QStringLiteral("Inputs:"));
     for (const CheckPlan::Input& input : plan.inputs)
-        m_console.out(QStringLiteral("  %1  %2  %3").arg(input.path, input.length, input.size));
+        m_console.out(QStringLiteral("  %1  %2  %3").arg(input.path, input.length, input.size) +
+                      partText(input));
     switch (plan.video) {
     case CheckPlan::Video::Copied:
         m_console.out(QStringLiteral("Video: copied, not re-encoded"));

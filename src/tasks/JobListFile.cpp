@@ -25,10 +25,10 @@ JobList readJobList(const QString& listFile)
     return {lines, {}};
 }
 
-bool writeJobList(const QString& listFile, const QStringList& paths)
+bool writeJobList(const QString& listFile, const QStringList& lines)
 {
     QByteArray text;
-    for (const QString& path : paths)
-        text += path.toUtf8() + '\n';
+    for (const QString& line : lines)
+        text += line.toUtf8() + '\n';
     return replaceWholeFile(listFile, text);
 }

@@ -3,8 +3,9 @@
 #include <QString>
 #include <QStringList>
 
-// Job list files: paths of videos or folders as UTF-8 text, one a line. The command line takes
-// one as its first argument "*.tmp"; Open List and Save List read and write them.
+// Job list files: paths of videos or folders as UTF-8 text, one a line; a part of a video is a
+// group line (ClipPart.h). The command line takes one as its first argument "*.tmp"; Open List
+// and Save List read and write them.
 
 // The file dialogs' filter and the extension a name typed without one gets.
 inline const QString kJobListFilter = QStringLiteral("Job lists (*.tmp)|*.tmp");
@@ -27,6 +28,6 @@ struct JobList
 // the memory.
 JobList readJobList(const QString& listFile);
 
-// Replaces the file with one line for each path, or leaves it as it was and returns false when
-// the system refused.
-bool writeJobList(const QString& listFile, const QStringList& paths);
+// Replaces the file with the lines, or leaves it as it was and returns false when the system
+// refused.
+bool writeJobList(const QString& listFile, const QStringList& lines);

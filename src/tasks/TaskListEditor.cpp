@@ -64,7 +64,7 @@ void TaskListEditor::addFilesFromDialog()
     // In the order the dialog shows them, which is the order Qt returns them in.
     runShownAddOperation([&] {
         for (const QString& name : names)
-            addFileOrNote(name);
+            addPartOrNote(ClipPart{name});
     });
 }
 
@@ -84,7 +84,7 @@ void TaskListEditor::addDropped(const QStringList& paths)
             if (QFileInfo(path).isDir())
                 addDirectory(path);
             else if (HasListedExt(path, supportedExtensions()))
-                addFileOrNote(path);
+                addPartOrNote(ClipPart{path});
         }
     });
 }
@@ -95,7 +95,10 @@ QString TaskListEditor::addCommandLine(const QStringList& arguments, const QDir&
         return {};
     if (extensionOf(arguments.first()).toLower() == QLatin1String(".tmp"))
         return addListFile(startedWithPath(arguments.first(), workingDirectory), workingDirectory);
-    return notAddedText(addPaths(arguments, workingDirectory));
+    QList<ClipPart> parts;
+    for (const QString& argument : arguments)
+        parts << ClipPart{argument};
+    return notAddedText(addPaths(parts, workingDirectory));
 }
 
 QString TaskListEditor::addListFile(const QString& listFile, const QDir& workingDirectory)
@@ -111,8 +114,18 @@ QString TaskListEditor::addListPaths(const QString& listFile, const QDir& workin
     const JobList list = readJobList(listFile);
     if (!list.problem.isEmpty())
         return QStringLiteral("The job list %1 was not read: %2.").arg(listFile, list.problem);
+    QList<ClipPart> parts;
+    for (QString line : list.lines) {
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+        const ListedPart listed = readJobListLine(line);
+        if (listed.error.isEmpty())
+            parts << listed.part;
+        else
+            failures << line + QLatin1Char('\n') + listed.error;
+    }
     m_listFile = listFile;
-    failures << addPaths(list.lines, workingDirectory);
+    failures << addPaths(parts, workingDirectory);
     m_listFile.clear();
     return {};
 }
@@ -139,8 +152,12 @@ void TaskListEditor::saveListFromDialog()
     if (m_model.rowCount() == 0)
         return;
     QStringList paths;
-    for (int row = 0; row < m_model.rowCount(); ++row)
-        paths << m_model.ReadItemData(row).path;
+    QStringList lines;
+    for (int row = 0; row < m_model.rowCount(); ++row) {
+        const TaskRow item = m_model.ReadItemData(row);
+        paths << item.path;
+        lines << jobListLine(ClipPart{item.path, item.inPoint, item.outPoint});
+    }
     // Such a name would come back as other names, and its row would be lost.
     for (const QString& path : paths)
         if (path.contains(QLatin1Char('\n')) || path.contains(QLatin1Char('\r'))) {
@@ -155,16 +172,15 @@ void TaskListEditor::saveListFromDialog()
                                                       ExistingFileQuestion::Dialog);
     if (listFile.isEmpty())
         return;
-    if (!writeJobList(listFile, paths))
+    if (!writeJobList(listFile, lines))
         m_seams.messages.error(m_owner, unableToWriteMessage(listFile));
 }
 
-QStringList TaskListEditor::addPaths(const QStringList& paths, const QDir& workingDirectory)
+QStringList TaskListEditor::addPaths(const QList<ClipPart>& parts, const QDir& workingDirectory)
 {
     return runAddOperation([&] {
-        for (QString path : paths) {
-            if (path.endsWith(QLatin1Char('\r')))
-                path.chop(1);
+        for (ClipPart part : parts) {
+            QString& path = part.path;
             // An empty line names nothing, not the working directory.
             if (path.isEmpty())
                 continue;
@@ -172,7 +188,10 @@ QStringList TaskListEditor::addPaths(const QStringList& paths, const QDir& worki
             const QFileInfo info(path);
             if (info.isFile()) {
                 if (HasListedExt(path, supportedExtensions()))
-                    addFileOrNote(path);
+                    addPartOrNote(part);
+            } else if (info.isDir() && part.isTrimmed()) {
+                m_probeFailures << path + QStringLiteral("\nA part is taken of a video, not of a "
+                                                         "folder.");
             } else if (info.isDir()) {
                 addDirectory(path);
             } else if (isUnreadableName(path) && HasListedExt(path, supportedExtensions())) {
@@ -182,8 +201,9 @@ QStringList TaskListEditor::addPaths(const QStringList& paths, const QDir& worki
     });
 }
 
-void TaskListEditor::addFile(const QString& path)
+void TaskListEditor::addPart(const ClipPart& part)
 {
+    const QString& path = part.path;
     emit addingFile();
     if (isUnreadableName(path)) {
         m_unreadableNames << path;
@@ -194,17 +214,23 @@ void TaskListEditor::addFile(const QString& path)
 
     // Probed before the row is appended, so that a failed probe leaves no half-filled row.
     m_probe.probe(path);
-    m_model.appendItem(TaskRow{path, m_probe.durationText(), m_probe.frameSizeText(),
-                               TaskStatus::Ok, baseNameOf(path), m_probe.facts()});
+    TaskRow row{path,           m_probe.durationText(), m_probe.frameSizeText(),
+                TaskStatus::Ok, baseNameOf(path),       m_probe.facts(),
+                part.inPoint,   part.outPoint};
+    if (const QString why = whyPartDoesNotFit(part, row.lengthSeconds()); !why.isEmpty())
+        throw ClipPartError(why);
+    m_model.appendItem(row);
 }
 
-void TaskListEditor::addFileOrNote(const QString& path)
+void TaskListEditor::addPartOrNote(const ClipPart& part)
 {
     // The files were chosen together: one that is no video keeps none of the others out.
     try {
-        addFile(path);
+        addPart(part);
     } catch (const ProbeError& error) {
         m_probeFailures << error.path() + QLatin1Char('\n') + error.message();
+    } catch (const ClipPartError& error) {
+        m_probeFailures << part.path + QLatin1Char('\n') + error.message() + QLatin1Char('.');
     }
 }
 
@@ -249,7 +275,7 @@ void TaskListEditor::addDirectory(const QString& folder)
             QCoreApplication::processEvents();
             sinceEvents.start();
         }
-        addFileOrNote(directory + name);
+        addPartOrNote(ClipPart{directory + name});
     }
 }
 

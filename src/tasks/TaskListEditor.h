@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ClipPart.h"
 #include "MediaProbe.h"
 #include "TaskListHistory.h"
 #include "platform/Seams.h"
@@ -40,10 +41,10 @@ public:
     // Folders dropped on the window are added with their supported files, supported files
     // alone; anything else is skipped.
     void addDropped(const QStringList& paths);
-    // Paths of files or folders, or a first argument "*.tmp" naming a file with one path per
-    // line (the other arguments are then ignored). Unsupported or missing paths are skipped.
-    // Relative paths, also those of the list file, are taken from workingDirectory. A file whose
-    // probe fails is left out and the others are added; the error naming those files is
+    // Paths of files or folders, or a first argument "*.tmp" naming a file with one path or
+    // group per line (the other arguments are then ignored). Unsupported or missing paths are
+    // skipped. Relative paths, also those of the list file, are taken from workingDirectory. A file
+    // whose probe fails is left out and the others are added; the error naming those files is
     // returned for the caller to show once its window is up (empty: none).
     QString addCommandLine(const QStringList& arguments, const QDir& workingDirectory);
     // The paths of a job list file, added as the command line adds them; the same error comes
@@ -59,7 +60,10 @@ public:
 
     // Appends one file at the bottom, after the "Already Listed" question when its path is
     // listed already. Throws ProbeError when the file is no video.
-    void addFile(const QString& path);
+    void addFile(const QString& path) { addPart(ClipPart{path}); }
+    // addFile, the row taking the part's points. Throws ClipPartError, and adds nothing, when
+    // the part does not fit the clip.
+    void addPart(const ClipPart& part);
     // Adds the supported files lying directly in the folder, sorted by name regardless of
     // letter case, leaving out hidden files; pending events are handled between files, at
     // most every 40 ms. Call it only inside an add operation, which tells the files that are
@@ -119,13 +123,14 @@ signals:
 
 private:
     // The files whose probe failed, each with its reason.
-    QStringList addPaths(const QStringList& paths, const QDir& workingDirectory);
+    QStringList addPaths(const QList<ClipPart>& parts, const QDir& workingDirectory);
     // The list's problem when it was not read (empty when it was); failures gets the files
     // whose probe failed.
     QString addListPaths(const QString& listFile, const QDir& workingDirectory,
                          QStringList& failures);
-    // addFile, with a file that is no video noted for the end of the operation.
-    void addFileOrNote(const QString& path);
+    // addPart, with a file that is no video, or a part that does not fit, noted for the end of
+    // the operation.
+    void addPartOrNote(const ClipPart& part);
     bool addAgain(const QString& path);
     // Returns the files whose probe failed, as addPaths does.
     QStringList runAddOperation(const std::function<void()>& add);

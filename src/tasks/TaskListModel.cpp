@@ -1,10 +1,10 @@
 #include "TaskListModel.h"
 
+#include "ClipPart.h"
 #include "Durations.h"
 
 #include <QMimeData>
 #include <algorithm>
-#include <cmath>
 
 namespace {
 
@@ -39,7 +39,7 @@ QVariant TaskListModel::data(const QModelIndex& index, int role) const
     if (role != Qt::DisplayRole)
         return {};
     const auto pointText = [](std::optional<double> point) {
-        return point ? FormatMilliseconds(std::llround(*point * 1000)) : QString();
+        return point ? PointText(*point) : QString();
     };
     switch (index.column()) {
     case InputFile:

@@ -304,6 +304,52 @@ private slots:
             << "\"caption\":\"Videos Cannot Be Copied\",\"kind\":\"info\",\"text\":\"clip.mp4 "
                "has h264 video; clip.avi has mpeg4 video.\\n"
             << "";
+        // A part of a video, in braces: wrong words are wrong usage, found before any probe.
+        const auto group = [&](const QStringList& words) {
+            return join + QStringList{QStringLiteral("{"), avi} + words + QStringList{mp4};
+        };
+        const QString notATime =
+            "-ss takes seconds (5, 5.25) or hh:mm:ss.fff (00:01:02.345), not '1:x'";
+        QTest::newRow("a group not closed") << group({"-ss", "1"}) << false << false << 64 << ""
+                                            << "a { is not closed by }";
+        QTest::newRow("two files in a group")
+            << group({mp4, "}"}) << false << false << 64 << ""
+            << "a group holds one video, and '" + mp4 + "' follows '" + avi + "'";
+        QTest::newRow("a time that is none")
+            << group({"-ss", "1:x", "}"}) << false << false << 64 << "" << notATime;
+        QTest::newRow("-endpos 0") << group({"-endpos", "0", "}"}) << false << false << 64 << ""
+                                   << "-endpos takes a length above 0, not '0'";
+        QTest::newRow("-endpos negative")
+            << group({"-ss", "1", "-endpos", "-0.5", "}"}) << false << false << 64 << ""
+            << "-endpos takes a length above 0, not '-0.5'";
+        QTest::newRow("an in point at the end")
+            << group({"-ss", "00:00:02", "}"}) << false << false << 64 << ""
+            << "'" + avi + "': its in point 00:00:02.000 is at or past its end, 00:00:02.000";
+        const QString parts = m_outputs.filePath(QStringLiteral("parts.tmp"));
+        QFile partsFile(parts);
+        if (partsFile.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            partsFile.write(("{ " + avi + " -ss 1:x }\n").toUtf8());
+        QTest::newRow("a job list's group that is none")
+            << (join + QStringList{QStringLiteral("--list"), parts, mp4}) << false << false << 1
+            << "" << notATime;
+        // The part reaches the job's rows, as the plan shows them.
+        const QStringList trimmed = check + QStringList{QStringLiteral("-y"),
+                                                        QStringLiteral("--profile"),
+                                                        QStringLiteral("AVI - MPEG-4 and MP3"),
+                                                        "{",
+                                                        avi,
+                                                        "-ss",
+                                                        "0.5",
+                                                        "-endpos",
+                                                        "00:00:01",
+                                                        "}",
+                                                        mp4};
+        QTest::newRow("--check: a part of a video")
+            << trimmed << false << false << 0 << "320x240  from 00:00:00.500 to 00:00:01.500\n"
+            << "";
+        QTest::newRow("--check --json: a part of a video")
+            << (trimmed + QStringList{QStringLiteral("--json")}) << false << false << 0
+            << "{\"in\":0.5,\"length\":\"00:00:02\",\"out\":1.5,\"path\":\"" + avi << "";
         QTest::newRow("preferences not read")
             << (join + QStringList{avi}) << false << true << 3 << ""
             << "Preferences Not Read: Preferences.ini was not read: it is a folder";

@@ -199,6 +199,47 @@ private slots:
         QCOMPARE(paths(), QStringList({a, b, a}));
     }
 
+    // A list read and saved again holds what it held: a part as its group, a whole video as its
+    // bare path, as lists were before parts; %1 names a path with blanks.
+    void aListKeepsEachRowsPart_data()
+    {
+        QTest::addColumn<QString>("lines");
+        QTest::addColumn<QStringList>("points"); // "in out" of each row, "-" for none
+        QTest::addColumn<QString>("saved");      // empty: the lines again
+        QTest::newRow("older list") << "%1\n%2\n%1\n" << QStringList{"- -", "- -", "- -"} << "";
+        QTest::newRow("parts and whole videos")
+            << "{ %1 -ss 0.500 -endpos 1.250 }\n%2\n{ %1 -endpos 1.000 }\n{ %2 -ss 1.000 }\n"
+            << QStringList{"0.5 1.75", "- -", "- 1", "1 -"} << "";
+        QTest::newRow("a group's path from the list's folder, hh:mm:ss")
+            << "{ b.avi -ss 0.25 -endpos 00:00:01.0004 }\n"
+            << QStringList{"0.25 1.25"} << "{ %2 -ss 0.250 -endpos 1.000 }\n";
+    }
+
+    void aListKeepsEachRowsPart()
+    {
+        QFETCH(QString, lines);
+        QFETCH(QStringList, points);
+        QFETCH(QString, saved);
+        const QString a = clip("vid\u00e9o \u00fc.avi");
+        const QString b = clip("b.avi");
+        const auto named = [&](QString text) { return text.replace("%1", a).replace("%2", b); };
+        m_f->doubles.messages.answersForAll << AnswerForAll::YesToAll;
+        m_f->editor.addCommandLine({textFile("parts.tmp", named(lines).toUtf8())}, m_dir->path());
+        QStringList read;
+        for (int row = 0; row < m_f->model.rowCount(); ++row) {
+            const TaskRow item = m_f->model.ReadItemData(row);
+            const auto text = [](std::optional<double> at) {
+                return at ? QString::number(*at) : QStringLiteral("-");
+            };
+            read << text(item.inPoint) + ' ' + text(item.outPoint);
+        }
+        QCOMPARE(read, points);
+        const QString list = m_dir->filePath("saved.tmp");
+        m_f->doubles.dialogs.saveAnswers.enqueue(list);
+        m_f->editor.saveListFromDialog();
+        QCOMPARE(QString::fromUtf8(contentOf(list)), named(saved.isEmpty() ? lines : saved));
+    }
+
     // Open List adds through the command line's steps: a file that is no video is named in the
     // error and the others are added.
     void anOpenedListNamesTheFileThatIsNoVideo()
