@@ -275,6 +275,7 @@ void CopyJoin::copyInput(CopyInput& input, const Report& report)
             placeSound();
         report(figures());
     });
+    seekToPart(context, videoIndex, pictureOrigin(context, video), part.start, input.facts.path);
     readPackets(context, input.facts.path, m_warn, [&](AVPacket* packet) {
         if (packet->stream_index == videoIndex) {
             if (inPart(packet))

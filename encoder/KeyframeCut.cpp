@@ -21,7 +21,7 @@ double nearest(double target, const std::vector<double>& candidates)
 
 } // namespace
 
-std::vector<double> keyframeTimes(const std::string& path, double until)
+std::vector<double> keyframeTimes(const std::string& path, double from, double until)
 {
     const OpenedInput input = openInput(path);
     AVFormatContext* context = input.context.get();
@@ -30,6 +30,7 @@ std::vector<double> keyframeTimes(const std::string& path, double until)
             context->streams[i]->discard = AVDISCARD_ALL;
     const AVStream* video = context->streams[input.videoIndex];
     const std::int64_t origin = pictureOrigin(context, video);
+    seekToPart(context, input.videoIndex, origin, from, path);
     std::vector<double> times;
     readPackets(
         context, path, [](const std::string&) {},

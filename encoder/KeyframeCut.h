@@ -27,9 +27,9 @@ struct KeyframeCut
     std::vector<MovedPoint> moved;
 };
 
-// The times at which the input's keyframes are shown, in order, up to the first at or after
-// until. Throws EncoderError as openInput does.
-std::vector<double> keyframeTimes(const std::string& path, double until);
+// The times at which the input's keyframes are shown, in order: at least those from the last at
+// or before from, up to the first at or after until. Throws EncoderError as openInput does.
+std::vector<double> keyframeTimes(const std::string& path, double from, double until);
 
 // Each point goes to the keyframe nearest it, never before the input's start; the out point may
 // go to the input's end (length, 0 when unknown) when that is nearer. A part never ends where it
