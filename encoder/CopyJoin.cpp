@@ -309,11 +309,18 @@ void CopyJoin::copyInput(CopyInput& input, const Report& report)
         return;
     const double start = videoSeconds(m_partStart);
     m_chapters.push_back(Chapter{start, input.facts.chapterName});
+    // Copied sound keeps its input's offset; a part further in has its input's sound from its
+    // start, or from where that sound begins.
+    std::optional<double> ownOffset = 0.0;
+    if (!m_audioTimeline) {
+        ownOffset = input.facts.soundOffset;
+        if (ownOffset && part.start > 0.0)
+            ownOffset = std::max(*ownOffset - part.start, 0.0);
+    }
     if (m_chapters.size() > 1)
         m_joinPoints.push_back(
             JoinPoint{static_cast<int>(m_chapters.size()), start,
-                      m_partSoundStart ? videoSeconds(*m_partSoundStart) - start : 0.0,
-                      m_audioTimeline ? std::optional<double>(0.0) : input.facts.soundOffset});
+                      m_partSoundStart ? videoSeconds(*m_partSoundStart) - start : 0.0, ownOffset});
     m_written.shapes.push_back(PartShape{input.facts.rotation, input.facts.pixelAspect});
     m_written.clipsLength += videoSeconds(m_videoEnd) - start;
 }
