@@ -32,6 +32,7 @@ std::vector<double> keyframeTimes(const std::string& path, double from, double u
     const std::int64_t origin = pictureOrigin(context, video);
     seekToPart(context, input.videoIndex, origin, from, path);
     std::vector<double> times;
+    // Damage is told of once, when the join reads the part.
     readPackets(
         context, path, [](const std::string&) {},
         [&](AVPacket* packet) {
