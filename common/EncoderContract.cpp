@@ -162,6 +162,79 @@ std::optional<DiffersLine> parseDiffersLine(std::string_view text)
     return DiffersLine{*input, std::string(reader.rest)};
 }
 
+namespace {
+
+std::string clockTime(double seconds)
+{
+    const long long milliseconds = std::llround(std::max(seconds, 0.0) * 1000);
+    char text[32];
+    std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld.%03lld", milliseconds / 3600000,
+                  milliseconds / 60000 % 60, milliseconds / 1000 % 60, milliseconds % 1000);
+    return text;
+}
+
+std::optional<double> readClockTime(LineReader& reader)
+{
+    const std::optional<int> hours = reader.count();
+    if (!hours || !reader.word(":"))
+        return std::nullopt;
+    const std::optional<int> minutes = reader.count();
+    if (!minutes || !reader.word(":"))
+        return std::nullopt;
+    const std::optional<double> seconds = reader.decimal(false);
+    if (!seconds)
+        return std::nullopt;
+    return *hours * 3600.0 + *minutes * 60.0 + *seconds;
+}
+
+constexpr std::string_view kMovesTo = " moves to the ";
+
+} // namespace
+
+std::string formatMovedLine(const MovedLine& line)
+{
+    return "Moved " + std::to_string(line.input) + ": the " + (line.outPoint ? "out" : "in") +
+           " point " + clockTime(line.from) + " of " + line.clip + std::string(kMovesTo) +
+           (line.toEnd ? "end" : "keyframe") + " at " + clockTime(line.to) + "\n";
+}
+
+std::optional<MovedLine> parseMovedLine(std::string_view text)
+{
+    LineReader reader{trimmed(text)};
+    MovedLine line;
+    if (!reader.word("Moved "))
+        return std::nullopt;
+    const std::optional<int> input = reader.count();
+    if (!input || !reader.word(": the "))
+        return std::nullopt;
+    line.outPoint = reader.word("out");
+    if (!line.outPoint && !reader.word("in"))
+        return std::nullopt;
+    if (!reader.word(" point "))
+        return std::nullopt;
+    const std::optional<double> from = readClockTime(reader);
+    if (!from || !reader.word(" of "))
+        return std::nullopt;
+    // A file name may hold these words too: the last are the line's own.
+    const std::size_t moves = reader.rest.rfind(kMovesTo);
+    if (moves == std::string_view::npos)
+        return std::nullopt;
+    line.clip = std::string(reader.rest.substr(0, moves));
+    reader.rest.remove_prefix(moves + kMovesTo.size());
+    line.toEnd = reader.word("end");
+    if (!line.toEnd && !reader.word("keyframe"))
+        return std::nullopt;
+    if (!reader.word(" at "))
+        return std::nullopt;
+    const std::optional<double> to = readClockTime(reader);
+    if (!to || !reader.rest.empty() || line.clip.empty())
+        return std::nullopt;
+    line.input = *input;
+    line.from = *from;
+    line.to = *to;
+    return line;
+}
+
 std::string formatEncoderMessage(EncoderMessageType type, std::string_view text)
 {
     std::string line;

@@ -83,6 +83,27 @@ std::string formatDiffersLine(const DiffersLine& line);
 // Nothing for any other line. Blanks around the line do not matter.
 std::optional<DiffersLine> parseDiffersLine(std::string_view line);
 
+// With -checkonly -ovc copy, when the inputs can be joined: a line on each in or out point that
+// the copy moves to where its pictures can be cut, a keyframe or the input's end. The times are
+// the input's own, from its first picture.
+// "Moved 2: the in point 00:00:02.200 of clip.mp4 moves to the keyframe at 00:00:02.000"
+struct MovedLine
+{
+    int input = 0; // 1-based position among the inputs
+    bool outPoint = false;
+    double from = 0.0; // seconds
+    double to = 0.0;
+    std::string clip;   // its file name
+    bool toEnd = false; // to the input's end, not a keyframe
+
+    bool operator==(const MovedLine&) const = default;
+};
+
+// The line, ending in a line feed; the times to the millisecond.
+std::string formatMovedLine(const MovedLine& line);
+// Nothing for any other line. Blanks around the line do not matter.
+std::optional<MovedLine> parseMovedLine(std::string_view line);
+
 // The encoder's messages go to its standard error, one a line, each behind a mark of its type,
 // so that the program takes the reason for a failure from its errors and refusals alone and
 // never from a warning. FFmpeg's own log lines are marked too: a program keeps them in its log

@@ -462,6 +462,19 @@ std::vector<CopyInput> openCopyInputs(const std::vector<std::string>& paths,
     return inputs;
 }
 
+void cutPartAtKeyframes(CopyInput& input, const InputPart& part)
+{
+    input.facts.part = part;
+    if (part.wholeInput())
+        return;
+    const KeyframeCut cut = cutAtKeyframes(
+        part, keyframeTimes(input.facts.path, part.start, part.length ? part.end() : part.start),
+        input.facts.duration);
+    input.facts.part.start = cut.start;
+    input.facts.part.length = cut.end ? std::optional<double>(*cut.end - cut.start) : std::nullopt;
+    input.moved = cut.moved;
+}
+
 std::vector<std::string> reasonsEachDiffers(const std::vector<CopyInput>& inputs, bool audioCopied)
 {
     std::vector<std::string> reasons(inputs.size());

@@ -2,6 +2,7 @@
 
 #include "ContainerRules.h"
 #include "InputProbe.h"
+#include "KeyframeCut.h"
 
 #include <cstdint>
 #include <string>
@@ -14,6 +15,8 @@ struct CopyInput
 {
     InputFacts facts;
     OpenedInput opened;
+    // Where cutPartAtKeyframes moved its part's points to.
+    std::vector<MovedPoint> moved;
 
     const AVStream* video() const { return opened.context->streams[opened.videoIndex]; }
     // Nothing when the input has no sound.
@@ -28,6 +31,11 @@ struct CopyInput
 std::vector<CopyInput> openCopyInputs(const std::vector<std::string>& paths,
                                       const std::string& output);
 CopyInput openCopyInput(const std::string& path, const std::string& output);
+
+// A copy cuts a part only on keyframes: its part (facts.part) moves to them, and what moved is
+// noted. Reads the input's pictures as far as the part's end. Throws EncoderError as openInput
+// does.
+void cutPartAtKeyframes(CopyInput& input, const InputPart& part);
 
 // For each input, why it cannot be joined with the others by copying; empty for one that can.
 // Its pictures first, then its sound when it is copied, each against most of the others, so that

@@ -10,6 +10,7 @@ extern "C" {
 }
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace asapi {
@@ -50,7 +51,7 @@ CopyPlan planCopy(const CommandLineOptions& options, const std::vector<CopyInput
     std::vector<InputFacts> facts;
     for (const auto& input : inputs) {
         facts.push_back(input.facts);
-        plan.expectedDuration += input.facts.duration;
+        plan.expectedDuration += input.facts.part.lengthOf(input.facts.duration);
     }
     if (!plan.audioCopied) {
         plan.audioEncoding.container = plan.container;
@@ -176,7 +177,15 @@ void CopyJoin::copyInput(CopyInput& input, const Report& report)
         if (static_cast<int>(i) != videoIndex && static_cast<int>(i) != audioIndex)
             context->streams[i]->discard = AVDISCARD_ALL;
     const AVStream* video = context->streams[videoIndex];
-    const std::int64_t origin = pictureOrigin(context, video);
+    // A part begins on a keyframe and ends before one, both found before the join
+    // (cutPartAtKeyframes): its picture and sound are measured from its first keyframe.
+    const InputPart& part = input.facts.part;
+    const auto ticks = [&](double seconds) {
+        return pictureOrigin(context, video) + std::llround(seconds / av_q2d(video->time_base));
+    };
+    const std::int64_t origin = ticks(part.start);
+    const std::optional<std::int64_t> end =
+        part.length ? std::optional(ticks(part.end())) : std::nullopt;
     m_partStart = m_videoEnd;
     m_partSoundStart.reset();
     m_clockJumps.emplace(context->iformat->flags & AVFMT_TS_DISCONT);
@@ -228,22 +237,56 @@ void CopyJoin::copyInput(CopyInput& input, const Report& report)
         waitingSound.clear();
     };
 
+    // Half a picture, by which a keyframe's stamp may miss the time found for it.
+    const std::int64_t halfPicture = std::max<std::int64_t>(
+        av_rescale_q(1, AVRational{rate.den, 2 * rate.num}, video->time_base), 1);
+    const bool cutStart = part.start > 0.0;
+    bool begun = !cutStart;
+    bool pictureEnded = false;
+    bool soundEnded = audioIndex < 0;
+    // A picture that comes after the part's keyframe but is shown before it leans on pictures
+    // that are not copied.
+    const auto inPart = [&](const AVPacket* packet) {
+        const std::int64_t stamp = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
+        const bool key = packet->flags & AV_PKT_FLAG_KEY;
+        if (key && stamp != AV_NOPTS_VALUE && end && stamp >= *end - halfPicture)
+            pictureEnded = true;
+        if (!begun && key && stamp != AV_NOPTS_VALUE && stamp >= origin - halfPicture)
+            begun = true;
+        return begun && !pictureEnded &&
+               (!cutStart || stamp == AV_NOPTS_VALUE || stamp >= origin - halfPicture);
+    };
+    // Whether a sound packet lies before the part, and notes when one comes after it.
+    const auto soundBefore = [&](const AVPacket* packet) {
+        const AVRational timeBase = context->streams[audioIndex]->time_base;
+        const std::int64_t stamp = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
+        if (stamp == AV_NOPTS_VALUE)
+            return false;
+        if (end && stamp >= av_rescale_q(*end, video->time_base, timeBase))
+            soundEnded = true;
+        // Two packets' more for the decoder of encoded sound to settle.
+        return cutStart &&
+               stamp + 3 * packet->duration < av_rescale_q(origin, video->time_base, timeBase);
+    };
+
     MissingDecodeTimes decodeTimes(video->time_base, rate, [&](AVPacket* packet) {
         writeVideo(packet, video, origin);
         if (!soundPlaced)
             placeSound();
         report(figures());
     });
+    seekToPart(context, videoIndex, pictureOrigin(context, video), part.start, input.facts.path);
     readPackets(context, input.facts.path, m_warn, [&](AVPacket* packet) {
         if (packet->stream_index == videoIndex) {
-            decodeTimes.push(packet);
-        } else if (packet->stream_index == audioIndex) {
+            if (inPart(packet))
+                decodeTimes.push(packet);
+        } else if (packet->stream_index == audioIndex && !soundBefore(packet) && !soundEnded) {
             if (soundPlaced)
                 takeSound(packet);
             else
                 waitingSound.emplace_back(allocated(av_packet_clone(packet)));
         }
-        return true;
+        return !(pictureEnded && soundEnded);
     });
     decodeTimes.finish();
     if (!soundPlaced)
@@ -266,11 +309,18 @@ void CopyJoin::copyInput(CopyInput& input, const Report& report)
         return;
     const double start = videoSeconds(m_partStart);
     m_chapters.push_back(Chapter{start, input.facts.chapterName});
+    // Copied sound keeps its input's offset; a part further in has its input's sound from its
+    // start, or from where that sound begins.
+    std::optional<double> ownOffset = 0.0;
+    if (!m_audioTimeline) {
+        ownOffset = input.facts.soundOffset;
+        if (ownOffset && part.start > 0.0)
+            ownOffset = std::max(*ownOffset - part.start, 0.0);
+    }
     if (m_chapters.size() > 1)
         m_joinPoints.push_back(
             JoinPoint{static_cast<int>(m_chapters.size()), start,
-                      m_partSoundStart ? videoSeconds(*m_partSoundStart) - start : 0.0,
-                      m_audioTimeline ? std::optional<double>(0.0) : input.facts.soundOffset});
+                      m_partSoundStart ? videoSeconds(*m_partSoundStart) - start : 0.0, ownOffset});
     m_written.shapes.push_back(PartShape{input.facts.rotation, input.facts.pixelAspect});
     m_written.clipsLength += videoSeconds(m_videoEnd) - start;
 }

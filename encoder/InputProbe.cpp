@@ -134,4 +134,23 @@ std::int64_t pictureOrigin(const AVFormatContext* context, const AVStream* video
                : av_rescale_q(context->start_time, AV_TIME_BASE_Q, video->time_base);
 }
 
+// Reading starts this far before a part: a keyframe is found by its decoding time, which may
+// come before the time it is shown, and the pictures before the part are decoded and dropped.
+constexpr double seekLead = 1.0; // seconds
+
+void seekToPart(AVFormatContext* context, int videoIndex, std::int64_t origin, double partStart,
+                const std::string& path)
+{
+    if (partStart <= seekLead || context->iformat->flags & AVFMT_TS_DISCONT)
+        return;
+    const AVRational timeBase = context->streams[videoIndex]->time_base;
+    const std::int64_t target =
+        origin + static_cast<std::int64_t>((partStart - seekLead) / av_q2d(timeBase));
+    if (av_seek_frame(context, videoIndex, target, AVSEEK_FLAG_BACKWARD) >= 0)
+        return;
+    // A seek that failed may have left the reading anywhere.
+    if (av_seek_frame(context, videoIndex, origin, AVSEEK_FLAG_BACKWARD) < 0)
+        throw EncoderError{"Cannot find the part of " + path + " that is asked for."};
+}
+
 } // namespace asapi

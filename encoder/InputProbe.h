@@ -62,4 +62,11 @@ int rotationFromDisplayMatrix(const int32_t* matrix);
 // too.
 std::int64_t pictureOrigin(const AVFormatContext* context, const AVStream* video);
 
+// Reading starts at a keyframe before a part that starts more than a second into its input:
+// the keyframe is found by its decoding time, which may come before the time it is shown. A clock
+// that may start again cannot be sought by time: such an input is read from its beginning.
+// Throws EncoderError when a failed seek leaves the reading at no known place.
+void seekToPart(AVFormatContext* context, int videoIndex, std::int64_t origin, double partStart,
+                const std::string& path);
+
 } // namespace asapi

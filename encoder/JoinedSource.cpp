@@ -26,27 +26,6 @@ bool clockMayRestart(const AVFormatContext* context)
     return context->iformat->flags & AVFMT_TS_DISCONT;
 }
 
-// Reading starts this far before a part: a keyframe is found by its decoding time, which may
-// come before the time it is shown, and the pictures before the part are decoded and dropped.
-constexpr double seekLead = 1.0; // seconds
-
-// Reading starts at a keyframe before the part. A clock that may start again cannot be sought
-// by time: such an input is read from its beginning.
-void seekToPart(AVFormatContext* context, int videoIndex, std::int64_t origin, double partStart,
-                const std::string& path)
-{
-    if (partStart <= seekLead || clockMayRestart(context))
-        return;
-    const AVRational timeBase = context->streams[videoIndex]->time_base;
-    const std::int64_t target =
-        origin + static_cast<std::int64_t>((partStart - seekLead) / av_q2d(timeBase));
-    if (av_seek_frame(context, videoIndex, target, AVSEEK_FLAG_BACKWARD) >= 0)
-        return;
-    // A seek that failed may have left the reading anywhere.
-    if (av_seek_frame(context, videoIndex, origin, AVSEEK_FLAG_BACKWARD) < 0)
-        throw EncoderError{"Cannot find the part of " + path + " that is asked for."};
-}
-
 // Hands the part's pictures on, timed from its start. A picture before the part is kept while
 // the next is not known: when that one comes more than a frame after the part's start, the
 // picture is still shown there (a recording that only writes the pictures that change) and

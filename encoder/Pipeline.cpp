@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <numeric>
 #include <optional>
 
 namespace asapi {
@@ -28,6 +29,11 @@ bool sameFile(const std::string& a, const std::string& b)
     return std::filesystem::equivalent(a, b, error) && !error;
 }
 
+InputPart partOf(const InputOptions& input)
+{
+    return InputPart{input.start.value_or(0.0), input.length};
+}
+
 std::vector<InputFacts> probeInputs(const CommandLineOptions& options)
 {
     std::vector<InputFacts> inputs;
@@ -37,20 +43,25 @@ std::vector<InputFacts> probeInputs(const CommandLineOptions& options)
         InputFacts facts = probeInput(input.path);
         // Not checked against the length the header states: where the clock starts again, the
         // header tells less than the file holds.
-        facts.part = InputPart{input.start.value_or(0.0), input.length};
+        facts.part = partOf(input);
         inputs.push_back(std::move(facts));
     }
     return inputs;
 }
 
-// Copying takes whole files: a part would have to start on a keyframe. Refused, never passed
-// over.
-void refuseCopiedParts(const CommandLineOptions& options)
+// Each part moves to its keyframes; with -checkonly, a line on each point that moved.
+void cutPartsAtKeyframes(std::vector<CopyInput>& inputs, const CommandLineOptions& options,
+                         const std::vector<int>& positions, std::FILE* moves)
 {
-    for (const auto& input : options.inputs)
-        if (input.start || input.length)
-            throw EncoderError::usage("Per-input -ss and -endpos need the video re-encoded: "
-                                      "-ovc copy takes whole files only.");
+    for (std::size_t i = 0; i < inputs.size(); ++i) {
+        cutPartAtKeyframes(inputs[i], partOf(options.inputs[positions[i] - 1]));
+        const std::string name = std::filesystem::path(inputs[i].facts.path).filename().string();
+        for (const MovedPoint& point : moves ? inputs[i].moved : std::vector<MovedPoint>{})
+            std::fputs(vantomel::formatMovedLine(
+                           {positions[i], point.outPoint, point.from, point.to, name, point.toEnd})
+                           .c_str(),
+                       moves);
+    }
 }
 
 // Lets the reading thread go when the encoding ends early: it may wait on a full queue.
@@ -181,6 +192,7 @@ ExitStatus checkCopy(const CommandLineOptions& options, std::FILE* errors)
             checkContainerKeeps(readable, containerFor(options.output, options.outputFormat),
                                 audioCopied);
             planCopy(options, readable);
+            cutPartsAtKeyframes(readable, options, positions, errors);
             return ExitStatus::Done;
         } catch (const EncoderError& error) {
             if (error.kind() != EncoderError::Kind::CannotCopy &&
@@ -211,6 +223,9 @@ ExitStatus joinByCopying(const CommandLineOptions& options, std::FILE* status, s
     checkCopyable(inputs, options.audioEncoder == AudioEncoder::Copy);
     checkContainerKeeps(inputs, containerFor(options.output, options.outputFormat),
                         options.audioEncoder == AudioEncoder::Copy);
+    std::vector<int> positions(inputs.size());
+    std::iota(positions.begin(), positions.end(), 1);
+    cutPartsAtKeyframes(inputs, options, positions, nullptr);
     const CopyPlan plan = planCopy(options, inputs);
     if (stopRequested())
         return ExitStatus::Stopped;
@@ -244,10 +259,8 @@ ExitStatus runEncoder(const std::vector<std::string>& arguments, std::FILE* stat
     bool writing = false;
     try {
         const CommandLineOptions options = parseCommandLine(arguments);
-        if (options.copyVideo) {
-            refuseCopiedParts(options);
+        if (options.copyVideo)
             return joinByCopying(options, status, errors, warn, writing);
-        }
         // -checkonly: the command line alone is checked; nothing is opened.
         if (options.checkOnly)
             return ExitStatus::Done;

@@ -43,8 +43,13 @@ EncoderCheck::Answer EncoderCheck::answerOf(bool normalExit, int exitCode, const
     if (!normalExit)
         return {};
     const auto exit = EncoderExit(exitCode);
-    if (exit == EncoderExit::Done)
-        return {Answer::Kind::Accepted, {}};
+    if (exit == EncoderExit::Done) {
+        Answer accepted{Answer::Kind::Accepted, {}};
+        for (const QByteArray& line : errors.split('\n'))
+            if (const auto moved = vantomel::parseMovedLine(line.toStdString()))
+                accepted.moved.append(*moved);
+        return accepted;
+    }
     const QString reason = encoderReason(errors);
     QList<Answer::Differing> differing;
     for (const QByteArray& line : errors.split('\n'))

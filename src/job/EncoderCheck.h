@@ -1,6 +1,7 @@
 #pragma once
 
 #include "EncoderCommand.h"
+#include "EncoderContract.h"
 
 #include <QList>
 #include <QString>
@@ -13,7 +14,8 @@
 // videos that cannot be joined by copying give exit 3, the first difference on standard error;
 // exit 5 when only their copied sound differs; exit 6 when an input cannot be opened or read as a
 // video, its name and the fault on standard error. Each of those is followed by a line on every
-// input that stops the copy (vantomel::DiffersLine).
+// input that stops the copy (vantomel::DiffersLine). A copy that it accepts may move the clips' in
+// and out points to keyframes: a line on each (vantomel::MovedLine).
 class EncoderCheck
 {
 public:
@@ -52,6 +54,9 @@ public:
         // With CannotCopy, CannotCopySound and CannotReadInput: every input that stops the copy,
         // in list order; none when it is no input's fault (the container cannot hold them).
         QList<Differing> differing{};
+        // With Accepted, for a copy: every in or out point that the copy moves to a keyframe or
+        // to its input's end, in list order (vantomel::MovedLine; its input is 1-based).
+        QList<vantomel::MovedLine> moved{};
     };
 
     explicit EncoderCheck(QString encoderPath, int deadlineMs = kDeadlineMs);

@@ -249,6 +249,65 @@ private slots:
                                     .arg(beeps[part])));
     }
 
+    // Parts of numbered.mp4, 3 s with keyframes at 0, 0.4, 1.4 and 2.4 s and a beep every half
+    // second from 0.1 s on: a copy cuts them at the keyframes nearest their points, or at the
+    // clip's end, says so with -checkonly, and keeps the sound with its pictures.
+    void trimmedPartsAreCutAtKeyframes_data()
+    {
+        QTest::addColumn<QString>("options");
+        QTest::newRow("sound copied") << copyBoth;
+        QTest::newRow("sound encoded") << copyPictureEncodeSound;
+    }
+
+    void trimmedPartsAreCutAtKeyframes()
+    {
+        QFETCH(QString, options);
+        const QString clip = encoderClipPath(QStringLiteral("numbered.mp4"));
+        const QString output = m_work.filePath(QStringLiteral("cut.mp4"));
+        const QStringList arguments =
+            QStringList{"{",  clip,  "-ss", "1.2",     "-endpos", "1", "}",  "{",
+                        clip, "-ss", "0.5", "-endpos", "2.35",    "}", "-o", output} +
+            optionWords(options);
+        const EncoderProgramRun check = runEncoder(QStringList{"-checkonly"} + arguments);
+        QCOMPARE(check.exitCode, 0);
+        QStringList moved;
+        for (const QByteArray& line : check.errors.split('\n'))
+            if (const auto point = vantomel::parseMovedLine(line.toStdString()))
+                moved << QString::fromStdString(vantomel::formatMovedLine(*point)).trimmed();
+        QCOMPARE(moved,
+                 (QStringList{"Moved 1: the in point 00:00:01.200 of numbered.mp4 moves to the "
+                              "keyframe at 00:00:01.400",
+                              "Moved 1: the out point 00:00:02.200 of numbered.mp4 moves to the "
+                              "keyframe at 00:00:02.400",
+                              "Moved 2: the in point 00:00:00.500 of numbered.mp4 moves to the "
+                              "keyframe at 00:00:00.400",
+                              "Moved 2: the out point 00:00:02.850 of numbered.mp4 moves to the "
+                              "end at 00:00:03.000"}));
+
+        const EncoderProgramRun run = runEncoder(arguments);
+        QVERIFY2(run.exitCode == 0, run.errors.constData());
+        // The parts' lengths count, not the clip's, in the share done and the read-back.
+        QVERIFY(run.output.contains("(100%)") && run.output.contains("Read back: clips 3.600s"));
+        QList<int> expected;
+        for (int number = 35; number < 60; ++number)
+            expected << number;
+        for (int number = 10; number < 75; ++number)
+            expected << number;
+        const QByteArrayList numbered = greyPictures(clip);
+        QList<int> shown;
+        for (const QByteArray& picture : greyPictures(output))
+            shown << likestPicture(picture, numbered);
+        QCOMPARE(shown, expected);
+        QCOMPARE(chaptersOf(output).value(1).start, 1.0);
+        const double audioFrame = 1024 / 44100.0;
+        QVERIFY(std::abs(readMediaFacts(output).audioMinusVideo()) <= audioFrame);
+        const QList<double> beeps = soundOnsets(output, 0.2);
+        QCOMPARE(beeps.size(), 7);
+        for (int i = 0; i < beeps.size(); ++i)
+            QVERIFY2(std::abs(beeps[i] - (0.2 + 0.5 * i)) <= audioFrame,
+                     qPrintable(QStringLiteral("beep %1 at %2").arg(i + 1).arg(beeps[i])));
+    }
+
     // Clips that differ from the first are refused, with -checkonly too, before anything is
     // written: the message names the clip and how it differs. The sound is compared only when it
     // is copied.

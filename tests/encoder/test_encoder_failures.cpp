@@ -133,11 +133,6 @@ private slots:
             << "mp4"
             << "-checkonly {clip.mp4} {truncated.mp4} -o {out} -ovc copy"
             << "truncated.mp4 cannot be read as a video.";
-        QTest::newRow("trimmed input, copy checked")
-            << "mp4"
-            << "-checkonly {clip.mp4} { {clip.mp4} -endpos 1 } -o {out} -ovc copy"
-            << "Per-input -ss and -endpos need the video re-encoded: -ovc copy takes whole files "
-               "only.";
     }
 
     void refusedCommandLinesLeaveNoOutput()

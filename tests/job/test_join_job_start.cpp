@@ -308,6 +308,18 @@ private slots:
         QCOMPARE(captions(), QStringList{"Complete"});
     }
 
+    // A copy's yes brings the points it moves to keyframes.
+    void anAcceptedCopyCarriesItsMovedPoints()
+    {
+        const EncoderCheck::Answer answer = EncoderCheck::answerOf(
+            true, 0,
+            "[warning] A note.\nMoved 2: the out point 00:00:02.200 of a.mp4 moves to the "
+            "keyframe at 00:00:02.400\n");
+        QVERIFY(answer.kind == EncoderCheck::Answer::Kind::Accepted);
+        QCOMPARE(answer.moved.size(), 1);
+        QCOMPARE(answer.moved.front().input, 2);
+    }
+
     void theCheckWaitsNoLongerThanItsDeadline()
     {
         qputenv("FAKE_ENCODER_CHECK", "wait");
