@@ -1,7 +1,10 @@
 #include "CopyOutlookLine.h"
 
 #include "job/CopyOutlook.h"
+#include "tasks/Durations.h"
 #include "tasks/TaskListModel.h"
+
+#include <cmath>
 
 #include <QFileInfo>
 #include <QLabel>
@@ -50,9 +53,20 @@ CopyOutlookLine::CopyOutlookLine(QLabel& line, TaskListModel& model, CopyOutlook
 
 QString CopyOutlookLine::text(const EncoderCheck::Answer& answer, const TaskListModel& model)
 {
-    if (answer.kind == EncoderCheck::Answer::Kind::Accepted)
-        return QStringLiteral("All %1 videos can be joined without re-encoding")
-            .arg(model.rowCount());
+    if (answer.kind == EncoderCheck::Answer::Kind::Accepted) {
+        QString text =
+            QStringLiteral("All %1 videos can be joined without re-encoding").arg(model.rowCount());
+        QStringList moved;
+        for (const vantomel::MovedLine& point : answer.moved)
+            if (const QString name = QString::fromStdString(point.clip).toHtmlEscaped();
+                !moved.contains(name))
+                moved << name;
+        if (!moved.isEmpty())
+            text += QStringLiteral("; the cuts of %1 move to the nearest keyframes, as a copy "
+                                   "keeps whole groups of pictures")
+                        .arg(listed(moved));
+        return text;
+    }
     if (!stopsTheCopy(answer.kind))
         return {};
     const QString profile = link(kProfileLink, QStringLiteral("Choose a profile that re-encodes"));
@@ -79,6 +93,21 @@ void CopyOutlookLine::show(const EncoderCheck::Answer& answer)
     for (const EncoderCheck::Answer::Differing& clip : answer.differing) {
         m_model.setCopyNote(clip.row, clip.reason);
         m_named << clip.row;
+    }
+    // Where a cut moves, the row tells from where to where.
+    for (const vantomel::MovedLine& point : answer.moved) {
+        const int row = point.input - 1;
+        if (row < 0 || row >= m_model.rowCount())
+            continue;
+        const QString note =
+            QStringLiteral("The %1 point %2 of %3 moves to %4 %5")
+                .arg(point.outPoint ? QStringLiteral("out") : QStringLiteral("in"),
+                     FormatMilliseconds(std::llround(point.from * 1000)),
+                     QString::fromStdString(point.clip),
+                     point.toEnd ? QStringLiteral("the end at") : QStringLiteral("the keyframe at"),
+                     FormatMilliseconds(std::llround(point.to * 1000)));
+        const QString earlier = m_model.index(row, 0).data(TaskListModel::CopyNoteRole).toString();
+        m_model.setCopyNote(row, earlier.isEmpty() ? note : earlier + QLatin1Char('\n') + note);
     }
     m_line.setText(shown);
     m_line.setVisible(true);

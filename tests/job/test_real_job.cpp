@@ -542,6 +542,12 @@ private slots:
             << "gone.mp4" + cannot.arg("it") << "Video Cannot Be Read";
         QTest::newRow("all alike") << QStringList{"copy-a.mp4", "copy-b.mp4"} << QList<int>{}
                                    << "All 2 videos can be joined without re-encoding" << QString();
+        // "@0.5": listed with its in point there, between keyframes.
+        QTest::newRow("a cut moves to a keyframe")
+            << QStringList{"copy-a.mp4@0.5", "copy-b.mp4"} << QList<int>{0}
+            << "All 2 videos can be joined without re-encoding; the cuts of copy-a.mp4 move to the "
+               "nearest keyframes, as a copy keeps whole groups of pictures"
+            << QString();
     }
 
     void theListTellsBeforeStartWhatACopyWillDo()
@@ -553,14 +559,19 @@ private slots:
         const QString gone = m_outputs.filePath(QStringLiteral("gone.mp4"));
         QStringList inputs;
         for (const QString& clip : clips)
-            inputs << (clip == QLatin1String("gone.mp4") ? gone : encoderClipPath(clip));
+            inputs << (clip == QLatin1String("gone.mp4")
+                           ? gone
+                           : encoderClipPath(clip.section('@', 0, 0)));
         QVERIFY(!inputs.contains(gone) || QFile::copy(encoderClipPath("copy-b.mp4"), gone));
         RecordingSeams doubles;
         RealWindows windows(doubles.seams(), *m_program, inputs);
         QVERIFY(windows.selectProfile(QStringLiteral("MP4 - Same as the videos (no re-encoding)")));
         windows.setOutputFile(m_outputs.filePath(QStringLiteral("outlook.mp4")));
         QFile::remove(gone);
-        const TaskListModel& rows = windows.main().taskList();
+        TaskListModel& rows = windows.main().taskList();
+        for (int row = 0; row < clips.size(); ++row)
+            if (clips[row].contains('@'))
+                rows.setPoints(row, clips[row].section('@', 1).toDouble(), std::nullopt);
         auto* shown = windows.control<QLabel>("labCopyOutlook");
         const auto answered = [&] {
             return QTest::qWaitFor([&] { return shown->isVisible(); }, 10000) &&
