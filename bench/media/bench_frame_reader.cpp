@@ -3,13 +3,13 @@
 // each picture scaled to 1280x720.
 // Run: build/bench/media/bench_frame_reader
 
+#include "BenchClip.h"
 #include "media/FrameReader.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
 #include <QRandomGenerator>
 #include <cstdio>
 
@@ -19,21 +19,10 @@ const QSize kBox(1280, 720);
 constexpr int kSeeks = 30;
 constexpr int kSteps = 300;
 
-// Made by ffmpeg once and kept between runs.
 QString clip()
 {
-    QDir dir(QStringLiteral(VANTOMEL_BENCH_CLIPS));
-    const QString path = dir.filePath("clip-1080p.mp4");
-    if (!QFile::exists(path)) {
-        dir.mkpath(".");
-        const int made = QProcess::execute(
-            "ffmpeg", {"-hide_banner", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
-                       "testsrc2=size=1920x1080:rate=30:duration=20", "-c:v", "libx264", "-preset",
-                       "veryfast", "-g", "60", "-pix_fmt", "yuv420p", path});
-        if (made != 0)
-            qFatal("ffmpeg could not make the clip");
-    }
-    return path;
+    return benchClip(QDir(QStringLiteral(VANTOMEL_BENCH_CLIPS)), QStringLiteral("clip-1080p.mp4"),
+                     QStringLiteral("1920x1080"), 20, 60);
 }
 
 } // namespace

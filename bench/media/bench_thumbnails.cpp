@@ -2,6 +2,7 @@
 // Thumbnails and its worker threads, and one file's decode alone: seconds in all and per file.
 // Run: build/bench/media/bench_thumbnails
 
+#include "BenchClip.h"
 #include "media/Thumbnails.h"
 #include "media/VideoThumbnail.h"
 
@@ -9,7 +10,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
 #include <QSignalSpy>
 #include <cstdio>
 
@@ -21,17 +21,9 @@ const QSize kBox(160, 90);
 // One clip made by ffmpeg, copied under other names; kept between runs.
 QStringList clips()
 {
-    QDir dir(QStringLiteral(VANTOMEL_BENCH_CLIPS));
-    const QString first = dir.filePath("clip00.mp4");
-    if (!QFile::exists(first)) {
-        dir.mkpath(".");
-        const int made = QProcess::execute(
-            "ffmpeg", {"-hide_banner", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
-                       "testsrc2=size=1280x720:rate=30:duration=60", "-c:v", "libx264", "-preset",
-                       "veryfast", "-g", "300", "-pix_fmt", "yuv420p", first});
-        if (made != 0)
-            qFatal("ffmpeg could not make the clip");
-    }
+    const QDir dir(QStringLiteral(VANTOMEL_BENCH_CLIPS));
+    const QString first =
+        benchClip(dir, QStringLiteral("clip00.mp4"), QStringLiteral("1280x720"), 60, 300);
     QStringList paths{first};
     for (int i = 1; i < kFiles; ++i) {
         paths << dir.filePath(QString("clip%1.mp4").arg(i, 2, 10, QChar('0')));
