@@ -36,13 +36,6 @@ bool sameBytes(const AVCodecParameters* a, const AVCodecParameters* b)
                 0);
 }
 
-// How a stream's packets carry their NAL units, and the parameter sets its header holds.
-struct ParameterSets
-{
-    int lengthSize = 0; // bytes of each unit's length; 0: start codes (Annex B)
-    std::vector<std::vector<std::uint8_t>> units;
-};
-
 int bigEndian16(const std::uint8_t* bytes)
 {
     return bytes[0] << 8 | bytes[1];
@@ -63,6 +56,8 @@ bool readUnits(const std::uint8_t* data, int size, int& p, int count, ParameterS
     }
     return true;
 }
+
+} // namespace
 
 std::optional<ParameterSets> parameterSets(const AVCodecParameters* codec)
 {
@@ -107,6 +102,8 @@ std::optional<ParameterSets> parameterSets(const AVCodecParameters* codec)
     }
     return sets;
 }
+
+namespace {
 
 // The parameters of a later input can be handed to the decoder in band: same codec, same form
 // of packets. Anything else in a codec's header a container holds once for the whole stream.
@@ -467,9 +464,24 @@ void cutPartAtKeyframes(CopyInput& input, const InputPart& part)
     input.facts.part = part;
     if (part.wholeInput())
         return;
-    const KeyframeCut cut = cutAtKeyframes(
-        part, keyframeTimes(input.facts.path, part.start, part.length ? part.end() : part.start),
-        input.facts.duration);
+    const std::vector<double> keyframes =
+        keyframeTimes(input.facts.path, part.start, part.length ? part.end() : part.start);
+    KeyframeCut cut = cutAtKeyframes(part, keyframes, input.facts.duration);
+    // An in point between keyframes of an x264 clip stays where it is when its pictures up to
+    // the next keyframe, encoded again, fit the copied ones.
+    const auto inPoint = std::find_if(cut.moved.begin(), cut.moved.end(),
+                                      [](const MovedPoint& point) { return !point.outPoint; });
+    const auto next = std::find_if(keyframes.begin(), keyframes.end(), [&](double time) {
+        return time > part.start + InputPart::tolerance;
+    });
+    if (inPoint != cut.moved.end() && next != keyframes.end() &&
+        (!cut.end || *cut.end > *next + InputPart::tolerance))
+        if (const auto lead = leadSettingsFor(input.facts.path, input.facts.frameRate)) {
+            cut.moved.erase(inPoint);
+            cut.start = part.start;
+            input.copyFrom = *next;
+            input.lead = *lead;
+        }
     input.facts.part.start = cut.start;
     input.facts.part.length = cut.end ? std::optional<double>(*cut.end - cut.start) : std::nullopt;
     input.moved = cut.moved;

@@ -3,12 +3,24 @@
 #include "ContainerRules.h"
 #include "InputProbe.h"
 #include "KeyframeCut.h"
+#include "LeadEncoder.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace asapi {
+
+// How a stream's packets carry their NAL units, and the parameter sets its header holds.
+struct ParameterSets
+{
+    int lengthSize = 0; // bytes of each unit's length; 0: start codes (Annex B)
+    std::vector<std::vector<std::uint8_t>> units;
+};
+
+// Nothing for a codec other than H.264 and HEVC, or a header that cannot be read.
+std::optional<ParameterSets> parameterSets(const AVCodecParameters* codec);
 
 // An input of a join that copies its packets, opened once: what is checked and what is read.
 struct CopyInput
@@ -17,6 +29,10 @@ struct CopyInput
     OpenedInput opened;
     // Where cutPartAtKeyframes moved its part's points to.
     std::vector<MovedPoint> moved;
+    // A part that begins between keyframes whose pictures up to the next keyframe are encoded
+    // again (LeadEncoder): where copying begins, and how libx264 is set for them.
+    std::optional<double> copyFrom;
+    LeadSettings lead;
 
     const AVStream* video() const { return opened.context->streams[opened.videoIndex]; }
     // Nothing when the input has no sound.
@@ -33,7 +49,8 @@ std::vector<CopyInput> openCopyInputs(const std::vector<std::string>& paths,
 CopyInput openCopyInput(const std::string& path, const std::string& output);
 
 // A copy cuts a part only on keyframes: its part (facts.part) moves to them, and what moved is
-// noted. Reads the input's pictures as far as the part's end. Throws EncoderError as openInput
+// noted. An in point of an x264 clip stays where it is when libx264 can encode the pictures up to
+// the next keyframe with the clip's own parameter sets (leadSettingsFor): copyFrom is set. Reads the input's pictures as far as the part's end. Throws EncoderError as openInput
 // does.
 void cutPartAtKeyframes(CopyInput& input, const InputPart& part);
 

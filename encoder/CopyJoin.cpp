@@ -184,6 +184,8 @@ void CopyJoin::copyInput(CopyInput& input, const Report& report)
         return pictureOrigin(context, video) + std::llround(seconds / av_q2d(video->time_base));
     };
     const std::int64_t origin = ticks(part.start);
+    // Where the copied pictures begin: after those encoded again, if any.
+    const std::int64_t copyFrom = input.copyFrom ? ticks(*input.copyFrom) : origin;
     const std::optional<std::int64_t> end =
         part.length ? std::optional(ticks(part.end())) : std::nullopt;
     m_partStart = m_videoEnd;
@@ -251,10 +253,10 @@ void CopyJoin::copyInput(CopyInput& input, const Report& report)
         const bool key = packet->flags & AV_PKT_FLAG_KEY;
         if (key && stamp != AV_NOPTS_VALUE && end && stamp >= *end - halfPicture)
             pictureEnded = true;
-        if (!begun && key && stamp != AV_NOPTS_VALUE && stamp >= origin - halfPicture)
+        if (!begun && key && stamp != AV_NOPTS_VALUE && stamp >= copyFrom - halfPicture)
             begun = true;
         return begun && !pictureEnded &&
-               (!cutStart || stamp == AV_NOPTS_VALUE || stamp >= origin - halfPicture);
+               (!cutStart || stamp == AV_NOPTS_VALUE || stamp >= copyFrom - halfPicture);
     };
     // Whether a sound packet lies before the part, and notes when one comes after it.
     const auto soundBefore = [&](const AVPacket* packet) {
@@ -275,6 +277,14 @@ void CopyJoin::copyInput(CopyInput& input, const Report& report)
             placeSound();
         report(figures());
     });
+    if (input.copyFrom)
+        encodeLead(input.facts.path, rate, input.lead, part.start, *input.copyFrom,
+                   [&](AVPacket* packet) {
+                       writeVideo(packet, video, origin);
+                       if (!soundPlaced)
+                           placeSound();
+                       report(figures());
+                   });
     seekToPart(context, videoIndex, pictureOrigin(context, video), part.start, input.facts.path);
     readPackets(context, input.facts.path, m_warn, [&](AVPacket* packet) {
         if (packet->stream_index == videoIndex) {

@@ -1,0 +1,296 @@
+#include "LeadEncoder.h"
+
+#include "CopyInputs.h"
+#include "InputProbe.h"
+#include "StreamDecoder.h"
+
+extern "C" {
+#include <libavutil/opt.h>
+}
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <map>
+#include <sstream>
+#include <vector>
+
+namespace asapi {
+namespace {
+
+using Unit = std::vector<std::uint8_t>;
+
+std::map<std::string, std::string> optionFields(const std::string& options)
+{
+    std::map<std::string, std::string> fields;
+    std::istringstream words(options);
+    std::string word;
+    while (words >> word)
+        if (const auto equals = word.find('='); equals != std::string::npos)
+            fields[word.substr(0, equals)] = word.substr(equals + 1);
+    return fields;
+}
+
+// The NAL units of bytes with start codes, without them.
+std::vector<Unit> annexBUnits(const std::uint8_t* data, int size)
+{
+    std::vector<Unit> units;
+    int start = -1;
+    for (int i = 0; i + 2 < size; ++i) {
+        if (data[i] != 0 || data[i + 1] != 0 || data[i + 2] != 1)
+            continue;
+        if (start >= 0) {
+            int end = i;
+            while (end > start && data[end - 1] == 0)
+                --end;
+            units.emplace_back(data + start, data + end);
+        }
+        start = i + 3;
+        i += 2;
+    }
+    if (start >= 0 && start < size)
+        units.emplace_back(data + start, data + size);
+    return units;
+}
+
+bool parameterSet(const Unit& unit)
+{
+    const int type = unit.empty() ? 0 : unit.front() & 0x1f;
+    return type == 7 || type == 8;
+}
+
+CodecContextPtr openLeadEncoder(const AVStream* video, Ratio rate, const LeadSettings& settings)
+{
+    const AVCodec* codec = avcodec_find_encoder_by_name("libx264");
+    if (!codec)
+        return nullptr;
+    CodecContextPtr context(allocated(avcodec_alloc_context3(codec)));
+    const AVCodecParameters* clip = video->codecpar;
+    context->width = clip->width;
+    context->height = clip->height;
+    context->pix_fmt = static_cast<AVPixelFormat>(clip->format);
+    // x264 states its clock in the parameter sets: the clip's was counted in pictures.
+    context->time_base = AVRational{rate.den, rate.num};
+    context->framerate = AVRational{rate.num, rate.den};
+    context->sample_aspect_ratio = clip->sample_aspect_ratio;
+    context->color_range = clip->color_range;
+    context->color_primaries = clip->color_primaries;
+    context->color_trc = clip->color_trc;
+    context->colorspace = clip->color_space;
+    context->chroma_sample_location = clip->chroma_location;
+    context->level = clip->level;
+    context->thread_count = 1;
+    context->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    AVDictionary* options = nullptr;
+    av_dict_set(&options, "x264-params",
+                (settings.params + (settings.stitchable ? ":stitchable=1" : "")).c_str(), 0);
+    const int opened = avcodec_open2(context.get(), codec, &options);
+    av_dict_free(&options);
+    return opened < 0 ? nullptr : std::move(context);
+}
+
+std::vector<Unit> encoderParameterSets(const AVCodecContext* encoder)
+{
+    std::vector<Unit> units = annexBUnits(encoder->extradata, encoder->extradata_size);
+    std::erase_if(units, [](const Unit& unit) { return !parameterSet(unit); });
+    return units;
+}
+
+} // namespace
+
+std::optional<std::string> x264Options(const std::uint8_t* data, int size)
+{
+    static const std::string signature = "x264 - core ";
+    static const std::string optionsStart = "options: ";
+    const auto end = data + size;
+    const auto found = std::search(data, end, signature.begin(), signature.end());
+    if (found == end)
+        return std::nullopt;
+    const auto text = std::find_if(found, end, [](std::uint8_t c) { return c < 0x20; });
+    const std::string note(found, text);
+    const auto options = note.find(optionsStart);
+    if (options == std::string::npos)
+        return std::nullopt;
+    return note.substr(options + optionsStart.size());
+}
+
+std::string leadParams(const std::string& options)
+{
+    // Written as x264 states them; x264 reads its option names with '_' as '-'.
+    static const char* const kept[] = {"cabac",          "ref",
+                                       "bframes",        "b_pyramid",
+                                       "b_adapt",        "weightb",
+                                       "weightp",        "8x8dct",
+                                       "keyint",         "keyint_min",
+                                       "open_gop",       "interlaced",
+                                       "bluray_compat",  "constrained_intra",
+                                       "sliced_threads", "psy",
+                                       "mixed_ref",      "me",
+                                       "me_range",       "subme",
+                                       "trellis",        "scenecut",
+                                       "rc_lookahead",   "mbtree",
+                                       "qcomp",          "fast_pskip",
+                                       "decimate",       "chroma_me"};
+    const auto fields = optionFields(options);
+    std::string params;
+    const auto add = [&params](const std::string& name, const std::string& value) {
+        params += (params.empty() ? "" : ":") + name + "=" + value;
+    };
+    for (const char* name : kept)
+        if (const auto field = fields.find(name); field != fields.end())
+            add(name, field->second);
+    const auto field = [&fields](const std::string& name) {
+        const auto found = fields.find(name);
+        return found == fields.end() ? std::string() : found->second;
+    };
+    static const char* const directModes[] = {"none", "spatial", "temporal", "auto"};
+    if (const std::string direct = field("direct");
+        direct.size() == 1 && direct[0] >= '0' && direct[0] <= '3')
+        add("direct", directModes[direct[0] - '0']);
+    if (std::string psyRd = field("psy_rd"); !psyRd.empty()) {
+        std::replace(psyRd.begin(), psyRd.end(), ':', ',');
+        add("psy-rd", psyRd);
+    }
+    // deblock=on:alpha:beta; aq=mode:strength
+    if (const std::string deblock = field("deblock"); deblock.size() > 2) {
+        if (deblock[0] == '0')
+            add("no-deblock", "1");
+        else {
+            std::string offsets = deblock.substr(2);
+            std::replace(offsets.begin(), offsets.end(), ':', ',');
+            add("deblock", offsets);
+        }
+    }
+    if (const std::string aq = field("aq"); !aq.empty()) {
+        const auto colon = aq.find(':');
+        add("aq-mode", aq.substr(0, colon));
+        if (colon != std::string::npos)
+            add("aq-strength", aq.substr(colon + 1));
+    }
+    // The rate control only sets the first quantiser the picture parameter set states.
+    if (field("rc") == "crf" && !field("crf").empty())
+        add("crf", field("crf"));
+    else if (field("rc") == "cqp" && !field("qp").empty())
+        add("qp", field("qp"));
+    return params;
+}
+
+std::optional<LeadSettings> leadSettingsFor(const std::string& path, Ratio rate)
+{
+    const OpenedInput input = openInput(path);
+    AVFormatContext* context = input.context.get();
+    const AVStream* video = context->streams[input.videoIndex];
+    if (video->codecpar->codec_id != AV_CODEC_ID_H264)
+        return std::nullopt;
+    const auto sets = parameterSets(video->codecpar);
+    if (!sets || sets->lengthSize == 0)
+        return std::nullopt;
+    std::vector<Unit> clipSets = sets->units;
+    std::erase_if(clipSets, [](const Unit& unit) { return !parameterSet(unit); });
+    std::optional<std::string> options;
+    readPackets(
+        context, path, [](const std::string&) {},
+        [&](AVPacket* packet) {
+            if (packet->stream_index != input.videoIndex)
+                return true;
+            options = x264Options(packet->data, packet->size);
+            return false;
+        });
+    if (!options || optionFields(*options)["open_gop"] != "0")
+        return std::nullopt;
+    LeadSettings settings{leadParams(*options), true, sets->lengthSize};
+    for (const bool stitchable : {true, false}) {
+        settings.stitchable = stitchable;
+        const CodecContextPtr encoder = openLeadEncoder(video, rate, settings);
+        if (encoder && encoderParameterSets(encoder.get()) == clipSets)
+            return settings;
+    }
+    return std::nullopt;
+}
+
+void encodeLead(const std::string& path, Ratio rate, const LeadSettings& settings, double from,
+                double until, const std::function<void(AVPacket*)>& write)
+{
+    const OpenedInput input = openInput(path);
+    AVFormatContext* context = input.context.get();
+    for (unsigned i = 0; i < context->nb_streams; ++i)
+        if (static_cast<int>(i) != input.videoIndex)
+            context->streams[i]->discard = AVDISCARD_ALL;
+    const AVStream* video = context->streams[input.videoIndex];
+    const AVRational timeBase = video->time_base;
+    const std::int64_t origin = pictureOrigin(context, video);
+    const auto ticks = [&](double seconds) {
+        return origin + std::llround(seconds / av_q2d(timeBase));
+    };
+    const AVRational pictures{rate.den, rate.num};
+    const std::int64_t halfPicture =
+        std::max<std::int64_t>(av_rescale_q(1, AVRational{rate.den, 2 * rate.num}, timeBase), 1);
+    const std::int64_t first = ticks(from) - halfPicture;
+    const std::int64_t last = ticks(until) - halfPicture;
+
+    const CodecContextPtr decoder = openDecoder(video, 1);
+    const CodecContextPtr encoder = openLeadEncoder(video, rate, settings);
+    if (!decoder || !encoder)
+        throw EncoderError{"Cannot encode the start of the part of " + path + " again."};
+    const FramePtr frame = makeFrame();
+    const PacketPtr encoded = makePacket();
+    std::int64_t firstShown = AV_NOPTS_VALUE;
+
+    const auto takeEncoded = [&] {
+        while (avcodec_receive_packet(encoder.get(), encoded.get()) == 0) {
+            std::vector<std::uint8_t> bytes;
+            for (const Unit& unit : annexBUnits(encoded->data, encoded->size)) {
+                if (parameterSet(unit))
+                    continue;
+                for (int i = settings.lengthSize - 1; i >= 0; --i)
+                    bytes.push_back(static_cast<std::uint8_t>(unit.size() >> (8 * i)));
+                bytes.insert(bytes.end(), unit.begin(), unit.end());
+            }
+            PacketPtr packet = makePacket();
+            check(av_new_packet(packet.get(), static_cast<int>(bytes.size())), "Out of memory");
+            std::memcpy(packet->data, bytes.data(), bytes.size());
+            packet->pts = firstShown + av_rescale_q(encoded->pts, pictures, timeBase);
+            packet->dts = firstShown + av_rescale_q(encoded->dts, pictures, timeBase);
+            packet->duration = av_rescale_q(1, pictures, timeBase);
+            packet->flags = encoded->flags & AV_PKT_FLAG_KEY;
+            av_packet_unref(encoded.get());
+            write(packet.get());
+        }
+    };
+    const auto takeDecoded = [&] {
+        while (avcodec_receive_frame(decoder.get(), frame.get()) == 0) {
+            const std::int64_t shown = frame->best_effort_timestamp;
+            if (shown != AV_NOPTS_VALUE && shown >= first && shown < last) {
+                if (firstShown == AV_NOPTS_VALUE)
+                    firstShown = shown;
+                frame->pts = av_rescale_q(shown - firstShown, timeBase, pictures);
+                frame->pict_type = AV_PICTURE_TYPE_NONE;
+                check(avcodec_send_frame(encoder.get(), frame.get()),
+                      "Cannot encode the start of the part of " + path + " again");
+                takeEncoded();
+            }
+            av_frame_unref(frame.get());
+        }
+    };
+
+    seekToPart(context, input.videoIndex, origin, from, path);
+    readPackets(
+        context, path, [](const std::string&) {},
+        [&](AVPacket* packet) {
+            if (packet->stream_index != input.videoIndex)
+                return true;
+            const std::int64_t stamp = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
+            // Without open GOPs, every picture shown before the keyframe is decoded before it.
+            if ((packet->flags & AV_PKT_FLAG_KEY) && stamp != AV_NOPTS_VALUE && stamp >= last)
+                return false;
+            avcodec_send_packet(decoder.get(), packet);
+            takeDecoded();
+            return true;
+        });
+    avcodec_send_packet(decoder.get(), nullptr);
+    takeDecoded();
+    avcodec_send_frame(encoder.get(), nullptr);
+    takeEncoded();
+}
+
+} // namespace asapi
