@@ -45,7 +45,8 @@ struct VideoFilter
 
 // One input and the options given for it alone, in braces after its name:
 // { a.mp4 -ss 5 -endpos 20 }. A bare name is an input without options of its own. A copy
-// (-ovc copy) moves a part's points to keyframes (cutPartAtKeyframes).
+// (-ovc copy) moves a part's points to keyframes, but may keep an x264 clip's in point
+// (cutPartAtKeyframes).
 struct InputOptions
 {
     std::string path;

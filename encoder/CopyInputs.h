@@ -50,8 +50,8 @@ CopyInput openCopyInput(const std::string& path, const std::string& output);
 
 // A copy cuts a part only on keyframes: its part (facts.part) moves to them, and what moved is
 // noted. An in point of an x264 clip stays where it is when libx264 can encode the pictures up to
-// the next keyframe with the clip's own parameter sets (leadSettingsFor): copyFrom is set. Reads the input's pictures as far as the part's end. Throws EncoderError as openInput
-// does.
+// the next keyframe with the clip's own parameter sets (leadSettingsFor): copyFrom is set. Reads
+// the input's pictures as far as the part's end. Throws EncoderError as openInput does.
 void cutPartAtKeyframes(CopyInput& input, const InputPart& part);
 
 // For each input, why it cannot be joined with the others by copying; empty for one that can.
