@@ -172,6 +172,9 @@ std::string leadParams(const std::string& options)
         add("crf", field("crf"));
     else if (field("rc") == "cqp" && !field("qp").empty())
         add("qp", field("qp"));
+    // A phone's or a streaming program's average bitrate, as x264 states it (kbit/s).
+    else if ((field("rc") == "abr" || field("rc") == "cbr") && !field("bitrate").empty())
+        add("bitrate", field("bitrate"));
     return params;
 }
 
