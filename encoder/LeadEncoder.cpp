@@ -199,7 +199,13 @@ std::optional<LeadSettings> leadSettingsFor(const std::string& path, Ratio rate)
             options = x264Options(packet->data, packet->size);
             return false;
         });
-    if (!options || optionFields(*options)["open_gop"] != "0")
+    if (!options)
+        return std::nullopt;
+    // x264 names open_gop only with B-pictures: without them every group is closed.
+    auto fields = optionFields(*options);
+    const bool closedGroups =
+        fields.contains("open_gop") ? fields["open_gop"] == "0" : fields["bframes"] == "0";
+    if (!closedGroups)
         return std::nullopt;
     LeadSettings settings{leadParams(*options), true, sets->lengthSize};
     for (const bool stitchable : {true, false}) {

@@ -542,9 +542,10 @@ private slots:
             << "gone.mp4" + cannot.arg("it") << "Video Cannot Be Read";
         QTest::newRow("all alike") << QStringList{"copy-a.mp4", "copy-b.mp4"} << QList<int>{}
                                    << "All 2 videos can be joined without re-encoding" << QString();
-        // "@0.5": listed with its in point there, between keyframes.
+        // "@0.9": listed with its out point there, between keyframes (an in point of an x264
+        // clip stays where it is).
         QTest::newRow("a cut moves to a keyframe")
-            << QStringList{"copy-a.mp4@0.5", "copy-b.mp4"} << QList<int>{0}
+            << QStringList{"copy-a.mp4@0.9", "copy-b.mp4"} << QList<int>{0}
             << "All 2 videos can be joined without re-encoding; the cuts of copy-a.mp4 move to the "
                "nearest keyframes, as a copy keeps whole groups of pictures"
             << QString();
@@ -571,7 +572,7 @@ private slots:
         TaskListModel& rows = windows.main().taskList();
         for (int row = 0; row < clips.size(); ++row)
             if (clips[row].contains('@'))
-                rows.setPoints(row, clips[row].section('@', 1).toDouble(), std::nullopt);
+                rows.setPoints(row, std::nullopt, clips[row].section('@', 1).toDouble());
         auto* shown = windows.control<QLabel>("labCopyOutlook");
         const auto answered = [&] {
             return QTest::qWaitFor([&] { return shown->isVisible(); }, 10000) &&
