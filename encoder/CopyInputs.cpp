@@ -349,9 +349,7 @@ int hiddenPictures(const CopyInput& input)
     const int videoIndex = input.opened.videoIndex;
     if (static_cast<int>(context->nb_streams) <= videoIndex)
         return 0;
-    for (unsigned i = 0; i < context->nb_streams; ++i)
-        if (static_cast<int>(i) != videoIndex)
-            context->streams[i]->discard = AVDISCARD_ALL;
+    readOnlyStreams(context, videoIndex);
     const PacketPtr packet = makePacket();
     int hidden = 0;
     while (hidden < readLimit && av_read_frame(context, packet.get()) >= 0) {

@@ -173,9 +173,7 @@ void CopyJoin::copyInput(CopyInput& input, const Report& report)
     AVFormatContext* context = input.opened.context.get();
     const int videoIndex = input.opened.videoIndex;
     int audioIndex = m_audioStream ? input.opened.audioIndex : -1;
-    for (unsigned i = 0; i < context->nb_streams; ++i)
-        if (static_cast<int>(i) != videoIndex && static_cast<int>(i) != audioIndex)
-            context->streams[i]->discard = AVDISCARD_ALL;
+    readOnlyStreams(context, videoIndex, audioIndex);
     const AVStream* video = context->streams[videoIndex];
     // A part begins on a keyframe and ends before one, both found before the join
     // (cutPartAtKeyframes): its picture and sound are measured from its first keyframe.

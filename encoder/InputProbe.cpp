@@ -54,6 +54,13 @@ OpenedInput openContainer(const std::string& path, const AVInputFormat* format)
     return input;
 }
 
+void readOnlyStreams(AVFormatContext* context, int stream, int otherStream)
+{
+    for (unsigned i = 0; i < context->nb_streams; ++i)
+        if (static_cast<int>(i) != stream && static_cast<int>(i) != otherStream)
+            context->streams[i]->discard = AVDISCARD_ALL;
+}
+
 OpenedInput openInput(const std::string& path)
 {
     OpenedInput input = openContainer(path, nullptr);

@@ -52,6 +52,8 @@ OpenedInput openInput(const std::string& path);
 // its packets can be read, its streams are not known or chosen. Throws as openInput does.
 OpenedInput openContainer(const std::string& path, const AVInputFormat* format);
 InputFacts probeInput(const std::string& path);
+// The container reads only the streams given (-1: none), skipping the others' packets.
+void readOnlyStreams(AVFormatContext* context, int stream, int otherStream = -1);
 // The facts of an input already opened.
 InputFacts inputFacts(const OpenedInput& input, const std::string& path);
 

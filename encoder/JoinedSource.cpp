@@ -15,9 +15,7 @@ namespace {
 void discardOtherStreams(const OpenedInput& opened)
 {
     AVFormatContext* context = opened.context.get();
-    for (unsigned i = 0; i < context->nb_streams; ++i)
-        if (static_cast<int>(i) != opened.videoIndex && static_cast<int>(i) != opened.audioIndex)
-            context->streams[i]->discard = AVDISCARD_ALL;
+    readOnlyStreams(context, opened.videoIndex, opened.audioIndex);
 }
 
 // Times that may start again, as in MPEG streams, are told from a pause by their size.

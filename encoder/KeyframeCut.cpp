@@ -25,9 +25,7 @@ std::vector<double> keyframeTimes(const std::string& path, double from, double u
 {
     const OpenedInput input = openInput(path);
     AVFormatContext* context = input.context.get();
-    for (unsigned i = 0; i < context->nb_streams; ++i)
-        if (static_cast<int>(i) != input.videoIndex)
-            context->streams[i]->discard = AVDISCARD_ALL;
+    readOnlyStreams(context, input.videoIndex);
     const AVStream* video = context->streams[input.videoIndex];
     const std::int64_t origin = pictureOrigin(context, video);
     seekToPart(context, input.videoIndex, origin, from, path);

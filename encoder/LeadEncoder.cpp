@@ -222,9 +222,7 @@ void encodeLead(const std::string& path, Ratio rate, const LeadSettings& setting
 {
     const OpenedInput input = openInput(path);
     AVFormatContext* context = input.context.get();
-    for (unsigned i = 0; i < context->nb_streams; ++i)
-        if (static_cast<int>(i) != input.videoIndex)
-            context->streams[i]->discard = AVDISCARD_ALL;
+    readOnlyStreams(context, input.videoIndex);
     const AVStream* video = context->streams[input.videoIndex];
     const AVRational timeBase = video->time_base;
     const std::int64_t origin = pictureOrigin(context, video);
