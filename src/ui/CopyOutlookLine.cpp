@@ -1,10 +1,8 @@
 #include "CopyOutlookLine.h"
 
 #include "job/CopyOutlook.h"
-#include "tasks/Durations.h"
+#include "tasks/ClipPart.h"
 #include "tasks/TaskListModel.h"
-
-#include <cmath>
 
 #include <QFileInfo>
 #include <QLabel>
@@ -102,10 +100,9 @@ void CopyOutlookLine::show(const EncoderCheck::Answer& answer)
         const QString note =
             QStringLiteral("The %1 point %2 of %3 moves to %4 %5")
                 .arg(point.outPoint ? QStringLiteral("out") : QStringLiteral("in"),
-                     FormatMilliseconds(std::llround(point.from * 1000)),
-                     QString::fromStdString(point.clip),
+                     PointText(point.from), QString::fromStdString(point.clip),
                      point.toEnd ? QStringLiteral("the end at") : QStringLiteral("the keyframe at"),
-                     FormatMilliseconds(std::llround(point.to * 1000)));
+                     PointText(point.to));
         const QString earlier = m_model.index(row, 0).data(TaskListModel::CopyNoteRole).toString();
         m_model.setCopyNote(row, earlier.isEmpty() ? note : earlier + QLatin1Char('\n') + note);
     }
