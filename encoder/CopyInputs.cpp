@@ -11,6 +11,8 @@ extern "C" {
 #include <cstring>
 #include <filesystem>
 #include <optional>
+#include <tuple>
+#include <utility>
 
 namespace asapi {
 namespace {
@@ -457,6 +459,39 @@ std::vector<CopyInput> openCopyInputs(const std::vector<std::string>& paths,
     return inputs;
 }
 
+namespace {
+
+// Where the copied pictures of an exact part begin and end, as CopyInput states them; nothing when
+// the part's end is not known.
+std::optional<std::pair<std::optional<double>, std::optional<double>>>
+copiedSpan(const InputPart& part, const std::vector<double>& keyframes, double length)
+{
+    if (length <= part.start)
+        return std::nullopt;
+    const double end = part.length ? std::min(part.end(), length) : length;
+    const auto isKeyframe = [&](double time) {
+        return std::any_of(keyframes.begin(), keyframes.end(), [time](double keyframe) {
+            return std::abs(keyframe - time) <= InputPart::tolerance;
+        });
+    };
+    const bool startOnKeyframe = part.start <= 0.0 || isKeyframe(part.start);
+    const bool endOnKeyframe = end >= length - InputPart::tolerance || isKeyframe(end);
+    std::optional<double> firstCopied = startOnKeyframe ? std::optional(part.start) : std::nullopt;
+    std::optional<double> lastKeyframe = endOnKeyframe ? std::optional(end) : std::nullopt;
+    for (const double time : keyframes) {
+        if (!firstCopied && time > part.start + InputPart::tolerance)
+            firstCopied = time;
+        if (!endOnKeyframe && time < end - InputPart::tolerance)
+            lastKeyframe = time;
+    }
+    if (!firstCopied || !lastKeyframe || *lastKeyframe <= *firstCopied + InputPart::tolerance)
+        return std::pair(std::optional(end), std::optional(end));
+    return std::pair(startOnKeyframe ? std::nullopt : firstCopied,
+                     endOnKeyframe ? std::nullopt : lastKeyframe);
+}
+
+} // namespace
+
 void cutPartAtKeyframes(CopyInput& input, const InputPart& part)
 {
     input.facts.part = part;
@@ -464,21 +499,16 @@ void cutPartAtKeyframes(CopyInput& input, const InputPart& part)
         return;
     const std::vector<double> keyframes =
         keyframeTimes(input.facts.path, part.start, part.length ? part.end() : part.start);
-    KeyframeCut cut = cutAtKeyframes(part, keyframes, input.facts.duration);
-    // An in point between keyframes of an x264 clip stays where it is when its pictures up to
-    // the next keyframe, encoded again, fit the copied ones.
-    const auto inPoint = std::find_if(cut.moved.begin(), cut.moved.end(),
-                                      [](const MovedPoint& point) { return !point.outPoint; });
-    const auto next = std::find_if(keyframes.begin(), keyframes.end(), [&](double time) {
-        return time > part.start + InputPart::tolerance;
-    });
-    if (inPoint != cut.moved.end() && next != keyframes.end() &&
-        (!cut.end || *cut.end > *next + InputPart::tolerance))
-        if (const auto lead = leadSettingsFor(input.facts.path, input.facts.frameRate)) {
-            cut.moved.erase(inPoint);
-            cut.start = part.start;
-            input.copyFrom = *next;
-            input.lead = *lead;
+    const KeyframeCut cut = cutAtKeyframes(part, keyframes, input.facts.duration);
+    if (cut.moved.empty())
+        return;
+    // The points of an x264 clip stay where they are when its pictures between each point and
+    // its keyframe, encoded again, fit the copied ones.
+    if (const auto span = copiedSpan(part, keyframes, input.facts.duration))
+        if (const auto settings = cutSettingsFor(input.facts.path, input.facts.frameRate)) {
+            std::tie(input.copyFrom, input.copyUntil) = *span;
+            input.cutSettings = *settings;
+            return;
         }
     input.facts.part.start = cut.start;
     input.facts.part.length = cut.end ? std::optional<double>(*cut.end - cut.start) : std::nullopt;

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "ContainerRules.h"
+#include "CutEncoder.h"
 #include "InputProbe.h"
 #include "KeyframeCut.h"
-#include "LeadEncoder.h"
 
 #include <cstdint>
 #include <optional>
@@ -29,10 +29,12 @@ struct CopyInput
     OpenedInput opened;
     // Where cutPartAtKeyframes moved its part's points to.
     std::vector<MovedPoint> moved;
-    // A part that begins between keyframes whose pictures up to the next keyframe are encoded
-    // again (LeadEncoder): where copying begins, and how libx264 is set for them.
+    // The pictures of the part are copied from copyFrom and before copyUntil, two keyframes;
+    // those from the part's start to copyFrom, and from copyUntil to its end, are encoded again
+    // (CutEncoder) with these settings. Both at the part's end: the whole part is encoded again.
     std::optional<double> copyFrom;
-    LeadSettings lead;
+    std::optional<double> copyUntil;
+    CutSettings cutSettings;
 
     const AVStream* video() const { return opened.context->streams[opened.videoIndex]; }
     // Nothing when the input has no sound.
@@ -49,9 +51,10 @@ std::vector<CopyInput> openCopyInputs(const std::vector<std::string>& paths,
 CopyInput openCopyInput(const std::string& path, const std::string& output);
 
 // A copy cuts a part only on keyframes: its part (facts.part) moves to them, and what moved is
-// noted. An in point of an x264 clip stays where it is when libx264 can encode the pictures up to
-// the next keyframe with the clip's own parameter sets (leadSettingsFor): copyFrom is set. Reads
-// the input's pictures as far as the part's end. Throws EncoderError as openInput does.
+// noted. The points of an x264 clip stay where they are when libx264 can encode the pictures
+// between each and its keyframe with the clip's own parameter sets (cutSettingsFor): copyFrom and
+// copyUntil are set. Reads the input's pictures as far as the part's end. Throws EncoderError as
+// openInput does.
 void cutPartAtKeyframes(CopyInput& input, const InputPart& part);
 
 // For each input, why it cannot be joined with the others by copying; empty for one that can.

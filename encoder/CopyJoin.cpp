@@ -175,17 +175,19 @@ void CopyJoin::copyInput(CopyInput& input, const Report& report)
     int audioIndex = m_audioStream ? input.opened.audioIndex : -1;
     readOnlyStreams(context, videoIndex, audioIndex);
     const AVStream* video = context->streams[videoIndex];
-    // A part begins on a keyframe and ends before one, both found before the join
-    // (cutPartAtKeyframes): its picture and sound are measured from its first keyframe.
+    // A part's copied pictures begin on a keyframe and end before one, both found before the
+    // join (cutPartAtKeyframes): its picture and sound are measured from its start.
     const InputPart& part = input.facts.part;
     const auto ticks = [&](double seconds) {
         return pictureOrigin(context, video) + std::llround(seconds / av_q2d(video->time_base));
     };
     const std::int64_t origin = ticks(part.start);
-    // Where the copied pictures begin: after those encoded again, if any.
+    // Where the copied pictures begin and end: after and before those encoded again, if any.
     const std::int64_t copyFrom = input.copyFrom ? ticks(*input.copyFrom) : origin;
     const std::optional<std::int64_t> end =
         part.length ? std::optional(ticks(part.end())) : std::nullopt;
+    const std::optional<std::int64_t> copyUntil =
+        input.copyUntil ? std::optional<std::int64_t>(ticks(*input.copyUntil)) : end;
     m_partStart = m_videoEnd;
     m_partSoundStart.reset();
     m_clockJumps.emplace(context->iformat->flags & AVFMT_TS_DISCONT);
@@ -249,7 +251,7 @@ void CopyJoin::copyInput(CopyInput& input, const Report& report)
     const auto inPart = [&](const AVPacket* packet) {
         const std::int64_t stamp = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
         const bool key = packet->flags & AV_PKT_FLAG_KEY;
-        if (key && stamp != AV_NOPTS_VALUE && end && stamp >= *end - halfPicture)
+        if (key && stamp != AV_NOPTS_VALUE && copyUntil && stamp >= *copyUntil - halfPicture)
             pictureEnded = true;
         if (!begun && key && stamp != AV_NOPTS_VALUE && stamp >= copyFrom - halfPicture)
             begun = true;
@@ -269,20 +271,16 @@ void CopyJoin::copyInput(CopyInput& input, const Report& report)
                stamp + 3 * packet->duration < av_rescale_q(origin, video->time_base, timeBase);
     };
 
-    MissingDecodeTimes decodeTimes(video->time_base, rate, [&](AVPacket* packet) {
+    const auto takePicture = [&](AVPacket* packet) {
         writeVideo(packet, video, origin);
         if (!soundPlaced)
             placeSound();
         report(figures());
-    });
+    };
+    MissingDecodeTimes decodeTimes(video->time_base, rate, takePicture);
     if (input.copyFrom)
-        encodeLead(input.facts.path, rate, input.lead, part.start, *input.copyFrom,
-                   [&](AVPacket* packet) {
-                       writeVideo(packet, video, origin);
-                       if (!soundPlaced)
-                           placeSound();
-                       report(figures());
-                   });
+        encodeCut(input.facts.path, rate, input.cutSettings, part.start, *input.copyFrom,
+                  takePicture);
     seekToPart(context, videoIndex, pictureOrigin(context, video), part.start, input.facts.path);
     readPackets(context, input.facts.path, m_warn, [&](AVPacket* packet) {
         if (packet->stream_index == videoIndex) {
@@ -297,6 +295,9 @@ void CopyJoin::copyInput(CopyInput& input, const Report& report)
         return !(pictureEnded && soundEnded);
     });
     decodeTimes.finish();
+    if (input.copyUntil && part.length && *input.copyUntil < part.end() - InputPart::tolerance)
+        encodeCut(input.facts.path, rate, input.cutSettings, *input.copyUntil, part.end(),
+                  takePicture);
     if (!soundPlaced)
         placeSound();
     if (soundDecoder)

@@ -83,6 +83,8 @@ ff -f lavfi -i "color=black:size=160x120:rate=25:duration=1,geq=lum='mod(N\,5)*4
 ff -f lavfi -i "color=black:size=160x120:rate=25:duration=3,drawtext=text='%{frame_num}':fontsize=90:fontcolor=white:x=(w-tw)/2:y=(h-th)/2" \
    -f lavfi -i "aevalsrc='sin(2*PI*1000*t)*lt(mod(t+0.4\,0.5)\,0.1)':s=44100:d=3" \
    -c:v libx264 -preset medium -g 25 -pix_fmt yuv420p -c:a aac "$out/numbered.mp4"
+# The same pictures without x264's note of its options, as another encoder would write them.
+ff -i "$out/numbered.mp4" -c copy -bsf:v filter_units=remove_types=6 "$out/numbered-unnoted.mp4"
 
 # Long enough to be interrupted: 8 s at 30 fps.
 ff -f lavfi -i "testsrc=size=320x240:rate=30:duration=8" -f lavfi -i "sine=sample_rate=44100:duration=8" \

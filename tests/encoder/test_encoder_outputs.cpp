@@ -294,28 +294,32 @@ private slots:
 
     // Each picture of numbered.mp4 shows its number; its sound beeps every half second from
     // 0.1 s on. A part begins on the first picture from its start on and ends before its end,
-    // its sound cut at the same instants, converted on its own or joined in one pass.
+    // its sound cut at the same instants, converted on its own, joined in one pass, or copied.
     void partsStartAndEndOnTheirPictures_data()
     {
-        QTest::addColumn<bool>("throughConversion");
-        QTest::newRow("converted, then joined") << true;
-        QTest::newRow("joined in one pass") << false;
+        QTest::addColumn<QString>("way");
+        QTest::newRow("converted, then joined") << "converted";
+        QTest::newRow("joined in one pass") << "one pass";
+        QTest::newRow("copied") << "copied";
     }
 
     void partsStartAndEndOnTheirPictures()
     {
-        QFETCH(bool, throughConversion);
+        QFETCH(QString, way);
+        const bool throughConversion = way == QLatin1String("converted");
         const QString clip = encoderClipPath(QStringLiteral("numbered.mp4"));
-        // Pictures 55 to 69, after a seek; then 10 (at 0.40 s) to 34, 10 shown from 0.37 s on.
         const QList<JobClip> parts{{.path = clip, .inPoint = 2.2, .outPoint = 2.8},
                                    {.path = clip, .inPoint = 0.37, .outPoint = 1.4}};
+        // Pictures 55 to 69, after a seek; then 10 (at 0.40 s) to 34, 10 shown from 0.37 s on.
         QList<int> expected{10};
         for (int number = 10; number < 35; ++number)
             expected << number;
         for (int number = 69; number >= 55; --number)
             expected.prepend(number);
         const PictureRules rules{QStringLiteral("160:120"), false, QStringLiteral("25")};
-        const QString options = QStringLiteral(" -ovc lavc -oac mp3lame -srate 44100");
+        const QString options = way == QLatin1String("copied")
+                                    ? QStringLiteral(" -ovc copy -oac copy")
+                                    : QStringLiteral(" -ovc lavc -oac mp3lame -srate 44100");
         const QString output = workPath(QStringLiteral("parts.mkv"));
         // A run that reads the parts counts their length, not the clip's, in its share done.
         QList<EncoderCommand> reading;
@@ -324,8 +328,10 @@ private slots:
             intermediates << JobClip{workPath(QString::number(i) + QStringLiteral(".avi"))};
             reading << conversionCommand(parts[i], intermediates[i].path, rules);
         }
-        if (!throughConversion)
+        if (way == QLatin1String("one pass"))
             reading << onePassJoinCommand(parts, output, options, rules);
+        if (way == QLatin1String("copied"))
+            reading << joinCommand(parts, output, options);
         for (const EncoderCommand& command : reading) {
             const EncoderProgramRun run = runEncoder(command.arguments);
             QVERIFY2(run.exitCode == 0 && run.output.contains("(100%)"), run.errors.constData());

@@ -1,4 +1,4 @@
-#include "LeadEncoder.h"
+#include "CutEncoder.h"
 
 #include "CopyInputs.h"
 #include "InputProbe.h"
@@ -59,7 +59,7 @@ bool parameterSet(const Unit& unit)
     return type == 7 || type == 8;
 }
 
-CodecContextPtr openLeadEncoder(const AVStream* video, Ratio rate, const LeadSettings& settings)
+CodecContextPtr openCutEncoder(const AVStream* video, Ratio rate, const CutSettings& settings)
 {
     const AVCodec* codec = avcodec_find_encoder_by_name("libx264");
     if (!codec)
@@ -114,7 +114,7 @@ std::optional<std::string> x264Options(const std::uint8_t* data, int size)
     return note.substr(options + optionsStart.size());
 }
 
-std::string leadParams(const std::string& options)
+std::string cutParams(const std::string& options)
 {
     // Written as x264 states them; x264 reads its option names with '_' as '-'.
     static const char* const kept[] = {"cabac",          "ref",
@@ -178,7 +178,7 @@ std::string leadParams(const std::string& options)
     return params;
 }
 
-std::optional<LeadSettings> leadSettingsFor(const std::string& path, Ratio rate)
+std::optional<CutSettings> cutSettingsFor(const std::string& path, Ratio rate)
 {
     const OpenedInput input = openInput(path);
     AVFormatContext* context = input.context.get();
@@ -207,18 +207,18 @@ std::optional<LeadSettings> leadSettingsFor(const std::string& path, Ratio rate)
         fields.contains("open_gop") ? fields["open_gop"] == "0" : fields["bframes"] == "0";
     if (!closedGroups)
         return std::nullopt;
-    LeadSettings settings{leadParams(*options), true, sets->lengthSize};
+    CutSettings settings{cutParams(*options), true, sets->lengthSize};
     for (const bool stitchable : {true, false}) {
         settings.stitchable = stitchable;
-        const CodecContextPtr encoder = openLeadEncoder(video, rate, settings);
+        const CodecContextPtr encoder = openCutEncoder(video, rate, settings);
         if (encoder && encoderParameterSets(encoder.get()) == clipSets)
             return settings;
     }
     return std::nullopt;
 }
 
-void encodeLead(const std::string& path, Ratio rate, const LeadSettings& settings, double from,
-                double until, const std::function<void(AVPacket*)>& write)
+void encodeCut(const std::string& path, Ratio rate, const CutSettings& settings, double from,
+               double until, const std::function<void(AVPacket*)>& write)
 {
     const OpenedInput input = openInput(path);
     AVFormatContext* context = input.context.get();
@@ -230,13 +230,12 @@ void encodeLead(const std::string& path, Ratio rate, const LeadSettings& setting
         return origin + std::llround(seconds / av_q2d(timeBase));
     };
     const AVRational pictures{rate.den, rate.num};
-    const std::int64_t halfPicture =
-        std::max<std::int64_t>(av_rescale_q(1, AVRational{rate.den, 2 * rate.num}, timeBase), 1);
-    const std::int64_t first = ticks(from) - halfPicture;
-    const std::int64_t last = ticks(until) - halfPicture;
+    // The pictures that start from `from` on and before `until`, as a part's points take them.
+    const std::int64_t first = ticks(from - InputPart::tolerance);
+    const std::int64_t last = ticks(until - InputPart::tolerance);
 
     const CodecContextPtr decoder = openDecoder(video, 1);
-    const CodecContextPtr encoder = openLeadEncoder(video, rate, settings);
+    const CodecContextPtr encoder = openCutEncoder(video, rate, settings);
     if (!decoder || !encoder)
         throw EncoderError{"Cannot encode the start of the part of " + path + " again."};
     const FramePtr frame = makeFrame();

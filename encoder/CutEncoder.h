@@ -9,9 +9,9 @@
 
 namespace asapi {
 
-// How libx264 is set to encode again the pictures of an x264 clip before its first copied
-// keyframe, so that both share one set of parameter sets.
-struct LeadSettings
+// How libx264 is set to encode again the pictures of an x264 clip between a cut and the keyframe
+// a copy can cut at, so that they share the clip's own parameter sets.
+struct CutSettings
 {
     std::string params; // libx264's x264-params
     bool stitchable = false;
@@ -25,18 +25,19 @@ std::optional<std::string> x264Options(const std::uint8_t* data, int size);
 // x264-params for libx264 from such options: those that shape the parameter sets, the pictures'
 // order and their quality. A chroma QP offset is left out: the one stated already holds what
 // psy-rd added to it.
-std::string leadParams(const std::string& options);
+std::string cutParams(const std::string& options);
 
 // Settings with which libx264 writes the very parameter sets of the input's H.264 clip, tried
 // with stitchable=1 and then without; nothing when none do, when another encoder wrote the clip,
 // or when its pictures may lean on pictures before a keyframe (open GOP). Throws EncoderError as
 // openInput does.
-std::optional<LeadSettings> leadSettingsFor(const std::string& path, Ratio rate);
+std::optional<CutSettings> cutSettingsFor(const std::string& path, Ratio rate);
 
-// Decodes the pictures of the input shown from `from` up to the keyframe at `until` (seconds from
-// its first picture) and encodes them again; write takes each packet, timed in the input's video
-// time base, in the clip's packet form. Throws EncoderError.
-void encodeLead(const std::string& path, Ratio rate, const LeadSettings& settings, double from,
-                double until, const std::function<void(AVPacket*)>& write);
+// Decodes the pictures of the input shown from `from` up to `until` (seconds from its first
+// picture) and encodes them again, the first as a keyframe: the pictures before the keyframe after
+// an in point, or those from the keyframe before an out point. write takes each packet, timed in
+// the input's video time base, in the clip's packet form. Throws EncoderError.
+void encodeCut(const std::string& path, Ratio rate, const CutSettings& settings, double from,
+               double until, const std::function<void(AVPacket*)>& write);
 
 } // namespace asapi
