@@ -337,6 +337,8 @@ const std::map<std::string, OptionRule<CommandLineOptions>>& runOptions()
     using Options = CommandLineOptions;
     static const std::map<std::string, OptionRule<Options>> table{
         {"-checkonly", {0, [](Options& options, const std::string&) { options.checkOnly = true; }}},
+        {"-inbandsets",
+         {0, [](Options& options, const std::string&) { options.inBandSets = true; }}},
         {"-o", {1, setOutput}},
         {"-ovc", {1, setVideoEncoder}},
         {"-oac", {1, setAudioEncoder}},

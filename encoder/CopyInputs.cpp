@@ -492,7 +492,7 @@ copiedSpan(const InputPart& part, const std::vector<double>& keyframes, double l
 
 } // namespace
 
-void cutPartAtKeyframes(CopyInput& input, const InputPart& part)
+void cutPartAtKeyframes(CopyInput& input, const InputPart& part, bool inBandAllowed)
 {
     input.facts.part = part;
     if (part.wholeInput())
@@ -503,13 +503,19 @@ void cutPartAtKeyframes(CopyInput& input, const InputPart& part)
     if (cut.moved.empty())
         return;
     // The points of an x264 clip stay where they are when its pictures between each point and
-    // its keyframe, encoded again, fit the copied ones.
-    if (const auto span = copiedSpan(part, keyframes, input.facts.duration))
-        if (const auto settings = cutSettingsFor(input.facts.path, input.facts.frameRate)) {
+    // its keyframe, encoded again, fit the copied ones; those of another clip, when the encoded
+    // pictures may bring parameter sets of their own.
+    if (const auto span = copiedSpan(part, keyframes, input.facts.duration)) {
+        auto settings = cutSettingsFor(input.facts.path, input.facts.frameRate);
+        if (!settings && inBandAllowed)
+            settings = inBandCutSettingsFor(input.facts.path, part.start,
+                                            part.length ? part.end() : input.facts.duration);
+        if (settings) {
             std::tie(input.copyFrom, input.copyUntil) = *span;
             input.cutSettings = *settings;
             return;
         }
+    }
     input.facts.part.start = cut.start;
     input.facts.part.length = cut.end ? std::optional<double>(*cut.end - cut.start) : std::nullopt;
     input.moved = cut.moved;
@@ -576,17 +582,18 @@ void checkContainerKeeps(const std::vector<CopyInput>& inputs, Container contain
 
 bool parametersGoInBand(const std::vector<CopyInput>& inputs)
 {
-    return std::any_of(inputs.begin() + 1, inputs.end(), [&inputs](const CopyInput& input) {
-        return !sameBytes(inputs.front().video()->codecpar, input.video()->codecpar);
+    return std::any_of(inputs.begin(), inputs.end(), [&inputs](const CopyInput& input) {
+        return !sameBytes(inputs.front().video()->codecpar, input.video()->codecpar) ||
+               input.encodesWithOwnSets();
     });
 }
 
 std::vector<std::uint8_t> inBandParameterSets(const AVCodecParameters* inEffect,
                                               const AVCodecParameters* input)
 {
+    if (inEffect && sameBytes(inEffect, input))
+        return {};
     std::vector<std::uint8_t> bytes;
-    if (sameBytes(inEffect, input))
-        return bytes;
     const auto sets = parameterSets(input);
     if (!sets)
         return bytes;

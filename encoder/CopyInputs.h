@@ -36,6 +36,8 @@ struct CopyInput
     std::optional<double> copyUntil;
     CutSettings cutSettings;
 
+    // Some of its pictures are encoded again with parameter sets of their own.
+    bool encodesWithOwnSets() const { return cutSettings.inBand && (copyFrom || copyUntil); }
     const AVStream* video() const { return opened.context->streams[opened.videoIndex]; }
     // Nothing when the input has no sound.
     const AVStream* audio() const
@@ -53,9 +55,10 @@ CopyInput openCopyInput(const std::string& path, const std::string& output);
 // A copy cuts a part only on keyframes: its part (facts.part) moves to them, and what moved is
 // noted. The points of an x264 clip stay where they are when libx264 can encode the pictures
 // between each and its keyframe with the clip's own parameter sets (cutSettingsFor): copyFrom and
-// copyUntil are set. Reads the input's pictures as far as the part's end. Throws EncoderError as
-// openInput does.
-void cutPartAtKeyframes(CopyInput& input, const InputPart& part);
+// copyUntil are set; with inBandAllowed, those of another H.264 clip too, with parameter sets of
+// their own (inBandCutSettingsFor). Reads the input's pictures as far as the part's end. Throws
+// EncoderError as openInput does.
+void cutPartAtKeyframes(CopyInput& input, const InputPart& part, bool inBandAllowed);
 
 // For each input, why it cannot be joined with the others by copying; empty for one that can.
 // Its pictures first, then its sound when it is copied, each against most of the others, so that
@@ -77,13 +80,14 @@ void checkCopyable(const std::vector<CopyInput>& inputs, bool audioCopied);
 void checkContainerKeeps(const std::vector<CopyInput>& inputs, Container container,
                          bool audioCopied);
 
-// Some later input's picture parameters differ from the first input's: they go in band.
+// Some later input's picture parameters differ from the first input's, or some pictures are
+// encoded again with their own: they go in band.
 bool parametersGoInBand(const std::vector<CopyInput>& inputs);
 
 // A later input whose H.264 or HEVC parameter sets differ from those in effect brings its own
 // in band, before its first keyframe: the bytes to put there, in the packets' own form. Empty
-// when the parameters are the same. checkCopyable refuses inputs whose parameters cannot be
-// carried so.
+// when the parameters are the same; all of the input's when none are in effect. checkCopyable
+// refuses inputs whose parameters cannot be carried so.
 std::vector<std::uint8_t> inBandParameterSets(const AVCodecParameters* inEffect,
                                               const AVCodecParameters* input);
 

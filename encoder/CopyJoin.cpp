@@ -154,7 +154,8 @@ void CopyJoin::run(const Report& report)
         const AVCodecParameters* parameters = input.video()->codecpar;
         m_inBand.clear();
         if (inEffect)
-            m_inBand = inBandParameterSets(inEffect.get(), parameters);
+            m_inBand =
+                inBandParameterSets(m_ownSetsInEffect ? nullptr : inEffect.get(), parameters);
         if (!inEffect || !m_inBand.empty()) {
             inEffect.reset(allocated(avcodec_parameters_alloc()));
             check(avcodec_parameters_copy(inEffect.get(), parameters), "Out of memory");
@@ -278,9 +279,20 @@ void CopyJoin::copyInput(CopyInput& input, const Report& report)
         report(figures());
     };
     MissingDecodeTimes decodeTimes(video->time_base, rate, takePicture);
+    // Pictures encoded with parameter sets of their own bring them; the clip's own come again
+    // before its next keyframe.
+    const auto encodeAgain = [&](double from, double until) {
+        std::vector<std::uint8_t> clipSets;
+        if (input.cutSettings.inBand)
+            std::swap(clipSets, m_inBand);
+        encodeCut(input.facts.path, rate, input.cutSettings, from, until, takePicture);
+        if (input.cutSettings.inBand) {
+            m_ownSetsInEffect = true;
+            m_inBand = inBandParameterSets(nullptr, video->codecpar);
+        }
+    };
     if (input.copyFrom)
-        encodeCut(input.facts.path, rate, input.cutSettings, part.start, *input.copyFrom,
-                  takePicture);
+        encodeAgain(part.start, *input.copyFrom);
     seekToPart(context, videoIndex, pictureOrigin(context, video), part.start, input.facts.path);
     readPackets(context, input.facts.path, m_warn, [&](AVPacket* packet) {
         if (packet->stream_index == videoIndex) {
@@ -296,8 +308,7 @@ void CopyJoin::copyInput(CopyInput& input, const Report& report)
     });
     decodeTimes.finish();
     if (input.copyUntil && part.length && *input.copyUntil < part.end() - InputPart::tolerance)
-        encodeCut(input.facts.path, rate, input.cutSettings, *input.copyUntil, part.end(),
-                  takePicture);
+        encodeAgain(*input.copyUntil, part.end());
     if (!soundPlaced)
         placeSound();
     if (soundDecoder)
@@ -385,6 +396,7 @@ void CopyJoin::writeVideo(AVPacket* packet, const AVStream* from, std::int64_t o
         std::memmove(packet->data + extra, packet->data, static_cast<std::size_t>(size));
         std::memcpy(packet->data, m_inBand.data(), m_inBand.size());
         m_inBand.clear();
+        m_ownSetsInEffect = false;
     }
     packet->pts = pts;
     packet->dts = dts;

@@ -113,7 +113,9 @@ private:
     std::optional<std::int64_t> m_partSoundStart;
     PacketPtr m_silence; // for gaps in copied sound; made at the first gap
     bool m_silenceTried = false;
-    std::vector<std::uint8_t> m_inBand; // for the current input's first keyframe
+    std::vector<std::uint8_t> m_inBand; // for the current input's next keyframe
+    // The last keyframe came with the parameter sets of pictures encoded again.
+    bool m_ownSetsInEffect = false;
     // The current input's.
     std::optional<ClockJumps> m_clockJumps;
 

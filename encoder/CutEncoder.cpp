@@ -59,6 +59,39 @@ bool parameterSet(const Unit& unit)
     return type == 7 || type == 8;
 }
 
+// Whether a packet of length-prefixed NAL units holds an IDR picture's slice.
+bool holdsIdrSlice(const AVPacket* packet, int lengthSize)
+{
+    for (int at = 0; at + lengthSize < packet->size;) {
+        std::size_t length = 0;
+        for (int i = 0; i < lengthSize; ++i)
+            length = (length << 8) | packet->data[at + i];
+        at += lengthSize;
+        if ((packet->data[at] & 0x1f) == 5)
+            return true;
+        at += static_cast<int>(length);
+    }
+    return false;
+}
+
+const char* x264ProfileName(int profile)
+{
+    switch (profile & ~FF_PROFILE_H264_CONSTRAINED) {
+    case FF_PROFILE_H264_BASELINE:
+        return "baseline";
+    case FF_PROFILE_H264_MAIN:
+        return "main";
+    case FF_PROFILE_H264_HIGH_10:
+        return "high10";
+    case FF_PROFILE_H264_HIGH_422:
+        return "high422";
+    case FF_PROFILE_H264_HIGH_444_PREDICTIVE:
+        return "high444";
+    default:
+        return "high";
+    }
+}
+
 CodecContextPtr openCutEncoder(const AVStream* video, Ratio rate, const CutSettings& settings)
 {
     const AVCodec* codec = avcodec_find_encoder_by_name("libx264");
@@ -84,6 +117,8 @@ CodecContextPtr openCutEncoder(const AVStream* video, Ratio rate, const CutSetti
     AVDictionary* options = nullptr;
     av_dict_set(&options, "x264-params",
                 (settings.params + (settings.stitchable ? ":stitchable=1" : "")).c_str(), 0);
+    if (settings.inBand)
+        av_dict_set(&options, "profile", x264ProfileName(clip->profile), 0);
     const int opened = avcodec_open2(context.get(), codec, &options);
     av_dict_free(&options);
     return opened < 0 ? nullptr : std::move(context);
@@ -217,6 +252,36 @@ std::optional<CutSettings> cutSettingsFor(const std::string& path, Ratio rate)
     return std::nullopt;
 }
 
+std::optional<CutSettings> inBandCutSettingsFor(const std::string& path, double from, double until)
+{
+    const OpenedInput input = openInput(path);
+    AVFormatContext* context = input.context.get();
+    readOnlyStreams(context, input.videoIndex);
+    const AVStream* video = context->streams[input.videoIndex];
+    const auto sets = parameterSets(video->codecpar);
+    if (video->codecpar->codec_id != AV_CODEC_ID_H264 || !sets || sets->lengthSize == 0)
+        return std::nullopt;
+    const std::int64_t origin = pictureOrigin(context, video);
+    const std::int64_t last = origin + std::llround(until / av_q2d(video->time_base));
+    bool idrOnly = true;
+    seekToPart(context, input.videoIndex, origin, from, path);
+    readPackets(
+        context, path, [](const std::string&) {},
+        [&](AVPacket* packet) {
+            if (packet->stream_index != input.videoIndex || !(packet->flags & AV_PKT_FLAG_KEY))
+                return true;
+            idrOnly = holdsIdrSlice(packet, sets->lengthSize);
+            const std::int64_t stamp = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
+            return idrOnly && stamp != AV_NOPTS_VALUE && stamp < last;
+        });
+    if (!idrOnly)
+        return std::nullopt;
+    // Without B-pictures the few pictures encoded again are decoded as they are shown, and
+    // the copied ones' decode times follow on from them.
+    return CutSettings{"crf=16:bframes=0:keyint=infinite:scenecut=0", false, sets->lengthSize,
+                       true};
+}
+
 void encodeCut(const std::string& path, Ratio rate, const CutSettings& settings, double from,
                double until, const std::function<void(AVPacket*)>& write)
 {
@@ -242,12 +307,19 @@ void encodeCut(const std::string& path, Ratio rate, const CutSettings& settings,
     const PacketPtr encoded = makePacket();
     std::int64_t firstShown = AV_NOPTS_VALUE;
 
+    // The encoder's parameter sets go before its first keyframe when they come in band.
+    std::vector<Unit> ownSets;
+    if (settings.inBand)
+        ownSets = encoderParameterSets(encoder.get());
     const auto takeEncoded = [&] {
         while (avcodec_receive_packet(encoder.get(), encoded.get()) == 0) {
+            std::vector<Unit> units = annexBUnits(encoded->data, encoded->size);
+            std::erase_if(units, parameterSet);
+            if (encoded->flags & AV_PKT_FLAG_KEY)
+                units.insert(units.begin(), ownSets.begin(), ownSets.end());
+            ownSets.clear();
             std::vector<std::uint8_t> bytes;
-            for (const Unit& unit : annexBUnits(encoded->data, encoded->size)) {
-                if (parameterSet(unit))
-                    continue;
+            for (const Unit& unit : units) {
                 for (int i = settings.lengthSize - 1; i >= 0; --i)
                     bytes.push_back(static_cast<std::uint8_t>(unit.size() >> (8 * i)));
                 bytes.insert(bytes.end(), unit.begin(), unit.end());

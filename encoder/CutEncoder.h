@@ -16,6 +16,9 @@ struct CutSettings
     std::string params; // libx264's x264-params
     bool stitchable = false;
     int lengthSize = 4; // bytes of each NAL unit's length in the clip's packets
+    // The pictures encoded again bring parameter sets of their own, in band before their first
+    // keyframe; the clip's own then come again before its next copied keyframe.
+    bool inBand = false;
 };
 
 // The options an x264 clip was encoded with, as its user data SEI states them after
@@ -32,6 +35,13 @@ std::string cutParams(const std::string& options);
 // or when its pictures may lean on pictures before a keyframe (open GOP). Throws EncoderError as
 // openInput does.
 std::optional<CutSettings> cutSettingsFor(const std::string& path, Ratio rate);
+
+// Settings for an H.264 clip that another encoder wrote, whose pictures at a cut are encoded with
+// parameter sets of their own, in band: the clip's profile and level, at a quality that keeps the
+// pictures as they are. Nothing when the clip's keyframes from `from` to `until` (seconds from its
+// first picture) are not all IDR pictures, as a picture after one could lean on one before it.
+// Throws EncoderError as openInput does.
+std::optional<CutSettings> inBandCutSettingsFor(const std::string& path, double from, double until);
 
 // Decodes the pictures of the input shown from `from` up to `until` (seconds from its first
 // picture) and encodes them again, the first as a keyframe: the pictures before the keyframe after

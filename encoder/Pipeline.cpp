@@ -53,8 +53,11 @@ std::vector<InputFacts> probeInputs(const CommandLineOptions& options)
 void cutPartsAtKeyframes(std::vector<CopyInput>& inputs, const CommandLineOptions& options,
                          const std::vector<int>& positions, std::FILE* moves)
 {
+    const bool inBandAllowed =
+        options.inBandSets &&
+        containerFor(options.output, options.outputFormat)->inBandParameterSets;
     for (std::size_t i = 0; i < inputs.size(); ++i) {
-        cutPartAtKeyframes(inputs[i], partOf(options.inputs[positions[i] - 1]));
+        cutPartAtKeyframes(inputs[i], partOf(options.inputs[positions[i] - 1]), inBandAllowed);
         const std::string name = std::filesystem::path(inputs[i].facts.path).filename().string();
         for (const MovedPoint& point : moves ? inputs[i].moved : std::vector<MovedPoint>{})
             std::fputs(vantomel::formatMovedLine(

@@ -263,14 +263,21 @@ private slots:
         QTest::addColumn<QList<double>>("kept");
         // The clip's pictures that are copied, by their place in decode order.
         QTest::addColumn<QList<int>>("copied");
+        // The sample entry: avc3 lets the parameter sets of the pictures encoded again come in
+        // band.
+        QTest::addColumn<QByteArray>("entry");
         const QList<double> exact{1.2, 2.2, 0.72, 2.88};
+        const QByteArray avc1("avc1");
         QList<int> copiedExactly;
         for (int i = 35; i < 60; ++i)
             copiedExactly << i;
         QTest::newRow("x264, sound copied")
-            << "numbered.mp4" << copyBoth << QStringList() << exact << copiedExactly;
-        QTest::newRow("x264, sound encoded")
-            << "numbered.mp4" << copyPictureEncodeSound << QStringList() << exact << copiedExactly;
+            << "numbered.mp4" << copyBoth << QStringList() << exact << copiedExactly << avc1;
+        QTest::newRow("x264, sound encoded") << "numbered.mp4" << copyPictureEncodeSound
+                                             << QStringList() << exact << copiedExactly << avc1;
+        QTest::newRow("another encoder, sets in band")
+            << "numbered-unnoted.mp4" << copyBoth + " -inbandsets" << QStringList() << exact
+            << copiedExactly << QByteArray("avc3");
         QList<int> copiedWhole = copiedExactly;
         for (int i = 10; i < 75; ++i)
             copiedWhole << i;
@@ -284,7 +291,7 @@ private slots:
                            "the keyframe at 00:00:00.400",
                            "Moved 2: the out point 00:00:02.880 of numbered-unnoted.mp4 moves to "
                            "the end at 00:00:03.000"}
-            << QList<double>{1.4, 2.4, 0.4, 3.0} << copiedWhole;
+            << QList<double>{1.4, 2.4, 0.4, 3.0} << copiedWhole << avc1;
     }
 
     void trimmedPartsAreCutExactlyOrAtKeyframes()
@@ -294,6 +301,7 @@ private slots:
         QFETCH(QStringList, moved);
         QFETCH(QList<double>, kept);
         QFETCH(QList<int>, copied);
+        QFETCH(QByteArray, entry);
         const QString path = encoderClipPath(clip);
         const QString output = m_work.filePath(QStringLiteral("cut.mp4"));
         const QStringList arguments =
@@ -330,13 +338,14 @@ private slots:
         for (const QByteArray& picture : greyPictures(output))
             shown << likestPicture(picture, numbered);
         QCOMPARE(shown, expected);
-        // The copied pictures are the clip's own packets.
+        // The copied pictures are the clip's own packets; the first may bring its parameter sets.
         const QByteArrayList clipPackets = pictureSums(path, false);
         QByteArrayList copiedPackets;
-        for (const int i : copied)
+        for (const int i : copied.mid(1))
             copiedPackets << clipPackets.at(i);
         const QByteArrayList packets = pictureSums(output, false);
         QCOMPARE(packets.size(), expected.size());
+        QCOMPARE(probedEntries(output, "v", "stream=codec_tag_string"), QByteArrayList{entry});
         QVERIFY(std::search(packets.begin(), packets.end(), copiedPackets.begin(),
                             copiedPackets.end()) != packets.end());
         QCOMPARE(toolOutput("sh", {"-c", "ffmpeg -v error -i \"$1\" -f null - 2>&1", "sh", output}),
