@@ -68,6 +68,8 @@ struct CommandLineOptions
     // -ovc copy: the inputs' picture packets are joined as they are, nothing decoded; the sound
     // is copied too (-oac copy) or encoded once over the whole join.
     bool copyVideo = false;
+    // -inbandsets (kInBandSetsOption): with -ovc copy the parameter sets may go into the stream.
+    bool inBandSets = false;
 
     // -lavcopts, merged over all occurrences
     std::string videoCodec = "mpeg4";

@@ -129,9 +129,13 @@ private slots:
         writePreferences("[Main]\nOutput File=/saved/old.avi\n");
         createForm();
         m_mainOutputFile.setText("/videos/current.mp4");
+        // The copy line's link turned on the exact cuts while the dialog was hidden; hiding it
+        // again must not turn them off.
+        m_settings.exactCutsInStream = true;
         m_form->show();
         QVERIFY(!m_mainWindow.isEnabled());
         QCOMPARE(control<QLineEdit>("edtOutputFile")->text(), QString("/videos/current.mp4"));
+        QVERIFY(control<QCheckBox>("chkExactCuts")->isChecked());
     }
 
     void cancelBringsBackTheOldFolderAndLeavesTheFileAlone()
@@ -234,7 +238,7 @@ private slots:
         QCOMPARE(tempDir(), programDirectory() + "temp/");
     }
 
-    void okStoresTheNineKeysAndTheMainOutputFile()
+    void okStoresTheKeysAndTheMainOutputFile()
     {
         writePreferences("[Main]\nProfile=2\nVersion=2.0\n");
         createForm();
@@ -246,6 +250,7 @@ private slots:
         click("rdbRename");
         click("chkOnePass");
         click("chkKeepShape");
+        click("chkExactCuts");
         control<QComboBox>("cmbFrameRate")->setCurrentText("Same as the first video");
 
         click("btnOK");
@@ -253,23 +258,16 @@ private slots:
         QVERIFY(m_mainWindow.isEnabled());
         QCOMPARE(m_mainOutputFile.text(), QString("/videos/out.avi"));
         const IniFile ini(preferencesPath());
-        const QStringList keys{"Output File",   "Temp Dir", "Auto Open Dir", "Auto Exit",
-                               "Auto Turn Off", "Ask",      "Overwrite",     "Rename",
-                               "One Pass",      "Profile",  "Version",       "Keep Shape",
-                               "Frame Rate"};
-        const QStringList values{"/videos/out.avi",
-                                 "/scratch/",
-                                 "0",
-                                 "0",
-                                 "1",
-                                 "0",
-                                 "0",
-                                 "1",
-                                 "1",
-                                 "2",
-                                 "2.0",
-                                 "0",
-                                 "First"};
+        const QStringList keys{"Output File",   "Temp Dir",
+                               "Auto Open Dir", "Auto Exit",
+                               "Auto Turn Off", "Ask",
+                               "Overwrite",     "Rename",
+                               "One Pass",      "Profile",
+                               "Version",       "Keep Shape",
+                               "Frame Rate",    "Exact Cuts In Stream"};
+        const QStringList values{
+            "/videos/out.avi", "/scratch/", "0", "0", "1", "0", "0", "1", "1", "2", "2.0", "0",
+            "First",           "1"};
         for (int i = 0; i < keys.size(); ++i)
             QCOMPARE(ini.readString("Main", keys[i], "missing"), values[i]);
         QVERIFY(m_doubles.messages.shown.isEmpty());
