@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -98,6 +99,10 @@ private slots:
         QCOMPARE(control<QRadioButton>("rdbRename")->text(),
                  QString("Not overwrite (Rename to <Filename> + Index"));
         QCOMPARE(m_form->size(), QSize(391, 380));
+        // The fixed size holds every control at its own size: none is clipped.
+        const QSize needed = m_form->layout()->minimumSize();
+        QVERIFY2(needed.width() <= m_form->width() && needed.height() <= m_form->height(),
+                 qPrintable(QStringLiteral("%1x%2").arg(needed.width()).arg(needed.height())));
     }
 
     void storedOverwriteChoiceShowsAtMostOneSelection_data()
