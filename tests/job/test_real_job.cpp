@@ -6,6 +6,7 @@
 #include "support/Clips.h"
 #include "support/Completion.h"
 #include "support/RecordingSeams.h"
+#include "ui/TSettingForm.h"
 #include "ui/TopSettingForm.h"
 
 #include <QAbstractButton>
@@ -607,6 +608,12 @@ private slots:
                          },
                          10000),
                      qPrintable(shown->text()));
+            // Turned off in the General Settings, the link is offered again.
+            TSettingForm& settings = windows.startup().settingForm();
+            settings.show();
+            settings.findChild<QAbstractButton*>(QStringLiteral("chkExactCuts"))->click();
+            settings.findChild<QAbstractButton*>(QStringLiteral("btnOK"))->click();
+            QVERIFY2(answered(), qPrintable(shown->text()));
         }
         if (caption.isEmpty())
             return;
