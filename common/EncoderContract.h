@@ -66,6 +66,12 @@ std::string formatJoinLine(const JoinLine& line);
 // Nothing for any other line. Blanks around the line do not matter.
 std::optional<JoinLine> parseJoinLine(std::string_view line);
 
+// With -ovc copy: the user's consent that the video's parameter sets may be written in the stream
+// (MP4 and MOV sample entry avc3 or hev1), so that cuts between keyframes stay exact in clips
+// other than x264 ones. Not MEncoder's; without it the parameter sets stay in the sample entry,
+// as some players (Safari's WebCodecs, FairPlay, Apple's for HEVC) refuse them in the stream.
+inline constexpr const char* kInBandSetsOption = "-inbandsets";
+
 // With -checkonly -ovc copy, after the refusal of videos that a copy cannot join: a line on
 // each input that cannot be joined with the others, so that the program can mark it. The others
 // are the most inputs that can be joined; an input that cannot be read is one that cannot.

@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 
 #include "Codecs.h"
+#include "EncoderContract.h"
 
 #include <charconv>
 #include <cmath>
@@ -337,7 +338,7 @@ const std::map<std::string, OptionRule<CommandLineOptions>>& runOptions()
     using Options = CommandLineOptions;
     static const std::map<std::string, OptionRule<Options>> table{
         {"-checkonly", {0, [](Options& options, const std::string&) { options.checkOnly = true; }}},
-        {"-inbandsets",
+        {vantomel::kInBandSetsOption,
          {0, [](Options& options, const std::string&) { options.inBandSets = true; }}},
         {"-o", {1, setOutput}},
         {"-ovc", {1, setVideoEncoder}},

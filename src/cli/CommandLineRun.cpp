@@ -50,7 +50,8 @@ const QString kProgramName = QStringLiteral("vantomel");
 const QString kUsage = QStringLiteral(
     "Usage: vantomel --join [--profile NAME|FILE] [--one-pass|--two-stages]\n"
     "                [--keep-shape|--stretch] [-y|-n] [--temp-dir DIR] [--frame-rate RATE]\n"
-    "                [--size WxH|--same-size] [-q|-v|--json] -o OUTPUT [--list FILE] INPUT...\n"
+    "                [--size WxH|--same-size] [--exact-cuts] [-q|-v|--json] -o OUTPUT\n"
+    "                [--list FILE] INPUT...\n"
     "       vantomel --check [the options of --join] -o OUTPUT INPUT...\n"
     "       vantomel --list-profiles | --help | --version\n"
     "       vantomel [VIDEO...]    opens the main window with the videos listed\n");
@@ -69,8 +70,14 @@ const QString kHelpEpilogue = QStringLiteral(
     "\n"
     "What --join has no option for comes from Preferences.ini, as in the window: the profile,\n"
     "the question before overwriting, Overwrite or Rename, the temporary folder, One Pass,\n"
-    "Keep Shape and Frame Rate. An option holds for this run only and is not saved. A question\n"
-    "is asked on the terminal; without one it is answered No and the join is refused.\n"
+    "Keep Shape, Frame Rate and Exact Cuts In Stream. An option holds for this run only and is\n"
+    "not saved. A question is asked on the terminal; without one it is answered No and the join\n"
+    "is refused.\n"
+    "\n"
+    "--exact-cuts lets a join that copies the pictures write the parameter sets in the stream\n"
+    "(MP4 sample entry avc3 or hev1), so that the cuts of clips other than x264 ones stay where\n"
+    "they are set rather than move to keyframes. Some players refuse such files: Safari's\n"
+    "WebCodecs, FairPlay-protected playback, and Apple's players for HEVC.\n"
     "\n"
     "--check runs the checks of --join and prints on standard output what the join would\n"
     "do, writing nothing. --json prints JSON Lines on standard output in place of the\n"
@@ -140,12 +147,17 @@ struct Options
         QStringLiteral("same-size"),
         QStringLiteral("The joined picture as large as the first video's.")};
 
+    QCommandLineOption exactCuts{
+        QStringLiteral("exact-cuts"),
+        QStringLiteral("A copy keeps every cut exact, with the parameter sets in the stream, "
+                       "which some players refuse.")};
+
     QList<QCommandLineOption> all() const
     {
         return {
-            help,    version,   listProfiles, join,    check,     json,      profile,
-            onePass, twoStages, keepShape,    stretch, output,    overwrite, noOverwrite,
-            quiet,   verbose,   list,         tempDir, frameRate, size,      sameSize,
+            help,      version,   listProfiles, join,   check,     json,        profile, onePass,
+            twoStages, keepShape, stretch,      output, overwrite, noOverwrite, quiet,   verbose,
+            list,      tempDir,   frameRate,    size,   sameSize,  exactCuts,
         };
     }
 };
@@ -268,6 +280,8 @@ private:
             settings.tempDir = QDir::current().absoluteFilePath(parser.value(options.tempDir));
         if (parser.isSet(options.frameRate))
             settings.frameRate = prefs::offeredFrameRate(parser.value(options.frameRate));
+        if (parser.isSet(options.exactCuts))
+            settings.exactCutsInStream = true;
 
         QList<ClipPart> inputs;
         if (const int named = namedInputs(parser, options, groups, inputs);

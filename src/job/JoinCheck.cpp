@@ -1,5 +1,6 @@
 #include "JoinCheck.h"
 
+#include "EncoderContract.h"
 #include "JobView.h"
 #include "paths/PathText.h"
 #include "prefs/Preferences.h"
@@ -15,8 +16,11 @@ JoinCheck::JoinCheck(const TaskRows& rows, const JobOutput& output,
 JoinPlan JoinCheck::plan(const QString& jobFolder) const
 {
     const QString options = m_output.encoderOptions();
-    if (m_output.copiesVideo())
-        return copyJoinPlan(m_rows, options);
+    if (m_output.copiesVideo()) {
+        // Only with the user's consent: some players refuse parameter sets in the stream.
+        const QString inBandSets = QLatin1Char(' ') + QLatin1String(vantomel::kInBandSetsOption);
+        return copyJoinPlan(m_rows, m_settings.exactCutsInStream ? options + inBandSets : options);
+    }
     return m_settings.onePass ? onePassJoinPlan(m_rows, options, pictureRules())
                               : intermediatesJoinPlan(m_rows, jobFolder, options);
 }

@@ -21,7 +21,8 @@ public:
     JoinCheck(const TaskRows& rows, const JobOutput& output,
               const prefs::GeneralSettings& settings);
 
-    // A copy of the originals, or one pass over them, or the intermediates in jobFolder.
+    // A copy of the originals, or one pass over them, or the intermediates in jobFolder. A copy
+    // may write the parameter sets in the stream when the General Settings consent to it.
     JoinPlan plan(const QString& jobFolder) const;
     // The profile's picture size with the General Settings' shape and frame rate.
     PictureRules pictureRules() const;

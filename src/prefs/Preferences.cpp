@@ -89,6 +89,13 @@ void writeFrameRate(const QString& iniPath, const QString& frameRate)
     ini.save();
 }
 
+void writeExactCutsInStream(const QString& iniPath, bool on)
+{
+    IniFile ini(iniPath);
+    ini.setBool(kMainSection, kExactCutsInStreamKey, on);
+    ini.save();
+}
+
 GeneralSettings readDefaultSettings(const QString& iniPath)
 {
     GeneralSettings factoryFallback;

@@ -36,6 +36,10 @@ struct GeneralSettings
     bool keepShape = true;
     // The joined video's rate: "30", "29.97", ..., or kFirstVideoFrameRate.
     QString frameRate = kDefaultFrameRate;
+    // A copy join may write the video's parameter sets in the stream (MP4 sample entry avc3 or
+    // hev1), which keeps the cuts of clips other than x264 ones exact. Off unless the user
+    // consents: some players refuse such files.
+    bool exactCutsInStream = false;
 
     bool operator==(const GeneralSettings&) const = default;
 };
@@ -47,6 +51,8 @@ struct SettingSwitch
     QString key;
     bool GeneralSettings::*member;
 };
+// Written alone too, when the copy line's link turns it on.
+inline const QString kExactCutsInStreamKey = QStringLiteral("Exact Cuts In Stream");
 inline const SettingSwitch kSettingSwitches[] = {
     {QStringLiteral("Auto Open Dir"), &GeneralSettings::autoOpenDir},
     {QStringLiteral("Auto Exit"), &GeneralSettings::autoExit},
@@ -56,6 +62,7 @@ inline const SettingSwitch kSettingSwitches[] = {
     {QStringLiteral("Rename"), &GeneralSettings::rename},
     {QStringLiteral("One Pass"), &GeneralSettings::onePass},
     {QStringLiteral("Keep Shape"), &GeneralSettings::keepShape},
+    {kExactCutsInStreamKey, &GeneralSettings::exactCutsInStream},
 };
 
 // What the main window keeps between runs.
@@ -73,13 +80,16 @@ struct MainWindowChoice
 QString readVersion(const QString& iniPath);
 
 // Reads "Output File", "Temp Dir", "Auto Open Dir", "Auto Exit", "Auto Turn Off", "Ask",
-// "Overwrite", "Rename", "One Pass", "Keep Shape" and "Frame Rate" of [Main]; "Temp Dir" falls
-// back to defaultTempDirectory, a "Frame Rate" that is no rate to "30".
+// "Overwrite", "Rename", "One Pass", "Keep Shape", "Exact Cuts In Stream" and "Frame Rate" of
+// [Main]; "Temp Dir" falls back to defaultTempDirectory, a "Frame Rate" that is no rate to "30".
 GeneralSettings readMainSettings(const QString& iniPath, const QString& defaultTempDirectory);
-// Writes the same eleven keys of [Main] in the same order, the booleans as 1 or 0.
+// Writes the same twelve keys of [Main] in the same order, the booleans as 1 or 0.
 void writeMainSettings(const QString& iniPath, const GeneralSettings& settings);
 // "Frame Rate" of [Main] alone, as the Output Settings change it; the other keys keep their bytes.
 void writeFrameRate(const QString& iniPath, const QString& frameRate);
+// "Exact Cuts In Stream" of [Main] alone, as the copy line's link turns it on; the other keys
+// keep their bytes.
+void writeExactCutsInStream(const QString& iniPath, bool on);
 // Reads [Default]; its "Auto Open Dir" falls back to false, unlike [Main]. tempDir stays empty.
 GeneralSettings readDefaultSettings(const QString& iniPath);
 

@@ -1,6 +1,7 @@
 #include "CopyOutlookLine.h"
 
 #include "job/CopyOutlook.h"
+#include "prefs/Preferences.h"
 #include "tasks/ClipPart.h"
 #include "tasks/TaskListModel.h"
 
@@ -11,6 +12,13 @@ namespace {
 
 const QString kRemoveLink = QStringLiteral("remove");
 const QString kProfileLink = QStringLiteral("profile");
+const QString kExactCutsLink = QStringLiteral("exact-cuts");
+// Shown while the pointer is over that link: what the user consents to.
+const QString kExactCutsTip = QStringLiteral(
+    "Writes the videos' parameter sets in the stream (MP4 sample entry avc3 or hev1), which keeps "
+    "every cut where it is set. Some players refuse such files: Safari's WebCodecs, "
+    "FairPlay-protected playback, and Apple's players (QuickTime, Safari, iOS) for HEVC. The "
+    "General Settings turn it off again.");
 
 QString link(const QString& target, const QString& text)
 {
@@ -36,8 +44,8 @@ bool stopsTheCopy(EncoderCheck::Answer::Kind kind)
 } // namespace
 
 CopyOutlookLine::CopyOutlookLine(QLabel& line, TaskListModel& model, CopyOutlook& outlook,
-                                 QObject* parent)
-    : QObject(parent), m_line(line), m_model(model)
+                                 const prefs::GeneralSettings& settings, QObject* parent)
+    : QObject(parent), m_line(line), m_model(model), m_settings(settings)
 {
     connect(&outlook, &CopyOutlook::answered, this, &CopyOutlookLine::show);
     connect(&outlook, &CopyOutlook::withdrawn, this, &CopyOutlookLine::withdraw);
@@ -46,10 +54,17 @@ CopyOutlookLine::CopyOutlookLine(QLabel& line, TaskListModel& model, CopyOutlook
             emit removeRequested(m_named);
         else if (target == kProfileLink)
             emit profileChoiceRequested();
+        else if (target == kExactCutsLink)
+            emit exactCutsRequested();
+    });
+    // QLabel shows no tooltip of its own for a link.
+    connect(&m_line, &QLabel::linkHovered, this, [this](const QString& target) {
+        m_line.setToolTip(target == kExactCutsLink ? kExactCutsTip : QString());
     });
 }
 
-QString CopyOutlookLine::text(const EncoderCheck::Answer& answer, const TaskListModel& model)
+QString CopyOutlookLine::text(const EncoderCheck::Answer& answer, const TaskListModel& model,
+                              bool offerExactCuts)
 {
     if (answer.kind == EncoderCheck::Answer::Kind::Accepted) {
         QString text =
@@ -59,10 +74,14 @@ QString CopyOutlookLine::text(const EncoderCheck::Answer& answer, const TaskList
             if (const QString name = QString::fromStdString(point.clip).toHtmlEscaped();
                 !moved.contains(name))
                 moved << name;
-        if (!moved.isEmpty())
-            text += QStringLiteral("; the cuts of %1 move to the nearest keyframes, as a copy "
-                                   "keeps whole groups of pictures")
-                        .arg(listed(moved));
+        if (moved.isEmpty())
+            return text;
+        text += QStringLiteral("; the cuts of %1 move to the nearest keyframes, as a copy "
+                               "keeps whole groups of pictures")
+                    .arg(listed(moved));
+        if (offerExactCuts)
+            text += QStringLiteral(". ") +
+                    link(kExactCutsLink, QStringLiteral("Cut them exactly")) + QLatin1Char('.');
         return text;
     }
     if (!stopsTheCopy(answer.kind))
@@ -85,7 +104,7 @@ QString CopyOutlookLine::text(const EncoderCheck::Answer& answer, const TaskList
 void CopyOutlookLine::show(const EncoderCheck::Answer& answer)
 {
     withdraw();
-    const QString shown = text(answer, m_model);
+    const QString shown = text(answer, m_model, !m_settings.exactCutsInStream);
     if (shown.isEmpty())
         return;
     for (const EncoderCheck::Answer::Differing& clip : answer.differing) {
@@ -115,4 +134,5 @@ void CopyOutlookLine::withdraw()
     m_named.clear();
     m_model.clearCopyNotes();
     m_line.setVisible(false);
+    m_line.setToolTip(QString());
 }

@@ -306,15 +306,25 @@ void TMainForm::attachDialogs(TAboutForm* about, TopSettingForm* outputSettings,
     connect(m_opSettingForm, &TopSettingForm::profileSaved, this, &TMainForm::selectSavedProfile);
 }
 
-void TMainForm::attachOutlook(CopyOutlook* outlook)
+void TMainForm::attachOutlook(CopyOutlook* outlook, prefs::GeneralSettings& settings)
 {
     new CopyNoteMark(*ui->ltvTask, TaskListModel::Status);
-    auto* line = new CopyOutlookLine(*ui->labCopyOutlook, m_taskList, *outlook, this);
+    auto* line = new CopyOutlookLine(*ui->labCopyOutlook, m_taskList, *outlook, settings, this);
     connect(line, &CopyOutlookLine::removeRequested, this,
             [this](const QList<int>& rows) { m_taskListEditor->removeRows(rows); });
     connect(line, &CopyOutlookLine::profileChoiceRequested, this, [this] {
         ui->cmbProfile->setFocus();
         ui->cmbProfile->showPopup();
+    });
+    connect(line, &CopyOutlookLine::exactCutsRequested, this, [this, &settings, outlook] {
+        // Applies even when it cannot be saved, as the General Settings' OK does.
+        settings.exactCutsInStream = true;
+        try {
+            prefs::writeExactCutsInStream(m_places.preferencesPath, true);
+        } catch (const IniWriteError& error) {
+            m_seams.messages.error(this, error.message());
+        }
+        outlook->changed();
     });
     const auto changed = [outlook] { outlook->changed(); };
     connect(&m_taskList, &QAbstractItemModel::rowsInserted, outlook, changed);
@@ -326,6 +336,8 @@ void TMainForm::attachOutlook(CopyOutlook* outlook)
     connect(ui->edtOutputFile, &QLineEdit::textChanged, outlook, changed);
     // The dialog may have changed the profile's options.
     connect(m_opSettingForm, &QDialog::finished, outlook, changed);
+    // The General Settings may have changed whether a copy cuts exactly.
+    connect(m_settingForm, &TSettingForm::hidden, outlook, changed);
     outlook->changed();
 }
 

@@ -25,6 +25,9 @@ class TAboutForm;
 class TopSettingForm;
 class TSettingForm;
 struct OutputFileBox;
+namespace prefs {
+struct GeneralSettings;
+}
 
 class TMainForm : public QMainWindow
 {
@@ -40,8 +43,9 @@ public:
     // The dialogs and the job are made after the main window; start-up hands them over.
     void attachDialogs(TAboutForm* about, TopSettingForm* outputSettings, TSettingForm* settings);
     void attachJob(JoinJob* job);
-    // The line under the task list and the rows' marks show what the outlook finds.
-    void attachOutlook(CopyOutlook* outlook);
+    // The line under the task list and the rows' marks show what the outlook finds. settings:
+    // the General Settings the outlook's join reads, which the line's link may change.
+    void attachOutlook(CopyOutlook* outlook, prefs::GeneralSettings& settings);
 
     const ProgramInfo& programInfo() const { return m_info; }
     const ProgramPlaces& places() const { return m_places; }

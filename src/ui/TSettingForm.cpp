@@ -43,6 +43,7 @@ prefs::GeneralSettings TSettingForm::currentSettings() const
     settings.rename = ui->rdbRename->isChecked();
     settings.onePass = ui->chkOnePass->isChecked();
     settings.keepShape = ui->chkKeepShape->isChecked();
+    settings.exactCutsInStream = ui->chkExactCuts->isChecked();
     settings.frameRate = frameRateInBox(ui->cmbFrameRate);
     return settings;
 }
@@ -63,14 +64,17 @@ void TSettingForm::hideEvent(QHideEvent* event)
 {
     m_settings = currentSettings();
     OwnedDialog::hideEvent(event);
+    emit hidden();
 }
 
 void TSettingForm::FormShow()
 {
     if (m_mainOutputFile.text)
         ui->edtOutputFile->setText(m_mainOutputFile.text());
-    // The Output Settings show the rate too, and may have changed it.
+    // The Output Settings show the rate too, and may have changed it; the copy line's link may
+    // have turned on the exact cuts.
     showFrameRate(ui->cmbFrameRate, m_settings.frameRate);
+    ui->chkExactCuts->setChecked(m_settings.exactCutsInStream);
     m_snapshot = currentSettings();
 }
 
@@ -136,6 +140,7 @@ void TSettingForm::showSettings(const prefs::GeneralSettings& settings)
     ui->chkTurnoff->setChecked(settings.autoTurnOff);
     ui->chkOnePass->setChecked(settings.onePass);
     ui->chkKeepShape->setChecked(settings.keepShape);
+    ui->chkExactCuts->setChecked(settings.exactCutsInStream);
     showFrameRate(ui->cmbFrameRate, settings.frameRate);
 
     // An exclusive group refuses to clear its selected button; "none selected" is a valid state.

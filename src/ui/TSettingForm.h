@@ -43,6 +43,10 @@ public:
     // Escape acts as Cancel.
     void reject() override;
 
+signals:
+    // The dialog hid, and the program's General Settings hold what it shows.
+    void hidden();
+
 protected:
     void hideEvent(QHideEvent* event) override;
 

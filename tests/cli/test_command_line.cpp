@@ -528,6 +528,22 @@ private slots:
         QCOMPARE(ended.exitCode, 4);
     }
 
+    // --exact-cuts lets the copy's encoder run put the parameter sets in the stream.
+    void exactCutsReachTheCopysEncoderRun()
+    {
+        setAsk(false);
+        const QDir clips(QStringLiteral(VANTOMEL_ENCODER_CLIPS));
+        const Ended ended =
+            run({QStringLiteral("--join"), QStringLiteral("--profile"),
+                 QStringLiteral("MP4 - Same as the videos (no re-encoding)"),
+                 QStringLiteral("--exact-cuts"), QStringLiteral("-v"), QStringLiteral("-o"),
+                 m_outputs.filePath(QStringLiteral("exact cuts.mp4")),
+                 clips.filePath(QStringLiteral("copy-a.mp4")),
+                 clips.filePath(QStringLiteral("copy-b.mp4"))});
+        QVERIFY2(ended.exitCode == 0, qPrintable(ended.err));
+        QVERIFY2(ended.err.contains(QStringLiteral(" -inbandsets")), qPrintable(ended.err));
+    }
+
     // A job that fails names the encoder's log it kept: a profile whose sample rate the MP3
     // encoder refuses only once it has the sound before it.
     void aFailedJoinNamesItsLog()

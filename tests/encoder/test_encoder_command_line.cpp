@@ -116,10 +116,15 @@ private slots:
         QCOMPARE(options.output, std::string("out.avi"));
     }
 
-    // -checkonly is not MEncoder's: a flag without a parameter, anywhere among the options; after
-    // "--" it is a file name like any other.
-    void checkOnlyIsAFlag()
+    // -checkonly and -inbandsets are not MEncoder's: flags without a parameter, anywhere among
+    // the options; after "--" they are file names like any other.
+    void checkOnlyAndInBandSetsAreFlags()
     {
+        const CommandLineOptions consented =
+            parseCommandLine(words("a.avi -inbandsets b.avi -o out.mp4 -ovc copy"));
+        QVERIFY(consented.inBandSets);
+        QCOMPARE(inputPaths(consented), (std::vector<std::string>{"a.avi", "b.avi"}));
+        QVERIFY(!parseCommandLine(words("a.avi -o out.mp4 -ovc copy -- -inbandsets")).inBandSets);
         QVERIFY(!parseCommandLine(words("a.avi -o out.avi")).checkOnly);
         const CommandLineOptions first = parseCommandLine(words("-checkonly a.avi -o out.avi"));
         QVERIFY(first.checkOnly);

@@ -248,23 +248,38 @@ private slots:
         QCOMPARE(m_job->runState(), RunState::Idle);
     }
 
-    // What is checked is the command line of the join that the job then runs: in one pass the
-    // same; in two stages the same but for the job folder, which is made only later.
+    // What is checked is the command line of the join that the job then runs: in one pass and in
+    // a copy the same; in two stages the same but for the job folder, which is made only later.
+    // Only a copy that the user let cut exactly may put the parameter sets in the stream.
     void theCheckAsksAboutTheJoinsCommandLine_data()
     {
         QTest::addColumn<bool>("onePass");
         QTest::addColumn<bool>("rename");
-        QTest::newRow("two stages") << false << false;
-        QTest::newRow("one pass") << true << false;
-        QTest::newRow("two stages, renamed output") << false << true;
+        QTest::addColumn<bool>("copies");
+        QTest::addColumn<bool>("exactCuts");
+        QTest::newRow("two stages") << false << false << false << false;
+        QTest::newRow("one pass") << true << false << false << false;
+        QTest::newRow("two stages, renamed output") << false << true << false << false;
+        QTest::newRow("one pass, exact cuts") << true << false << false << true;
+        QTest::newRow("copy") << false << false << true << false;
+        QTest::newRow("copy, exact cuts") << false << false << true << true;
     }
     void theCheckAsksAboutTheJoinsCommandLine()
     {
         QFETCH(bool, onePass);
         QFETCH(bool, rename);
+        QFETCH(bool, copies);
+        QFETCH(bool, exactCuts);
         m_window->general.onePass = onePass;
         m_window->general.rename = rename;
         m_window->general.ask = false;
+        m_window->general.exactCutsInStream = exactCuts;
+        if (copies) {
+            m_window->options = " -ovc copy -oac copy";
+            m_window->copies = true;
+            m_window->extension = ".mp4";
+            m_window->outputFile = path("film.mp4");
+        }
         if (rename)
             touch(m_window->outputFile);
         m_job->start();
@@ -273,8 +288,10 @@ private slots:
         const QStringList check = checks().first();
         const QStringList join = runs().last();
         QCOMPARE(check.first(), QString("-checkonly"));
-        QCOMPARE(join.at(join.indexOf("-o") + 1), path(rename ? "film_1.avi" : "film.avi"));
-        if (onePass) {
+        QCOMPARE(join.at(join.indexOf("-o") + 1),
+                 path(rename ? "film_1" : "film") + m_window->extension);
+        QCOMPARE(join.contains("-inbandsets"), copies && exactCuts);
+        if (onePass || copies) {
             QCOMPARE(check.mid(1), join);
             return;
         }

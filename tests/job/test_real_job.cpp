@@ -6,6 +6,7 @@
 #include "support/Clips.h"
 #include "support/Completion.h"
 #include "support/RecordingSeams.h"
+#include "ui/TSettingForm.h"
 #include "ui/TopSettingForm.h"
 
 #include <QAbstractButton>
@@ -547,7 +548,7 @@ private slots:
         QTest::newRow("a cut moves to a keyframe")
             << QStringList{"copy-a.mp4@0.9", "copy-b.mp4"} << QList<int>{0}
             << "All 2 videos can be joined without re-encoding; the cuts of copy-a.mp4 move to the "
-               "nearest keyframes, as a copy keeps whole groups of pictures"
+               "nearest keyframes, as a copy keeps whole groups of pictures. Cut them exactly."
             << QString();
     }
 
@@ -591,6 +592,29 @@ private slots:
 
         QCOMPARE(windows.main().job()->check(), caption.isEmpty());
         QCOMPARE(doubles.messages.shown.size(), caption.isEmpty() ? 0 : 1);
+        if (line.endsWith(QStringLiteral("Cut them exactly."))) {
+            emit shown->linkHovered(QStringLiteral("exact-cuts"));
+            QVERIFY(shown->toolTip().contains(QStringLiteral("Safari")));
+            // The consent is kept and the copy checked again with it, which the encoder takes.
+            emit shown->linkActivated(QStringLiteral("exact-cuts"));
+            QVERIFY(windows.startup().generalSettings().exactCutsInStream);
+            QVERIFY(fileContents(m_program->preferencesPath()).contains("Exact Cuts In Stream=1"));
+            QVERIFY2(QTest::qWaitFor(
+                         [&] {
+                             const QString text =
+                                 QTextDocumentFragment::fromHtml(shown->text()).toPlainText();
+                             return shown->isVisible() && text.startsWith(line.left(46)) &&
+                                    !text.contains(QStringLiteral("Cut them exactly"));
+                         },
+                         10000),
+                     qPrintable(shown->text()));
+            // Turned off in the General Settings, the link is offered again.
+            TSettingForm& settings = windows.startup().settingForm();
+            settings.show();
+            settings.findChild<QAbstractButton*>(QStringLiteral("chkExactCuts"))->click();
+            settings.findChild<QAbstractButton*>(QStringLiteral("btnOK"))->click();
+            QVERIFY2(answered(), qPrintable(shown->text()));
+        }
         if (caption.isEmpty())
             return;
         QCOMPARE(doubles.messages.shown.first().caption, caption);

@@ -96,7 +96,7 @@ private slots:
         QVERIFY(factory.onePass);
     }
 
-    void savingWritesTheElevenKeys()
+    void savingWritesTheTwelveKeys()
     {
         writeFile("[Main]\nVersion=2.0 beta\nProfile=3\n");
         prefs::GeneralSettings s;
@@ -108,6 +108,7 @@ private slots:
         s.rename = true;
         s.onePass = true;
         s.keepShape = false;
+        s.exactCutsInStream = true;
         s.frameRate = "First";
         prefs::writeMainSettings(m_path, s);
         QFile file(m_path);
@@ -116,7 +117,8 @@ private slots:
                                             "Output File=/out/film.mp4\nTemp Dir=/tmp/v/\n"
                                             "Auto Open Dir=0\nAuto Exit=1\nAuto Turn Off=0\n"
                                             "Ask=0\nOverwrite=0\nRename=1\nOne Pass=1\n"
-                                            "Keep Shape=0\nFrame Rate=First\n"));
+                                            "Keep Shape=0\nExact Cuts In Stream=1\n"
+                                            "Frame Rate=First\n"));
         QCOMPARE(prefs::readMainSettings(m_path, "/p/"), s);
     }
 

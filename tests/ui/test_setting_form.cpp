@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -98,6 +99,10 @@ private slots:
         QCOMPARE(control<QRadioButton>("rdbRename")->text(),
                  QString("Not overwrite (Rename to <Filename> + Index"));
         QCOMPARE(m_form->size(), QSize(391, 380));
+        // The fixed size holds every control at its own size: none is clipped.
+        const QSize needed = m_form->layout()->minimumSize();
+        QVERIFY2(needed.width() <= m_form->width() && needed.height() <= m_form->height(),
+                 qPrintable(QStringLiteral("%1x%2").arg(needed.width()).arg(needed.height())));
     }
 
     void storedOverwriteChoiceShowsAtMostOneSelection_data()
@@ -129,9 +134,13 @@ private slots:
         writePreferences("[Main]\nOutput File=/saved/old.avi\n");
         createForm();
         m_mainOutputFile.setText("/videos/current.mp4");
+        // The copy line's link turned on the exact cuts while the dialog was hidden; hiding it
+        // again must not turn them off.
+        m_settings.exactCutsInStream = true;
         m_form->show();
         QVERIFY(!m_mainWindow.isEnabled());
         QCOMPARE(control<QLineEdit>("edtOutputFile")->text(), QString("/videos/current.mp4"));
+        QVERIFY(control<QCheckBox>("chkExactCuts")->isChecked());
     }
 
     void cancelBringsBackTheOldFolderAndLeavesTheFileAlone()
@@ -234,7 +243,7 @@ private slots:
         QCOMPARE(tempDir(), programDirectory() + "temp/");
     }
 
-    void okStoresTheNineKeysAndTheMainOutputFile()
+    void okStoresTheKeysAndTheMainOutputFile()
     {
         writePreferences("[Main]\nProfile=2\nVersion=2.0\n");
         createForm();
@@ -246,6 +255,7 @@ private slots:
         click("rdbRename");
         click("chkOnePass");
         click("chkKeepShape");
+        click("chkExactCuts");
         control<QComboBox>("cmbFrameRate")->setCurrentText("Same as the first video");
 
         click("btnOK");
@@ -253,23 +263,16 @@ private slots:
         QVERIFY(m_mainWindow.isEnabled());
         QCOMPARE(m_mainOutputFile.text(), QString("/videos/out.avi"));
         const IniFile ini(preferencesPath());
-        const QStringList keys{"Output File",   "Temp Dir", "Auto Open Dir", "Auto Exit",
-                               "Auto Turn Off", "Ask",      "Overwrite",     "Rename",
-                               "One Pass",      "Profile",  "Version",       "Keep Shape",
-                               "Frame Rate"};
-        const QStringList values{"/videos/out.avi",
-                                 "/scratch/",
-                                 "0",
-                                 "0",
-                                 "1",
-                                 "0",
-                                 "0",
-                                 "1",
-                                 "1",
-                                 "2",
-                                 "2.0",
-                                 "0",
-                                 "First"};
+        const QStringList keys{"Output File",   "Temp Dir",
+                               "Auto Open Dir", "Auto Exit",
+                               "Auto Turn Off", "Ask",
+                               "Overwrite",     "Rename",
+                               "One Pass",      "Profile",
+                               "Version",       "Keep Shape",
+                               "Frame Rate",    "Exact Cuts In Stream"};
+        const QStringList values{
+            "/videos/out.avi", "/scratch/", "0", "0", "1", "0", "0", "1", "1", "2", "2.0", "0",
+            "First",           "1"};
         for (int i = 0; i < keys.size(); ++i)
             QCOMPARE(ini.readString("Main", keys[i], "missing"), values[i]);
         QVERIFY(m_doubles.messages.shown.isEmpty());
