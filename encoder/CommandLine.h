@@ -68,9 +68,9 @@ struct CommandLineOptions
     // -ovc copy: the inputs' picture packets are joined as they are, nothing decoded; the sound
     // is copied too (-oac copy) or encoded once over the whole join.
     bool copyVideo = false;
-    // -inbandsets (kInBandSetsOption): a copy may cut a clip exactly by encoding the pictures at a cut with
-    // parameter sets of their own, which then come in band (avc3). Not MEncoder's: some players
-    // refuse such files, so the user chooses it.
+    // -inbandsets (kInBandSetsOption): a copy may cut a clip exactly by encoding the pictures at a
+    // cut with parameter sets of their own, which then come in band (avc3). Not MEncoder's: some
+    // players refuse such files, so the user chooses it.
     bool inBandSets = false;
 
     // -lavcopts, merged over all occurrences
