@@ -341,6 +341,15 @@ void CopyJoin::copyInput(CopyInput& input, const Report& report)
         m_joinPoints.push_back(
             JoinPoint{static_cast<int>(m_chapters.size()), start,
                       m_partSoundStart ? videoSeconds(*m_partSoundStart) - start : 0.0, ownOffset});
+    // The seams of later parts are decoded as they are; the first part's start is a cut when its
+    // first pictures were encoded again.
+    const int partNumber = static_cast<int>(m_chapters.size());
+    const double partEnd = std::min(part.end(), input.facts.duration);
+    for (const std::optional<double> cut :
+         {partNumber == 1 && input.copyFrom ? std::optional(part.start) : std::nullopt,
+          input.copyFrom, input.copyUntil})
+        if (cut && *cut < partEnd - InputPart::tolerance)
+            m_written.cuts.push_back(PictureCut{partNumber, start + *cut - part.start});
     m_written.shapes.push_back(PartShape{input.facts.rotation, input.facts.pixelAspect});
     m_written.clipsLength += videoSeconds(m_videoEnd) - start;
 }

@@ -304,6 +304,12 @@ ReadBackReport readJoinBack(const std::string& readablePath, const std::string& 
                     PartFault{PartFault::Kind::ShownTwice, join.part, join.start, 0, 0});
         }
 
+        for (const PictureCut& cut : decoder ? written.cuts : std::vector<PictureCut>{})
+            if (!reader.seek(origin + cut.at) ||
+                !reader.partStart(origin + cut.at, decoder.get()).decodes)
+                report.faults.push_back(
+                    PartFault{PartFault::Kind::Undecodable, cut.part, cut.at, 0, 0});
+
         std::optional<double> videoEnd;
         std::optional<double> audioEnd;
         reader.ends(origin + written.videoEnd, videoEnd, audioEnd);

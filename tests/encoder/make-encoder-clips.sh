@@ -113,6 +113,7 @@ phone copy-mp3.mp4 440 160x120 30 48000 2 -c:a libmp3lame
 phone copy-aac-main.mp4 440 160x120 30 48000 2 -profile:a aac_main -strict -2
 # The same in Matroska, whose times are in milliseconds.
 for clip in copy-a copy-b; do ff -i "$out/$clip.mp4" -c copy "$out/$clip.mkv"; done
+ff -i "$out/copy-a.mp4" -c copy -bsf:v filter_units=remove_types=6 "$out/copy-a-unnoted.mp4"
 
 # Clips whose times a copy must mend or refuse: B-frames in Matroska, which stores no decoding
 # times (as recorders and ffmpeg write it every day); two 1 s recordings put together as MPEG-TS,

@@ -101,6 +101,34 @@ private slots:
         QVERIFY2(run.exitCode == 0, run.errors.constData());
         QCOMPARE(remarkOn(QString::fromUtf8(run.output), rowsLength), QString());
     }
+
+    // A copy whose pictures were encoded again at a cut inside a part: the keyframe there is
+    // decoded too. Here numbered.mp4's keyframe at 1.4 s is damaged.
+    void aCutThatDoesNotDecodeIsFound()
+    {
+        QTemporaryDir work;
+        QVERIFY(work.isValid());
+        const QString path = work.filePath(QStringLiteral("damaged.mp4"));
+        QVERIFY(QFile::copy(encoderClipPath(QStringLiteral("numbered.mp4")), path));
+        qint64 position = -1;
+        for (const QByteArray& line : probedEntries(path, "v", "packet=pts_time,pos,flags"))
+            if (line.startsWith("1.4") && line.contains('K'))
+                position = line.split(',').value(1).toLongLong();
+        QFile file(path);
+        QVERIFY(position > 0 && file.open(QIODevice::ReadWrite) && file.seek(position + 8));
+        file.write(QByteArray(64, '\xff'));
+        file.close();
+        asapi::WrittenJoin written;
+        written.shapes.assign(1, asapi::PartShape{});
+        written.clipsLength = written.videoEnd = 3.0;
+        written.decodeSeams = true;
+        written.cuts = {asapi::PictureCut{1, 1.4}};
+        const asapi::ReadBackReport report =
+            asapi::readJoinBack(path.toStdString(), path.toStdString(), written);
+        QCOMPARE(report.faults.size(), 1);
+        QCOMPARE(report.faults.front().kind, asapi::PartFault::Kind::Undecodable);
+        QCOMPARE(report.faults.front().at, 1.4);
+    }
 };
 
 QTEST_GUILESS_MAIN(JoinReadBackTest)

@@ -543,11 +543,12 @@ private slots:
             << "gone.mp4" + cannot.arg("it") << "Video Cannot Be Read";
         QTest::newRow("all alike") << QStringList{"copy-a.mp4", "copy-b.mp4"} << QList<int>{}
                                    << "All 2 videos can be joined without re-encoding" << QString();
-        // "@0.9": listed with its out point there, between keyframes (an in point of an x264
-        // clip stays where it is).
+        // "@0.9": listed with its out point there, between keyframes, in a clip that another
+        // encoder than x264 wrote (the points of an x264 clip stay where they are).
         QTest::newRow("a cut moves to a keyframe")
-            << QStringList{"copy-a.mp4@0.9", "copy-b.mp4"} << QList<int>{0}
-            << "All 2 videos can be joined without re-encoding; the cuts of copy-a.mp4 move to the "
+            << QStringList{"copy-a-unnoted.mp4@0.9", "copy-b.mp4"} << QList<int>{0}
+            << "All 2 videos can be joined without re-encoding; the cuts of copy-a-unnoted.mp4 "
+               "move to the "
                "nearest keyframes, as a copy keeps whole groups of pictures. Cut them exactly."
             << QString();
     }
