@@ -53,21 +53,28 @@ std::vector<Unit> annexBUnits(const std::uint8_t* data, int size)
     return units;
 }
 
-bool parameterSet(const Unit& unit)
+int unitType(std::uint8_t header, bool hevc)
 {
-    const int type = unit.empty() ? 0 : unit.front() & 0x1f;
-    return type == 7 || type == 8;
+    return hevc ? (header >> 1) & 0x3f : header & 0x1f;
+}
+
+// H.264's sequence and picture parameter sets; HEVC's video, sequence and picture ones.
+bool parameterSet(const Unit& unit, bool hevc = false)
+{
+    const int type = unit.empty() ? 0 : unitType(unit.front(), hevc);
+    return hevc ? type >= 32 && type <= 34 : type == 7 || type == 8;
 }
 
 // Whether a packet of length-prefixed NAL units holds an IDR picture's slice.
-bool holdsIdrSlice(const AVPacket* packet, int lengthSize)
+bool holdsIdrSlice(const AVPacket* packet, int lengthSize, bool hevc)
 {
     for (int at = 0; at + lengthSize < packet->size;) {
         std::size_t length = 0;
         for (int i = 0; i < lengthSize; ++i)
             length = (length << 8) | packet->data[at + i];
         at += lengthSize;
-        if ((packet->data[at] & 0x1f) == 5)
+        const int type = unitType(packet->data[at], hevc);
+        if (hevc ? type == 19 || type == 20 : type == 5)
             return true;
         at += static_cast<int>(length);
     }
@@ -94,7 +101,8 @@ const char* x264ProfileName(int profile)
 
 CodecContextPtr openCutEncoder(const AVStream* video, Ratio rate, const CutSettings& settings)
 {
-    const AVCodec* codec = avcodec_find_encoder_by_name("libx264");
+    const bool hevc = video->codecpar->codec_id == AV_CODEC_ID_HEVC;
+    const AVCodec* codec = avcodec_find_encoder_by_name(hevc ? "libx265" : "libx264");
     if (!codec)
         return nullptr;
     CodecContextPtr context(allocated(avcodec_alloc_context3(codec)));
@@ -115,10 +123,16 @@ CodecContextPtr openCutEncoder(const AVStream* video, Ratio rate, const CutSetti
     context->thread_count = 1;
     context->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     AVDictionary* options = nullptr;
-    av_dict_set(&options, "x264-params",
-                (settings.params + (settings.stitchable ? ":stitchable=1" : "")).c_str(), 0);
-    if (settings.inBand)
-        av_dict_set(&options, "profile", x264ProfileName(clip->profile), 0);
+    if (hevc) {
+        av_dict_set(&options, "x265-params", settings.params.c_str(), 0);
+        av_dict_set(&options, "profile",
+                    clip->profile == FF_PROFILE_HEVC_MAIN_10 ? "main10" : "main", 0);
+    } else {
+        av_dict_set(&options, "x264-params",
+                    (settings.params + (settings.stitchable ? ":stitchable=1" : "")).c_str(), 0);
+        if (settings.inBand)
+            av_dict_set(&options, "profile", x264ProfileName(clip->profile), 0);
+    }
     const int opened = avcodec_open2(context.get(), codec, &options);
     av_dict_free(&options);
     return opened < 0 ? nullptr : std::move(context);
@@ -126,8 +140,9 @@ CodecContextPtr openCutEncoder(const AVStream* video, Ratio rate, const CutSetti
 
 std::vector<Unit> encoderParameterSets(const AVCodecContext* encoder)
 {
+    const bool hevc = encoder->codec_id == AV_CODEC_ID_HEVC;
     std::vector<Unit> units = annexBUnits(encoder->extradata, encoder->extradata_size);
-    std::erase_if(units, [](const Unit& unit) { return !parameterSet(unit); });
+    std::erase_if(units, [hevc](const Unit& unit) { return !parameterSet(unit, hevc); });
     return units;
 }
 
@@ -259,8 +274,9 @@ std::optional<CutSettings> inBandCutSettingsFor(const std::string& path, double 
     readOnlyStreams(context, input.videoIndex);
     const AVStream* video = context->streams[input.videoIndex];
     const auto sets = parameterSets(video->codecpar);
-    if (video->codecpar->codec_id != AV_CODEC_ID_H264 || !sets || sets->lengthSize == 0)
+    if (!sets || sets->lengthSize == 0)
         return std::nullopt;
+    const bool hevc = video->codecpar->codec_id == AV_CODEC_ID_HEVC;
     const std::int64_t origin = pictureOrigin(context, video);
     const std::int64_t last = origin + std::llround(until / av_q2d(video->time_base));
     bool idrOnly = true;
@@ -270,7 +286,7 @@ std::optional<CutSettings> inBandCutSettingsFor(const std::string& path, double 
         [&](AVPacket* packet) {
             if (packet->stream_index != input.videoIndex || !(packet->flags & AV_PKT_FLAG_KEY))
                 return true;
-            idrOnly = holdsIdrSlice(packet, sets->lengthSize);
+            idrOnly = holdsIdrSlice(packet, sets->lengthSize, hevc);
             const std::int64_t stamp = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
             return idrOnly && stamp != AV_NOPTS_VALUE && stamp < last;
         });
@@ -278,6 +294,9 @@ std::optional<CutSettings> inBandCutSettingsFor(const std::string& path, double 
         return std::nullopt;
     // Without B-pictures the few pictures encoded again are decoded as they are shown, and
     // the copied ones' decode times follow on from them.
+    if (hevc)
+        return CutSettings{"crf=16:bframes=0:keyint=600:scenecut=0:info=0:log-level=error", false,
+                           sets->lengthSize, true};
     return CutSettings{"crf=16:bframes=0:keyint=infinite:scenecut=0", false, sets->lengthSize,
                        true};
 }
@@ -299,6 +318,7 @@ void encodeCut(const std::string& path, Ratio rate, const CutSettings& settings,
     const std::int64_t first = ticks(from - InputPart::tolerance);
     const std::int64_t last = ticks(until - InputPart::tolerance);
 
+    const bool hevc = video->codecpar->codec_id == AV_CODEC_ID_HEVC;
     const CodecContextPtr decoder = openDecoder(video, 1);
     const CodecContextPtr encoder = openCutEncoder(video, rate, settings);
     if (!decoder || !encoder)
@@ -314,7 +334,7 @@ void encodeCut(const std::string& path, Ratio rate, const CutSettings& settings,
     const auto takeEncoded = [&] {
         while (avcodec_receive_packet(encoder.get(), encoded.get()) == 0) {
             std::vector<Unit> units = annexBUnits(encoded->data, encoded->size);
-            std::erase_if(units, parameterSet);
+            std::erase_if(units, [hevc](const Unit& unit) { return parameterSet(unit, hevc); });
             if (encoded->flags & AV_PKT_FLAG_KEY)
                 units.insert(units.begin(), ownSets.begin(), ownSets.end());
             ownSets.clear();

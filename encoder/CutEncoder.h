@@ -36,11 +36,11 @@ std::string cutParams(const std::string& options);
 // openInput does.
 std::optional<CutSettings> cutSettingsFor(const std::string& path, Ratio rate);
 
-// Settings for an H.264 clip that another encoder wrote, whose pictures at a cut are encoded with
-// parameter sets of their own, in band: the clip's profile and level, at a quality that keeps the
-// pictures as they are. Nothing when the clip's keyframes from `from` to `until` (seconds from its
-// first picture) are not all IDR pictures, as a picture after one could lean on one before it.
-// Throws EncoderError as openInput does.
+// Settings for an H.264 clip that another encoder wrote, or an HEVC clip, whose pictures at a cut
+// are encoded (by libx264 or libx265) with parameter sets of their own, in band: the clip's
+// profile (and level), at a quality that keeps the pictures as they are. Nothing when the clip's
+// keyframes from `from` to `until` (seconds from its first picture) are not all IDR pictures, as a
+// picture after one could lean on one before it. Throws EncoderError as openInput does.
 std::optional<CutSettings> inBandCutSettingsFor(const std::string& path, double from, double until);
 
 // Decodes the pictures of the input shown from `from` up to `until` (seconds from its first

@@ -2,8 +2,9 @@
 # Times joins of eight matching phone clips (60 s each, 1280x720 H.264 at 30 fps, AAC at 48000 Hz):
 #   copy         our encoder with -ovc copy -oac copy;
 #   copy + AAC   our encoder with -ovc copy and the sound encoded once as AAC;
-#   trimmed      the copy join of a part of each clip, its points between keyframes (the cuts
-#                move to the nearest keyframes): its V-sum is against the whole clips;
+#   trimmed      the copy join of a part of each clip, its points between keyframes (the
+#                pictures from each point to its keyframe are encoded again): its V-sum is
+#                against the whole clips;
 #   one pass     our encoder re-encoding the same clips with the MP4 profile's options;
 #   ffmpeg       ffmpeg's concat demuxer with -c copy;
 #   cat          the files put one after another, the least any join can cost;

@@ -85,6 +85,10 @@ ff -f lavfi -i "color=black:size=160x120:rate=25:duration=3,drawtext=text='%{fra
    -c:v libx264 -preset medium -g 25 -pix_fmt yuv420p -c:a aac "$out/numbered.mp4"
 # The same pictures without x264's note of its options, as another encoder would write them.
 ff -i "$out/numbered.mp4" -c copy -bsf:v filter_units=remove_types=6 "$out/numbered-unnoted.mp4"
+# The same pictures and keyframes in HEVC, each keyframe an IDR picture.
+ff -i "$out/numbered.mp4" -c:v libx265 -preset fast -tag:v hvc1 -force_key_frames 0,0.4,1.4,2.4 \
+   -x265-params open-gop=0:keyint=250:min-keyint=1:scenecut=0:log-level=error -c:a copy \
+   "$out/numbered-hevc.mp4"
 
 # Long enough to be interrupted: 8 s at 30 fps.
 ff -f lavfi -i "testsrc=size=320x240:rate=30:duration=8" -f lavfi -i "sine=sample_rate=44100:duration=8" \

@@ -278,6 +278,9 @@ private slots:
         QTest::newRow("another encoder, sets in band")
             << "numbered-unnoted.mp4" << copyBoth + " -inbandsets" << QStringList() << exact
             << copiedExactly << QByteArray("avc3");
+        QTest::newRow("HEVC, sets in band")
+            << "numbered-hevc.mp4" << copyBoth + " -inbandsets" << QStringList() << exact
+            << copiedExactly << QByteArray("hev1");
         QList<int> copiedWhole = copiedExactly;
         for (int i = 10; i < 75; ++i)
             copiedWhole << i;
