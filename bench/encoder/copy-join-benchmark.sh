@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Times joins of eight matching phone clips (60 s each, 1280x720 H.264 at 30 fps, AAC at 48000 Hz):
+# Times joins of eight matching phone clips (60 s each, 1280x720 H.264 at 30 fps, AAC at 48000 Hz,
+# unless told otherwise):
 #   copy         our encoder with -ovc copy -oac copy;
 #   copy + AAC   our encoder with -ovc copy and the sound encoded once as AAC;
 #   trimmed      the copy join of a part of each clip, its points between keyframes (the
@@ -25,6 +26,7 @@
 #   --rounds N       rounds of the quick ways, medians printed (default 3); one pass runs once
 #   --no-one-pass    leave the re-encoding join out (it takes minutes)
 #   --seconds S      length of each clip (default 60)
+#   --size WxH       picture size of the clips (default 1280x720)
 set -euo pipefail
 
 encoder=""
@@ -32,24 +34,26 @@ work=""
 rounds=3
 one_pass=true
 seconds=60
+size=1280x720
 while [ $# -gt 0 ]; do
   case "$1" in
   --rounds) rounds="$2"; shift ;;
   --no-one-pass) one_pass=false ;;
   --seconds) seconds="$2"; shift ;;
+  --size) size="$2"; shift ;;
   -*) echo "Unknown option $1" >&2; exit 2 ;;
   *) if [ -z "$encoder" ]; then encoder="$(realpath "$1")"; else work="$1"; fi ;;
   esac
   shift
 done
-[ -n "$encoder" ] || { sed -n '2,20p' "$0"; exit 2; }
+[ -n "$encoder" ] || { sed -n '2,29p' "$0"; exit 2; }
 here="$(dirname "$(realpath "$0")")"
 work="$(realpath -m "${work:-$(mktemp -d /tmp/vantomel-copy-bench.XXXXXX)}")"
 mkdir -p "$work"
 cd "$work"
 
-clips="phone-clips-$seconds"
-"$here/make-bench-clips.sh" "$clips" "$seconds" 1280x720 phone
+clips="phone-clips-$seconds-$size"
+"$here/make-bench-clips.sh" "$clips" "$seconds" "$size" phone
 inputs=()
 for i in 1 2 3 4 5 6 7 8; do inputs+=("$work/$clips/phone$i.mp4"); done
 
@@ -107,7 +111,7 @@ ways=("${quick_ways[@]}")
 $one_pass && ways+=(one-pass)
 for way in "${ways[@]}"; do rm -f "$way.times" "$way.failed" "$way.read-back"; done
 
-echo "Eight $seconds-second 1280x720 H.264/AAC clips; $(nproc) cores; rounds: $rounds;" \
+echo "Eight $seconds-second $size H.264/AAC clips; $(nproc) cores; rounds: $rounds;" \
   "load before the runs: $(cut -d' ' -f1-3 /proc/loadavg)"
 for ((round = 1; round <= rounds; round++)); do
   measure copy copy
