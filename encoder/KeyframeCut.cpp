@@ -92,7 +92,7 @@ KeyframeCut cutAtKeyframes(const InputPart& part, const Keyframes& keyframes, do
     std::vector<double> ends;
     for (std::size_t i = 0; i < keyframes.shown.size(); ++i)
         if (keyframes.shown[i] > cut.start + InputPart::tolerance)
-            ends.push_back(keyframes.partEndBefore(i));
+            ends.push_back(keyframes.endBefore[i]);
     if (endKnown)
         ends.push_back(inputEnd);
     if (ends.empty())

@@ -36,15 +36,10 @@ struct Keyframes
     // Where the pictures decoded before each keyframe end, in the same order; a part that ends
     // before the keyframe ends there. That is the keyframe's own time but in an open group of
     // pictures, whose first pictures are shown before its keyframe, decoded after it and lean on
-    // it. None: each keyframe's own time.
+    // it.
     std::vector<double> endBefore;
     // Where the input's pictures end, when it was read to its end.
     std::optional<double> inputEnd;
-
-    double partEndBefore(std::size_t keyframe) const
-    {
-        return keyframe < endBefore.size() ? endBefore[keyframe] : shown[keyframe];
-    }
 };
 
 // The input's keyframes from the last at or before from up to the first at or after until.
