@@ -90,8 +90,10 @@ std::string formatDiffersLine(const DiffersLine& line);
 std::optional<DiffersLine> parseDiffersLine(std::string_view line);
 
 // With -checkonly -ovc copy, when the inputs can be joined: a line on each in or out point that
-// the copy moves to where its pictures can be cut, a keyframe or the input's end. The times are
-// the input's own, from its first picture.
+// the copy moves to where its pictures can be cut, a keyframe or the input's end. An out point
+// moves to where the pictures decoded before its keyframe end: in an open group of pictures,
+// before the keyframe. One at or past the input's end is no move. The times are the input's own,
+// from its first picture.
 // "Moved 2: the in point 00:00:02.200 of clip.mp4 moves to the keyframe at 00:00:02.000"
 struct MovedLine
 {

@@ -497,9 +497,13 @@ void cutPartAtKeyframes(CopyInput& input, const InputPart& part, bool inBandAllo
     input.facts.part = part;
     if (part.wholeInput())
         return;
-    const std::vector<double> keyframes =
+    const Keyframes found =
         keyframeTimes(input.facts.path, part.start, part.length ? part.end() : part.start);
-    const KeyframeCut cut = cutAtKeyframes(part, keyframes, input.facts.duration);
+    const std::vector<double>& keyframes = found.shown;
+    // A length the header does not state is where the pictures were read to end.
+    if (input.facts.duration <= 0.0 && found.inputEnd)
+        input.facts.duration = *found.inputEnd;
+    const KeyframeCut cut = cutAtKeyframes(part, found, input.facts.duration);
     if (cut.moved.empty())
         return;
     // The points of an x264 clip stay where they are when its pictures between each point and

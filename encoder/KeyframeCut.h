@@ -27,14 +27,30 @@ struct KeyframeCut
     std::vector<MovedPoint> moved;
 };
 
-// The times at which the input's keyframes are shown, in order: at least those from the last at
-// or before from, up to the first at or after until. Throws EncoderError as openInput does.
-std::vector<double> keyframeTimes(const std::string& path, double from, double until);
+// Where a copy can cut an input around a part. Seconds from the input's first picture.
+struct Keyframes
+{
+    // When each keyframe is shown, in order: at least those from the last at or before the part's
+    // start up to the first at or after its end.
+    std::vector<double> shown;
+    // Where the pictures decoded before each keyframe end, in the same order; a part that ends
+    // before the keyframe ends there. That is the keyframe's own time but in an open group of
+    // pictures, whose first pictures are shown before its keyframe, decoded after it and lean on
+    // it.
+    std::vector<double> endBefore;
+    // Where the input's pictures end, when it was read to its end.
+    std::optional<double> inputEnd;
+};
 
-// Each point goes to the keyframe nearest it, never before the input's start; the out point may
-// go to the input's end (length, 0 when unknown) when that is nearer. A part never ends where it
-// begins: it keeps the keyframe after its start.
-KeyframeCut cutAtKeyframes(const InputPart& part, const std::vector<double>& keyframes,
-                           double length);
+// The input's keyframes from the last at or before from up to the first at or after until.
+// Throws EncoderError as openInput does.
+Keyframes keyframeTimes(const std::string& path, double from, double until);
+
+// The in point goes to the keyframe nearest it, never before the input's start. The out point
+// goes to the nearest place where pictures end before a keyframe, or to the input's end (where
+// its pictures were read to end, else length; 0 when unknown) when that is nearer; one at or
+// past the input's end simply is the input's end. A part never ends where it begins: it keeps
+// the keyframe after its start.
+KeyframeCut cutAtKeyframes(const InputPart& part, const Keyframes& keyframes, double length);
 
 } // namespace asapi

@@ -25,7 +25,9 @@ std::string formatStatusLine(const StatusFigures& f)
 {
     const double p = std::clamp(f.fraction, 0.0, 1.0);
     const double t = f.elapsed;
-    return printed(vantomel::kStatusLineFormat, f.position, f.frames, static_cast<int>(p * 100),
+    // A share of sums of seconds may miss a whole percent by a rounding error: the end shows 100%.
+    const int percent = static_cast<int>(p * 100 + 1e-9);
+    return printed(vantomel::kStatusLineFormat, f.position, f.frames, percent,
                    t > 1 ? f.frames / t : 0.0, p > 0.001 ? static_cast<int>((t / p - t) / 60) : 0,
                    p > 0.001 ? static_cast<int>(f.fileBytes / p / 1024 / 1024) : 0,
                    f.audioMinusVideo, kilobitsPerSecond(f.videoBytes, f.position),

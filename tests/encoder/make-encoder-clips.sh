@@ -141,6 +141,17 @@ ff -f lavfi -i "testsrc=size=160x120:rate=30:duration=6" -f lavfi -i "sine=sampl
 ff -ss 2.5 -i "$out/trim-source.mp4" -t 3 -c copy "$out/copy-trimmed.mp4"
 rm "$out/trim-source.mp4"
 
+# Clips whose keyframes open open groups of pictures, the pictures shown just before a keyframe
+# decoded after it: x264's with open-gop (keyframes at 0 and 1 s, the one picture before the
+# second leaning on it) and MPEG-2 (a keyframe each 0.48 s, the two pictures before each but the
+# first leaning on it). And a copy of copy-a.mp4 written to a pipe, whose length is stated nowhere.
+ff -f lavfi -i "testsrc2=size=160x120:rate=25:duration=2" -f lavfi -i "sine=sample_rate=48000:duration=2" \
+   -ac 2 -c:v libx264 -preset medium -g 25 -x264-params open-gop=1 -pix_fmt yuv420p -c:a aac \
+   "$out/copy-open-gop.mkv"
+ff -f lavfi -i "testsrc=size=160x120:rate=25:duration=2" -f lavfi -i "sine=sample_rate=48000:duration=2" \
+   -ac 2 -c:v mpeg2video -bf 2 -g 12 -q:v 4 -c:a aac "$out/copy-mpeg2.mkv"
+ff -i "$out/copy-a.mp4" -c copy -f matroska - > "$out/copy-unstated-length.mkv"
+
 # Clips that a copy join takes or refuses by how they are shown: turned a quarter clockwise (this
 # ffmpeg sets the display matrix of a copy only, and counts its angle counter-clockwise), pixels
 # 4:3 wide in the H.264 header, a 16:9 aspect stated by the container alone, limited and full

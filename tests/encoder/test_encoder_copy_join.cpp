@@ -366,6 +366,78 @@ private slots:
                                     .arg(heard[i])));
     }
 
+    // Where -checkonly says a copied part ends, it ends: before a keyframe of an open group of
+    // pictures the pictures decoded before it end earlier than it, as the pictures shown before it
+    // lean on it; an out point past the clip's end is the clip's end and moves nowhere. The part,
+    // joined twice, decodes cleanly, reaches 100% and keeps its sound.
+    void copiedPartEndsWhereTheCheckSays_data()
+    {
+        QTest::addColumn<QString>("clip");
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<QString>("length");
+        QTest::addColumn<QStringList>("moved");
+        QTest::addColumn<double>("partLength");
+        QTest::newRow("x264 open groups")
+            << "copy-open-gop.mkv"
+            << "0"
+            << "1.05"
+            << QStringList{"Moved 1: the out point 00:00:01.050 of copy-open-gop.mkv moves to the "
+                           "keyframe at 00:00:00.960"}
+            << 0.96;
+        // The in point's keyframe shows none of the pictures before it, which lean on the group
+        // before.
+        QTest::newRow("MPEG-2 open groups")
+            << "copy-mpeg2.mkv"
+            << "0.5"
+            << "0.5"
+            << QStringList{"Moved 1: the in point 00:00:00.500 of copy-mpeg2.mkv moves to the "
+                           "keyframe at 00:00:00.480",
+                           "Moved 1: the out point 00:00:01.000 of copy-mpeg2.mkv moves to the "
+                           "keyframe at 00:00:00.880"}
+            << 0.4;
+        QTest::newRow("out point past the end") << "copy-a.mp4"
+                                                << "0.5"
+                                                << "999" << QStringList{} << 0.5;
+        QTest::newRow("out point past the end of a clip of no stated length")
+            << "copy-unstated-length.mkv"
+            << "0.5"
+            << "999" << QStringList{} << 0.5;
+    }
+
+    void copiedPartEndsWhereTheCheckSays()
+    {
+        QFETCH(QString, clip);
+        QFETCH(QString, start);
+        QFETCH(QString, length);
+        QFETCH(QStringList, moved);
+        QFETCH(double, partLength);
+        const QString output = m_work.filePath("ends." + clip.section(QLatin1Char('.'), -1));
+        const QStringList part{"{", "{" + clip + "}", "-ss", start, "-endpos", length, "}"};
+        const QStringList arguments =
+            expand(part + part + QStringList{"-o", "{out}"}, output) + optionWords(copyBoth);
+        const EncoderProgramRun check = runEncoder(QStringList{"-checkonly"} + arguments);
+        QCOMPARE(check.exitCode, 0);
+        for (const QString& line : QStringList(moved))
+            moved << QString(line).replace(QStringLiteral("Moved 1"), QStringLiteral("Moved 2"));
+        QCOMPARE(QString::fromUtf8(check.errors).split(QLatin1Char('\n'), Qt::SkipEmptyParts),
+                 moved);
+
+        const EncoderProgramRun run = runEncoder(arguments);
+        QVERIFY2(run.exitCode == 0, run.errors.constData());
+        QVERIFY(run.output.contains("(100%)"));
+        QCOMPARE(toolOutput("sh", {"-c", "ffmpeg -v error -i \"$1\" -f null - 2>&1", "sh", output}),
+                 QByteArray());
+        const QList<ChapterMark> chapters = chaptersOf(output);
+        QCOMPARE(chapters.size(), 2);
+        QVERIFY2(std::abs(chapters[1].start - partLength) < 0.01,
+                 qPrintable(QString::number(chapters[1].start)));
+        const QList<JoinLine> joins = joinLines(run.output);
+        QVERIFY(joins.size() == 1 && std::abs(joins[0].offset) < lengthTolerance);
+        const MediaFacts facts = readMediaFacts(output);
+        QVERIFY2(std::abs(facts.audioMinusVideo()) < lengthTolerance,
+                 qPrintable(QString::number(facts.audioMinusVideo())));
+    }
+
     // Clips that differ from the first are refused, with -checkonly too, before anything is
     // written: the message names the clip and how it differs. The sound is compared only when it
     // is copied.

@@ -34,6 +34,12 @@ private slots:
             << qint64(990000)
             << QByteArray(
                    "Pos:  61.5s   1845f (50%) 46.12fps Trem:   0min  18mb  A-V:0.012 [1000:128]\r");
+        // The parts' lengths summed in seconds: 0.92 + 0.04 is a little over 0.96.
+        QTest::newRow("done, the parts' lengths summed")
+            << 1.92 << 48 << 1.92 / (2 * (0.92 + 0.04)) << 0.0 << qint64(0) << 0.0 << qint64(0)
+            << qint64(0)
+            << QByteArray(
+                   "Pos:   1.9s     48f (100%)  0.00fps Trem:   0min   0mb  A-V:0.000 [0:0]\r");
         QTest::newRow("wider than the fields")
             << 123456.7 << 3703701 << 0.999 << 7200.0 << qint64(5000000000) << 0.0
             << qint64(1000000) << qint64(1000)

@@ -11,7 +11,8 @@ class KeyframeCutTest : public QObject
     Q_OBJECT
 
 private slots:
-    // An input of 3 s with keyframes at 0, 0.4, 1.4 and 2.4 s; -1: no length, or to the end.
+    // An input of 3 s with keyframes at 0, 0.4, 1.4 and 2.4 s, the pictures decoded before the
+    // one at 1.4 s ending at 1.32 s (an open group); -1: no length, or to the end.
     void partMovesToNearestKeyframes_data()
     {
         QTest::addColumn<double>("start");
@@ -23,6 +24,7 @@ private slots:
         QTest::newRow("out point nearer the end") << 0.5 << 2.35 << 0.4 << -1.0;
         // Else both points would move to the same keyframe and leave nothing.
         QTest::newRow("shorter than half a group") << 1.4 << 0.1 << 1.4 << 2.4;
+        QTest::newRow("before an open group's keyframe") << 0.4 << 1.0 << 0.4 << 1.32;
     }
 
     void partMovesToNearestKeyframes()
@@ -32,7 +34,8 @@ private slots:
         QFETCH(double, cutStart);
         QFETCH(double, cutEnd);
         const InputPart part{start, length < 0 ? std::nullopt : std::optional(length)};
-        const asapi::KeyframeCut cut = cutAtKeyframes(part, {0.0, 0.4, 1.4, 2.4}, 3.0);
+        const asapi::KeyframeCut cut =
+            cutAtKeyframes(part, {{0.0, 0.4, 1.4, 2.4}, {0.0, 0.4, 1.32, 2.4}, std::nullopt}, 3.0);
         QCOMPARE(cut.start, cutStart);
         QCOMPARE(cut.end.value_or(-1.0), cutEnd);
     }
