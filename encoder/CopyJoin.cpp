@@ -149,8 +149,10 @@ void CopyJoin::addStreams()
 void CopyJoin::run(const Report& report)
 {
     std::unique_ptr<AVCodecParameters, ParametersDeleter> inEffect;
+    m_cutPictures.emplace(m_inputs);
     for (std::size_t i = 0; i < m_inputs.size() && !stopRequested(); ++i) {
         CopyInput& input = m_inputs[i];
+        m_cutPictures->copying(i);
         const AVCodecParameters* parameters = input.video()->codecpar;
         m_inBand.clear();
         if (inEffect)
@@ -161,7 +163,7 @@ void CopyJoin::run(const Report& report)
             check(avcodec_parameters_copy(inEffect.get(), parameters), "Out of memory");
         }
         input.opened.file->takeUp();
-        copyInput(input, report);
+        copyInput(i, report);
         // Done with: its buffers go.
         input.opened.context.reset();
         input.opened.file.reset();
@@ -169,8 +171,9 @@ void CopyJoin::run(const Report& report)
     m_cutShort = stopRequested();
 }
 
-void CopyJoin::copyInput(CopyInput& input, const Report& report)
+void CopyJoin::copyInput(std::size_t index, const Report& report)
 {
+    CopyInput& input = m_inputs[index];
     AVFormatContext* context = input.opened.context.get();
     const int videoIndex = input.opened.videoIndex;
     int audioIndex = m_audioStream ? input.opened.audioIndex : -1;
@@ -281,18 +284,19 @@ void CopyJoin::copyInput(CopyInput& input, const Report& report)
     MissingDecodeTimes decodeTimes(video->time_base, rate, takePicture);
     // Pictures encoded with parameter sets of their own bring them; the clip's own come again
     // before its next keyframe.
-    const auto encodeAgain = [&](double from, double until) {
+    const auto encodedAgain = [&](bool lead) {
         std::vector<std::uint8_t> clipSets;
         if (input.cutSettings.inBand)
             std::swap(clipSets, m_inBand);
-        encodeCut(input.facts.path, rate, input.cutSettings, from, until, takePicture);
+        for (const PacketPtr& packet : m_cutPictures->take(index, lead))
+            takePicture(packet.get());
         if (input.cutSettings.inBand) {
             m_ownSetsInEffect = true;
             m_inBand = inBandParameterSets(nullptr, video->codecpar);
         }
     };
     if (input.copyFrom)
-        encodeAgain(part.start, *input.copyFrom);
+        encodedAgain(true);
     seekToPart(context, videoIndex, pictureOrigin(context, video), part.start, input.facts.path);
     readPackets(context, input.facts.path, m_warn, [&](AVPacket* packet) {
         if (packet->stream_index == videoIndex) {
@@ -307,8 +311,8 @@ void CopyJoin::copyInput(CopyInput& input, const Report& report)
         return !(pictureEnded && soundEnded);
     });
     decodeTimes.finish();
-    if (input.copyUntil && part.length && *input.copyUntil < part.end() - InputPart::tolerance)
-        encodeAgain(*input.copyUntil, part.end());
+    if (input.copyUntil)
+        encodedAgain(false);
     if (!soundPlaced)
         placeSound();
     if (soundDecoder)

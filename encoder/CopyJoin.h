@@ -5,6 +5,7 @@
 #include "ClockJumps.h"
 #include "CommandLine.h"
 #include "CopyInputs.h"
+#include "CutPictures.h"
 #include "JoinReadBack.h"
 #include "OutputFile.h"
 #include "OutputPlan.h"
@@ -79,7 +80,7 @@ private:
     };
 
     void addStreams();
-    void copyInput(CopyInput& input, const Report& report);
+    void copyInput(std::size_t index, const Report& report);
     void writeVideo(AVPacket* packet, const AVStream* from, std::int64_t origin);
     void holdAudio(AVPacket* packet, const AVStream* from, std::int64_t origin,
                    const std::string& path);
@@ -101,6 +102,7 @@ private:
     CodecContextPtr m_audioEncoder;
     PacketPtr m_encodedPacket;
     std::optional<AudioTimeline> m_audioTimeline;
+    std::optional<CutPictures> m_cutPictures;
 
     // The output's time line, in its streams' time bases.
     std::int64_t m_partStart = 0;

@@ -322,7 +322,7 @@ void encodeCut(const std::string& path, Ratio rate, const CutSettings& settings,
     const CodecContextPtr decoder = openDecoder(video, 1);
     const CodecContextPtr encoder = openCutEncoder(video, rate, settings);
     if (!decoder || !encoder)
-        throw EncoderError{"Cannot encode the start of the part of " + path + " again."};
+        throw EncoderError{"Cannot encode the pictures at a cut of " + path + " again."};
     const FramePtr frame = makeFrame();
     const PacketPtr encoded = makePacket();
     std::int64_t firstShown = AV_NOPTS_VALUE;
@@ -364,7 +364,7 @@ void encodeCut(const std::string& path, Ratio rate, const CutSettings& settings,
                 frame->pts = av_rescale_q(shown - firstShown, timeBase, pictures);
                 frame->pict_type = AV_PICTURE_TYPE_NONE;
                 check(avcodec_send_frame(encoder.get(), frame.get()),
-                      "Cannot encode the start of the part of " + path + " again");
+                      "Cannot encode the pictures at a cut of " + path + " again");
                 takeEncoded();
             }
             av_frame_unref(frame.get());
