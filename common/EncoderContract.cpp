@@ -148,18 +148,20 @@ std::string formatDiffersLine(const DiffersLine& line)
     std::string reason = line.reason;
     std::replace_if(
         reason.begin(), reason.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
-    return "Differs " + std::to_string(line.input) + ": " + reason + "\n";
+    return (line.encodedToMatch ? "Encoded " : "Differs ") + std::to_string(line.input) + ": " +
+           reason + "\n";
 }
 
 std::optional<DiffersLine> parseDiffersLine(std::string_view text)
 {
     LineReader reader{trimmed(text)};
-    if (!reader.word("Differs "))
+    const bool encoded = reader.word("Encoded ");
+    if (!encoded && !reader.word("Differs "))
         return std::nullopt;
     const std::optional<int> input = reader.count();
     if (!input || !reader.word(": ") || reader.rest.empty())
         return std::nullopt;
-    return DiffersLine{*input, std::string(reader.rest)};
+    return DiffersLine{*input, std::string(reader.rest), encoded};
 }
 
 namespace {

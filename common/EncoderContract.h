@@ -76,10 +76,14 @@ inline constexpr const char* kInBandSetsOption = "-inbandsets";
 // each input that cannot be joined with the others, so that the program can mark it. The others
 // are the most inputs that can be joined; an input that cannot be read is one that cannot.
 // "Differs 3: IMG_481.mp4 is 1080x1920 at 30 fps; the others are 1920x1080 at 30 fps."
+// Where the copy can go on with such an input's pictures encoded again to match the others (with
+// the others' codec and parameter sets), the line says so in place of the refusal, and the check
+// passes: "Encoded 3: IMG_481.mp4 is 1080x1920 at 30 fps; the others are 1920x1080 at 30 fps."
 struct DiffersLine
 {
     int input = 0; // 1-based position among the inputs
     std::string reason;
+    bool encodedToMatch = false;
 
     bool operator==(const DiffersLine&) const = default;
 };
