@@ -495,6 +495,14 @@ copiedSpan(const InputPart& part, const std::vector<double>& keyframes, double l
 void cutPartAtKeyframes(CopyInput& input, const InputPart& part, bool inBandAllowed)
 {
     input.facts.part = part;
+    // Encoded again whole to match the others: its points stay where they are.
+    if (input.match) {
+        const double end = part.length                         ? part.end()
+                           : input.facts.duration > part.start ? input.facts.duration
+                                                               : part.start + 1e6;
+        input.copyFrom = input.copyUntil = end;
+        return;
+    }
     if (part.wholeInput())
         return;
     const Keyframes found =
@@ -540,31 +548,87 @@ std::vector<std::string> reasonsEachDiffers(const std::vector<CopyInput>& inputs
 
 void checkCopyable(const std::vector<CopyInput>& inputs, bool audioCopied)
 {
-    const CopyInput& first = inputs.front();
+    // The pictures of those copied, as those encoded again to match take the others'.
+    std::vector<const CopyInput*> copied, all;
+    for (const CopyInput& input : inputs) {
+        all.push_back(&input);
+        if (!input.match)
+            copied.push_back(&input);
+    }
     // The pictures first: sound that differs is told apart, as encoding it once cures it.
     // What is alike to the first is alike to the one before, but for a picture range that only
     // the parameter sets of both state: one that states none keeps the range before it.
-    const auto refuseFirstDifference = [&](auto differenceOf, auto refusal, bool withBefore) {
-        for (std::size_t i = 1; i < inputs.size(); ++i) {
-            const CopyInput* other = &first;
-            auto difference = differenceOf(inputs[i], first);
-            if (!difference && withBefore && (difference = differenceOf(inputs[i], inputs[i - 1])))
-                other = &inputs[i - 1];
+    const auto refuseFirstDifference = [&](const std::vector<const CopyInput*>& these,
+                                           auto differenceOf, auto refusal, bool withBefore) {
+        for (std::size_t i = 1; i < these.size(); ++i) {
+            const CopyInput* other = these.front();
+            auto difference = differenceOf(*these[i], *other);
+            if (!difference && withBefore && (difference = differenceOf(*these[i], *these[i - 1])))
+                other = these[i - 1];
             if (!difference)
                 continue;
-            throw refusal(differenceSentence(clipName(inputs[i].facts.path), *difference,
+            throw refusal(differenceSentence(clipName(these[i]->facts.path), *difference,
                                              clipName(other->facts.path), false));
         }
     };
-    refuseFirstDifference(videoDifference, EncoderError::cannotCopy, true);
-    for (const CopyInput& input : inputs) {
-        const int hidden = hiddenPictures(input);
+    refuseFirstDifference(copied, videoDifference, EncoderError::cannotCopy, true);
+    for (const CopyInput* input : copied) {
+        const int hidden = hiddenPictures(*input);
         if (hidden == 0)
             continue;
-        throw EncoderError::cannotCopy(hiddenPicturesSentence(input, hidden));
+        throw EncoderError::cannotCopy(hiddenPicturesSentence(*input, hidden));
     }
     if (audioCopied)
-        refuseFirstDifference(audioDifference, EncoderError::cannotCopySound, false);
+        refuseFirstDifference(all, audioDifference, EncoderError::cannotCopySound, false);
+}
+
+const CopyInput& copiedReference(const std::vector<CopyInput>& inputs)
+{
+    const auto copied = std::find_if(inputs.begin(), inputs.end(),
+                                     [](const CopyInput& input) { return !input.match; });
+    return copied != inputs.end() ? *copied : inputs.front();
+}
+
+std::vector<std::string> matchDiffering(std::vector<CopyInput>& inputs, bool audioCopied,
+                                        bool inBandAllowed)
+{
+    std::vector<std::string> reasons(inputs.size());
+    markWhatDiffers(inputs, videoDifference, true, reasons);
+    for (std::size_t i = 0; i < inputs.size(); ++i)
+        if (reasons[i].empty())
+            if (const int hidden = hiddenPictures(inputs[i]))
+                reasons[i] = hiddenPicturesSentence(inputs[i], hidden);
+    const auto reference = std::find_if(inputs.begin(), inputs.end(), [&](const CopyInput& input) {
+        return reasons[&input - inputs.data()].empty();
+    });
+    const auto cannot = [&reasons] { return std::vector<std::string>(reasons.size()); };
+    if (reference == inputs.end() ||
+        std::all_of(reasons.begin(), reasons.end(), [](const auto& r) { return r.empty(); }))
+        return cannot();
+    // Copied sound must be alike throughout; a picture turned otherwise cannot be shown so.
+    if (audioCopied) {
+        std::vector<std::string> sound(inputs.size());
+        markWhatDiffers(inputs, audioDifference, false, sound);
+        if (std::any_of(sound.begin(), sound.end(), [](const auto& r) { return !r.empty(); }))
+            return cannot();
+    }
+    for (std::size_t i = 0; i < inputs.size(); ++i)
+        if (!reasons[i].empty() && inputs[i].facts.rotation != reference->facts.rotation)
+            return cannot();
+    auto settings = cutSettingsFor(reference->facts.path, reference->facts.frameRate);
+    if (!settings && inBandAllowed)
+        settings = inBandCutSettingsFor(reference->facts.path, 0.0, 0.0);
+    if (!settings)
+        return cannot();
+    ParametersPtr like(allocated(avcodec_parameters_alloc()), ParametersDeleter{});
+    check(avcodec_parameters_copy(like.get(), reference->video()->codecpar), "Out of memory");
+    for (std::size_t i = 0; i < inputs.size(); ++i)
+        if (!reasons[i].empty()) {
+            inputs[i].match =
+                MatchedShape{like, reference->facts.frameRate, reference->facts.pixelAspect};
+            inputs[i].cutSettings = *settings;
+        }
+    return reasons;
 }
 
 void checkContainerKeeps(const std::vector<CopyInput>& inputs, Container container,
@@ -587,7 +651,7 @@ void checkContainerKeeps(const std::vector<CopyInput>& inputs, Container contain
 bool parametersGoInBand(const std::vector<CopyInput>& inputs)
 {
     return std::any_of(inputs.begin(), inputs.end(), [&inputs](const CopyInput& input) {
-        return !sameBytes(inputs.front().video()->codecpar, input.video()->codecpar) ||
+        return !sameBytes(inputs.front().pictureParameters(), input.pictureParameters()) ||
                input.encodesWithOwnSets();
     });
 }

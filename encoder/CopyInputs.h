@@ -35,10 +35,17 @@ struct CopyInput
     std::optional<double> copyFrom;
     std::optional<double> copyUntil;
     CutSettings cutSettings;
+    // Its pictures differ from the others': they are all encoded again to match them.
+    std::optional<MatchedShape> match;
 
     // Some of its pictures are encoded again with parameter sets of their own.
     bool encodesWithOwnSets() const { return cutSettings.inBand && (copyFrom || copyUntil); }
     const AVStream* video() const { return opened.context->streams[opened.videoIndex]; }
+    // Those of the pictures it brings to the join: its own, or those it is encoded to match.
+    const AVCodecParameters* pictureParameters() const
+    {
+        return match ? match->like.get() : video()->codecpar;
+    }
     // Nothing when the input has no sound.
     const AVStream* audio() const
     {
@@ -66,13 +73,25 @@ void cutPartAtKeyframes(CopyInput& input, const InputPart& part, bool inBandAllo
 // find. (checkCopyable compares with the first input: its refusal names one input.)
 std::vector<std::string> reasonsEachDiffers(const std::vector<CopyInput>& inputs, bool audioCopied);
 
+// The first input whose pictures are copied: the output's picture is its.
+const CopyInput& copiedReference(const std::vector<CopyInput>& inputs);
+
+// Where the pictures of some inputs differ from those of most others, and the others' encoder can
+// be matched (cutSettingsFor, or with inBandAllowed inBandCutSettingsFor), those inputs are to be
+// encoded again to match them (their match and cutSettings are set): why each one differs, empty
+// for the others. All empty when nothing is to be matched, or it cannot be: the sound differs
+// while it is copied, or a picture is turned otherwise than the others'. Throws EncoderError as
+// openInput does.
+std::vector<std::string> matchDiffering(std::vector<CopyInput>& inputs, bool audioCopied,
+                                        bool inBandAllowed);
+
 // Throws the cannot-copy EncoderError when an input's packets cannot follow the first input's in
 // one stream: the message names the first input that differs, how it differs, and the first
 // input as it is ("clip3.mov is 1280x720 at 25 fps; clip1.mp4 is 1920x1080 at 30 fps."). The
 // sound is compared only when it is copied, and only when the pictures can be: its refusal is
 // of a kind of its own.
 // An input whose edit list hides pictures at its start is refused as the pictures are: a copy
-// would show them.
+// would show them. An input encoded again to match the others is compared by its sound alone.
 void checkCopyable(const std::vector<CopyInput>& inputs, bool audioCopied);
 
 // Throws the cannot-copy EncoderError when the container cannot keep how an input is shown (its

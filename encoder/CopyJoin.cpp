@@ -12,14 +12,10 @@ extern "C" {
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 namespace asapi {
 namespace {
-
-struct ParametersDeleter
-{
-    void operator()(AVCodecParameters* parameters) const { avcodec_parameters_free(&parameters); }
-};
 
 // The codec tag of a copied stream where the output's container knows it for that codec (an
 // MP4's hvc1 stays hvc1); otherwise the container's own choice.
@@ -45,7 +41,8 @@ CopyPlan planCopy(const CommandLineOptions& options, const std::vector<CopyInput
         audioCodec = audioCodecName(options);
     else if (firstSound)
         audioCodec = avcodec_get_name(firstSound->codecpar->codec_id);
-    checkCopiedCodecs(plan.container, avcodec_get_name(inputs.front().video()->codecpar->codec_id),
+    checkCopiedCodecs(plan.container,
+                      avcodec_get_name(copiedReference(inputs).video()->codecpar->codec_id),
                       audioCodec, plan.audioCopied);
     plan.muxer = muxerName(plan.container, "", "");
     std::vector<InputFacts> facts;
@@ -101,7 +98,9 @@ void CopyJoin::create(const std::string& path)
 void CopyJoin::addStreams()
 {
     AVFormatContext* muxer = m_muxer.get();
-    const AVStream* video = m_inputs.front().video();
+    // The output's picture is that of the inputs copied: any other is encoded to match it.
+    const CopyInput& reference = copiedReference(m_inputs);
+    const AVStream* video = reference.video();
     m_videoStream = newTrack(muxer);
     check(avcodec_parameters_copy(m_videoStream->codecpar, video->codecpar), "Out of memory");
     m_videoStream->codecpar->codec_tag = keptTag(muxer->oformat, video->codecpar);
@@ -118,7 +117,7 @@ void CopyJoin::addStreams()
     m_videoStream->r_frame_rate = video->r_frame_rate;
     // The pixels' shape as players show it, the container's where it states one: the muxer refuses
     // a stream whose container and codec layers state two.
-    const AVRational aspect = av_guess_sample_aspect_ratio(m_inputs.front().opened.context.get(),
+    const AVRational aspect = av_guess_sample_aspect_ratio(reference.opened.context.get(),
                                                            const_cast<AVStream*>(video), nullptr);
     m_videoStream->sample_aspect_ratio = aspect;
     m_videoStream->codecpar->sample_aspect_ratio = aspect;
@@ -153,7 +152,7 @@ void CopyJoin::run(const Report& report)
     for (std::size_t i = 0; i < m_inputs.size() && !stopRequested(); ++i) {
         CopyInput& input = m_inputs[i];
         m_cutPictures->copying(i);
-        const AVCodecParameters* parameters = input.video()->codecpar;
+        const AVCodecParameters* parameters = input.pictureParameters();
         m_inBand.clear();
         if (inEffect)
             m_inBand =
@@ -247,7 +246,9 @@ void CopyJoin::copyInput(std::size_t index, const Report& report)
     const std::int64_t halfPicture = std::max<std::int64_t>(
         av_rescale_q(1, AVRational{rate.den, 2 * rate.num}, video->time_base), 1);
     const bool cutStart = part.start > 0.0;
-    bool begun = !cutStart;
+    // Pictures encoded again open the part: copying begins at copyFrom.
+    const bool copiesFromStart = !cutStart && !input.copyFrom;
+    bool begun = copiesFromStart;
     bool pictureEnded = false;
     bool soundEnded = audioIndex < 0;
     // A picture that comes after the part's keyframe but is shown before it leans on pictures
@@ -260,7 +261,7 @@ void CopyJoin::copyInput(std::size_t index, const Report& report)
         if (!begun && key && stamp != AV_NOPTS_VALUE && stamp >= copyFrom - halfPicture)
             begun = true;
         return begun && !pictureEnded &&
-               (!cutStart || stamp == AV_NOPTS_VALUE || stamp >= copyFrom - halfPicture);
+               (copiesFromStart || stamp == AV_NOPTS_VALUE || stamp >= copyFrom - halfPicture);
     };
     // Whether a sound packet lies before the part, and notes when one comes after it.
     const auto soundBefore = [&](const AVPacket* packet) {
@@ -288,6 +289,10 @@ void CopyJoin::copyInput(std::size_t index, const Report& report)
         std::vector<std::uint8_t> clipSets;
         if (input.cutSettings.inBand)
             std::swap(clipSets, m_inBand);
+        if (input.match && lead)
+            encodeCut(input.facts.path, rate, input.cutSettings, part.start,
+                      part.length ? part.end() : std::numeric_limits<double>::infinity(),
+                      takePicture, &*input.match);
         for (const PacketPtr& packet : m_cutPictures->take(index, lead))
             takePicture(packet.get());
         if (input.cutSettings.inBand) {
@@ -354,7 +359,8 @@ void CopyJoin::copyInput(std::size_t index, const Report& report)
           input.copyFrom, input.copyUntil})
         if (cut && *cut < partEnd - InputPart::tolerance)
             m_written.cuts.push_back(PictureCut{partNumber, start + *cut - part.start});
-    m_written.shapes.push_back(PartShape{input.facts.rotation, input.facts.pixelAspect});
+    m_written.shapes.push_back(PartShape{
+        input.facts.rotation, input.match ? input.match->pixelAspect : input.facts.pixelAspect});
     m_written.clipsLength += videoSeconds(m_videoEnd) - start;
 }
 

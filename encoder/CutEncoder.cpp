@@ -3,6 +3,7 @@
 #include "CopyInputs.h"
 #include "InputProbe.h"
 #include "StreamDecoder.h"
+#include "VideoNormaliser.h"
 
 extern "C" {
 #include <libavutil/opt.h>
@@ -11,6 +12,7 @@ extern "C" {
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <map>
 #include <sstream>
 #include <vector>
@@ -99,14 +101,14 @@ const char* x264ProfileName(int profile)
     }
 }
 
-CodecContextPtr openCutEncoder(const AVStream* video, Ratio rate, const CutSettings& settings)
+CodecContextPtr openCutEncoder(const AVCodecParameters* clip, Ratio rate,
+                               const CutSettings& settings)
 {
-    const bool hevc = video->codecpar->codec_id == AV_CODEC_ID_HEVC;
+    const bool hevc = clip->codec_id == AV_CODEC_ID_HEVC;
     const AVCodec* codec = avcodec_find_encoder_by_name(hevc ? "libx265" : "libx264");
     if (!codec)
         return nullptr;
     CodecContextPtr context(allocated(avcodec_alloc_context3(codec)));
-    const AVCodecParameters* clip = video->codecpar;
     context->width = clip->width;
     context->height = clip->height;
     context->pix_fmt = static_cast<AVPixelFormat>(clip->format);
@@ -260,7 +262,7 @@ std::optional<CutSettings> cutSettingsFor(const std::string& path, Ratio rate)
     CutSettings settings{cutParams(*options), true, sets->lengthSize};
     for (const bool stitchable : {true, false}) {
         settings.stitchable = stitchable;
-        const CodecContextPtr encoder = openCutEncoder(video, rate, settings);
+        const CodecContextPtr encoder = openCutEncoder(video->codecpar, rate, settings);
         if (encoder && encoderParameterSets(encoder.get()) == clipSets)
             return settings;
     }
@@ -301,8 +303,37 @@ std::optional<CutSettings> inBandCutSettingsFor(const std::string& path, double 
                        true};
 }
 
+namespace {
+
+// A matched clip's picture is held over a gap in its pictures of up to this many seconds.
+constexpr double kLongestHeldPicture = 3600.0;
+
+// Where the input's picture lies in a matched clip's picture: as large as it fits, its shape kept,
+// black around it.
+PictureLayout keptShapeIn(const AVCodecParameters* input, const AVCodecParameters* like)
+{
+    const auto aspect = [](const AVCodecParameters* codec) {
+        const AVRational sar = codec->sample_aspect_ratio;
+        return (sar.num > 0 && sar.den > 0 ? av_q2d(sar) : 1.0) * codec->width / codec->height;
+    };
+    const double pixel = like->sample_aspect_ratio.num > 0 && like->sample_aspect_ratio.den > 0
+                             ? av_q2d(like->sample_aspect_ratio)
+                             : 1.0;
+    PictureLayout layout{like->width, like->height, 0, 0, like->width, like->height, aspect(like)};
+    const auto even = [](double size) { return std::max(2, 2 * static_cast<int>(size / 2 + 0.5)); };
+    if (aspect(input) > aspect(like))
+        layout.pictureHeight = std::min(like->height, even(like->width * pixel / aspect(input)));
+    else
+        layout.pictureWidth = std::min(like->width, even(like->height * aspect(input) / pixel));
+    layout.pictureX = (like->width - layout.pictureWidth) / 4 * 2;
+    layout.pictureY = (like->height - layout.pictureHeight) / 4 * 2;
+    return layout;
+}
+
+} // namespace
+
 void encodeCut(const std::string& path, Ratio rate, const CutSettings& settings, double from,
-               double until, const std::function<void(AVPacket*)>& write)
+               double until, const std::function<void(AVPacket*)>& write, const MatchedShape* match)
 {
     const OpenedInput input = openInput(path);
     AVFormatContext* context = input.context.get();
@@ -316,11 +347,16 @@ void encodeCut(const std::string& path, Ratio rate, const CutSettings& settings,
     const AVRational pictures{rate.den, rate.num};
     // The pictures that start from `from` on and before `until`, as a part's points take them.
     const std::int64_t first = ticks(from - InputPart::tolerance);
-    const std::int64_t last = ticks(until - InputPart::tolerance);
+    const std::int64_t last = std::isfinite(until) ? ticks(until - InputPart::tolerance)
+                                                   : std::numeric_limits<std::int64_t>::max();
+    // A matched clip's pictures are counted at the others' rate.
+    const AVRational encodedPictures =
+        match ? AVRational{match->rate.den, match->rate.num} : pictures;
 
     const bool hevc = video->codecpar->codec_id == AV_CODEC_ID_HEVC;
     const CodecContextPtr decoder = openDecoder(video, 1);
-    const CodecContextPtr encoder = openCutEncoder(video, rate, settings);
+    const CodecContextPtr encoder = openCutEncoder(match ? match->like.get() : video->codecpar,
+                                                   match ? match->rate : rate, settings);
     if (!decoder || !encoder)
         throw EncoderError{"Cannot encode the pictures at a cut of " + path + " again."};
     const FramePtr frame = makeFrame();
@@ -347,25 +383,44 @@ void encodeCut(const std::string& path, Ratio rate, const CutSettings& settings,
             PacketPtr packet = makePacket();
             check(av_new_packet(packet.get(), static_cast<int>(bytes.size())), "Out of memory");
             std::memcpy(packet->data, bytes.data(), bytes.size());
-            packet->pts = firstShown + av_rescale_q(encoded->pts, pictures, timeBase);
-            packet->dts = firstShown + av_rescale_q(encoded->dts, pictures, timeBase);
-            packet->duration = av_rescale_q(1, pictures, timeBase);
+            packet->pts = firstShown + av_rescale_q(encoded->pts, encodedPictures, timeBase);
+            packet->dts = firstShown + av_rescale_q(encoded->dts, encodedPictures, timeBase);
+            packet->duration = av_rescale_q(1, encodedPictures, timeBase);
             packet->flags = encoded->flags & AV_PKT_FLAG_KEY;
             av_packet_unref(encoded.get());
             write(packet.get());
         }
     };
+    const auto encode = [&](AVFrame* picture) {
+        picture->pict_type = AV_PICTURE_TYPE_NONE;
+        check(avcodec_send_frame(encoder.get(), picture),
+              "Cannot encode the pictures at a cut of " + path + " again");
+        takeEncoded();
+    };
+    // A matched clip's pictures take the others' size and rate.
+    std::optional<VideoNormaliser> shaper;
+    if (match)
+        shaper.emplace(VideoTarget{match->like->width, match->like->height,
+                                   static_cast<AVPixelFormat>(match->like->format),
+                                   match->like->sample_aspect_ratio, match->rate},
+                       keptShapeIn(video->codecpar, match->like.get()), 0, kLongestHeldPicture,
+                       [&](FramePtr shaped) {
+                           shaped->pts = shaper->framesEmitted();
+                           encode(shaped.get());
+                       });
     const auto takeDecoded = [&] {
         while (avcodec_receive_frame(decoder.get(), frame.get()) == 0) {
             const std::int64_t shown = frame->best_effort_timestamp;
             if (shown != AV_NOPTS_VALUE && shown >= first && shown < last) {
                 if (firstShown == AV_NOPTS_VALUE)
                     firstShown = shown;
-                frame->pts = av_rescale_q(shown - firstShown, timeBase, pictures);
-                frame->pict_type = AV_PICTURE_TYPE_NONE;
-                check(avcodec_send_frame(encoder.get(), frame.get()),
-                      "Cannot encode the pictures at a cut of " + path + " again");
-                takeEncoded();
+                if (shaper) {
+                    shaper->push(frame.get(), (shown - firstShown) * av_q2d(timeBase),
+                                 av_q2d(av_inv_q(AVRational{rate.num, rate.den})));
+                } else {
+                    frame->pts = av_rescale_q(shown - firstShown, timeBase, pictures);
+                    encode(frame.get());
+                }
             }
             av_frame_unref(frame.get());
         }
@@ -387,6 +442,8 @@ void encodeCut(const std::string& path, Ratio rate, const CutSettings& settings,
         });
     avcodec_send_packet(decoder.get(), nullptr);
     takeDecoded();
+    if (shaper)
+        shaper->finish();
     avcodec_send_frame(encoder.get(), nullptr);
     takeEncoded();
 }

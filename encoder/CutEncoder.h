@@ -4,6 +4,7 @@
 #include "Ratio.h"
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -43,11 +44,29 @@ std::optional<CutSettings> cutSettingsFor(const std::string& path, Ratio rate);
 // picture after one could lean on one before it. Throws EncoderError as openInput does.
 std::optional<CutSettings> inBandCutSettingsFor(const std::string& path, double from, double until);
 
+struct ParametersDeleter
+{
+    void operator()(AVCodecParameters* parameters) const { avcodec_parameters_free(&parameters); }
+};
+using ParametersPtr = std::shared_ptr<AVCodecParameters>;
+
+// Other clips whose picture a clip's pictures are encoded to match: their stream's parameters
+// (size, pixel format and shape, codec, profile and level) and their rate.
+struct MatchedShape
+{
+    ParametersPtr like;
+    Ratio rate;
+    double pixelAspect = 1.0; // as the others are shown
+};
+
 // Decodes the pictures of the input shown from `from` up to `until` (seconds from its first
 // picture) and encodes them again, the first as a keyframe: the pictures before the keyframe after
 // an in point, or those from the keyframe before an out point. write takes each packet, timed in
-// the input's video time base, in the clip's packet form. Throws EncoderError.
+// the input's video time base, in the clip's packet form. With match, the pictures are encoded
+// to match other clips (settings are theirs): scaled into their size, their shape kept, at their
+// rate; until may then be infinite. Throws EncoderError.
 void encodeCut(const std::string& path, Ratio rate, const CutSettings& settings, double from,
-               double until, const std::function<void(AVPacket*)>& write);
+               double until, const std::function<void(AVPacket*)>& write,
+               const MatchedShape* match = nullptr);
 
 } // namespace asapi

@@ -20,6 +20,9 @@ CutPictures::CutPictures(const std::vector<CopyInput>& inputs) : m_inputs(inputs
     for (std::size_t i = 0; i < inputs.size(); ++i) {
         const CopyInput& input = inputs[i];
         const InputPart& part = input.facts.part;
+        // An input encoded whole to match the others is encoded as it is written.
+        if (input.match)
+            continue;
         if (input.copyFrom)
             m_cuts.push_back(Cut{i, true, part.start, *input.copyFrom, false, {}, nullptr});
         if (input.copyUntil && part.length && *input.copyUntil < part.end() - InputPart::tolerance)

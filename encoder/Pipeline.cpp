@@ -49,15 +49,35 @@ std::vector<InputFacts> probeInputs(const CommandLineOptions& options)
     return inputs;
 }
 
+// The parameter sets of pictures encoded again may come in band: the user allows it and the
+// container can say so.
+bool inBandAllowed(const CommandLineOptions& options)
+{
+    return options.inBandSets &&
+           containerFor(options.output, options.outputFormat)->inBandParameterSets;
+}
+
+// Inputs whose pictures differ from most others' are encoded again to match them where that can
+// be done: a line on each, for -checkonly.
+std::string matchDifferingInputs(std::vector<CopyInput>& inputs, const CommandLineOptions& options,
+                                 const std::vector<int>& positions)
+{
+    const std::vector<std::string> reasons =
+        matchDiffering(inputs, options.audioEncoder == AudioEncoder::Copy, inBandAllowed(options));
+    std::string lines;
+    for (std::size_t i = 0; i < reasons.size(); ++i)
+        if (!reasons[i].empty())
+            lines += vantomel::formatDiffersLine({positions[i], reasons[i], true});
+    return lines;
+}
+
 // Each part moves to its keyframes; with -checkonly, a line on each point that moved.
 void cutPartsAtKeyframes(std::vector<CopyInput>& inputs, const CommandLineOptions& options,
                          const std::vector<int>& positions, std::FILE* moves)
 {
-    const bool inBandAllowed =
-        options.inBandSets &&
-        containerFor(options.output, options.outputFormat)->inBandParameterSets;
+    const bool inBand = inBandAllowed(options);
     for (std::size_t i = 0; i < inputs.size(); ++i) {
-        cutPartAtKeyframes(inputs[i], partOf(options.inputs[positions[i] - 1]), inBandAllowed);
+        cutPartAtKeyframes(inputs[i], partOf(options.inputs[positions[i] - 1]), inBand);
         const std::string name = std::filesystem::path(inputs[i].facts.path).filename().string();
         for (const MovedPoint& point : moves ? inputs[i].moved : std::vector<MovedPoint>{})
             std::fputs(vantomel::formatMovedLine(
@@ -191,11 +211,13 @@ ExitStatus checkCopy(const CommandLineOptions& options, std::FILE* errors)
         throw *refusal;
     if (!refusal) {
         try {
+            const std::string encoded = matchDifferingInputs(readable, options, positions);
             checkCopyable(readable, audioCopied);
             checkContainerKeeps(readable, containerFor(options.output, options.outputFormat),
                                 audioCopied);
             planCopy(options, readable);
             cutPartsAtKeyframes(readable, options, positions, errors);
+            std::fputs(encoded.c_str(), errors);
             return ExitStatus::Done;
         } catch (const EncoderError& error) {
             if (error.kind() != EncoderError::Kind::CannotCopy &&
@@ -223,11 +245,12 @@ ExitStatus joinByCopying(const CommandLineOptions& options, std::FILE* status, s
     if (options.checkOnly)
         return checkCopy(options, errors);
     std::vector<CopyInput> inputs = openCopyInputs(inputPaths(options), options.output);
+    std::vector<int> positions(inputs.size());
+    std::iota(positions.begin(), positions.end(), 1);
+    matchDifferingInputs(inputs, options, positions);
     checkCopyable(inputs, options.audioEncoder == AudioEncoder::Copy);
     checkContainerKeeps(inputs, containerFor(options.output, options.outputFormat),
                         options.audioEncoder == AudioEncoder::Copy);
-    std::vector<int> positions(inputs.size());
-    std::iota(positions.begin(), positions.end(), 1);
     cutPartsAtKeyframes(inputs, options, positions, nullptr);
     const CopyPlan plan = planCopy(options, inputs);
     if (stopRequested())
