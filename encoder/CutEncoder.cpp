@@ -101,8 +101,10 @@ const char* x264ProfileName(int profile)
     }
 }
 
+// threads: 1 for the few pictures at a cut, which are encoded beside others; 0 (as many as
+// suit the machine) for a whole clip.
 CodecContextPtr openCutEncoder(const AVCodecParameters* clip, Ratio rate,
-                               const CutSettings& settings)
+                               const CutSettings& settings, int threads = 1)
 {
     const bool hevc = clip->codec_id == AV_CODEC_ID_HEVC;
     const AVCodec* codec = avcodec_find_encoder_by_name(hevc ? "libx265" : "libx264");
@@ -122,7 +124,7 @@ CodecContextPtr openCutEncoder(const AVCodecParameters* clip, Ratio rate,
     context->colorspace = clip->color_space;
     context->chroma_sample_location = clip->chroma_location;
     context->level = clip->level;
-    context->thread_count = 1;
+    context->thread_count = threads;
     context->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     AVDictionary* options = nullptr;
     if (hevc) {
@@ -354,9 +356,11 @@ void encodeCut(const std::string& path, Ratio rate, const CutSettings& settings,
         match ? AVRational{match->rate.den, match->rate.num} : pictures;
 
     const bool hevc = video->codecpar->codec_id == AV_CODEC_ID_HEVC;
-    const CodecContextPtr decoder = openDecoder(video, 1);
+    // A whole clip encoded to match others is the one thing the join does meanwhile.
+    const int threads = match ? 0 : 1;
+    const CodecContextPtr decoder = openDecoder(video, threads);
     const CodecContextPtr encoder = openCutEncoder(match ? match->like.get() : video->codecpar,
-                                                   match ? match->rate : rate, settings);
+                                                   match ? match->rate : rate, settings, threads);
     if (!decoder || !encoder)
         throw EncoderError{"Cannot encode the pictures at a cut of " + path + " again."};
     const FramePtr frame = makeFrame();

@@ -6,6 +6,10 @@
 #   trimmed      the copy join of a part of each clip, its points between keyframes (the
 #                pictures from each point to its keyframe are encoded again): its V-sum is
 #                against the whole clips;
+#   smart        seven of the clips and one of another size (three quarters of theirs, made by
+#                x264 alike): the copy encodes that one again to match the others; against it
+#                copy-seven, the copy join of the seven, and encode-other, ffmpeg encoding the
+#                other clip alone to the others' size and settings;
 #   one pass     our encoder re-encoding the same clips with the MP4 profile's options;
 #   ffmpeg       ffmpeg's concat demuxer with -c copy;
 #   cat          the files put one after another, the least any join can cost;
@@ -99,13 +103,22 @@ trimmed() {
   for input in "${inputs[@]}"; do parts+=("{" "$input" -ss 1.3 -endpos "$(calc "$seconds * 0.6")" "}"); done
   "$encoder" "${parts[@]}" -o "$work/trimmed.mp4" -ovc copy -oac copy
 }
+other="$work/$clips/other.mp4"
+[ -f "$other" ] || ffmpeg -hide_banner -loglevel error -i "${inputs[0]}" -vf scale=iw*3/4:ih*3/4 \
+  -c:v libx264 -preset ultrafast -b:v 6M -g 60 -c:a copy "$other"
+smart() { "$encoder" "${inputs[@]:0:7}" "$other" -o "$work/smart.mp4" -ovc copy -oac copy; }
+copy_seven() { "$encoder" "${inputs[@]:0:7}" -o "$work/copy-seven.mp4" -ovc copy -oac copy; }
+encode_other() {
+  ffmpeg -hide_banner -loglevel error -y -i "$other" -vf "scale=${size/x/:}" -c:v libx264 \
+    -preset ultrafast -b:v 8M -g 60 -c:a copy "$work/encode-other.mp4"
+}
 program="$(dirname "$encoder")/vantomel"
 job() {
   "$program" --join -y -q --profile "MP4 - Same as the videos (no re-encoding)" \
     -o "$work/job.mp4" "${inputs[@]}"
 }
 
-quick_ways=(copy copy-aac trimmed ffmpeg cat)
+quick_ways=(copy copy-aac trimmed smart copy-seven encode-other ffmpeg cat)
 [ -x "$program" ] && quick_ways+=(job)
 ways=("${quick_ways[@]}")
 $one_pass && ways+=(one-pass)
@@ -117,6 +130,9 @@ for ((round = 1; round <= rounds; round++)); do
   measure copy copy
   measure copy-aac copy_aac
   measure trimmed trimmed
+  measure smart smart
+  measure copy-seven copy_seven
+  measure encode-other encode_other
   measure ffmpeg ffmpeg_concat
   measure cat cat_files
   [ -x "$program" ] && measure job job
@@ -152,6 +168,12 @@ echo
 $one_pass && echo "copy / one pass: $(ratio "$copy_wall" "$(wall_median one-pass)") (target at most 0.02)"
 echo "copy / cat:      $(ratio "$copy_wall" "$(wall_median cat)") (target at most 3)"
 echo "trimmed / copy:  $(ratio "$(wall_median trimmed)" "$copy_wall") (target at most 3)"
+echo "smart / (copy-seven + encode-other): $(ratio "$(wall_median smart)" \
+  "$(calc "$(wall_median copy-seven) + $(wall_median encode-other)")") (target at most 1.2)"
+packet_sums() { ffmpeg -v error -i "$1" -map 0:v -c copy -f framemd5 - | grep -v '^#' | cut -d, -f6; }
+echo "smart: $(packet_sums smart.mp4 | grep -c -F -x -f <(packet_sums "${inputs[0]}")) of its" \
+  "$(packet_sums smart.mp4 | wc -l) pictures are the seven clips' own packets" \
+  "($(calc "7 * $(packet_sums "${inputs[0]}" | wc -l)" | cut -d. -f1) in the clips)"
 echo "copy + AAC / cat: $(ratio "$(wall_median copy-aac)" "$(wall_median cat)")"
 [ -x "$program" ] && [ ! -f job.failed ] &&
   printf 'job overhead:    %.3f s (the job less the copy join; target under 0.15)\n' \

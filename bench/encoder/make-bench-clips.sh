@@ -26,7 +26,7 @@ if [ "$kinds" = phone ]; then
   # One clip made, seven copies of it: a copy join does the same work on each. A phone's
   # bitrate, without the noise, which would take many minutes to encode.
   if [ ! -f "$out/phone1.mp4" ]; then
-    ff -f lavfi -i "testsrc2=size=1280x720:rate=30:duration=$seconds" \
+    ff -f lavfi -i "testsrc2=size=$size:rate=30:duration=$seconds" \
        -f lavfi -i "sine=frequency=330:sample_rate=48000:duration=$seconds" \
        -c:v libx264 -preset ultrafast -b:v 8M -g 60 -pix_fmt yuv420p -c:a aac -b:a 128k -f mp4 \
        "$out/phone1.mp4.part"
