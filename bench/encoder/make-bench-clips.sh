@@ -2,7 +2,8 @@
 # Makes the eight benchmark clips, one per input kind, in the given directory (once): by default
 # 10 seconds each at a size of its own kind, or of the given length and all of the given size.
 # With "phone" in place of the kinds: eight clips that match as a phone's do (H.264 and AAC at
-# 48000 Hz in MP4, 30 fps, 1280x720), phone1.mp4 to phone8.mp4, to be joined by copying.
+# 48000 Hz in MP4, 30 fps, 1280x720 or the given size), phone1.mp4 to phone8.mp4, to be joined by
+# copying.
 #
 # Usage: make-bench-clips.sh <directory> [seconds] [WxH] [phone]
 set -euo pipefail
@@ -26,7 +27,7 @@ if [ "$kinds" = phone ]; then
   # One clip made, seven copies of it: a copy join does the same work on each. A phone's
   # bitrate, without the noise, which would take many minutes to encode.
   if [ ! -f "$out/phone1.mp4" ]; then
-    ff -f lavfi -i "testsrc2=size=$size:rate=30:duration=$seconds" \
+    ff -f lavfi -i "testsrc2=size=${common_size:-1280x720}:rate=30:duration=$seconds" \
        -f lavfi -i "sine=frequency=330:sample_rate=48000:duration=$seconds" \
        -c:v libx264 -preset ultrafast -b:v 8M -g 60 -pix_fmt yuv420p -c:a aac -b:a 128k -f mp4 \
        "$out/phone1.mp4.part"
