@@ -93,6 +93,7 @@ Startup::Startup(Seams seams, const ProgramSetup& setup, const QStringList& argu
         *m_jobRows, *m_jobOutput, *m_outlookJoin, [this] { return m_jobView->outputFileText(); },
         setup.places.encoderPath());
     main.attachOutlook(m_copyOutlook.get(), m_generalSettings);
+    summary->follow(*m_copyOutlook);
     tellAboutPreferences(seams.messages, &main, setup.places.preferencesPath,
                          setup.info.productName);
 }

@@ -42,19 +42,21 @@ EncoderCheck::Answer EncoderCheck::answerOf(bool normalExit, int exitCode, const
 {
     if (!normalExit)
         return {};
-    const auto exit = EncoderExit(exitCode);
-    if (exit == EncoderExit::Done) {
-        Answer accepted{Answer::Kind::Accepted, {}};
-        for (const QByteArray& line : errors.split('\n'))
-            if (const auto moved = vantomel::parseMovedLine(line.toStdString()))
-                accepted.moved.append(*moved);
-        return accepted;
-    }
-    const QString reason = encoderReason(errors);
     QList<Answer::Differing> differing;
-    for (const QByteArray& line : errors.split('\n'))
-        if (const auto differs = vantomel::parseDiffersLine(line.toStdString()))
-            differing.append({differs->input - 1, QString::fromUtf8(differs->reason)});
+    QList<Answer::Differing> encodedToMatch;
+    QList<vantomel::MovedLine> moved;
+    for (const QByteArray& line : errors.split('\n')) {
+        const std::string text = line.toStdString();
+        if (const auto differs = vantomel::parseDiffersLine(text))
+            (differs->encodedToMatch ? encodedToMatch : differing)
+                .append({differs->input - 1, QString::fromUtf8(differs->reason)});
+        else if (const auto point = vantomel::parseMovedLine(text))
+            moved.append(*point);
+    }
+    const auto exit = EncoderExit(exitCode);
+    if (exit == EncoderExit::Done)
+        return {Answer::Kind::Accepted, {}, {}, moved, encodedToMatch};
+    const QString reason = encoderReason(errors);
     if (exit == EncoderExit::CannotCopy || exit == EncoderExit::CannotCopySound)
         return {exit == EncoderExit::CannotCopy ? Answer::Kind::CannotCopy
                                                 : Answer::Kind::CannotCopySound,

@@ -14,8 +14,9 @@
 // videos that cannot be joined by copying give exit 3, the first difference on standard error;
 // exit 5 when only their copied sound differs; exit 6 when an input cannot be opened or read as a
 // video, its name and the fault on standard error. Each of those is followed by a line on every
-// input that stops the copy (vantomel::DiffersLine). A copy that it accepts may move the clips' in
-// and out points to keyframes: a line on each (vantomel::MovedLine).
+// input that stops the copy (vantomel::DiffersLine). A copy that it accepts may encode some clips'
+// pictures again to match the others (a DiffersLine on each) and move the clips' in and out
+// points to keyframes (a vantomel::MovedLine on each).
 class EncoderCheck
 {
 public:
@@ -39,8 +40,8 @@ public:
             // command line, so the job runs and finds out for itself.
             NoAnswer,
         };
-        // An input that cannot be joined with the others by copying: its row, 0-based, and
-        // why, as the encoder says it.
+        // An input that differs from the others where a copy needs them alike: its row,
+        // 0-based, and how, as the encoder says it.
         struct Differing
         {
             int row = -1;
@@ -57,6 +58,9 @@ public:
         // With Accepted, for a copy: every in or out point that the copy moves to a keyframe or
         // to its input's end, in list order (vantomel::MovedLine; its input is 1-based).
         QList<vantomel::MovedLine> moved{};
+        // With Accepted, for a copy: every input whose pictures the copy encodes again to match
+        // the others, in list order.
+        QList<Differing> encodedToMatch{};
     };
 
     explicit EncoderCheck(QString encoderPath, int deadlineMs = kDeadlineMs);

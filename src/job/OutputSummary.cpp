@@ -53,13 +53,24 @@ double reencodedSoundKbit(const CurrentProfile& profile)
 
 OutputSummary summarizeOutput(const QVector<TaskRow>& rows, const CurrentProfile& profile,
                               const prefs::GeneralSettings& settings,
-                              std::optional<JobSpeed> measuredSpeed)
+                              std::optional<JobSpeed> measuredSpeed,
+                              const EncodedAgain& encodedAgain)
 {
     OutputSummary summary;
     summary.container = profile.outputExtension().mid(1).toUpper();
     summary.way = joinWay(copiesVideo(profile), settings.onePass);
-    const TaskRow first = rows.value(0);
     const bool copied = summary.way == JoinWay::Copy;
+    QList<int> reencodedRows;
+    if (copied)
+        for (const int row : encodedAgain.rows)
+            if (row >= 0 && row < rows.size() && !reencodedRows.contains(row))
+                reencodedRows << row;
+    summary.encodedAgain = int(reencodedRows.size());
+    // The clips encoded again take the shape of the others.
+    int firstCopied = 0;
+    while (reencodedRows.contains(firstCopied))
+        ++firstCopied;
+    const TaskRow first = rows.value(firstCopied);
     summary.pictureSize =
         copied ? first.frameSize
                : pictureSizeText(profile).replace(QLatin1Char(':'), QLatin1Char('x'));
@@ -109,6 +120,16 @@ OutputSummary summarizeOutput(const QVector<TaskRow>& rows, const CurrentProfile
     summary.jobSeconds =
         jobSecondsAt(summary.way, measuredSpeed.value_or(ruleOfThumbSpeed(summary.way)), inputBytes,
                      videoSeconds, outputPixels);
+    if (reencodedRows.isEmpty())
+        return summary;
+    // A copy reads every clip; those encoded again take a re-encode's time on top.
+    double reencodedSeconds = 0;
+    for (const int row : reencodedRows)
+        reencodedSeconds += std::max(0.0, rows[row].partSeconds());
+    summary.encodeMeasured = encodedAgain.measuredSpeed.has_value();
+    summary.jobSeconds += jobSecondsAt(
+        JoinWay::OnePass, encodedAgain.measuredSpeed.value_or(ruleOfThumbSpeed(JoinWay::OnePass)),
+        0, reencodedSeconds, outputPixels);
     return summary;
 }
 
@@ -134,13 +155,19 @@ QString summaryLine(const OutputSummary& summary)
     for (const QString& fact : {summary.video, summary.soundCodec})
         if (!fact.isEmpty())
             parts << fact;
-    parts << (summary.way == JoinWay::Copy ? QStringLiteral("copied")
-                                           : QStringLiteral("re-encoded"));
+    if (summary.way != JoinWay::Copy)
+        parts << QStringLiteral("re-encoded");
+    else if (summary.encodedAgain == 0)
+        parts << QStringLiteral("copied");
+    else
+        parts << QStringLiteral("copied, %1 re-encoded").arg(summary.encodedAgain);
     if (summary.bytes >= 0)
         parts << QStringLiteral("about ") + fileSizeText(summary.bytes);
     if (summary.jobSeconds >= 0)
         parts << QStringLiteral("about ") + roughDurationText(summary.jobSeconds) +
-                     (summary.measured ? QString() : QStringLiteral(" (a guess)"));
+                     (summary.measured && (summary.encodedAgain == 0 || summary.encodeMeasured)
+                          ? QString()
+                          : QStringLiteral(" (a guess)"));
     return parts.join(QStringLiteral(" \u00b7 "));
 }
 
@@ -150,10 +177,13 @@ QString summaryExplanation(const OutputSummary& summary)
                               ? QString()
                               : QStringLiteral("Sound: ") + summary.sound + QLatin1Char('\n');
     const QString size =
-        summary.way == JoinWay::Copy
+        summary.way != JoinWay::Copy
+            ? QStringLiteral("The size follows from the video and audio bitrates and the clips' "
+                             "lengths.")
+        : summary.encodedAgain == 0
             ? QStringLiteral("The size is the clips' own: their pictures are copied.")
-            : QStringLiteral("The size follows from the video and audio bitrates and the clips' "
-                             "lengths.");
+            : QStringLiteral("The size is about the clips' own: their pictures are copied, but "
+                             "for those encoded again to match the others.");
     const QString time =
         summary.measured
             ? QStringLiteral("The time follows from the speed of the last job of this kind on "
@@ -165,5 +195,12 @@ QString summaryExplanation(const OutputSummary& summary)
                              "guessed at %1 the clips' length for 1280x720.")
                   .arg(summary.way == JoinWay::OnePass ? QStringLiteral("a third of")
                                                        : QStringLiteral("two fifths of"));
-    return sound + size + QLatin1Char('\n') + time;
+    const QString encodeTime =
+        summary.encodedAgain == 0 ? QString()
+        : summary.encodeMeasured
+            ? QStringLiteral("\nThe clips encoded again add their length at the speed of the last "
+                             "one-pass job on this computer.")
+            : QStringLiteral("\nThe clips encoded again add a third of their length for "
+                             "1280x720, as no one-pass job has run on this computer yet.");
+    return sound + size + QLatin1Char('\n') + time + encodeTime;
 }

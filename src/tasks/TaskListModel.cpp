@@ -32,9 +32,11 @@ QVariant TaskListModel::data(const QModelIndex& index, int role) const
     const bool trimmedLength = index.column() == Length && row.isTrimmed();
     if (trimmedLength && role == Qt::ToolTipRole)
         return QStringLiteral("Trimmed from %1").arg(row.length);
-    if (role == CopyNoteRole || role == Qt::ToolTipRole) {
+    if (role == CopyNoteRole || role == Qt::ToolTipRole || role == CopyNoteKindRole) {
         const auto note = m_copyNotes.constFind(index.row());
-        return note == m_copyNotes.cend() ? QVariant() : QVariant(*note);
+        if (note == m_copyNotes.cend())
+            return {};
+        return role == CopyNoteKindRole ? QVariant(int(note->kind)) : QVariant(note->text);
     }
     if (role != Qt::DisplayRole)
         return {};
@@ -267,12 +269,13 @@ void TaskListModel::rowChanged(int row)
     emit dataChanged(index(row, 0), index(row, ColumnCount - 1), {Qt::DisplayRole});
 }
 
-void TaskListModel::setCopyNote(int row, const QString& note)
+void TaskListModel::setCopyNote(int row, const QString& note, CopyNoteKind kind)
 {
     if (row < 0 || row >= m_rows.size())
         return;
-    m_copyNotes.insert(row, note);
-    emit dataChanged(index(row, 0), index(row, ColumnCount - 1), {CopyNoteRole, Qt::ToolTipRole});
+    m_copyNotes.insert(row, {note, kind});
+    emit dataChanged(index(row, 0), index(row, ColumnCount - 1),
+                     {CopyNoteRole, CopyNoteKindRole, Qt::ToolTipRole});
 }
 
 void TaskListModel::clearCopyNotes()
@@ -281,5 +284,5 @@ void TaskListModel::clearCopyNotes()
         return;
     m_copyNotes.clear();
     emit dataChanged(index(0, 0), index(rowCount() - 1, ColumnCount - 1),
-                     {CopyNoteRole, Qt::ToolTipRole});
+                     {CopyNoteRole, CopyNoteKindRole, Qt::ToolTipRole});
 }

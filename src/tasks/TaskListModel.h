@@ -32,9 +32,16 @@ public:
         ColumnCount
     };
 
-    // Why a row cannot be joined with the others without re-encoding; none (an invalid value)
-    // when it can or nobody asked. Its tooltip too, on every column.
+    // What a copy does with a row beyond copying it, or why it cannot copy it; none (an invalid
+    // value) when it copies it as it is or nobody asked. Its tooltip too, on every column.
     static constexpr int CopyNoteRole = Qt::UserRole + 1;
+    // The note's CopyNoteKind, as an int.
+    static constexpr int CopyNoteKindRole = Qt::UserRole + 2;
+    enum class CopyNoteKind
+    {
+        Warning,     // the row stops the copy, or the copy changes what the user set
+        Information, // the copy takes the row in a way of its own, as the user would want
+    };
 
     using QAbstractTableModel::QAbstractTableModel;
 
@@ -70,7 +77,7 @@ public:
     void setStatus(int row, TaskStatus status);
     void setPoints(int row, std::optional<double> inPoint, std::optional<double> outPoint);
     // The notes hold for the rows as they stand: a removal, a move or a new order drops them.
-    void setCopyNote(int row, const QString& note);
+    void setCopyNote(int row, const QString& note, CopyNoteKind kind = CopyNoteKind::Warning);
     void clearCopyNotes();
 
     void appendItem(const TaskRow& item);
@@ -94,5 +101,10 @@ private:
     void rowChanged(int row);
 
     QVector<TaskRow> m_rows;
-    QHash<int, QString> m_copyNotes; // by row
+    struct CopyNote
+    {
+        QString text;
+        CopyNoteKind kind;
+    };
+    QHash<int, CopyNote> m_copyNotes; // by row
 };

@@ -4,8 +4,9 @@
 
 class QAbstractItemView;
 
-// A warning before the Status of a row that cannot be joined with the others without
-// re-encoding (TaskListModel::CopyNoteRole).
+// A mark before the Status of a row that has a copy note (TaskListModel::CopyNoteRole): a warning
+// where the row stops the copy or a cut of it moves, an information mark where the copy takes it
+// in a way of its own (encodes it again to match the others).
 class CopyNoteMark : public QStyledItemDelegate
 {
     Q_OBJECT
@@ -18,5 +19,6 @@ protected:
 
 private:
     QIcon m_warning;
+    QIcon m_information;
     int m_side;
 };

@@ -34,11 +34,70 @@ QString listed(const QStringList& names)
            names.last();
 }
 
+// A long list stays one line: "a, b, c and 2 more".
+QString listedBriefly(QStringList names)
+{
+    constexpr qsizetype kNamedAtMost = 3;
+    if (names.size() > kNamedAtMost) {
+        const qsizetype more = names.size() - kNamedAtMost;
+        names.resize(kNamedAtMost);
+        names << QStringLiteral("%1 more").arg(more);
+    }
+    return listed(names);
+}
+
+// The file names of the clips that are still listed, ready for the line's markup.
+QStringList namesOf(const QList<EncoderCheck::Answer::Differing>& clips, const TaskListModel& model)
+{
+    QStringList names;
+    for (const EncoderCheck::Answer::Differing& clip : clips)
+        if (clip.row >= 0 && clip.row < model.rowCount())
+            names << QFileInfo(model.ReadItemData(clip.row).path).fileName().toHtmlEscaped();
+    return names;
+}
+
+QString removeLink(qsizetype clips)
+{
+    return link(kRemoveLink,
+                clips == 1 ? QStringLiteral("Remove it") : QStringLiteral("Remove them"));
+}
+
 bool stopsTheCopy(EncoderCheck::Answer::Kind kind)
 {
     using Kind = EncoderCheck::Answer::Kind;
     return kind == Kind::CannotCopy || kind == Kind::CannotCopySound ||
            kind == Kind::CannotReadInput;
+}
+
+QString acceptedText(const EncoderCheck::Answer& answer, const TaskListModel& model,
+                     bool offerExactCuts)
+{
+    const QStringList encoded = namesOf(answer.encodedToMatch, model);
+    const int videos = model.rowCount();
+    QString text =
+        encoded.isEmpty()
+            ? QStringLiteral("All %1 videos can be joined without re-encoding").arg(videos)
+            : QStringLiteral("All %1 videos can be joined: %2 %3 re-encoded to match the others "
+                             "(%4), %5")
+                  .arg(QString::number(videos), listedBriefly(encoded),
+                       encoded.size() == 1 ? QStringLiteral("is") : QStringLiteral("are"),
+                       removeLink(encoded.size()),
+                       videos - encoded.size() == 1 ? QStringLiteral("the other is copied")
+                                                    : QStringLiteral("the rest are copied"));
+    QStringList moved;
+    for (const vantomel::MovedLine& point : answer.moved)
+        if (const QString name = QString::fromStdString(point.clip).toHtmlEscaped();
+            !moved.contains(name))
+            moved << name;
+    if (moved.isEmpty())
+        return text;
+    text += QStringLiteral("; the cuts of %1 move to the nearest keyframes, as a copy "
+                           "keeps whole groups of pictures")
+                .arg(listed(moved));
+    if (offerExactCuts)
+        text += QStringLiteral(". ") + link(kExactCutsLink, QStringLiteral("Cut them exactly")) +
+                QLatin1Char('.');
+    return text;
 }
 
 } // namespace
@@ -66,39 +125,18 @@ CopyOutlookLine::CopyOutlookLine(QLabel& line, TaskListModel& model, CopyOutlook
 QString CopyOutlookLine::text(const EncoderCheck::Answer& answer, const TaskListModel& model,
                               bool offerExactCuts)
 {
-    if (answer.kind == EncoderCheck::Answer::Kind::Accepted) {
-        QString text =
-            QStringLiteral("All %1 videos can be joined without re-encoding").arg(model.rowCount());
-        QStringList moved;
-        for (const vantomel::MovedLine& point : answer.moved)
-            if (const QString name = QString::fromStdString(point.clip).toHtmlEscaped();
-                !moved.contains(name))
-                moved << name;
-        if (moved.isEmpty())
-            return text;
-        text += QStringLiteral("; the cuts of %1 move to the nearest keyframes, as a copy "
-                               "keeps whole groups of pictures")
-                    .arg(listed(moved));
-        if (offerExactCuts)
-            text += QStringLiteral(". ") +
-                    link(kExactCutsLink, QStringLiteral("Cut them exactly")) + QLatin1Char('.');
-        return text;
-    }
+    if (answer.kind == EncoderCheck::Answer::Kind::Accepted)
+        return acceptedText(answer, model, offerExactCuts);
     if (!stopsTheCopy(answer.kind))
         return {};
     const QString profile = link(kProfileLink, QStringLiteral("Choose a profile that re-encodes"));
     // No clip of its own stops it: the container cannot hold them, and the reason says why.
     if (answer.differing.isEmpty())
         return answer.reason.toHtmlEscaped() + QLatin1Char(' ') + profile + QLatin1Char('.');
-    QStringList names;
-    for (const EncoderCheck::Answer::Differing& clip : answer.differing)
-        if (clip.row >= 0 && clip.row < model.rowCount())
-            names << QFileInfo(model.ReadItemData(clip.row).path).fileName().toHtmlEscaped();
+    const QStringList names = namesOf(answer.differing, model);
     return listed(names) +
            QStringLiteral(" cannot be joined with the others without re-encoding: ") +
-           link(kRemoveLink,
-                names.size() == 1 ? QStringLiteral("Remove it") : QStringLiteral("Remove them")) +
-           QStringLiteral(" or ") + profile + QLatin1Char('.');
+           removeLink(names.size()) + QStringLiteral(" or ") + profile + QLatin1Char('.');
 }
 
 void CopyOutlookLine::show(const EncoderCheck::Answer& answer)
@@ -107,10 +145,17 @@ void CopyOutlookLine::show(const EncoderCheck::Answer& answer)
     const QString shown = text(answer, m_model, !m_settings.exactCutsInStream);
     if (shown.isEmpty())
         return;
-    for (const EncoderCheck::Answer::Differing& clip : answer.differing) {
-        m_model.setCopyNote(clip.row, clip.reason);
-        m_named << clip.row;
-    }
+    using NoteKind = TaskListModel::CopyNoteKind;
+    const auto note = [this](const QList<EncoderCheck::Answer::Differing>& clips,
+                             const QString& lead, NoteKind kind) {
+        for (const EncoderCheck::Answer::Differing& clip : clips) {
+            m_model.setCopyNote(clip.row, lead + clip.reason, kind);
+            m_named << clip.row;
+        }
+    };
+    note(answer.differing, QString(), NoteKind::Warning);
+    note(answer.encodedToMatch, QStringLiteral("Re-encoded to match the others: "),
+         NoteKind::Information);
     // Where a cut moves, the row tells from where to where.
     for (const vantomel::MovedLine& point : answer.moved) {
         const int row = point.input - 1;

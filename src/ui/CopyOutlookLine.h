@@ -13,9 +13,9 @@ struct GeneralSettings;
 }
 
 // Shows what the copy outlook found: a line under the task list, and on each row that stops the
-// copy a note (a warning in its Status, the reason as its tooltip). The line's links ask for
-// those rows to be removed, for another profile, or for cuts that stay exact; the window decides
-// how.
+// copy or that the copy encodes again to match the others a note (a mark in its Status, the
+// reason as its tooltip). The line's links ask for those rows to be removed, for another profile,
+// or for cuts that stay exact; the window decides how.
 class CopyOutlookLine : public QObject
 {
     Q_OBJECT

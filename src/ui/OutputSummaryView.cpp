@@ -1,5 +1,6 @@
 #include "OutputSummaryView.h"
 
+#include "job/CopyOutlook.h"
 #include "job/JobOutcome.h"
 #include "job/OutputSummary.h"
 #include "prefs/IniFile.h"
@@ -43,6 +44,22 @@ void OutputSummaryView::watch(QObject* dialog)
     dialog->installEventFilter(this);
 }
 
+void OutputSummaryView::follow(const CopyOutlook& outlook)
+{
+    connect(&outlook, &CopyOutlook::answered, this, [this](const EncoderCheck::Answer& answer) {
+        m_encodedAgain.clear();
+        for (const EncoderCheck::Answer::Differing& clip : answer.encodedToMatch)
+            m_encodedAgain << clip.row;
+        refreshSoon();
+    });
+    connect(&outlook, &CopyOutlook::withdrawn, this, [this] {
+        if (m_encodedAgain.isEmpty())
+            return;
+        m_encodedAgain.clear();
+        refreshSoon();
+    });
+}
+
 bool OutputSummaryView::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::Hide)
@@ -58,8 +75,9 @@ void OutputSummaryView::refresh()
         return;
     }
     const JoinWay way = joinWay(copiesVideo(m_profile), m_settings.onePass);
-    const OutputSummary summary = summarizeOutput(m_clips.rows(), m_profile, m_settings,
-                                                  readJobSpeed(m_preferencesPath, way));
+    const OutputSummary summary =
+        summarizeOutput(m_clips.rows(), m_profile, m_settings, readJobSpeed(m_preferencesPath, way),
+                        {m_encodedAgain, readJobSpeed(m_preferencesPath, JoinWay::OnePass)});
     const QString line = summaryLine(summary);
     m_line->setText(line);
     m_line->setToolTip(line + QStringLiteral("\n\n") + summaryExplanation(summary));
@@ -70,8 +88,11 @@ void OutputSummaryView::jobEnded(const JobOutcome& outcome)
     if (outcome.kind != JobOutcome::Kind::Completed || outcome.stopCameTooLate)
         return;
     const OutputSummary done = summarizeOutput(m_clips.rows(), m_profile, m_settings, {});
+    // A copy that encoded clips again took longer than its bytes tell of a copy's speed.
+    const bool measurable = done.way != JoinWay::Copy || m_encodedAgain.isEmpty();
     if (const auto speed = measuredSpeed(done.way, done.inputBytes, done.videoSeconds,
-                                         done.outputPixels, outcome.runSeconds)) {
+                                         done.outputPixels, outcome.runSeconds);
+        speed && measurable) {
         try {
             writeJobSpeed(m_preferencesPath, done.way, *speed);
         } catch (const IniWriteError&) {

@@ -28,6 +28,7 @@
 // scripted: it answers at once, as FAKE_ENCODER_CHECK says, and only logs its arguments (the
 // same way) to FAKE_ENCODER_CHECK_LOG when that is set.
 //   (unset or empty)  take it: exit 0
+//   accept TEXT       take it with TEXT on standard error (the clips a copy encodes again)
 //   refuse TEXT       TEXT on standard error, exit 1
 //   cannot-copy TEXT  TEXT on standard error, exit 3: the videos cannot be joined by copying
 //   cannot-read TEXT  TEXT on standard error, exit 6: an input cannot be read
@@ -113,11 +114,12 @@ int answerCheck(const std::vector<std::string>& args)
     std::istringstream words(answer ? answer : "");
     std::string command;
     words >> command;
-    if (command == "refuse" || command == "cannot-copy" || command == "cannot-read") {
+    if (command == "accept" || command == "refuse" || command == "cannot-copy" ||
+        command == "cannot-read") {
         const std::string text =
             unescape(std::string(answer).substr(std::string(answer).find(' ') + 1));
         std::fprintf(stderr, "%s\n", text.c_str());
-        return command == "refuse" ? 1 : command == "cannot-copy" ? 3 : 6;
+        return command == "accept" ? 0 : command == "refuse" ? 1 : command == "cannot-copy" ? 3 : 6;
     }
     if (command == "exit") {
         int code = 0;

@@ -325,16 +325,22 @@ private slots:
         QCOMPARE(captions(), QStringList{"Complete"});
     }
 
-    // A copy's yes brings the points it moves to keyframes.
-    void anAcceptedCopyCarriesItsMovedPoints()
+    // A copy's yes brings the points it moves to keyframes and the clips it encodes again, none
+    // of which stops it.
+    void anAcceptedCopyCarriesItsMovedPointsAndClipsEncodedAgain()
     {
         const EncoderCheck::Answer answer = EncoderCheck::answerOf(
             true, 0,
             "[warning] A note.\nMoved 2: the out point 00:00:02.200 of a.mp4 moves to the "
-            "keyframe at 00:00:02.400\n");
+            "keyframe at 00:00:02.400\nEncoded 3: c.mp4 is 1080x1920 at 30 fps; the others are "
+            "1920x1080 at 30 fps.\n");
         QVERIFY(answer.kind == EncoderCheck::Answer::Kind::Accepted);
         QCOMPARE(answer.moved.size(), 1);
         QCOMPARE(answer.moved.front().input, 2);
+        QCOMPARE(answer.encodedToMatch,
+                 (QList<EncoderCheck::Answer::Differing>{
+                     {2, "c.mp4 is 1080x1920 at 30 fps; the others are 1920x1080 at 30 fps."}}));
+        QVERIFY(answer.differing.isEmpty());
     }
 
     void theCheckWaitsNoLongerThanItsDeadline()

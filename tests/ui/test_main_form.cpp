@@ -5,6 +5,7 @@
 #include "support/ProgressStrip.h"
 #include "support/RecordingSeams.h"
 #include "tasks/JobListFile.h"
+#include "tasks/TaskListModel.h"
 #include "ui/ElidedLabel.h"
 #include "ui/MainWindowJobView.h"
 #include "ui/TAboutForm.h"
@@ -24,6 +25,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextDocumentFragment>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -48,6 +50,9 @@ class TestMainForm : public QObject
     static constexpr const char* kNumbers =
         "[Video Bitrate]\nItems=1\nCaption0=800\nIndex=0\n[Audio Bitrate]\nItems=1\n"
         "Caption0=128\nIndex=0\n[Sample Rate]\nItems=1\nCaption0=44100\nIndex=0\n";
+    // How each clip that a copy encodes again differs, in the tests' encoder answers.
+    static constexpr const char* kEncodedBecause =
+        " is 1080x1920 at 30 fps; the others are 1920x1080 at 30 fps.";
     void makeProfiles(const QStringList& names)
     {
         QDir().mkpath(programFile("Profiles"));
@@ -81,6 +86,7 @@ private slots:
     {
         m_programDir = std::make_unique<QTemporaryDir>();
         m_doubles = RecordingSeams();
+        qunsetenv("FAKE_ENCODER_CHECK");
     }
 
     void startsWithTheSettingsPanelAndEveryPicture()
@@ -484,6 +490,76 @@ private slots:
             }
         }
         QCOMPARE(joins, 1);
+    }
+
+    // A copy that encodes some clips again to match the others tells so on the list's line,
+    // marks each with why, counts them in the summary and starts like any copy. The line's link
+    // removes them; Undo brings them back.
+    void aCopyThatEncodesClipsAgainSaysWhich_data()
+    {
+        QTest::addColumn<int>("clips");         // a.mp4, b<i>.mp4, c.mp4, d.mp4, ...
+        QTest::addColumn<QByteArray>("answer"); // the encoder check's
+        QTest::addColumn<QList<int>>("encoded");
+        QTest::addColumn<QString>("line"); // without the links' markup
+        const QByteArray why = kEncodedBecause;
+        QTest::newRow("one") << 3 << "Encoded 2: b<i>.mp4" + why << QList<int>{1}
+                             << "All 3 videos can be joined: b<i>.mp4 is re-encoded to match the "
+                                "others (Remove it), the rest are copied";
+        QTest::newRow("more than the line names, and a cut that moves")
+            << 6
+            << "Encoded 1: a.mp4" + why + "\\nEncoded 2: b<i>.mp4" + why + "\\nEncoded 4: d.mp4" +
+                   why + "\\nEncoded 6: f.mp4" + why +
+                   "\\nMoved 3: the in point 00:00:00.500 of c.mp4 moves to the keyframe at "
+                   "00:00:00.000"
+            << QList<int>{0, 1, 3, 5}
+            << "All 6 videos can be joined: a.mp4, b<i>.mp4, d.mp4 and 1 more are re-encoded to "
+               "match the others (Remove them), the rest are copied; the cuts of c.mp4 move to "
+               "the nearest keyframes, as a copy keeps whole groups of pictures. Cut them exactly.";
+    }
+    void aCopyThatEncodesClipsAgainSaysWhich()
+    {
+        QFETCH(int, clips);
+        QFETCH(QByteArray, answer);
+        QFETCH(QList<int>, encoded);
+        QFETCH(QString, line);
+        QDir().mkpath(programFile("Profiles"));
+        writeFile(programFile("Profiles/copy.bpf"),
+                  QByteArray("[Main]\nType=mp4\n[Video Codec]\nItems=1\nCaption0=C\nIndex=0\n"
+                             "value0=copy\n") +
+                      kNumbers);
+        QVERIFY(QFile::copy(FAKE_PROGRAM_DIR "asapi.dll", programFile("asapi.dll")));
+        QStringList inputs;
+        for (const QString& name : QStringList{"a", "b<i>", "c", "d", "e", "f"}.first(clips)) {
+            inputs << programFile(name + ".mp4");
+            QVERIFY(QFile::copy(clipPath("clip.mp4"), inputs.last()));
+        }
+        qputenv("FAKE_ENCODER_CHECK", "accept " + answer);
+        auto windows = start(inputs);
+        TMainForm& main = windows->mainForm();
+        child<QLineEdit>(main, "edtOutputFile")->setText(programFile("joined.mp4"));
+        auto* shown = child<QLabel>(main, "labCopyOutlook");
+        QTRY_COMPARE(QTextDocumentFragment::fromHtml(shown->text()).toPlainText(), line);
+        TaskListModel& rows = main.taskList();
+        QList<int> informed;
+        for (int row = 0; row < rows.rowCount(); ++row)
+            if (rows.index(row, TaskListModel::Status).data(TaskListModel::CopyNoteKindRole) ==
+                int(TaskListModel::CopyNoteKind::Information))
+                informed << row;
+        QCOMPARE(informed, encoded);
+        QCOMPARE(rows.index(encoded[0], 0).data(Qt::ToolTipRole).toString(),
+                 "Re-encoded to match the others: " + QFileInfo(inputs[encoded[0]]).fileName() +
+                     kEncodedBecause);
+        QTRY_VERIFY(child<QLabel>(main, "labOutputSummary")
+                        ->text()
+                        .contains(QString("copied, %1 re-encoded").arg(encoded.size())));
+
+        child<QAction>(main, "tbtnStart")->trigger();
+        QTRY_COMPARE(m_doubles.messages.shown.size(), 1);
+        QCOMPARE(m_doubles.messages.shown[0].caption, QString("Complete"));
+        emit shown->linkActivated("remove");
+        QCOMPARE(rows.rowCount(), clips - encoded.size());
+        child<QAction>(main, "mnuUndo")->trigger();
+        QCOMPARE(rows.rowCount(), clips);
     }
 
     // A screen reader or UI automation presses Start through the accessibility interface: the
