@@ -2,6 +2,7 @@
 
 #include "CopyInputs.h"
 #include "InputProbe.h"
+#include "StopSignal.h"
 #include "StreamDecoder.h"
 #include "VideoNormaliser.h"
 
@@ -434,6 +435,9 @@ void encodeCut(const std::string& path, Ratio rate, const CutSettings& settings,
     readPackets(
         context, path, [](const std::string&) {},
         [&](AVPacket* packet) {
+            // A whole clip takes a while: a stop ends it, and the join with it.
+            if (stopRequested())
+                return false;
             if (packet->stream_index != input.videoIndex)
                 return true;
             const std::int64_t stamp = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
