@@ -171,7 +171,8 @@ echo "trimmed / copy:  $(ratio "$(wall_median trimmed)" "$copy_wall") (target at
 echo "smart / (copy-seven + encode-other): $(ratio "$(wall_median smart)" \
   "$(calc "$(wall_median copy-seven) + $(wall_median encode-other)")") (target at most 1.2)"
 packet_sums() { ffmpeg -v error -i "$1" -map 0:v -c copy -f framemd5 - | grep -v '^#' | cut -d, -f6; }
-echo "smart: $(packet_sums smart.mp4 | grep -c -F -x -f <(packet_sums "${inputs[0]}")) of its" \
+copied_packets() { awk 'NR == FNR { own[$0] = 1; next } $0 in own { n++ } END { print n + 0 }' "$@"; }
+echo "smart: $(copied_packets <(packet_sums "${inputs[0]}") <(packet_sums smart.mp4)) of its" \
   "$(packet_sums smart.mp4 | wc -l) pictures are the seven clips' own packets" \
   "($(calc "7 * $(packet_sums "${inputs[0]}" | wc -l)" | cut -d. -f1) in the clips)"
 echo "copy + AAC / cat: $(ratio "$(wall_median copy-aac)" "$(wall_median cat)")"
