@@ -541,6 +541,10 @@ std::vector<std::string> reasonsEachDiffers(const std::vector<CopyInput>& inputs
         if (reasons[i].empty())
             if (const int hidden = hiddenPictures(inputs[i]))
                 reasons[i] = hiddenPicturesSentence(inputs[i], hidden);
+    // Those encoded again to match the others can follow them.
+    for (std::size_t i = 0; i < inputs.size(); ++i)
+        if (inputs[i].match)
+            reasons[i].clear();
     if (audioCopied)
         markWhatDiffers(inputs, audioDifference, false, reasons);
     return reasons;
@@ -612,9 +616,12 @@ std::vector<std::string> matchDiffering(std::vector<CopyInput>& inputs, bool aud
         if (std::any_of(sound.begin(), sound.end(), [](const auto& r) { return !r.empty(); }))
             return cannot();
     }
+    // A picture turned otherwise than the others' cannot be shown so: it stays refused.
     for (std::size_t i = 0; i < inputs.size(); ++i)
-        if (!reasons[i].empty() && inputs[i].facts.rotation != reference->facts.rotation)
-            return cannot();
+        if (inputs[i].facts.rotation != reference->facts.rotation)
+            reasons[i].clear();
+    if (std::all_of(reasons.begin(), reasons.end(), [](const auto& r) { return r.empty(); }))
+        return cannot();
     auto settings = cutSettingsFor(reference->facts.path, reference->facts.frameRate);
     if (!settings && inBandAllowed)
         settings = inBandCutSettingsFor(reference->facts.path, 0.0, 0.0);

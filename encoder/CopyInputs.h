@@ -67,7 +67,8 @@ CopyInput openCopyInput(const std::string& path, const std::string& output);
 // EncoderError as openInput does.
 void cutPartAtKeyframes(CopyInput& input, const InputPart& part, bool inBandAllowed);
 
-// For each input, why it cannot be joined with the others by copying; empty for one that can.
+// For each input, why it cannot be joined with the others by copying; empty for one that can,
+// one encoded again to match them too.
 // Its pictures first, then its sound when it is copied, each against most of the others, so that
 // the inputs left when those with a reason are taken out can be joined, as checkCopyable would
 // find. (checkCopyable compares with the first input: its refusal names one input.)
@@ -79,9 +80,9 @@ const CopyInput& copiedReference(const std::vector<CopyInput>& inputs);
 // Where the pictures of some inputs differ from those of most others, and the others' encoder can
 // be matched (cutSettingsFor, or with inBandAllowed inBandCutSettingsFor), those inputs are to be
 // encoded again to match them (their match and cutSettings are set): why each one differs, empty
-// for the others. All empty when nothing is to be matched, or it cannot be: the sound differs
-// while it is copied, or a picture is turned otherwise than the others'. Throws EncoderError as
-// openInput does.
+// for the others. An input turned otherwise than the others is not matched (a copy refuses it);
+// all are empty when nothing is to be matched, or it cannot be: the sound differs while it is
+// copied, or the others' encoder cannot be matched. Throws EncoderError as openInput does.
 std::vector<std::string> matchDiffering(std::vector<CopyInput>& inputs, bool audioCopied,
                                         bool inBandAllowed);
 

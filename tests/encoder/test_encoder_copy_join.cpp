@@ -537,6 +537,11 @@ private slots:
         QTest::newRow("two of four differ from the others")
             << "copy-size.mp4 copy-a.mp4 copy-b.mp4 copy-rate.mp4" << copyBoth << QString() << 0
             << QString("1 4");
+        QTest::newRow("one turned, one of another size")
+            << "copy-a.mp4 copy-b.mp4 copy-size.mp4 copy-upside-down.mp4" << copyBoth
+            << "copy-upside-down.mp4 is shown turned 180 degrees; copy-a.mp4 is shown turned 0 "
+               "degrees."
+            << 3 << QString("4");
         QTest::newRow("pictures of one, sound of another")
             << "copy-a.mp4 copy-size.mp4 copy-mp3.mp4 copy-b.mp4" << copyBoth
             << "copy-size.mp4 is 176x144 at 30 fps; copy-a.mp4 is 160x120 at 30 fps." << 3
