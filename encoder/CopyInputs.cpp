@@ -609,16 +609,13 @@ std::vector<std::string> matchDiffering(std::vector<CopyInput>& inputs, bool aud
     if (reference == inputs.end() ||
         std::all_of(reasons.begin(), reasons.end(), [](const auto& r) { return r.empty(); }))
         return cannot();
-    // Copied sound must be alike throughout; a picture turned otherwise cannot be shown so.
-    if (audioCopied) {
-        std::vector<std::string> sound(inputs.size());
+    // Copied sound must be alike throughout, and a picture turned otherwise than the others'
+    // cannot be shown so: such an input stays refused.
+    std::vector<std::string> sound(inputs.size());
+    if (audioCopied)
         markWhatDiffers(inputs, audioDifference, false, sound);
-        if (std::any_of(sound.begin(), sound.end(), [](const auto& r) { return !r.empty(); }))
-            return cannot();
-    }
-    // A picture turned otherwise than the others' cannot be shown so: it stays refused.
     for (std::size_t i = 0; i < inputs.size(); ++i)
-        if (inputs[i].facts.rotation != reference->facts.rotation)
+        if (!sound[i].empty() || inputs[i].facts.rotation != reference->facts.rotation)
             reasons[i].clear();
     if (std::all_of(reasons.begin(), reasons.end(), [](const auto& r) { return r.empty(); }))
         return cannot();
