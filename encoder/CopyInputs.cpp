@@ -437,6 +437,18 @@ void markWhatDiffers(const std::vector<CopyInput>& inputs, DifferenceOf differen
     }
 }
 
+// Why each input's pictures cannot follow those of most others; empty for one whose can.
+std::vector<std::string> pictureReasons(const std::vector<CopyInput>& inputs)
+{
+    std::vector<std::string> reasons(inputs.size());
+    markWhatDiffers(inputs, videoDifference, true, reasons);
+    for (std::size_t i = 0; i < inputs.size(); ++i)
+        if (reasons[i].empty())
+            if (const int hidden = hiddenPictures(inputs[i]))
+                reasons[i] = hiddenPicturesSentence(inputs[i], hidden);
+    return reasons;
+}
+
 } // namespace
 
 CopyInput openCopyInput(const std::string& path, const std::string& output)
@@ -535,12 +547,7 @@ void cutPartAtKeyframes(CopyInput& input, const InputPart& part, bool inBandAllo
 
 std::vector<std::string> reasonsEachDiffers(const std::vector<CopyInput>& inputs, bool audioCopied)
 {
-    std::vector<std::string> reasons(inputs.size());
-    markWhatDiffers(inputs, videoDifference, true, reasons);
-    for (std::size_t i = 0; i < inputs.size(); ++i)
-        if (reasons[i].empty())
-            if (const int hidden = hiddenPictures(inputs[i]))
-                reasons[i] = hiddenPicturesSentence(inputs[i], hidden);
+    std::vector<std::string> reasons = pictureReasons(inputs);
     // Those encoded again to match the others can follow them.
     for (std::size_t i = 0; i < inputs.size(); ++i)
         if (inputs[i].match)
@@ -596,12 +603,7 @@ const CopyInput& copiedReference(const std::vector<CopyInput>& inputs)
 std::vector<std::string> matchDiffering(std::vector<CopyInput>& inputs, bool audioCopied,
                                         bool inBandAllowed)
 {
-    std::vector<std::string> reasons(inputs.size());
-    markWhatDiffers(inputs, videoDifference, true, reasons);
-    for (std::size_t i = 0; i < inputs.size(); ++i)
-        if (reasons[i].empty())
-            if (const int hidden = hiddenPictures(inputs[i]))
-                reasons[i] = hiddenPicturesSentence(inputs[i], hidden);
+    std::vector<std::string> reasons = pictureReasons(inputs);
     const auto reference = std::find_if(inputs.begin(), inputs.end(), [&](const CopyInput& input) {
         return reasons[&input - inputs.data()].empty();
     });
