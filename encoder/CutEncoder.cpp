@@ -356,7 +356,6 @@ void encodeCut(const std::string& path, Ratio rate, const CutSettings& settings,
     const AVRational encodedPictures =
         match ? AVRational{match->rate.den, match->rate.num} : pictures;
 
-    const bool hevc = video->codecpar->codec_id == AV_CODEC_ID_HEVC;
     // A whole clip encoded to match others is the one thing the join does meanwhile.
     const int threads = match ? 0 : 1;
     const CodecContextPtr decoder = openDecoder(video, threads);
@@ -364,6 +363,8 @@ void encodeCut(const std::string& path, Ratio rate, const CutSettings& settings,
                                                    match ? match->rate : rate, settings, threads);
     if (!decoder || !encoder)
         throw EncoderError{"Cannot encode the pictures at a cut of " + path + " again."};
+    // The units written are the encoder's, which a matched clip's own codec need not be.
+    const bool hevc = encoder->codec_id == AV_CODEC_ID_HEVC;
     const FramePtr frame = makeFrame();
     const PacketPtr encoded = makePacket();
     std::int64_t firstShown = AV_NOPTS_VALUE;

@@ -89,7 +89,10 @@ public:
             const double start = stamp * av_q2d(stream->time_base);
             if (packet->stream_index == m_video) {
                 lastVideo = start;
-                if (decoder && sent < kDecodedPerSeam) {
+                // From the seam's own keyframe on: the seek may land on one before it.
+                const bool seamKeyframe =
+                    (packet->flags & AV_PKT_FLAG_KEY) && start >= at - m_frame / 2;
+                if (decoder && sent < kDecodedPerSeam && (sent > 0 || seamKeyframe)) {
                     ++sent;
                     found.decodes = decodes(decoder, packet) && found.decodes;
                 }
@@ -200,8 +203,11 @@ private:
                 return clean;
             if (received < 0)
                 return false;
-            clean =
-                clean && frame->decode_error_flags == 0 && !(frame->flags & AV_FRAME_FLAG_CORRUPT);
+            // A seam opens with a keyframe: a first picture that is none leans on pictures
+            // that are not there.
+            clean = clean && frame->decode_error_flags == 0 &&
+                    !(frame->flags & AV_FRAME_FLAG_CORRUPT) &&
+                    (m_decodedPictures > 0 || frame->key_frame);
             ++m_decodedPictures;
             av_frame_unref(frame.get());
         }

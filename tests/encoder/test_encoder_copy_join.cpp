@@ -537,6 +537,9 @@ private slots:
         QTest::newRow("two of four differ from the others")
             << "copy-size.mp4 copy-a.mp4 copy-b.mp4 copy-rate.mp4" << copyBoth << QString() << 0
             << QString("1 4");
+        QTest::newRow("H.264 among HEVC, sets in band")
+            << "numbered-hevc.mp4 numbered-hevc.mp4 copy-size.mp4"
+            << copyPictureEncodeSound + " -inbandsets" << QString() << 0 << QString("3");
         QTest::newRow("one turned, one of another size")
             << "copy-a.mp4 copy-b.mp4 copy-size.mp4 copy-upside-down.mp4" << copyBoth
             << "copy-upside-down.mp4 is shown turned 180 degrees; copy-a.mp4 is shown turned 0 "
