@@ -89,9 +89,10 @@ public:
             const double start = stamp * av_q2d(stream->time_base);
             if (packet->stream_index == m_video) {
                 lastVideo = start;
-                // From the seam's own keyframe on: the seek may land on one before it.
+                // From the seam's own keyframe on, a frame of rounding allowed: the seek may land
+                // on one before it.
                 const bool seamKeyframe =
-                    (packet->flags & AV_PKT_FLAG_KEY) && start >= at - m_frame / 2;
+                    (packet->flags & AV_PKT_FLAG_KEY) && start >= at - m_frame;
                 if (decoder && sent < kDecodedPerSeam && (sent > 0 || seamKeyframe)) {
                     ++sent;
                     found.decodes = decodes(decoder, packet) && found.decodes;
