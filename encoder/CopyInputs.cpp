@@ -662,6 +662,14 @@ bool parametersGoInBand(const std::vector<CopyInput>& inputs)
     });
 }
 
+void appendLengthPrefixed(std::vector<std::uint8_t>& bytes, const std::vector<std::uint8_t>& unit,
+                          int lengthSize)
+{
+    for (int i = lengthSize - 1; i >= 0; --i)
+        bytes.push_back(static_cast<std::uint8_t>(unit.size() >> (8 * i)));
+    bytes.insert(bytes.end(), unit.begin(), unit.end());
+}
+
 std::vector<std::uint8_t> inBandParameterSets(const AVCodecParameters* inEffect,
                                               const AVCodecParameters* input)
 {
@@ -672,9 +680,7 @@ std::vector<std::uint8_t> inBandParameterSets(const AVCodecParameters* inEffect,
     if (!sets)
         return bytes;
     for (const auto& unit : sets->units) {
-        for (int i = sets->lengthSize - 1; i >= 0; --i)
-            bytes.push_back(static_cast<std::uint8_t>(unit.size() >> (8 * i)));
-        bytes.insert(bytes.end(), unit.begin(), unit.end());
+        appendLengthPrefixed(bytes, unit, sets->lengthSize);
     }
     return bytes;
 }

@@ -19,6 +19,10 @@ struct ParameterSets
     std::vector<std::vector<std::uint8_t>> units;
 };
 
+// Appends a NAL unit to bytes behind its length in lengthSize bytes, as packets carry it.
+void appendLengthPrefixed(std::vector<std::uint8_t>& bytes, const std::vector<std::uint8_t>& unit,
+                          int lengthSize);
+
 // Nothing for a codec other than H.264 and HEVC, or a header that cannot be read.
 std::optional<ParameterSets> parameterSets(const AVCodecParameters* codec);
 

@@ -381,11 +381,8 @@ void encodeCut(const std::string& path, Ratio rate, const CutSettings& settings,
                 units.insert(units.begin(), ownSets.begin(), ownSets.end());
             ownSets.clear();
             std::vector<std::uint8_t> bytes;
-            for (const Unit& unit : units) {
-                for (int i = settings.lengthSize - 1; i >= 0; --i)
-                    bytes.push_back(static_cast<std::uint8_t>(unit.size() >> (8 * i)));
-                bytes.insert(bytes.end(), unit.begin(), unit.end());
-            }
+            for (const Unit& unit : units)
+                appendLengthPrefixed(bytes, unit, settings.lengthSize);
             PacketPtr packet = makePacket();
             check(av_new_packet(packet.get(), static_cast<int>(bytes.size())), "Out of memory");
             std::memcpy(packet->data, bytes.data(), bytes.size());
