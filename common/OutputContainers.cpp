@@ -27,6 +27,9 @@ constexpr Names mkvExtensions{"mkv"};
 constexpr Names mp4Audio{"aac", "libmp3lame", "mp2", "ac3"};
 constexpr Names mp4CopiedVideo{"h264", "hevc", "mpeg4", "av1"};
 constexpr Names mp4CopiedAudio{"aac", "mp3", "ac3", "eac3", "alac", "opus"};
+constexpr Names isoSubtitles{"mov_text"};
+// GoPro's telemetry; a timecode track is written anew from the first clip's timecode.
+constexpr Names isoData{"gpmd"};
 
 constexpr Names movAudio{"aac", "libmp3lame", "mp2", "ac3", "pcm_s16le"};
 constexpr Names movCopiedVideo{"h264", "hevc", "mpeg4", "prores", "mjpeg"};
@@ -42,6 +45,7 @@ constexpr SampleRateLimit flvRates[]{{"libmp3lame", flvMp3Rates}, {"pcm_s16le", 
 constexpr Names mkvAudio{"aac", "libmp3lame", "mp2", "ac3", "pcm_s16le"};
 constexpr Names mkvCopiedVideo{"h264", "hevc", "mpeg4", "mpeg2video", "vp8", "vp9", "av1"};
 constexpr Names mkvCopiedAudio{"aac", "mp3", "ac3", "eac3", "opus", "vorbis", "flac", "pcm_s16le"};
+constexpr Names mkvSubtitles{"subrip", "ass", "ssa", "webvtt", "hdmv_pgs_subtitle", "dvd_subtitle"};
 
 // Windows Media files are ASF under either extension: two rows keep the dialog's order.
 constexpr OutputContainer asfAs(CodecNames extensions)
@@ -73,6 +77,8 @@ constexpr OutputContainer containers[]{
      .audioEncoders = mp4Audio,
      .copiedVideo = mp4CopiedVideo,
      .copiedAudio = mp4CopiedAudio,
+     .copiedSubtitles = isoSubtitles,
+     .copiedData = isoData,
      .keepsRotation = true,
      .inBandParameterSets = true,
      .takesChapters = true,
@@ -86,6 +92,8 @@ constexpr OutputContainer containers[]{
      .audioEncoders = movAudio,
      .copiedVideo = movCopiedVideo,
      .copiedAudio = movCopiedAudio,
+     .copiedSubtitles = isoSubtitles,
+     .copiedData = isoData,
      .keepsRotation = true,
      .inBandParameterSets = true,
      .takesChapters = true,
@@ -109,6 +117,7 @@ constexpr OutputContainer containers[]{
      .audioEncoders = mkvAudio,
      .copiedVideo = mkvCopiedVideo,
      .copiedAudio = mkvCopiedAudio,
+     .copiedSubtitles = mkvSubtitles,
      // FFmpeg 5.1's Matroska muxer writes no display matrix: a turned clip would play sideways.
      .keepsRotation = false,
      .takesChapters = true,

@@ -32,6 +32,9 @@ struct OutputContainer
     // A container without copied video takes no copy join.
     CodecNames copiedVideo = {};
     CodecNames copiedAudio = {};
+    // The subtitles and data tracks (by codec tag: gpmd) a copy join carries; others are dropped.
+    CodecNames copiedSubtitles = {};
+    CodecNames copiedData = {};
     std::span<const SampleRateLimit> sampleRates = {}; // none: any rate will do
     bool keepsRotation = false; // a copied picture's display matrix is written
     // H.264 and HEVC parameter sets may come in band, with the avc3 and hev1 sample entries.

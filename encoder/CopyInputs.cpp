@@ -1,5 +1,6 @@
 #include "CopyInputs.h"
 
+#include "EncodedSilence.h"
 #include "H264Header.h"
 
 extern "C" {
@@ -300,16 +301,16 @@ std::optional<Difference> videoDifference(const CopyInput& input, const CopyInpu
     return std::nullopt;
 }
 
-std::optional<Difference> audioDifference(const CopyInput& input, const CopyInput& first)
+// A stream that is missing where the other has sound is filled with silence of the other's codec:
+// only silence that cannot be made is a difference.
+std::optional<Difference> soundDifference(const AVStream* a, const AVStream* b)
 {
-    const AVStream* a = input.audio();
-    const AVStream* b = first.audio();
     const auto codec = [](const AVStream* stream) {
         return stream ? "has " + codecName(stream->codecpar) + " audio"
                       : std::string("has no audio");
     };
     if (!a || !b) {
-        if (a || b)
+        if ((a || b) && !encodedSilence((a ? a : b)->codecpar, false))
             return Difference{codec(a), codec(b)};
         return std::nullopt;
     }
@@ -333,6 +334,11 @@ std::optional<Difference> audioDifference(const CopyInput& input, const CopyInpu
                               " audio codec parameters that cannot follow those of",
                           ""};
     return std::nullopt;
+}
+
+std::optional<Difference> audioDifference(const CopyInput& input, const CopyInput& first)
+{
+    return soundDifference(input.audio(), first.audio());
 }
 
 // How many pictures at an input's start its edit list hides: a clip trimmed without re-encoding
@@ -555,6 +561,39 @@ std::vector<std::string> reasonsEachDiffers(const std::vector<CopyInput>& inputs
     if (audioCopied)
         markWhatDiffers(inputs, audioDifference, false, reasons);
     return reasons;
+}
+
+std::optional<std::string> soundRefusal(const CopyInput& input, const AVStream* sound,
+                                        const CopyInput& reference, const AVStream* referenceSound)
+{
+    const auto difference = soundDifference(sound, referenceSound);
+    if (!difference)
+        return std::nullopt;
+    return differenceSentence(clipName(input.facts.path), *difference,
+                              clipName(reference.facts.path), false);
+}
+
+std::vector<CarriedTrack> carryTracks(std::vector<CopyInput>& inputs)
+{
+    std::vector<const AVFormatContext*> contexts;
+    std::vector<int> primary;
+    for (const CopyInput& input : inputs) {
+        contexts.push_back(input.opened.context.get());
+        primary.push_back(input.opened.audioIndex);
+    }
+    std::vector<CarriedTrack> tracks = carriedTracks(contexts, primary);
+    if (tracks.empty() || tracks.front().type != AVMEDIA_TYPE_AUDIO)
+        return tracks;
+    for (std::size_t i = 0; i < inputs.size(); ++i) {
+        CopyInput& input = inputs[i];
+        if (tracks.front().streams[i] == input.opened.audioIndex)
+            continue;
+        input.opened.audioIndex = tracks.front().streams[i];
+        const InputPart part = input.facts.part;
+        input.facts = inputFacts(input.opened, input.facts.path);
+        input.facts.part = part;
+    }
+    return tracks;
 }
 
 void checkCopyable(const std::vector<CopyInput>& inputs, bool audioCopied)

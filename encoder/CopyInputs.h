@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CarriedTracks.h"
 #include "ContainerRules.h"
 #include "CutEncoder.h"
 #include "InputProbe.h"
@@ -89,6 +90,16 @@ const CopyInput& copiedReference(const std::vector<CopyInput>& inputs);
 // others' encoder cannot be. Throws EncoderError as openInput does.
 std::vector<std::string> matchDiffering(std::vector<CopyInput>& inputs, bool audioCopied,
                                         bool inBandAllowed);
+
+// Maps the inputs' sound, subtitle and data tracks onto the join's (carriedTracks): each input's
+// audio() becomes its stream of the join's sound, the first sound track.
+std::vector<CarriedTrack> carryTracks(std::vector<CopyInput>& inputs);
+
+// Why the sound stream of an input cannot follow that of another in one copied track ("clip2.mp4
+// has 1 audio channel; clip1.mp4 has 2 audio channels."); nothing when it can. A missing stream
+// (nullptr) is filled with silence where its codec can be encoded.
+std::optional<std::string> soundRefusal(const CopyInput& input, const AVStream* sound,
+                                        const CopyInput& reference, const AVStream* referenceSound);
 
 // Throws the cannot-copy EncoderError when an input's packets cannot follow the first input's in
 // one stream: the message names the first input that differs, how it differs, and the first

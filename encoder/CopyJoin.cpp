@@ -29,21 +29,40 @@ unsigned keptTag(const AVOutputFormat* format, const AVCodecParameters* codec)
 
 } // namespace
 
-CopyPlan planCopy(const CommandLineOptions& options, const std::vector<CopyInput>& inputs)
+CopyPlan planCopy(const CommandLineOptions& options, const std::vector<CopyInput>& inputs,
+                  std::vector<CarriedTrack> tracks)
 {
     CopyPlan plan;
     plan.container = containerFor(options.output, options.outputFormat);
     plan.audioCopied = options.audioEncoder == AudioEncoder::Copy;
-    const AVStream* firstSound = inputs.front().audio();
-    plan.withAudio = !plan.audioCopied || firstSound;
-    std::string audioCodec;
-    if (!plan.audioCopied)
-        audioCodec = audioCodecName(options);
-    else if (firstSound)
-        audioCodec = avcodec_get_name(firstSound->codecpar->codec_id);
-    checkCopiedCodecs(plan.container,
-                      avcodec_get_name(copiedReference(inputs).video()->codecpar->codec_id),
-                      audioCodec, plan.audioCopied);
+    std::vector<const AVFormatContext*> contexts;
+    for (const CopyInput& input : inputs)
+        contexts.push_back(input.opened.context.get());
+    plan.dropped = dropUnkept(tracks, contexts, plan.container);
+    const auto soundTracks = static_cast<std::size_t>(std::count_if(
+        tracks.begin(), tracks.end(), [](const auto& t) { return t.type == AVMEDIA_TYPE_AUDIO; }));
+    plan.withAudio = !plan.audioCopied || soundTracks > 0;
+    const std::string videoCodec =
+        avcodec_get_name(copiedReference(inputs).video()->codecpar->codec_id);
+    if (!plan.audioCopied || soundTracks == 0)
+        checkCopiedCodecs(plan.container, videoCodec,
+                          plan.audioCopied ? "" : audioCodecName(options), plan.audioCopied);
+    else
+        for (std::size_t t = 0; t < soundTracks; ++t) {
+            const CarriedTrack& track = tracks[t];
+            const AVStream* reference = track.streamOf(contexts[track.reference], track.reference);
+            checkCopiedCodecs(plan.container, videoCodec,
+                              avcodec_get_name(reference->codecpar->codec_id), true);
+            for (std::size_t i = 0; i < inputs.size(); ++i)
+                if (const auto refusal = soundRefusal(inputs[i], track.streamOf(contexts[i], i),
+                                                      inputs[track.reference], reference))
+                    throw EncoderError::cannotCopySound(*refusal);
+        }
+    // Encoded sound is silence where an input has none: the join's sound track stays.
+    if (!plan.audioCopied && soundTracks == 0)
+        tracks.insert(tracks.begin(),
+                      CarriedTrack{AVMEDIA_TYPE_AUDIO, std::vector<int>(inputs.size(), -1), 0});
+    plan.tracks = std::move(tracks);
     plan.muxer = muxerName(plan.container, "", "");
     std::vector<InputFacts> facts;
     for (const auto& input : inputs) {
@@ -56,6 +75,17 @@ CopyPlan planCopy(const CommandLineOptions& options, const std::vector<CopyInput
     }
     return plan;
 }
+
+// The state of one sound track while an input is read.
+struct CopyJoin::PartSound
+{
+    SoundTrack* track = nullptr;
+    int index = -1; // the input's stream, -1: none
+    std::optional<StreamDecoder> decoder;
+    std::int64_t next = AV_NOPTS_VALUE; // where the next packet to decode begins
+    bool ended = false;
+    std::vector<PacketPtr> waiting; // until the part's first picture is placed
+};
 
 CopyJoin::CopyJoin(const CopyPlan& plan, std::vector<CopyInput>& inputs, Warn warn)
     : m_plan(plan), m_inputs(inputs), m_warn(std::move(warn)), m_encodedPacket(makePacket())
@@ -86,14 +116,41 @@ void CopyJoin::create(const std::string& path)
     av_dict_free(&muxerOptions);
     check(written, "Cannot write " + path);
     m_reservedChapters->headerWritten(avio_tell(muxer->pb));
-    if (m_audioEncoder) {
-        // The sound is placed against the picture's time line, counted in its time base.
-        const AVRational ticks = m_videoStream->time_base;
-        m_audioTimeline.emplace(
-            audioTargetFor(m_audioEncoder.get(), muxer->oformat, Ratio{ticks.den, ticks.num}),
-            [this](FramePtr frame) { encodeAudio(frame.get()); }, m_warn);
-    }
+    for (const auto& track : m_sound)
+        if (track->encoder) {
+            // The sound is placed against the picture's time line, counted in its time base.
+            const AVRational ticks = m_videoStream->time_base;
+            SoundTrack* encoded = track.get();
+            track->timeline.emplace(
+                audioTargetFor(track->encoder.get(), muxer->oformat, Ratio{ticks.den, ticks.num}),
+                [this, encoded](FramePtr frame) { encodeAudio(*encoded, frame.get()); }, m_warn);
+        }
 }
+
+namespace {
+
+// A carried track keeps its title, language and flags.
+void keepTrackTags(AVStream* to, const AVStream* from)
+{
+    for (const char* key : {"language", "title", "handler_name"})
+        if (const AVDictionaryEntry* entry = av_dict_get(from->metadata, key, nullptr, 0))
+            av_dict_set(&to->metadata, key, entry->value, 0);
+    to->disposition = from->disposition;
+}
+
+// The first input's timecode, which the container writes as a timecode track of its own.
+const char* timecodeOf(const AVFormatContext* input)
+{
+    if (const AVDictionaryEntry* entry = av_dict_get(input->metadata, "timecode", nullptr, 0))
+        return entry->value;
+    for (unsigned i = 0; i < input->nb_streams; ++i)
+        if (const AVDictionaryEntry* entry =
+                av_dict_get(input->streams[i]->metadata, "timecode", nullptr, 0))
+            return entry->value;
+    return nullptr;
+}
+
+} // namespace
 
 void CopyJoin::addStreams()
 {
@@ -129,20 +186,58 @@ void CopyJoin::addStreams()
             allocated(av_stream_new_side_data(m_videoStream, AV_PKT_DATA_DISPLAYMATRIX, size));
         std::memcpy(copy, matrix, size);
     }
-    if (!m_plan.withAudio)
-        return;
-    m_audioStream = newTrack(muxer);
-    if (m_plan.audioCopied) {
-        const AVStream* sound = m_inputs.front().audio();
-        check(avcodec_parameters_copy(m_audioStream->codecpar, sound->codecpar), "Out of memory");
-        m_audioStream->codecpar->codec_tag = keptTag(muxer->oformat, sound->codecpar);
-        m_audioStream->time_base = AVRational{1, sound->codecpar->sample_rate};
-        return;
+    if (const char* timecode = timecodeOf(m_inputs.front().opened.context.get()))
+        av_dict_set(&m_videoStream->metadata, "timecode", timecode, 0);
+    for (const CarriedTrack& carried : m_plan.tracks) {
+        if (carried.type == AVMEDIA_TYPE_AUDIO && !m_plan.withAudio)
+            continue;
+        AVStream* stream = nullptr;
+        if (carried.type == AVMEDIA_TYPE_AUDIO) {
+            stream = addSoundStream(carried);
+        } else {
+            const AVStream* from = carried.streamOf(
+                m_inputs[carried.reference].opened.context.get(), carried.reference);
+            stream = newTrack(muxer);
+            check(avcodec_parameters_copy(stream->codecpar, from->codecpar), "Out of memory");
+            stream->codecpar->codec_tag = keptTag(muxer->oformat, from->codecpar);
+            if (carried.type == AVMEDIA_TYPE_DATA)
+                stream->codecpar->codec_tag = from->codecpar->codec_tag;
+            stream->time_base = from->time_base;
+            m_timed.push_back(TimedTrack{carried.streams, stream});
+        }
+        if (carried.streams[carried.reference] >= 0)
+            keepTrackTags(stream, carried.streamOf(m_inputs[carried.reference].opened.context.get(),
+                                                   carried.reference));
     }
-    m_audioEncoder = openAudioEncoder(m_plan.audioEncoding, muxer->oformat);
-    check(avcodec_parameters_from_context(m_audioStream->codecpar, m_audioEncoder.get()),
-          "Out of memory");
-    m_audioStream->time_base = m_audioEncoder->time_base;
+    // Some sound is played: the first track's, where the inputs mark none.
+    if (!m_sound.empty() && std::none_of(m_sound.begin(), m_sound.end(), [](const auto& track) {
+            return track->stream->disposition & AV_DISPOSITION_DEFAULT;
+        }))
+        m_sound.front()->stream->disposition |= AV_DISPOSITION_DEFAULT;
+}
+
+AVStream* CopyJoin::addSoundStream(const CarriedTrack& carried)
+{
+    auto track = std::make_unique<SoundTrack>();
+    track->streams = carried.streams;
+    track->stream = newTrack(m_muxer.get());
+    AVStream* stream = track->stream;
+    if (m_plan.audioCopied) {
+        const AVStream* sound =
+            carried.streamOf(m_inputs[carried.reference].opened.context.get(), carried.reference);
+        check(avcodec_parameters_copy(stream->codecpar, sound->codecpar), "Out of memory");
+        stream->codecpar->codec_tag = keptTag(m_muxer->oformat, sound->codecpar);
+        stream->time_base = AVRational{1, sound->codecpar->sample_rate};
+    } else {
+        track->encoder = openAudioEncoder(m_plan.audioEncoding, m_muxer->oformat);
+        check(avcodec_parameters_from_context(stream->codecpar, track->encoder.get()),
+              "Out of memory");
+        stream->time_base = track->encoder->time_base;
+    }
+    m_soundOfStream.resize(static_cast<std::size_t>(stream->index) + 1, nullptr);
+    m_soundOfStream[static_cast<std::size_t>(stream->index)] = track.get();
+    m_sound.push_back(std::move(track));
+    return stream;
 }
 
 void CopyJoin::run(const Report& report)
@@ -175,8 +270,16 @@ void CopyJoin::copyInput(std::size_t index, const Report& report)
     CopyInput& input = m_inputs[index];
     AVFormatContext* context = input.opened.context.get();
     const int videoIndex = input.opened.videoIndex;
-    int audioIndex = m_audioStream ? input.opened.audioIndex : -1;
-    readOnlyStreams(context, videoIndex, audioIndex);
+    std::vector<PartSound> sounds(m_sound.size());
+    std::vector<int> read{videoIndex};
+    for (std::size_t t = 0; t < m_sound.size(); ++t) {
+        sounds[t].track = m_sound[t].get();
+        sounds[t].index = m_sound[t]->streams[index];
+        read.push_back(sounds[t].index);
+    }
+    for (const TimedTrack& track : m_timed)
+        read.push_back(track.streams[index]);
+    readOnlyStreams(context, read);
     const AVStream* video = context->streams[videoIndex];
     // A part's copied pictures begin on a keyframe and end before one, both found before the
     // join (cutPartAtKeyframes): its picture and sound are measured from its start.
@@ -197,49 +300,53 @@ void CopyJoin::copyInput(std::size_t index, const Report& report)
     const Ratio rate = input.facts.frameRate;
     m_pictureDuration = av_rescale_q(1, AVRational{rate.den, rate.num}, m_videoStream->time_base);
     const int framesBefore = m_framesWritten;
+    const auto originIn = [&](const AVStream* stream) {
+        return av_rescale_q(origin, video->time_base, stream->time_base);
+    };
 
-    std::optional<StreamDecoder> soundDecoder;
-    if (m_audioTimeline) {
+    for (PartSound& sound : sounds) {
+        SoundTrack& track = *sound.track;
+        sound.ended = sound.index < 0;
+        if (!track.timeline)
+            continue;
         CodecContextPtr codec;
-        if (audioIndex >= 0 && !(codec = openDecoder(context->streams[audioIndex], 0))) {
+        if (sound.index >= 0 && !(codec = openDecoder(context->streams[sound.index], 0))) {
             m_warn("No usable audio in " + input.facts.path + "; using silence.");
-            audioIndex = -1;
+            sound.index = -1;
+            sound.ended = true;
         }
-        if (audioIndex >= 0) {
-            const AVRational timeBase = context->streams[audioIndex]->time_base;
-            soundDecoder.emplace(
-                std::move(codec),
-                FrameClock(timeBase, av_rescale_q(origin, video->time_base, timeBase),
-                           context->iformat->flags & AVFMT_TS_DISCONT, input.facts.duration,
-                           [this](const AVFrame* frame, double start, double) {
-                               m_audioTimeline->push(frame, start);
-                           }),
-                0.0, input.facts.path, m_warn);
+        if (sound.index >= 0) {
+            const AVRational timeBase = context->streams[sound.index]->time_base;
+            sound.decoder.emplace(std::move(codec),
+                                  FrameClock(timeBase, originIn(context->streams[sound.index]),
+                                             context->iformat->flags & AVFMT_TS_DISCONT,
+                                             input.facts.duration,
+                                             [&track](const AVFrame* frame, double start, double) {
+                                                 track.timeline->push(frame, start);
+                                             }),
+                                  0.0, input.facts.path, m_warn);
         }
     }
-    std::int64_t soundNext = AV_NOPTS_VALUE; // where the next sound packet to decode begins
-    const auto takeSound = [&](AVPacket* packet) {
-        if (soundDecoder) {
-            m_clockJumps->correct(ClockJumps::Audio, packet, soundNext,
-                                  context->streams[audioIndex]->time_base);
-            soundDecoder->decode(packet);
+    const auto takeSound = [&](PartSound& sound, AVPacket* packet) {
+        const AVStream* from = context->streams[sound.index];
+        if (sound.decoder) {
+            m_clockJumps->correct(ClockJumps::Audio, packet, sound.next, from->time_base);
+            sound.decoder->decode(packet);
         } else
-            holdAudio(
-                packet, context->streams[audioIndex],
-                av_rescale_q(origin, video->time_base, context->streams[audioIndex]->time_base),
-                input.facts.path);
+            holdAudio(*sound.track, packet, from, originIn(from), input.facts.path);
     };
     // The part's first picture may move its start on (see writeVideo): its sound is placed
     // only from there, and what comes before that picture waits.
     bool soundPlaced = false;
-    std::vector<PacketPtr> waitingSound;
     const auto placeSound = [&] {
         soundPlaced = true;
-        if (m_audioTimeline)
-            m_audioTimeline->beginInput(input.facts.path, audioIndex >= 0, m_partStart);
-        for (PacketPtr& packet : waitingSound)
-            takeSound(packet.get());
-        waitingSound.clear();
+        for (PartSound& sound : sounds) {
+            if (sound.track->timeline)
+                sound.track->timeline->beginInput(input.facts.path, sound.index >= 0, m_partStart);
+            for (PacketPtr& packet : sound.waiting)
+                takeSound(sound, packet.get());
+            sound.waiting.clear();
+        }
     };
 
     // Half a picture, by which a keyframe's stamp may miss the time found for it.
@@ -250,7 +357,6 @@ void CopyJoin::copyInput(std::size_t index, const Report& report)
     const bool copiesFromStart = !cutStart && !input.copyFrom;
     bool begun = copiesFromStart;
     bool pictureEnded = false;
-    bool soundEnded = audioIndex < 0;
     // A picture that comes after the part's keyframe but is shown before it leans on pictures
     // that are not copied.
     const auto inPart = [&](const AVPacket* packet) {
@@ -264,13 +370,13 @@ void CopyJoin::copyInput(std::size_t index, const Report& report)
                (copiesFromStart || stamp == AV_NOPTS_VALUE || stamp >= copyFrom - halfPicture);
     };
     // Whether a sound packet lies before the part, and notes when one comes after it.
-    const auto soundBefore = [&](const AVPacket* packet) {
-        const AVRational timeBase = context->streams[audioIndex]->time_base;
+    const auto soundBefore = [&](PartSound& sound, const AVPacket* packet) {
+        const AVRational timeBase = context->streams[sound.index]->time_base;
         const std::int64_t stamp = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
         if (stamp == AV_NOPTS_VALUE)
             return false;
         if (end && stamp >= av_rescale_q(*end, video->time_base, timeBase))
-            soundEnded = true;
+            sound.ended = true;
         // Two packets' more for the decoder of encoded sound to settle.
         return cutStart &&
                stamp + 3 * packet->duration < av_rescale_q(origin, video->time_base, timeBase);
@@ -303,36 +409,65 @@ void CopyJoin::copyInput(std::size_t index, const Report& report)
     if (input.copyFrom)
         encodedAgain(true);
     seekToPart(context, videoIndex, pictureOrigin(context, video), part.start, input.facts.path);
+    const auto allSoundEnded = [&sounds] {
+        return std::all_of(sounds.begin(), sounds.end(), [](const auto& s) { return s.ended; });
+    };
     readPackets(context, input.facts.path, m_warn, [&](AVPacket* packet) {
         if (packet->stream_index == videoIndex) {
             if (inPart(packet))
                 decodeTimes.push(packet);
-        } else if (packet->stream_index == audioIndex && !soundBefore(packet) && !soundEnded) {
-            if (soundPlaced)
-                takeSound(packet);
-            else
-                waitingSound.emplace_back(allocated(av_packet_clone(packet)));
+            return !(pictureEnded && allSoundEnded());
         }
-        return !(pictureEnded && soundEnded);
+        for (PartSound& sound : sounds)
+            if (packet->stream_index == sound.index) {
+                if (soundBefore(sound, packet) || sound.ended)
+                    break;
+                if (soundPlaced)
+                    takeSound(sound, packet);
+                else
+                    sound.waiting.emplace_back(allocated(av_packet_clone(packet)));
+                break;
+            }
+        for (const TimedTrack& track : m_timed)
+            if (packet->stream_index == track.streams[index]) {
+                const AVStream* from = context->streams[packet->stream_index];
+                writeTimed(
+                    track, packet, from, originIn(from),
+                    end ? std::optional(av_rescale_q(*end, video->time_base, from->time_base))
+                        : std::nullopt);
+                break;
+            }
+        return !(pictureEnded && allSoundEnded());
     });
     decodeTimes.finish();
     if (input.copyUntil)
         encodedAgain(false);
     if (!soundPlaced)
         placeSound();
-    if (soundDecoder)
-        soundDecoder->finish();
-    if (m_audioTimeline) {
-        m_partSoundStart =
-            av_rescale_q(m_audioTimeline->inputSoundStart(),
-                         AVRational{1, m_audioTimeline->sampleRate()}, m_videoStream->time_base);
-        m_audioTimeline->endInput(m_videoEnd);
-    } else if (m_audioStream) {
-        writeHeldAudio(av_rescale_q(m_videoEnd, m_videoStream->time_base, m_audioStream->time_base),
+    for (std::size_t t = 0; t < sounds.size(); ++t) {
+        PartSound& sound = sounds[t];
+        SoundTrack& track = *sound.track;
+        if (sound.decoder)
+            sound.decoder->finish();
+        if (track.timeline) {
+            if (t == 0)
+                m_partSoundStart = av_rescale_q(track.timeline->inputSoundStart(),
+                                                AVRational{1, track.timeline->sampleRate()},
+                                                m_videoStream->time_base);
+            track.timeline->endInput(m_videoEnd);
+            continue;
+        }
+        const std::int64_t partEnd =
+            av_rescale_q(m_videoEnd, m_videoStream->time_base, soundSamples(track));
+        // An input without this track has silence for its length.
+        if (sound.index < 0 && partEnd > track.next)
+            holdSilence(track, partEnd - track.next, input.facts.path, false);
+        writeHeldAudio(track,
+                       av_rescale_q(m_videoEnd, m_videoStream->time_base, track.stream->time_base),
                        true);
-        if (m_partSoundStart)
+        if (t == 0 && m_partSoundStart)
             m_partSoundStart =
-                av_rescale_q(*m_partSoundStart, soundSamples(), m_videoStream->time_base);
+                av_rescale_q(*m_partSoundStart, soundSamples(track), m_videoStream->time_base);
     }
     if (m_framesWritten == framesBefore)
         return;
@@ -341,7 +476,7 @@ void CopyJoin::copyInput(std::size_t index, const Report& report)
     // Copied sound keeps its input's offset; a part further in has its input's sound from its
     // start, or from where that sound begins.
     std::optional<double> ownOffset = 0.0;
-    if (!m_audioTimeline) {
+    if (m_plan.audioCopied) {
         ownOffset = input.facts.soundOffset;
         if (ownOffset && part.start > 0.0)
             ownOffset = std::max(*ownOffset - part.start, 0.0);
@@ -425,20 +560,22 @@ void CopyJoin::writeVideo(AVPacket* packet, const AVStream* from, std::int64_t o
     m_videoBytes += packet->size;
     ++m_framesWritten;
     write(packet);
-    if (m_audioTimeline)
-        m_audioTimeline->videoReached(dts);
-    else if (m_audioStream)
-        writeHeldAudio(av_rescale_q(m_videoEnd, to, m_audioStream->time_base), false);
+    for (const auto& track : m_sound) {
+        if (track->timeline)
+            track->timeline->videoReached(dts);
+        else
+            writeHeldAudio(*track, av_rescale_q(m_videoEnd, to, track->stream->time_base), false);
+    }
 }
 
-void CopyJoin::holdAudio(AVPacket* packet, const AVStream* from, std::int64_t origin,
-                         const std::string& path)
+void CopyJoin::holdAudio(SoundTrack& track, AVPacket* packet, const AVStream* from,
+                         std::int64_t origin, const std::string& path)
 {
     // A packet lasts as long as what a player decodes of it, the codec's frame size: its own
     // length is rounded in a time base coarser than the samples, as Matroska's milliseconds, and
     // the last of a clip's is cut to the sound's end, which in the middle of a join would put
     // the next part's sound that much ahead by sample count.
-    const AVRational to = soundSamples();
+    const AVRational to = soundSamples(track);
     const int frameSize = from->codecpar->frame_size;
     std::int64_t duration = frameSize;
     if (duration <= 0)
@@ -448,68 +585,69 @@ void CopyJoin::holdAudio(AVPacket* packet, const AVStream* from, std::int64_t or
     const std::int64_t stamp = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
     const std::int64_t own =
         stamp == AV_NOPTS_VALUE
-            ? std::max(m_audioNext, partStart)
+            ? std::max(track.next, partStart)
             : m_clockJumps->corrected(ClockJumps::Audio,
                                       partStart + av_rescale_q(stamp - origin, from->time_base, to),
-                                      m_audioNext, to);
+                                      track.next, to);
     // Mostly before the picture: the encoder's priming, or sound the picture does not have.
     if (own + duration / 2 < partStart)
         return;
     // Each packet follows the one before. Sound missing before it for longer than half a packet
     // is filled with silence, or else kept as a gap. So the sound never drifts from its own
     // times by more.
-    if (own - m_audioNext > duration / 2)
-        holdSilence(own - m_audioNext, path, hasAdtsHeader(packet));
-    const std::int64_t position = own - m_audioNext > duration / 2 ? own : m_audioNext;
-    m_audioNext = position + duration;
-    if (!m_partSoundStart)
+    if (own - track.next > duration / 2)
+        holdSilence(track, own - track.next, path, hasAdtsHeader(packet));
+    const std::int64_t position = own - track.next > duration / 2 ? own : track.next;
+    track.next = position + duration;
+    if (!m_partSoundStart && &track == m_sound.front().get())
         m_partSoundStart = position;
     PacketPtr held(allocated(av_packet_clone(packet)));
     // The priming a decoder skips belongs to the input's start, not to the middle of a join.
     av_packet_shrink_side_data(held.get(), AV_PKT_DATA_SKIP_SAMPLES, 0);
     held->pos = -1;
-    held->stream_index = m_audioStream->index;
-    m_heldAudio.push_back(HeldAudio{std::move(held), position, duration});
+    held->stream_index = track.stream->index;
+    track.held.push_back(HeldAudio{std::move(held), position, duration});
 }
 
 // Whole packets of silence, as many as fill the gap best; none when the codec's silence cannot
 // be made, and then the gap stays.
-void CopyJoin::holdSilence(std::int64_t samples, const std::string& path, bool adtsHeaders)
+void CopyJoin::holdSilence(SoundTrack& track, std::int64_t samples, const std::string& path,
+                           bool adtsHeaders)
 {
-    if (!m_silenceTried) {
-        m_silenceTried = true;
-        m_silence = encodedSilence(m_audioStream->codecpar, adtsHeaders);
-        if (!m_silence)
+    if (!track.silenceTried) {
+        track.silenceTried = true;
+        track.silence = encodedSilence(track.stream->codecpar, adtsHeaders);
+        if (!track.silence)
             m_warn("The gaps in the sound, the first in " + path +
                    ", cannot be filled with silence of its codec.");
     }
-    if (!m_silence)
+    if (!track.silence)
         return;
-    const std::int64_t length = m_silence->duration;
+    const std::int64_t length = track.silence->duration;
     for (std::int64_t count = (samples + length / 2) / length; count > 0; --count) {
-        PacketPtr held(allocated(av_packet_clone(m_silence.get())));
+        PacketPtr held(allocated(av_packet_clone(track.silence.get())));
         held->pos = -1;
-        held->stream_index = m_audioStream->index;
-        m_heldAudio.push_back(HeldAudio{std::move(held), m_audioNext, length});
-        m_audioNext += length;
+        held->stream_index = track.stream->index;
+        track.held.push_back(HeldAudio{std::move(held), track.next, length});
+        track.next += length;
     }
 }
 
 // Sound within the picture read so far goes out; at an input's end, a packet goes out when most
-// of it lies within the picture, and the rest is dropped. end: in the output's sound time base.
-void CopyJoin::writeHeldAudio(std::int64_t end, bool partEnds)
+// of it lies within the picture, and the rest is dropped. end: in the track's time base.
+void CopyJoin::writeHeldAudio(SoundTrack& track, std::int64_t end, bool partEnds)
 {
-    const AVRational samples = soundSamples();
-    const AVRational out = m_audioStream->time_base;
+    const AVRational samples = soundSamples(track);
+    const AVRational out = track.stream->time_base;
     end = av_rescale_q(end, out, samples);
-    while (!m_heldAudio.empty()) {
-        HeldAudio& held = m_heldAudio.front();
+    while (!track.held.empty()) {
+        HeldAudio& held = track.held.front();
         const bool within = held.position + (partEnds ? held.duration / 2 : held.duration) <= end;
         if (!within && !partEnds)
             return;
         if (!within) {
-            m_audioNext = held.position;
-            m_heldAudio.clear();
+            track.next = held.position;
+            track.held.clear();
             return;
         }
         // Each time from its own sample count, not from rounded lengths laid end to end.
@@ -519,13 +657,35 @@ void CopyJoin::writeHeldAudio(std::int64_t end, bool partEnds)
         packet->duration = av_rescale_q(held.position + held.duration, samples, out) - packet->pts;
         m_audioBytes += packet->size;
         write(packet);
-        m_heldAudio.pop_front();
+        track.held.pop_front();
     }
 }
 
-void CopyJoin::encodeAudio(const AVFrame* frame)
+// A subtitle or data packet within the part goes at its own time in it, cut at the part's end.
+// Times in the input stream's time base; end: none to the input's end.
+void CopyJoin::writeTimed(const TimedTrack& track, AVPacket* packet, const AVStream* from,
+                          std::int64_t origin, std::optional<std::int64_t> end)
 {
-    AVCodecContext* encoder = m_audioEncoder.get();
+    const std::int64_t stamp = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
+    if (stamp == AV_NOPTS_VALUE || stamp < origin || (end && stamp >= *end))
+        return;
+    std::int64_t duration = packet->duration;
+    if (end && duration > 0)
+        duration = std::min(duration, *end - stamp);
+    const AVRational to = track.stream->time_base;
+    const std::int64_t start = av_rescale_q(m_partStart, m_videoStream->time_base, to) +
+                               av_rescale_q(stamp - origin, from->time_base, to);
+    packet->pts = start;
+    packet->dts = start;
+    packet->duration = duration > 0 ? av_rescale_q(duration, from->time_base, to) : 0;
+    packet->pos = -1;
+    packet->stream_index = track.stream->index;
+    write(packet);
+}
+
+void CopyJoin::encodeAudio(SoundTrack& track, const AVFrame* frame)
+{
+    AVCodecContext* encoder = track.encoder.get();
     check(avcodec_send_frame(encoder, frame), "Cannot encode " + m_path);
     AVPacket* packet = m_encodedPacket.get();
     while (true) {
@@ -534,25 +694,28 @@ void CopyJoin::encodeAudio(const AVFrame* frame)
             return;
         check(received, "Cannot encode " + m_path);
         m_audioBytes += packet->size;
-        av_packet_rescale_ts(packet, encoder->time_base, m_audioStream->time_base);
-        packet->stream_index = m_audioStream->index;
+        av_packet_rescale_ts(packet, encoder->time_base, track.stream->time_base);
+        packet->stream_index = track.stream->index;
         write(packet);
     }
 }
 
 void CopyJoin::write(AVPacket* packet)
 {
-    if (m_audioStream && packet->stream_index == m_audioStream->index)
-        m_audioEnd = std::max(m_audioEnd, packet->pts + packet->duration);
+    const auto index = static_cast<std::size_t>(packet->stream_index);
+    if (index < m_soundOfStream.size() && m_soundOfStream[index])
+        m_soundOfStream[index]->end =
+            std::max(m_soundOfStream[index]->end, packet->pts + packet->duration);
     check(av_interleaved_write_frame(m_muxer.get(), packet), "Cannot write " + m_path);
 }
 
 bool CopyJoin::finish(Placement placement, const BeforePlacing& beforePlacing)
 {
-    if (m_audioTimeline) {
-        m_audioTimeline->finish();
-        encodeAudio(nullptr);
-    }
+    for (const auto& track : m_sound)
+        if (track->timeline) {
+            track->timeline->finish();
+            encodeAudio(*track, nullptr);
+        }
     setChapters(m_muxer.get(), m_plan.container, m_chapters, videoSeconds(m_videoEnd));
     check(av_write_trailer(m_muxer.get()), "Cannot write " + m_path);
     m_reservedChapters->mend(m_chapters, videoSeconds(m_videoEnd));
@@ -566,9 +729,9 @@ void CopyJoin::discard()
     m_file.reset();
 }
 
-AVRational CopyJoin::soundSamples() const
+AVRational CopyJoin::soundSamples(const SoundTrack& track)
 {
-    return AVRational{1, m_audioStream->codecpar->sample_rate};
+    return AVRational{1, track.stream->codecpar->sample_rate};
 }
 
 double CopyJoin::videoSeconds(std::int64_t time) const
@@ -581,8 +744,8 @@ StatusFigures CopyJoin::figures() const
     StatusFigures figures;
     figures.frames = m_framesWritten;
     figures.position = videoSeconds(m_videoEnd);
-    if (m_audioStream)
-        figures.audioPosition = m_audioEnd * av_q2d(m_audioStream->time_base);
+    if (!m_sound.empty())
+        figures.audioPosition = m_sound.front()->end * av_q2d(m_sound.front()->stream->time_base);
     figures.audioMinusVideo = figures.audioPosition - figures.position;
     figures.fraction =
         m_plan.expectedDuration > 0 ? figures.position / m_plan.expectedDuration : 0.0;

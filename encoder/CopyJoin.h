@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AudioTimeline.h"
+#include "CarriedTracks.h"
 #include "Chapters.h"
 #include "ClockJumps.h"
 #include "CommandLine.h"
@@ -28,13 +29,21 @@ struct CopyPlan
     std::string muxer;
     bool audioCopied = false;
     bool withAudio = false; // copied sound needs some; encoded sound is silence where none
+    // The sound tracks first, the first of them the join's sound (each input's audio()), then
+    // subtitles and data tracks.
+    std::vector<CarriedTrack> tracks;
+    // What the container cannot keep, one sentence each.
+    std::vector<std::string> dropped;
     // The sound's encoder, when it is not copied: the audio fields of a plan.
     OutputPlan audioEncoding;
     double expectedDuration = 0.0;
 };
 
-// Throws a usage EncoderError when the container cannot hold what is copied or encoded.
-CopyPlan planCopy(const CommandLineOptions& options, const std::vector<CopyInput>& inputs);
+// Throws a usage EncoderError when the container cannot hold what is copied or encoded, and the
+// cannot-copy-sound one when a copied sound track of an input cannot follow the others'.
+// tracks: as carryTracks gave them.
+CopyPlan planCopy(const CommandLineOptions& options, const std::vector<CopyInput>& inputs,
+                  std::vector<CarriedTrack> tracks);
 
 // Joins the inputs' picture packets as they are, one input after the other on one time line:
 // each input starts where the picture of the one before ended. Copied sound follows its picture
@@ -70,24 +79,50 @@ public:
     WrittenJoin written() const;
 
 private:
-    // Copied sound is placed in samples (m_audioNext too): a time base coarser than that, as
-    // Matroska's milliseconds, would round every packet's length.
+    // Copied sound is placed in samples (next too): a time base coarser than that, as Matroska's
+    // milliseconds, would round every packet's length.
     struct HeldAudio
     {
         PacketPtr packet;
         std::int64_t position; // where it goes, in samples
         std::int64_t duration; // in samples
     };
+    // A sound track of the output, copied or encoded.
+    struct SoundTrack
+    {
+        std::vector<int> streams; // of each input
+        AVStream* stream = nullptr;
+        std::int64_t end = 0; // of the sound written, in the stream's time base
+        // Copied sound:
+        std::int64_t next = 0; // where the next packet may begin
+        std::deque<HeldAudio> held;
+        PacketPtr silence; // for gaps; made at the first gap
+        bool silenceTried = false;
+        // Encoded sound:
+        CodecContextPtr encoder;
+        std::optional<AudioTimeline> timeline;
+    };
+    // A subtitle or data track, whose packets are copied with their times moved to each part.
+    struct TimedTrack
+    {
+        std::vector<int> streams; // of each input
+        AVStream* stream = nullptr;
+    };
+    struct PartSound;
 
     void addStreams();
+    AVStream* addSoundStream(const CarriedTrack& carried);
     void copyInput(std::size_t index, const Report& report);
     void writeVideo(AVPacket* packet, const AVStream* from, std::int64_t origin);
-    void holdAudio(AVPacket* packet, const AVStream* from, std::int64_t origin,
+    void holdAudio(SoundTrack& track, AVPacket* packet, const AVStream* from, std::int64_t origin,
                    const std::string& path);
-    void holdSilence(std::int64_t samples, const std::string& path, bool adtsHeaders);
-    void writeHeldAudio(std::int64_t end, bool partEnds);
-    AVRational soundSamples() const;
-    void encodeAudio(const AVFrame* frame);
+    void holdSilence(SoundTrack& track, std::int64_t samples, const std::string& path,
+                     bool adtsHeaders);
+    void writeHeldAudio(SoundTrack& track, std::int64_t end, bool partEnds);
+    void writeTimed(const TimedTrack& track, AVPacket* packet, const AVStream* from,
+                    std::int64_t origin, std::optional<std::int64_t> end);
+    static AVRational soundSamples(const SoundTrack& track);
+    void encodeAudio(SoundTrack& track, const AVFrame* frame);
     void write(AVPacket* packet);
     double videoSeconds(std::int64_t time) const;
 
@@ -98,10 +133,11 @@ private:
     std::unique_ptr<OutputFile> m_file;
     OutputContextPtr m_muxer;
     AVStream* m_videoStream = nullptr;
-    AVStream* m_audioStream = nullptr;
-    CodecContextPtr m_audioEncoder;
+    // The first is the join's sound: its times are reported and read back.
+    std::vector<std::unique_ptr<SoundTrack>> m_sound;
+    std::vector<SoundTrack*> m_soundOfStream; // by the output's stream index
+    std::vector<TimedTrack> m_timed;
     PacketPtr m_encodedPacket;
-    std::optional<AudioTimeline> m_audioTimeline;
     std::optional<CutPictures> m_cutPictures;
 
     // The output's time line, in its streams' time bases.
@@ -109,13 +145,8 @@ private:
     std::int64_t m_videoEnd = 0;
     std::int64_t m_lastVideoTime = AV_NOPTS_VALUE; // the last picture's decoding time
     std::int64_t m_pictureDuration = 0;            // the current input's, for packets without one
-    std::int64_t m_audioNext = 0;                  // where the next copied sound packet may begin
-    std::int64_t m_audioEnd = 0;                   // of the sound written
-    std::deque<HeldAudio> m_heldAudio;
-    std::optional<std::int64_t> m_partSoundStart;
-    PacketPtr m_silence; // for gaps in copied sound; made at the first gap
-    bool m_silenceTried = false;
-    std::vector<std::uint8_t> m_inBand; // for the current input's next keyframe
+    std::optional<std::int64_t> m_partSoundStart;  // of the join's sound
+    std::vector<std::uint8_t> m_inBand;            // for the current input's next keyframe
     // The last keyframe came with the parameter sets of pictures encoded again.
     bool m_ownSetsInEffect = false;
     // The current input's.

@@ -8,6 +8,7 @@ extern "C" {
 #include <libavutil/display.h>
 }
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 
@@ -56,8 +57,13 @@ OpenedInput openContainer(const std::string& path, const AVInputFormat* format)
 
 void readOnlyStreams(AVFormatContext* context, int stream, int otherStream)
 {
+    readOnlyStreams(context, std::vector<int>{stream, otherStream});
+}
+
+void readOnlyStreams(AVFormatContext* context, const std::vector<int>& streams)
+{
     for (unsigned i = 0; i < context->nb_streams; ++i)
-        if (static_cast<int>(i) != stream && static_cast<int>(i) != otherStream)
+        if (std::find(streams.begin(), streams.end(), static_cast<int>(i)) == streams.end())
             context->streams[i]->discard = AVDISCARD_ALL;
 }
 

@@ -9,6 +9,7 @@
 #include <optional>
 
 #include <string>
+#include <vector>
 
 namespace asapi {
 
@@ -54,6 +55,7 @@ OpenedInput openContainer(const std::string& path, const AVInputFormat* format);
 InputFacts probeInput(const std::string& path);
 // The container reads only the streams given (-1: none), skipping the others' packets.
 void readOnlyStreams(AVFormatContext* context, int stream, int otherStream = -1);
+void readOnlyStreams(AVFormatContext* context, const std::vector<int>& streams);
 // The facts of an input already opened.
 InputFacts inputFacts(const OpenedInput& input, const std::string& path);
 

@@ -209,15 +209,19 @@ ExitStatus checkCopy(const CommandLineOptions& options, std::FILE* errors)
     }
     if (refusal && refusal->kind() != EncoderError::Kind::UnreadableInput)
         throw *refusal;
+    std::vector<CarriedTrack> tracks = carryTracks(readable);
     if (!refusal) {
         try {
             const std::string encoded = matchDifferingInputs(readable, options, positions);
             checkCopyable(readable, audioCopied);
             checkContainerKeeps(readable, containerFor(options.output, options.outputFormat),
                                 audioCopied);
-            planCopy(options, readable);
+            const CopyPlan plan = planCopy(options, readable, std::move(tracks));
             cutPartsAtKeyframes(readable, options, positions, errors);
             std::fputs(encoded.c_str(), errors);
+            for (const std::string& dropped : plan.dropped)
+                std::fputs(formatEncoderMessage(EncoderMessageType::Warning, dropped).c_str(),
+                           errors);
             return ExitStatus::Done;
         } catch (const EncoderError& error) {
             if (error.kind() != EncoderError::Kind::CannotCopy &&
@@ -245,6 +249,7 @@ ExitStatus joinByCopying(const CommandLineOptions& options, std::FILE* status, s
     if (options.checkOnly)
         return checkCopy(options, errors);
     std::vector<CopyInput> inputs = openCopyInputs(inputPaths(options), options.output);
+    std::vector<CarriedTrack> tracks = carryTracks(inputs);
     std::vector<int> positions(inputs.size());
     std::iota(positions.begin(), positions.end(), 1);
     matchDifferingInputs(inputs, options, positions);
@@ -252,7 +257,9 @@ ExitStatus joinByCopying(const CommandLineOptions& options, std::FILE* status, s
     checkContainerKeeps(inputs, containerFor(options.output, options.outputFormat),
                         options.audioEncoder == AudioEncoder::Copy);
     cutPartsAtKeyframes(inputs, options, positions, nullptr);
-    const CopyPlan plan = planCopy(options, inputs);
+    const CopyPlan plan = planCopy(options, inputs, std::move(tracks));
+    for (const std::string& dropped : plan.dropped)
+        warn(dropped);
     if (stopRequested())
         return ExitStatus::Stopped;
     CopyJoin join(plan, inputs, warn);

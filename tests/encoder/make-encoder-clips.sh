@@ -119,6 +119,31 @@ phone copy-aac-main.mp4 440 160x120 30 48000 2 -profile:a aac_main -strict -2
 for clip in copy-a copy-b; do ff -i "$out/$clip.mp4" -c copy "$out/$clip.mkv"; done
 ff -i "$out/copy-a.mp4" -c copy -bsf:v filter_units=remove_types=6 "$out/copy-a-unnoted.mp4"
 
+# Clips with every kind of track, 2 s each: English and French sound, subtitles (a cue from 0.5 to
+# 1.5 s), a timecode and a telemetry-like data track (GoPro's gpmd, one sample a clip); one lacks
+# the French sound and the subtitles. The same in Matroska, with SRT subtitles and no data tracks.
+printf '1\n00:00:00,500 --> 00:00:01,500\nHello\n' > "$out/tracks.srt"
+tracks() { # name tone with-second-sound-and-subtitles
+  local name=$1 tone=$2 full=$3 maps=(-map 0:v -map 1:a) tags=(-metadata:s:a:0 language=eng)
+  if [ "$full" = yes ]; then maps+=(-map 2:a); tags+=(-metadata:s:a:1 language=fra); fi
+  ff -f lavfi -i "testsrc=size=160x120:rate=30:duration=2" \
+     -f lavfi -i "sine=frequency=$tone:sample_rate=48000:duration=2" \
+     -f lavfi -i "sine=frequency=$((tone * 2)):sample_rate=48000:duration=2" "${maps[@]}" "${tags[@]}" \
+     -c:v libx264 -preset ultrafast -g 10 -pix_fmt yuv420p -c:a aac -timecode 01:00:00:00 \
+     -f mov "$out/$name-timecode.mov"
+  maps=(-map 0:v -map 0:a -map 0:d)
+  [ "$full" = yes ] && maps+=(-map 1:s)
+  # This ffmpeg writes a data track only of the timecode's bytes: it is retagged as telemetry.
+  ff -i "$out/$name-timecode.mov" -i "$out/tracks.srt" "${maps[@]}" -c copy -c:s mov_text \
+     -tag:d gpmd -f mov "$out/$name-gpmd.mov"
+  ff -i "$out/$name-gpmd.mov" -map 0 -map -0:d:1 -c copy "$out/$name.mp4"
+  ff -i "$out/$name.mp4" -map 0:v -map 0:a -map 0:s? -c copy -c:s srt "$out/$name.mkv"
+  rm "$out/$name-timecode.mov" "$out/$name-gpmd.mov"
+}
+tracks tracks-a 440 yes
+tracks tracks-b 550 no
+tracks tracks-c 660 yes
+
 # Clips whose times a copy must mend or refuse: B-frames in Matroska, which stores no decoding
 # times (as recorders and ffmpeg write it every day); two 1 s recordings put together as MPEG-TS,
 # the second's clock 1000 s on, each beeping at 0.1 s, the first with 0.7 s of sound only; a clip

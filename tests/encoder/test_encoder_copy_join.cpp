@@ -249,6 +249,82 @@ private slots:
                                     .arg(beeps[part])));
     }
 
+    // Every sound, subtitle and data track of three 2 s clips is carried, in the first clip's
+    // order, the last clip lacking the French sound and the subtitles: each sound track lasts as
+    // long as the picture, the subtitles of the first two clips start 0.5 s into their parts,
+    // the data track's sample of each clip at its part's start. What the container cannot keep is
+    // named and dropped.
+    void everyTrackIsCarried_data()
+    {
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QString>("options");
+        QTest::addColumn<QString>("outputType");
+        QTest::addColumn<QByteArrayList>("streams");
+        QTest::addColumn<int>("droppedTracks");
+
+        // After the gpmd track, the timecode and the chapters.
+        const QByteArrayList mp4Streams{
+            "h264,video,und",    "aac,audio,eng",    "aac,audio,fra",    "mov_text,subtitle,und",
+            "bin_data,data,eng", "unknown,data,eng", "bin_data,data,eng"};
+        QTest::newRow("MP4, sound copied") << "mp4" << copyBoth << "mp4" << mp4Streams << 0;
+        QTest::newRow("MP4, sound encoded")
+            << "mp4" << copyPictureEncodeSound << "mp4" << mp4Streams << 0;
+        QTest::newRow("MKV") << "mkv" << copyBoth << "mkv"
+                             << QByteArrayList{"h264,video", "aac,audio,eng", "aac,audio,fra",
+                                               "subrip,subtitle"}
+                             << 0;
+        QTest::newRow("MP4 into MKV")
+            << "mp4" << copyBoth << "mkv"
+            << QByteArrayList{"h264,video", "aac,audio,eng", "aac,audio,fra"} << 2;
+    }
+
+    void everyTrackIsCarried()
+    {
+        QFETCH(QString, type);
+        QFETCH(QString, options);
+        QFETCH(QString, outputType);
+        QFETCH(QByteArrayList, streams);
+        QFETCH(int, droppedTracks);
+        QStringList inputs;
+        for (const char* clip : {"tracks-a.", "tracks-c.", "tracks-b."})
+            inputs << encoderClipPath(QLatin1String(clip) + type);
+        const QString output = m_work.filePath(QStringLiteral("tracks.") + outputType);
+        const EncoderProgramRun run =
+            runEncoder(inputs + QStringList{QStringLiteral("-o"), output} + optionWords(options));
+        QVERIFY2(run.exitCode == 0, run.errors.constData());
+        QCOMPARE(run.errors.count("cannot be kept in an"), droppedTracks);
+        QCOMPARE(probedEntries(output, {}, "stream=codec_name,codec_type:stream_tags=language"),
+                 streams);
+        const auto ends = [&](const QString& stream) {
+            double end = 0.0;
+            for (const QByteArray& line :
+                 probedEntries(output, stream, "packet=pts_time,duration_time"))
+                end = std::max(end, line.split(',')[0].toDouble() + line.split(',')[1].toDouble());
+            return end;
+        };
+        for (const QString& sound : {QStringLiteral("a:0"), QStringLiteral("a:1")})
+            QVERIFY2(
+                std::abs(ends(sound) - 6.0) <= 1 / 30.0,
+                qPrintable(sound + QStringLiteral(" ends at ") + QString::number(ends(sound))));
+        // Gaps between MP4 subtitles are empty samples of two bytes.
+        const auto starts = [&](const QString& stream) {
+            QList<double> times;
+            for (const QByteArray& line : probedEntries(output, stream, "packet=pts_time,size"))
+                if (line.split(',')[1].toInt() > 2)
+                    times << line.split(',')[0].toDouble();
+            return times;
+        };
+        if (streams.size() > 3)
+            QCOMPARE(starts(QStringLiteral("s")), (QList<double>{0.5, 2.5}));
+        if (streams.size() > 4)
+            QCOMPARE(starts(QStringLiteral("d:0")), (QList<double>{0.0, 2.0, 4.0}));
+        QCOMPARE(
+            toolOutput("sh",
+                       {"-c", "ffmpeg -v error -i \"$1\" -map 0 -c:s copy -c:d copy -f null - 2>&1",
+                        "sh", output}),
+            QByteArray());
+    }
+
     // Two parts of a clip of 3 s with keyframes at 0, 0.4, 1.4 and 2.4 s, each picture showing its
     // number and a beep every half second from 0.1 s on, with points between keyframes. Those of
     // an x264 clip stay: the pictures between each point and its keyframe are encoded again, the
