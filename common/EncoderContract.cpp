@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace vantomel {
 namespace {
@@ -198,6 +199,40 @@ std::string formatMovedLine(const MovedLine& line)
     return "Moved " + std::to_string(line.input) + ": the " + (line.outPoint ? "out" : "in") +
            " point " + clockTime(line.from) + " of " + line.clip + std::string(kMovesTo) +
            (line.toEnd ? "end" : "keyframe") + " at " + clockTime(line.to) + "\n";
+}
+
+std::string formatTrackLine(const TrackLine& line)
+{
+    return (line.number > 0 ? "Track " + std::to_string(line.number) + ": " : "Dropped: ") +
+           line.type + " " + line.codec + (line.language.empty() ? "" : " " + line.language) + "\n";
+}
+
+std::optional<TrackLine> parseTrackLine(std::string_view text)
+{
+    LineReader reader{trimmed(text)};
+    TrackLine line;
+    if (reader.word("Track ")) {
+        const std::optional<int> number = reader.count();
+        if (!number || *number < 2 || !reader.word(": "))
+            return std::nullopt;
+        line.number = *number;
+    } else if (!reader.word("Dropped: ")) {
+        return std::nullopt;
+    }
+    std::vector<std::string> words;
+    for (std::string_view rest = reader.rest; !rest.empty();) {
+        const std::size_t blank = std::min(rest.find(' '), rest.size());
+        words.emplace_back(rest.substr(0, blank));
+        rest.remove_prefix(std::min(blank + 1, rest.size()));
+    }
+    if (words.size() < 2 || words.size() > 3 ||
+        (words[0] != "sound" && words[0] != "subtitle" && words[0] != "data"))
+        return std::nullopt;
+    line.type = words[0];
+    line.codec = words[1];
+    if (words.size() == 3)
+        line.language = words[2];
+    return line;
 }
 
 std::optional<MovedLine> parseMovedLine(std::string_view text)

@@ -116,6 +116,26 @@ std::string formatMovedLine(const MovedLine& line);
 // Nothing for any other line. Blanks around the line do not matter.
 std::optional<MovedLine> parseMovedLine(std::string_view line);
 
+// With -checkonly -ovc copy, when the inputs can be joined: a line on each track that the output
+// will have besides its picture, in its order, and on each that its container cannot keep, which
+// is dropped. The type is sound, subtitle or data; the codec FFmpeg's name, a data track's tag;
+// the language, where the track states one, comes last.
+// "Track 2: sound aac eng", "Track 4: subtitle mov_text", "Dropped: data gpmd"
+struct TrackLine
+{
+    int number = 0; // among the output's tracks, the picture's being 1; 0: dropped
+    std::string type;
+    std::string codec;
+    std::string language;
+
+    bool operator==(const TrackLine&) const = default;
+};
+
+// The line, ending in a line feed.
+std::string formatTrackLine(const TrackLine& line);
+// Nothing for any other line. Blanks around the line do not matter.
+std::optional<TrackLine> parseTrackLine(std::string_view line);
+
 // The encoder's messages go to its standard error, one a line, each behind a mark of its type,
 // so that the program takes the reason for a failure from its errors and refusals alone and
 // never from a warning. FFmpeg's own log lines are marked too: a program keeps them in its log

@@ -119,28 +119,38 @@ std::vector<CarriedTrack> carriedTracks(const std::vector<const AVFormatContext*
     return tracks;
 }
 
-std::vector<std::string> dropUnkept(std::vector<CarriedTrack>& tracks,
-                                    const std::vector<const AVFormatContext*>& inputs,
-                                    Container container)
+vantomel::TrackLine describeTrack(const CarriedTrack& track,
+                                  const std::vector<const AVFormatContext*>& inputs)
 {
-    std::vector<std::string> dropped;
-    int subtitles = 0, data = 0;
+    const AVStream* stream = track.streamOf(inputs[track.reference], track.reference);
+    return vantomel::TrackLine{0, typeName(track.type), stream ? kindName(stream) : "",
+                               stream ? streamLanguage(stream) : ""};
+}
+
+std::vector<CarriedTrack> dropUnkept(std::vector<CarriedTrack>& tracks,
+                                     const std::vector<const AVFormatContext*>& inputs,
+                                     Container container)
+{
+    std::vector<CarriedTrack> dropped;
     std::erase_if(tracks, [&](const CarriedTrack& track) {
         if (track.type == AVMEDIA_TYPE_AUDIO)
             return false;
-        const AVStream* stream = track.streamOf(inputs[track.reference], track.reference);
-        const int number = track.type == AVMEDIA_TYPE_SUBTITLE ? ++subtitles : ++data;
-        const std::string kind = kindName(stream);
+        const std::string kind = describeTrack(track, inputs).codec;
         const auto& kept = track.type == AVMEDIA_TYPE_SUBTITLE ? container->copiedSubtitles
                                                                : container->copiedData;
         if (std::find(kept.begin(), kept.end(), kind) != kept.end())
             return false;
-        dropped.push_back("The " + typeName(track.type) + " track " + std::to_string(number) +
-                          " (" + kind + ") cannot be kept in an " + containerName(container) +
-                          " file.");
+        dropped.push_back(track);
         return true;
     });
     return dropped;
+}
+
+std::string droppedSentence(const vantomel::TrackLine& track, Container container)
+{
+    return "The " + track.type + " track " + track.codec +
+           (track.language.empty() ? "" : " (" + track.language + ")") + " cannot be kept in an " +
+           containerName(container) + " file and is dropped.";
 }
 
 } // namespace asapi

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ContainerRules.h"
+#include "EncoderContract.h"
 
 extern "C" {
 #include <libavformat/avformat.h>
@@ -33,12 +34,19 @@ struct CarriedTrack
 std::vector<CarriedTrack> carriedTracks(const std::vector<const AVFormatContext*>& inputs,
                                         const std::vector<int>& primarySound);
 
-// Where the container cannot keep a subtitle or data track, what is dropped, one sentence each
-// ("The subtitle track 1 (hdmv_pgs_subtitle) cannot be kept in an MP4 file."); those tracks
-// are taken out of tracks.
-std::vector<std::string> dropUnkept(std::vector<CarriedTrack>& tracks,
-                                    const std::vector<const AVFormatContext*>& inputs,
-                                    Container container);
+// What a track holds, as the check tells the program (its number left 0): its reference stream's
+// codec and language.
+vantomel::TrackLine describeTrack(const CarriedTrack& track,
+                                  const std::vector<const AVFormatContext*>& inputs);
+
+// Takes the subtitle and data tracks that the container cannot keep out of tracks: those dropped.
+std::vector<CarriedTrack> dropUnkept(std::vector<CarriedTrack>& tracks,
+                                     const std::vector<const AVFormatContext*>& inputs,
+                                     Container container);
+
+// Why a track is dropped: "The subtitle track hdmv_pgs_subtitle (eng) cannot be kept in an MP4
+// file and is dropped."
+std::string droppedSentence(const vantomel::TrackLine& track, Container container);
 
 // The language a stream states; empty for none or "und".
 std::string streamLanguage(const AVStream* stream);

@@ -38,7 +38,8 @@ CopyPlan planCopy(const CommandLineOptions& options, const std::vector<CopyInput
     std::vector<const AVFormatContext*> contexts;
     for (const CopyInput& input : inputs)
         contexts.push_back(input.opened.context.get());
-    plan.dropped = dropUnkept(tracks, contexts, plan.container);
+    for (const CarriedTrack& track : dropUnkept(tracks, contexts, plan.container))
+        plan.dropped.push_back(describeTrack(track, contexts));
     const auto soundTracks = static_cast<std::size_t>(std::count_if(
         tracks.begin(), tracks.end(), [](const auto& t) { return t.type == AVMEDIA_TYPE_AUDIO; }));
     plan.withAudio = !plan.audioCopied || soundTracks > 0;
@@ -63,6 +64,15 @@ CopyPlan planCopy(const CommandLineOptions& options, const std::vector<CopyInput
         tracks.insert(tracks.begin(),
                       CarriedTrack{AVMEDIA_TYPE_AUDIO, std::vector<int>(inputs.size(), -1), 0});
     plan.tracks = std::move(tracks);
+    for (const CarriedTrack& track : plan.tracks) {
+        vantomel::TrackLine line = describeTrack(track, contexts);
+        line.number = static_cast<int>(plan.trackLines.size()) + 2;
+        if (track.type == AVMEDIA_TYPE_AUDIO && !plan.audioCopied)
+            if (const AVCodec* encoder =
+                    avcodec_find_encoder_by_name(audioCodecName(options).c_str()))
+                line.codec = avcodec_get_name(encoder->id);
+        plan.trackLines.push_back(line);
+    }
     plan.muxer = muxerName(plan.container, "", "");
     std::vector<InputFacts> facts;
     for (const auto& input : inputs) {

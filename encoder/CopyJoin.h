@@ -32,8 +32,10 @@ struct CopyPlan
     // The sound tracks first, the first of them the join's sound (each input's audio()), then
     // subtitles and data tracks.
     std::vector<CarriedTrack> tracks;
-    // What the container cannot keep, one sentence each.
-    std::vector<std::string> dropped;
+    // What the output's tracks besides the picture hold, numbered from 2, and those dropped as
+    // the container cannot keep them.
+    std::vector<vantomel::TrackLine> trackLines;
+    std::vector<vantomel::TrackLine> dropped;
     // The sound's encoder, when it is not copied: the audio fields of a plan.
     OutputPlan audioEncoding;
     double expectedDuration = 0.0;

@@ -219,9 +219,9 @@ ExitStatus checkCopy(const CommandLineOptions& options, std::FILE* errors)
             const CopyPlan plan = planCopy(options, readable, std::move(tracks));
             cutPartsAtKeyframes(readable, options, positions, errors);
             std::fputs(encoded.c_str(), errors);
-            for (const std::string& dropped : plan.dropped)
-                std::fputs(formatEncoderMessage(EncoderMessageType::Warning, dropped).c_str(),
-                           errors);
+            for (const auto& lines : {plan.trackLines, plan.dropped})
+                for (const vantomel::TrackLine& line : lines)
+                    std::fputs(vantomel::formatTrackLine(line).c_str(), errors);
             return ExitStatus::Done;
         } catch (const EncoderError& error) {
             if (error.kind() != EncoderError::Kind::CannotCopy &&
@@ -258,8 +258,8 @@ ExitStatus joinByCopying(const CommandLineOptions& options, std::FILE* status, s
                         options.audioEncoder == AudioEncoder::Copy);
     cutPartsAtKeyframes(inputs, options, positions, nullptr);
     const CopyPlan plan = planCopy(options, inputs, std::move(tracks));
-    for (const std::string& dropped : plan.dropped)
-        warn(dropped);
+    for (const vantomel::TrackLine& dropped : plan.dropped)
+        warn(droppedSentence(dropped, plan.container));
     if (stopRequested())
         return ExitStatus::Stopped;
     CopyJoin join(plan, inputs, warn);

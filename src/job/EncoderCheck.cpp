@@ -45,6 +45,7 @@ EncoderCheck::Answer EncoderCheck::answerOf(bool normalExit, int exitCode, const
     QList<Answer::Differing> differing;
     QList<Answer::Differing> encodedToMatch;
     QList<vantomel::MovedLine> moved;
+    QList<vantomel::TrackLine> tracks;
     for (const QByteArray& line : errors.split('\n')) {
         const std::string text = line.toStdString();
         if (const auto differs = vantomel::parseDiffersLine(text))
@@ -52,10 +53,12 @@ EncoderCheck::Answer EncoderCheck::answerOf(bool normalExit, int exitCode, const
                 .append({differs->input - 1, QString::fromUtf8(differs->reason)});
         else if (const auto point = vantomel::parseMovedLine(text))
             moved.append(*point);
+        else if (const auto track = vantomel::parseTrackLine(text))
+            tracks.append(*track);
     }
     const auto exit = EncoderExit(exitCode);
     if (exit == EncoderExit::Done)
-        return {Answer::Kind::Accepted, {}, {}, moved, encodedToMatch};
+        return {Answer::Kind::Accepted, {}, {}, moved, encodedToMatch, tracks};
     const QString reason = encoderReason(errors);
     if (exit == EncoderExit::CannotCopy || exit == EncoderExit::CannotCopySound)
         return {exit == EncoderExit::CannotCopy ? Answer::Kind::CannotCopy

@@ -15,8 +15,9 @@
 // exit 5 when only their copied sound differs; exit 6 when an input cannot be opened or read as a
 // video, its name and the fault on standard error. Each of those is followed by a line on every
 // input that stops the copy (vantomel::DiffersLine). A copy that it accepts may encode some clips'
-// pictures again to match the others (a DiffersLine on each) and move the clips' in and out
-// points to keyframes (a vantomel::MovedLine on each).
+// pictures again to match the others (a DiffersLine on each), move the clips' in and out
+// points to keyframes (a vantomel::MovedLine on each) and carry or drop tracks (a
+// vantomel::TrackLine on each).
 class EncoderCheck
 {
 public:
@@ -61,6 +62,9 @@ public:
         // With Accepted, for a copy: every input whose pictures the copy encodes again to match
         // the others, in list order.
         QList<Differing> encodedToMatch{};
+        // With Accepted, for a copy: the output's tracks besides its picture, then those dropped
+        // (vantomel::TrackLine).
+        QList<vantomel::TrackLine> tracks{};
     };
 
     explicit EncoderCheck(QString encoderPath, int deadlineMs = kDeadlineMs);

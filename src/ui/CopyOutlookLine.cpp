@@ -7,6 +7,9 @@
 
 #include <QFileInfo>
 #include <QLabel>
+#include <QLocale>
+
+#include <algorithm>
 
 namespace {
 
@@ -69,6 +72,60 @@ bool stopsTheCopy(EncoderCheck::Answer::Kind kind)
            kind == Kind::CannotReadInput;
 }
 
+// "English" for "eng"; a code Qt does not know stays as it is.
+QString languageName(const std::string& code)
+{
+    const QString text = QString::fromStdString(code);
+    const QLocale::Language language = QLocale::codeToLanguage(text, QLocale::ISO639Part2);
+    return language == QLocale::AnyLanguage ? text.toHtmlEscaped()
+                                            : QLocale::languageToString(language);
+}
+
+// "2 sound tracks (English, French), subtitles and a data track (gpmd)"
+QString tracksListed(const QList<vantomel::TrackLine>& tracks)
+{
+    QStringList parts;
+    for (const char* type : {"sound", "subtitle", "data"}) {
+        QStringList details;
+        for (const vantomel::TrackLine& track : tracks)
+            if (track.type == type)
+                details << (track.type == "data"
+                                ? QString::fromStdString(track.codec).toHtmlEscaped()
+                                : languageName(track.language));
+        if (details.isEmpty())
+            continue;
+        details.removeAll(QString());
+        const qsizetype count = std::count_if(tracks.begin(), tracks.end(),
+                                              [type](const auto& t) { return t.type == type; });
+        QString part = std::string_view(type) == "subtitle"
+                           ? (count == 1 ? QStringLiteral("subtitles")
+                                         : QStringLiteral("%1 subtitle tracks").arg(count))
+                       : count == 1
+                           ? QStringLiteral("a %1 track").arg(QLatin1String(type))
+                           : QStringLiteral("%1 %2 tracks").arg(count).arg(QLatin1String(type));
+        if (!details.isEmpty())
+            part += QStringLiteral(" (%1)").arg(details.join(QStringLiteral(", ")));
+        parts << part;
+    }
+    return listed(parts);
+}
+
+// What the output carries besides a picture and one sound track, and what it drops.
+QString tracksText(const QList<vantomel::TrackLine>& tracks)
+{
+    QList<vantomel::TrackLine> kept, dropped;
+    for (const vantomel::TrackLine& track : tracks)
+        (track.number > 0 ? kept : dropped) << track;
+    QString text;
+    if (kept.size() > 1 || (kept.size() == 1 && kept.front().type != "sound"))
+        text += QStringLiteral("; the output keeps ") + tracksListed(kept);
+    if (!dropped.isEmpty())
+        text += QStringLiteral("; ") + tracksListed(dropped) +
+                (dropped.size() == 1 ? QStringLiteral(" is") : QStringLiteral(" are")) +
+                QStringLiteral(" dropped, which the output's container cannot keep");
+    return text;
+}
+
 QString acceptedText(const EncoderCheck::Answer& answer, const TaskListModel& model,
                      bool offerExactCuts)
 {
@@ -84,6 +141,7 @@ QString acceptedText(const EncoderCheck::Answer& answer, const TaskListModel& mo
                        removeLink(encoded.size()),
                        videos - encoded.size() == 1 ? QStringLiteral("the other is copied")
                                                     : QStringLiteral("the rest are copied"));
+    text += tracksText(answer.tracks);
     QStringList moved;
     for (const vantomel::MovedLine& point : answer.moved)
         if (const QString name = QString::fromStdString(point.clip).toHtmlEscaped();

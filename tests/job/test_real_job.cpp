@@ -550,6 +550,11 @@ private slots:
             << "gone.mp4" + cannot.arg("it") << "Video Cannot Be Read";
         QTest::newRow("all alike") << QStringList{"copy-a.mp4", "copy-b.mp4"} << QList<int>{}
                                    << "All 2 videos can be joined without re-encoding" << QString();
+        QTest::newRow("tracks besides one sound track")
+            << QStringList{"tracks-a.mp4", "tracks-b.mp4"} << QList<int>{}
+            << "All 2 videos can be joined without re-encoding; the output keeps 2 sound tracks "
+               "(English, French), subtitles and a data track (gpmd)"
+            << QString();
         // "@0.9": listed with its out point there, between keyframes, in a clip that another
         // encoder than x264 wrote (the points of an x264 clip stay where they are).
         QTest::newRow("a cut moves to a keyframe")
