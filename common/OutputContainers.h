@@ -36,6 +36,7 @@ struct OutputContainer
     CodecNames copiedSubtitles = {};
     CodecNames copiedData = {};
     std::span<const SampleRateLimit> sampleRates = {}; // none: any rate will do
+    bool oneSoundTrack = false; // further sound tracks of the inputs are left out
     bool keepsRotation = false; // a copied picture's display matrix is written
     // H.264 and HEVC parameter sets may come in band, with the avc3 and hev1 sample entries.
     bool inBandParameterSets = false;

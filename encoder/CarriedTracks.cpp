@@ -63,36 +63,39 @@ std::string streamLanguage(const AVStream* stream)
     return language->value;
 }
 
-std::vector<CarriedTrack> carriedTracks(const std::vector<const AVFormatContext*>& inputs,
-                                        const std::vector<int>& primarySound)
+std::vector<TrackSource> trackSources(const AVFormatContext* input, int primarySound)
+{
+    std::vector<TrackSource> sources;
+    const auto add = [&](int index) {
+        const AVStream* stream = input->streams[index];
+        sources.push_back(TrackSource{index, stream->codecpar->codec_type, kindOf(stream),
+                                      streamLanguage(stream)});
+    };
+    if (primarySound >= 0)
+        add(primarySound);
+    for (int index = 0; index < static_cast<int>(input->nb_streams); ++index)
+        if (index != primarySound && carried(input->streams[index]))
+            add(index);
+    std::stable_sort(sources.begin(), sources.end(), [](const auto& a, const auto& b) {
+        return typeOrder(a.type) < typeOrder(b.type);
+    });
+    return sources;
+}
+
+std::vector<CarriedTrack> carriedTracks(const std::vector<std::vector<TrackSource>>& inputs)
 {
     std::vector<CarriedTrack> tracks;
-    std::vector<std::string> languages; // of each track
+    std::vector<TrackSource> firsts; // the source that opened each track
     for (std::size_t i = 0; i < inputs.size(); ++i) {
-        const AVFormatContext* input = inputs[i];
-        std::vector<int> order;
-        if (primarySound[i] >= 0)
-            order.push_back(primarySound[i]);
-        for (int s = 0; s < static_cast<int>(input->nb_streams); ++s)
-            if (s != primarySound[i] && carried(input->streams[s]))
-                order.push_back(s);
-        std::stable_sort(order.begin(), order.end(), [input](int a, int b) {
-            return typeOrder(input->streams[a]->codecpar->codec_type) <
-                   typeOrder(input->streams[b]->codecpar->codec_type);
-        });
         std::vector<bool> filled(tracks.size());
-        for (const int s : order) {
-            const AVStream* stream = input->streams[s];
-            const std::string language = streamLanguage(stream);
+        for (const TrackSource& source : inputs[i]) {
             const auto fits = [&](std::size_t t, bool sameLanguage) {
-                const CarriedTrack& track = tracks[t];
-                if (filled[t] || track.type != stream->codecpar->codec_type ||
-                    kindOf(inputs[track.reference]->streams[track.streams[track.reference]]) !=
-                        kindOf(stream))
+                const TrackSource& first = firsts[t];
+                if (filled[t] || first.type != source.type || first.kind != source.kind)
                     return false;
-                return sameLanguage
-                           ? !language.empty() && languages[t] == language
-                           : language.empty() || languages[t].empty() || languages[t] == language;
+                return sameLanguage ? !source.language.empty() && first.language == source.language
+                                    : source.language.empty() || first.language.empty() ||
+                                          first.language == source.language;
             };
             std::size_t t = 0;
             while (t < tracks.size() && !fits(t, true))
@@ -103,12 +106,12 @@ std::vector<CarriedTrack> carriedTracks(const std::vector<const AVFormatContext*
                     ++t;
             }
             if (t == tracks.size()) {
-                tracks.push_back(CarriedTrack{stream->codecpar->codec_type,
-                                              std::vector<int>(inputs.size(), -1), i});
-                languages.push_back(language);
+                tracks.push_back(CarriedTrack{source.type, std::vector<int>(inputs.size(), -1), i,
+                                              source.language});
+                firsts.push_back(source);
                 filled.push_back(false);
             }
-            tracks[t].streams[i] = s;
+            tracks[t].streams[i] = source.index;
             filled[t] = true;
         }
     }
@@ -116,6 +119,25 @@ std::vector<CarriedTrack> carriedTracks(const std::vector<const AVFormatContext*
     std::stable_sort(tracks.begin(), tracks.end(), [](const auto& a, const auto& b) {
         return typeOrder(a.type) < typeOrder(b.type);
     });
+    return tracks;
+}
+
+std::vector<CarriedTrack> encodedSoundTracks(const std::vector<InputFacts>& inputs,
+                                             Container container)
+{
+    std::vector<std::vector<TrackSource>> sources;
+    for (const InputFacts& input : inputs) {
+        sources.emplace_back();
+        for (const TrackSource& source : input.tracks)
+            if (source.type == AVMEDIA_TYPE_AUDIO)
+                sources.back().push_back(source);
+    }
+    std::vector<CarriedTrack> tracks = carriedTracks(sources);
+    if (tracks.empty())
+        tracks.push_back(
+            CarriedTrack{AVMEDIA_TYPE_AUDIO, std::vector<int>(inputs.size(), -1), 0, {}});
+    if (container->oneSoundTrack)
+        tracks.resize(1);
     return tracks;
 }
 

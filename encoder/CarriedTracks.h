@@ -2,6 +2,7 @@
 
 #include "ContainerRules.h"
 #include "EncoderContract.h"
+#include "InputProbe.h"
 
 extern "C" {
 #include <libavformat/avformat.h>
@@ -19,6 +20,7 @@ struct CarriedTrack
     AVMediaType type = AVMEDIA_TYPE_AUDIO;
     std::vector<int> streams;  // one per input; -1 where the input has none
     std::size_t reference = 0; // the first input that has it: the track takes its stream's kind
+    std::string language;      // its first stream's
 
     const AVStream* streamOf(const AVFormatContext* input, std::size_t index) const
     {
@@ -26,13 +28,22 @@ struct CarriedTrack
     }
 };
 
-// Every sound, subtitle and data track of the inputs, in the order of the first input's, then
-// those only later inputs bring. A stream goes to the first track of its type and kind (a
-// subtitle's codec, a data track's tag) that its input has not filled yet and whose language is
-// its own; a stream or track that states no language goes with any. Sound comes first, the
-// primary sound (each input's own choice, primarySound) leading; then subtitles, then data.
-std::vector<CarriedTrack> carriedTracks(const std::vector<const AVFormatContext*>& inputs,
-                                        const std::vector<int>& primarySound);
+// The streams of an input that a join may carry (InputFacts::tracks): primarySound first, then
+// the other sound, subtitle and data streams in the file's order. A timecode track is not one:
+// the join writes its own from the first input's timecode.
+std::vector<TrackSource> trackSources(const AVFormatContext* input, int primarySound);
+
+// Every track of the inputs' sources, in the order of the first input's, then those only later
+// inputs bring. A source goes to the first track of its type and kind that its input has not
+// filled yet and whose language is its own; a source or track that states no language goes with
+// any. Sound comes first, each input's primary sound in the first track where it can; then
+// subtitles, then data.
+std::vector<CarriedTrack> carriedTracks(const std::vector<std::vector<TrackSource>>& inputs);
+
+// The sound tracks of a join that encodes its sound: every input's, matched as carriedTracks
+// does; only the first where the container holds one; one of silence where no input has sound.
+std::vector<CarriedTrack> encodedSoundTracks(const std::vector<InputFacts>& inputs,
+                                             Container container);
 
 // What a track holds, as the check tells the program (its number left 0): its reference stream's
 // codec and language.

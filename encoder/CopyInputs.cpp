@@ -575,13 +575,10 @@ std::optional<std::string> soundRefusal(const CopyInput& input, const AVStream* 
 
 std::vector<CarriedTrack> carryTracks(std::vector<CopyInput>& inputs)
 {
-    std::vector<const AVFormatContext*> contexts;
-    std::vector<int> primary;
-    for (const CopyInput& input : inputs) {
-        contexts.push_back(input.opened.context.get());
-        primary.push_back(input.opened.audioIndex);
-    }
-    std::vector<CarriedTrack> tracks = carriedTracks(contexts, primary);
+    std::vector<std::vector<TrackSource>> sources;
+    for (const CopyInput& input : inputs)
+        sources.push_back(input.facts.tracks);
+    std::vector<CarriedTrack> tracks = carriedTracks(sources);
     if (tracks.empty() || tracks.front().type != AVMEDIA_TYPE_AUDIO)
         return tracks;
     for (std::size_t i = 0; i < inputs.size(); ++i) {

@@ -62,7 +62,7 @@ CopyPlan planCopy(const CommandLineOptions& options, const std::vector<CopyInput
     // Encoded sound is silence where an input has none: the join's sound track stays.
     if (!plan.audioCopied && soundTracks == 0)
         tracks.insert(tracks.begin(),
-                      CarriedTrack{AVMEDIA_TYPE_AUDIO, std::vector<int>(inputs.size(), -1), 0});
+                      CarriedTrack{AVMEDIA_TYPE_AUDIO, std::vector<int>(inputs.size(), -1), 0, {}});
     plan.tracks = std::move(tracks);
     for (const CarriedTrack& track : plan.tracks) {
         vantomel::TrackLine line = describeTrack(track, contexts);

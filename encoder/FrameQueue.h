@@ -19,6 +19,7 @@ struct QueuedFrame
 {
     FrameKind kind;
     FramePtr frame;
+    int soundTrack = 0; // of a sound frame
 };
 
 // Hands normalised frames from the decoding thread to the encoding thread; bounded, so that

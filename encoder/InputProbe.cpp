@@ -1,5 +1,6 @@
 #include "InputProbe.h"
 
+#include "CarriedTracks.h"
 #include "FfmpegPointers.h"
 #include "PictureTurn.h"
 #include "StopSignal.h"
@@ -128,6 +129,7 @@ InputFacts inputFacts(const OpenedInput& input, const std::string& path)
             facts.soundOffset = audio->start_time * av_q2d(audio->time_base) -
                                 video->start_time * av_q2d(video->time_base);
     }
+    facts.tracks = trackSources(context, input.audioIndex);
     if (context->duration > 0)
         facts.duration = context->duration / static_cast<double>(AV_TIME_BASE);
     else if (video->duration > 0)

@@ -5,6 +5,7 @@
 #include "InputPart.h"
 #include "Ratio.h"
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 
@@ -12,6 +13,17 @@
 #include <vector>
 
 namespace asapi {
+
+// A stream of an input that a join may carry besides its picture, as tracks are matched: its
+// type, what must be alike besides it (a subtitle's codec, a data track's tag; 0 for sound) and
+// its language (empty for none).
+struct TrackSource
+{
+    int index = -1;
+    AVMediaType type = AVMEDIA_TYPE_AUDIO;
+    std::uint32_t kind = 0;
+    std::string language;
+};
 
 // What the encoder needs to know of an input before it writes anything.
 struct InputFacts
@@ -27,6 +39,9 @@ struct InputFacts
     double duration = 0.0; // seconds, 0 when unknown
     // Its sound's start minus its picture's start, in seconds; nothing without sound.
     std::optional<double> soundOffset;
+    // Its sound, subtitle and data streams that a join may carry: its chosen sound first, the
+    // others in the file's order.
+    std::vector<TrackSource> tracks;
     // What a join's chapter at this input's start is called: its title tag when it has one,
     // else its file name without folder and extension.
     std::string chapterName;

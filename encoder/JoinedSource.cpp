@@ -11,13 +11,6 @@
 namespace asapi {
 namespace {
 
-// Only the chosen picture and sound are read from the file.
-void discardOtherStreams(const OpenedInput& opened)
-{
-    AVFormatContext* context = opened.context.get();
-    readOnlyStreams(context, opened.videoIndex, opened.audioIndex);
-}
-
 // Times that may start again, as in MPEG streams, are told from a pause by their size.
 bool clockMayRestart(const AVFormatContext* context)
 {
@@ -73,19 +66,25 @@ private:
 } // namespace
 
 JoinedSource::JoinedSource(const std::vector<InputFacts>& inputs,
-                           const std::vector<PictureLayout>& layouts, const VideoTarget& video,
+                           const std::vector<PictureLayout>& layouts,
+                           const std::vector<CarriedTrack>& soundTracks, const VideoTarget& video,
                            const AudioTarget& audio, int decoderThreads, FrameQueue& queue,
                            Warn warn)
-    : m_inputs(inputs), m_layouts(layouts), m_videoTarget(video), m_decoderThreads(decoderThreads),
-      m_queue(queue), m_warn(std::move(warn)),
-      m_audio(
-          audio, [this](FramePtr frame) { send(FrameKind::Audio, std::move(frame)); }, m_warn)
+    : m_inputs(inputs), m_layouts(layouts), m_soundTracks(soundTracks), m_videoTarget(video),
+      m_decoderThreads(decoderThreads), m_queue(queue), m_warn(std::move(warn))
 {
+    for (std::size_t t = 0; t < m_soundTracks.size(); ++t)
+        m_audio.push_back(std::make_unique<AudioTimeline>(
+            audio,
+            [this, t](FramePtr frame) {
+                send(FrameKind::Audio, std::move(frame), static_cast<int>(t));
+            },
+            m_warn));
 }
 
-void JoinedSource::send(FrameKind kind, FramePtr frame)
+void JoinedSource::send(FrameKind kind, FramePtr frame, int soundTrack)
 {
-    if (!m_queue.push(QueuedFrame{kind, std::move(frame)}))
+    if (!m_queue.push(QueuedFrame{kind, std::move(frame), soundTrack}))
         throw EncoderError{"The encoding thread has stopped."};
 }
 
@@ -95,7 +94,7 @@ void JoinedSource::run()
         for (std::size_t i = 0; i < m_inputs.size(); ++i) {
             if (stopRequested())
                 break;
-            readInput(m_inputs[i], m_layouts.at(i));
+            readInput(i, m_inputs[i], m_layouts.at(i));
         }
     } catch (const EncoderError& error) {
         // The open of the next input was cut short: the file ends with the one before.
@@ -104,21 +103,35 @@ void JoinedSource::run()
     }
     // A stop that comes from here on finds every input read: the file will be complete.
     m_cutShort = stopRequested();
-    m_audio.finish();
+    for (const auto& timeline : m_audio)
+        timeline->finish();
 }
 
-void JoinedSource::readInput(const InputFacts& input, const PictureLayout& layout)
+void JoinedSource::readInput(std::size_t index, const InputFacts& input,
+                             const PictureLayout& layout)
 {
     OpenedInput opened = openInput(input.path);
-    discardOtherStreams(opened);
+    std::vector<int> read{opened.videoIndex};
+    std::vector<InputSound> sounds(m_soundTracks.size());
+    for (std::size_t t = 0; t < sounds.size(); ++t) {
+        sounds[t].index = m_soundTracks[t].streams[index];
+        read.push_back(sounds[t].index);
+    }
+    // Only the picture and the sound tracks are read from the file.
+    readOnlyStreams(opened.context.get(), read);
     CodecContextPtr pictureCodec = openPictureDecoder(opened, input.path);
-    CodecContextPtr soundCodec = openSoundDecoder(opened, input.path);
+    for (InputSound& sound : sounds) {
+        sound.codec = openSoundDecoder(opened, sound.index, input.path);
+        if (!sound.codec)
+            sound.index = -1;
+        sound.ended = sound.index < 0;
+    }
 
     const std::int64_t firstFrame = m_videoFrames;
-    m_audio.beginInput(input.path, soundCodec != nullptr, m_videoFrames);
+    for (std::size_t t = 0; t < sounds.size(); ++t)
+        m_audio[t]->beginInput(input.path, sounds[t].codec != nullptr, m_videoFrames);
     VideoNormaliser video = normaliserFor(input, layout);
-    const double pictureEnd =
-        decodeInput(opened, input, std::move(pictureCodec), std::move(soundCodec), video);
+    const double pictureEnd = decodeInput(opened, input, std::move(pictureCodec), sounds, video);
     video.finish();
     // An input whose picture cannot be decoded must not vanish from a join that succeeds.
     if (video.framesEmitted() == 0 && !stopRequested())
@@ -126,7 +139,8 @@ void JoinedSource::readInput(const InputFacts& input, const PictureLayout& layou
                            (input.part.wholeInput() ? "." : " in the part asked for.")};
     if (m_videoFrames > firstFrame)
         recordInput(input, firstFrame, pictureEnd);
-    m_audio.endInput(m_videoFrames);
+    for (const auto& timeline : m_audio)
+        timeline->endInput(m_videoFrames);
 }
 
 CodecContextPtr JoinedSource::openPictureDecoder(const OpenedInput& opened, const std::string& path)
@@ -138,16 +152,14 @@ CodecContextPtr JoinedSource::openPictureDecoder(const OpenedInput& opened, cons
     return decoder;
 }
 
-CodecContextPtr JoinedSource::openSoundDecoder(OpenedInput& opened, const std::string& path)
+CodecContextPtr JoinedSource::openSoundDecoder(const OpenedInput& opened, int stream,
+                                               const std::string& path)
 {
-    if (opened.audioIndex < 0)
+    if (stream < 0)
         return nullptr;
-    CodecContextPtr decoder =
-        openDecoder(opened.context->streams[opened.audioIndex], m_decoderThreads);
-    if (!decoder) {
+    CodecContextPtr decoder = openDecoder(opened.context->streams[stream], m_decoderThreads);
+    if (!decoder)
         m_warn("No usable audio in " + path + "; using silence.");
-        opened.audioIndex = -1;
-    }
     return decoder;
 }
 
@@ -159,12 +171,13 @@ VideoNormaliser JoinedSource::normaliserFor(const InputFacts& input, const Pictu
                            [this](FramePtr frame) {
                                frame->pts = m_videoFrames++;
                                send(FrameKind::Video, std::move(frame));
-                               m_audio.videoReached(m_videoFrames);
+                               for (const auto& timeline : m_audio)
+                                   timeline->videoReached(m_videoFrames);
                            });
 }
 
 double JoinedSource::decodeInput(const OpenedInput& opened, const InputFacts& input,
-                                 CodecContextPtr pictureCodec, CodecContextPtr soundCodec,
+                                 CodecContextPtr pictureCodec, std::vector<InputSound>& sounds,
                                  VideoNormaliser& video)
 {
     AVFormatContext* context = opened.context.get();
@@ -180,42 +193,46 @@ double JoinedSource::decodeInput(const OpenedInput& opened, const InputFacts& in
                        pictures.push(frame, start, duration);
                    }),
         1.0 / input.frameRate.value(), input.path, m_warn);
-    bool soundEnded = !soundCodec;
-    std::optional<StreamDecoder> audioDecoder =
-        soundDecoder(opened, input, std::move(soundCodec), soundEnded);
+    for (std::size_t t = 0; t < sounds.size(); ++t)
+        if (sounds[t].codec)
+            sounds[t].decoder.emplace(soundDecoder(opened, input, sounds[t], *m_audio[t]));
+    const auto allSoundEnded = [&sounds] {
+        return std::all_of(sounds.begin(), sounds.end(), [](const auto& s) { return s.ended; });
+    };
     readPackets(context, input.path, m_warn, [&](AVPacket* packet) {
         if (packet->stream_index == opened.videoIndex)
             videoDecoder.decode(packet);
-        else if (packet->stream_index == opened.audioIndex)
-            audioDecoder->decode(packet);
+        else
+            for (InputSound& sound : sounds)
+                if (packet->stream_index == sound.index && sound.decoder)
+                    sound.decoder->decode(packet);
         // Nothing after the part is read.
-        return !(pictures.ended() && soundEnded);
+        return !(pictures.ended() && allSoundEnded());
     });
     videoDecoder.finish();
-    if (audioDecoder)
-        audioDecoder->finish();
+    for (InputSound& sound : sounds)
+        if (sound.decoder)
+            sound.decoder->finish();
     return pictures.end();
 }
 
-std::optional<StreamDecoder> JoinedSource::soundDecoder(const OpenedInput& opened,
-                                                        const InputFacts& input,
-                                                        CodecContextPtr soundCodec, bool& ended)
+StreamDecoder JoinedSource::soundDecoder(const OpenedInput& opened, const InputFacts& input,
+                                         InputSound& sound, AudioTimeline& timeline)
 {
-    if (!soundCodec)
-        return std::nullopt;
     const AVFormatContext* context = opened.context.get();
     const AVStream* videoStream = context->streams[opened.videoIndex];
-    const AVRational timeBase = context->streams[opened.audioIndex]->time_base;
+    const AVRational timeBase = context->streams[sound.index]->time_base;
     const std::int64_t origin =
         av_rescale_q(pictureOrigin(context, videoStream), videoStream->time_base, timeBase);
     const InputPart& part = input.part;
+    bool& ended = sound.ended;
     return StreamDecoder(
-        std::move(soundCodec),
+        std::move(sound.codec),
         FrameClock(timeBase, origin, clockMayRestart(context), input.duration,
-                   [this, &part, &ended](const AVFrame* frame, double start, double duration) {
+                   [&part, &ended, &timeline](const AVFrame* frame, double start, double duration) {
                        ended = ended || part.endedBy(start);
                        if (part.takesSound(start, duration))
-                           m_audio.push(frame, start - part.start);
+                           timeline.push(frame, start - part.start);
                    }),
         0.0, input.path, m_warn);
 }
@@ -225,9 +242,11 @@ void JoinedSource::recordInput(const InputFacts& input, std::int64_t firstFrame,
     const double start = firstFrame / m_videoTarget.frameRate.value();
     m_chapters.push_back(Chapter{start, input.chapterName});
     if (m_chapters.size() > 1)
-        m_joinPoints.push_back(JoinPoint{
-            static_cast<int>(m_chapters.size()), start,
-            static_cast<double>(m_audio.inputSoundStart()) / m_audio.sampleRate() - start, 0.0});
+        m_joinPoints.push_back(JoinPoint{static_cast<int>(m_chapters.size()), start,
+                                         static_cast<double>(m_audio.front()->inputSoundStart()) /
+                                                 m_audio.front()->sampleRate() -
+                                             start,
+                                         0.0});
     m_clipsLength += pictureEnd;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AudioTimeline.h"
+#include "CarriedTracks.h"
 #include "Chapters.h"
 #include "FrameQueue.h"
 #include "InputProbe.h"
@@ -10,6 +11,7 @@
 #include "VideoNormaliser.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -20,10 +22,11 @@ namespace asapi {
 class JoinedSource
 {
 public:
-    // layouts: one per input. decoderThreads 0: as many as pay for each input's codec
+    // layouts: one per input; soundTracks: the input streams of each sound track, the first the
+    // join's sound. decoderThreads 0: as many as pay for each input's codec
     JoinedSource(const std::vector<InputFacts>& inputs, const std::vector<PictureLayout>& layouts,
-                 const VideoTarget& video, const AudioTarget& audio, int decoderThreads,
-                 FrameQueue& queue, Warn warn);
+                 const std::vector<CarriedTrack>& soundTracks, const VideoTarget& video,
+                 const AudioTarget& audio, int decoderThreads, FrameQueue& queue, Warn warn);
 
     // Runs to the end of the last input, or until a stop is asked for; the input being read
     // then ends where it is, sound and picture together. Throws EncoderError, also when the
@@ -40,36 +43,48 @@ public:
     WrittenJoin written() const;
 
 private:
-    void readInput(const InputFacts& input, const PictureLayout& layout);
+    // The sound of one track being read from an input.
+    struct InputSound
+    {
+        int index = -1; // the input's stream; -1: none, silence
+        CodecContextPtr codec;
+        std::optional<StreamDecoder> decoder;
+        bool ended = false;
+    };
+
+    void readInput(std::size_t index, const InputFacts& input, const PictureLayout& layout);
     // The steps of reading one input. A picture that cannot be decoded makes the input
     // unreadable; a sound that cannot be decoded is left out (its index set to -1), and the
     // input is given silence.
     CodecContextPtr openPictureDecoder(const OpenedInput& opened, const std::string& path);
-    CodecContextPtr openSoundDecoder(OpenedInput& opened, const std::string& path);
+    CodecContextPtr openSoundDecoder(const OpenedInput& opened, int stream,
+                                     const std::string& path);
     // Puts the input's pictures in the output's shape and numbers them on the join's time line.
     VideoNormaliser normaliserFor(const InputFacts& input, const PictureLayout& layout);
     // Decodes the input's part to its end or a stop; the part's pictures and sound are timed
     // from its start. Returns how long its picture is as read, jumps of its clock taken out:
     // its header may count them.
     double decodeInput(const OpenedInput& opened, const InputFacts& input,
-                       CodecContextPtr pictureCodec, CodecContextPtr soundCodec,
+                       CodecContextPtr pictureCodec, std::vector<InputSound>& sounds,
                        VideoNormaliser& video);
-    // Hands the sound's frames of the part, timed from its start, to the sound's time line;
-    // nothing without a sound codec. ended is set once a frame from the part's end on is read.
-    std::optional<StreamDecoder> soundDecoder(const OpenedInput& opened, const InputFacts& input,
-                                              CodecContextPtr soundCodec, bool& ended);
+    // Hands the sound's frames of the part, timed from its start, to its track's time line;
+    // ended is set once a frame from the part's end on is read.
+    StreamDecoder soundDecoder(const OpenedInput& opened, const InputFacts& input,
+                               InputSound& sound, AudioTimeline& timeline);
     // A chapter where the input's first picture landed, and a join point where it is not the
     // first.
     void recordInput(const InputFacts& input, std::int64_t firstFrame, double pictureEnd);
-    void send(FrameKind kind, FramePtr frame);
+    void send(FrameKind kind, FramePtr frame, int soundTrack = 0);
 
     const std::vector<InputFacts>& m_inputs;
     const std::vector<PictureLayout>& m_layouts;
+    const std::vector<CarriedTrack>& m_soundTracks;
     VideoTarget m_videoTarget;
     int m_decoderThreads;
     FrameQueue& m_queue;
     Warn m_warn;
-    AudioTimeline m_audio;
+    // One for each sound track; the first is the join's sound, whose join points are noted.
+    std::vector<std::unique_ptr<AudioTimeline>> m_audio;
     std::int64_t m_videoFrames = 0;
     bool m_cutShort = false;
     std::vector<Chapter> m_chapters;

@@ -51,6 +51,8 @@ struct OutputPlan
     long audioBitrate = 0;           // 0: the codec's own choice (PCM, MP3 at variable bitrate)
     std::optional<int> audioQuality; // a constant quality in place of a bitrate, 0 the best
     NamedOptions audioCodecOptions;  // the encoder's own
+    // One for each sound track, each encoded alike: its language, empty for none.
+    std::vector<std::string> soundTrackLanguages{std::string()};
 
     double expectedDuration = 0.0; // sum of the parts' lengths, for the status line
     // The file's title tag. A conversion (one input into AVI) keeps its input's chapter name

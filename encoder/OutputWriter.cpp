@@ -68,15 +68,17 @@ AudioTarget audioTargetFor(const AVCodecContext* encoder, const AVOutputFormat* 
     return target;
 }
 
-OutputWriter::OutputWriter(const OutputPlan& plan)
-    : m_plan(plan), m_videoPacket(makePacket()), m_audioPacket(makePacket())
+OutputWriter::OutputWriter(const OutputPlan& plan) : m_plan(plan), m_videoPacket(makePacket())
 {
     m_format = av_guess_format(m_plan.muxer.c_str(), nullptr, nullptr);
     if (!m_format)
         throw EncoderError{"The " + m_plan.muxer + " muxer is missing from this FFmpeg."};
     openVideoEncoder();
-    m_audio = openAudioEncoder(m_plan, m_format);
-    m_audioLeadIn = audioTargetFor(m_audio.get(), m_format, m_plan.frameRate).leadIn;
+    for (std::size_t t = 0; t < std::max<std::size_t>(m_plan.soundTrackLanguages.size(), 1); ++t)
+        m_sound.push_back(
+            SoundTrack{openAudioEncoder(m_plan, m_format), makePacket(), nullptr, nullptr});
+    m_audioLeadIn =
+        audioTargetFor(m_sound.front().encoder.get(), m_format, m_plan.frameRate).leadIn;
 }
 
 OutputWriter::~OutputWriter()
@@ -129,7 +131,7 @@ VideoTarget OutputWriter::videoTarget() const
 
 AudioTarget OutputWriter::audioTarget() const
 {
-    return audioTargetFor(m_audio.get(), m_format, m_plan.frameRate);
+    return audioTargetFor(m_sound.front().encoder.get(), m_format, m_plan.frameRate);
 }
 
 void OutputWriter::create(const std::string& path)
@@ -140,13 +142,24 @@ void OutputWriter::create(const std::string& path)
           "Cannot write " + path);
     m_muxer.reset(muxer);
     m_videoStream = newTrack(muxer);
-    m_audioStream = newTrack(muxer);
     check(avcodec_parameters_from_context(m_videoStream->codecpar, m_video.get()), "Out of memory");
-    check(avcodec_parameters_from_context(m_audioStream->codecpar, m_audio.get()), "Out of memory");
     m_videoStream->time_base = m_video->time_base;
     m_videoStream->avg_frame_rate = m_video->framerate;
     m_videoStream->sample_aspect_ratio = m_video->sample_aspect_ratio;
-    m_audioStream->time_base = m_audio->time_base;
+    for (std::size_t t = 0; t < m_sound.size(); ++t) {
+        SoundTrack& track = m_sound[t];
+        track.stream = newTrack(muxer);
+        check(avcodec_parameters_from_context(track.stream->codecpar, track.encoder.get()),
+              "Out of memory");
+        track.stream->time_base = track.encoder->time_base;
+        const std::string& language = m_plan.soundTrackLanguages.at(t);
+        if (!language.empty())
+            check(av_dict_set(&track.stream->metadata, "language", language.c_str(), 0),
+                  "Out of memory");
+        // The first is played; the others are there to be chosen.
+        if (t > 0)
+            track.stream->disposition &= ~AV_DISPOSITION_DEFAULT;
+    }
     if (!m_plan.title.empty())
         check(av_dict_set(&muxer->metadata, "title", m_plan.title.c_str(), 0), "Out of memory");
     m_file = std::make_unique<OutputFile>(path);
@@ -168,9 +181,11 @@ void OutputWriter::create(const std::string& path)
     av_dict_free(&muxerOptions);
     check(written, "Cannot write " + path);
     m_reservedChapters->headerWritten(avio_tell(muxer->pb));
-    m_audioWorker = std::make_unique<FrameWorker>(audioQueueCapacity, [this](AVFrame* frame) {
-        encode(m_audio.get(), m_audioStream, frame, m_audioPacket.get(), m_audioBytes);
-    });
+    for (SoundTrack& track : m_sound)
+        track.worker =
+            std::make_unique<FrameWorker>(audioQueueCapacity, [this, &track](AVFrame* frame) {
+                encode(track.encoder.get(), track.stream, frame, track.packet.get(), m_audioBytes);
+            });
 }
 
 void OutputWriter::encode(AVCodecContext* encoder, AVStream* stream, const AVFrame* frame,
@@ -211,10 +226,11 @@ void OutputWriter::writeVideo(AVFrame* frame)
     encode(m_video.get(), m_videoStream, frame, m_videoPacket.get(), m_videoBytes);
 }
 
-void OutputWriter::writeAudio(FramePtr frame)
+void OutputWriter::writeAudio(FramePtr frame, int soundTrack)
 {
-    m_samplesWritten += frame->nb_samples;
-    m_audioWorker->push(std::move(frame));
+    if (soundTrack == 0)
+        m_samplesWritten += frame->nb_samples;
+    m_sound.at(static_cast<std::size_t>(soundTrack)).worker->push(std::move(frame));
 }
 
 bool OutputWriter::finish(Placement placement, const BeforePlacing& beforePlacing)
@@ -226,8 +242,10 @@ bool OutputWriter::finish(Placement placement, const BeforePlacing& beforePlacin
                m_videoBytes);
     }
     encode(m_video.get(), m_videoStream, nullptr, m_videoPacket.get(), m_videoBytes);
-    m_audioWorker->finish();
-    encode(m_audio.get(), m_audioStream, nullptr, m_audioPacket.get(), m_audioBytes);
+    for (SoundTrack& track : m_sound) {
+        track.worker->finish();
+        encode(track.encoder.get(), track.stream, nullptr, track.packet.get(), m_audioBytes);
+    }
     const double end = figures().position;
     asapi::setChapters(m_muxer.get(), m_plan.container, m_chapters, end);
     check(av_write_trailer(m_muxer.get()), "Cannot write " + m_path);
@@ -249,7 +267,9 @@ void OutputWriter::discard()
 
 void OutputWriter::close()
 {
-    m_audioWorker.reset();
+    // The sound's threads stop before the encoders and the muxer go.
+    for (SoundTrack& track : m_sound)
+        track.worker.reset();
     std::lock_guard lock(m_muxerMutex);
     m_muxer.reset();
     // What was not committed is dropped; the output path stays as it was.

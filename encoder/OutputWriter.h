@@ -27,8 +27,8 @@ CodecContextPtr openAudioEncoder(const OutputPlan& plan, const AVOutputFormat* f
 AudioTarget audioTargetFor(const AVCodecContext* encoder, const AVOutputFormat* format,
                            Ratio videoRate);
 
-// The encoders and the muxer of the output file. The sound is encoded on a thread of its own, so
-// that it runs beside the picture's encoder.
+// The encoders and the muxer of the output file. Each sound track is encoded on a thread of its
+// own, so that it runs beside the picture's encoder.
 class OutputWriter
 {
 public:
@@ -46,7 +46,7 @@ public:
     void create(const std::string& path);
     // Throws EncoderError, for audio also an error of the sound's thread.
     void writeVideo(AVFrame* frame);
-    void writeAudio(FramePtr frame);
+    void writeAudio(FramePtr frame, int soundTrack = 0);
     // The chapters the file gets at its end, where its container takes them.
     void setChapters(std::vector<Chapter> chapters) { m_chapters = std::move(chapters); }
     // Drains the encoders, writes the index and puts the file in place as placement says;
@@ -69,15 +69,22 @@ private:
     OutputPlan m_plan;
     const AVOutputFormat* m_format = nullptr;
     std::string m_path;
+    // A sound track: all are encoded alike, each on a thread of its own.
+    struct SoundTrack
+    {
+        CodecContextPtr encoder;
+        PacketPtr packet;
+        AVStream* stream = nullptr;
+        std::unique_ptr<FrameWorker> worker;
+    };
+
     CodecContextPtr m_video;
-    CodecContextPtr m_audio;
     PacketPtr m_videoPacket;
-    PacketPtr m_audioPacket;
+    std::vector<SoundTrack> m_sound; // the first is the join's sound
     // The file goes after the muxer that writes into it.
     std::unique_ptr<OutputFile> m_file;
     OutputContextPtr m_muxer;
     AVStream* m_videoStream = nullptr;
-    AVStream* m_audioStream = nullptr;
     mutable std::mutex m_muxerMutex;
     int m_framesWritten = 0;
     std::vector<Chapter> m_chapters;
@@ -86,13 +93,12 @@ private:
     // time of its last repeat not yet written, if any.
     FramePtr m_lastPicture;
     std::optional<std::int64_t> m_lastRepeatTime;
-    // Counted as handed to the sound's thread, so that the status line's A-V follows the input.
+    // The first track's, counted as handed to the sound's thread, so that the status line's A-V
+    // follows the input.
     std::int64_t m_samplesWritten = 0;
     std::atomic<std::int64_t> m_videoBytes = 0;
     std::atomic<std::int64_t> m_audioBytes = 0;
     int m_audioLeadIn = 0; // samples
-    // Last, so that it stops before the encoders and the muxer go.
-    std::unique_ptr<FrameWorker> m_audioWorker;
 };
 
 } // namespace asapi

@@ -103,7 +103,7 @@ void encodeAll(FrameQueue& queue, OutputWriter& writer, StatusReporter& reporter
             figures.elapsed = reporter.elapsedSeconds();
             reporter.report(figures);
         } else {
-            writer.writeAudio(std::move(item->frame));
+            writer.writeAudio(std::move(item->frame), item->soundTrack);
         }
     }
 }
@@ -298,7 +298,11 @@ ExitStatus runEncoder(const std::vector<std::string>& arguments, std::FILE* stat
         if (options.checkOnly)
             return ExitStatus::Done;
         const std::vector<InputFacts> inputs = probeInputs(options);
-        const OutputPlan plan = planOutput(options, inputs, warn);
+        OutputPlan plan = planOutput(options, inputs, warn);
+        const std::vector<CarriedTrack> soundTracks = encodedSoundTracks(inputs, plan.container);
+        plan.soundTrackLanguages.clear();
+        for (const CarriedTrack& track : soundTracks)
+            plan.soundTrackLanguages.push_back(track.language);
         writer.emplace(plan);
         // Stopped before anything was written: there is no file to finish.
         if (stopRequested())
@@ -308,7 +312,7 @@ ExitStatus runEncoder(const std::vector<std::string>& arguments, std::FILE* stat
         StatusReporter reporter(status);
         writer->create(options.output);
         FrameQueue queue(queueCapacity);
-        JoinedSource source(inputs, plan.pictureLayouts, writer->videoTarget(),
+        JoinedSource source(inputs, plan.pictureLayouts, soundTracks, writer->videoTarget(),
                             writer->audioTarget(), plan.decoderThreads, queue, warn);
         {
             WorkerThread reading([&source] { source.run(); }, [&queue] { queue.close(); });

@@ -253,7 +253,7 @@ private slots:
     // order, the last clip lacking the French sound and the subtitles: each sound track lasts as
     // long as the picture, the subtitles of the first two clips start 0.5 s into their parts,
     // the data track's sample of each clip at its part's start. What the container cannot keep is
-    // named and dropped.
+    // named and dropped. A join that re-encodes carries the sound tracks.
     void everyTrackIsCarried_data()
     {
         QTest::addColumn<QString>("type");
@@ -276,6 +276,14 @@ private slots:
         QTest::newRow("MP4 into MKV")
             << "mp4" << copyBoth << "mkv"
             << QByteArrayList{"h264,video", "aac,audio,eng", "aac,audio,fra"} << 2;
+        // A join that encodes its pictures carries every sound track, and the chapters.
+        QTest::newRow("MP4, re-encoded") << "mp4" << reencode << "mp4"
+                                         << QByteArrayList{"h264,video,und", "aac,audio,eng",
+                                                           "aac,audio,fra", "bin_data,data,eng"}
+                                         << 0;
+        QTest::newRow("re-encoded into AVI")
+            << "mkv" << reencode << "avi" << QByteArrayList{"h264,video", "aac,audio", "aac,audio"}
+            << 0;
     }
 
     void everyTrackIsCarried()
@@ -314,9 +322,11 @@ private slots:
                     times << line.split(',')[0].toDouble();
             return times;
         };
-        if (streams.size() > 3)
+        if (std::any_of(streams.begin(), streams.end(),
+                        [](const QByteArray& stream) { return stream.contains("subtitle"); }))
             QCOMPARE(starts(QStringLiteral("s")), (QList<double>{0.5, 2.5}));
-        if (streams.size() > 4)
+        // The telemetry goes with the MP4 subtitles.
+        if (streams.contains("mov_text,subtitle,und"))
             QCOMPARE(starts(QStringLiteral("d:0")), (QList<double>{0.0, 2.0, 4.0}));
         QCOMPARE(
             toolOutput("sh",
@@ -495,8 +505,11 @@ private slots:
         QCOMPARE(check.exitCode, 0);
         for (const QString& line : QStringList(moved))
             moved << QString(line).replace(QStringLiteral("Moved 1"), QStringLiteral("Moved 2"));
-        QCOMPARE(QString::fromUtf8(check.errors).split(QLatin1Char('\n'), Qt::SkipEmptyParts),
-                 moved);
+        QStringList lines =
+            QString::fromUtf8(check.errors).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        lines.removeIf(
+            [](const QString& line) { return line.startsWith(QLatin1String("Track ")); });
+        QCOMPARE(lines, moved);
 
         const EncoderProgramRun run = runEncoder(arguments);
         QVERIFY2(run.exitCode == 0, run.errors.constData());
@@ -653,7 +666,7 @@ private slots:
             for (const QByteArray& line : run.errors.trimmed().split('\n')) {
                 if (const auto differs = vantomel::parseDiffersLine(line.toStdString()))
                     positions << QString::number(differs->input);
-                else
+                else if (!vantomel::parseTrackLine(line.toStdString()))
                     messages << QString::fromUtf8(line);
             }
             QCOMPARE(messages.join(QLatin1Char('\n')),
