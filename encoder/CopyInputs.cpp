@@ -558,9 +558,36 @@ std::vector<std::string> reasonsEachDiffers(const std::vector<CopyInput>& inputs
     for (std::size_t i = 0; i < inputs.size(); ++i)
         if (inputs[i].match)
             reasons[i].clear();
-    if (audioCopied)
+    if (audioCopied && !soundCanBeMatched(inputs))
         markWhatDiffers(inputs, audioDifference, false, reasons);
     return reasons;
+}
+
+std::size_t mostAlike(const std::vector<const AVStream*>& sounds)
+{
+    std::size_t best = 0;
+    long most = -1;
+    for (std::size_t i = 0; i < sounds.size(); ++i) {
+        if (!sounds[i])
+            continue;
+        const long alike = std::count_if(sounds.begin(), sounds.end(), [&](const AVStream* other) {
+            return other && !soundDifference(other, sounds[i]);
+        });
+        if (alike > most) {
+            most = alike;
+            best = i;
+        }
+    }
+    return best;
+}
+
+bool soundCanBeMatched(const std::vector<CopyInput>& inputs)
+{
+    std::vector<const AVStream*> sounds;
+    for (const CopyInput& input : inputs)
+        sounds.push_back(input.audio());
+    const AVStream* reference = sounds[mostAlike(sounds)];
+    return reference && encodesAlike(reference->codecpar);
 }
 
 std::optional<std::string> soundRefusal(const CopyInput& input, const AVStream* sound,
@@ -625,7 +652,7 @@ void checkCopyable(const std::vector<CopyInput>& inputs, bool audioCopied)
             continue;
         throw EncoderError::cannotCopy(hiddenPicturesSentence(*input, hidden));
     }
-    if (audioCopied)
+    if (audioCopied && !soundCanBeMatched(inputs))
         refuseFirstDifference(all, audioDifference, EncoderError::cannotCopySound, false);
 }
 
@@ -650,7 +677,7 @@ std::vector<std::string> matchDiffering(std::vector<CopyInput>& inputs, bool aud
     // Copied sound must be alike throughout, and a picture turned otherwise than the others'
     // cannot be shown so: such an input stays refused.
     std::vector<std::string> sound(inputs.size());
-    if (audioCopied)
+    if (audioCopied && !soundCanBeMatched(inputs))
         markWhatDiffers(inputs, audioDifference, false, sound);
     for (std::size_t i = 0; i < inputs.size(); ++i)
         if (!sound[i].empty() || inputs[i].facts.rotation != reference->facts.rotation)

@@ -95,6 +95,14 @@ std::vector<std::string> matchDiffering(std::vector<CopyInput>& inputs, bool aud
 // audio() becomes its stream of the join's sound, the first sound track.
 std::vector<CarriedTrack> carryTracks(std::vector<CopyInput>& inputs);
 
+// Of the sound streams (nullptr where an input has none), the first that most others are alike
+// to, that can be copied into one track with it.
+std::size_t mostAlike(const std::vector<const AVStream*>& sounds);
+
+// The inputs' sounds that differ from most others' can be encoded again to follow theirs in one
+// copied track (encodesAlike).
+bool soundCanBeMatched(const std::vector<CopyInput>& inputs);
+
 // Why the sound stream of an input cannot follow that of another in one copied track ("clip2.mp4
 // has 1 audio channel; clip1.mp4 has 2 audio channels."); nothing when it can. A missing stream
 // (nullptr) is filled with silence where its codec can be encoded.

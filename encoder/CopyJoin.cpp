@@ -48,17 +48,32 @@ CopyPlan planCopy(const CommandLineOptions& options, const std::vector<CopyInput
     if (!plan.audioCopied || soundTracks == 0)
         checkCopiedCodecs(plan.container, videoCodec,
                           plan.audioCopied ? "" : audioCodecName(options), plan.audioCopied);
-    else
-        for (std::size_t t = 0; t < soundTracks; ++t) {
-            const CarriedTrack& track = tracks[t];
-            const AVStream* reference = track.streamOf(contexts[track.reference], track.reference);
-            checkCopiedCodecs(plan.container, videoCodec,
-                              avcodec_get_name(reference->codecpar->codec_id), true);
-            for (std::size_t i = 0; i < inputs.size(); ++i)
-                if (const auto refusal = soundRefusal(inputs[i], track.streamOf(contexts[i], i),
-                                                      inputs[track.reference], reference))
-                    throw EncoderError::cannotCopySound(*refusal);
+    plan.soundEncodedReasons.resize(inputs.size());
+    // Each copied track takes the sound most of its inputs have; the others' is encoded again
+    // to match it where it can be.
+    for (std::size_t t = 0; plan.audioCopied && t < soundTracks; ++t) {
+        CarriedTrack& track = tracks[t];
+        std::vector<const AVStream*> sounds;
+        for (std::size_t i = 0; i < inputs.size(); ++i)
+            sounds.push_back(track.streamOf(contexts[i], i));
+        track.reference = mostAlike(sounds);
+        const AVStream* reference = sounds[track.reference];
+        checkCopiedCodecs(plan.container, videoCodec,
+                          avcodec_get_name(reference->codecpar->codec_id), true);
+        const bool matchable = encodesAlike(reference->codecpar);
+        plan.soundEncoded.emplace_back(inputs.size(), false);
+        for (std::size_t i = 0; i < inputs.size(); ++i) {
+            const auto refusal =
+                soundRefusal(inputs[i], sounds[i], inputs[track.reference], reference);
+            if (!refusal)
+                continue;
+            if (!sounds[i] || !matchable)
+                throw EncoderError::cannotCopySound(*refusal);
+            plan.soundEncoded[t][i] = true;
+            if (plan.soundEncodedReasons[i].empty())
+                plan.soundEncodedReasons[i] = *refusal;
         }
+    }
     // Encoded sound is silence where an input has none: the join's sound track stays.
     if (!plan.audioCopied && soundTracks == 0)
         tracks.insert(tracks.begin(),
@@ -91,6 +106,9 @@ struct CopyJoin::PartSound
 {
     SoundTrack* track = nullptr;
     int index = -1; // the input's stream, -1: none
+    // Copied sound that differs from its track's: encoded again to match.
+    CodecContextPtr matchingEncoder;
+    std::optional<AudioTimeline> matching;
     std::optional<StreamDecoder> decoder;
     std::int64_t next = AV_NOPTS_VALUE; // where the next packet to decode begins
     bool ended = false;
@@ -314,11 +332,33 @@ void CopyJoin::copyInput(std::size_t index, const Report& report)
         return av_rescale_q(origin, video->time_base, stream->time_base);
     };
 
-    for (PartSound& sound : sounds) {
+    for (std::size_t t = 0; t < sounds.size(); ++t) {
+        PartSound& sound = sounds[t];
         SoundTrack& track = *sound.track;
         sound.ended = sound.index < 0;
-        if (!track.timeline)
+        const bool encodedToMatch = !track.timeline && t < m_plan.soundEncoded.size() &&
+                                    m_plan.soundEncoded[t][index] && sound.index >= 0;
+        if (encodedToMatch) {
+            sound.matchingEncoder = matchingEncoder(track.stream->codecpar);
+            if (!sound.matchingEncoder)
+                throw EncoderError{"Cannot encode the sound of " + input.facts.path + "."};
+            AudioTarget target =
+                audioTargetFor(sound.matchingEncoder.get(), m_muxer->oformat,
+                               Ratio{m_videoStream->time_base.den, m_videoStream->time_base.num});
+            // The encoder's priming falls before the part and is dropped there.
+            target.leadIn = 0;
+            AVCodecContext* encoder = sound.matchingEncoder.get();
+            sound.matching.emplace(
+                target,
+                [this, &track, encoder, &input](FramePtr frame) {
+                    encodeToMatch(track, encoder, frame.get(), input.facts.path);
+                },
+                m_warn);
+            track.matching = &*sound.matching;
+        }
+        if (!track.timeline && !encodedToMatch)
             continue;
+        AudioTimeline& timeline = encodedToMatch ? *sound.matching : *track.timeline;
         CodecContextPtr codec;
         if (sound.index >= 0 && !(codec = openDecoder(context->streams[sound.index], 0))) {
             m_warn("No usable audio in " + input.facts.path + "; using silence.");
@@ -331,9 +371,8 @@ void CopyJoin::copyInput(std::size_t index, const Report& report)
                                   FrameClock(timeBase, originIn(context->streams[sound.index]),
                                              context->iformat->flags & AVFMT_TS_DISCONT,
                                              input.facts.duration,
-                                             [&track](const AVFrame* frame, double start, double) {
-                                                 track.timeline->push(frame, start);
-                                             }),
+                                             [&timeline](const AVFrame* frame, double start,
+                                                         double) { timeline.push(frame, start); }),
                                   0.0, input.facts.path, m_warn);
         }
     }
@@ -343,7 +382,8 @@ void CopyJoin::copyInput(std::size_t index, const Report& report)
             m_clockJumps->correct(ClockJumps::Audio, packet, sound.next, from->time_base);
             sound.decoder->decode(packet);
         } else
-            holdAudio(*sound.track, packet, from, originIn(from), input.facts.path);
+            holdAudio(*sound.track, packet, from->time_base, from->codecpar->frame_size,
+                      originIn(from), input.facts.path);
     };
     // The part's first picture may move its start on (see writeVideo): its sound is placed
     // only from there, and what comes before that picture waits.
@@ -351,7 +391,9 @@ void CopyJoin::copyInput(std::size_t index, const Report& report)
     const auto placeSound = [&] {
         soundPlaced = true;
         for (PartSound& sound : sounds) {
-            if (sound.track->timeline)
+            if (sound.matching)
+                sound.matching->beginInput(input.facts.path, true, 0);
+            else if (sound.track->timeline)
                 sound.track->timeline->beginInput(input.facts.path, sound.index >= 0, m_partStart);
             for (PacketPtr& packet : sound.waiting)
                 takeSound(sound, packet.get());
@@ -459,6 +501,12 @@ void CopyJoin::copyInput(std::size_t index, const Report& report)
         SoundTrack& track = *sound.track;
         if (sound.decoder)
             sound.decoder->finish();
+        if (sound.matching) {
+            sound.matching->endInput(m_videoEnd - m_partStart);
+            sound.matching->finish();
+            encodeToMatch(track, sound.matchingEncoder.get(), nullptr, input.facts.path);
+            track.matching = nullptr;
+        }
         if (track.timeline) {
             if (t == 0)
                 m_partSoundStart = av_rescale_q(track.timeline->inputSoundStart(),
@@ -479,6 +527,11 @@ void CopyJoin::copyInput(std::size_t index, const Report& report)
             m_partSoundStart =
                 av_rescale_q(*m_partSoundStart, soundSamples(track), m_videoStream->time_base);
     }
+    // An input encoded again whose pictures cannot be decoded must not vanish from a join that
+    // succeeds.
+    if (m_framesWritten == framesBefore && input.match && !stopRequested())
+        throw EncoderError{input.facts.path + " has no picture that can be decoded" +
+                           (part.wholeInput() ? "." : " in the part asked for.")};
     if (m_framesWritten == framesBefore)
         return;
     const double start = videoSeconds(m_partStart);
@@ -573,12 +626,14 @@ void CopyJoin::writeVideo(AVPacket* packet, const AVStream* from, std::int64_t o
     for (const auto& track : m_sound) {
         if (track->timeline)
             track->timeline->videoReached(dts);
-        else
+        else if (track->matching)
+            track->matching->videoReached(dts - m_partStart);
+        if (!track->timeline)
             writeHeldAudio(*track, av_rescale_q(m_videoEnd, to, track->stream->time_base), false);
     }
 }
 
-void CopyJoin::holdAudio(SoundTrack& track, AVPacket* packet, const AVStream* from,
+void CopyJoin::holdAudio(SoundTrack& track, AVPacket* packet, AVRational timeBase, int frameSize,
                          std::int64_t origin, const std::string& path)
 {
     // A packet lasts as long as what a player decodes of it, the codec's frame size: its own
@@ -586,18 +641,16 @@ void CopyJoin::holdAudio(SoundTrack& track, AVPacket* packet, const AVStream* fr
     // the last of a clip's is cut to the sound's end, which in the middle of a join would put
     // the next part's sound that much ahead by sample count.
     const AVRational to = soundSamples(track);
-    const int frameSize = from->codecpar->frame_size;
     std::int64_t duration = frameSize;
     if (duration <= 0)
-        duration =
-            packet->duration > 0 ? av_rescale_q(packet->duration, from->time_base, to) : 1024;
+        duration = packet->duration > 0 ? av_rescale_q(packet->duration, timeBase, to) : 1024;
     const std::int64_t partStart = av_rescale_q(m_partStart, m_videoStream->time_base, to);
     const std::int64_t stamp = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
     const std::int64_t own =
         stamp == AV_NOPTS_VALUE
             ? std::max(track.next, partStart)
             : m_clockJumps->corrected(ClockJumps::Audio,
-                                      partStart + av_rescale_q(stamp - origin, from->time_base, to),
+                                      partStart + av_rescale_q(stamp - origin, timeBase, to),
                                       track.next, to);
     // Mostly before the picture: the encoder's priming, or sound the picture does not have.
     if (own + duration / 2 < partStart)
@@ -691,6 +744,22 @@ void CopyJoin::writeTimed(const TimedTrack& track, AVPacket* packet, const AVStr
     packet->pos = -1;
     packet->stream_index = track.stream->index;
     write(packet);
+}
+
+// The sound of a part encoded again to match its track goes in as the part's copied sound would.
+void CopyJoin::encodeToMatch(SoundTrack& track, AVCodecContext* encoder, const AVFrame* frame,
+                             const std::string& path)
+{
+    check(avcodec_send_frame(encoder, frame), "Cannot encode the sound of " + path);
+    AVPacket* packet = m_encodedPacket.get();
+    while (true) {
+        const int received = avcodec_receive_packet(encoder, packet);
+        if (received == AVERROR(EAGAIN) || received == AVERROR_EOF)
+            return;
+        check(received, "Cannot encode the sound of " + path);
+        holdAudio(track, packet, encoder->time_base, encoder->frame_size, 0, path);
+        av_packet_unref(packet);
+    }
 }
 
 void CopyJoin::encodeAudio(SoundTrack& track, const AVFrame* frame)

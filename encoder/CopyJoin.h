@@ -32,6 +32,10 @@ struct CopyPlan
     // The sound tracks first, the first of them the join's sound (each input's audio()), then
     // subtitles and data tracks.
     std::vector<CarriedTrack> tracks;
+    // Copied sound of an input that differs from its track's is encoded again to match it:
+    // [sound track][input], and why, one reason for each such input (empty for the others).
+    std::vector<std::vector<bool>> soundEncoded;
+    std::vector<std::string> soundEncodedReasons;
     // What the output's tracks besides the picture hold, numbered from 2, and those dropped as
     // the container cannot keep them.
     std::vector<vantomel::TrackLine> trackLines;
@@ -103,6 +107,9 @@ private:
         // Encoded sound:
         CodecContextPtr encoder;
         std::optional<AudioTimeline> timeline;
+        // Copied sound, while an input's own is encoded again to match it: its time line, on
+        // the part's time from 0.
+        AudioTimeline* matching = nullptr;
     };
     // A subtitle or data track, whose packets are copied with their times moved to each part.
     struct TimedTrack
@@ -116,8 +123,12 @@ private:
     AVStream* addSoundStream(const CarriedTrack& carried);
     void copyInput(std::size_t index, const Report& report);
     void writeVideo(AVPacket* packet, const AVStream* from, std::int64_t origin);
-    void holdAudio(SoundTrack& track, AVPacket* packet, const AVStream* from, std::int64_t origin,
-                   const std::string& path);
+    // A packet of copied sound, whose times count in timeBase from origin; frameSize: the
+    // samples of each of its codec's packets, 0 when it varies.
+    void holdAudio(SoundTrack& track, AVPacket* packet, AVRational timeBase, int frameSize,
+                   std::int64_t origin, const std::string& path);
+    void encodeToMatch(SoundTrack& track, AVCodecContext* encoder, const AVFrame* frame,
+                       const std::string& path);
     void holdSilence(SoundTrack& track, std::int64_t samples, const std::string& path,
                      bool adtsHeaders);
     void writeHeldAudio(SoundTrack& track, std::int64_t end, bool partEnds);

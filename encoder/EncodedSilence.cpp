@@ -45,7 +45,7 @@ bool hasAdtsHeader(const AVPacket* packet)
     return packet->size > 2 && packet->data[0] == 0xff && (packet->data[1] & 0xf0) == 0xf0;
 }
 
-PacketPtr encodedSilence(const AVCodecParameters* sound, bool adtsHeaders)
+CodecContextPtr matchingEncoder(const AVCodecParameters* sound)
 {
     // A Vorbis packet decodes only with the code books of its own stream's headers.
     if (sound->codec_id == AV_CODEC_ID_VORBIS)
@@ -65,11 +65,31 @@ PacketPtr encodedSilence(const AVCodecParameters* sound, bool adtsHeaders)
     // The packets must decode with the copied stream's own set-up: its profile, its frame size.
     if (sound->profile != FF_PROFILE_UNKNOWN)
         encoder->profile = sound->profile;
+    // Its set-up goes in the header, as the stream's own does, not in each packet.
+    encoder->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     if (avcodec_open2(encoder.get(), codec, nullptr) < 0)
         return nullptr;
     const int frameSize = encoder->frame_size > 0 ? encoder->frame_size : sound->frame_size;
     if (frameSize <= 0 || (sound->frame_size > 0 && frameSize != sound->frame_size))
         return nullptr;
+    return encoder;
+}
+
+bool encodesAlike(const AVCodecParameters* sound)
+{
+    const CodecContextPtr encoder = matchingEncoder(sound);
+    return encoder && encoder->extradata_size == sound->extradata_size &&
+           (sound->extradata_size == 0 ||
+            std::memcmp(encoder->extradata, sound->extradata,
+                        static_cast<std::size_t>(sound->extradata_size)) == 0);
+}
+
+PacketPtr encodedSilence(const AVCodecParameters* sound, bool adtsHeaders)
+{
+    const CodecContextPtr encoder = matchingEncoder(sound);
+    if (!encoder)
+        return nullptr;
+    const int frameSize = encoder->frame_size > 0 ? encoder->frame_size : sound->frame_size;
 
     FramePtr frame = makeFrame();
     frame->nb_samples = frameSize;

@@ -11,6 +11,14 @@ namespace asapi {
 // packet of the track: its silence needs one too.
 PacketPtr encodedSilence(const AVCodecParameters* sound, bool adtsHeaders);
 
+// An encoder of the sound's codec, set up as its own was: its profile, rate, channels and frame
+// size. Nothing where none can be opened so.
+CodecContextPtr matchingEncoder(const AVCodecParameters* sound);
+
+// The sound can be encoded again into packets that follow its own in one stream: a matching
+// encoder writes the same codec set-up (extradata) as the stream's header holds.
+bool encodesAlike(const AVCodecParameters* sound);
+
 // An AAC packet with its ADTS header, as MPEG-TS carries it.
 bool hasAdtsHeader(const AVPacket* packet);
 

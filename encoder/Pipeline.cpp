@@ -219,6 +219,13 @@ ExitStatus checkCopy(const CommandLineOptions& options, std::FILE* errors)
             const CopyPlan plan = planCopy(options, readable, std::move(tracks));
             cutPartsAtKeyframes(readable, options, positions, errors);
             std::fputs(encoded.c_str(), errors);
+            // Those whose pictures are copied and whose sound is encoded again to match.
+            for (std::size_t i = 0; i < readable.size(); ++i)
+                if (!readable[i].match && !plan.soundEncodedReasons[i].empty())
+                    std::fputs(vantomel::formatDiffersLine(
+                                   {positions[i], plan.soundEncodedReasons[i], true})
+                                   .c_str(),
+                               errors);
             for (const auto& lines : {plan.trackLines, plan.dropped})
                 for (const vantomel::TrackLine& line : lines)
                     std::fputs(vantomel::formatTrackLine(line).c_str(), errors);

@@ -115,6 +115,9 @@ phone copy-44100.mp4 440 160x120 30 44100 2
 phone copy-mono.mp4 440 160x120 30 48000 1
 phone copy-mp3.mp4 440 160x120 30 48000 2 -c:a libmp3lame
 phone copy-aac-main.mp4 440 160x120 30 48000 2 -profile:a aac_main -strict -2
+# Sound whose codec's encoder cannot write the others' set-up again: a copy cannot match it.
+phone copy-vorbis-a.mkv 440 160x120 30 48000 2 -c:a libvorbis
+phone copy-vorbis-b.mkv 880 160x120 30 48000 2 -c:a libvorbis
 # The same in Matroska, whose times are in milliseconds.
 for clip in copy-a copy-b; do ff -i "$out/$clip.mp4" -c copy "$out/$clip.mkv"; done
 ff -i "$out/copy-a.mp4" -c copy -bsf:v filter_units=remove_types=6 "$out/copy-a-unnoted.mp4"

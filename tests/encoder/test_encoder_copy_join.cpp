@@ -556,22 +556,19 @@ private slots:
             << "copy-mpeg4.mp4" << copyBoth << QString() << 0 << QString("3");
         QTest::newRow("pixel format")
             << "copy-444.mp4" << copyBoth << QString() << 0 << QString("3");
+        // Sound that differs from most others' is encoded again to match theirs, where their
+        // codec's encoder writes their set-up; Vorbis's never does.
         QTest::newRow("audio codec")
-            << "copy-mp3.mp4" << copyBoth << "copy-mp3.mp4 has mp3 audio; copy-a.mp4 has aac audio."
-            << 5 << QString("3");
+            << "copy-mp3.mp4" << copyBoth << QString() << 0 << QString("3");
         QTest::newRow("audio codec parameters")
-            << "copy-aac-main.mp4" << copyBoth
-            << "copy-aac-main.mp4 has aac audio codec parameters that cannot follow those of "
-               "copy-a.mp4."
-            << 5 << QString("3");
+            << "copy-aac-main.mp4" << copyBoth << QString() << 0 << QString("3");
         QTest::newRow("sample rate")
-            << "copy-44100.mp4" << copyBoth
-            << "copy-44100.mp4 has audio at 44100 Hz; copy-a.mp4 has audio at 48000 Hz." << 5
-            << QString("3");
-        QTest::newRow("channels")
-            << "copy-mono.mp4" << copyBoth
-            << "copy-mono.mp4 has 1 audio channel; copy-a.mp4 has 2 audio channels." << 5
-            << QString("3");
+            << "copy-44100.mp4" << copyBoth << QString() << 0 << QString("3");
+        QTest::newRow("sample rate, most in Vorbis")
+            << "copy-vorbis-a.mkv copy-44100.mp4 copy-vorbis-b.mkv" << copyBoth + " -of mkv"
+            << "copy-44100.mp4 has aac audio; copy-vorbis-a.mkv has vorbis audio." << 5
+            << QString("2");
+        QTest::newRow("channels") << "copy-mono.mp4" << copyBoth << QString() << 0 << QString("3");
         QTest::newRow("sample rate, sound encoded")
             << "copy-44100.mp4" << copyPictureEncodeSound << QString() << 0 << QString();
         QTest::newRow("turned upside down")
@@ -636,8 +633,8 @@ private slots:
             << 3 << QString("4");
         // The one of another size would be encoded again; the sound that differs is refused.
         QTest::newRow("pictures of one, sound of another")
-            << "copy-a.mp4 copy-size.mp4 copy-mp3.mp4 copy-b.mp4" << copyBoth
-            << "copy-mp3.mp4 has mp3 audio; copy-a.mp4 has aac audio." << 5 << QString("3");
+            << "copy-a.mp4 copy-size.mp4 copy-mp3.mp4 copy-b.mp4" << copyBoth << QString() << 0
+            << QString("2 3");
     }
 
     void copyRefusesClipsThatDiffer()

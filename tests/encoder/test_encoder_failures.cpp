@@ -184,6 +184,9 @@ private slots:
         QTest::newRow("picture that cannot be decoded")
             << "{clip.avi} {undecodable.avi} -o {out} -ovc lavc -oac mp3lame" << 0 << 1
             << "undecodable.avi has no picture that can be decoded.";
+        QTest::newRow("picture that cannot be decoded, encoded to match a copy")
+            << "{copy-a.mp4} {undecodable.avi} -o {out} -ovc copy -oac copy -of mp4" << 0 << 1
+            << "undecodable.avi has no picture that can be decoded.";
         QTest::newRow("sound that cannot be converted")
             << "{clip.avi} {hundred-channels.mkv} -o {out} -ovc lavc -oac mp3lame" << 0 << 1
             << "Cannot set up the audio conversion of hundred-channels.mkv: Invalid argument.";

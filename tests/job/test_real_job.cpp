@@ -439,10 +439,10 @@ private slots:
                "These videos cannot be joined without re-encoding. Please choose a profile that "
                "re-encodes them, such as \"MP4 - H.264 and AAC\"."
             << QString() << false;
-        QTest::newRow("another sample rate")
+        QTest::newRow("sound that cannot be encoded to match")
             << "MKV - Same as the videos (no re-encoding)"
-            << QStringList{"copy-a.mp4", "copy-44100.mp4"}
-            << "copy-44100.mp4 has audio at 44100 Hz; copy-a.mp4 has audio at 48000 Hz.\n"
+            << QStringList{"copy-vorbis-a.mkv", "copy-44100.mp4", "copy-vorbis-b.mkv"}
+            << "copy-44100.mp4 has aac audio; copy-vorbis-a.mkv has vorbis audio.\n"
                "The pictures can be copied, but the sound cannot. Please choose AAC as the Audio "
                "Codec in the Output Settings: the sound is then encoded once for all videos."
             << QString() << false;
@@ -455,8 +455,8 @@ private slots:
         // Opening its damaged picture makes FFmpeg log at length; the reason is the encoder's.
         QTest::newRow("a damaged clip of another codec")
             << "MP4 - Same as the videos (no re-encoding)"
-            << QStringList{"copy-a.mp4", "undecodable.avi"}
-            << "undecodable.avi has mpeg4 video; copy-a.mp4 has h264 video.\n"
+            << QStringList{"copy-a-unnoted.mp4", "undecodable.avi"}
+            << "undecodable.avi has mpeg4 video; copy-a-unnoted.mp4 has h264 video.\n"
                "These videos cannot be joined without re-encoding. Please choose a profile that "
                "re-encodes them, such as \"MP4 - H.264 and AAC\"."
             << QString() << false;
@@ -542,9 +542,11 @@ private slots:
             << "All 4 videos can be joined: copy-rate.mp4 and copy-mpeg4.mp4 are re-encoded to "
                "match the others (Remove them), the rest are copied"
             << QString();
-        QTest::newRow("sound differs")
+        QTest::newRow("sound differs, re-encoded")
             << QStringList{"copy-a.mp4", "copy-b.mp4", "copy-mp3.mp4"} << QList<int>{2}
-            << "copy-mp3.mp4" + cannot.arg("it") << differ;
+            << "All 3 videos can be joined: copy-mp3.mp4 is re-encoded to match the others "
+               "(Remove it), the rest are copied"
+            << QString();
         QTest::newRow("unreadable")
             << QStringList{"copy-a.mp4", "gone.mp4", "copy-b.mp4"} << QList<int>{1}
             << "gone.mp4" + cannot.arg("it") << "Video Cannot Be Read";
