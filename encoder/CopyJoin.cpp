@@ -27,6 +27,22 @@ unsigned keptTag(const AVOutputFormat* format, const AVCodecParameters* codec)
                : 0;
 }
 
+// Sends a frame, or nullptr at the end, to the encoder and hands on each packet it gives.
+template <typename Take>
+void encodeFrame(AVCodecContext* encoder, const AVFrame* frame, AVPacket* packet,
+                 const std::string& failure, Take take)
+{
+    check(avcodec_send_frame(encoder, frame), failure);
+    while (true) {
+        const int received = avcodec_receive_packet(encoder, packet);
+        if (received == AVERROR(EAGAIN) || received == AVERROR_EOF)
+            return;
+        check(received, failure);
+        take(packet);
+        av_packet_unref(packet);
+    }
+}
+
 } // namespace
 
 CopyPlan planCopy(const CommandLineOptions& options, const std::vector<CopyInput>& inputs,
@@ -750,33 +766,22 @@ void CopyJoin::writeTimed(const TimedTrack& track, AVPacket* packet, const AVStr
 void CopyJoin::encodeToMatch(SoundTrack& track, AVCodecContext* encoder, const AVFrame* frame,
                              const std::string& path)
 {
-    check(avcodec_send_frame(encoder, frame), "Cannot encode the sound of " + path);
-    AVPacket* packet = m_encodedPacket.get();
-    while (true) {
-        const int received = avcodec_receive_packet(encoder, packet);
-        if (received == AVERROR(EAGAIN) || received == AVERROR_EOF)
-            return;
-        check(received, "Cannot encode the sound of " + path);
-        holdAudio(track, packet, encoder->time_base, encoder->frame_size, 0, path);
-        av_packet_unref(packet);
-    }
+    encodeFrame(encoder, frame, m_encodedPacket.get(), "Cannot encode the sound of " + path,
+                [&](AVPacket* packet) {
+                    holdAudio(track, packet, encoder->time_base, encoder->frame_size, 0, path);
+                });
 }
 
 void CopyJoin::encodeAudio(SoundTrack& track, const AVFrame* frame)
 {
     AVCodecContext* encoder = track.encoder.get();
-    check(avcodec_send_frame(encoder, frame), "Cannot encode " + m_path);
-    AVPacket* packet = m_encodedPacket.get();
-    while (true) {
-        const int received = avcodec_receive_packet(encoder, packet);
-        if (received == AVERROR(EAGAIN) || received == AVERROR_EOF)
-            return;
-        check(received, "Cannot encode " + m_path);
-        m_audioBytes += packet->size;
-        av_packet_rescale_ts(packet, encoder->time_base, track.stream->time_base);
-        packet->stream_index = track.stream->index;
-        write(packet);
-    }
+    encodeFrame(encoder, frame, m_encodedPacket.get(), "Cannot encode " + m_path,
+                [&](AVPacket* packet) {
+                    m_audioBytes += packet->size;
+                    av_packet_rescale_ts(packet, encoder->time_base, track.stream->time_base);
+                    packet->stream_index = track.stream->index;
+                    write(packet);
+                });
 }
 
 void CopyJoin::write(AVPacket* packet)
