@@ -1,5 +1,7 @@
 #include "CarriedTracks.h"
 
+#include "SubtitleConverter.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 }
@@ -145,7 +147,10 @@ vantomel::TrackLine describeTrack(const CarriedTrack& track,
                                   const std::vector<const AVFormatContext*>& inputs)
 {
     const AVStream* stream = track.streamOf(inputs[track.reference], track.reference);
-    return vantomel::TrackLine{0, typeName(track.type), stream ? kindName(stream) : "",
+    std::string codec = stream ? kindName(stream) : "";
+    if (track.convertTo != AV_CODEC_ID_NONE)
+        codec = avcodec_get_name(track.convertTo);
+    return vantomel::TrackLine{0, typeName(track.type), codec,
                                stream ? streamLanguage(stream) : ""};
 }
 
@@ -154,7 +159,7 @@ std::vector<CarriedTrack> dropUnkept(std::vector<CarriedTrack>& tracks,
                                      Container container)
 {
     std::vector<CarriedTrack> dropped;
-    std::erase_if(tracks, [&](const CarriedTrack& track) {
+    std::erase_if(tracks, [&](CarriedTrack& track) {
         if (track.type == AVMEDIA_TYPE_AUDIO)
             return false;
         const std::string kind = describeTrack(track, inputs).codec;
@@ -162,6 +167,14 @@ std::vector<CarriedTrack> dropUnkept(std::vector<CarriedTrack>& tracks,
                                                                : container->copiedData;
         if (std::find(kept.begin(), kept.end(), kind) != kept.end())
             return false;
+        const AVStream* stream = track.streamOf(inputs[track.reference], track.reference);
+        const AVCodecID text = track.type == AVMEDIA_TYPE_SUBTITLE
+                                   ? textSubtitleCodecFor(stream->codecpar->codec_id, kept)
+                                   : AV_CODEC_ID_NONE;
+        if (text != AV_CODEC_ID_NONE && SubtitleConverter::open(stream, text)) {
+            track.convertTo = text;
+            return false;
+        }
         dropped.push_back(track);
         return true;
     });

@@ -21,6 +21,8 @@ struct CarriedTrack
     std::vector<int> streams;  // one per input; -1 where the input has none
     std::size_t reference = 0; // the first input that has it: the track takes its stream's kind
     std::string language;      // its first stream's
+    // Text subtitles that the output's container keeps only in another text codec.
+    AVCodecID convertTo = AV_CODEC_ID_NONE;
 
     const AVStream* streamOf(const AVFormatContext* input, std::size_t index) const
     {
@@ -51,6 +53,7 @@ vantomel::TrackLine describeTrack(const CarriedTrack& track,
                                   const std::vector<const AVFormatContext*>& inputs);
 
 // Takes the subtitle and data tracks that the container cannot keep out of tracks: those dropped.
+// Text subtitles it keeps in another text codec stay, to be converted (convertTo).
 std::vector<CarriedTrack> dropUnkept(std::vector<CarriedTrack>& tracks,
                                      const std::vector<const AVFormatContext*>& inputs,
                                      Container container);

@@ -242,12 +242,23 @@ void CopyJoin::addStreams()
             const AVStream* from = carried.streamOf(
                 m_inputs[carried.reference].opened.context.get(), carried.reference);
             stream = newTrack(muxer);
-            check(avcodec_parameters_copy(stream->codecpar, from->codecpar), "Out of memory");
-            stream->codecpar->codec_tag = keptTag(muxer->oformat, from->codecpar);
-            if (carried.type == AVMEDIA_TYPE_DATA)
-                stream->codecpar->codec_tag = from->codecpar->codec_tag;
-            stream->time_base = from->time_base;
-            m_timed.push_back(TimedTrack{carried.streams, stream});
+            TimedTrack track{carried.streams, stream, nullptr};
+            if (carried.convertTo != AV_CODEC_ID_NONE) {
+                track.converter = SubtitleConverter::open(from, carried.convertTo);
+                if (!track.converter)
+                    throw EncoderError{"Cannot convert the subtitles of " +
+                                       m_inputs[carried.reference].facts.path + "."};
+                check(avcodec_parameters_from_context(stream->codecpar, track.converter->encoder()),
+                      "Out of memory");
+                stream->time_base = track.converter->encoder()->time_base;
+            } else {
+                check(avcodec_parameters_copy(stream->codecpar, from->codecpar), "Out of memory");
+                stream->codecpar->codec_tag = keptTag(muxer->oformat, from->codecpar);
+                if (carried.type == AVMEDIA_TYPE_DATA)
+                    stream->codecpar->codec_tag = from->codecpar->codec_tag;
+                stream->time_base = from->time_base;
+            }
+            m_timed.push_back(std::move(track));
         }
         if (carried.streams[carried.reference] >= 0)
             keepTrackTags(stream, carried.streamOf(m_inputs[carried.reference].opened.context.get(),
@@ -747,6 +758,8 @@ void CopyJoin::writeTimed(const TimedTrack& track, AVPacket* packet, const AVStr
 {
     const std::int64_t stamp = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
     if (stamp == AV_NOPTS_VALUE || stamp < origin || (end && stamp >= *end))
+        return;
+    if (track.converter && !track.converter->convert(packet, from))
         return;
     std::int64_t duration = packet->duration;
     if (end && duration > 0)

@@ -12,6 +12,7 @@
 #include "OutputPlan.h"
 #include "StatusReporter.h"
 #include "StreamDecoder.h"
+#include "SubtitleConverter.h"
 
 #include <deque>
 #include <functional>
@@ -116,6 +117,7 @@ private:
     {
         std::vector<int> streams; // of each input
         AVStream* stream = nullptr;
+        std::unique_ptr<SubtitleConverter> converter; // for subtitles kept in another codec
     };
     struct PartSound;
 

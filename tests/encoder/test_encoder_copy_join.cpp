@@ -273,9 +273,11 @@ private slots:
                              << QByteArrayList{"h264,video", "aac,audio,eng", "aac,audio,fra",
                                                "subrip,subtitle"}
                              << 0;
+        // MP4's text subtitles become SRT; its telemetry is dropped.
         QTest::newRow("MP4 into MKV")
             << "mp4" << copyBoth << "mkv"
-            << QByteArrayList{"h264,video", "aac,audio,eng", "aac,audio,fra"} << 2;
+            << QByteArrayList{"h264,video", "aac,audio,eng", "aac,audio,fra", "subrip,subtitle"}
+            << 1;
         // A join that encodes its pictures carries every sound track, and the chapters.
         QTest::newRow("MP4, re-encoded") << "mp4" << reencode << "mp4"
                                          << QByteArrayList{"h264,video,und", "aac,audio,eng",
