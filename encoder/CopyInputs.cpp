@@ -674,13 +674,15 @@ std::vector<std::string> matchDiffering(std::vector<CopyInput>& inputs, bool aud
     if (reference == inputs.end() ||
         std::all_of(reasons.begin(), reasons.end(), [](const auto& r) { return r.empty(); }))
         return cannot();
-    // Copied sound must be alike throughout, and a picture turned otherwise than the others'
-    // cannot be shown so: such an input stays refused.
+    // Copied sound that cannot be encoded to match, and a picture turned otherwise than others
+    // that are shown turned, cannot follow them: such an input stays refused. One turned among
+    // others shown as stored is made upright.
     std::vector<std::string> sound(inputs.size());
     if (audioCopied && !soundCanBeMatched(inputs))
         markWhatDiffers(inputs, audioDifference, false, sound);
     for (std::size_t i = 0; i < inputs.size(); ++i)
-        if (!sound[i].empty() || inputs[i].facts.rotation != reference->facts.rotation)
+        if (!sound[i].empty() ||
+            (reference->facts.rotation && inputs[i].facts.rotation != reference->facts.rotation))
             reasons[i].clear();
     if (std::all_of(reasons.begin(), reasons.end(), [](const auto& r) { return r.empty(); }))
         return cannot();
@@ -693,8 +695,9 @@ std::vector<std::string> matchDiffering(std::vector<CopyInput>& inputs, bool aud
     check(avcodec_parameters_copy(like.get(), reference->video()->codecpar), "Out of memory");
     for (std::size_t i = 0; i < inputs.size(); ++i)
         if (!reasons[i].empty()) {
-            inputs[i].match =
-                MatchedShape{like, reference->facts.frameRate, reference->facts.pixelAspect};
+            // Turned upright, as the others are shown without a turn.
+            inputs[i].match = MatchedShape{like, reference->facts.frameRate,
+                                           reference->facts.pixelAspect, inputs[i].facts.rotation};
             inputs[i].cutSettings = *settings;
         }
     return reasons;
@@ -703,8 +706,10 @@ std::vector<std::string> matchDiffering(std::vector<CopyInput>& inputs, bool aud
 void checkContainerKeeps(const std::vector<CopyInput>& inputs, Container container,
                          bool audioCopied)
 {
-    const auto turned = std::find_if(inputs.begin(), inputs.end(),
-                                     [](const CopyInput& input) { return input.facts.rotation; });
+    // A clip encoded again to match the others is made upright.
+    const auto turned = std::find_if(inputs.begin(), inputs.end(), [](const CopyInput& input) {
+        return input.facts.rotation && !input.match;
+    });
     if (turned == inputs.end() || container->keepsRotation)
         return;
     const AVStream* sound = inputs.front().audio();

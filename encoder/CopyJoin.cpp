@@ -584,8 +584,9 @@ void CopyJoin::copyInput(std::size_t index, const Report& report)
           input.copyFrom, input.copyUntil})
         if (cut && *cut < partEnd - InputPart::tolerance)
             m_written.cuts.push_back(PictureCut{partNumber, start + *cut - part.start});
-    m_written.shapes.push_back(PartShape{
-        input.facts.rotation, input.match ? input.match->pixelAspect : input.facts.pixelAspect});
+    m_written.shapes.push_back(
+        input.match ? PartShape{copiedReference(m_inputs).facts.rotation, input.match->pixelAspect}
+                    : PartShape{input.facts.rotation, input.facts.pixelAspect});
     m_written.clipsLength += videoSeconds(m_videoEnd) - start;
 }
 

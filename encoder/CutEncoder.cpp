@@ -313,21 +313,22 @@ constexpr double kLongestHeldPicture = 3600.0;
 
 // Where the input's picture lies in a matched clip's picture: as large as it fits, its shape kept,
 // black around it.
-PictureLayout keptShapeIn(const AVCodecParameters* input, const AVCodecParameters* like)
+PictureLayout keptShapeIn(const AVCodecParameters* input, const AVCodecParameters* like, int turn)
 {
     const auto aspect = [](const AVCodecParameters* codec) {
         const AVRational sar = codec->sample_aspect_ratio;
         return (sar.num > 0 && sar.den > 0 ? av_q2d(sar) : 1.0) * codec->width / codec->height;
     };
+    const double inputAspect = turn % 180 ? 1.0 / aspect(input) : aspect(input);
     const double pixel = like->sample_aspect_ratio.num > 0 && like->sample_aspect_ratio.den > 0
                              ? av_q2d(like->sample_aspect_ratio)
                              : 1.0;
     PictureLayout layout{like->width, like->height, 0, 0, like->width, like->height, aspect(like)};
     const auto even = [](double size) { return std::max(2, 2 * static_cast<int>(size / 2 + 0.5)); };
-    if (aspect(input) > aspect(like))
-        layout.pictureHeight = std::min(like->height, even(like->width * pixel / aspect(input)));
+    if (inputAspect > aspect(like))
+        layout.pictureHeight = std::min(like->height, even(like->width * pixel / inputAspect));
     else
-        layout.pictureWidth = std::min(like->width, even(like->height * aspect(input) / pixel));
+        layout.pictureWidth = std::min(like->width, even(like->height * inputAspect / pixel));
     layout.pictureX = (like->width - layout.pictureWidth) / 4 * 2;
     layout.pictureY = (like->height - layout.pictureHeight) / 4 * 2;
     return layout;
@@ -406,8 +407,8 @@ void encodeCut(const std::string& path, Ratio rate, const CutSettings& settings,
         shaper.emplace(VideoTarget{match->like->width, match->like->height,
                                    static_cast<AVPixelFormat>(match->like->format),
                                    match->like->sample_aspect_ratio, match->rate},
-                       keptShapeIn(video->codecpar, match->like.get()), 0, kLongestHeldPicture,
-                       [&](FramePtr shaped) {
+                       keptShapeIn(video->codecpar, match->like.get(), match->turn), match->turn,
+                       kLongestHeldPicture, [&](FramePtr shaped) {
                            shaped->pts = shaper->framesEmitted();
                            encode(shaped.get());
                        });

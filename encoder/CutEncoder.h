@@ -57,6 +57,7 @@ struct MatchedShape
     ParametersPtr like;
     Ratio rate;
     double pixelAspect = 1.0; // as the others are shown
+    int turn = 0;             // clockwise degrees that make the clip's pictures upright as theirs
 };
 
 // Decodes the pictures of the input shown from `from` up to `until` (seconds from its first
