@@ -53,6 +53,10 @@ public:
             return;
         m_video = av_find_best_stream(raw, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
         m_audio = av_find_best_stream(raw, AVMEDIA_TYPE_AUDIO, -1, m_video, nullptr, 0);
+        for (int stream = 0; stream < static_cast<int>(raw->nb_streams); ++stream)
+            if (stream != m_audio &&
+                raw->streams[stream]->codecpar->codec_type == AVMEDIA_TYPE_AUDIO)
+                m_otherSound.push_back(stream);
         if (m_video < 0)
             return;
         const AVStream* video = raw->streams[m_video];
@@ -135,14 +139,16 @@ public:
 
     // Each track's end, read from a little before the picture's expected end; from the start
     // when a track has nothing there, as one that ends far too early.
-    void ends(double videoEnd, std::optional<double>& video, std::optional<double>& audio)
+    void ends(double videoEnd, std::optional<double>& video, std::optional<double>& audio,
+              std::vector<std::optional<double>>& otherSound)
     {
         for (const double from : {std::max(0.0, videoEnd - kEndWindow), 0.0}) {
             video.reset();
             audio.reset();
+            otherSound.assign(m_otherSound.size(), std::nullopt);
             if (!seek(from))
                 continue;
-            while (readPacket()) {
+            while (readPacket(true)) {
                 const AVPacket* packet = m_packet.get();
                 const AVStream* stream = m_context->streams[packet->stream_index];
                 const std::int64_t stamp =
@@ -150,24 +156,34 @@ public:
                 if (stamp == AV_NOPTS_VALUE || (packet->flags & AV_PKT_FLAG_DISCARD))
                     continue;
                 const double end = (stamp + packet->duration) * av_q2d(stream->time_base);
-                std::optional<double>& track = packet->stream_index == m_video ? video : audio;
+                const auto other =
+                    std::find(m_otherSound.begin(), m_otherSound.end(), packet->stream_index);
+                std::optional<double>& track = packet->stream_index == m_video ? video
+                                               : packet->stream_index == m_audio
+                                                   ? audio
+                                                   : otherSound[other - m_otherSound.begin()];
                 track = std::max(track.value_or(end), end);
             }
-            if (video && (audio || !hasAudio()))
+            if (video && (audio || !hasAudio()) &&
+                std::all_of(otherSound.begin(), otherSound.end(),
+                            [](const auto& end) { return end.has_value(); }))
                 return;
         }
     }
 
 private:
-    // Only the two tracks looked at are read.
-    bool readPacket()
+    // Only the tracks looked at are read: the picture and the sound, and with otherSound the
+    // further sound tracks.
+    bool readPacket(bool otherSound = false)
     {
         AVPacket* packet = m_packet.get();
         while (true) {
             av_packet_unref(packet);
             if (av_read_frame(m_context.get(), packet) < 0)
                 return false;
-            if (packet->stream_index == m_video || packet->stream_index == m_audio)
+            if (packet->stream_index == m_video || packet->stream_index == m_audio ||
+                (otherSound && std::find(m_otherSound.begin(), m_otherSound.end(),
+                                         packet->stream_index) != m_otherSound.end()))
                 return true;
         }
     }
@@ -219,7 +235,8 @@ private:
     PacketPtr m_packet;
     int m_video = -1;
     int m_audio = -1;
-    double m_frame = 1.0 / 25; // seconds
+    std::vector<int> m_otherSound; // the further sound tracks, whose ends are read too
+    double m_frame = 1.0 / 25;     // seconds
     int m_decodedPictures = 0;
     std::optional<double> m_soundPacket; // seconds
 };
@@ -319,7 +336,7 @@ ReadBackReport readJoinBack(const std::string& readablePath, const std::string& 
 
         std::optional<double> videoEnd;
         std::optional<double> audioEnd;
-        reader.ends(origin + written.videoEnd, videoEnd, audioEnd);
+        reader.ends(origin + written.videoEnd, videoEnd, audioEnd, report.otherSoundEnds);
         // Without the picture's end nothing is known of the lengths.
         report.read = videoEnd.has_value();
         if (videoEnd)

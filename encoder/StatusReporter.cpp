@@ -75,6 +75,9 @@ std::string formatReadBackLines(const ReadBackReport& report)
     if (report.audio)
         lines += printed("; audio %.3fs to %.3fs", report.audio->start, report.audio->end);
     lines += "\n";
+    for (std::size_t t = 0; t < report.otherSoundEnds.size(); ++t)
+        lines += printed("Read back: sound track %d ends at %.3fs\n", static_cast<int>(t) + 2,
+                         report.otherSoundEnds[t].value_or(0.0));
     for (const PartFault& fault : report.faults)
         lines += faultLine(fault);
     return lines;

@@ -67,6 +67,9 @@ struct ReadBackReport
     double clipsLength = 0.0;     // seconds of picture the join read from its inputs
     std::optional<TrackSpan> video;
     std::optional<TrackSpan> audio;
+    // Where each further sound track ends, the second first; nothing for one that ends before the
+    // last stretch of picture.
+    std::vector<std::optional<double>> otherSoundEnds;
     std::vector<PartFault> faults;
 };
 
@@ -75,9 +78,10 @@ struct ReadBackReport
 // "Join 2 at 60.000s: clip A/V offset +0.010s\n"
 std::string formatJoinLine(const JoinPoint& join);
 
-// "Read back: clips 120.000s; video 0.000s to 120.000s; audio 0.000s to 120.010s\n" and a line
-// for each fault, such as "Read back: part 2 at 60.000s: turned 90 degrees, joined video 0
-// degrees\n".
+// "Read back: clips 120.000s; video 0.000s to 120.000s; audio 0.000s to 120.010s\n", a line on
+// where each further sound track ends ("Read back: sound track 2 ends at 119.990s\n"; at 0.000s
+// when it ends far too early) and a line for each fault, such as "Read back: part 2 at 60.000s:
+// turned 90 degrees, joined video 0 degrees\n".
 std::string formatReadBackLines(const ReadBackReport& report);
 
 // The status line of the figures, in the format the program reads: "Pos:  61.5s   1845f ...\r".

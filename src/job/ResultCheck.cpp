@@ -92,6 +92,18 @@ bool takeTracks(JoinReport& report, const QString& line)
     return true;
 }
 
+// "Read back: sound track 2 ends at 119.990s", the lines coming in the tracks' order.
+bool takeOtherSoundEnd(JoinReport& report, const QString& line)
+{
+    static const QRegularExpression end(
+        QStringLiteral("^Read back: sound track (\\d+) ends at %1$").arg(kSeconds));
+    const QRegularExpressionMatch match = end.match(line.trimmed());
+    if (!match.hasMatch())
+        return false;
+    report.otherSoundEnds << match.captured(2).toDouble();
+    return true;
+}
+
 bool takeFault(JoinReport& report, const QString& line)
 {
     static const QRegularExpression fault(
@@ -149,7 +161,7 @@ bool takeJoinReportLine(JoinReport& report, const QString& line)
                 offset.clipOffset = clip->clipOffset;
         return true;
     }
-    return takeTracks(report, line) || takeFault(report, line);
+    return takeTracks(report, line) || takeOtherSoundEnd(report, line) || takeFault(report, line);
 }
 
 std::optional<QString> parseSilencedInput(const QString& line)
@@ -187,6 +199,7 @@ ResultCheck::Figures ResultCheck::measure(const QString& outputPath, const QStri
     figures.output = report.clipsLength ? report.tracks : probeTrackLengths(outputPath);
     figures.offsets = report.offsets;
     figures.faults = report.faults;
+    figures.otherSoundEnds = report.otherSoundEnds;
     if (figures.output.audio && !figures.output.video)
         figures.inputsHavePicture = anyHas(inputPaths, &TrackLengths::video);
     if (figures.output.video && !figures.output.audio)
@@ -230,6 +243,14 @@ QString ResultCheck::remark(const Figures& figures)
             return QStringLiteral("The sound of the joined video ends %1 s %2 its picture.")
                 .arg(hundredths(std::abs(soundAfterPicture)),
                      soundAfterPicture < 0 ? QStringLiteral("before") : QStringLiteral("after"));
+    }
+
+    for (int track = 0; video && track < figures.otherSoundEnds.size(); ++track) {
+        const double afterPicture = figures.otherSoundEnds[track] - video->end();
+        if (std::abs(afterPicture) > kSyncTolerance)
+            return QStringLiteral("Sound track %1 of the joined video ends %2 s %3 its picture.")
+                .arg(QString::number(track + 2), hundredths(std::abs(afterPicture)),
+                     afterPicture < 0 ? QStringLiteral("before") : QStringLiteral("after"));
     }
 
     if (!figures.faults.isEmpty())

@@ -50,7 +50,8 @@ struct JoinReport
 {
     QList<JoinOffset> offsets;
     std::optional<double> clipsLength;
-    TrackLengths tracks; // when clipsLength is known
+    TrackLengths tracks;          // when clipsLength is known
+    QList<double> otherSoundEnds; // where sound tracks 2 onwards end, in seconds
     QList<PartFault> faults;
 };
 
@@ -85,6 +86,7 @@ public:
         TrackLengths output;
         QList<JoinOffset> offsets;
         QList<PartFault> faults;
+        QList<double> otherSoundEnds; // where sound tracks 2 onwards end, in seconds
         // Asked only when the output lacks that track: whether any input has one.
         bool inputsHavePicture = true;
         bool inputsHaveSound = true;

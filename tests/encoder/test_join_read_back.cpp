@@ -102,6 +102,31 @@ private slots:
         QCOMPARE(remarkOn(QString::fromUtf8(run.output), rowsLength), QString());
     }
 
+    // ffmpeg's concat demuxer joins the French sound of two clips and runs out where the third
+    // clip, which has none, plays: the read-back finds where that track ends.
+    void aSoundTrackThatEndsEarlyIsFound()
+    {
+        QTemporaryDir work;
+        QVERIFY(work.isValid());
+        const QString list = work.filePath(QStringLiteral("list.txt"));
+        QFile listFile(list);
+        QVERIFY(listFile.open(QIODevice::WriteOnly));
+        for (const char* clip : {"tracks-a.mp4", "tracks-c.mp4", "tracks-b.mp4"})
+            listFile.write("file '" + encoderClipPath(QLatin1String(clip)).toUtf8() + "'\n");
+        listFile.close();
+        const QString path = work.filePath(QStringLiteral("concat.mp4"));
+        toolOutput("ffmpeg", {"-v", "error", "-f", "concat", "-safe", "0", "-i", list, "-map",
+                              "0:v", "-map", "0:a", "-c", "copy", path});
+        asapi::WrittenJoin written;
+        written.clipsLength = written.videoEnd = 6.0;
+        const asapi::ReadBackReport report =
+            asapi::readJoinBack(path.toStdString(), path.toStdString(), written);
+        const QString said =
+            remarkOn(QString::fromStdString(asapi::formatReadBackLines(report)), std::nullopt);
+        QVERIFY2(said.startsWith(QStringLiteral("Sound track 2 of the joined video ends 1.")),
+                 qPrintable(said));
+    }
+
     // A copy whose pictures were encoded again at a cut inside a part: the keyframe there is
     // decoded too. Here numbered.mp4's keyframe at 1.4 s is damaged.
     void aCutThatDoesNotDecodeIsFound()

@@ -104,6 +104,10 @@ private slots:
             << QStringList{"Read back: clips 120.000s; video 0.000s to 120.000s; audio 0.000s "
                            "to 119.700s"}
             << "The sound of the joined video ends 0.30 s before its picture.";
+        QTest::newRow("a further sound track read back short")
+            << QStringList{tracks, "Read back: sound track 2 ends at 120.000s",
+                           "Read back: sound track 3 ends at 60.010s"}
+            << "Sound track 3 of the joined video ends 59.99 s before its picture.";
         QTest::newRow("picture read back short")
             << QStringList{"Read back: clips 120.000s; video 0.000s to 118.000s"}
             << "The joined video is 118.0 s long, 2.0 s shorter than the videos together "
