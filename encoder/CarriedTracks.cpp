@@ -7,6 +7,8 @@ extern "C" {
 }
 
 #include <algorithm>
+#include <cstring>
+#include <string_view>
 
 namespace asapi {
 namespace {
@@ -57,9 +59,16 @@ std::string kindName(const AVStream* stream)
 
 } // namespace
 
-std::string streamLanguage(const AVStream* stream)
+std::string streamLanguage(const AVStream* stream, const AVInputFormat* format)
 {
     const AVDictionaryEntry* language = av_dict_get(stream->metadata, "language", nullptr, 0);
+    // AVI keeps no language: a join names its sound tracks after theirs (see OutputWriter).
+    if (!language && format && std::string_view(format->name) == "avi") {
+        const AVDictionaryEntry* name = av_dict_get(stream->metadata, "title", nullptr, 0);
+        if (name && std::strlen(name->value) == 3 &&
+            std::all_of(name->value, name->value + 3, [](char c) { return c >= 'a' && c <= 'z'; }))
+            language = name;
+    }
     if (!language || !*language->value || std::string(language->value) == "und")
         return {};
     return language->value;
@@ -71,12 +80,18 @@ std::vector<TrackSource> trackSources(const AVFormatContext* input, int primaryS
     const auto add = [&](int index) {
         const AVStream* stream = input->streams[index];
         sources.push_back(TrackSource{index, stream->codecpar->codec_type, kindOf(stream),
-                                      streamLanguage(stream)});
+                                      streamLanguage(stream, input->iformat)});
     };
-    if (primarySound >= 0)
-        add(primarySound);
+    // The sound the file marks to be played leads; where it marks none, the file's order holds
+    // (FFmpeg's choice between unmarked tracks, by their bit rate, is no order of the file's).
+    const int leading =
+        primarySound >= 0 && (input->streams[primarySound]->disposition & AV_DISPOSITION_DEFAULT)
+            ? primarySound
+            : -1;
+    if (leading >= 0)
+        add(leading);
     for (int index = 0; index < static_cast<int>(input->nb_streams); ++index)
-        if (index != primarySound && carried(input->streams[index]))
+        if (index != leading && carried(input->streams[index]))
             add(index);
     std::stable_sort(sources.begin(), sources.end(), [](const auto& a, const auto& b) {
         return typeOrder(a.type) < typeOrder(b.type);

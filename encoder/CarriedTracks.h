@@ -30,8 +30,9 @@ struct CarriedTrack
     }
 };
 
-// The streams of an input that a join may carry (InputFacts::tracks): primarySound first, then
-// the other sound, subtitle and data streams in the file's order. A timecode track is not one:
+// The streams of an input that a join may carry (InputFacts::tracks): primarySound first where
+// the file marks it to be played, then the other sound, subtitle and data streams in the file's
+// order. A timecode track is not one:
 // the join writes its own from the first input's timecode.
 std::vector<TrackSource> trackSources(const AVFormatContext* input, int primarySound);
 
@@ -63,6 +64,6 @@ std::vector<CarriedTrack> dropUnkept(std::vector<CarriedTrack>& tracks,
 std::string droppedSentence(const vantomel::TrackLine& track, Container container);
 
 // The language a stream states; empty for none or "und".
-std::string streamLanguage(const AVStream* stream);
+std::string streamLanguage(const AVStream* stream, const AVInputFormat* format = nullptr);
 
 } // namespace asapi

@@ -39,8 +39,7 @@ struct InputFacts
     double duration = 0.0; // seconds, 0 when unknown
     // Its sound's start minus its picture's start, in seconds; nothing without sound.
     std::optional<double> soundOffset;
-    // Its sound, subtitle and data streams that a join may carry: its chosen sound first, the
-    // others in the file's order.
+    // Its sound, subtitle and data streams that a join may carry (trackSources).
     std::vector<TrackSource> tracks;
     // What a join's chapter at this input's start is called: its title tag when it has one,
     // else its file name without folder and extension.

@@ -153,9 +153,11 @@ void OutputWriter::create(const std::string& path)
               "Out of memory");
         track.stream->time_base = track.encoder->time_base;
         const std::string& language = m_plan.soundTrackLanguages.at(t);
+        // AVI keeps no language but a track's name, which players show: the language is its
+        // name there, and a join of such files reads it back from there.
+        const char* key = m_plan.muxer == "avi" ? "title" : "language";
         if (!language.empty())
-            check(av_dict_set(&track.stream->metadata, "language", language.c_str(), 0),
-                  "Out of memory");
+            check(av_dict_set(&track.stream->metadata, key, language.c_str(), 0), "Out of memory");
         // The first is played; the others are there to be chosen.
         if (t > 0)
             track.stream->disposition &= ~AV_DISPOSITION_DEFAULT;

@@ -124,7 +124,8 @@ ff -i "$out/copy-a.mp4" -c copy -bsf:v filter_units=remove_types=6 "$out/copy-a-
 
 # Clips with every kind of track, 2 s each: English and French sound, subtitles (a cue from 0.5 to
 # 1.5 s), a timecode and a telemetry-like data track (GoPro's gpmd, one sample a clip); one lacks
-# the French sound and the subtitles. The same in Matroska, with SRT subtitles and no data tracks.
+# the French sound and the subtitles. The same in Matroska, with SRT subtitles and no data tracks,
+# and in AVI, with the sound alone.
 printf '1\n00:00:00,500 --> 00:00:01,500\nHello\n' > "$out/tracks.srt"
 tracks() { # name tone with-second-sound-and-subtitles
   local name=$1 tone=$2 full=$3 maps=(-map 0:v -map 1:a) tags=(-metadata:s:a:0 language=eng)
@@ -141,6 +142,9 @@ tracks() { # name tone with-second-sound-and-subtitles
      -tag:d gpmd -f mov "$out/$name-gpmd.mov"
   ff -i "$out/$name-gpmd.mov" -map 0 -map -0:d:1 -c copy "$out/$name.mp4"
   ff -i "$out/$name.mp4" -map 0:v -map 0:a -map 0:s? -c copy -c:s srt "$out/$name.mkv"
+  # As a join's intermediates are: AVI names each sound track after its language.
+  ff -i "$out/$name.mp4" -map 0:v -map 0:a -c:v copy -c:a libmp3lame -metadata:s:a:0 title=eng \
+     $([ "$full" = yes ] && echo -metadata:s:a:1 title=fra) "$out/$name.avi"
   rm "$out/$name-timecode.mov" "$out/$name-gpmd.mov"
 }
 tracks tracks-a 440 yes
