@@ -11,6 +11,7 @@ extern "C" {
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <tuple>
 #include <utility>
@@ -301,6 +302,20 @@ std::optional<Difference> videoDifference(const CopyInput& input, const CopyInpu
     return std::nullopt;
 }
 
+// Whether silence can be encoded in a sound's codec. Asked for each pair of inputs of which one
+// lacks sound: each set-up is tried once.
+bool silenceCanBeMade(const AVCodecParameters* sound)
+{
+    using SetUp = std::tuple<int, int, int, int, int>;
+    static std::map<SetUp, bool> known;
+    const SetUp setUp{sound->codec_id, sound->sample_rate, sound->ch_layout.nb_channels,
+                      sound->profile, sound->frame_size};
+    const auto found = known.find(setUp);
+    if (found != known.end())
+        return found->second;
+    return known[setUp] = encodedSilence(sound, false) != nullptr;
+}
+
 // A stream that is missing where the other has sound is filled with silence of the other's codec:
 // only silence that cannot be made is a difference.
 std::optional<Difference> soundDifference(const AVStream* a, const AVStream* b)
@@ -310,7 +325,7 @@ std::optional<Difference> soundDifference(const AVStream* a, const AVStream* b)
                       : std::string("has no audio");
     };
     if (!a || !b) {
-        if ((a || b) && !encodedSilence((a ? a : b)->codecpar, false))
+        if ((a || b) && !silenceCanBeMade((a ? a : b)->codecpar))
             return Difference{codec(a), codec(b)};
         return std::nullopt;
     }
