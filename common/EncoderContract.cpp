@@ -149,20 +149,23 @@ std::string formatDiffersLine(const DiffersLine& line)
     std::string reason = line.reason;
     std::replace_if(
         reason.begin(), reason.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
-    return (line.encodedToMatch ? "Encoded " : "Differs ") + std::to_string(line.input) + ": " +
-           reason + "\n";
+    const char* kind = !line.encodedToMatch ? "Differs "
+                       : line.soundOnly     ? "Sound encoded "
+                                            : "Encoded ";
+    return kind + std::to_string(line.input) + ": " + reason + "\n";
 }
 
 std::optional<DiffersLine> parseDiffersLine(std::string_view text)
 {
     LineReader reader{trimmed(text)};
-    const bool encoded = reader.word("Encoded ");
+    const bool soundOnly = reader.word("Sound encoded ");
+    const bool encoded = soundOnly || reader.word("Encoded ");
     if (!encoded && !reader.word("Differs "))
         return std::nullopt;
     const std::optional<int> input = reader.count();
     if (!input || !reader.word(": ") || reader.rest.empty())
         return std::nullopt;
-    return DiffersLine{*input, std::string(reader.rest), encoded};
+    return DiffersLine{*input, std::string(reader.rest), encoded, soundOnly};
 }
 
 namespace {

@@ -79,11 +79,14 @@ inline constexpr const char* kInBandSetsOption = "-inbandsets";
 // Where the copy can go on with such an input's pictures encoded again to match the others (with
 // the others' codec and parameter sets), the line says so in place of the refusal, and the check
 // passes: "Encoded 3: IMG_481.mp4 is 1080x1920 at 30 fps; the others are 1920x1080 at 30 fps."
+// Where only its copied sound is encoded again, its pictures copied: "Sound encoded 3: clip3.mp4
+// has audio at 44100 Hz; clip1.mp4 has audio at 48000 Hz."
 struct DiffersLine
 {
     int input = 0; // 1-based position among the inputs
     std::string reason;
     bool encodedToMatch = false;
+    bool soundOnly = false; // with encodedToMatch
 
     bool operator==(const DiffersLine&) const = default;
 };

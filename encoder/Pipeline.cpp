@@ -223,7 +223,7 @@ ExitStatus checkCopy(const CommandLineOptions& options, std::FILE* errors)
             for (std::size_t i = 0; i < readable.size(); ++i)
                 if (!readable[i].match && !plan.soundEncodedReasons[i].empty())
                     std::fputs(vantomel::formatDiffersLine(
-                                   {positions[i], plan.soundEncodedReasons[i], true})
+                                   {positions[i], plan.soundEncodedReasons[i], true, true})
                                    .c_str(),
                                errors);
             for (const auto& lines : {plan.trackLines, plan.dropped})

@@ -50,7 +50,8 @@ EncoderCheck::Answer EncoderCheck::answerOf(bool normalExit, int exitCode, const
         const std::string text = line.toStdString();
         if (const auto differs = vantomel::parseDiffersLine(text))
             (differs->encodedToMatch ? encodedToMatch : differing)
-                .append({differs->input - 1, QString::fromUtf8(differs->reason)});
+                .append(
+                    {differs->input - 1, QString::fromUtf8(differs->reason), differs->soundOnly});
         else if (const auto point = vantomel::parseMovedLine(text))
             moved.append(*point);
         else if (const auto track = vantomel::parseTrackLine(text))

@@ -47,6 +47,7 @@ public:
         {
             int row = -1;
             QString reason;
+            bool soundOnly = false; // encoded to match: its sound alone, its pictures copied
 
             bool operator==(const Differing&) const = default;
         };

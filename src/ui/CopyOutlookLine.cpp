@@ -129,18 +129,30 @@ QString tracksText(const QList<vantomel::TrackLine>& tracks)
 QString acceptedText(const EncoderCheck::Answer& answer, const TaskListModel& model,
                      bool offerExactCuts)
 {
-    const QStringList encoded = namesOf(answer.encodedToMatch, model);
+    QList<EncoderCheck::Answer::Differing> pictures, sounds;
+    for (const EncoderCheck::Answer::Differing& clip : answer.encodedToMatch)
+        (clip.soundOnly ? sounds : pictures) << clip;
+    const QStringList encoded = namesOf(pictures, model);
+    const QStringList soundOnly = namesOf(sounds, model);
     const int videos = model.rowCount();
-    QString text =
-        encoded.isEmpty()
-            ? QStringLiteral("All %1 videos can be joined without re-encoding").arg(videos)
-            : QStringLiteral("All %1 videos can be joined: %2 %3 re-encoded to match the others "
-                             "(%4), %5")
-                  .arg(QString::number(videos), listedBriefly(encoded),
-                       encoded.size() == 1 ? QStringLiteral("is") : QStringLiteral("are"),
-                       removeLink(encoded.size()),
-                       videos - encoded.size() == 1 ? QStringLiteral("the other is copied")
-                                                    : QStringLiteral("the rest are copied"));
+    QString text;
+    if (!encoded.isEmpty())
+        text = QStringLiteral("All %1 videos can be joined: %2 %3 re-encoded to match the others "
+                              "(%4), %5")
+                   .arg(QString::number(videos), listedBriefly(encoded),
+                        encoded.size() == 1 ? QStringLiteral("is") : QStringLiteral("are"),
+                        removeLink(encoded.size() + soundOnly.size()),
+                        videos - encoded.size() == 1 ? QStringLiteral("the other is copied")
+                                                     : QStringLiteral("the rest are copied"));
+    else if (!soundOnly.isEmpty())
+        text = QStringLiteral("All %1 videos can be joined without re-encoding their pictures")
+                   .arg(videos);
+    else
+        text = QStringLiteral("All %1 videos can be joined without re-encoding").arg(videos);
+    if (!soundOnly.isEmpty())
+        text += QStringLiteral("; the sound of %1 is re-encoded to match the others'%2")
+                    .arg(listedBriefly(soundOnly),
+                         encoded.isEmpty() ? " (" + removeLink(soundOnly.size()) + ")" : QString());
     text += tracksText(answer.tracks);
     QStringList moved;
     for (const vantomel::MovedLine& point : answer.moved)
@@ -212,8 +224,11 @@ void CopyOutlookLine::show(const EncoderCheck::Answer& answer)
         }
     };
     note(answer.differing, QString(), NoteKind::Warning);
-    note(answer.encodedToMatch, QStringLiteral("Re-encoded to match the others: "),
-         NoteKind::Information);
+    for (const EncoderCheck::Answer::Differing& clip : answer.encodedToMatch)
+        note({clip},
+             clip.soundOnly ? QStringLiteral("Its sound is re-encoded to match the others': ")
+                            : QStringLiteral("Re-encoded to match the others: "),
+             NoteKind::Information);
     // Where a cut moves, the row tells from where to where.
     for (const vantomel::MovedLine& point : answer.moved) {
         const int row = point.input - 1;

@@ -48,8 +48,10 @@ void OutputSummaryView::follow(const CopyOutlook& outlook)
 {
     connect(&outlook, &CopyOutlook::answered, this, [this](const EncoderCheck::Answer& answer) {
         m_encodedAgain.clear();
+        // A clip whose sound alone is encoded again costs about what a copy does.
         for (const EncoderCheck::Answer::Differing& clip : answer.encodedToMatch)
-            m_encodedAgain << clip.row;
+            if (!clip.soundOnly)
+                m_encodedAgain << clip.row;
         refreshSoon();
     });
     connect(&outlook, &CopyOutlook::withdrawn, this, [this] {

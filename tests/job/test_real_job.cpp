@@ -544,8 +544,8 @@ private slots:
             << QString();
         QTest::newRow("sound differs, re-encoded")
             << QStringList{"copy-a.mp4", "copy-b.mp4", "copy-mp3.mp4"} << QList<int>{2}
-            << "All 3 videos can be joined: copy-mp3.mp4 is re-encoded to match the others "
-               "(Remove it), the rest are copied"
+            << "All 3 videos can be joined without re-encoding their pictures; the sound of "
+               "copy-mp3.mp4 is re-encoded to match the others' (Remove it)"
             << QString();
         QTest::newRow("unreadable")
             << QStringList{"copy-a.mp4", "gone.mp4", "copy-b.mp4"} << QList<int>{1}

@@ -501,10 +501,12 @@ private slots:
         QTest::addColumn<QByteArray>("answer"); // the encoder check's
         QTest::addColumn<QList<int>>("encoded");
         QTest::addColumn<QString>("line"); // without the links' markup
+        QTest::addColumn<int>("pictures"); // the clips whose pictures are encoded again
         const QByteArray why = kEncodedBecause;
         QTest::newRow("one") << 3 << "Encoded 2: b<i>.mp4" + why << QList<int>{1}
                              << "All 3 videos can be joined: b<i>.mp4 is re-encoded to match the "
-                                "others (Remove it), the rest are copied";
+                                "others (Remove it), the rest are copied"
+                             << 1;
         QTest::newRow("more than the line names, and a cut that moves")
             << 6
             << "Encoded 1: a.mp4" + why + "\\nEncoded 2: b<i>.mp4" + why + "\\nEncoded 4: d.mp4" +
@@ -514,7 +516,15 @@ private slots:
             << QList<int>{0, 1, 3, 5}
             << "All 6 videos can be joined: a.mp4, b<i>.mp4, d.mp4 and 1 more are re-encoded to "
                "match the others (Remove them), the rest are copied; the cuts of c.mp4 move to "
-               "the nearest keyframes, as a copy keeps whole groups of pictures. Cut them exactly.";
+               "the nearest keyframes, as a copy keeps whole groups of pictures. Cut them exactly."
+            << 4;
+        // A clip whose sound alone is encoded again costs the summary no encoding time.
+        QTest::newRow("one's pictures, another's sound")
+            << 3 << "Encoded 2: b<i>.mp4" + why + "\nSound encoded 3: c.mp4" + why
+            << QList<int>{1, 2}
+            << "All 3 videos can be joined: b<i>.mp4 is re-encoded to match the others (Remove "
+               "them), the rest are copied; the sound of c.mp4 is re-encoded to match the others'"
+            << 1;
     }
     void aCopyThatEncodesClipsAgainSaysWhich()
     {
@@ -522,6 +532,7 @@ private slots:
         QFETCH(QByteArray, answer);
         QFETCH(QList<int>, encoded);
         QFETCH(QString, line);
+        QFETCH(int, pictures);
         QDir().mkpath(programFile("Profiles"));
         writeFile(programFile("Profiles/copy.bpf"),
                   QByteArray("[Main]\nType=mp4\n[Video Codec]\nItems=1\nCaption0=C\nIndex=0\n"
@@ -551,7 +562,7 @@ private slots:
                      kEncodedBecause);
         QTRY_VERIFY(child<QLabel>(main, "labOutputSummary")
                         ->text()
-                        .contains(QString("copied, %1 re-encoded").arg(encoded.size())));
+                        .contains(QString("copied, %1 re-encoded").arg(pictures)));
 
         child<QAction>(main, "tbtnStart")->trigger();
         QTRY_COMPARE(m_doubles.messages.shown.size(), 1);
