@@ -74,6 +74,7 @@ bool EncoderRun::start(const QString& program, const QStringList& arguments,
     m_lastError.clear();
     m_joinReport = {};
     m_silencedInputs.clear();
+    m_droppedTracks.clear();
     m_lines.clear();
     m_lastStatus.clear();
     m_active = true;
@@ -104,6 +105,7 @@ EncoderOutcome EncoderRun::finish()
     outcome.lastMessage = m_lastError.isEmpty() ? m_lastMessage : m_lastError;
     outcome.joinReport = m_joinReport;
     outcome.silencedInputs = m_silencedInputs;
+    outcome.droppedTracks = m_droppedTracks;
     outcome.lines = m_lines;
     outcome.lastStatus = QString::fromLocal8Bit(m_lastStatus);
     outcome.exitCode = m_process.exitCode();
@@ -215,6 +217,8 @@ void EncoderRun::rememberMessages(const QByteArray& chunk)
             m_lastMessage = text;
         if (const std::optional<QString> silenced = parseSilencedInput(text))
             m_silencedInputs << *silenced;
+        if (message.type == vantomel::EncoderMessageType::Warning && isDroppedTrack(text))
+            m_droppedTracks << text.trimmed();
     }
     m_partialLine.remove(0, start);
     if (m_partialLine.size() > 64 * 1024) // a line without end; keep its tail only

@@ -31,6 +31,8 @@ struct EncoderOutcome
     // The inputs it joined with silence because their sound could not be decoded, as it named
     // them.
     QStringList silencedInputs;
+    // Its warnings on tracks that the output's container cannot keep, as it said them.
+    QStringList droppedTracks;
     // The lines the encoder printed, marks and all, without its status lines: the last
     // kKeptLines of them, so that a long run's chatter stays bounded.
     QStringList lines;
@@ -107,6 +109,7 @@ private:
     QString m_lastError; // or refusal
     JoinReport m_joinReport;
     QStringList m_silencedInputs;
+    QStringList m_droppedTracks;
     QStringList m_lines;
     QByteArray m_lastStatus;
 };

@@ -14,7 +14,7 @@ QString completionText(const JobOutcome& outcome)
             : QStringLiteral("%1 already existed, so the video was written to %2.")
                   .arg(asked.fileName(), written.absoluteFilePath());
     QStringList lines{QStringLiteral("The joining is completed successfully."), where,
-                      outcome.remark, outcome.silenceNote};
+                      outcome.remark, outcome.silenceNote, outcome.droppedNote};
     lines.removeAll(QString());
     return lines.join(QLatin1Char('\n'));
 }

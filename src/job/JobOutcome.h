@@ -29,6 +29,7 @@ struct JobOutcome
     std::optional<ResultCheck::Figures> check;
     QString remark;      // what that check found wrong; empty for a good one
     QString silenceNote; // the inputs whose sound was replaced by silence; empty for none
+    QString droppedNote; // the tracks the output's container could not keep; empty for none
     QString keptLogPath; // the encoder's log a failed job kept; empty when it kept none
     // Stop was pressed once the join could no longer be undone: the job completed anyway.
     bool stopCameTooLate = false;
@@ -37,5 +38,6 @@ struct JobOutcome
 };
 
 // "The joining is completed successfully.", where the video was written (and, when the output
-// existed and the join took another name, which), the check's remark and the silence note.
+// existed and the join took another name, which), the check's remark, the silence note and the
+// note on dropped tracks.
 QString completionText(const JobOutcome& outcome);

@@ -364,6 +364,7 @@ void JoinJob::complete(const JoinResult& joined, JobFolder& folder)
     outcome.writtenPath = joined.outputPath;
     outcome.runSeconds = m_runTime.elapsed() / 1000.0;
     outcome.silenceNote = silenceNote(joined.silencedInputs);
+    outcome.droppedNote = joined.droppedTracks.join(QLatin1Char(' '));
     outcome.stopCameTooLate = m_runState == RunState::Stopped;
     outcome.untold = m_endsUntold;
     if (!m_endsUntold)

@@ -137,7 +137,7 @@ StageOutcome JoinStage::run(const JoinPlan& plan)
     // join: "canceled" would hide that the old file is gone.
     const bool finishedFirst = run.kind == EncoderOutcome::Kind::Exited &&
                                run.exitCode == int(vantomel::EncoderExit::Done);
-    m_result = {output, run.joinReport, run.silencedInputs};
+    m_result = {output, run.joinReport, run.silencedInputs, run.droppedTracks};
     return judgeRun(run, m_job.stopRequested() && !finishedFirst, StageOutcome::kEveryRow, output,
                     before, RunTarget::Output);
 }

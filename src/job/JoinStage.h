@@ -68,6 +68,7 @@ struct JoinResult
     QString outputPath;
     JoinReport report;
     QStringList silencedInputs;
+    QStringList droppedTracks; // what the encoder said of each
 };
 
 // Joins the rows in list order into the output file with the profile's options, as the plan

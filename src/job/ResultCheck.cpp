@@ -174,6 +174,13 @@ std::optional<QString> parseSilencedInput(const QString& line)
     return match.captured(1);
 }
 
+bool isDroppedTrack(const QString& line)
+{
+    static const QRegularExpression dropped(QStringLiteral(
+        R"(^The (sound|subtitle|data) track .+ cannot be kept in .+ and is dropped\.$)"));
+    return dropped.match(line.trimmed()).hasMatch();
+}
+
 QString silenceNote(const QStringList& silencedInputs)
 {
     QStringList names;

@@ -68,6 +68,10 @@ std::optional<QString> parseSilencedInput(const QString& line);
 // no input was joined with silence.
 QString silenceNote(const QStringList& silencedInputs);
 
+// A line of the encoder's output that tells of a track the output's container cannot keep: "The
+// subtitle track hdmv_pgs_subtitle (eng) cannot be kept in an MP4 file and is dropped."
+bool isDroppedTrack(const QString& line);
+
 // Looks at a finished join's output the way a viewer would: is it as long as the videos
 // together, and do its sound and picture keep together? The encoder's exit status only says that
 // it wrote a file.

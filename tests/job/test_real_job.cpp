@@ -452,6 +452,10 @@ private slots:
             << "\nSilence was put in place of the sound of copy-undecodable-sound.mp4, which could "
                "not be decoded."
             << true;
+        QTest::newRow("MKV, a track it cannot keep")
+            << "MKV - Same as the videos (no re-encoding)"
+            << QStringList{"tracks-a.mp4", "tracks-b.mp4"} << QString()
+            << "\nThe data track gpmd (eng) cannot be kept in an MKV file and is dropped." << false;
         // Opening its damaged picture makes FFmpeg log at length; the reason is the encoder's.
         QTest::newRow("a damaged clip of another codec")
             << "MP4 - Same as the videos (no re-encoding)"
