@@ -54,8 +54,10 @@ CopyPlan planCopy(const CommandLineOptions& options, const std::vector<CopyInput
     std::vector<const AVFormatContext*> contexts;
     for (const CopyInput& input : inputs)
         contexts.push_back(input.opened.context.get());
-    for (const CarriedTrack& track : dropUnkept(tracks, contexts, plan.container))
+    for (const CarriedTrack& track : dropUnkept(tracks, contexts, plan.container)) {
         plan.dropped.push_back(describeTrack(track, contexts));
+        plan.droppedSentences.push_back(droppedSentence(plan.dropped.back(), plan.container));
+    }
     const auto soundTracks = static_cast<std::size_t>(std::count_if(
         tracks.begin(), tracks.end(), [](const auto& t) { return t.type == AVMEDIA_TYPE_AUDIO; }));
     plan.withAudio = !plan.audioCopied || soundTracks > 0;
@@ -66,7 +68,9 @@ CopyPlan planCopy(const CommandLineOptions& options, const std::vector<CopyInput
                           plan.audioCopied ? "" : audioCodecName(options), plan.audioCopied);
     plan.soundEncodedReasons.resize(inputs.size());
     // Each copied track takes the sound most of its inputs have; the others' is encoded again
-    // to match it where it can be.
+    // to match it where it can be. The join's sound refuses the copy where it cannot be copied;
+    // a further track is dropped, as a join of its first tracks alone would go on.
+    std::vector<std::size_t> droppedSound;
     for (std::size_t t = 0; plan.audioCopied && t < soundTracks; ++t) {
         CarriedTrack& track = tracks[t];
         std::vector<const AVStream*> sounds;
@@ -74,22 +78,50 @@ CopyPlan planCopy(const CommandLineOptions& options, const std::vector<CopyInput
             sounds.push_back(track.streamOf(contexts[i], i));
         track.reference = mostAlike(sounds);
         const AVStream* reference = sounds[track.reference];
-        checkCopiedCodecs(plan.container, videoCodec,
-                          avcodec_get_name(reference->codecpar->codec_id), true);
+        const auto drop = [&](const std::string& sentence) {
+            droppedSound.push_back(t);
+            plan.dropped.push_back(describeTrack(track, contexts));
+            plan.droppedSentences.push_back(sentence);
+        };
+        const std::string codec = avcodec_get_name(reference->codecpar->codec_id);
+        const vantomel::CodecNames copied = plan.container->copiedAudio;
+        if (t > 0 && std::find(copied.begin(), copied.end(), codec) == copied.end()) {
+            drop(droppedSentence(describeTrack(track, contexts), plan.container));
+            continue;
+        }
+        checkCopiedCodecs(plan.container, videoCodec, codec, true);
         const bool matchable = encodesAlike(reference->codecpar);
-        plan.soundEncoded.emplace_back(inputs.size(), false);
-        for (std::size_t i = 0; i < inputs.size(); ++i) {
+        std::vector<bool> encoded(inputs.size(), false);
+        std::vector<std::string> reasons(inputs.size());
+        std::optional<std::string> refused;
+        for (std::size_t i = 0; i < inputs.size() && !refused; ++i) {
             const auto refusal =
                 soundRefusal(inputs[i], sounds[i], inputs[track.reference], reference);
-            if (!refusal)
-                continue;
-            if (!sounds[i] || !matchable)
-                throw EncoderError::cannotCopySound(*refusal);
-            plan.soundEncoded[t][i] = true;
-            if (plan.soundEncodedReasons[i].empty())
-                plan.soundEncodedReasons[i] = *refusal;
+            if (refusal && (!sounds[i] || !matchable))
+                refused = refusal;
+            else if (refusal) {
+                encoded[i] = true;
+                reasons[i] = *refusal;
+            }
         }
+        if (refused && t == 0)
+            throw EncoderError::cannotCopySound(*refused);
+        if (refused) {
+            const vantomel::TrackLine line = describeTrack(track, contexts);
+            refused->pop_back(); // its full stop
+            drop("The sound track " + line.codec +
+                 (line.language.empty() ? "" : " (" + line.language + ")") +
+                 " differs between the videos (" + *refused +
+                 "), so it cannot be kept in one copied track and is dropped.");
+            continue;
+        }
+        plan.soundEncoded.push_back(encoded);
+        for (std::size_t i = 0; i < inputs.size(); ++i)
+            if (plan.soundEncodedReasons[i].empty())
+                plan.soundEncodedReasons[i] = reasons[i];
     }
+    for (auto t = droppedSound.rbegin(); t != droppedSound.rend(); ++t)
+        tracks.erase(tracks.begin() + static_cast<std::ptrdiff_t>(*t));
     // Encoded sound is silence where an input has none: the join's sound track stays.
     if (!plan.audioCopied && soundTracks == 0)
         tracks.insert(tracks.begin(),

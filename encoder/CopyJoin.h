@@ -41,6 +41,7 @@ struct CopyPlan
     // the container cannot keep them.
     std::vector<vantomel::TrackLine> trackLines;
     std::vector<vantomel::TrackLine> dropped;
+    std::vector<std::string> droppedSentences; // why each was dropped
     // The sound's encoder, when it is not copied: the audio fields of a plan.
     OutputPlan audioEncoding;
     double expectedDuration = 0.0;

@@ -265,8 +265,8 @@ ExitStatus joinByCopying(const CommandLineOptions& options, std::FILE* status, s
                         options.audioEncoder == AudioEncoder::Copy);
     cutPartsAtKeyframes(inputs, options, positions, nullptr);
     const CopyPlan plan = planCopy(options, inputs, std::move(tracks));
-    for (const vantomel::TrackLine& dropped : plan.dropped)
-        warn(droppedSentence(dropped, plan.container));
+    for (const std::string& dropped : plan.droppedSentences)
+        warn(dropped);
     if (stopRequested())
         return ExitStatus::Stopped;
     CopyJoin join(plan, inputs, warn);
