@@ -150,6 +150,9 @@ tracks() { # name tone with-second-sound-and-subtitles
 tracks tracks-a 440 yes
 tracks tracks-b 550 no
 tracks tracks-c 660 yes
+# Its French sound in big-endian PCM, which MOV holds and MP4 does not.
+ff -i "$out/tracks-a.mp4" -map 0:v -map 0:a -c:v copy -c:a:0 copy -c:a:1 pcm_s16be \
+   "$out/tracks-pcm.mov"
 
 # Clips whose times a copy must mend or refuse: B-frames in Matroska, which stores no decoding
 # times (as recorders and ffmpeg write it every day); two 1 s recordings put together as MPEG-TS,

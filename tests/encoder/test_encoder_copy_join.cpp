@@ -344,6 +344,19 @@ private slots:
             QByteArray());
     }
 
+    // A further sound track that the container cannot hold is dropped, the join goes on.
+    void aSoundTrackTheContainerCannotHoldIsDropped()
+    {
+        const QString clip = encoderClipPath(QStringLiteral("tracks-pcm.mov"));
+        const QString output = m_work.filePath(QStringLiteral("pcm.mp4"));
+        const EncoderProgramRun run = runEncoder(
+            QStringList{clip, clip, QStringLiteral("-o"), output} + optionWords(copyBoth));
+        QVERIFY2(run.exitCode == 0, run.errors.constData());
+        QVERIFY(run.errors.contains(
+            "The sound track pcm_s16be (fra) cannot be kept in an MP4 file and is dropped."));
+        QCOMPARE(probedEntries(output, "a", "stream=codec_name"), QByteArrayList{"aac"});
+    }
+
     // Two parts of a clip of 3 s with keyframes at 0, 0.4, 1.4 and 2.4 s, each picture showing its
     // number and a beep every half second from 0.1 s on, with points between keyframes. Those of
     // an x264 clip stay: the pictures between each point and its keyframe are encoded again, the
