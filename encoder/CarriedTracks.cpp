@@ -165,8 +165,7 @@ vantomel::TrackLine describeTrack(const CarriedTrack& track,
     std::string codec = stream ? kindName(stream) : "";
     if (track.convertTo != AV_CODEC_ID_NONE)
         codec = avcodec_get_name(track.convertTo);
-    return vantomel::TrackLine{0, typeName(track.type), codec,
-                               stream ? streamLanguage(stream) : ""};
+    return vantomel::TrackLine{0, typeName(track.type), codec, track.language};
 }
 
 std::vector<CarriedTrack> dropUnkept(std::vector<CarriedTrack>& tracks,
@@ -196,11 +195,16 @@ std::vector<CarriedTrack> dropUnkept(std::vector<CarriedTrack>& tracks,
     return dropped;
 }
 
+std::string trackName(const vantomel::TrackLine& track)
+{
+    return track.type + " track " + track.codec +
+           (track.language.empty() ? "" : " (" + track.language + ")");
+}
+
 std::string droppedSentence(const vantomel::TrackLine& track, Container container)
 {
-    return "The " + track.type + " track " + track.codec +
-           (track.language.empty() ? "" : " (" + track.language + ")") + " cannot be kept in an " +
-           containerName(container) + " file and is dropped.";
+    return "The " + trackName(track) + " cannot be kept in an " + containerName(container) +
+           " file and is dropped.";
 }
 
 } // namespace asapi

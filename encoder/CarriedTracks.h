@@ -32,8 +32,7 @@ struct CarriedTrack
 
 // The streams of an input that a join may carry (InputFacts::tracks): primarySound first where
 // the file marks it to be played, then the other sound, subtitle and data streams in the file's
-// order. A timecode track is not one:
-// the join writes its own from the first input's timecode.
+// order. A timecode track is not one: the join writes its own from the first input's timecode.
 std::vector<TrackSource> trackSources(const AVFormatContext* input, int primarySound);
 
 // Every track of the inputs' sources, in the order of the first input's, then those only later
@@ -49,7 +48,7 @@ std::vector<CarriedTrack> encodedSoundTracks(const std::vector<InputFacts>& inpu
                                              Container container);
 
 // What a track holds, as the check tells the program (its number left 0): its reference stream's
-// codec and language.
+// codec and the track's language.
 vantomel::TrackLine describeTrack(const CarriedTrack& track,
                                   const std::vector<const AVFormatContext*>& inputs);
 
@@ -59,11 +58,14 @@ std::vector<CarriedTrack> dropUnkept(std::vector<CarriedTrack>& tracks,
                                      const std::vector<const AVFormatContext*>& inputs,
                                      Container container);
 
+// How messages name a track: "subtitle track hdmv_pgs_subtitle (eng)".
+std::string trackName(const vantomel::TrackLine& track);
+
 // Why a track is dropped: "The subtitle track hdmv_pgs_subtitle (eng) cannot be kept in an MP4
 // file and is dropped."
 std::string droppedSentence(const vantomel::TrackLine& track, Container container);
 
-// The language a stream states; empty for none or "und".
-std::string streamLanguage(const AVStream* stream, const AVInputFormat* format = nullptr);
+// The language a stream of a file in that format states; empty for none or "und".
+std::string streamLanguage(const AVStream* stream, const AVInputFormat* format);
 
 } // namespace asapi

@@ -107,10 +107,8 @@ CopyPlan planCopy(const CommandLineOptions& options, const std::vector<CopyInput
         if (refused && t == 0)
             throw EncoderError::cannotCopySound(*refused);
         if (refused) {
-            const vantomel::TrackLine line = describeTrack(track, contexts);
             refused->pop_back(); // its full stop
-            drop("The sound track " + line.codec +
-                 (line.language.empty() ? "" : " (" + line.language + ")") +
+            drop("The " + trackName(describeTrack(track, contexts)) +
                  " differs between the videos (" + *refused +
                  "), so it cannot be kept in one copied track and is dropped.");
             continue;
