@@ -194,6 +194,7 @@ std::optional<double> readClockTime(LineReader& reader)
 }
 
 constexpr std::string_view kMovesTo = " moves to the ";
+constexpr std::string_view kEncodedWhole = "; encoded whole: ";
 
 } // namespace
 
@@ -207,7 +208,8 @@ std::string formatMovedLine(const MovedLine& line)
 std::string formatTrackLine(const TrackLine& line)
 {
     return (line.number > 0 ? "Track " + std::to_string(line.number) + ": " : "Dropped: ") +
-           line.type + " " + line.codec + (line.language.empty() ? "" : " " + line.language) + "\n";
+           line.type + " " + line.codec + (line.language.empty() ? "" : " " + line.language) +
+           (line.encodedWhy.empty() ? "" : std::string(kEncodedWhole) + line.encodedWhy) + "\n";
 }
 
 std::optional<TrackLine> parseTrackLine(std::string_view text)
@@ -222,8 +224,13 @@ std::optional<TrackLine> parseTrackLine(std::string_view text)
     } else if (!reader.word("Dropped: ")) {
         return std::nullopt;
     }
+    std::string_view described = reader.rest;
+    if (const std::size_t why = described.find(kEncodedWhole); why != std::string_view::npos) {
+        line.encodedWhy = described.substr(why + kEncodedWhole.size());
+        described = described.substr(0, why);
+    }
     std::vector<std::string> words;
-    for (std::string_view rest = reader.rest; !rest.empty();) {
+    for (std::string_view rest = described; !rest.empty();) {
         const std::size_t blank = std::min(rest.find(' '), rest.size());
         words.emplace_back(rest.substr(0, blank));
         rest.remove_prefix(std::min(blank + 1, rest.size()));

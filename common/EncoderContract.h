@@ -122,14 +122,17 @@ std::optional<MovedLine> parseMovedLine(std::string_view line);
 // With -checkonly -ovc copy, when the inputs can be joined: a line on each track that the output
 // will have besides its picture, in its order, and on each that its container cannot keep, which
 // is dropped. The type is sound, subtitle or data; the codec FFmpeg's name, a data track's tag;
-// the language, where the track states one, comes last.
-// "Track 2: sound aac eng", "Track 4: subtitle mov_text", "Dropped: data gpmd"
+// the language, where the track states one, comes last. A copied sound track that the join
+// encodes whole, as its inputs' sound cannot follow each other, says why after a semicolon.
+// "Track 2: sound aac eng", "Track 4: subtitle mov_text", "Dropped: data gpmd",
+// "Track 3: sound vorbis fre; encoded whole: b.mkv has no audio; a.mkv has vorbis audio."
 struct TrackLine
 {
     int number = 0; // among the output's tracks, the picture's being 1; 0: dropped
     std::string type;
     std::string codec;
     std::string language;
+    std::string encodedWhy; // empty: copied as it is
 
     bool operator==(const TrackLine&) const = default;
 };

@@ -165,7 +165,7 @@ vantomel::TrackLine describeTrack(const CarriedTrack& track,
     std::string codec = stream ? kindName(stream) : "";
     if (track.convertTo != AV_CODEC_ID_NONE)
         codec = avcodec_get_name(track.convertTo);
-    return vantomel::TrackLine{0, typeName(track.type), codec, track.language};
+    return vantomel::TrackLine{0, typeName(track.type), codec, track.language, {}};
 }
 
 std::vector<CarriedTrack> dropUnkept(std::vector<CarriedTrack>& tracks,

@@ -133,6 +133,11 @@ void checkCopiedCodecs(Container container, const std::string& videoCodec,
                                   audioName(streams.audioCodec) + " audio.");
 }
 
+bool holdsCopiedSound(Container container, const std::string& codec)
+{
+    return listed(container->copiedAudio, codec);
+}
+
 std::vector<int> containerSampleRates(Container container, const std::string& audioCodec)
 {
     for (const vantomel::SampleRateLimit& limit : container->sampleRates)

@@ -48,6 +48,9 @@ struct CopiedStreams
 void checkCopiedCodecs(Container container, const std::string& videoCodec,
                        const std::string& audioCodec, bool audioCopied);
 
+// The container holds copied sound of that codec (an FFmpeg codec name: aac, mp3, ...).
+bool holdsCopiedSound(Container container, const std::string& codec);
+
 // What a copy join refused for the container can join with: another container's copy profile
 // that holds the streams ("join with \"MKV - Same as the videos (no re-encoding)\" or a
 // re-encoding profile."), else a re-encoding profile.

@@ -566,14 +566,15 @@ void cutPartAtKeyframes(CopyInput& input, const InputPart& part, bool inBandAllo
     input.moved = cut.moved;
 }
 
-std::vector<std::string> reasonsEachDiffers(const std::vector<CopyInput>& inputs, bool audioCopied)
+std::vector<std::string> reasonsEachDiffers(const std::vector<CopyInput>& inputs, bool audioCopied,
+                                            Container container)
 {
     std::vector<std::string> reasons = pictureReasons(inputs);
     // Those encoded again to match the others can follow them.
     for (std::size_t i = 0; i < inputs.size(); ++i)
         if (inputs[i].match)
             reasons[i].clear();
-    if (audioCopied && !soundCanBeMatched(inputs))
+    if (audioCopied && !soundCanFollow(inputs, container))
         markWhatDiffers(inputs, audioDifference, false, reasons);
     return reasons;
 }
@@ -596,13 +597,14 @@ std::size_t mostAlike(const std::vector<const AVStream*>& sounds)
     return best;
 }
 
-bool soundCanBeMatched(const std::vector<CopyInput>& inputs)
+bool soundCanFollow(const std::vector<CopyInput>& inputs, Container container)
 {
     std::vector<const AVStream*> sounds;
     for (const CopyInput& input : inputs)
         sounds.push_back(input.audio());
     const AVStream* reference = sounds[mostAlike(sounds)];
-    return reference && encodesAlike(reference->codecpar);
+    return reference &&
+           (encodesAlike(reference->codecpar) || wholeTrackEncoder(reference->codecpar, container));
 }
 
 std::optional<std::string> soundRefusal(const CopyInput& input, const AVStream* sound,
@@ -635,7 +637,7 @@ std::vector<CarriedTrack> carryTracks(std::vector<CopyInput>& inputs)
     return tracks;
 }
 
-void checkCopyable(const std::vector<CopyInput>& inputs, bool audioCopied)
+void checkCopyable(const std::vector<CopyInput>& inputs, bool audioCopied, Container container)
 {
     // The pictures of those copied, as those encoded again to match take the others'.
     std::vector<const CopyInput*> copied, all;
@@ -667,7 +669,7 @@ void checkCopyable(const std::vector<CopyInput>& inputs, bool audioCopied)
             continue;
         throw EncoderError::cannotCopy(hiddenPicturesSentence(*input, hidden));
     }
-    if (audioCopied && !soundCanBeMatched(inputs))
+    if (audioCopied && !soundCanFollow(inputs, container))
         refuseFirstDifference(all, audioDifference, EncoderError::cannotCopySound, false);
 }
 
@@ -679,7 +681,7 @@ const CopyInput& copiedReference(const std::vector<CopyInput>& inputs)
 }
 
 std::vector<std::string> matchDiffering(std::vector<CopyInput>& inputs, bool audioCopied,
-                                        bool inBandAllowed)
+                                        Container container, bool inBandAllowed)
 {
     std::vector<std::string> reasons = pictureReasons(inputs);
     const auto reference = std::find_if(inputs.begin(), inputs.end(), [&](const CopyInput& input) {
@@ -693,7 +695,7 @@ std::vector<std::string> matchDiffering(std::vector<CopyInput>& inputs, bool aud
     // that are shown turned, cannot follow them: such an input stays refused. One turned among
     // others shown as stored is made upright.
     std::vector<std::string> sound(inputs.size());
-    if (audioCopied && !soundCanBeMatched(inputs))
+    if (audioCopied && !soundCanFollow(inputs, container))
         markWhatDiffers(inputs, audioDifference, false, sound);
     for (std::size_t i = 0; i < inputs.size(); ++i)
         if (!sound[i].empty() ||

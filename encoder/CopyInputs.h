@@ -77,7 +77,8 @@ void cutPartAtKeyframes(CopyInput& input, const InputPart& part, bool inBandAllo
 // Its pictures first, then its sound when it is copied, each against most of the others, so that
 // the inputs left when those with a reason are taken out can be joined, as checkCopyable would
 // find. (checkCopyable compares with the first input: its refusal names one input.)
-std::vector<std::string> reasonsEachDiffers(const std::vector<CopyInput>& inputs, bool audioCopied);
+std::vector<std::string> reasonsEachDiffers(const std::vector<CopyInput>& inputs, bool audioCopied,
+                                            Container container);
 
 // The first input whose pictures are copied: the output's picture is its.
 const CopyInput& copiedReference(const std::vector<CopyInput>& inputs);
@@ -87,11 +88,11 @@ const CopyInput& copiedReference(const std::vector<CopyInput>& inputs);
 // encoded again to match them (their match and cutSettings are set): why each one differs, empty
 // for the others. An input turned among others shown as stored is made upright; one turned
 // otherwise than others that are turned, or whose copied sound differs from theirs where it
-// cannot be matched (soundCanBeMatched), is not matched (a copy refuses it); all are empty when
+// cannot follow theirs (soundCanFollow), is not matched (a copy refuses it); all are empty when
 // nothing is to be matched, or the others' encoder cannot be. Throws EncoderError as openInput
 // does.
 std::vector<std::string> matchDiffering(std::vector<CopyInput>& inputs, bool audioCopied,
-                                        bool inBandAllowed);
+                                        Container container, bool inBandAllowed);
 
 // Maps the inputs' sound, subtitle and data tracks onto the join's (carriedTracks): each input's
 // audio() becomes its stream of the join's sound, the first sound track.
@@ -101,9 +102,9 @@ std::vector<CarriedTrack> carryTracks(std::vector<CopyInput>& inputs);
 // to, that can be copied into one track with it.
 std::size_t mostAlike(const std::vector<const AVStream*>& sounds);
 
-// The inputs' sounds that differ from most others' can be encoded again to follow theirs in one
-// copied track (encodesAlike).
-bool soundCanBeMatched(const std::vector<CopyInput>& inputs);
+// The inputs' sounds that differ from most others' can follow theirs in one copied track of the
+// container: encoded again alike (encodesAlike), or the whole track encoded (wholeTrackEncoder).
+bool soundCanFollow(const std::vector<CopyInput>& inputs, Container container);
 
 // Why the sound stream of an input cannot follow that of another in one copied track ("clip2.mp4
 // has 1 audio channel; clip1.mp4 has 2 audio channels."); nothing when it can. A missing stream
@@ -118,7 +119,7 @@ std::optional<std::string> soundRefusal(const CopyInput& input, const AVStream* 
 // of a kind of its own.
 // An input whose edit list hides pictures at its start is refused as the pictures are: a copy
 // would show them. An input encoded again to match the others is compared by its sound alone.
-void checkCopyable(const std::vector<CopyInput>& inputs, bool audioCopied);
+void checkCopyable(const std::vector<CopyInput>& inputs, bool audioCopied, Container container);
 
 // Throws the cannot-copy EncoderError when the container cannot keep how an input is shown (its
 // rotation): the message names the input and what to join with instead.

@@ -43,6 +43,32 @@ void encodeFrame(AVCodecContext* encoder, const AVFrame* frame, AVPacket* packet
     }
 }
 
+// A sound track encoded whole keeps its sound's rate and channels, and its bitrate where its
+// codec stays.
+OutputPlan wholeTrackEncoding(const AVCodec* encoder, const AVCodecParameters* sound,
+                              Container container)
+{
+    OutputPlan plan;
+    plan.container = container;
+    plan.audioCodec = encoder->name;
+    plan.channels = sound->ch_layout.nb_channels > 0 ? sound->ch_layout.nb_channels : 2;
+    plan.sampleRate = sound->sample_rate > 0 ? sound->sample_rate : 48000;
+    if (const int* rates = encoder->supported_samplerates) {
+        const int* rate = rates;
+        while (*rate && *rate != plan.sampleRate)
+            ++rate;
+        if (!*rate)
+            plan.sampleRate = 48000;
+    }
+    const bool lossless = avcodec_descriptor_get(encoder->id)->props & AV_CODEC_PROP_LOSSLESS;
+    if (!lossless)
+        plan.audioBitrate =
+            encoder->id == sound->codec_id && sound->bit_rate > 0
+                ? sound->bit_rate
+                : 96000L * std::min(plan.channels, 2) + 64000L * std::max(plan.channels - 2, 0);
+    return plan;
+}
+
 } // namespace
 
 CopyPlan planCopy(const CommandLineOptions& options, const std::vector<CopyInput>& inputs,
@@ -67,9 +93,13 @@ CopyPlan planCopy(const CommandLineOptions& options, const std::vector<CopyInput
         checkCopiedCodecs(plan.container, videoCodec,
                           plan.audioCopied ? "" : audioCodecName(options), plan.audioCopied);
     plan.soundEncodedReasons.resize(inputs.size());
+    plan.soundEncoding.resize(soundTracks);
+    std::vector<std::string> encodedWhy(soundTracks);
     // Each copied track takes the sound most of its inputs have; the others' is encoded again
-    // to match it where it can be. The join's sound refuses the copy where it cannot be copied;
-    // a further track is dropped, as a join of its first tracks alone would go on.
+    // to match it where it can be, else the whole track is encoded. A further track whose codec
+    // the container cannot hold is encoded whole too. Where nothing can encode it, the join's
+    // sound refuses the copy; a further track is dropped, as a join of its first tracks alone
+    // would go on.
     std::vector<std::size_t> droppedSound;
     for (std::size_t t = 0; plan.audioCopied && t < soundTracks; ++t) {
         CarriedTrack& track = tracks[t];
@@ -78,15 +108,26 @@ CopyPlan planCopy(const CommandLineOptions& options, const std::vector<CopyInput
             sounds.push_back(track.streamOf(contexts[i], i));
         track.reference = mostAlike(sounds);
         const AVStream* reference = sounds[track.reference];
+        const auto encodeWhole = [&](const std::string& why) {
+            const AVCodec* encoder = wholeTrackEncoder(reference->codecpar, plan.container);
+            if (encoder) {
+                plan.soundEncoding[t] =
+                    wholeTrackEncoding(encoder, reference->codecpar, plan.container);
+                encodedWhy[t] = why;
+                plan.soundEncoded.emplace_back(inputs.size(), false);
+            }
+            return encoder != nullptr;
+        };
         const auto drop = [&](const std::string& sentence) {
             droppedSound.push_back(t);
             plan.dropped.push_back(describeTrack(track, contexts));
             plan.droppedSentences.push_back(sentence);
         };
         const std::string codec = avcodec_get_name(reference->codecpar->codec_id);
-        const vantomel::CodecNames copied = plan.container->copiedAudio;
-        if (t > 0 && std::find(copied.begin(), copied.end(), codec) == copied.end()) {
-            drop(droppedSentence(describeTrack(track, contexts), plan.container));
+        if (t > 0 && !holdsCopiedSound(plan.container, codec)) {
+            if (!encodeWhole(containerName(plan.container) + " cannot hold copied " + codec +
+                             " audio."))
+                drop(droppedSentence(describeTrack(track, contexts), plan.container));
             continue;
         }
         checkCopiedCodecs(plan.container, videoCodec, codec, true);
@@ -104,6 +145,8 @@ CopyPlan planCopy(const CommandLineOptions& options, const std::vector<CopyInput
                 reasons[i] = *refusal;
             }
         }
+        if (refused && encodeWhole(*refused))
+            continue;
         if (refused && t == 0)
             throw EncoderError::cannotCopySound(*refused);
         if (refused) {
@@ -118,32 +161,44 @@ CopyPlan planCopy(const CommandLineOptions& options, const std::vector<CopyInput
             if (plan.soundEncodedReasons[i].empty())
                 plan.soundEncodedReasons[i] = reasons[i];
     }
-    for (auto t = droppedSound.rbegin(); t != droppedSound.rend(); ++t)
-        tracks.erase(tracks.begin() + static_cast<std::ptrdiff_t>(*t));
+    for (auto t = droppedSound.rbegin(); t != droppedSound.rend(); ++t) {
+        const auto at = static_cast<std::ptrdiff_t>(*t);
+        tracks.erase(tracks.begin() + at);
+        plan.soundEncoding.erase(plan.soundEncoding.begin() + at);
+        encodedWhy.erase(encodedWhy.begin() + at);
+    }
     // Encoded sound is silence where an input has none: the join's sound track stays.
-    if (!plan.audioCopied && soundTracks == 0)
+    if (!plan.audioCopied && soundTracks == 0) {
         tracks.insert(tracks.begin(),
                       CarriedTrack{AVMEDIA_TYPE_AUDIO, std::vector<int>(inputs.size(), -1), 0, {}});
-    plan.tracks = std::move(tracks);
-    for (const CarriedTrack& track : plan.tracks) {
-        vantomel::TrackLine line = describeTrack(track, contexts);
-        line.number = static_cast<int>(plan.trackLines.size()) + 2;
-        if (track.type == AVMEDIA_TYPE_AUDIO && !plan.audioCopied)
-            if (const AVCodec* encoder =
-                    avcodec_find_encoder_by_name(audioCodecName(options).c_str()))
-                line.codec = avcodec_get_name(encoder->id);
-        plan.trackLines.push_back(line);
+        plan.soundEncoding.resize(1);
+        encodedWhy.resize(1);
     }
-    plan.muxer = muxerName(plan.container, "", "");
     std::vector<InputFacts> facts;
     for (const auto& input : inputs) {
         facts.push_back(input.facts);
         plan.expectedDuration += input.facts.part.lengthOf(input.facts.duration);
     }
     if (!plan.audioCopied) {
-        plan.audioEncoding.container = plan.container;
-        planAudio(options, facts, plan.audioEncoding);
+        OutputPlan encoding;
+        encoding.container = plan.container;
+        planAudio(options, facts, encoding);
+        std::fill(plan.soundEncoding.begin(), plan.soundEncoding.end(), encoding);
     }
+    plan.tracks = std::move(tracks);
+    for (const CarriedTrack& track : plan.tracks) {
+        vantomel::TrackLine line = describeTrack(track, contexts);
+        const std::size_t index = plan.trackLines.size();
+        line.number = static_cast<int>(index) + 2;
+        if (index < plan.soundEncoding.size() && plan.soundEncoding[index]) {
+            if (const AVCodec* encoder =
+                    avcodec_find_encoder_by_name(plan.soundEncoding[index]->audioCodec.c_str()))
+                line.codec = avcodec_get_name(encoder->id);
+            line.encodedWhy = encodedWhy[index];
+        }
+        plan.trackLines.push_back(line);
+    }
+    plan.muxer = muxerName(plan.container, "", "");
     return plan;
 }
 
@@ -307,14 +362,15 @@ AVStream* CopyJoin::addSoundStream(const CarriedTrack& carried)
     track->streams = carried.streams;
     track->stream = newTrack(m_muxer.get());
     AVStream* stream = track->stream;
-    if (m_plan.audioCopied) {
+    if (const std::optional<OutputPlan>& encoding = m_plan.soundEncoding[m_sound.size()];
+        !encoding) {
         const AVStream* sound =
             carried.streamOf(m_inputs[carried.reference].opened.context.get(), carried.reference);
         check(avcodec_parameters_copy(stream->codecpar, sound->codecpar), "Out of memory");
         stream->codecpar->codec_tag = keptTag(m_muxer->oformat, sound->codecpar);
         stream->time_base = AVRational{1, sound->codecpar->sample_rate};
     } else {
-        track->encoder = openAudioEncoder(m_plan.audioEncoding, m_muxer->oformat);
+        track->encoder = openAudioEncoder(*encoding, m_muxer->oformat);
         check(avcodec_parameters_from_context(stream->codecpar, track->encoder.get()),
               "Out of memory");
         stream->time_base = track->encoder->time_base;
@@ -596,7 +652,7 @@ void CopyJoin::copyInput(std::size_t index, const Report& report)
     // Copied sound keeps its input's offset; a part further in has its input's sound from its
     // start, or from where that sound begins.
     std::optional<double> ownOffset = 0.0;
-    if (m_plan.audioCopied) {
+    if (m_plan.audioCopied && (m_sound.empty() || !m_sound.front()->encoder)) {
         ownOffset = input.facts.soundOffset;
         if (ownOffset && part.start > 0.0)
             ownOffset = std::max(*ownOffset - part.start, 0.0);

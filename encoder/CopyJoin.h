@@ -42,8 +42,10 @@ struct CopyPlan
     std::vector<vantomel::TrackLine> trackLines;
     std::vector<vantomel::TrackLine> dropped;
     std::vector<std::string> droppedSentences; // why each was dropped
-    // The sound's encoder, when it is not copied: the audio fields of a plan.
-    OutputPlan audioEncoding;
+    // How each sound track is encoded, [sound track]: the audio fields of a plan; nothing where
+    // it is copied. A copied track whose inputs' sound cannot follow each other, where none can
+    // be encoded again to match, is encoded whole (its line says why).
+    std::vector<std::optional<OutputPlan>> soundEncoding;
     double expectedDuration = 0.0;
 };
 

@@ -84,6 +84,19 @@ bool encodesAlike(const AVCodecParameters* sound)
                         static_cast<std::size_t>(sound->extradata_size)) == 0);
 }
 
+const AVCodec* wholeTrackEncoder(const AVCodecParameters* sound, Container container)
+{
+    // An experimental encoder opens only on request, and may write what players refuse.
+    const auto usable = [container](const AVCodec* codec) {
+        return codec && !(codec->capabilities & AV_CODEC_CAP_EXPERIMENTAL) &&
+               holdsCopiedSound(container, avcodec_get_name(codec->id));
+    };
+    if (const AVCodec* own = avcodec_find_encoder(sound->codec_id); usable(own))
+        return own;
+    const AVCodec* aac = avcodec_find_encoder(AV_CODEC_ID_AAC);
+    return usable(aac) ? aac : nullptr;
+}
+
 PacketPtr encodedSilence(const AVCodecParameters* sound, bool adtsHeaders)
 {
     const CodecContextPtr encoder = matchingEncoder(sound);

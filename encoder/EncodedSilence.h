@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ContainerRules.h"
 #include "FfmpegPointers.h"
 
 namespace asapi {
@@ -18,6 +19,11 @@ CodecContextPtr matchingEncoder(const AVCodecParameters* sound);
 // The sound can be encoded again into packets that follow its own in one stream: a matching
 // encoder writes the same codec set-up (extradata) as the stream's header holds.
 bool encodesAlike(const AVCodecParameters* sound);
+
+// The encoder of a sound track that is encoded whole, as its inputs' sound cannot follow each
+// other in one copied track: one of its own codec where the container holds that, else AAC,
+// which every container a copy writes holds. Nothing where FFmpeg has neither.
+const AVCodec* wholeTrackEncoder(const AVCodecParameters* sound, Container container);
 
 // An AAC packet with its ADTS header, as MPEG-TS carries it.
 bool hasAdtsHeader(const AVPacket* packet);

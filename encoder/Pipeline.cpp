@@ -63,7 +63,8 @@ std::string matchDifferingInputs(std::vector<CopyInput>& inputs, const CommandLi
                                  const std::vector<int>& positions)
 {
     const std::vector<std::string> reasons =
-        matchDiffering(inputs, options.audioEncoder == AudioEncoder::Copy, inBandAllowed(options));
+        matchDiffering(inputs, options.audioEncoder == AudioEncoder::Copy,
+                       containerFor(options.output, options.outputFormat), inBandAllowed(options));
     std::string lines;
     for (std::size_t i = 0; i < reasons.size(); ++i)
         if (!reasons[i].empty())
@@ -190,6 +191,7 @@ ExitStatus placeFile(Writer& writer, bool cutShort, const WrittenJoin& written,
 ExitStatus checkCopy(const CommandLineOptions& options, std::FILE* errors)
 {
     const bool audioCopied = options.audioEncoder == AudioEncoder::Copy;
+    const Container container = containerFor(options.output, options.outputFormat);
     const std::vector<std::string> paths = inputPaths(options);
     std::vector<CopyInput> readable;
     std::vector<int> positions; // of the readable inputs, 1-based
@@ -213,9 +215,8 @@ ExitStatus checkCopy(const CommandLineOptions& options, std::FILE* errors)
     if (!refusal) {
         try {
             const std::string encoded = matchDifferingInputs(readable, options, positions);
-            checkCopyable(readable, audioCopied);
-            checkContainerKeeps(readable, containerFor(options.output, options.outputFormat),
-                                audioCopied);
+            checkCopyable(readable, audioCopied, container);
+            checkContainerKeeps(readable, container, audioCopied);
             const CopyPlan plan = planCopy(options, readable, std::move(tracks));
             cutPartsAtKeyframes(readable, options, positions, errors);
             std::fputs(encoded.c_str(), errors);
@@ -238,7 +239,7 @@ ExitStatus checkCopy(const CommandLineOptions& options, std::FILE* errors)
         }
     }
     const ExitStatus status = endOfRun(*refusal, false, errors);
-    const std::vector<std::string> reasons = reasonsEachDiffers(readable, audioCopied);
+    const std::vector<std::string> reasons = reasonsEachDiffers(readable, audioCopied, container);
     for (std::size_t i = 0; i < reasons.size(); ++i)
         if (!reasons[i].empty())
             lines.push_back({positions[i], reasons[i]});
@@ -260,9 +261,10 @@ ExitStatus joinByCopying(const CommandLineOptions& options, std::FILE* status, s
     std::vector<int> positions(inputs.size());
     std::iota(positions.begin(), positions.end(), 1);
     matchDifferingInputs(inputs, options, positions);
-    checkCopyable(inputs, options.audioEncoder == AudioEncoder::Copy);
-    checkContainerKeeps(inputs, containerFor(options.output, options.outputFormat),
-                        options.audioEncoder == AudioEncoder::Copy);
+    const bool audioCopied = options.audioEncoder == AudioEncoder::Copy;
+    const Container container = containerFor(options.output, options.outputFormat);
+    checkCopyable(inputs, audioCopied, container);
+    checkContainerKeeps(inputs, container, audioCopied);
     cutPartsAtKeyframes(inputs, options, positions, nullptr);
     const CopyPlan plan = planCopy(options, inputs, std::move(tracks));
     for (const std::string& dropped : plan.droppedSentences)

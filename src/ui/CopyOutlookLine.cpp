@@ -110,7 +110,20 @@ QString tracksListed(const QList<vantomel::TrackLine>& tracks)
     return listed(parts);
 }
 
-// What the output carries besides a picture and one sound track, and what it drops.
+// "the sound", "the French sound track", "sound track 2"
+QString soundTrackName(const vantomel::TrackLine& track, const QList<vantomel::TrackLine>& kept)
+{
+    if (std::count_if(kept.begin(), kept.end(), [](const auto& t) { return t.type == "sound"; }) ==
+        1)
+        return QStringLiteral("the sound");
+    if (!track.language.empty())
+        return QStringLiteral("the %1 sound track").arg(languageName(track.language));
+    // The picture is the output's first track, its sound tracks those after it.
+    return QStringLiteral("sound track %1").arg(track.number - 1);
+}
+
+// What the output carries besides a picture and one sound track, what it drops, and the sound
+// it encodes whole.
 QString tracksText(const QList<vantomel::TrackLine>& tracks)
 {
     QList<vantomel::TrackLine> kept, dropped;
@@ -119,6 +132,13 @@ QString tracksText(const QList<vantomel::TrackLine>& tracks)
     QString text;
     if (kept.size() > 1 || (kept.size() == 1 && kept.front().type != "sound"))
         text += QStringLiteral("; the output keeps ") + tracksListed(kept);
+    for (const vantomel::TrackLine& track : kept)
+        if (!track.encodedWhy.empty()) {
+            QString why = QString::fromStdString(track.encodedWhy).toHtmlEscaped();
+            if (why.endsWith(QLatin1Char('.')))
+                why.chop(1);
+            text += QStringLiteral("; %1 is re-encoded (%2)").arg(soundTrackName(track, kept), why);
+        }
     if (!dropped.isEmpty())
         text += QStringLiteral("; ") + tracksListed(dropped) +
                 (dropped.size() == 1 ? QStringLiteral(" is") : QStringLiteral(" are")) +
@@ -135,6 +155,9 @@ QString acceptedText(const EncoderCheck::Answer& answer, const TaskListModel& mo
     const QStringList encoded = namesOf(pictures, model);
     const QStringList soundOnly = namesOf(sounds, model);
     const int videos = model.rowCount();
+    const bool soundEncodedWhole =
+        std::any_of(answer.tracks.begin(), answer.tracks.end(),
+                    [](const vantomel::TrackLine& track) { return !track.encodedWhy.empty(); });
     QString text;
     if (!encoded.isEmpty())
         text = QStringLiteral("All %1 videos can be joined: %2 %3 re-encoded to match the others "
@@ -144,7 +167,7 @@ QString acceptedText(const EncoderCheck::Answer& answer, const TaskListModel& mo
                         removeLink(encoded.size() + soundOnly.size()),
                         videos - encoded.size() == 1 ? QStringLiteral("the other is copied")
                                                      : QStringLiteral("the rest are copied"));
-    else if (!soundOnly.isEmpty())
+    else if (!soundOnly.isEmpty() || soundEncodedWhole)
         text = QStringLiteral("All %1 videos can be joined without re-encoding their pictures")
                    .arg(videos);
     else

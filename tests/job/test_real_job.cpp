@@ -439,12 +439,10 @@ private slots:
                "These videos cannot be joined without re-encoding. Please choose a profile that "
                "re-encodes them, such as \"MP4 - H.264 and AAC\"."
             << QString() << false;
+        // Its track is encoded whole.
         QTest::newRow("sound that cannot be encoded to match")
             << "MKV - Same as the videos (no re-encoding)"
-            << QStringList{"copy-vorbis-a.mkv", "copy-44100.mp4", "copy-vorbis-b.mkv"}
-            << "copy-44100.mp4 has aac audio; copy-vorbis-a.mkv has vorbis audio.\n"
-               "The pictures can be copied, but the sound cannot. Please choose AAC as the Audio "
-               "Codec in the Output Settings: the sound is then encoded once for all videos."
+            << QStringList{"copy-vorbis-a.mkv", "copy-44100.mp4", "copy-vorbis-b.mkv"} << QString()
             << QString() << false;
         QTest::newRow("MP4, a clip's sound undecodable")
             << "MP4 - Same as the videos (no re-encoding)"
@@ -560,6 +558,12 @@ private slots:
             << QStringList{"tracks-a.mp4", "tracks-b.mp4"} << QList<int>{}
             << "All 2 videos can be joined without re-encoding; the output keeps 2 sound tracks "
                "(English, French), subtitles and a data track (gpmd)"
+            << QString();
+        QTest::newRow("a sound track encoded whole")
+            << QStringList{"tracks-pcm.mov", "tracks-b.mp4"} << QList<int>{}
+            << "All 2 videos can be joined without re-encoding their pictures; the output keeps 2 "
+               "sound tracks (English, French) and a data track (gpmd); the French sound track is "
+               "re-encoded (MP4 cannot hold copied pcm_s16be audio)"
             << QString();
         // "@0.9": listed with its out point there, between keyframes, in a clip that another
         // encoder than x264 wrote (the points of an x264 clip stay where they are).
