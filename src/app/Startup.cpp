@@ -11,6 +11,7 @@
 #include "prefs/Preferences.h"
 #include "ui/MainWindowJobView.h"
 #include "ui/OutputSummaryView.h"
+#include "ui/OutputTracksLine.h"
 #include "ui/TAboutForm.h"
 #include "ui/TMainForm.h"
 #include "ui/TSettingForm.h"
@@ -94,6 +95,11 @@ Startup::Startup(Seams seams, const ProgramSetup& setup, const QStringList& argu
         setup.places.encoderPath());
     main.attachOutlook(m_copyOutlook.get(), m_generalSettings);
     summary->follow(*m_copyOutlook);
+    auto* tracks =
+        new OutputTracksLine(*m_opSettingForm->tracksLine(), m_currentProfile, m_opSettingForm);
+    tracks->follow(*m_copyOutlook);
+    QObject::connect(m_opSettingForm, &TopSettingForm::selectionChanged, tracks,
+                     &OutputTracksLine::refresh);
     tellAboutPreferences(seams.messages, &main, setup.places.preferencesPath,
                          setup.info.productName);
 }

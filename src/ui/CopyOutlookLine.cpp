@@ -1,5 +1,7 @@
 #include "CopyOutlookLine.h"
 
+#include "TrackNames.h"
+
 #include "job/CopyOutlook.h"
 #include "prefs/Preferences.h"
 #include "tasks/ClipPart.h"
@@ -7,7 +9,6 @@
 
 #include <QFileInfo>
 #include <QLabel>
-#include <QLocale>
 
 #include <algorithm>
 
@@ -26,15 +27,6 @@ const QString kExactCutsTip = QStringLiteral(
 QString link(const QString& target, const QString& text)
 {
     return QStringLiteral("<a href=\"%1\">%2</a>").arg(target, text);
-}
-
-// "a", "a and b", "a, b and c"
-QString listed(const QStringList& names)
-{
-    if (names.size() < 2)
-        return names.join(QString());
-    return names.first(names.size() - 1).join(QStringLiteral(", ")) + QStringLiteral(" and ") +
-           names.last();
 }
 
 // A long list stays one line: "a, b, c and 2 more".
@@ -70,44 +62,6 @@ bool stopsTheCopy(EncoderCheck::Answer::Kind kind)
     using Kind = EncoderCheck::Answer::Kind;
     return kind == Kind::CannotCopy || kind == Kind::CannotCopySound ||
            kind == Kind::CannotReadInput;
-}
-
-// "English" for "eng"; a code Qt does not know stays as it is.
-QString languageName(const std::string& code)
-{
-    const QString text = QString::fromStdString(code);
-    const QLocale::Language language = QLocale::codeToLanguage(text, QLocale::ISO639Part2);
-    return language == QLocale::AnyLanguage ? text.toHtmlEscaped()
-                                            : QLocale::languageToString(language);
-}
-
-// "2 sound tracks (English, French), subtitles and a data track (gpmd)"
-QString tracksListed(const QList<vantomel::TrackLine>& tracks)
-{
-    QStringList parts;
-    for (const char* type : {"sound", "subtitle", "data"}) {
-        QStringList details;
-        for (const vantomel::TrackLine& track : tracks)
-            if (track.type == type)
-                details << (track.type == "data"
-                                ? QString::fromStdString(track.codec).toHtmlEscaped()
-                                : languageName(track.language));
-        if (details.isEmpty())
-            continue;
-        details.removeAll(QString());
-        const qsizetype count = std::count_if(tracks.begin(), tracks.end(),
-                                              [type](const auto& t) { return t.type == type; });
-        QString part = std::string_view(type) == "subtitle"
-                           ? (count == 1 ? QStringLiteral("subtitles")
-                                         : QStringLiteral("%1 subtitle tracks").arg(count))
-                       : count == 1
-                           ? QStringLiteral("a %1 track").arg(QLatin1String(type))
-                           : QStringLiteral("%1 %2 tracks").arg(count).arg(QLatin1String(type));
-        if (!details.isEmpty())
-            part += QStringLiteral(" (%1)").arg(details.join(QStringLiteral(", ")));
-        parts << part;
-    }
-    return listed(parts);
 }
 
 // "the sound", "the French sound track", "sound track 2"

@@ -64,6 +64,11 @@ TopSettingForm::~TopSettingForm()
         control->disconnect(this);
 }
 
+QLabel* TopSettingForm::tracksLine() const
+{
+    return ui->labTracks;
+}
+
 void TopSettingForm::FormCreate()
 {
     setFixedSize(413, 473);

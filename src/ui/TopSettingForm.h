@@ -13,6 +13,7 @@ namespace Ui {
 class TopSettingForm;
 }
 class QComboBox;
+class QLabel;
 
 // The Output Settings dialog: shows the eleven settings of the current profile and lets the user
 // change them for the running program; every change of its controls goes into the profile's
@@ -39,6 +40,9 @@ public:
     QString outputExtension() const { return m_profile.outputExtension(); }
 
     void reject() override; // Escape: as Cancel
+
+    // The line on the tracks the output will have.
+    QLabel* tracksLine() const;
 
 signals:
     // A profile of that name was saved into the user's profile folder: the profile box lists

@@ -612,6 +612,14 @@ private slots:
                      qPrintable(note));
         }
         QCOMPARE(notes, marked);
+        // The Output Settings name the same tracks.
+        if (const QString kept = line.section(QStringLiteral("the output keeps "), 1)
+                                     .section(QLatin1Char(';'), 0, 0);
+            !kept.isEmpty())
+            QCOMPARE(QTextDocumentFragment::fromHtml(
+                         windows.startup().opSettingForm().tracksLine()->text())
+                         .toPlainText(),
+                     "Tracks: the picture; " + kept);
 
         QCOMPARE(windows.main().job()->check(), caption.isEmpty());
         QCOMPARE(doubles.messages.shown.size(), caption.isEmpty() ? 0 : 1);
