@@ -838,17 +838,25 @@ void CopyJoin::writeHeldAudio(SoundTrack& track, std::int64_t end, bool partEnds
     }
 }
 
-// A subtitle or data packet within the part goes at its own time in it, cut at the part's end.
-// Times in the input stream's time base; end: none to the input's end.
+// A subtitle or data packet within the part goes at its own time in it, cut at the part's end;
+// a subtitle still shown at the part's start shows from there. Times in the input stream's time
+// base; end: none to the input's end.
 void CopyJoin::writeTimed(const TimedTrack& track, AVPacket* packet, const AVStream* from,
                           std::int64_t origin, std::optional<std::int64_t> end)
 {
-    const std::int64_t stamp = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
-    if (stamp == AV_NOPTS_VALUE || stamp < origin || (end && stamp >= *end))
+    std::int64_t stamp = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
+    std::int64_t duration = packet->duration;
+    if (stamp == AV_NOPTS_VALUE || (end && stamp >= *end))
         return;
+    if (stamp < origin) {
+        if (from->codecpar->codec_type != AVMEDIA_TYPE_SUBTITLE || duration <= 0 ||
+            stamp + duration <= origin)
+            return;
+        duration -= origin - stamp;
+        stamp = origin;
+    }
     if (track.converter && !track.converter->convert(packet, from))
         return;
-    std::int64_t duration = packet->duration;
     if (end && duration > 0)
         duration = std::min(duration, *end - stamp);
     const AVRational to = track.stream->time_base;

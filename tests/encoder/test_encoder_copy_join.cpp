@@ -344,7 +344,19 @@ private slots:
             QByteArray());
     }
 
-    // A further sound track that the container cannot hold is dropped, the join goes on.
+    // A subtitle shown across a part's in point shows from the part's start, for what is left.
+    void aSubtitleAcrossAnInPointIsCutThere()
+    {
+        const QString output = m_work.filePath(QStringLiteral("cut-subtitles.mkv"));
+        const EncoderProgramRun run =
+            runEncoder(QStringList{"{", encoderClipPath("tracks-a.mkv"), "-ss", "1", "}",
+                                   encoderClipPath("tracks-c.mkv"), "-o", output} +
+                       optionWords(copyBoth));
+        QVERIFY2(run.exitCode == 0, run.errors.constData());
+        QCOMPARE(probedEntries(output, "s", "packet=pts_time,duration_time"),
+                 (QByteArrayList{"0.000000,0.500000", "1.500000,1.000000"}));
+    }
+
     // A further sound track whose codec the container cannot hold is encoded whole, in a codec
     // it holds, and keeps its language.
     void aSoundTrackTheContainerCannotHoldIsEncodedWhole()
