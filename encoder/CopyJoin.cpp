@@ -554,30 +554,17 @@ void CopyJoin::copyInput(std::size_t index, const Report& report)
         report(figures());
     };
     MissingDecodeTimes decodeTimes(video->time_base, rate, takePicture);
-    // Pictures encoded with parameter sets of their own bring them; the clip's own come again
-    // before its next keyframe.
-    const auto encodedAgain = [&](bool lead) {
-        std::vector<std::uint8_t> clipSets;
-        if (input.cutSettings.inBand)
-            std::swap(clipSets, m_inBand);
-        if (input.match && lead)
-            encodeCut(input.facts.path, rate, input.cutSettings, part.start,
-                      part.length ? part.end() : std::numeric_limits<double>::infinity(),
-                      takePicture, &*input.match);
-        for (const PacketPtr& packet : m_cutPictures->take(index, lead))
-            takePicture(packet.get());
-        if (input.cutSettings.inBand) {
-            m_ownSetsInEffect = true;
-            m_inBand = inBandParameterSets(nullptr, video->codecpar);
-        }
-    };
-    if (input.copyFrom)
-        encodedAgain(true);
     seekToPart(context, videoIndex, pictureOrigin(context, video), part.start, input.facts.path);
     const auto allSoundEnded = [&sounds] {
         return std::all_of(sounds.begin(), sounds.end(), [](const auto& s) { return s.ended; });
     };
-    readPackets(context, input.facts.path, m_warn, [&](AVPacket* packet) {
+    // How far into the part the packets read so far reach, in seconds.
+    double readUpTo = -std::numeric_limits<double>::infinity();
+    const auto takePacket = [&](AVPacket* packet) {
+        const AVStream* from = context->streams[packet->stream_index];
+        if (const std::int64_t stamp = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
+            stamp != AV_NOPTS_VALUE)
+            readUpTo = std::max(readUpTo, (stamp - originIn(from)) * av_q2d(from->time_base));
         if (packet->stream_index == videoIndex) {
             if (inPart(packet))
                 decodeTimes.push(packet);
@@ -595,7 +582,6 @@ void CopyJoin::copyInput(std::size_t index, const Report& report)
             }
         for (const TimedTrack& track : m_timed)
             if (packet->stream_index == track.streams[index]) {
-                const AVStream* from = context->streams[packet->stream_index];
                 writeTimed(
                     track, packet, from, originIn(from),
                     end ? std::optional(av_rescale_q(*end, video->time_base, from->time_base))
@@ -603,7 +589,41 @@ void CopyJoin::copyInput(std::size_t index, const Report& report)
                 break;
             }
         return !(pictureEnded && allSoundEnded());
-    });
+    };
+    PacketReader reader(context, input.facts.path, m_warn);
+    bool reading = true;
+    // The pictures of a clip encoded again to match come with its sound and subtitles read as far
+    // as each, so that the file interleaves them as it does copied pictures. (A trimmed part's
+    // few pictures encoded again before its copied ones must not let those in first.) Pictures
+    // encoded with parameter sets of their own bring them; the clip's own come again before its
+    // next keyframe.
+    const auto takeEncodedPicture = [&](AVPacket* packet) {
+        takePicture(packet);
+        if (!input.match)
+            return;
+        const double reached = videoSeconds(m_videoEnd - m_partStart);
+        while (reading && readUpTo < reached)
+            reading = reader.next(takePacket);
+    };
+    const auto encodedAgain = [&](bool lead) {
+        std::vector<std::uint8_t> clipSets;
+        if (input.cutSettings.inBand)
+            std::swap(clipSets, m_inBand);
+        if (input.match && lead)
+            encodeCut(input.facts.path, rate, input.cutSettings, part.start,
+                      part.length ? part.end() : std::numeric_limits<double>::infinity(),
+                      takeEncodedPicture, &*input.match);
+        for (const PacketPtr& packet : m_cutPictures->take(index, lead))
+            takeEncodedPicture(packet.get());
+        if (input.cutSettings.inBand) {
+            m_ownSetsInEffect = true;
+            m_inBand = inBandParameterSets(nullptr, video->codecpar);
+        }
+    };
+    if (input.copyFrom)
+        encodedAgain(true);
+    while (reading)
+        reading = reader.next(takePacket);
     decodeTimes.finish();
     if (input.copyUntil)
         encodedAgain(false);

@@ -27,27 +27,35 @@ constexpr int readFailureLimit = 1000;
 
 } // namespace
 
+PacketReader::PacketReader(AVFormatContext* context, std::string path, Warn warn)
+    : m_context(context), m_path(std::move(path)), m_warn(std::move(warn)), m_packet(makePacket())
+{
+}
+
+bool PacketReader::next(const std::function<bool(AVPacket*)>& take)
+{
+    for (int failuresInRow = 0; !stopRequested();) {
+        const int read = av_read_frame(m_context, m_packet.get());
+        if (read == AVERROR_EOF || (read < 0 && avio_feof(m_context->pb)))
+            return false;
+        if (read >= 0) {
+            const bool more = take(m_packet.get());
+            av_packet_unref(m_packet.get());
+            return more;
+        }
+        if (++failuresInRow >= readFailureLimit) {
+            m_warn("Giving up the rest of " + m_path + ": " + errorText(read) + ".");
+            return false;
+        }
+    }
+    return false;
+}
+
 void readPackets(AVFormatContext* context, const std::string& path, const Warn& warn,
                  const std::function<bool(AVPacket*)>& take)
 {
-    const PacketPtr packet = makePacket();
-    int failuresInRow = 0;
-    while (!stopRequested()) {
-        const int read = av_read_frame(context, packet.get());
-        if (read == AVERROR_EOF || (read < 0 && avio_feof(context->pb)))
-            break;
-        if (read < 0) {
-            if (++failuresInRow >= readFailureLimit) {
-                warn("Giving up the rest of " + path + ": " + errorText(read) + ".");
-                break;
-            }
-            continue;
-        }
-        failuresInRow = 0;
-        const bool more = take(packet.get());
-        av_packet_unref(packet.get());
-        if (!more)
-            break;
+    PacketReader reader(context, path, warn);
+    while (reader.next(take)) {
     }
 }
 

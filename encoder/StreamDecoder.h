@@ -11,9 +11,27 @@ namespace asapi {
 // threads 0: as many as pay for the stream's codec. Nothing when the stream cannot be decoded.
 CodecContextPtr openDecoder(const AVStream* stream, int threads);
 
-// Hands every packet of the input, in file order, to take: until the end, a stop, take's
-// answer that it wants no more, or so many failed reads in a row that the rest of the input is
-// given up with a warning. A damaged spot that a later read gets past costs only its own packets.
+// Reads an input's packets one at a time, in file order. A damaged spot that a later read gets
+// past costs only its own packets; after so many failed reads in a row the rest of the input is
+// given up with a warning.
+class PacketReader
+{
+public:
+    PacketReader(AVFormatContext* context, std::string path, Warn warn);
+
+    // Hands the next packet to take. False once the input has ended, a stop was asked for, the
+    // rest was given up, or take answered that it wants no more.
+    bool next(const std::function<bool(AVPacket*)>& take);
+
+private:
+    AVFormatContext* m_context;
+    std::string m_path;
+    Warn m_warn;
+    PacketPtr m_packet;
+};
+
+// Hands every packet of the input, in file order, to take, as PacketReader reads them, until it
+// has no more.
 void readPackets(AVFormatContext* context, const std::string& path, const Warn& warn,
                  const std::function<bool(AVPacket*)>& take);
 

@@ -175,6 +175,15 @@ copied_packets() { awk 'NR == FNR { own[$0] = 1; next } $0 in own { n++ } END { 
 echo "smart: $(copied_packets <(packet_sums "${inputs[0]}") <(packet_sums smart.mp4)) of its" \
   "$(packet_sums smart.mp4 | wc -l) pictures are the seven clips' own packets" \
   "($(calc "7 * $(packet_sums "${inputs[0]}" | wc -l)" | cut -d. -f1) in the clips)"
+# How far apart in the file the picture and the sound of the same moment lie: a player that
+# streams the file has to hold that much.
+interleaving() {
+  ffprobe -v error -show_entries packet=stream_index,pts_time,pos -of csv=p=0 "$1" |
+    sort -t, -k3 -n | awk -F, '$1 == 0 { v = $2 } $1 == 1 { a = $2 }
+      v != "" && a != "" { d = v - a; if (d < 0) d = -d; if (d > m) m = d } END { printf "%.3f", m }'
+}
+echo "smart: picture and sound at most $(interleaving smart.mp4) s apart in the file" \
+  "(copy: $(interleaving copy.mp4) s)"
 echo "copy + AAC / cat: $(ratio "$(wall_median copy-aac)" "$(wall_median cat)")"
 [ -x "$program" ] && [ ! -f job.failed ] &&
   printf 'job overhead:    %.3f s (the job less the copy join; target under 0.15)\n' \
