@@ -96,6 +96,11 @@ std::string formatDiffersLine(const DiffersLine& line);
 // Nothing for any other line. Blanks around the line do not matter.
 std::optional<DiffersLine> parseDiffersLine(std::string_view line);
 
+// With -checkonly -ovc copy, after the refusal of videos that a copy cannot join, where it could
+// join them by encoding those that differ again with parameter sets in the stream (-inbandsets),
+// which the command line did not allow: this line, so that the program can ask for that consent.
+constexpr std::string_view kJoinsWithInBandSets = "Joins with parameter sets in the stream";
+
 // With -checkonly -ovc copy, when the inputs can be joined: a line on each in or out point that
 // the copy moves to where its pictures can be cut, a keyframe or the input's end. An out point
 // moves to where the pictures decoded before its keyframe end: in an open group of pictures,

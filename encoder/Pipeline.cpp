@@ -72,6 +72,23 @@ std::string matchDifferingInputs(std::vector<CopyInput>& inputs, const CommandLi
     return lines;
 }
 
+// Inputs whose pictures a copy refused would be encoded again to match the others with their
+// parameter sets in the stream, and the copy go on. They are matched so, as far as that goes.
+bool joinsWithInBandSets(std::vector<CopyInput>& inputs, bool audioCopied, Container container)
+{
+    try {
+        const std::vector<std::string> matched =
+            matchDiffering(inputs, audioCopied, container, true);
+        if (std::all_of(matched.begin(), matched.end(), [](const auto& r) { return r.empty(); }))
+            return false;
+        checkCopyable(inputs, audioCopied, container);
+        checkContainerKeeps(inputs, container, audioCopied);
+        return true;
+    } catch (const EncoderError&) {
+        return false;
+    }
+}
+
 // Each part moves to its keyframes; with -checkonly, a line on each point that moved.
 void cutPartsAtKeyframes(std::vector<CopyInput>& inputs, const CommandLineOptions& options,
                          const std::vector<int>& positions, std::FILE* moves)
@@ -247,6 +264,10 @@ ExitStatus checkCopy(const CommandLineOptions& options, std::FILE* errors)
               [](const auto& a, const auto& b) { return a.input < b.input; });
     for (const vantomel::DiffersLine& line : lines)
         std::fputs(vantomel::formatDiffersLine(line).c_str(), errors);
+    if (refusal->kind() == EncoderError::Kind::CannotCopy && paths.size() == readable.size() &&
+        !options.inBandSets && container->inBandParameterSets &&
+        joinsWithInBandSets(readable, audioCopied, container))
+        std::fprintf(errors, "%s\n", std::string(vantomel::kJoinsWithInBandSets).c_str());
     return status;
 }
 

@@ -46,8 +46,13 @@ EncoderCheck::Answer EncoderCheck::answerOf(bool normalExit, int exitCode, const
     QList<Answer::Differing> encodedToMatch;
     QList<vantomel::MovedLine> moved;
     QList<vantomel::TrackLine> tracks;
+    bool joinsWithInBandSets = false;
     for (const QByteArray& line : errors.split('\n')) {
         const std::string text = line.toStdString();
+        joinsWithInBandSets |=
+            line.trimmed() ==
+            QByteArray::fromRawData(vantomel::kJoinsWithInBandSets.data(),
+                                    qsizetype(vantomel::kJoinsWithInBandSets.size()));
         if (const auto differs = vantomel::parseDiffersLine(text))
             (differs->encodedToMatch ? encodedToMatch : differing)
                 .append(
@@ -64,7 +69,12 @@ EncoderCheck::Answer EncoderCheck::answerOf(bool normalExit, int exitCode, const
     if (exit == EncoderExit::CannotCopy || exit == EncoderExit::CannotCopySound)
         return {exit == EncoderExit::CannotCopy ? Answer::Kind::CannotCopy
                                                 : Answer::Kind::CannotCopySound,
-                reason.isEmpty() ? QStringLiteral("The videos differ.") : reason, differing};
+                reason.isEmpty() ? QStringLiteral("The videos differ.") : reason,
+                differing,
+                {},
+                {},
+                {},
+                joinsWithInBandSets};
     if (exit == EncoderExit::UnreadableInput)
         return {Answer::Kind::CannotReadInput,
                 reason.isEmpty() ? QStringLiteral("A video cannot be read.") : reason, differing};

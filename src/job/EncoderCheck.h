@@ -66,6 +66,9 @@ public:
         // With Accepted, for a copy: the output's tracks besides its picture, then those dropped
         // (vantomel::TrackLine).
         QList<vantomel::TrackLine> tracks{};
+        // With CannotCopy: the copy would join them, encoding those that differ again with
+        // parameter sets in the stream, which the command line did not allow.
+        bool joinsWithInBandSets = false;
     };
 
     explicit EncoderCheck(QString encoderPath, int deadlineMs = kDeadlineMs);

@@ -20,7 +20,8 @@ const QString kExactCutsLink = QStringLiteral("exact-cuts");
 // Shown while the pointer is over that link: what the user consents to.
 const QString kExactCutsTip = QStringLiteral(
     "Writes the videos' parameter sets in the stream (MP4 sample entry avc3 or hev1), which keeps "
-    "every cut where it is set. Some players refuse such files: Safari's WebCodecs, "
+    "every cut where it is set and lets a video be re-encoded to match others that another "
+    "encoder made. Some players refuse such files: Safari's WebCodecs, "
     "FairPlay-protected playback, and Apple's players (QuickTime, Safari, iOS) for HEVC. The "
     "General Settings turn it off again.");
 
@@ -181,9 +182,18 @@ QString CopyOutlookLine::text(const EncoderCheck::Answer& answer, const TaskList
     if (answer.differing.isEmpty())
         return answer.reason.toHtmlEscaped() + QLatin1Char(' ') + profile + QLatin1Char('.');
     const QStringList names = namesOf(answer.differing, model);
+    QString ways = removeLink(names.size());
+    if (answer.joinsWithInBandSets && offerExactCuts)
+        ways += QStringLiteral(", ") +
+                link(kExactCutsLink, names.size() == 1
+                                         ? QStringLiteral("Re-encode it with parameter sets in "
+                                                          "the stream")
+                                         : QStringLiteral("Re-encode them with parameter sets "
+                                                          "in the stream")) +
+                QLatin1Char(',');
     return listed(names) +
-           QStringLiteral(" cannot be joined with the others without re-encoding: ") +
-           removeLink(names.size()) + QStringLiteral(" or ") + profile + QLatin1Char('.');
+           QStringLiteral(" cannot be joined with the others without re-encoding: ") + ways +
+           QStringLiteral(" or ") + profile + QLatin1Char('.');
 }
 
 void CopyOutlookLine::show(const EncoderCheck::Answer& answer)

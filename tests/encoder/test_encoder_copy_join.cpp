@@ -573,12 +573,13 @@ private slots:
         QTest::addColumn<QString>("options");
         QTest::addColumn<QString>("message"); // empty: joined
         QTest::addColumn<int>("status");      // 5: only the copied sound differs
-        // The inputs that -checkonly says cannot be joined with the others, by position.
+        // The inputs that -checkonly says cannot be joined with the others, by position, and
+        // "in-band" where parameter sets in the stream would join them.
         QTest::addColumn<QString>("differing"); // or, where they are joined, encoded again
         QTest::newRow("picture size, another encoder")
             << "copy-a-unnoted.mp4 copy-size.mp4" << copyBoth
             << "copy-size.mp4 is 176x144 at 30 fps; copy-a-unnoted.mp4 is 160x120 at 30 fps." << 3
-            << QString("2");
+            << QString("2 in-band");
         QTest::newRow("picture size, another encoder, sets in band")
             << "copy-a-unnoted.mp4 copy-size.mp4" << copyBoth + " -inbandsets" << QString() << 0
             << QString("2");
@@ -640,7 +641,7 @@ private slots:
             << "copy-vfr.mp4 copy-vfr-25.mp4" << copyBoth
             << "copy-vfr-25.mp4 is 160x120 at a variable frame rate around 25 fps; copy-vfr.mp4 "
                "is 160x120 at a variable frame rate around 30 fps."
-            << 3 << QString("2");
+            << 3 << QString("2 in-band");
         QTest::newRow("29.97 and 30 fps")
             << "copy-ntsc.mp4" << copyBoth << QString() << 0 << QString();
         QTest::newRow("full range, stated by each")
@@ -701,6 +702,8 @@ private slots:
             for (const QByteArray& line : run.errors.trimmed().split('\n')) {
                 if (const auto differs = vantomel::parseDiffersLine(line.toStdString()))
                     positions << QString::number(differs->input);
+                else if (line == vantomel::kJoinsWithInBandSets.data())
+                    positions << QStringLiteral("in-band");
                 else if (!vantomel::parseTrackLine(line.toStdString()))
                     messages << QString::fromUtf8(line);
             }
