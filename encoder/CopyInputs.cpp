@@ -691,15 +691,12 @@ std::vector<std::string> matchDiffering(std::vector<CopyInput>& inputs, bool aud
     if (reference == inputs.end() ||
         std::all_of(reasons.begin(), reasons.end(), [](const auto& r) { return r.empty(); }))
         return cannot();
-    // Copied sound that cannot be encoded to match, and a picture turned otherwise than others
-    // that are shown turned, cannot follow them: such an input stays refused. One turned among
-    // others shown as stored is made upright.
+    // Copied sound that cannot follow the others' keeps its input refused.
     std::vector<std::string> sound(inputs.size());
     if (audioCopied && !soundCanFollow(inputs, container))
         markWhatDiffers(inputs, audioDifference, false, sound);
     for (std::size_t i = 0; i < inputs.size(); ++i)
-        if (!sound[i].empty() ||
-            (reference->facts.rotation && inputs[i].facts.rotation != reference->facts.rotation))
+        if (!sound[i].empty())
             reasons[i].clear();
     if (std::all_of(reasons.begin(), reasons.end(), [](const auto& r) { return r.empty(); }))
         return cannot();
@@ -712,9 +709,11 @@ std::vector<std::string> matchDiffering(std::vector<CopyInput>& inputs, bool aud
     check(avcodec_parameters_copy(like.get(), reference->video()->codecpar), "Out of memory");
     for (std::size_t i = 0; i < inputs.size(); ++i)
         if (!reasons[i].empty()) {
-            // Turned upright, as the others are shown without a turn.
-            inputs[i].match = MatchedShape{like, reference->facts.frameRate,
-                                           reference->facts.pixelAspect, inputs[i].facts.rotation};
+            // Its pictures are turned so that the others' turn shows them as the input shows
+            // them: upright where the others are shown as stored.
+            const int turn = (inputs[i].facts.rotation - reference->facts.rotation + 360) % 360;
+            inputs[i].match =
+                MatchedShape{like, reference->facts.frameRate, reference->facts.pixelAspect, turn};
             inputs[i].cutSettings = *settings;
         }
     return reasons;

@@ -86,9 +86,9 @@ const CopyInput& copiedReference(const std::vector<CopyInput>& inputs);
 // Where the pictures of some inputs differ from those of most others, and the others' encoder can
 // be matched (cutSettingsFor, or with inBandAllowed inBandCutSettingsFor), those inputs are to be
 // encoded again to match them (their match and cutSettings are set): why each one differs, empty
-// for the others. An input turned among others shown as stored is made upright; one turned
-// otherwise than others that are turned, or whose copied sound differs from theirs where it
-// cannot follow theirs (soundCanFollow), is not matched (a copy refuses it); all are empty when
+// for the others. An input shown turned otherwise than the others is turned to be shown as it
+// is within their turn; one whose copied sound differs from theirs where it cannot follow theirs
+// (soundCanFollow) is not matched (a copy refuses it); all are empty when
 // nothing is to be matched, or the others' encoder cannot be. Throws EncoderError as openInput
 // does.
 std::vector<std::string> matchDiffering(std::vector<CopyInput>& inputs, bool audioCopied,
