@@ -121,6 +121,8 @@ protected:
         auto* poll = new QTimer(m_job.get());
         QObject::connect(poll, &QTimer::timeout, m_job.get(), [=, this] {
             if (runs().size() >= runCount && (mark.isEmpty() || QFileInfo::exists(mark))) {
+                // Once only: a busy machine may let the timer come again before the deletion.
+                poll->stop();
                 poll->deleteLater();
                 action();
             }

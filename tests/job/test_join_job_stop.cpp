@@ -172,7 +172,7 @@ private slots:
         m_job->start();
         QVERIFY(!closedAtOnce);
         QVERIFY(!closedWhileAsked);
-        QCOMPARE(this->captions(), captions);
+        QVERIFY2(this->captions() == captions, qPrintable(this->captions().join(", ")));
         QCOMPARE(closing.closeAfterJob(), stop);
         QCOMPARE(contents(path("film.avi")) == "keep me", stop);
         QCOMPARE(tempFiles(), QStringList());
