@@ -72,7 +72,15 @@ OpenedInput openInput(const std::string& path)
 {
     OpenedInput input = openContainer(path, nullptr);
     AVFormatContext* context = input.context.get();
-    if (avformat_find_stream_info(context, nullptr) < 0)
+    // The few pictures decoded to learn a stream's parameters take one thread: threads of their
+    // own would each set up a decoder and its pictures first, which costs more than the decoding.
+    std::vector<AVDictionary*> decoderOptions(context->nb_streams, nullptr);
+    for (AVDictionary*& options : decoderOptions)
+        av_dict_set(&options, "threads", "1", 0);
+    const int found = avformat_find_stream_info(context, decoderOptions.data());
+    for (AVDictionary*& options : decoderOptions)
+        av_dict_free(&options);
+    if (found < 0)
         cannotOpen(path);
     input.videoIndex = av_find_best_stream(context, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
     if (input.videoIndex == AVERROR_STREAM_NOT_FOUND &&
