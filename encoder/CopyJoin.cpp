@@ -44,7 +44,7 @@ void encodeFrame(AVCodecContext* encoder, const AVFrame* frame, AVPacket* packet
 }
 
 // A sound track encoded whole keeps its sound's rate and channels, and its bitrate where its
-// codec stays.
+// codec stays, unless that is too low for our encoder (HE-AAC's, encoded as AAC LC).
 OutputPlan wholeTrackEncoding(const AVCodec* encoder, const AVCodecParameters* sound,
                               Container container)
 {
@@ -63,8 +63,8 @@ OutputPlan wholeTrackEncoding(const AVCodec* encoder, const AVCodecParameters* s
     const bool lossless = avcodec_descriptor_get(encoder->id)->props & AV_CODEC_PROP_LOSSLESS;
     if (!lossless)
         plan.audioBitrate =
-            encoder->id == sound->codec_id && sound->bit_rate > 0
-                ? sound->bit_rate
+            encoder->id == sound->codec_id
+                ? std::max<long>(static_cast<long>(sound->bit_rate), 64000L * plan.channels)
                 : 96000L * std::min(plan.channels, 2) + 64000L * std::max(plan.channels - 2, 0);
     return plan;
 }
