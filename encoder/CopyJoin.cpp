@@ -554,7 +554,16 @@ void CopyJoin::copyInput(std::size_t index, const Report& report)
         report(figures());
     };
     MissingDecodeTimes decodeTimes(video->time_base, rate, takePicture);
-    seekToPart(context, videoIndex, pictureOrigin(context, video), part.start, input.facts.path);
+    // A subtitle still shown at the part's start began before it: the reading starts that much
+    // earlier, as far as a subtitle is ever shown.
+    constexpr double subtitleLead = 10.0; // seconds
+    const bool subtitled = std::any_of(m_timed.begin(), m_timed.end(), [&](const auto& track) {
+        return track.streams[index] >= 0 &&
+               context->streams[track.streams[index]]->codecpar->codec_type ==
+                   AVMEDIA_TYPE_SUBTITLE;
+    });
+    seekToPart(context, videoIndex, pictureOrigin(context, video),
+               subtitled ? std::max(part.start - subtitleLead, 0.0) : part.start, input.facts.path);
     const auto allSoundEnded = [&sounds] {
         return std::all_of(sounds.begin(), sounds.end(), [](const auto& s) { return s.ended; });
     };

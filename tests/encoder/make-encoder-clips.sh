@@ -174,7 +174,10 @@ rm "$out/jump-0.ts" "$out/jump-1000.ts"
 ff -f lavfi -i "testsrc=size=160x120:rate=30:duration=6" -f lavfi -i "sine=sample_rate=48000:duration=6" \
    -ac 2 -c:v libx264 -preset ultrafast -g 30 -pix_fmt yuv420p -c:a aac "$out/trim-source.mp4"
 ff -ss 2.5 -i "$out/trim-source.mp4" -t 3 -c copy "$out/copy-trimmed.mp4"
-rm "$out/trim-source.mp4"
+# A subtitle shown from 1 to 5 s, longer than the reading before a cut's keyframe.
+printf '1\n00:00:01,000 --> 00:00:05,000\nLong\n' > "$out/long.srt"
+ff -i "$out/trim-source.mp4" -i "$out/long.srt" -map 0 -map 1 -c copy -c:s srt "$out/subtitled-long.mkv"
+rm "$out/trim-source.mp4" "$out/long.srt"
 
 # Clips whose keyframes open open groups of pictures, the pictures shown just before a keyframe
 # decoded after it: x264's with open-gop (keyframes at 0 and 1 s, the one picture before the

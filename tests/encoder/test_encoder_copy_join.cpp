@@ -366,17 +366,36 @@ private slots:
         QVERIFY2(psnr.trimmed().toDouble() > 20, psnr.constData());
     }
 
-    // A subtitle shown across a part's in point shows from the part's start, for what is left.
+    // A subtitle shown across a part's in point shows from the part's start, for what is left,
+    // also one that began before the keyframe the part is read from.
+    void aSubtitleAcrossAnInPointIsCutThere_data()
+    {
+        QTest::addColumn<QString>("clip"); // cut at the in point, then the next clip whole
+        QTest::addColumn<QString>("inPoint");
+        QTest::addColumn<QString>("next");
+        QTest::addColumn<QByteArrayList>("subtitles"); // start, length
+        QTest::newRow("shown from 0.5 to 1.5 s")
+            << "tracks-a.mkv"
+            << "1"
+            << "tracks-c.mkv" << QByteArrayList{"0.000000,0.500000", "1.500000,1.000000"};
+        QTest::newRow("shown from 1 to 5 s")
+            << "subtitled-long.mkv"
+            << "4"
+            << "subtitled-long.mkv" << QByteArrayList{"0.000000,1.000000", "3.000000,4.000000"};
+    }
     void aSubtitleAcrossAnInPointIsCutThere()
     {
+        QFETCH(QString, clip);
+        QFETCH(QString, inPoint);
+        QFETCH(QString, next);
+        QFETCH(QByteArrayList, subtitles);
         const QString output = m_work.filePath(QStringLiteral("cut-subtitles.mkv"));
         const EncoderProgramRun run =
-            runEncoder(QStringList{"{", encoderClipPath("tracks-a.mkv"), "-ss", "1", "}",
-                                   encoderClipPath("tracks-c.mkv"), "-o", output} +
+            runEncoder(QStringList{"{", encoderClipPath(clip), "-ss", inPoint, "}",
+                                   encoderClipPath(next), "-o", output} +
                        optionWords(copyBoth));
         QVERIFY2(run.exitCode == 0, run.errors.constData());
-        QCOMPARE(probedEntries(output, "s", "packet=pts_time,duration_time"),
-                 (QByteArrayList{"0.000000,0.500000", "1.500000,1.000000"}));
+        QCOMPARE(probedEntries(output, "s", "packet=pts_time,duration_time"), subtitles);
     }
 
     // A further sound track whose codec the container cannot hold is encoded whole, in a codec
