@@ -66,15 +66,13 @@ EncoderCheck::Answer EncoderCheck::answerOf(bool normalExit, int exitCode, const
     if (exit == EncoderExit::Done)
         return {Answer::Kind::Accepted, {}, {}, moved, encodedToMatch, tracks};
     const QString reason = encoderReason(errors);
-    if (exit == EncoderExit::CannotCopy || exit == EncoderExit::CannotCopySound)
-        return {exit == EncoderExit::CannotCopy ? Answer::Kind::CannotCopy
-                                                : Answer::Kind::CannotCopySound,
-                reason.isEmpty() ? QStringLiteral("The videos differ.") : reason,
-                differing,
-                {},
-                {},
-                {},
-                joinsWithInBandSets};
+    if (exit == EncoderExit::CannotCopy || exit == EncoderExit::CannotCopySound) {
+        Answer answer{exit == EncoderExit::CannotCopy ? Answer::Kind::CannotCopy
+                                                      : Answer::Kind::CannotCopySound,
+                      reason.isEmpty() ? QStringLiteral("The videos differ.") : reason, differing};
+        answer.joinsWithInBandSets = joinsWithInBandSets;
+        return answer;
+    }
     if (exit == EncoderExit::UnreadableInput)
         return {Answer::Kind::CannotReadInput,
                 reason.isEmpty() ? QStringLiteral("A video cannot be read.") : reason, differing};

@@ -81,9 +81,7 @@ QString soundTrackName(const vantomel::TrackLine& track, const QList<vantomel::T
 // it encodes whole.
 QString tracksText(const QList<vantomel::TrackLine>& tracks)
 {
-    QList<vantomel::TrackLine> kept, dropped;
-    for (const vantomel::TrackLine& track : tracks)
-        (track.number > 0 ? kept : dropped) << track;
+    const auto [kept, dropped] = keptTracks(tracks);
     QString text;
     if (kept.size() > 1 || (kept.size() == 1 && kept.front().type != "sound"))
         text += QStringLiteral("; the output keeps ") + tracksListed(kept);

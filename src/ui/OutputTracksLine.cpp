@@ -51,9 +51,7 @@ void OutputTracksLine::refresh()
                                "keeps")
                     .arg(name);
     } else {
-        QList<vantomel::TrackLine> kept, dropped;
-        for (const vantomel::TrackLine& track : *m_found)
-            (track.number > 0 ? kept : dropped) << track;
+        const auto [kept, dropped] = keptTracks(*m_found);
         text += kept.isEmpty() ? QStringLiteral(" alone") : "; " + tracksListed(kept);
         if (!dropped.isEmpty())
             text += QStringLiteral("; dropped: ") + tracksListed(dropped);

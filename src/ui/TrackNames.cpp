@@ -14,6 +14,14 @@ QString languageName(const std::string& code)
                                             : QLocale::languageToString(language);
 }
 
+KeptTracks keptTracks(const QList<vantomel::TrackLine>& tracks)
+{
+    KeptTracks parted;
+    for (const vantomel::TrackLine& track : tracks)
+        (track.number > 0 ? parted.kept : parted.dropped) << track;
+    return parted;
+}
+
 QString listed(const QStringList& names)
 {
     if (names.size() < 2)

@@ -14,5 +14,13 @@ QString languageName(const std::string& code);
 // French), subtitles and a data track (gpmd)".
 QString tracksListed(const QList<vantomel::TrackLine>& tracks);
 
+// A check's track lines, parted into those the output keeps (numbered) and those it drops.
+struct KeptTracks
+{
+    QList<vantomel::TrackLine> kept;
+    QList<vantomel::TrackLine> dropped;
+};
+KeptTracks keptTracks(const QList<vantomel::TrackLine>& tracks);
+
 // "a", "a and b", "a, b and c"
 QString listed(const QStringList& names);
